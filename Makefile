@@ -1,0 +1,43 @@
+# Front door of the project: see README.md.
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: deps configure build test test-asan test-tsan demo bench format clean
+
+deps:
+	bash scripts/install-deps
+
+build/CMakeCache.txt:
+	cmake -S . -B build $(CMAKE_FLAGS)
+
+configure: build/CMakeCache.txt
+
+build: deps configure
+	cmake --build build -j$(JOBS)
+
+test: build
+	ctest --test-dir build --output-on-failure -j$(JOBS)
+
+test-asan: deps
+	cmake -S . -B build-asan -DOMBRIXDC_SANITIZE=asan -DOMBRIXDC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j$(JOBS)
+	ctest --test-dir build-asan --output-on-failure -j$(JOBS)
+
+test-tsan: deps
+	cmake -S . -B build-tsan -DOMBRIXDC_SANITIZE=tsan -DOMBRIXDC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-tsan -j$(JOBS)
+	ctest --test-dir build-tsan --output-on-failure -j$(JOBS)
+
+demo: build
+	build/bin/ombrixdc demo
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOMBRIXDC_BUILD_TESTS=OFF
+	cmake --build build-bench -j$(JOBS) --target ombrixdc_bench
+	build-bench/bin/ombrixdc_bench
+
+format:
+	find platform src tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan build-bench

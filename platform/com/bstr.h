@@ -1,0 +1,52 @@
+#pragma once
+// Automation strings: length-prefixed UTF-16 text. A null BSTR is the absent string and
+// reads as empty.
+#include <string>
+#include <string_view>
+
+#include "platform/com/types.h"
+
+using OLECHAR = char16_t;
+using BSTR = OLECHAR*;
+using LPCOLESTR = const OLECHAR*;
+
+// Allocates a copy of the zero-terminated text; a null argument gives null.
+BSTR SysAllocString(LPCOLESTR text);
+// Allocates `length` characters copied from `text` (or zero-filled when text is null),
+// followed by a terminator.
+BSTR SysAllocStringLen(LPCOLESTR text, uint32_t length);
+// Frees a string from SysAlloc*; null is accepted.
+void SysFreeString(BSTR text);
+// Number of characters (not counting the terminator); 0 for null.
+uint32_t SysStringLen(BSTR text);
+
+// Conversions between UTF-8 and automation strings.
+BSTR BstrFromUtf8(std::string_view text);
+std::string Utf8FromBstr(BSTR text);
+std::u16string U16FromBstr(BSTR text);
+
+// Owns one BSTR; frees it on destruction. Moves, never copies implicitly.
+class ComBstr {
+ public:
+  ComBstr() = default;
+  explicit ComBstr(std::string_view utf8) : text_(BstrFromUtf8(utf8)) {}
+  ComBstr(const ComBstr& other) : text_(Copy(other.text_)) {}
+  ComBstr(ComBstr&& other) noexcept : text_(other.Detach()) {}
+  ComBstr& operator=(const ComBstr& other);
+  ComBstr& operator=(ComBstr&& other) noexcept;
+  ~ComBstr() { SysFreeString(text_); }
+
+  static ComBstr CopyOf(BSTR text);
+  static ComBstr Attach(BSTR text);
+
+  BSTR Get() const { return text_; }
+  BSTR* Receive();  // frees the held string and returns its address for an out-parameter
+  BSTR Detach();
+  bool IsAbsent() const { return text_ == nullptr; }
+  uint32_t Length() const { return SysStringLen(text_); }
+  std::string Utf8() const { return Utf8FromBstr(text_); }
+
+ private:
+  static BSTR Copy(BSTR text);
+  BSTR text_ = nullptr;
+};

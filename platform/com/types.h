@@ -1,0 +1,15 @@
+#pragma once
+// Fixed-width names of the platform's automation types. Every MIDL `long` is 32 bits.
+#include <cstdint>
+
+using BYTE = uint8_t;
+using USHORT = uint16_t;
+using SHORT = int16_t;
+using LONG = int32_t;
+using ULONG = uint32_t;
+using DWORD = uint32_t;
+using BOOL = int32_t;
+using VARIANT_BOOL = int16_t;
+using LCID = uint32_t;
+using DISPID = int32_t;
+
