@@ -25,7 +25,8 @@ BSTR BstrFromUtf8(std::string_view text);
 std::string Utf8FromBstr(BSTR text);
 std::u16string U16FromBstr(BSTR text);
 
-// Owns one BSTR; frees it on destruction. Moves, never copies implicitly.
+// Owns one BSTR; frees it on destruction. Copying makes a new string of the same length
+// (embedded zeros included); moving hands the string over.
 class ComBstr {
  public:
   ComBstr() = default;

@@ -29,9 +29,15 @@ enum CLSCTX : DWORD {
 enum REGCLS : DWORD { REGCLS_SINGLEUSE = 0, REGCLS_MULTIPLEUSE = 1 };
 
 // Registers a class factory for clsid in this process; the registry holds a reference until
-// CoRevokeClassObject. A later registration of the same class id takes precedence.
+// CoRevokeClassObject. A later registration of the same class id takes precedence, and
+// revoking it brings the earlier one back. A REGCLS_SINGLEUSE registration serves one
+// CoCreateInstance and is then hidden (it still needs revoking). The context is recorded but
+// does not filter: an in-process registration serves every context. Cookies are never 0.
+// A null factory or unknown flags give E_INVALIDARG, a null cookie E_POINTER.
 HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD clsContext, DWORD flags,
                               DWORD* cookie);
+// Drops the registration and its reference to the factory; an unknown cookie gives
+// E_INVALIDARG.
 HRESULT CoRevokeClassObject(DWORD cookie);
 
 // Creates an object of the class and returns the requested interface. Aggregation is not
@@ -39,9 +45,18 @@ HRESULT CoRevokeClassObject(DWORD cookie);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsContext, REFIID riid,
                          void** ppv);
 
-// A class factory whose CreateInstance calls `create` and queries the result for riid.
-using CreateObjectFn = std::function<IUnknown*()>;  // returns an object with one reference
+// A class factory whose CreateInstance calls `create` and queries the result for riid
+// (a null result gives E_OUTOFMEMORY). The factory itself does not count in
+// ComObjectsAlive: a client that keeps a factory for later holds the module with LockServer.
+// `create` returns an object holding one reference, e.g. MakeComObject<T>().Detach(); a bare
+// `new T` holds none and would be freed by the factory's own query and release.
+using CreateObjectFn = std::function<IUnknown*()>;
 IClassFactory* NewClassFactory(CreateObjectFn create);  // returned with one reference
 
-// Registers NewClassFactory(create) for clsid and returns its cookie.
+// Registers NewClassFactory(create) for clsid (multiple use) and returns its cookie, or 0
+// when it could not be registered.
 DWORD RegisterInProcessClass(REFCLSID clsid, CreateObjectFn create);
+
+// Server locks taken by LockServer(TRUE) on factories from NewClassFactory and not yet
+// released; with ComObjectsAlive, what decides whether a module may be unloaded.
+ULONG ComServerLocks();

@@ -1,5 +1,6 @@
 #pragma once
 // Owning smart pointer for interface pointers: AddRef on copy, Release on destruction.
+#include <type_traits>
 #include <utility>
 
 #include "platform/com/unknown.h"
@@ -10,10 +11,17 @@ class ComPtr {
   ComPtr() = default;
   ComPtr(std::nullptr_t) {}
   ComPtr(T* p) : p_(p) {  // NOLINT: implicit like the platform's smart pointers
-    if (p_) p_->AddRef();
+    if (p_)
+      p_->AddRef();
   }
   ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
   ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  // Widens to an interface the object derives from:
+  // ComPtr<IVexa_link> link = MakeComObject<Simulated_link>();
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  ComPtr(const ComPtr<U>& other) : ComPtr(static_cast<T*>(other.Get())) {}
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  ComPtr(ComPtr<U>&& other) noexcept : p_(other.Detach()) {}
   ComPtr& operator=(ComPtr other) noexcept {
     std::swap(p_, other.p_);
     return *this;
@@ -28,7 +36,8 @@ class ComPtr {
   }
   T* Detach() { return std::exchange(p_, nullptr); }
   void Reset() {
-    if (T* p = std::exchange(p_, nullptr)) p->Release();
+    if (T* p = std::exchange(p_, nullptr))
+      p->Release();
   }
 
   T* Get() const { return p_; }
@@ -44,7 +53,8 @@ class ComPtr {
   // QueryInterface for another interface of the same object.
   template <class U>
   HRESULT As(ComPtr<U>* out) const {
-    if (!p_) return E_POINTER;
+    if (!p_)
+      return E_POINTER;
     return p_->QueryInterface(InterfaceId<U>::value, out->ReleaseAndGetVoidAddressOf());
   }
 

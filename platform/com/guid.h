@@ -18,9 +18,13 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
 bool operator==(const GUID& a, const GUID& b);
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
+inline bool operator!=(const GUID& a, const GUID& b) {
+  return !(a == b);
+}
 bool operator<(const GUID& a, const GUID& b);
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
+inline bool IsEqualGUID(REFGUID a, REFGUID b) {
+  return a == b;
+}
 
 inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 

@@ -4,7 +4,9 @@
 
 using HRESULT = int32_t;
 
-constexpr HRESULT MakeHresult(uint32_t code) { return static_cast<HRESULT>(code); }
+constexpr HRESULT MakeHresult(uint32_t code) {
+  return static_cast<HRESULT>(code);
+}
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
@@ -34,5 +36,9 @@ inline constexpr HRESULT DISP_E_BADINDEX = MakeHresult(0x8002000Bu);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = MakeHresult(0x8002000Eu);
 inline constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = MakeHresult(0x8002000Fu);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}

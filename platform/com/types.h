@@ -13,3 +13,7 @@ using VARIANT_BOOL = int16_t;
 using LCID = uint32_t;
 using DISPID = int32_t;
 
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
+inline constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;  // all bits set, as automation clients expect

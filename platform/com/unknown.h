@@ -21,10 +21,10 @@ struct IUnknown {
 template <class Interface>
 struct InterfaceId;
 
-#define OMBRIXDC_INTERFACE_ID(Interface, iid)              \
-  template <>                                              \
-  struct InterfaceId<Interface> {                          \
-    static constexpr const IID& value = iid;               \
+#define OMBRIXDC_INTERFACE_ID(Interface, iid) \
+  template <>                                 \
+  struct InterfaceId<Interface> {             \
+    static constexpr const IID& value = iid;  \
   }
 
 OMBRIXDC_INTERFACE_ID(IUnknown, IID_IUnknown);

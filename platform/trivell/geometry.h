@@ -12,12 +12,16 @@ inline constexpr double MA_PI = 3.14159265358979323846;
 // Hypotenuse sqrt(a*a + b*b) without needless overflow.
 double MaPythag(double a, double b);
 // The angle theta in [0, 2*pi) with cos(theta) = c and sin(theta) = s (c and s need not be
-// exactly normalised).
+// exactly normalised). A sine of -0.0 gives 0, never 2*pi; c = s = 0 or a NaN gives 0.
 double MaArcCosSin(double c, double s);
 double MaDegreeToRadian(double degrees);
 double MaRadianToDegree(double radians);
-inline double MaMin(double a, double b) { return a < b ? a : b; }
-inline double MaMax(double a, double b) { return a > b ? a : b; }
+inline double MaMin(double a, double b) {
+  return a < b ? a : b;
+}
+inline double MaMax(double a, double b) {
+  return a > b ? a : b;
+}
 template <class T>
 void MaSwap(T& a, T& b) {
   T t = a;
@@ -68,8 +72,10 @@ class CMaVector {
   double operator[](int i) const { return v_[i]; }
   double& operator[](int i) { return v_[i]; }
 
-  double operator*(const CMaVector& o) const;  // dot product
-  CMaVector operator*(const CMaMatrix& m) const;  // row vector times a 3-column matrix
+  double operator*(const CMaVector& o) const;  // dot product (CrossProduct gives a x b)
+  // Row vector times a matrix of three rows: the first three columns of the product. Rows
+  // or columns the matrix lacks count as zero.
+  CMaVector operator*(const CMaMatrix& m) const;
   CMaVector& operator*=(double factor);
   double Length() const;
   // Scales to unit length; a zero vector stays zero and gives MA_FALSE.
@@ -77,7 +83,8 @@ class CMaVector {
   // Angle between the two vectors in degrees, 0 to 180; 0 when either is zero.
   double AngleWith(const CMaVector& other) const;
   // Signed angle in degrees, (-180, 180], of the rotation about `axis` (right-handed) that
-  // takes this vector onto `other`, both projected onto the plane normal to the axis.
+  // takes this vector onto `other`, both projected onto the plane normal to the axis; 0 when
+  // the axis or either vector is zero, or a vector lies along the axis.
   double AngleWith(const CMaVector& other, const CMaVector& axis) const;
   CMaPoint To3DPoint() const { return {v_[0], v_[1], v_[2]}; }
 
@@ -90,12 +97,13 @@ CMaVector CrossProduct(const CMaVector& a, const CMaVector& b);
 
 class CMaMatrix {
  public:
+  // A zero matrix; negative sizes count as 0.
   CMaMatrix(int rows, int columns);
   int Rows() const { return rows_; }
   int Columns() const { return columns_; }
   double operator()(int row, int column) const { return a_[row * columns_ + column]; }
   double& operator()(int row, int column) { return a_[row * columns_ + column]; }
-  // Sets the first three columns of a row.
+  // Sets the first three columns of a row; a row outside the matrix is ignored.
   void SetRowVector(int row, const CMaVector& v);
   CMaMatrix Transpose() const;
 

@@ -1,0 +1,181 @@
+#include "platform/com/class_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "tests/platform/com/test_objects.h"
+
+namespace {
+
+// Each test uses its own class ids: the table is process-wide.
+CLSID TestClass(uint32_t n) {
+  return {0xC1A55000 + n, 0x0C0B, 0x4E11, {0xA0, 0x5E, 0, 0, 0, 0, 0, static_cast<uint8_t>(n)}};
+}
+
+CreateObjectFn MakesWidget(LONG id) {
+  return [id] { return NewWidget(id); };
+}
+
+// Creates an instance and returns its id, or the failure code.
+LONG CreatedId(REFCLSID clsid) {
+  ComPtr<ITestWidget> widget;
+  const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ITestWidget,
+                                      widget.ReleaseAndGetVoidAddressOf());
+  return SUCCEEDED(hr) ? widget->Id() : hr;
+}
+
+TEST(ClassRegistry, LaterRegistrationWinsAndRevokingRestoresTheEarlier) {
+  const CLSID clsid = TestClass(1);
+  const DWORD first = RegisterInProcessClass(clsid, MakesWidget(10));
+  EXPECT_EQ(CreatedId(clsid), 10);
+  const DWORD second = RegisterInProcessClass(clsid, MakesWidget(20));
+  EXPECT_NE(first, 0u);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(CreatedId(clsid), 20);
+  EXPECT_EQ(CreatedId(TestClass(2)), REGDB_E_CLASSNOTREG);  // ids are told apart
+
+  EXPECT_EQ(CoRevokeClassObject(second), S_OK);
+  EXPECT_EQ(CreatedId(clsid), 10);
+  EXPECT_EQ(CoRevokeClassObject(second), E_INVALIDARG);
+  EXPECT_EQ(CoRevokeClassObject(first), S_OK);
+  EXPECT_EQ(CreatedId(clsid), REGDB_E_CLASSNOTREG);
+}
+
+TEST(ClassRegistry, RefusesBadCallsWithoutCreatingAnything) {
+  const CLSID clsid = TestClass(3);
+  int calls = 0;
+  const DWORD cookie = RegisterInProcessClass(clsid, [&calls]() -> IUnknown* {
+    ++calls;
+    return NewWidget();
+  });
+  const ULONG alive = ComObjectsAlive();
+  ComPtr<IUnknown> outer = static_cast<ITestWidget*>(new TestWidget);
+  void* out = &out;
+  EXPECT_EQ(CoCreateInstance(clsid, outer.Get(), CLSCTX_ALL, IID_ITestWidget, &out),
+            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_ITestWidget, nullptr), E_POINTER);
+  out = &out;
+  EXPECT_EQ(CoCreateInstance(TestClass(4), nullptr, CLSCTX_ALL, IID_ITestWidget, &out),
+            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(out, nullptr);
+
+  // An interface the object lacks: created once, then released rather than leaked.
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_ITestMissing, &out), E_NOINTERFACE);
+  EXPECT_EQ(calls, 1);
+  outer.Reset();
+  EXPECT_EQ(ComObjectsAlive(), alive);
+  CoRevokeClassObject(cookie);
+}
+
+TEST(ClassRegistry, CreationFailuresBecomeStatusCodes) {
+  const CLSID nothing = TestClass(5);
+  const CLSID throws = TestClass(6);
+  const DWORD a = RegisterInProcessClass(nothing, [] { return static_cast<IUnknown*>(nullptr); });
+  const DWORD b =
+      RegisterInProcessClass(throws, []() -> IUnknown* { throw std::runtime_error("x"); });
+  EXPECT_EQ(CreatedId(nothing), E_OUTOFMEMORY);
+  EXPECT_EQ(CreatedId(throws), E_FAIL);
+  CoRevokeClassObject(a);
+  CoRevokeClassObject(b);
+}
+
+// A hand-written class object, to see what the table does with the reference it holds.
+class CountingFactory final : public ComObject<IClassFactory> {
+ public:
+  explicit CountingFactory(bool* destroyed) : destroyed_(destroyed) {}
+  ~CountingFactory() override { *destroyed_ = true; }
+  HRESULT CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
+    return MakeComObject<TestWidget>(99)->QueryInterface(riid, ppv);
+  }
+  HRESULT LockServer(BOOL) override { return S_OK; }
+
+ private:
+  bool* destroyed_;
+};
+
+TEST(ClassRegistry, HoldsTheFactoryUntilRevokedAndHonoursSingleUse) {
+  const CLSID clsid = TestClass(7);
+  bool destroyed = false;
+  DWORD cookie = 0;
+  {
+    ComPtr<IClassFactory> factory = MakeComObject<CountingFactory>(&destroyed);
+    EXPECT_EQ(CoRegisterClassObject(clsid, nullptr, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &cookie),
+              E_INVALIDARG);
+    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_ALL, 7, &cookie), E_INVALIDARG);
+    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_ALL, 1, nullptr), E_POINTER);
+    ASSERT_EQ(
+        CoRegisterClassObject(clsid, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie),
+        S_OK);
+  }
+  EXPECT_FALSE(destroyed);
+  EXPECT_EQ(CreatedId(clsid), 99);
+  EXPECT_EQ(CreatedId(clsid), REGDB_E_CLASSNOTREG);  // the single use is spent
+  EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
+  EXPECT_TRUE(destroyed);
+}
+
+TEST(ClassFactory, CountsServerLocksAndIsNotALiveObject) {
+  const ULONG alive = ComObjectsAlive();
+  const ULONG locks = ComServerLocks();
+  auto factory = ComPtr<IClassFactory>::Attach(NewClassFactory(MakesWidget(1)));
+  EXPECT_EQ(ComObjectsAlive(), alive);
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(ComServerLocks(), locks + 2);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(ComServerLocks(), locks);
+  if (locks == 0) {
+    EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);  // never below zero
+  }
+  EXPECT_EQ(ComServerLocks(), locks);
+}
+
+TEST(ClassRegistry, FactoryMayCreateOtherClassesWhileCreating) {
+  const CLSID inner = TestClass(8);
+  const CLSID outer = TestClass(9);
+  const DWORD a = RegisterInProcessClass(inner, MakesWidget(8));
+  const DWORD b = RegisterInProcessClass(
+      outer, [inner]() -> IUnknown* { return NewWidget(100 + CreatedId(inner)); });
+  EXPECT_EQ(CreatedId(outer), 108);
+  CoRevokeClassObject(a);
+  CoRevokeClassObject(b);
+}
+
+TEST(ClassRegistry, ConcurrentCreationWhileAnotherThreadRegistersAndRevokes) {
+  const CLSID clsid = TestClass(10);
+  const DWORD base = RegisterInProcessClass(clsid, MakesWidget(1));
+  const ULONG alive = ComObjectsAlive();
+  std::atomic<bool> stop{false};
+  std::atomic<int> failures{0};
+  std::thread churn([&] {
+    while (!stop)
+      CoRevokeClassObject(RegisterInProcessClass(clsid, MakesWidget(2)));
+  });
+  std::vector<std::thread> creators;
+  for (int t = 0; t < 4; ++t) {
+    creators.emplace_back([&] {
+      for (int i = 0; i < 500; ++i) {
+        const LONG id = CreatedId(clsid);
+        if (id != 1 && id != 2)
+          ++failures;
+      }
+    });
+  }
+  for (std::thread& creator : creators)
+    creator.join();
+  stop = true;
+  churn.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(ComObjectsAlive(), alive);
+  EXPECT_EQ(CreatedId(clsid), 1);
+  CoRevokeClassObject(base);
+}
+
+}  // namespace

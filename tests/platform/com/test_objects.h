@@ -1,0 +1,59 @@
+#pragma once
+// Small interfaces and an object implementing them, shared by the object and registry tests.
+#include "platform/com/object.h"
+
+inline constexpr IID IID_ITestWidget = {
+    0x6A1F0C21, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x01}};
+inline constexpr IID IID_ITestGadget = {
+    0x6A1F0C22, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x02}};
+inline constexpr IID IID_ITestMissing = {
+    0x6A1F0C23, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x03}};
+
+struct ITestWidget : IUnknown {
+  virtual LONG Id() = 0;
+
+ protected:
+  ~ITestWidget() = default;
+};
+OMBRIXDC_INTERFACE_ID(ITestWidget, IID_ITestWidget);
+
+struct ITestGadget : IUnknown {
+  virtual LONG Twice(LONG value) = 0;
+
+ protected:
+  ~ITestGadget() = default;
+};
+OMBRIXDC_INTERFACE_ID(ITestGadget, IID_ITestGadget);
+
+struct ITestMissing : IUnknown {
+ protected:
+  ~ITestMissing() = default;
+};
+OMBRIXDC_INTERFACE_ID(ITestMissing, IID_ITestMissing);
+
+// Reports its destruction through `destroyed` when given one.
+class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
+ public:
+  explicit TestWidget(LONG id = 0, bool* destroyed = nullptr) : id_(id), destroyed_(destroyed) {}
+  ~TestWidget() override {
+    if (destroyed_)
+      *destroyed_ = true;
+  }
+  LONG Id() override { return id_; }
+  LONG Twice(LONG value) override { return 2 * value; }
+
+ private:
+  LONG id_;
+  bool* destroyed_;
+};
+
+// A new widget as a creation function hands it over: with the one reference it returns.
+inline IUnknown* NewWidget(LONG id = 0, bool* destroyed = nullptr) {
+  return static_cast<ITestWidget*>(MakeComObject<TestWidget>(id, destroyed).Detach());
+}
+
+// The reference count seen from outside: AddRef and Release both return it.
+inline ULONG RefCount(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/trivell/geometry.h"
+
+namespace {
+
+const CMaVector kX(1, 0, 0), kY(0, 1, 0), kZ(0, 0, 1);
+
+TEST(CMaPoint, IsEqualAndIsZeroCompareDistanceIncludingTheTolerance) {
+  const CMaPoint a(1, 2, 3), b(4, 6, 3);  // 5 apart
+  EXPECT_EQ(a.IsEqual(b, 5.0), MA_TRUE);
+  EXPECT_EQ(a.IsEqual(b, std::nextafter(5.0, 0.0)), MA_FALSE);
+  // Every coordinate within 0.4, yet 0.3 * sqrt(3) = 0.52 apart.
+  EXPECT_EQ(CMaPoint().IsEqual(CMaPoint(0.3, 0.3, 0.3), 0.4), MA_FALSE);
+  EXPECT_EQ(CMaPoint(3, 4, 0).IsZero(5.0), MA_TRUE);
+  EXPECT_EQ(CMaPoint(3, 4, 0).IsZero(4.999), MA_FALSE);
+  EXPECT_EQ(CMaPoint(std::nan(""), 0, 0).IsEqual(CMaPoint(), 1e300), MA_FALSE);
+}
+
+TEST(CMaVector, AngleWithStaysAccurateNearZeroAndStraightAndForAnyLength) {
+  EXPECT_NEAR(kX.AngleWith(CMaVector(1, 1e-10, 0)), MaRadianToDegree(1e-10), 1e-20);
+  EXPECT_NEAR(kX.AngleWith(CMaVector(-1, 1e-10, 0)), 180.0 - MaRadianToDegree(1e-10), 1e-12);
+  EXPECT_EQ(CMaVector(2, 0, 0).AngleWith(CMaVector(0, 0, 5)), 90.0);
+  EXPECT_NEAR(CMaVector(1e300, 0, 0).AngleWith(CMaVector(1e300, 1e300, 0)), 45.0, 1e-12);
+  EXPECT_NEAR(CMaVector(1e-300, 0, 0).AngleWith(CMaVector(1e-300, 1e-300, 0)), 45.0, 1e-12);
+  EXPECT_EQ(CMaVector().AngleWith(kX), 0.0);
+}
+
+TEST(CMaVector, AngleWithAxisFollowsTheRightHandRule) {
+  EXPECT_NEAR(kX.AngleWith(kY, kZ), 90.0, 1e-12);
+  EXPECT_NEAR(kY.AngleWith(kX, kZ), -90.0, 1e-12);
+  EXPECT_NEAR(kX.AngleWith(kY, CMaVector(0, 0, -3)), -90.0, 1e-12);
+  EXPECT_EQ(kX.AngleWith(CMaVector(-1, 0, 0), kZ), 180.0);  // never -180
+  EXPECT_EQ(kX.AngleWith(CMaVector(-1, -0.0, 0), kZ), 180.0);
+  // Components along the axis play no part.
+  EXPECT_NEAR(CMaVector(1, 0, 5).AngleWith(CMaVector(0, 2, -3), kZ), 90.0, 1e-12);
+  EXPECT_EQ(CMaVector(0, 0, 2).AngleWith(kX, kZ), 0.0);
+  EXPECT_EQ(kX.AngleWith(kY, CMaVector()), 0.0);
+}
+
+// Returning to the start position rotates the probe about +z by the clockwise angle
+// -(S.AngleWith(V, N)) or the anticlockwise angle V.AngleWith(S, N); either must carry the
+// current position V onto the direction of S.
+TEST(CMaVector, RotatingByAngleWithAboutZCarriesThePositionOntoTheTarget) {
+  for (double from : {0.0, 30.0, 100.0, 179.0, 181.0, 250.0, 359.5}) {
+    for (double to : {0.0, 45.0, 179.5, 200.0, 300.0}) {
+      const double f = MaDegreeToRadian(from), t = MaDegreeToRadian(to);
+      const CMaVector v(3 * std::cos(f), 3 * std::sin(f), 0),
+          s(8 * std::cos(t), 8 * std::sin(t), 4);
+      const double anticlockwise = v.AngleWith(s, kZ), back = s.AngleWith(v, kZ);
+      EXPECT_GT(anticlockwise, -180.0);
+      EXPECT_LE(anticlockwise, 180.0);
+      EXPECT_GT(back, -180.0);
+      EXPECT_LE(back, 180.0);
+      for (double angle : {anticlockwise, -back}) {
+        const double rotated = f + MaDegreeToRadian(angle);
+        EXPECT_NEAR(std::cos(rotated), std::cos(t), 1e-12) << from << " -> " << to;
+        EXPECT_NEAR(std::sin(rotated), std::sin(t), 1e-12) << from << " -> " << to;
+      }
+    }
+  }
+}
+
+TEST(CMaVector, CrossProductIsRightHandedAndNormaliseGivesUnitLength) {
+  const CMaVector z = CrossProduct(kX, kY), minusZ = CrossProduct(kY, kX);
+  EXPECT_EQ(z * kZ, 1.0);
+  EXPECT_EQ(minusZ * kZ, -1.0);
+  const CMaVector a(1, 2, 3), b(-4, 0.5, 2), c = CrossProduct(a, b);
+  EXPECT_NEAR(c * a, 0.0, 1e-12);
+  EXPECT_NEAR(c * b, 0.0, 1e-12);
+  EXPECT_NEAR(c.Length(), a.Length() * b.Length() * std::sin(MaDegreeToRadian(a.AngleWith(b))),
+              1e-12);
+  CMaVector u(3, 4, 0), zero, tiny(1e-310, 0, 0);
+  EXPECT_EQ(u.Normalise(), MA_TRUE);
+  EXPECT_NEAR(u[0], 0.6, 1e-15);
+  EXPECT_NEAR(u[1], 0.8, 1e-15);
+  EXPECT_EQ(zero.Normalise(), MA_FALSE);
+  EXPECT_EQ(zero.Length(), 0.0);
+  EXPECT_EQ(tiny.Normalise(), MA_TRUE);
+  EXPECT_EQ(tiny[0], 1.0);
+}
+
+}  // namespace
