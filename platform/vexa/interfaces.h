@@ -47,6 +47,10 @@ inline constexpr IID IID_IVexa_settings = {
 inline constexpr IID IID_IVexa_error = {
     0xBBECCBC1, 0x53CF, 0x4F8B, {0xBB, 0x8A, 0xE1, 0x90, 0x51, 0x52, 0xAB, 0x25}};
 inline constexpr const char* kVexaErrorProgId = "CoVexa_error.Vexa_error";
+// The error object is known to clients by its ProgID above. The class registry of this
+// process resolves class ids only, so the error object is registered under this class id.
+inline constexpr CLSID CLSID_Vexa_error = {
+    0x5E3A9D41, 0x7C2B, 0x4F6E, {0xA1, 0xD8, 0x3B, 0x9C, 0x0E, 0x7F, 0x2A, 0x64}};
 
 // ---- values ---------------------------------------------------------------------------------
 enum EVexaControllerState : LONG {
@@ -63,24 +67,24 @@ inline constexpr int kVexaExtendedStatusBytes = 4;
 
 // The status flags of the axis position and status object, in the order the scan's status
 // check queries them. X(name) for each.
-#define VEXA_STATUS_FLAGS(X)     \
-  X(airPressureLow)              \
-  X(crashSwitchActive)           \
-  X(dataBufferOverflow)          \
-  X(emergencyStopActive)         \
-  X(excessiveProbeDeflection)    \
-  X(illegalParameter)            \
-  X(limitSwitchOpenDuringMove)   \
-  X(markerHitDuringMove)         \
-  X(measuringDatumLost)          \
-  X(QRL_NotResponding)           \
-  X(overspeedDetected)           \
-  X(probeHitDuringMove)          \
-  X(scaleReadingFailure)         \
-  X(servoMotorsDisengaged)       \
-  X(timeoutDuringMoveOrScan)     \
-  X(xMotorOverdriven)            \
-  X(yMotorOverdriven)            \
+#define VEXA_STATUS_FLAGS(X)   \
+  X(airPressureLow)            \
+  X(crashSwitchActive)         \
+  X(dataBufferOverflow)        \
+  X(emergencyStopActive)       \
+  X(excessiveProbeDeflection)  \
+  X(illegalParameter)          \
+  X(limitSwitchOpenDuringMove) \
+  X(markerHitDuringMove)       \
+  X(measuringDatumLost)        \
+  X(QRL_NotResponding)         \
+  X(overspeedDetected)         \
+  X(probeHitDuringMove)        \
+  X(scaleReadingFailure)       \
+  X(servoMotorsDisengaged)     \
+  X(timeoutDuringMoveOrScan)   \
+  X(xMotorOverdriven)          \
+  X(yMotorOverdriven)          \
   X(zMotorOverdriven)
 
 // ---- interfaces -----------------------------------------------------------------------------
@@ -124,14 +128,14 @@ struct IVexa_stop : IUnknown {
 };
 
 struct IVexa_circle_scan : IUnknown {
-  virtual HRESULT StartCircleScan(IVexa_link* link, LONG mode, BYTE boreOrBoss,
-                                  BYTE scanDirection, LONG pointMode, LONG reserved,
-                                  double pathDiameter, double centreX, double centreY,
-                                  double centreZ, double axisX, double axisY, double axisZ,
-                                  double startAngle, double overtravel, double reserved1,
-                                  double reserved2, double tipDiameter, double deflection,
-                                  double speed, double bufferPitch, double reserved3,
-                                  double reserved4, double reserved5, LONG* success) = 0;
+  virtual HRESULT StartCircleScan(IVexa_link* link, LONG mode, BYTE boreOrBoss, BYTE scanDirection,
+                                  LONG pointMode, LONG reserved, double pathDiameter,
+                                  double centreX, double centreY, double centreZ, double axisX,
+                                  double axisY, double axisZ, double startAngle, double overtravel,
+                                  double reserved1, double reserved2, double tipDiameter,
+                                  double deflection, double speed, double bufferPitch,
+                                  double reserved3, double reserved4, double reserved5,
+                                  LONG* success) = 0;
   virtual HRESULT GetLastError(LONG* error) = 0;
 
  protected:
@@ -206,8 +210,7 @@ struct IVexa_settings : IUnknown {
   virtual HRESULT ReadInteger(BSTR section, BSTR key, LONG defaultValue, BSTR file,
                               LONG* value) = 0;
   // defaultValue may be null (absent); *value receives a new string or null.
-  virtual HRESULT ReadString(BSTR section, BSTR key, BSTR defaultValue, BSTR file,
-                             BSTR* value) = 0;
+  virtual HRESULT ReadString(BSTR section, BSTR key, BSTR defaultValue, BSTR file, BSTR* value) = 0;
 
  protected:
   ~IVexa_settings() = default;

@@ -1,0 +1,112 @@
+#include "platform/vexa/ini_file.h"
+
+#include <ini.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace vexa_sim {
+namespace {
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i]))
+      return false;
+  }
+  return true;
+}
+
+struct LineSource {
+  std::FILE* file = nullptr;
+  bool lineTooLong = false;
+};
+
+// Gives the parser one line at a time with its leading blanks removed: in a Windows INI file
+// an indented line is a line like any other, not the continuation of the value above it.
+// A line longer than the parser's buffer would be split silently; it is flagged instead.
+char* ReadLine(char* buffer, int size, void* stream) {
+  auto* source = static_cast<LineSource*>(stream);
+  int c = std::getc(source->file);
+  while (c == ' ' || c == '\t')
+    c = std::getc(source->file);
+  if (c == EOF)
+    return nullptr;
+  int length = 0;
+  while (c != EOF && c != '\n') {
+    if (length < size - 1) {
+      buffer[length++] = static_cast<char>(c);
+    } else {
+      source->lineTooLong = true;
+    }
+    c = std::getc(source->file);
+  }
+  buffer[length] = '\0';
+  return buffer;
+}
+
+struct Search {
+  Search(std::string_view sectionName, std::string_view keyName)
+      : section(sectionName), key(keyName) {}
+  std::string_view section;
+  std::string_view key;
+  bool found = false;
+  std::string value;
+};
+
+int OnValue(void* user, const char* section, const char* name, const char* value) {
+  auto* search = static_cast<Search*>(user);
+  if (!search->found && SameName(section, search->section) && SameName(name, search->key)) {
+    search->found = true;
+    search->value = value ? value : "";
+  }
+  return 1;  // keep going: a zero would count as a syntax error
+}
+
+std::string Unquoted(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+// Runs the search over the whole file; false when the file cannot be read as INI syntax.
+bool ParseIniFile(const std::string& path, Search* search) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file)
+    return false;
+  LineSource source{file.get()};
+  const int status = ini_parse_stream(&ReadLine, &source, &OnValue, search);
+  // A folder opens but does not read; a syntax error means the file is not what it claims.
+  return status == 0 && !source.lineTooLong && !std::ferror(file.get());
+}
+
+}  // namespace
+
+IniLookup LookUpIniValue(const std::string& path, std::string_view section, std::string_view key) {
+  IniLookup result;
+  Search search{section, key};
+  if (!ParseIniFile(path, &search))
+    return result;
+  if (!search.found) {
+    result.outcome = IniLookup::Outcome::Missing;
+    return result;
+  }
+  result.outcome = IniLookup::Outcome::Found;
+  result.value = Unquoted(search.value);
+  return result;
+}
+
+bool IsReadableIniFile(const std::string& path) {
+  // No section name holds a line end, so this search finds nothing and only reads.
+  Search search{"\n", ""};
+  return ParseIniFile(path, &search);
+}
+
+}  // namespace vexa_sim

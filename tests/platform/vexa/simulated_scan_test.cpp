@@ -1,0 +1,165 @@
+#include <cmath>
+#include <limits>
+
+#include "tests/platform/vexa/vexa_test_support.h"
+
+using namespace vexa_sim;
+using namespace vexa_test;
+
+namespace {
+
+struct ScanArgs {
+  BYTE boreOrBoss = 0;
+  BYTE direction = 0;
+  double diameter = 18.0;
+  CMaPoint centre{0.0, 0.0, 0.0};
+  CMaPoint axis{0.0, 0.0, 1.0};
+  double startAngle = 90.0;
+  double overtravel = 90.0;
+  double deflection = 0.3;
+  double speed = 20.0;
+  double pitch = 0.1;
+};
+
+LONG StartScan(Rig& rig, const ScanArgs& a, IVexa_link* link = nullptr, LONG* error = nullptr) {
+  auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
+  LONG success = -1;
+  scan->StartCircleScan(link ? link : rig.link.Get(), 1, a.boreOrBoss, a.direction, 1, 0,
+                        a.diameter, a.centre.x(), a.centre.y(), a.centre.z(), a.axis.x(),
+                        a.axis.y(), a.axis.z(), a.startAngle, a.overtravel, 0.0, 0.0, 2.0,
+                        a.deflection, a.speed, a.pitch, 0.0, 0.1, 1.0, &success);
+  if (error)
+    scan->GetLastError(error);
+  return success;
+}
+
+double AngleAbout(const CMaPoint& centre, const CMaPoint& p) {
+  return std::atan2(p.y() - centre.y(), p.x() - centre.x());
+}
+
+// Signed turn from a to b about the centre, in (-pi, pi].
+double TurnBetween(const CMaPoint& centre, const CMaPoint& a, const CMaPoint& b) {
+  const double turn = AngleAbout(centre, b) - AngleAbout(centre, a);
+  return std::remainder(turn, 2.0 * MA_PI);
+}
+
+}  // namespace
+
+class ScanGeometry : public ::testing::TestWithParam<BYTE> {};
+
+TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirectionOrder) {
+  Rig rig;
+  ScanArgs args;
+  args.direction = GetParam();
+  args.centre = CMaPoint(3.0, -2.0, 5.0);
+  args.startAngle = 72.0;
+  ASSERT_EQ(1, StartScan(rig, args));
+  const auto points = PollScan(rig.ps.Get());
+
+  const double radius = args.diameter / 2.0;
+  const double pathLength = (360.0 + args.overtravel) / 360.0 * MA_PI * args.diameter;
+  EXPECT_NEAR(pathLength / args.pitch, static_cast<double>(points.size()), 1.0);
+  ASSERT_GT(points.size(), 2u);
+  EXPECT_NEAR(MaDegreeToRadian(args.startAngle), AngleAbout(args.centre, points[0].tip), 1e-12);
+
+  const double sign = args.direction == 0 ? 1.0 : -1.0;
+  double swept = 0.0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    EXPECT_NEAR(radius, points[i].tip.DistanceTo(args.centre), 1e-9);
+    EXPECT_DOUBLE_EQ(args.centre.z(), points[i].tip.z());
+    if (i == 0)
+      continue;
+    EXPECT_NEAR(args.pitch, points[i].tip.DistanceTo(points[i - 1].tip), 1e-6);
+    const double turn = TurnBetween(args.centre, points[i - 1].tip, points[i].tip);
+    ASSERT_GT(sign * turn, 0.0) << "point " << i;
+    swept += sign * turn;
+  }
+  EXPECT_NEAR(360.0 + args.overtravel, MaRadianToDegree(swept), MaRadianToDegree(0.1 / radius));
+  // The tip stays at the last point once the scan has ended.
+  EXPECT_TRUE(rig.machine->Tip().IsEqual(points.back().tip, 0.0));
+}
+INSTANTIATE_TEST_SUITE_P(BothDirections, ScanGeometry, ::testing::Values(BYTE{0}, BYTE{1}));
+
+TEST(SimulatedScan, DeflectionPointsRadiallyTowardsTheSurface) {
+  for (BYTE boreOrBoss : {BYTE{0}, BYTE{1}}) {
+    Rig rig;
+    ScanArgs args;
+    args.boreOrBoss = boreOrBoss;
+    ASSERT_EQ(1, StartScan(rig, args));
+    const double outwards = boreOrBoss == 0 ? 1.0 : -1.0;
+    for (const auto& point : PollScan(rig.ps.Get())) {
+      const CMaPoint radial = point.tip - args.centre;
+      const double r = MaPythag(radial.x(), radial.y());
+      EXPECT_NEAR(outwards * args.deflection * radial.x() / r, point.deflection.x(), 1e-12);
+      EXPECT_NEAR(outwards * args.deflection * radial.y() / r, point.deflection.y(), 1e-12);
+      EXPECT_EQ(0.0, point.deflection.z());
+    }
+  }
+}
+
+TEST(SimulatedScan, RecordsRequestAndEndsOnStop) {
+  Rig rig;
+  ScanArgs args;
+  ASSERT_EQ(1, StartScan(rig, args));
+  ASSERT_TRUE(rig.machine->LastScan().has_value());
+  EXPECT_EQ(18.0, rig.machine->LastScan()->pathDiameter);
+  EXPECT_EQ(1.0, rig.machine->LastScan()->reserved5);
+  LONG done = -1, success = 0;
+  rig.ps->Update();
+  rig.ps->actionCompleted(&done);
+  EXPECT_EQ(0, done);
+  // Busy: no second scan while the first runs.
+  LONG error = 0;
+  EXPECT_EQ(0, StartScan(rig, args, nullptr, &error));
+  EXPECT_EQ(kErrorMachineBusy, error);
+
+  Create<IVexa_stop>(CLSID_Vexa_stop)->Stop(rig.link.Get(), &success);
+  EXPECT_EQ(1, success);
+  rig.ps->Update();
+  rig.ps->actionCompleted(&done);
+  LONG flag = -1;
+  rig.ps->probedPointData(&flag);
+  EXPECT_EQ(1, done);
+  EXPECT_EQ(0, flag);
+  EXPECT_EQ(1, rig.machine->StopsRequested());
+}
+
+TEST(SimulatedScan, RejectsIllegalArgumentsWithAnError) {
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  const struct {
+    const char* what;
+    void (*spoil)(ScanArgs&);
+  } cases[] = {
+      {"zero diameter", [](ScanArgs& a) { a.diameter = 0.0; }},
+      {"negative diameter", [](ScanArgs& a) { a.diameter = -18.0; }},
+      {"NaN diameter", [](ScanArgs& a) { a.diameter = nan; }},
+      {"zero pitch", [](ScanArgs& a) { a.pitch = 0.0; }},
+      {"zero speed", [](ScanArgs& a) { a.speed = 0.0; }},
+      {"no sweep", [](ScanArgs& a) { a.overtravel = -360.0; }},
+      {"direction 2", [](ScanArgs& a) { a.direction = 2; }},
+      {"tilted axis", [](ScanArgs& a) { a.axis = CMaPoint(1.0, 0.0, 0.0); }},
+      {"too many points", [](ScanArgs& a) { a.pitch = 1e-9; }},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    ScanArgs args;
+    c.spoil(args);
+    LONG error = 0;
+    EXPECT_EQ(0, StartScan(rig, args, nullptr, &error)) << c.what;
+    EXPECT_EQ(kErrorIllegalScanParameter, error) << c.what;
+    EXPECT_EQ(0, rig.machine->ScansStarted()) << c.what;
+  }
+}
+
+TEST(SimulatedScan, ForeignOrMissingLinkFails) {
+  Rig rig;
+  auto foreign = ComPtr<IVexa_link>(new ForeignLink());
+  LONG error = 0;
+  EXPECT_EQ(0, StartScan(rig, ScanArgs{}, foreign.Get(), &error));
+  EXPECT_EQ(kErrorNoMachine, error);
+  auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
+  LONG success = -1;
+  scan->StartCircleScan(nullptr, 1, 0, 0, 1, 0, 18.0, 0, 0, 0, 0, 0, 1, 90, 90, 0, 0, 2, 0.3, 20,
+                        0.1, 0, 0.1, 1.0, &success);
+  EXPECT_EQ(0, success);
+}

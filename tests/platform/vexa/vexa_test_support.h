@@ -1,0 +1,74 @@
+#pragma once
+// A simulated machine with a link and an axis position and status object, created the way a
+// client creates them, and a client-style scan polling loop.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/com/class_registry.h"
+#include "platform/com/object.h"
+#include "platform/vexa/simulated_machine.h"
+
+namespace vexa_test {
+
+template <class I>
+ComPtr<I> Create(REFCLSID clsid) {
+  vexa_sim::RegisterSimulatedController();
+  ComPtr<I> object;
+  EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_ALL, InterfaceId<I>::value,
+                                   object.ReleaseAndGetVoidAddressOf()));
+  return object;
+}
+
+struct Rig {
+  explicit Rig(vexa_sim::MachineConfig config = {})
+      : machine(std::make_shared<vexa_sim::SimulatedMachine>(config)),
+        link(vexa_sim::MakeSimulatedLink(machine)),
+        ps(Create<IVexa_axis_position_and_status>(CLSID_Vexa_axis_position_and_status)) {
+    LONG success = 0;
+    ps->InitialiseObject(link.Get(), &success);
+    EXPECT_EQ(1, success);
+  }
+  std::shared_ptr<vexa_sim::SimulatedMachine> machine;
+  ComPtr<IVexa_link> link;
+  ComPtr<IVexa_axis_position_and_status> ps;
+};
+
+struct ScanPoint {
+  CMaPoint tip;
+  CMaPoint deflection;
+};
+
+// Polls as a measuring client does until the action completes (bounded, so a scan that never
+// ends fails the test instead of hanging it).
+inline std::vector<ScanPoint> PollScan(IVexa_axis_position_and_status* ps, int maxPasses = 100000) {
+  std::vector<ScanPoint> points;
+  for (int pass = 0; pass < maxPasses; ++pass) {
+    ps->Update();
+    ScanPoint point;
+    LONG success = 0, flag = 0, done = 0;
+    ps->getTip(&point.tip.x(), &point.tip.y(), &point.tip.z(), &success);
+    ps->probedPointData(&flag);
+    if (success == 1 && flag == 1) {
+      ps->getProbeDeflection(&point.deflection.x(), &point.deflection.y(), &point.deflection.z(),
+                             &success);
+      points.push_back(point);
+    }
+    ps->actionCompleted(&done);
+    if (done == 1)
+      return points;
+  }
+  ADD_FAILURE() << "scan did not complete";
+  return points;
+}
+
+// A link of some other controller: the simulated objects must refuse it.
+class ForeignLink final : public ComObject<IVexa_link> {
+ public:
+  HRESULT getLock(LONG, LONG* success) override { return *success = 1, S_OK; }
+  HRESULT releaseLock(LONG* success) override { return *success = 1, S_OK; }
+  HRESULT GetLastError(LONG* error) override { return *error = 0, S_OK; }
+};
+
+}  // namespace vexa_test
