@@ -1,0 +1,46 @@
+#pragma once
+// The compensation map: three slots of differences on the map grid, and the two operations
+// that fill a slot and add a slot to a profile.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/trivell/geometry.h"
+#include "src/engine/error_number.h"
+#include "src/engine/profile.h"
+
+enum class MapSlotIndex : int32_t {
+  PreMapData = 0,          // least-squares radius of the slow scan minus the filtered slow
+  DcMapData = 1,           // Slow minus Fast: the dynamic error the fast scan makes
+  PremappedDcMapData = 2,  // SlowMap minus FastMap
+};
+inline constexpr std::size_t kMapSlotCount = 3;
+
+// Difference values at their grid angles.
+struct MapSlot {
+  CMaDoubleArray values;
+  CMaDoubleArray angles;
+};
+
+struct MapSlots {
+  std::array<MapSlot, kMapSlotCount> slot;
+
+  MapSlot& operator[](MapSlotIndex i) { return slot[static_cast<std::size_t>(i)]; }
+  const MapSlot& operator[](MapSlotIndex i) const { return slot[static_cast<std::size_t>(i)]; }
+};
+
+struct MapSlotResult {
+  ErrorNumber error = ErrorNumber::None;
+  MapSlot slot;
+};
+
+// values[i] = a[i] - b[i] for every i of a; angles copied. Fails with
+// ErrorNumber::StoredMapUnusable (nothing computed) when b is shorter than a.
+MapSlotResult StoreMap(const CMaDoubleArray& a, const CMaDoubleArray& b,
+                       const CMaDoubleArray& angles);
+
+// radii[i] = input[i] + slot.values[i] for every i of input, at the slot's angles (as many as
+// there are radii). A slot shorter than the input (an empty slot, or a stored map of a
+// slightly different feature radius whose grid is shorter than this run's) does not fit the
+// run: ErrorNumber::StoredMapUnusable and nothing computed.
+DataSetResult ApplyMap(const MapSlot& slot, const CMaDoubleArray& input);

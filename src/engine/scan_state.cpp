@@ -1,0 +1,6 @@
+#include "src/engine/scan_state.h"
+
+ScanState& ProcessScanState() {
+  static ScanState state;
+  return state;
+}

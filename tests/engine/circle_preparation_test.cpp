@@ -1,0 +1,277 @@
+#include "src/engine/circle_preparation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "tests/engine/scan_samples.h"
+
+namespace {
+
+using namespace engine_test;
+
+constexpr double kTol = 1e-9;
+
+// The sample angles of CircleTips, to compare the prepared angles with.
+std::vector<double> SampleAngles(double from, double to, std::size_t n) {
+  std::vector<double> a;
+  for (std::size_t i = 0; i < n; ++i) {
+    a.push_back(from + (to - from) * static_cast<double>(i) / static_cast<double>(n - 1));
+  }
+  return a;
+}
+
+class PrepareBoreScan : public ::testing::Test {
+ protected:
+  static constexpr std::size_t kSamples = 401;
+  const double from = 0.0, to = kTwoPi + 3 * kPi / 4;
+  TipLists tips = CircleTips(100.0, 50.0, 9.0, from, to, kSamples);
+};
+
+TEST_F(PrepareBoreScan, GivesOneRevolutionOfSurfaceRadiiFromThePlusYAxis) {
+  const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  EXPECT_NEAR(prepared.centre.x(), 100.0, kTol);
+  EXPECT_NEAR(prepared.centre.y(), 50.0, kTol);
+
+  // The profile is the samples from the first one at or past pi/2 to the last one at or
+  // before 2*pi + pi/2, at their own (unwrapped) angles.
+  const std::vector<double> a = SampleAngles(from, to, kSamples);
+  const auto first = std::find_if(a.begin(), a.end(), [](double v) { return v >= kPi / 2; });
+  const auto last = std::find_if(a.begin(), a.end(), [](double v) { return v > 2.5 * kPi; });
+  const auto expectedCount = static_cast<std::size_t>(last - first);
+  const RadialProfile& p = prepared.profile;
+  ASSERT_EQ(p.radii.GetSize(), expectedCount);
+  ASSERT_EQ(p.angles.GetSize(), expectedCount);
+  for (std::size_t i = 0; i < expectedCount; ++i) {
+    EXPECT_NEAR(p.radii[i], 10.0, kTol) << i;
+    EXPECT_NEAR(p.angles[i], first[static_cast<std::ptrdiff_t>(i)], kTol) << i;
+    if (i > 0) {
+      EXPECT_GT(p.angles[i], p.angles[i - 1]) << i;
+    }
+  }
+  EXPECT_GE(p.angles[0], kPi / 2);
+  EXPECT_LE(p.angles[expectedCount - 1], kPi / 2 + kTwoPi);
+  // The tip lists are left centred and trimmed with the profile.
+  ASSERT_EQ(tips.x.GetSize(), expectedCount);
+  EXPECT_LE(tips.x[0], 0.0);
+  EXPECT_NEAR(std::hypot(tips.x[0], tips.y[0]), 9.0, kTol);
+  EXPECT_EQ(tips.z[0], 3.0);
+}
+
+TEST_F(PrepareBoreScan, BossSubtractsTheTipRadius) {
+  const PreparedScan prepared = PrepareScanProfile(1, 0, 1.0, tips.x, tips.y, tips.z);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  for (double r : prepared.profile.radii) {
+    EXPECT_NEAR(r, 8.0, kTol);
+  }
+}
+
+TEST_F(PrepareBoreScan, ReversedAnticlockwiseInputGivesTheSameProfile) {
+  TipLists reversed = tips;
+  std::reverse(reversed.x.begin(), reversed.x.end());
+  std::reverse(reversed.y.begin(), reversed.y.end());
+  std::reverse(reversed.z.begin(), reversed.z.end());
+  const PreparedScan forward = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
+  const PreparedScan backward = PrepareScanProfile(0, 1, 1.0, reversed.x, reversed.y, reversed.z);
+  ASSERT_EQ(backward.error, ErrorNumber::None);
+  ASSERT_EQ(backward.profile.radii.GetSize(), forward.profile.radii.GetSize());
+  for (std::size_t i = 0; i < forward.profile.radii.GetSize(); ++i) {
+    EXPECT_NEAR(backward.profile.radii[i], forward.profile.radii[i], 1e-12);
+    EXPECT_NEAR(backward.profile.angles[i], forward.profile.angles[i], 1e-12);
+  }
+}
+
+TEST_F(PrepareBoreScan, ProfileToPointsGivesTheSurfaceBackInMachineCoordinates) {
+  const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
+  const CMaPointArray points =
+      ProfileToPoints(prepared.profile.radii, prepared.profile.angles, prepared.centre);
+  ASSERT_EQ(points.GetSize(), prepared.profile.radii.GetSize());
+  for (const CMaPoint& point : points) {
+    EXPECT_NEAR(std::hypot(point.x() - 100.0, point.y() - 50.0), 10.0, kTol);
+    EXPECT_EQ(point.z(), prepared.centre.z());
+  }
+}
+
+TEST(PrepareScanProfile, DecreasingSamplesInClockwiseModeAreTrimmedButDoNotIncrease) {
+  TipLists tips = CircleTips(0.0, 0.0, 5.0, kTwoPi + 3 * kPi / 4, 0.05, 300);
+  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  const CMaDoubleArray& angles = prepared.profile.angles;
+  // Starts with the very first sample (second quadrant), ends with the last (first quadrant).
+  EXPECT_EQ(angles.GetSize(), 300u);
+  EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end()) == false);
+}
+
+// Lattice points of the circle of radius 65 about the origin, anticlockwise from +X: the
+// fitted centre of the whole set is exactly the origin, so points on the axes stay exact.
+std::vector<std::pair<double, double>> Lattice65() {
+  const int firstQuadrant[][2] = {{65, 0},  {63, 16}, {60, 25}, {56, 33}, {52, 39},
+                                  {39, 52}, {33, 56}, {25, 60}, {16, 63}};
+  std::vector<std::pair<double, double>> points;
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    for (const auto& p : firstQuadrant) {
+      double x = p[0], y = p[1];
+      for (int k = 0; k < quarter; ++k) {
+        std::swap(x, y);
+        x = -x;  // rotate a quarter turn anticlockwise
+      }
+      points.emplace_back(x, y);
+    }
+  }
+  return points;
+}
+
+TipLists LatticeScan(std::size_t rotateBy) {
+  auto points = Lattice65();
+  std::rotate(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(rotateBy), points.end());
+  TipLists tips;
+  for (const auto& [x, y] : points) {
+    tips.x.Add(x);
+    tips.y.Add(y);
+    tips.z.Add(0.0);
+  }
+  return tips;
+}
+
+TEST(PrepareScanProfile, PointOnThePlusYAxisStartsTheRevolution) {
+  TipLists tips = LatticeScan(9);  // begins at (0, 65)
+  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  ASSERT_EQ(prepared.centre.x(), 0.0);  // the premise of this test
+  EXPECT_EQ(prepared.profile.angles.GetSize(), 36u);
+  EXPECT_NEAR(prepared.profile.angles[0], kPi / 2, 1e-15);
+  EXPECT_NEAR(prepared.profile.angles[35], kTwoPi + std::atan2(63.0, 16.0), 1e-12);
+}
+
+TEST(PrepareScanProfile, PointOnThePlusYAxisEndsTheRevolution) {
+  TipLists tips = LatticeScan(10);  // begins at (-16, 63), ends at (0, 65)
+  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  ASSERT_EQ(prepared.centre.x(), 0.0);
+  ASSERT_EQ(prepared.profile.angles.GetSize(), 36u);
+  EXPECT_NEAR(prepared.profile.angles[35], kTwoPi + kPi / 2, 1e-15);
+  EXPECT_TRUE(std::is_sorted(prepared.profile.angles.begin(), prepared.profile.angles.end()));
+}
+
+struct UnusableCase {
+  const char* name;
+  std::vector<double> angles;
+};
+
+TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
+  auto span = [](double from, double to, int n) {
+    std::vector<double> a;
+    for (int i = 0; i < n; ++i) {
+      a.push_back(from + (to - from) * i / (n - 1));
+    }
+    return a;
+  };
+  const UnusableCase cases[] = {
+      {"empty", {}},
+      {"two points", {0.1, 2.0}},
+      {"never reaches the +Y axis", span(kPi + 0.1, kTwoPi - 0.1, 50)},
+      {"no first-quadrant point after the axis", span(0.0, 0.75 * kPi, 50)},
+      {"three samples from the axis round",
+       {1.1 * kPi, 1.5 * kPi, 1.9 * kPi, 0.6 * kPi, 1.2 * kPi, 0.3 * kPi}},
+  };
+  for (const UnusableCase& c : cases) {
+    TipLists tips;
+    for (double a : c.angles) {
+      tips.x.Add(20.0 + 4.0 * std::cos(a));
+      tips.y.Add(-7.0 + 4.0 * std::sin(a));
+      tips.z.Add(0.0);
+    }
+    const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
+    EXPECT_EQ(prepared.error, kUnusableScan) << c.name;
+    EXPECT_TRUE(prepared.profile.radii.IsEmpty()) << c.name;
+    EXPECT_TRUE(prepared.profile.angles.IsEmpty()) << c.name;
+  }
+}
+
+TEST(PrepareScanProfile, ReportsTipListsOfDifferentLengthsAsUnusable) {
+  TipLists tips = CircleTips(0.0, 0.0, 5.0, 0.0, 2.5 * kPi, 100);
+  tips.z.SetSize(99);
+  EXPECT_EQ(PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z).error, kUnusableScan);
+}
+
+TEST(PrepareScanProfile, DeflectionsAreReversedAndTrimmedWithTheTips) {
+  TipLists tips = CircleTips(0.0, 0.0, 5.0, 2.75 * kPi, 0.0, 200);  // anticlockwise order
+  DeflectionLists deflections;
+  for (std::size_t i = 0; i < 200; ++i) {
+    tips.z[i] = static_cast<double>(i);
+    deflections.a.Add(static_cast<double>(i));
+    deflections.b.Add(-static_cast<double>(i));
+  }
+  for (std::size_t i = 0; i < 190; ++i) {
+    deflections.c.Add(static_cast<double>(i));  // ten deflection reads failed
+  }
+  CMaDoubleArray expectedC = deflections.c;
+  std::reverse(expectedC.begin(), expectedC.end());
+
+  const PreparedScan prepared = PrepareScanProfile(0, 1, 0.0, tips.x, tips.y, tips.z, deflections);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  const std::size_t m = prepared.profile.radii.GetSize();
+  ASSERT_EQ(deflections.a.GetSize(), m);
+  ASSERT_EQ(deflections.b.GetSize(), m);
+  for (std::size_t i = 0; i < m; ++i) {
+    EXPECT_EQ(deflections.a[i], tips.z[i]);
+    EXPECT_EQ(deflections.b[i], -tips.z[i]);
+  }
+  // The short list is cut by the same rule within its own length, never read past its end.
+  const auto start = static_cast<std::size_t>(199 - tips.z[0]);
+  ASSERT_LE(deflections.c.GetSize(), m);
+  for (std::size_t i = 0; i < deflections.c.GetSize(); ++i) {
+    EXPECT_EQ(deflections.c[i], expectedC[start + i]);
+  }
+}
+
+TEST(ProfileToPoints, AddsTheCentreToEveryPoint) {
+  CMaDoubleArray radii, angles;
+  for (double a : {0.0, kPi / 2, kPi, 1.5 * kPi}) {
+    radii.Add(2.0);
+    angles.Add(a);
+  }
+  const CMaPointArray points = ProfileToPoints(radii, angles, CMaPoint(1.0, 2.0, 3.0));
+  const double expected[][3] = {{3, 2, 3}, {1, 4, 3}, {-1, 2, 3}, {1, 0, 3}};
+  ASSERT_EQ(points.GetSize(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(points[i].x(), expected[i][0], 1e-12);
+    EXPECT_NEAR(points[i].y(), expected[i][1], 1e-12);
+    EXPECT_NEAR(points[i].z(), expected[i][2], 1e-12);
+  }
+  angles.SetSize(3);
+  EXPECT_EQ(ProfileToPoints(radii, angles, CMaPoint()).GetSize(), 3u);
+}
+
+TEST(FitProfileCircle, ConstantRadiusGivesThatRadiusAboutTheOrigin) {
+  const RadialProfile p = ProfileOf(360, [](double) { return 7.0; });
+  const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
+  EXPECT_TRUE(circle.fitted);
+  EXPECT_NEAR(circle.radius, 7.0, 1e-12);
+  EXPECT_NEAR(circle.centreOffset, 0.0, 1e-12);
+  EXPECT_NEAR(circle.form, 0.0, 1e-9);
+}
+
+TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
+  // A circle of radius 4 about (3, 4) seen from the origin: r(a) solves |r*u(a) - c| = 4.
+  auto radius = [](double a) {
+    const double along = 3.0 * std::cos(a) + 4.0 * std::sin(a);
+    return along + std::sqrt(along * along - 25.0 + 16.0);
+  };
+  RadialProfile p;
+  for (int i = 0; i < 90; ++i) {  // angles where the ray from the origin meets the circle
+    const double a = std::atan2(4.0, 3.0) - 0.5 + i / 90.0;
+    p.angles.Add(a);
+    p.radii.Add(radius(a));
+  }
+  const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
+  EXPECT_NEAR(circle.radius, 4.0, 1e-9);
+  EXPECT_NEAR(circle.centre.x(), 3.0, 1e-9);
+  EXPECT_NEAR(circle.centre.y(), 4.0, 1e-9);
+  EXPECT_NEAR(circle.centreOffset, 5.0, 1e-9);
+}
+
+}  // namespace

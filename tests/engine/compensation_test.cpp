@@ -1,0 +1,133 @@
+#include "src/engine/compensation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "src/engine/circle_preparation.h"
+#include "tests/engine/scan_samples.h"
+
+namespace {
+
+using namespace engine_test;
+
+double FormError(double a) {
+  return 10.0 + 0.004 * std::sin(3.0 * a) + 0.002 * std::cos(7.0 * a);
+}
+
+CompensationParameters Parameters(double featureRadius = 10.0) {
+  CompensationParameters p;
+  p.filterMethod = 1;
+  p.filterNumber = 20;
+  p.mapPitch = 0.5;
+  p.featureRadius = featureRadius;
+  return p;
+}
+
+// The fast scan reads the same part with a lag error and at slightly different angles.
+RadialProfile FastOf(double (*part)(double)) {
+  RadialProfile p;
+  for (std::size_t i = 0; i < 3000; ++i) {
+    const double a = kPi / 2 + 0.0007 + kTwoPi * static_cast<double>(i) / 3000.0;
+    p.angles.Add(a);
+    p.radii.Add(part(a) + 0.003 * std::sin(2.0 * a + 0.4));
+  }
+  return p;
+}
+
+TEST(ComputeLearning, IdenticalScansGiveAZeroMapAndCorrectedEqualToFast) {
+  const RadialProfile scan = ProfileOf(3600, FormError);
+  const LearningResult r = ComputeLearning(Parameters(), scan, scan);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  const RunDataSets& d = r.dataSets;
+  ASSERT_EQ(d.fast.radii.GetSize(), 125u);
+  for (const MapSlotIndex k : {MapSlotIndex::DcMapData, MapSlotIndex::PremappedDcMapData}) {
+    ASSERT_EQ(r.slots[k].values.GetSize(), 125u);
+    for (double v : r.slots[k].values) {
+      EXPECT_EQ(v, 0.0);
+    }
+  }
+  EXPECT_EQ(d.corrected.radii.Values(), d.fast.radii.Values());
+  EXPECT_EQ(d.corrected.angles.Values(), d.fast.angles.Values());
+  EXPECT_EQ(d.correctedMap.radii.Values(), d.fastMap.radii.Values());
+}
+
+TEST(ComputeReference, PerfectCircleGivesAZeroPremap) {
+  const LearningResult r =
+      ComputeLearning(Parameters(), ProfileOf(3600, [](double) { return 10.0; }),
+                      FastOf([](double) { return 10.0; }));
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  const MapSlot& preMap = r.slots[MapSlotIndex::PreMapData];
+  ASSERT_EQ(preMap.values.GetSize(), 125u);
+  for (std::size_t i = 0; i < 125; ++i) {
+    EXPECT_NEAR(preMap.values[i], 0.0, 1e-12);
+    EXPECT_NEAR(r.dataSets.slowMap.radii[i], r.dataSets.slow.radii[i], 1e-12);
+  }
+}
+
+TEST(ComputeReference, SlowMapIsTheLeastSquaresRadiusOfTheUnfilteredScan) {
+  const RadialProfile slow = ProfileOf(3600, FormError);
+  const ReferenceResult r = ComputeReference(Parameters(), slow);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  const double radius = FitProfileCircle(slow.radii, slow.angles).radius;
+  ASSERT_EQ(r.slowMap.radii.GetSize(), 125u);
+  for (double v : r.slowMap.radii) {
+    EXPECT_NEAR(v, radius, 1e-12);
+  }
+  EXPECT_EQ(r.slowMap.angles.Values(), r.slow.angles.Values());
+  EXPECT_EQ(r.preMap.angles.Values(), r.slow.angles.Values());
+  // The filtered slow scan still shows the part's form on the grid.
+  for (std::size_t k = 0; k < r.slow.radii.GetSize(); ++k) {
+    EXPECT_NEAR(r.slow.radii[k], FormError(r.slow.angles[k]), 2e-4) << k;
+  }
+}
+
+TEST(ComputeCompensated, WithTheLearntMapRepeatsTheLearningRunsFastResults) {
+  const RadialProfile slow = ProfileOf(3600, FormError);
+  const RadialProfile fast = FastOf(FormError);
+  const LearningResult learnt = ComputeLearning(Parameters(), slow, fast);
+  ASSERT_EQ(learnt.error, ErrorNumber::None);
+
+  const CompensatedResult r = ComputeCompensated(Parameters(), learnt.slots, fast);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.fast.radii.Values(), learnt.dataSets.fast.radii.Values());
+  EXPECT_EQ(r.fastMap.radii.Values(), learnt.dataSets.fastMap.radii.Values());
+  EXPECT_EQ(r.corrected.radii.Values(), learnt.dataSets.corrected.radii.Values());
+  EXPECT_EQ(r.correctedMap.radii.Values(), learnt.dataSets.correctedMap.radii.Values());
+  // Correcting the fast scan of the learnt part gives the slow scan back.
+  for (std::size_t k = 0; k < r.corrected.radii.GetSize(); ++k) {
+    EXPECT_NEAR(r.corrected.radii[k], learnt.dataSets.slow.radii[k], 1e-12);
+    EXPECT_NEAR(r.correctedMap.radii[k], learnt.dataSets.slowMap.radii[k], 1e-12);
+  }
+}
+
+TEST(ComputeCompensated, RefusesAMapShorterThanTheRunsGrid) {
+  const RadialProfile slow = ProfileOf(3600, FormError);
+  const RadialProfile fast = FastOf(FormError);
+  const LearningResult onSmaller = ComputeLearning(Parameters(10.0), slow, fast);
+  ASSERT_EQ(onSmaller.error, ErrorNumber::None);
+  // A slightly larger feature has a finer grid with more angles than the map.
+  const CompensatedResult r = ComputeCompensated(Parameters(10.2), onSmaller.slots, fast);
+  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
+  EXPECT_TRUE(r.corrected.radii.IsEmpty());
+  EXPECT_EQ(ComputeCompensated(Parameters(), MapSlots{}, fast).error,
+            ErrorNumber::StoredMapUnusable);
+  // The other way round the map covers the whole grid.
+  const LearningResult onLarger = ComputeLearning(Parameters(10.2), slow, fast);
+  EXPECT_EQ(ComputeCompensated(Parameters(10.0), onLarger.slots, fast).error, ErrorNumber::None);
+}
+
+TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
+  const RadialProfile slow = ProfileOf(3600, FormError);
+  const RadialProfile tooShort = ProfileOf(3, FormError);
+  EXPECT_EQ(ComputeLearning(Parameters(), slow, tooShort).error, kUnusableScan);
+  EXPECT_EQ(ComputeLearning(Parameters(), tooShort, slow).error, kUnusableScan);
+  CompensationParameters noPitch = Parameters();
+  noPitch.mapPitch = 0.0;
+  const LearningResult r = ComputeLearning(noPitch, slow, slow);
+  EXPECT_EQ(r.error, ErrorNumber::Settings);
+  EXPECT_TRUE(r.dataSets.slow.radii.IsEmpty());
+  EXPECT_TRUE(r.slots[MapSlotIndex::PreMapData].values.IsEmpty());
+}
+
+}  // namespace

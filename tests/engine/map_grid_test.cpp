@@ -1,0 +1,186 @@
+#include "src/engine/map_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "src/engine/circle_preparation.h"
+#include "tests/engine/scan_samples.h"
+
+namespace {
+
+using namespace engine_test;
+
+TEST(MapGridAngles, PitchHalfOnRadiusTenGives125AnglesOneStepApart) {
+  const std::optional<CMaDoubleArray> grid = MapGridAngles(0.5, 10.0, kMapGridStartAngle);
+  ASSERT_TRUE(grid.has_value());
+  ASSERT_EQ(grid->GetSize(), 125u);
+  const double step = 0.5 / 10.0;
+  EXPECT_EQ((*grid)[0], kMapGridStartAngle + step);
+  for (std::size_t k = 1; k < grid->GetSize(); ++k) {
+    EXPECT_EQ((*grid)[k], (*grid)[k - 1] + step) << k;
+  }
+  EXPECT_LT((*grid)[124], kPi / 2 + kTwoPi);
+  EXPECT_GE((*grid)[124] + step, kPi / 2 + kTwoPi);
+}
+
+struct BadStep {
+  const char* name;
+  double mapPitch, featureRadius;
+};
+
+TEST(MapGridAngles, RefusesStepsThatGiveNoUsableGrid) {
+  const BadStep cases[] = {
+      {"zero pitch", 0.0, 10.0},
+      {"negative pitch", -0.5, 10.0},
+      {"zero radius", 0.5, 0.0},
+      {"negative radius", 0.5, -10.0},
+      {"NaN pitch", std::nan(""), 10.0},
+      {"infinite radius", 0.5, INFINITY},
+      {"infinite pitch", INFINITY, 10.0},
+      {"step finer than any machine resolves", 1e-300, 10.0},
+      {"step of more than a revolution", 100.0, 10.0},
+  };
+  const RadialProfile profile = ProfileOf(100, [](double) { return 5.0; });
+  for (const BadStep& c : cases) {
+    EXPECT_FALSE(MapGridAngles(c.mapPitch, c.featureRadius, kMapGridStartAngle)) << c.name;
+    const DataSetResult resampled = ResampleToMapGrid(
+        c.mapPitch, c.featureRadius, kMapGridStartAngle, profile.radii, profile.angles);
+    EXPECT_EQ(resampled.error, ErrorNumber::Settings) << c.name;
+    EXPECT_TRUE(resampled.data.radii.IsEmpty()) << c.name;
+    const DataSetResult fitted = FitToMapGrid(c.mapPitch, c.featureRadius, kMapGridStartAngle,
+                                              profile.radii, profile.angles);
+    EXPECT_EQ(fitted.error, ErrorNumber::Settings) << c.name;
+  }
+}
+
+// Neville's scheme through the given nodes: another road to the same interpolating cubic.
+double Neville(const RadialProfile& p, const std::vector<std::size_t>& nodes, double theta) {
+  std::vector<double> value;
+  for (std::size_t i : nodes) {
+    value.push_back(p.radii[i]);
+  }
+  for (std::size_t level = 1; level < nodes.size(); ++level) {
+    for (std::size_t i = 0; i + level < nodes.size(); ++i) {
+      const double ti = p.angles[nodes[i]], tj = p.angles[nodes[i + level]];
+      value[i] = ((theta - tj) * value[i] + (ti - theta) * value[i + 1]) / (ti - tj);
+    }
+  }
+  return value[0];
+}
+
+// Uneven angles over one revolution from just past the +Y axis, as a real scan gives them.
+RadialProfile UnevenProfile(std::size_t n, double (*radius)(double)) {
+  RadialProfile p;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double u = (static_cast<double>(i) + 0.3 * std::sin(7.0 * i)) / static_cast<double>(n);
+    const double a = kPi / 2 + 0.004 + (kTwoPi - 0.008) * u;
+    p.angles.Add(a);
+    p.radii.Add(radius(a));
+  }
+  return p;
+}
+
+double Cubic(double a) {
+  return 3.0 - 0.5 * a + 0.25 * a * a - 0.02 * a * a * a;
+}
+double Lumpy(double a) {
+  return 10.0 + 0.01 * std::sin(5.0 * a) + 0.004 * std::cos(17.0 * a);
+}
+
+TEST(ResampleToMapGrid, ReproducesACubicExactlyAtEveryGridAngle) {
+  const RadialProfile p = UnevenProfile(500, Cubic);
+  const DataSetResult r = ResampleToMapGrid(0.5, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  ASSERT_EQ(r.data.angles.GetSize(), 125u);
+  ASSERT_EQ(r.data.radii.GetSize(), 125u);
+  for (std::size_t k = 0; k < 125; ++k) {
+    EXPECT_NEAR(r.data.radii[k], Cubic(r.data.angles[k]), 1e-11) << k;
+  }
+}
+
+TEST(ResampleToMapGrid, UsesTheTwoSamplesEitherSideInsideAndBothEndsOutside) {
+  // Sparse samples, so that several grid angles fall before the second sample and after the
+  // last but one.
+  RadialProfile p;
+  const double first[] = {kPi / 2 + 0.01, kPi / 2 + 0.2};
+  for (double a : first) {
+    p.angles.Add(a);
+  }
+  for (int i = 1; i <= 30; ++i) {
+    p.angles.Add(kPi / 2 + 0.2 + (kTwoPi - 0.5) * i / 30.0);
+  }
+  p.angles.Add(kPi / 2 + kTwoPi - 0.02);
+  for (double a : p.angles) {
+    p.radii.Add(Lumpy(a));
+  }
+  const std::size_t n = p.angles.GetSize();
+  const DataSetResult r = ResampleToMapGrid(0.5, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+
+  int beforeSecond = 0, afterLastButOne = 0;
+  for (std::size_t k = 0; k < r.data.angles.GetSize(); ++k) {
+    const double theta = r.data.angles[k];
+    std::vector<std::size_t> nodes = {0, 1, n - 2, n - 1};
+    if (p.angles[1] <= theta && theta < p.angles[n - 2]) {
+      std::size_t j = 0;
+      while (p.angles[j] <= theta) {
+        ++j;
+      }
+      nodes = {j - 2, j - 1, j, j + 1};
+    } else {
+      (theta < p.angles[1] ? beforeSecond : afterLastButOne)++;
+      // Not the cubic through the nearest four samples.
+      const std::vector<std::size_t> nearest =
+          theta < p.angles[1] ? std::vector<std::size_t>{0, 1, 2, 3}
+                              : std::vector<std::size_t>{n - 4, n - 3, n - 2, n - 1};
+      EXPECT_GT(std::fabs(r.data.radii[k] - Neville(p, nearest, theta)), 1e-7) << k;
+    }
+    EXPECT_NEAR(r.data.radii[k], Neville(p, nodes, theta), 1e-9) << k;
+  }
+  EXPECT_EQ(beforeSecond, 3);
+  EXPECT_GE(afterLastButOne, 3);
+}
+
+TEST(ResampleToMapGrid, ReportsProfilesItCannotInterpolateAsUnusable) {
+  RadialProfile tooShort = ProfileOf(3, [](double) { return 5.0; });
+  RadialProfile repeated = ProfileOf(50, [](double) { return 5.0; });
+  repeated.angles[20] = repeated.angles[19];
+  RadialProfile mismatched = ProfileOf(50, [](double) { return 5.0; });
+  mismatched.angles.SetSize(49);
+  for (const RadialProfile* p : {&tooShort, &repeated, &mismatched}) {
+    const DataSetResult r = ResampleToMapGrid(0.5, 10.0, kMapGridStartAngle, p->radii, p->angles);
+    EXPECT_EQ(r.error, kUnusableScan);
+    EXPECT_TRUE(r.data.radii.IsEmpty());
+    EXPECT_TRUE(r.data.angles.IsEmpty());
+  }
+}
+
+TEST(FitToMapGrid, GivesTheLeastSquaresRadiusAtEveryGridAngle) {
+  // A circle of radius 4 about (1, 0.5), seen from the origin inside it.
+  const RadialProfile p = ProfileOf(720, [](double a) {
+    const double along = std::cos(a) + 0.5 * std::sin(a);
+    return along + std::sqrt(along * along - 1.25 + 16.0);
+  });
+  const DataSetResult r = FitToMapGrid(0.5, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.data.angles.Values(), MapGridAngles(0.5, 10.0, kMapGridStartAngle)->Values());
+  ASSERT_EQ(r.data.radii.GetSize(), 125u);
+  for (double radius : r.data.radii) {
+    EXPECT_NEAR(radius, 4.0, 1e-9);
+  }
+}
+
+TEST(FitToMapGrid, ReportsPointsOnALineAsUnusable) {
+  RadialProfile line;  // points on y = 1
+  for (int i = 1; i < 20; ++i) {
+    const double a = kPi * i / 20.0;
+    line.angles.Add(a);
+    line.radii.Add(1.0 / std::sin(a));
+  }
+  EXPECT_EQ(FitToMapGrid(0.5, 10.0, kMapGridStartAngle, line.radii, line.angles).error,
+            kUnusableScan);
+}
+
+}  // namespace

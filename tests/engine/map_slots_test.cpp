@@ -1,0 +1,72 @@
+#include "src/engine/map_slots.h"
+
+#include <gtest/gtest.h>
+
+#include "src/engine/map_state.h"
+
+namespace {
+
+CMaDoubleArray Array(std::initializer_list<double> values) {
+  CMaDoubleArray a;
+  for (double v : values) {
+    a.Add(v);
+  }
+  return a;
+}
+
+TEST(StoreMap, KeepsTheDifferencesAtACopyOfTheAngles) {
+  const MapSlotResult r =
+      StoreMap(Array({5.0, 6.0, 7.0}), Array({4.5, 6.25, 7.0, 99.0}), Array({1.0, 2.0, 3.0}));
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.slot.values.Values(), (std::vector<double>{0.5, -0.25, 0.0}));
+  EXPECT_EQ(r.slot.angles.Values(), (std::vector<double>{1.0, 2.0, 3.0}));
+}
+
+TEST(StoreMap, RefusesASubtrahendShorterThanTheMinuend) {
+  const MapSlotResult r = StoreMap(Array({5.0, 6.0, 7.0}), Array({4.5}), Array({1, 2, 3}));
+  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
+  EXPECT_TRUE(r.slot.values.IsEmpty());
+}
+
+TEST(ApplyMap, AddsTheSlotAndTakesItsAngles) {
+  const MapSlot slot{Array({0.5, -0.25, 0.0}), Array({1.0, 2.0, 3.0})};
+  const DataSetResult r = ApplyMap(slot, Array({4.5, 6.25, 7.0}));
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.data.radii.Values(), (std::vector<double>{5.0, 6.0, 7.0}));
+  EXPECT_EQ(r.data.angles.Values(), (std::vector<double>{1.0, 2.0, 3.0}));
+}
+
+TEST(ApplyMap, UsesALongerMapOnlyOverTheRunsGrid) {
+  const MapSlot slot{Array({1.0, 1.0, 1.0, 1.0}), Array({1.0, 2.0, 3.0, 4.0})};
+  const DataSetResult r = ApplyMap(slot, Array({2.0, 3.0}));
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.data.radii.Values(), (std::vector<double>{3.0, 4.0}));
+  EXPECT_EQ(r.data.angles.Values(), (std::vector<double>{1.0, 2.0}));
+}
+
+TEST(ApplyMap, RefusesAMapShorterThanTheRunsGrid) {
+  const MapSlot shortValues{Array({1.0, 1.0}), Array({1.0, 2.0, 3.0})};
+  const MapSlot shortAngles{Array({1.0, 1.0, 1.0}), Array({1.0, 2.0})};
+  for (const MapSlot& slot : {shortValues, shortAngles, MapSlot{}}) {
+    const DataSetResult r = ApplyMap(slot, Array({2.0, 3.0, 4.0}));
+    EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
+    EXPECT_TRUE(r.data.radii.IsEmpty());
+    EXPECT_TRUE(r.data.angles.IsEmpty());
+  }
+}
+
+TEST(MapState, StartsEmptyAndKeepsWhatIsStored) {
+  MapState& state = ProcessMapState();
+  state.Clear();
+  EXPECT_TRUE(state.Slot(MapSlotIndex::DcMapData).values.IsEmpty());
+  EXPECT_EQ(state.mapGridStartAngle, 1.5707963267948966);
+
+  state.SetSlot(MapSlotIndex::DcMapData, MapSlot{Array({1.0}), Array({2.0})});
+  const MapSlots slots = state.Slots();
+  EXPECT_EQ(slots[MapSlotIndex::DcMapData].values.Values(), std::vector<double>{1.0});
+  EXPECT_TRUE(slots[MapSlotIndex::PreMapData].values.IsEmpty());
+  state.Clear();
+  EXPECT_TRUE(state.Slot(MapSlotIndex::DcMapData).values.IsEmpty());
+}
+
+}  // namespace
