@@ -1,0 +1,44 @@
+#include "src/component/circle_dc_component.h"
+
+CircleDCComponent::CircleDCComponent() = default;
+
+CircleDCComponent::~CircleDCComponent() {
+  // A run still going would use this object after it is gone: stop it and wait for it.
+  AbortRequested = 1;
+  WaitForRuns();
+  ProbeOffsets.Set(std::nullopt);
+  // The viewer is closed here once it exists.
+  MoveTarget.Reset();
+  Move.Reset();
+  CircleScan.Reset();
+  Stop.Reset();
+  for (auto& dataSet : DataSets)
+    dataSet.Set(DataSet{});
+  Sinks.DisconnectAll();
+}
+
+void CircleDCComponent::SetFilterMethod(int32_t method) {
+  FilterMethod.Set(method < 1 ? 1 : (method > 2 ? 2 : method));
+}
+
+void CircleDCComponent::EnterProbeOffsets(double x, double y, double z) {
+  ProbeOffsets.Set(CMaPoint(x, y, z));
+}
+
+void CircleDCComponent::ChangeStatus(ECircleStatus status) {
+  Status = status;
+  Sinks.FireOnStatusChange(status);
+}
+
+void CircleDCComponent::FailRun(int32_t errorNumber) {
+  LastErrorNumber = errorNumber;
+  ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
+}
+
+HRESULT CircleDCComponent::GetPerformCircleComplete(LONG* completed, LONG* success) {
+  if (!completed || !success)
+    return E_POINTER;
+  *completed = RunCompleted.load();
+  *success = LastErrorNumber.load() == 0 ? 1 : 0;
+  return S_OK;
+}

@@ -1,0 +1,195 @@
+#pragma once
+// One circle feature and its measurement runs: the run parameters a client sets, the machine
+// state and settings gathered before a run, the controller objects, the run status and error
+// number, and the six data sets a run produces.
+//
+// Fields are public so the run's procedures can read and write them as they go; every field
+// that two threads touch is a SharedScalar/SharedValue or an atomic word.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/com_ptr.h"
+#include "platform/trivell/geometry.h"
+#include "platform/vexa/interfaces.h"
+#include "src/component/enums.h"
+#include "src/component/events.h"
+#include "src/component/shared_value.h"
+#include "src/engine/error_number.h"
+#include "src/engine/profile.h"
+
+// An automation string: absent (never set) is different from empty.
+using OptionalText = std::optional<std::string>;
+
+// One data set as points in machine coordinates with its fitted circle (GetData).
+struct DataSetPoints {
+  double form = 0.0;
+  double radius = 0.0;
+  CMaPoint centre;
+  std::vector<double> x, y, z;
+};
+
+struct WindowRectangle {
+  int32_t left, top, right, bottom;
+  bool operator==(const WindowRectangle&) const = default;
+};
+
+class CircleDCComponent {
+ public:
+  CircleDCComponent();
+  ~CircleDCComponent();
+  CircleDCComponent(const CircleDCComponent&) = delete;
+  CircleDCComponent& operator=(const CircleDCComponent&) = delete;
+
+  // ---- run parameters (properties) ----
+  SharedScalar<int32_t> BoreOrBoss{E_OMBRIX_DC_CIRCLE_BORE};
+  SharedScalar<int32_t> Overwrite{E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP};
+  SharedScalar<int32_t> ScanDirection{E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN};
+  SharedScalar<int32_t> ScanType{E_OMBRIX_DC_CIRCLE_KNOWNPT_DISCREET_SCAN};
+  SharedScalar<int32_t> Mode{E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED};
+  SharedScalar<int32_t> Learning{E_OMBRIX_DC_CIRCLE_NO_LEARNING};
+  SharedScalar<int32_t> FilterNumber{20};
+  SharedScalar<int32_t> FilterMethod{1};  // set through SetFilterMethod, which clamps
+  SharedScalar<double> FeatureRadius{0.0};
+  SharedScalar<double> TipRadius{0.0};
+  SharedScalar<double> ScanDeflection{0.0};
+  SharedScalar<double> MaxScanSpeed{100.0};
+  SharedScalar<double> SlowSpeed{0.0};
+  SharedScalar<double> ModeParameter{50.0};
+  SharedValue<OptionalText> IniFilepath;
+  SharedValue<OptionalText> WorkingFolder{OptionalText("Default")};
+  std::array<SharedValue<OptionalText>, 5> HeaderInfo;  // HeaderInfo1 .. HeaderInfo5
+  SharedValue<OptionalText> Language;
+  SharedScalar<int32_t> OfflineTesting{0};
+  SharedScalar<int32_t> SaveRawData{0};
+  SharedScalar<int32_t> WindowVisible{1};
+
+  // Below 1 stores 1, above 2 stores 2.
+  void SetFilterMethod(int32_t method);
+
+  // ---- run state ----
+  std::atomic<int32_t> Status{E_OMBRIX_DC_CIRCLE_NOT_INITIALISED};
+  std::atomic<int32_t> LastErrorNumber{0};
+  std::atomic<int32_t> AbortRequested{0};
+  std::atomic<int32_t> RunCompleted{0};
+  SharedScalar<double> FastSpeed{0.0};
+  const int32_t DCMapMethod = 1;
+
+  // ---- machine state and settings (GetStartPosition) ----
+  SharedScalar<int32_t> ProbeType{0};
+  SharedScalar<int32_t> MeasuringUnit{0};
+  SharedScalar<int32_t> ScanSettlingTime{0};
+  SharedScalar<int32_t> TimeOut{-1};
+  SharedScalar<double> HeadAngleA{0.0};
+  SharedScalar<double> HeadAngleB{0.0};
+  SharedScalar<double> KnownPartScanAcceleration{0.0};
+  SharedScalar<double> BufferPitch{0.0};
+  SharedScalar<double> DCMapPitch{0.0};
+  SharedScalar<double> DCSpeedFactor{0.0};
+  SharedScalar<double> DCStartAngle{0.0};
+  SharedValue<OptionalText> RunDirectory;
+  SharedValue<CMaPoint> Centre;
+  SharedValue<CMaPoint> Normal;
+  SharedValue<CMaPoint> Xaxis;
+  SharedValue<CMaPoint> StartPosition;
+  SharedValue<std::optional<CMaPoint>> ProbeOffsets;
+
+  // ---- data sets, indexed by EDataType ----
+  std::array<SharedValue<DataSet>, kDataTypeCount> DataSets;
+  SharedValue<CMaPoint> SlowCentre;
+  SharedValue<CMaPoint> FastCentre;
+
+  // ---- viewer geometry ----
+  SharedValue<WindowRectangle> WindowRect{WindowRectangle{100, 100, 868, 677}};
+  SharedScalar<int32_t> WindowHandle{0};
+  SharedScalar<int32_t> GraphicsOpen{0};
+  SharedScalar<int32_t> WindowRectChanged{0};
+  SharedValue<OptionalText> GraphicsFilename;
+
+  // ---- controller objects ----
+  // The link and the axis position and status object come from the client; the component
+  // holds a reference while it uses them. The other four are created by InitialiseObject.
+  ComPtr<IVexa_link> Link;
+  ComPtr<IVexa_axis_position_and_status> AxisStatus;
+  ComPtr<IVexa_stop> Stop;
+  ComPtr<IVexa_circle_scan> CircleScan;
+  ComPtr<IVexa_move_target> MoveTarget;
+  ComPtr<IVexa_move> Move;
+
+  EventSinks Sinks;
+
+  // ---- operations ----
+  // Replaces the probe offsets. Always succeeds.
+  void EnterProbeOffsets(double x, double y, double z);
+
+  // Connects the component to the controller (results_access.cpp).
+  HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps, LONG* success);
+  // Gathers machine state and settings and computes StartPosition (results_access.cpp).
+  HRESULT GetStartPosition(double* x, double* y, double* z, LONG* success);
+  // completed = RunCompleted; success = 1 when no error number is pending.
+  HRESULT GetPerformCircleComplete(LONG* completed, LONG* success);
+  // One data set (EDataType) as points about the slow or fast scan's centre, with the
+  // circle fitted to them. No data: error 7, success 0 and `out` untouched.
+  HRESULT GetData(int32_t type, DataSetPoints* out, LONG* success);
+  // Writes the data sets file `fileName` (".dat" added when it has no extension) into the
+  // run directory. Failure: error 6 (not a bare file name) or 7 (no data, cannot write).
+  HRESULT SaveData(const OptionalText& fileName, LONG* success);
+
+  // The Radial Error View is not built yet: ShowGraphics opens no window and returns the
+  // false status, like a viewer thread that cannot be started; ShowGraphicsComplete finds no
+  // viewer to close.
+  HRESULT ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
+                       const OptionalText& fileName);
+  HRESULT ShowGraphicsComplete();
+  // closed = 1 while no viewer window is open.
+  HRESULT GetGraphicsClosed(LONG* closed);
+
+  // Starts a run (run_control.cpp). S_OK when the worker started with no error pending,
+  // S_FALSE otherwise.
+  HRESULT PerformCircle();
+  // Asks a run to stop at its next checkpoint. Does not wait.
+  HRESULT Abort();
+  ECircleStatus GetCurrentCircleStatus() const { return static_cast<ECircleStatus>(Status.load()); }
+  // The code of the pending error number; reading clears it.
+  uint32_t GetLastError();
+
+  // Records a procedure's failure: error number, Status 7 and OnStatusChange(7).
+  void FailRun(int32_t errorNumber);
+  // Sets Status and fires OnStatusChange with it.
+  void ChangeStatus(ECircleStatus status);
+
+  // Waits for every worker thread this component started (tests and the command line).
+  void WaitForRuns();
+  // True while a worker this component started has not finished.
+  bool RunInProgress();
+
+  // How run workers are started; std::thread by default. Tests replace it to see how a run
+  // reports a thread the system refuses to start (std::system_error).
+  using ThreadStarter = std::thread (*)(std::function<void()> body);
+  static std::thread StartStdThread(std::function<void()> body);
+  ThreadStarter StartThread = &StartStdThread;
+
+ private:
+  bool ParameterCheck();
+  bool StartWorkerThread();
+  void RunWorker();
+  void ChooseAndRunProcedure();
+  void JoinFinishedWorkers();
+
+  // Settings and system settings file reads of GetStartPosition (results_access.cpp).
+  bool ReadSettings();
+  bool ReadSystemSettingsFile();
+
+  struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> finished;
+  };
+  std::mutex workersMutex_;
+  std::list<Worker> workers_;
+};

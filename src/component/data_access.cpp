@@ -1,0 +1,96 @@
+// Reading a run's results: GetData, and the graphics calls while no viewer exists.
+#include "src/component/circle_dc_component.h"
+#include "src/engine/circle_preparation.h"
+#include "src/engine/scan_state.h"
+#include "src/files/data_sets_file.h"
+#include "src/files/file_output.h"
+#include "src/procedures/run_files.h"
+
+HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* success) {
+  if (!out || !success)
+    return E_POINTER;
+  *success = 0;
+  if (type < 0 || type >= kDataTypeCount) {
+    LastErrorNumber = static_cast<int32_t>(ErrorNumber::NoData);
+    return S_OK;
+  }
+  const DataSet dataSet = DataSets[type].Get();
+  if (dataSet.radii.IsEmpty() || dataSet.angles.IsEmpty()) {
+    LastErrorNumber = static_cast<int32_t>(ErrorNumber::NoData);
+    return S_OK;
+  }
+
+  const bool slow = type == E_OMBRIX_DC_CIRCLE_DATA_SLOW || type == E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP;
+  ProcessScanState().slowScanFlag = slow ? kSlowScan : kFastScan;
+  const CMaPointArray points =
+      ProfileToPoints(dataSet.radii, dataSet.angles, slow ? SlowCentre.Get() : FastCentre.Get());
+
+  CMaCircle circle(1.0);
+  double form = 0.0, rms = 0.0;
+  circle.Fit(points, form, rms);
+  DataSetPoints result;
+  result.form = form;
+  result.radius = circle.GetRadius();
+  result.centre = circle.GetCentre();
+  result.x.reserve(points.GetSize());
+  result.y.reserve(points.GetSize());
+  result.z.reserve(points.GetSize());
+  for (const CMaPoint& p : points) {
+    result.x.push_back(p.x());
+    result.y.push_back(p.y());
+    result.z.push_back(p.z());
+  }
+  *out = std::move(result);
+  *success = 1;
+  return S_OK;
+}
+
+HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success) {
+  if (!success)
+    return E_POINTER;
+  *success = 0;
+  constexpr int32_t kNoData = static_cast<int32_t>(ErrorNumber::NoData);
+  if (DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get().radii.IsEmpty()) {
+    LastErrorNumber = kNoData;
+    return S_OK;
+  }
+  const DataSetsFilePathResult path = DataSetsFilePath(RunFolder(*this), fileName.value_or(""));
+  if (path.error != ErrorNumber::None) {
+    LastErrorNumber = static_cast<int32_t>(path.error);
+    return S_OK;
+  }
+
+  DataSetsFileContent content;
+  content.header = CurrentMapFileHeader(*this);
+  for (size_t i = 0; i < content.headerInfo.size(); ++i)
+    content.headerInfo[i] = HeaderInfo[i].Get();
+  for (size_t i = 0; i < content.dataSets.size(); ++i)
+    content.dataSets[i] = DataSets[i].Get();
+  content.slowCentre = SlowCentre.Get();
+  content.fastCentre = FastCentre.Get();
+  const DataSetsFileText file = WriteDataSetsFile(content);
+  // The last block converted is a fast one, so the flag ends as the conversion left it.
+  ProcessScanState().slowScanFlag = kFastScan;
+
+  if (!WriteTextFile(path.path, file.text) || file.error != ErrorNumber::None) {
+    LastErrorNumber = kNoData;
+    return S_OK;
+  }
+  *success = 1;
+  return S_OK;
+}
+
+HRESULT CircleDCComponent::ShowGraphics(int32_t, int32_t, int32_t, int32_t, const OptionalText&) {
+  return S_FALSE;
+}
+
+HRESULT CircleDCComponent::ShowGraphicsComplete() {
+  return S_FALSE;
+}
+
+HRESULT CircleDCComponent::GetGraphicsClosed(LONG* closed) {
+  if (!closed)
+    return E_POINTER;
+  *closed = GraphicsOpen.Get() == 0 ? 1 : 0;
+  return S_OK;
+}

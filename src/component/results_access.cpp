@@ -1,0 +1,190 @@
+// Connecting to the controller and preparing a run: InitialiseObject and GetStartPosition with
+// the settings read and the system settings file.
+#include <cmath>
+
+#include "src/component/circle_dc_component.h"
+#include "src/component/process_state.h"
+#include "src/files/system_settings_file.h"
+#include "src/services/controller_objects.h"
+#include "src/services/controller_query.h"
+#include "src/services/run_directory.h"
+#include "src/services/settings_read.h"
+
+namespace {
+constexpr int32_t kParameterError = static_cast<int32_t>(ErrorNumber::ParameterCheck);
+constexpr int32_t kSettingsError = static_cast<int32_t>(ErrorNumber::Settings);
+// Clearance between the tip and the surface at the start position, in the feature's unit.
+constexpr double kStartClearance = 2.0;
+}  // namespace
+
+HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
+                                            LONG* success) {
+  if (!success)
+    return E_POINTER;
+  Link = link;
+  AxisStatus = ps;
+  if (!link) {
+    LastErrorNumber = kParameterError;
+    Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
+    *success = 0;
+    return S_FALSE;
+  }
+  HRESULT hr = S_OK;
+  if (!AxisStatus)
+    hr = CreateControllerObject(CLSID_Vexa_axis_position_and_status, &AxisStatus);
+  if (SUCCEEDED(hr))
+    hr = CreateControllerObject(CLSID_Vexa_stop, &Stop);
+  if (SUCCEEDED(hr))
+    hr = CreateControllerObject(CLSID_Vexa_circle_scan, &CircleScan);
+  if (SUCCEEDED(hr))
+    hr = CreateControllerObject(CLSID_Vexa_move_target, &MoveTarget);
+  if (SUCCEEDED(hr))
+    hr = CreateControllerObject(CLSID_Vexa_move, &Move);
+  if (FAILED(hr)) {
+    *success = 0;
+    return hr;
+  }
+  LONG ignored = 0;
+  Move->InitialiseObject(link, AxisStatus.Get(), &ignored);
+  *success = 0;
+  AxisStatus->InitialiseObject(link, success);
+  return S_OK;
+}
+
+bool CircleDCComponent::ReadSettings() {
+  const OptionalText iniFile = IniFilepath.Get();
+  const SettingsReadResult read = ReadTuningSettings(ProbeType.Get(), iniFile.value_or(""));
+  if (!read.storeCreated)
+    return false;
+  const TuningSettings& v = read.values;
+  ProcessRunControlState().positionalTolerance = v.positionalTolerance;
+  KnownPartScanAcceleration.Set(v.knownPartScanAcceleration);
+  BufferPitch.Set(v.bufferPitch);
+  DCMapPitch.Set(v.dcMapPitch);
+  DCSpeedFactor.Set(v.dcSpeedFactor);
+  DCStartAngle.Set(v.dcStartAngle);
+  ScanSettlingTime.Set(v.scanSettlingTime);
+  TimeOut.Set(v.timeOut);
+  const std::string runDirectory = FormRunDirectory(v.workingDirectory, WorkingFolder.Get());
+  RunDirectory.Set(runDirectory);
+  CreateRunDirectory(runDirectory);
+  return read.ok;
+}
+
+bool CircleDCComponent::ReadSystemSettingsFile() {
+  if (OfflineTesting.Get() == 0)
+    return true;
+  // Offline, the offsets come from the file (or are zero): offsets entered before are dropped.
+  ProbeOffsets.Set(CMaPoint(0.0, 0.0, 0.0));
+
+  const OptionalText runDirectory = RunDirectory.Get();
+  std::optional<TokenReader> reader;
+  if (runDirectory)
+    reader = TokenReader::FromFile(RunDirectoryPath(*runDirectory) / "System.dat");
+
+  SystemSettings values;  // the defaults of a missing file
+  MapMatchTolerances& tolerances = ProcessMapMatchTolerances();
+  RunControlState& run = ProcessRunControlState();
+  bool ok = true;
+  if (reader) {
+    values.measuringUnit = MeasuringUnit.Get();
+    values.headAngleA = HeadAngleA.Get();
+    values.headAngleB = HeadAngleB.Get();
+    values.probeType = ProbeType.Get();
+    values.probeOffsets = *ProbeOffsets.Get();
+    values.centre = Centre.Get();
+    values.xaxis = Xaxis.Get();
+    values.normal = Normal.Get();
+    values.toleranceCentre = tolerances.centre;
+    values.toleranceRadius = tolerances.radius;
+    values.toleranceSpeed = tolerances.speed;
+    values.toleranceAcceleration = tolerances.acceleration;
+    values.toleranceStartAngle = tolerances.startAngle;
+    values.toleranceFine = tolerances.fine;
+    values.positionalTolerance = run.positionalTolerance;
+    ok = ReadSystemSettings(*reader, values);
+    tolerances.centre = values.toleranceCentre;
+    tolerances.radius = values.toleranceRadius;
+    tolerances.speed = values.toleranceSpeed;
+    tolerances.acceleration = values.toleranceAcceleration;
+    tolerances.startAngle = values.toleranceStartAngle;
+    tolerances.fine = values.toleranceFine;
+    run.positionalTolerance = values.positionalTolerance;
+  }
+  MeasuringUnit.Set(values.measuringUnit);
+  HeadAngleA.Set(values.headAngleA);
+  HeadAngleB.Set(values.headAngleB);
+  ProbeType.Set(values.probeType);
+  ProbeOffsets.Set(values.probeOffsets);
+  Centre.Set(values.centre);
+  Xaxis.Set(values.xaxis);
+  Normal.Set(values.normal);
+  return ok;
+}
+
+namespace {
+
+void ApplyQuery(CircleDCComponent& c, const ControllerQueryResult& query) {
+  if (query.probe) {
+    c.MeasuringUnit.Set(query.probe->measuringUnit);
+    c.ProbeType.Set(query.probe->probeType);
+  }
+  if (query.head) {
+    c.HeadAngleA.Set(query.head->angleA);
+    c.HeadAngleB.Set(query.head->angleB);
+  }
+  if (query.frame) {
+    c.Centre.Set(query.frame->centre);
+    c.Normal.Set(query.frame->normal);
+    c.Xaxis.Set(query.frame->xaxis);
+  }
+}
+
+}  // namespace
+
+HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LONG* success) {
+  if (!x || !y || !z || !success)
+    return E_POINTER;
+  *x = *y = *z = 0.0;
+
+  bool queryOk = true;
+  if (OfflineTesting.Get() != 0) {
+    ProbeType.Set(1);  // the system settings file supplies the rest
+  } else {
+    const ControllerQueryResult query = QueryController(Link.Get(), AxisStatus.Get());
+    ApplyQuery(*this, query);
+    queryOk = query.ok;
+  }
+  if (!queryOk)
+    LastErrorNumber = kParameterError;
+
+  const double fastSpeed =
+      Mode.Get() == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED ? ModeParameter.Get() : MaxScanSpeed.Get();
+  if (!(fastSpeed > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
+      !IniFilepath.Get()) {
+    LastErrorNumber = kParameterError;
+  } else if (!ReadSettings()) {
+    LastErrorNumber = kSettingsError;
+  }
+  if (!ReadSystemSettingsFile())
+    LastErrorNumber = kParameterError;
+
+  if (LastErrorNumber.load() != 0) {
+    Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
+    *success = 0;
+    return S_FALSE;
+  }
+
+  const double theta = MaDegreeToRadian(DCStartAngle.Get());
+  const double a = ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? MA_PI / 2.0 - theta
+                                                                            : MA_PI / 2.0 + theta;
+  const double clearance = TipRadius.Get() + kStartClearance;
+  const double r = BoreOrBoss.Get() == E_OMBRIX_DC_CIRCLE_BORE ? FeatureRadius.Get() - clearance
+                                                               : FeatureRadius.Get() + clearance;
+  *x = r * std::cos(a);
+  *y = r * std::sin(a);
+  *z = 0.0;
+  StartPosition.Set(CMaPoint(*x, *y, 0.0));
+  *success = 1;
+  return S_OK;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The tuning values read from the controller's settings store before a run.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TuningSettings {
+  double positionalTolerance = 0.01;
+  double knownPartScanAcceleration = -1.0;
+  double bufferPitch = -1.0;
+  double dcMapPitch = -1.0;
+  double dcSpeedFactor = 0.1;
+  double dcStartAngle = 30.0;
+  int32_t scanSettlingTime = 0;
+  int32_t timeOut = -1;
+  std::optional<std::string> workingDirectory;
+};
+
+struct SettingsReadResult {
+  bool storeCreated = false;  // false: nothing was read and nothing may be changed
+  bool ok = false;            // every read succeeded and the three required values exist
+  TuningSettings values;
+};
+
+// The section that holds KnownPartScanAcceleration for a probe type number.
+const char* ProbeTypeSection(int32_t probeType);
+
+// Reads the nine values from `iniFile` in their fixed order, applying the ranges: a negative
+// tolerance becomes 0.01; the speed factor is held to 0.1..10.0 and the start angle to
+// 30..120 degrees. A missing acceleration, buffer pitch or map pitch fails the read.
+SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniFile);

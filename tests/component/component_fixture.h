@@ -1,0 +1,113 @@
+#pragma once
+// A component connected to a fresh simulated machine, with a settings file in a temporary
+// folder and a sink that records every event with the thread it arrived on.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/vexa/simulated_machine.h"
+#include "src/component/circle_dc_component.h"
+#include "src/component/process_state.h"
+#include "tests/support/temp_folder.h"
+
+struct RecordedEvent {
+  std::string text;  // "status 1", "complete 0", "graphics closed"
+  std::thread::id thread;
+};
+
+class RecordingSink : public CircleDCEvents {
+ public:
+  void OnStatusChange(int32_t status) override { Add("status " + std::to_string(status)); }
+  void PerformCircleComplete(int32_t success) override {
+    Add("complete " + std::to_string(success));
+  }
+  void OnGraphicsClosed() override { Add("graphics closed"); }
+
+  std::vector<std::string> Texts() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> texts;
+    for (const auto& e : events_)
+      texts.push_back(e.text);
+    return texts;
+  }
+  std::vector<RecordedEvent> Events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+  }
+
+ private:
+  void Add(std::string text) {
+    std::lock_guard lock(mutex_);
+    events_.push_back({std::move(text), std::this_thread::get_id()});
+  }
+  mutable std::mutex mutex_;
+  std::vector<RecordedEvent> events_;
+};
+
+// Settings that pass every check; tests override single lines.
+inline std::string GoodSettings(const std::string& workingDirectory) {
+  return "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
+         "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
+         "[OmbrixDC]\r\nBufferPitch=0.1\r\nDCMapPitch=0.5\r\nDCSpeedFactor=5.0\r\n"
+         "DCStartAngle=90.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\n"
+         "WorkingDirectory=" +
+         workingDirectory + "\r\n";
+}
+
+class ComponentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProcessStateForTests();
+    vexa_sim::RegisterSimulatedController();
+    machine = std::make_shared<vexa_sim::SimulatedMachine>();
+    link = vexa_sim::MakeSimulatedLink(machine);
+    component = std::make_unique<CircleDCComponent>();
+    sink = std::make_shared<RecordingSink>();
+    component->Sinks.Connect(sink);
+    settingsFile = folder.Write("settings.ini", GoodSettings(folder.Path().string() + "/"));
+  }
+  void TearDown() override { component.reset(); }
+
+  void Initialise() {
+    LONG success = 0;
+    ASSERT_EQ(component->InitialiseObject(link.Get(), nullptr, &success), S_OK);
+    ASSERT_EQ(success, 1);
+  }
+
+  // A feature whose parameters all pass the run's checks.
+  void SetGoodParameters() {
+    component->FeatureRadius.Set(10.0);
+    component->TipRadius.Set(1.0);
+    component->ScanDeflection.Set(0.3);
+    component->SlowSpeed.Set(5.0);
+    component->ModeParameter.Set(50.0);
+    component->IniFilepath.Set(settingsFile.string());
+  }
+
+  CMaPoint StartPosition() {
+    double x = 0, y = 0, z = 0;
+    LONG success = 0;
+    component->GetStartPosition(&x, &y, &z, &success);
+    EXPECT_EQ(success, 1);
+    return {x, y, z};
+  }
+
+  // Initialised, parameters set, start position found, probe there and offsets entered.
+  void PrepareRun() {
+    Initialise();
+    SetGoodParameters();
+    machine->SetTip(StartPosition());
+    component->EnterProbeOffsets(0.0, 0.0, 0.0);
+  }
+
+  TempFolder folder;
+  std::shared_ptr<vexa_sim::SimulatedMachine> machine;
+  ComPtr<IVexa_link> link;
+  std::unique_ptr<CircleDCComponent> component;
+  std::shared_ptr<RecordingSink> sink;
+  std::filesystem::path settingsFile;
+};

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include "platform/com/class_registry.h"
+#include "tests/component/component_fixture.h"
+
+TEST_F(ComponentTest, InitialiseObject_WithoutLink_FailsWithError1) {
+  LONG success = 1;
+  EXPECT_EQ(component->InitialiseObject(nullptr, nullptr, &success), S_FALSE);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(component->GetLastError(), 0x83100001u);
+}
+
+TEST_F(ComponentTest, InitialiseObject_CreatesTheFourControllerObjects) {
+  Initialise();
+  EXPECT_TRUE(component->AxisStatus);
+  EXPECT_TRUE(component->Stop);
+  EXPECT_TRUE(component->CircleScan);
+  EXPECT_TRUE(component->MoveTarget);
+  EXPECT_TRUE(component->Move);
+}
+
+TEST_F(ComponentTest, InitialiseObject_ReportsAClassThatCannotBeCreated) {
+  // A later registration takes precedence: make the stop object's class fail.
+  const DWORD cookie = RegisterInProcessClass(CLSID_Vexa_stop, [] { return nullptr; });
+  LONG success = 1;
+  EXPECT_TRUE(FAILED(component->InitialiseObject(link.Get(), nullptr, &success)));
+  EXPECT_EQ(success, 0);
+  EXPECT_TRUE(component->AxisStatus);  // objects created before the failure are kept
+  CoRevokeClassObject(cookie);
+}
+
+TEST_F(ComponentTest, GetStartPosition_PlacesTheTipTwoUnitsClearOfTheSurface) {
+  struct Case {
+    int32_t boreOrBoss, direction;
+    double startAngle, x, y;
+  } cases[] = {
+      {E_OMBRIX_DC_CIRCLE_BORE, E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN, 90.0, 7.0, 0.0},
+      {E_OMBRIX_DC_CIRCLE_BOSS, E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN, 90.0, 13.0, 0.0},
+      {E_OMBRIX_DC_CIRCLE_BORE, E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN, 30.0, -3.5, 6.0622},
+  };
+  Initialise();
+  SetGoodParameters();
+  for (const Case& c : cases) {
+    settingsFile = folder.Write("settings.ini",
+                                "[KT410]\nKnownPartScanAcceleration=1\n[OmbrixDC]\nBufferPitch=1\n"
+                                "DCMapPitch=1\nDCStartAngle=" +
+                                    std::to_string(c.startAngle) + "\n");
+    component->BoreOrBoss.Set(c.boreOrBoss);
+    component->ScanDirection.Set(c.direction);
+    double x = 1, y = 1, z = 1;
+    LONG success = 0;
+    EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_OK);
+    EXPECT_EQ(success, 1);
+    EXPECT_NEAR(x, c.x, 1e-4);
+    EXPECT_NEAR(y, c.y, 1e-4);
+    EXPECT_EQ(z, 0.0);
+    const CMaPoint stored = component->StartPosition.Get();
+    EXPECT_EQ(stored.x(), x);
+    EXPECT_EQ(stored.y(), y);
+  }
+}
+
+TEST_F(ComponentTest, GetStartPosition_WithoutSettingsFile_FailsWithError1AndReadsNothing) {
+  Initialise();
+  SetGoodParameters();
+  component->IniFilepath.Set(std::nullopt);
+  double x = 1, y = 1, z = 1;
+  LONG success = 1;
+  EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(x, 0.0);
+  EXPECT_EQ(component->GetLastError(), 0x83100001u);
+  EXPECT_EQ(component->DCMapPitch.Get(), 0.0);
+  EXPECT_FALSE(component->RunDirectory.Get().has_value());
+}
+
+TEST_F(ComponentTest, GetStartPosition_KeepsAnUnreadError) {
+  Initialise();
+  SetGoodParameters();
+  component->LastErrorNumber = 9;
+  component->Status = E_OMBRIX_DC_CIRCLE_INITIALISED;
+  double x, y, z;
+  LONG success = 1;
+  EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
+  EXPECT_EQ(component->GetLastError(), 0x83100009u);
+}
+
+TEST_F(ComponentTest, MissingMapPitch_FailsWithError2_AndTheNextRunToo) {
+  Initialise();
+  SetGoodParameters();
+  settingsFile = folder.Write("settings.ini",
+                              "[KT410]\nKnownPartScanAcceleration=1\n[OmbrixDC]\nBufferPitch=1\n");
+  double x, y, z;
+  LONG success = 1;
+  component->GetStartPosition(&x, &y, &z, &success);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(component->GetLastError(), 0x83100002u);
+  EXPECT_EQ(component->DCMapPitch.Get(), -1.0);
+  component->EnterProbeOffsets(0, 0, 0);
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  EXPECT_EQ(component->GetLastError(), 0x83100002u);
+}
+
+TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheController) {
+  vexa_sim::MachineConfig config;
+  config.featureCentre = CMaPoint(100, 50, -20);
+  config.featureXaxis = CMaPoint(0, 1, 0);
+  config.featureNormal = CMaPoint(0, 0, 1);
+  config.probeType = 10;
+  config.measuringUnit = 1;
+  config.headFlag = 1;
+  config.headAngleA = 45.0;
+  config.headAngleB = -90.0;
+  machine = std::make_shared<vexa_sim::SimulatedMachine>(config);
+  link = vexa_sim::MakeSimulatedLink(machine);
+  Initialise();
+  SetGoodParameters();
+  // Probe type 10 takes its acceleration from the KT19 section.
+  settingsFile = folder.Write("settings.ini",
+                              "[KT19]\nKnownPartScanAcceleration=77\n[OmbrixDC]\nBufferPitch=1\n"
+                              "DCMapPitch=1\n");
+  StartPosition();
+  EXPECT_EQ(component->ProbeType.Get(), 10);
+  EXPECT_EQ(component->MeasuringUnit.Get(), 1);
+  EXPECT_EQ(component->HeadAngleA.Get(), 45.0);
+  EXPECT_EQ(component->HeadAngleB.Get(), -90.0);
+  EXPECT_EQ(component->KnownPartScanAcceleration.Get(), 77.0);
+  const CMaPoint centre = component->Centre.Get();
+  EXPECT_NEAR(centre.x(), 100, 1e-12);
+  EXPECT_NEAR(centre.y(), 50, 1e-12);
+  EXPECT_NEAR(centre.z(), -20, 1e-12);
+  EXPECT_NEAR(component->Xaxis.Get().y(), 1.0, 1e-12);
+  EXPECT_NEAR(component->Normal.Get().z(), 1.0, 1e-12);
+}
+
+TEST_F(ComponentTest, SystemSettingsFile_IsIgnoredUnlessOffline) {
+  Initialise();
+  SetGoodParameters();
+  std::filesystem::create_directories(folder.Path() / "Default");
+  folder.Write("Default/System.dat",
+               "MeasuringUnit (0 mm, 1 inches): 1\r\nHeadA: 10\r\nHeadB: 20\r\nProbe: 4\r\n"
+               "Offsets: 0.5 -0.25 1\r\nCentre: 1 2 3\r\nXaxis: 0 1 0\r\nNormal: 0 0 -1\r\n"
+               "ToleranceCentre: 0.5\r\nToleranceRadius: 0.25\r\nToleranceSpeed: 2\r\n"
+               "ToleranceAcceleration: 3\r\nToleranceStartAngle: 4\r\nToleranceFine: 0.001\r\n"
+               "PositionalTolerance: 0.05\r\n");
+  component->EnterProbeOffsets(9, 9, 9);
+  StartPosition();
+  EXPECT_EQ(component->MeasuringUnit.Get(), 0);
+  EXPECT_EQ(component->ProbeOffsets.Get()->x(), 9.0);
+
+  component->OfflineTesting.Set(1);
+  StartPosition();
+  EXPECT_EQ(component->MeasuringUnit.Get(), 1);
+  EXPECT_EQ(component->HeadAngleB.Get(), 20.0);
+  EXPECT_EQ(component->ProbeType.Get(), 4);
+  EXPECT_EQ(component->ProbeOffsets.Get()->y(), -0.25);
+  EXPECT_EQ(component->Centre.Get().z(), 3.0);
+  EXPECT_EQ(component->Xaxis.Get().y(), 1.0);
+  EXPECT_EQ(component->Normal.Get().z(), -1.0);
+  EXPECT_EQ(ProcessMapMatchTolerances().fine.load(), 0.001);
+  EXPECT_EQ(ProcessMapMatchTolerances().acceleration.load(), 3.0);
+  EXPECT_EQ(ProcessRunControlState().positionalTolerance.load(), 0.05);
+}
+
+TEST_F(ComponentTest, SystemSettingsFile_MissingOffline_GivesTheDefaultFrame) {
+  Initialise();
+  SetGoodParameters();
+  component->OfflineTesting.Set(1);
+  component->EnterProbeOffsets(9, 9, 9);
+  component->Centre.Set(CMaPoint(5, 5, 5));
+  StartPosition();
+  EXPECT_EQ(component->ProbeType.Get(), 1);
+  EXPECT_EQ(component->ProbeOffsets.Get()->x(), 0.0);
+  EXPECT_EQ(component->Centre.Get().x(), 0.0);
+  EXPECT_EQ(component->Xaxis.Get().x(), 1.0);
+  EXPECT_EQ(component->Normal.Get().z(), 1.0);
+  EXPECT_EQ(ProcessMapMatchTolerances().centre.load(), 1.0);
+}
+
+TEST_F(ComponentTest, SystemSettingsFile_WithAnUnreadableValue_FailsWithError1) {
+  Initialise();
+  SetGoodParameters();
+  std::filesystem::create_directories(folder.Path() / "Default");
+  folder.Write("Default/System.dat", "MeasuringUnit (0 mm, 1 inches): mm\r\n");
+  component->OfflineTesting.Set(1);
+  double x, y, z;
+  LONG success = 1;
+  component->GetStartPosition(&x, &y, &z, &success);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(component->GetLastError(), 0x83100001u);
+}

@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/component/component_fixture.h"
+
+using Texts = std::vector<std::string>;
+
+namespace {
+
+// Holds the machine's controller lock from another thread, like a second client would.
+class LockHolder {
+ public:
+  explicit LockHolder(IVexa_link* link) : link_(link) {
+    LONG success = 0;
+    link_->getLock(0, &success);
+    EXPECT_EQ(success, 1);
+  }
+  void Release() {
+    LONG success = 0;
+    link_->releaseLock(&success);
+  }
+
+ private:
+  IVexa_link* link_;
+};
+
+}  // namespace
+
+TEST_F(ComponentTest, PerformCircle_OnNewObject_FailsWithError1AndStatus0) {
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
+  EXPECT_EQ(component->GetLastError(), 0x83100001u);
+  EXPECT_EQ(component->GetLastError(), 0u);
+  EXPECT_TRUE(sink->Texts().empty());
+}
+
+TEST_F(ComponentTest, ParameterCheck_FailsWithError1_ForEachMissingRunParameter) {
+  Initialise();
+  struct Case {
+    const char* name;
+    std::function<void(CircleDCComponent&)> breakIt;
+  };
+  const std::vector<Case> cases = {
+      {"FilterNumber 0", [](auto& c) { c.FilterNumber.Set(0); }},
+      {"FeatureRadius 0", [](auto& c) { c.FeatureRadius.Set(0.0); }},
+      {"TipRadius NaN", [](auto& c) { c.TipRadius.Set(std::nan("")); }},
+      {"ScanDeflection negative", [](auto& c) { c.ScanDeflection.Set(-0.3); }},
+      {"MaxScanSpeed 0", [](auto& c) { c.MaxScanSpeed.Set(0.0); }},
+      {"SlowSpeed 0", [](auto& c) { c.SlowSpeed.Set(0.0); }},
+      {"ModeParameter 0", [](auto& c) { c.ModeParameter.Set(0.0); }},
+  };
+  for (const Case& c : cases) {
+    SetGoodParameters();
+    c.breakIt(*component);
+    EXPECT_EQ(component->PerformCircle(), S_FALSE) << c.name;
+    EXPECT_EQ(component->GetLastError(), 0x83100001u) << c.name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
+  }
+  EXPECT_TRUE(sink->Texts().empty());
+}
+
+TEST_F(ComponentTest, ParameterCheck_FailsWithError2_WhenStartPositionNeverAsked) {
+  Initialise();
+  SetGoodParameters();
+  component->EnterProbeOffsets(0, 0, 0);
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  EXPECT_EQ(component->GetLastError(), 0x83100002u);
+}
+
+TEST_F(ComponentTest, ParameterCheck_FailsWithError3_WithoutProbeOffsets) {
+  Initialise();
+  SetGoodParameters();
+  machine->SetTip(StartPosition());
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  EXPECT_EQ(component->GetLastError(), 0x83100003u);
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
+}
+
+TEST_F(ComponentTest, ParameterCheck_KeepsAnUnreadErrorInPlaceOf1) {
+  component->LastErrorNumber = 9;
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  EXPECT_EQ(component->GetLastError(), 0x83100009u);
+}
+
+TEST_F(ComponentTest, StartPositionCheck_TipOffByMoreThanTolerance_FailsWithError4) {
+  Initialise();
+  SetGoodParameters();
+  const CMaPoint start = StartPosition();
+  machine->SetTip(CMaPoint(start.x() + 0.02, start.y(), start.z()));
+  component->EnterProbeOffsets(0, 0, 0);
+
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 7"}));
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ERROR);
+  EXPECT_EQ(component->GetLastError(), 0x83100004u);
+  EXPECT_EQ(component->RunCompleted.load(), 0);
+}
+
+TEST_F(ComponentTest, StartPositionCheck_IsSkippedOffline) {
+  PrepareRun();
+  const CMaPoint start = component->StartPosition.Get();
+  machine->SetTip(CMaPoint(start.x() + 0.02, start.y(), start.z()));
+  component->OfflineTesting.Set(1);
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  // The run started; offline it then finds no raw scan file to replay.
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 7", "complete 0"}));
+  EXPECT_EQ(component->GetLastError(), 0x83100006u);
+}
+
+TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  component->DCSpeedFactor.Set(1.5);
+  component->FeatureRadius.Set(20.0);
+  component->ModeParameter.Set(80.0);
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 60.0);
+
+  component->Mode.Set(E_OMBRIX_DC_CIRCLE_MODE_CAL_FORM);
+  component->MaxScanSpeed.Set(50.0);
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 50.0);
+
+  component->Mode.Set(7);  // any mode but input speed starts from MaxScanSpeed
+  component->MaxScanSpeed.Set(40.0);
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 40.0);
+}
+
+TEST_F(ComponentTest, LearningRun_EndsFinished_WithEventsOnTheRightThreads) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+
+  const auto events = sink->Events();
+  ASSERT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}));
+  EXPECT_EQ(events[0].thread, std::this_thread::get_id());
+  for (size_t i = 1; i < events.size(); ++i) {
+    EXPECT_NE(events[i].thread, std::this_thread::get_id());
+    EXPECT_EQ(events[i].thread, events[1].thread);
+  }
+  LONG completed = 0, success = 0;
+  component->GetPerformCircleComplete(&completed, &success);
+  EXPECT_EQ(completed, 1);
+  EXPECT_EQ(success, 1);
+  // The run's own lock, given up and taken back around the slow scan's pre-move and the
+  // return to the start.
+  EXPECT_EQ(machine->LocksGranted(), 3);
+  EXPECT_EQ(machine->LocksReleased(), 3);
+  EXPECT_FALSE(machine->LockHeld());
+}
+
+TEST_F(ComponentTest, NoLearningWithoutStoredMap_FailsWithError9_AndLeavesStatus1) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_INITIALISED);
+  LONG completed = 0, success = 1;
+  component->GetPerformCircleComplete(&completed, &success);
+  EXPECT_EQ(completed, 1);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(component->GetLastError(), 0x83100009u);
+  EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 0);
+  EXPECT_EQ(machine->LocksReleased(), 1);
+}
+
+TEST_F(ComponentTest, RefusedLock_PassesTheLinksCodeThrough_AndReleasesNothing) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  machine->RefuseLock(static_cast<LONG>(0x81600038u));
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(component->GetLastError(), 0x81600038u);
+  EXPECT_EQ(machine->LocksReleased(), 0);
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_INITIALISED);
+}
+
+TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  machine->RefuseLock(static_cast<LONG>(0x81600038u));
+  component->PerformCircle();
+  component->WaitForRuns();
+  machine->RefuseLock(0);
+
+  // Status is still 1, so the check is skipped; the earlier error is still unread.
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0", "complete 0"}));
+  EXPECT_EQ(machine->LocksGranted(), 1);
+  EXPECT_EQ(machine->LocksReleased(), 1);
+  EXPECT_EQ(component->GetLastError(), 0x81600038u);
+}
+
+TEST_F(ComponentTest, RunDirectoryNotAFolder_FailsWithError14_ButStillLocks) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  component->RunDirectory.Set(folder.Write("not-a-folder", "x").string());
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(component->GetLastError(), 0x8310000Eu);
+  EXPECT_EQ(machine->LocksGranted(), 1);
+  EXPECT_EQ(machine->LocksReleased(), 1);
+}
+
+TEST_F(ComponentTest, MissingRunDirectoryUnderNoLearning_Reports9InPlaceOf14) {
+  PrepareRun();
+  component->RunDirectory.Set(std::nullopt);
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_EQ(component->GetLastError(), 0x83100009u);
+}
+
+TEST_F(ComponentTest, AbortBeforeARun_EndsTheNextRunAsAborted) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  component->Abort();
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 1"}));
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ABORTED);
+  EXPECT_EQ(component->AbortRequested.load(), 0);
+  LONG completed = 0, success = 0;
+  component->GetPerformCircleComplete(&completed, &success);
+  EXPECT_EQ(completed, 1);
+  EXPECT_EQ(success, 1);
+}
+
+TEST_F(ComponentTest, AbortDuringARun_EndsItAsAborted) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  LockHolder otherClient(link.Get());
+  EXPECT_EQ(component->PerformCircle(), S_OK);  // the worker now waits for the lock
+  component->Abort();
+  otherClient.Release();
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 1"}));
+}
+
+TEST_F(ComponentTest, AbortPending_SurvivesARunThatEndsWithAnError) {
+  PrepareRun();
+  component->Abort();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_EQ(component->GetLastError(), 0x83100009u);
+  EXPECT_EQ(component->AbortRequested.load(), 1);
+}
+
+TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorker) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  LockHolder otherClient(link.Get());
+  component->PerformCircle();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::thread releaser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    otherClient.Release();
+  });
+  component.reset();  // must wait for the worker, not leave it running on a dead object
+  releaser.join();
+  const Texts texts = sink->Texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[1], "status 6");
+  EXPECT_EQ(texts[2], "complete 1");
+}
+
+TEST(ErrorCodeTable, MapsNumbersToCodesAndPassesControllerCodesThrough) {
+  EXPECT_EQ(ErrorCode(0), 0u);
+  for (int32_t n = 1; n <= 14; ++n)
+    EXPECT_EQ(ErrorCode(n), 0x83100000u + n);
+  EXPECT_EQ(ErrorCode(static_cast<int32_t>(0x81600038u)), 0x81600038u);
+  EXPECT_EQ(ErrorCode(15), 15u);
+}
+
+TEST_F(ComponentTest, WorkerThatCannotStart_ReportsError8AndCompletesTheRun) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  component->StartThread = [](std::function<void()>) -> std::thread {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  EXPECT_EQ(component->PerformCircle(), S_FALSE);
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(component->RunCompleted.load(), 1);
+  EXPECT_EQ(component->GetLastError(), 0x83100008u);
+  EXPECT_EQ(machine->LocksGranted(), 0);
+}
