@@ -20,15 +20,27 @@ double PointsAlongPath(const CircleScanRequest& request) {
   return std::floor(pathLength / request.bufferPitch * (1.0 + 1e-12)) + 1.0;
 }
 
+bool IsBoss(const CircleScanRequest& request) {
+  return request.boreOrBoss == 1;
+}
+
+// The feature the client believes it scans: the path circle widened by the tip for a bore,
+// narrowed for a boss.
+double NominalRadius(const CircleScanRequest& request) {
+  const double tipRadius = request.tipDiameter / 2.0;
+  return request.pathDiameter / 2.0 + (IsBoss(request) ? -tipRadius : tipRadius);
+}
+
 }  // namespace
 
-LONG CircleScanPath::Check(const CircleScanRequest& request) {
-  const bool numbersFinite =
-      Finite(request.pathDiameter) && Finite(request.bufferPitch) && Finite(request.speed) &&
-      Finite(request.startAngle) && Finite(request.overtravel) && Finite(request.deflection) &&
-      Finite(request.centre.x()) && Finite(request.centre.y()) && Finite(request.centre.z());
+LONG CircleScanPath::Check(const CircleScanRequest& request, const FeatureModel& feature) {
+  const bool numbersFinite = Finite(request.pathDiameter) && Finite(request.bufferPitch) &&
+                             Finite(request.speed) && Finite(request.startAngle) &&
+                             Finite(request.overtravel) && Finite(request.deflection) &&
+                             Finite(request.tipDiameter) && Finite(request.centre.x()) &&
+                             Finite(request.centre.y()) && Finite(request.centre.z());
   if (!numbersFinite || !(request.pathDiameter > 0.0) || !(request.bufferPitch > 0.0) ||
-      !(request.speed > 0.0) || !(SweepDegrees(request) > 0.0)) {
+      !(request.speed > 0.0) || !(SweepDegrees(request) > 0.0) || !(request.tipDiameter >= 0.0)) {
     return kErrorIllegalScanParameter;
   }
   if (request.scanDirection > 1 || request.boreOrBoss > 1)
@@ -39,11 +51,22 @@ LONG CircleScanPath::Check(const CircleScanRequest& request) {
     return kErrorIllegalScanParameter;
   if (!(PointsAlongPath(request) <= kMaxScanPoints))
     return kErrorIllegalScanParameter;
+  // The real surface must stay clear of the centre, and so must the tip centre that runs a
+  // tip radius inside a bore: a path narrower than the tip cannot go round a boss.
+  const double margin = LargestSurfaceDeviation(feature);
+  const double radius = NominalRadius(request);
+  const double tipCentreRadius = IsBoss(request) ? radius : radius - request.tipDiameter / 2.0;
+  if (!(radius - margin > 0.0) || !(tipCentreRadius - margin > 0.0))
+    return kErrorIllegalScanParameter;
   return 0;
 }
 
-CircleScanPath::CircleScanPath(const CircleScanRequest& request)
-    : request_(request), count_(static_cast<int32_t>(PointsAlongPath(request))) {
+CircleScanPath::CircleScanPath(const CircleScanRequest& request, const FeatureModel& feature,
+                               const DynamicsModel& dynamics)
+    : request_(request),
+      feature_(feature),
+      dynamics_(dynamics),
+      count_(static_cast<int32_t>(PointsAlongPath(request))) {
   const double stepRadians = request.bufferPitch / (request.pathDiameter / 2.0);
   // Direction 0 travels with increasing angle about the feature's +z axis, direction 1 with
   // decreasing angle; the circle data preparation relies on this order.
@@ -54,16 +77,26 @@ double CircleScanPath::AngleOf(int32_t index) const {
   return request_.startAngle + stepDegrees_ * index;
 }
 
-ScanSample CircleScanPath::Sample(int32_t index) const {
+ScanSample CircleScanPath::Sample(int32_t index, double radialNoise) const {
   const double angle = MaDegreeToRadian(AngleOf(index));
   const double c = std::cos(angle);
   const double s = std::sin(angle);
-  const double radius = request_.pathDiameter / 2.0;
+  ScanMotion motion;
+  motion.speed = request_.speed;
+  motion.pathRadius = request_.pathDiameter / 2.0;
+  motion.theta = angle;
+  motion.pathLength = request_.bufferPitch * index;
+  // The dynamic error pushes the reading into the material: outwards in a bore, inwards on a
+  // boss. The noise has no preferred side.
+  const double intoMaterial = IsBoss(request_) ? -1.0 : 1.0;
+  const double radialError = intoMaterial * DynamicRadialError(dynamics_, motion) + radialNoise;
   ScanSample sample;
-  sample.tip = request_.centre + CMaPoint(radius * c, radius * s, 0.0);
+  sample.tip = TipOnSurface(feature_, request_.centre, NominalRadius(request_),
+                            request_.tipDiameter / 2.0, IsBoss(request_), angle) +
+               CMaPoint(radialError * c, radialError * s, 0.0);
   // The stylus is deflected towards the surface it is pressed against: outwards in a bore,
   // inwards on a boss.
-  const double deflection = request_.boreOrBoss == 0 ? request_.deflection : -request_.deflection;
+  const double deflection = intoMaterial * request_.deflection;
   sample.deflection = CMaPoint(deflection * c, deflection * s, 0.0);
   return sample;
 }

@@ -25,6 +25,7 @@ bool SameName(std::string_view a, std::string_view b) {
 struct LineSource {
   std::FILE* file = nullptr;
   bool lineTooLong = false;
+  int32_t lines = 0;  // read so far: the number of the line being parsed
 };
 
 // Gives the parser one line at a time with its leading blanks removed: in a Windows INI file
@@ -37,6 +38,7 @@ char* ReadLine(char* buffer, int size, void* stream) {
     c = std::getc(source->file);
   if (c == EOF)
     return nullptr;
+  ++source->lines;
   int length = 0;
   while (c != EOF && c != '\n') {
     if (length < size - 1) {
@@ -75,16 +77,34 @@ std::string Unquoted(std::string_view value) {
   return std::string(value);
 }
 
-// Runs the search over the whole file; false when the file cannot be read as INI syntax.
-bool ParseIniFile(const std::string& path, Search* search) {
+// Runs the parser over the whole file, handing every value to handler(user, ...); false when
+// the file cannot be read as INI syntax. `source` tells the handler the line it stands on.
+bool ParseIniFile(const std::string& path, ini_handler handler, void* user, LineSource* source) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        &std::fclose);
   if (!file)
     return false;
-  LineSource source{file.get()};
-  const int status = ini_parse_stream(&ReadLine, &source, &OnValue, search);
+  source->file = file.get();
+  const int status = ini_parse_stream(&ReadLine, source, handler, user);
   // A folder opens but does not read; a syntax error means the file is not what it claims.
-  return status == 0 && !source.lineTooLong && !std::ferror(file.get());
+  return status == 0 && !source->lineTooLong && !std::ferror(file.get());
+}
+
+bool ParseIniFile(const std::string& path, Search* search) {
+  LineSource source;
+  return ParseIniFile(path, &OnValue, search, &source);
+}
+
+struct Collection {
+  const LineSource* source = nullptr;
+  std::vector<IniEntry> entries;
+};
+
+int OnEntry(void* user, const char* section, const char* name, const char* value) {
+  auto* collection = static_cast<Collection*>(user);
+  collection->entries.push_back(
+      {section, name, Unquoted(value ? value : ""), collection->source->lines});
+  return 1;
 }
 
 }  // namespace
@@ -101,6 +121,14 @@ IniLookup LookUpIniValue(const std::string& path, std::string_view section, std:
   result.outcome = IniLookup::Outcome::Found;
   result.value = Unquoted(search.value);
   return result;
+}
+
+std::optional<std::vector<IniEntry>> ReadIniEntries(const std::string& path) {
+  LineSource source;
+  Collection collection{&source, {}};
+  if (!ParseIniFile(path, &OnEntry, &collection, &source))
+    return std::nullopt;
+  return std::move(collection.entries);
 }
 
 bool IsReadableIniFile(const std::string& path) {

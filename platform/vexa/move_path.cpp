@@ -41,6 +41,24 @@ LONG CheckMove(const MoveRequest& move) {
   return 0;
 }
 
+int32_t MoveStepCount(const MoveRequest& move, const CMaPoint& start) {
+  double length = 0.0;
+  if (move.rotation) {
+    CMaVector axis = move.axis;
+    axis.Normalise();
+    // The tip's distance from the axis line through the feature origin is the arc's radius.
+    const double radius = CrossProduct(axis, CMaVector(start)).Length();
+    length = radius * std::abs(MaDegreeToRadian(move.angle));
+  } else {
+    length = start.DistanceTo(move.target);
+  }
+  const double steps = std::ceil(length / move.speed / kMoveStepSeconds);
+  // Compared as doubles: a huge length must not overflow the conversion.
+  if (!(steps > kMoveSteps))
+    return kMoveSteps;
+  return steps < kMaxMoveSteps ? static_cast<int32_t>(steps) : kMaxMoveSteps;
+}
+
 CMaPoint MovePosition(const MoveRequest& move, const CMaPoint& start, double fraction) {
   if (!move.rotation) {
     // The last step lands exactly on the target, free of rounding.

@@ -122,6 +122,18 @@ CMaPoint SimulatedMachine::State::FeatureToMachine(const CMaPoint& point) const 
 
 // ---- public face ----------------------------------------------------------------------------
 
+MachineConfig MachineConfig::Ideal() {
+  MachineConfig config;
+  config.feature = FeatureModel{0.0, 0.0, 0.0, {}};
+  // The shape parameters stay as they are; with no amplitude the terms vanish.
+  config.dynamics.centripetalGain = 0.0;
+  config.dynamics.anisotropy = 0.0;
+  config.dynamics.glitchHeight = 0.0;
+  config.dynamics.transientAmplitude = 0.0;
+  config.noise.sigma = 0.0;
+  return config;
+}
+
 SimulatedMachine::SimulatedMachine(MachineConfig config)
     : state_(std::make_unique<State>(config)) {}
 

@@ -2,6 +2,8 @@
 // A simulated machine behind the controller interfaces: a circle feature in its own frame,
 // a probe whose tip moves in that frame, a controller lock, moves and circle scans that run
 // in simulated time (each Update advances them one step), and fault injection for tests.
+// A scan reads the real feature (size, centre and form errors) through the machine's
+// dynamics and noise, so that a fast scan deviates repeatably from a slow one.
 // Thread-safe: the run's worker polls it while a test thread injects faults.
 #include <cstdint>
 #include <functional>
@@ -11,6 +13,8 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/trivell/geometry.h"
+#include "platform/vexa/dynamics_model.h"
+#include "platform/vexa/feature_model.h"
 #include "platform/vexa/interfaces.h"
 
 namespace vexa_sim {
@@ -28,6 +32,16 @@ struct MachineConfig {
   double headAngleB = 0.0;
   // Error code the link reports when its lock cannot be had in time.
   LONG lockTimeoutError = static_cast<LONG>(0x81600050u);
+  // The real feature, the machine's dynamic error and its noise; the defaults are a
+  // realistic machine (see feature_model.h and dynamics_model.h for the values).
+  FeatureModel feature;
+  DynamicsModel dynamics;
+  NoiseModel noise;
+
+  // A perfect machine: the feature exactly as commanded, no dynamic error, no noise. The
+  // frame, probe and head are the defaults above. LoadMachineDescription
+  // (machine_description.h) reads a configuration from a file.
+  static MachineConfig Ideal();
 };
 
 // Error codes the simulated controller reports through GetLastError (link, circle scan, axis
@@ -44,8 +58,13 @@ inline constexpr LONG kErrorLockNotHeld = static_cast<LONG>(0x81600065u);
 inline constexpr LONG kMoveStopped = 0x1000;   // ended by Stop or by disengaging
 inline constexpr LONG kMoveRejected = 0x2000;  // not started: bad target, busy, disengaged
 
-// A move takes this many simulation steps (Update or GetMoveStatus calls).
-inline constexpr int32_t kMoveSteps = 8;
+// A move takes one simulation step (an Update or GetMoveStatus call) per kMoveStepSeconds of
+// travel at its speed, so a client that polls every 30 ms sees it take about its real time;
+// never fewer than kMoveSteps steps, so that a move is seen running, nor more than
+// kMaxMoveSteps, so that a slow or long move does not hold a test up.
+inline constexpr double kMoveStepSeconds = 0.03;
+inline constexpr int32_t kMoveSteps = 4;
+inline constexpr int32_t kMaxMoveSteps = 40;
 // Longest scan the controller buffers; a longer one is an illegal parameter.
 inline constexpr int32_t kMaxScanPoints = 1000000;
 
@@ -56,6 +75,8 @@ struct CircleScanRequest {
   BYTE scanDirection = 0;
   LONG pointMode = 0;
   LONG reserved = 0;
+  // The circle the tip centre is commanded on; the nominal feature lies a tip radius beyond
+  // it for a bore (boreOrBoss 0), a tip radius inside it for a boss.
   double pathDiameter = 0.0;
   CMaPoint centre;
   CMaPoint axis{0.0, 0.0, 1.0};
@@ -64,8 +85,8 @@ struct CircleScanRequest {
   double reserved1 = 0.0, reserved2 = 0.0;
   double tipDiameter = 0.0;
   double deflection = 0.0;
-  double speed = 0.0;
-  double bufferPitch = 0.0;
+  double speed = 0.0;        // mm/s along the path
+  double bufferPitch = 0.0;  // path length between buffered points
   double reserved3 = 0.0, reserved4 = 0.0, reserved5 = 0.0;
 };
 

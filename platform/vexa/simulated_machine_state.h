@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <random>
 
 #include "platform/vexa/circle_scan_path.h"
 #include "platform/vexa/simulated_machine.h"
@@ -73,11 +74,14 @@ struct SimulatedMachine::State {
 
   std::optional<CircleScanPath> scan;  // present while a scan runs
   int32_t nextScanPoint = 0;
+  std::mt19937_64 noiseEngine;
+  std::normal_distribution<double> unitNoise{0.0, 1.0};
 
   std::optional<MoveRequest> move;  // present while a move runs
   CMaPoint moveStart;
   int32_t moveStep = 0;
-  LONG moveStatus = 0;  // 0 until the first move
+  int32_t moveSteps = kMoveSteps;  // of the running move
+  LONG moveStatus = 0;             // 0 until the first move
 
   std::optional<CircleScanRequest> lastScan;
   std::optional<MoveRequest> lastMove;

@@ -23,7 +23,10 @@ int32_t SimulatedMachine::State::StepLocked() {
   pointDelivered = false;
   if (scan) {
     const int32_t index = nextScanPoint++;
-    const ScanSample sample = scan->Sample(index);
+    // Drawn in point order, so that a scan's noise follows from its seed alone.
+    const double noise =
+        config.noise.sigma > 0.0 ? config.noise.sigma * unitNoise(noiseEngine) : 0.0;
+    const ScanSample sample = scan->Sample(index, noise);
     tip = sample.tip;
     deflection = sample.deflection;
     pointDelivered = true;
@@ -40,15 +43,15 @@ int32_t SimulatedMachine::State::StepLocked() {
 void SimulatedMachine::State::StepMoveLocked() {
   // A move made to fail stops half way and reports the injected status from then on; the
   // running status keeps it hanging there until the fault is lifted or the move stopped.
-  if (failMovesStatus != 0 && moveStep >= kMoveSteps / 2) {
+  if (failMovesStatus != 0 && moveStep >= moveSteps / 2) {
     moveStatus = failMovesStatus;
     if (failMovesStatus != kVexaMoveRunning)
       move.reset();
     return;
   }
   ++moveStep;
-  tip = MovePosition(*move, moveStart, static_cast<double>(moveStep) / kMoveSteps);
-  if (moveStep >= kMoveSteps) {
+  tip = MovePosition(*move, moveStart, static_cast<double>(moveStep) / moveSteps);
+  if (moveStep >= moveSteps) {
     moveStatus = kVexaMoveCompleted;
     move.reset();
   }
@@ -60,10 +63,13 @@ LONG SimulatedMachine::State::StartScan(const CircleScanRequest& request) {
     return kErrorDisengaged;
   if (scan || move)
     return kErrorMachineBusy;
-  if (const LONG error = CircleScanPath::Check(request); error != 0)
+  if (const LONG error = CircleScanPath::Check(request, config.feature); error != 0)
     return error;
-  scan.emplace(request);
+  scan.emplace(request, config.feature, config.dynamics);
   nextScanPoint = 0;
+  // Every scan its own noise, the same on every run of the same sequence of scans.
+  noiseEngine.seed(config.noise.seed + static_cast<uint64_t>(scansStarted));
+  unitNoise.reset();
   pointDelivered = false;
   lastScan = request;
   ++scansStarted;
@@ -82,6 +88,7 @@ void SimulatedMachine::State::StartMove(const MoveRequest& request) {
   move = request;
   moveStart = tip;
   moveStep = 0;
+  moveSteps = MoveStepCount(request, tip);
   moveStatus = kVexaMoveRunning;
   deflection = CMaPoint();  // the probe is off the surface while moving
   pointDelivered = false;

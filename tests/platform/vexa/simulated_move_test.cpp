@@ -35,7 +35,7 @@ struct MoveRig : Rig {
     move->StartMove(speed, 0, 0, 0, 0);
   }
   // Polls the status as a client does (no Update) until it is no longer "running".
-  LONG Wait(std::vector<CMaPoint>* path = nullptr, int maxPolls = 50) {
+  LONG Wait(std::vector<CMaPoint>* path = nullptr, int maxPolls = 2 * kMaxMoveSteps) {
     LONG status = kVexaMoveRunning;
     polls = 0;
     while (status == kVexaMoveRunning && polls < maxPolls) {
@@ -63,10 +63,13 @@ TEST(SimulatedMove, RotationByPlus90TurnsTheTipAnticlockwiseOnItsCircle) {
   rig.Rotate(kZ, 90.0);
   std::vector<CMaPoint> path;
   EXPECT_EQ(kVexaMoveCompleted, rig.Wait(&path));
-  EXPECT_LE(rig.polls, 10);
   EXPECT_TRUE(rig.machine->Tip().IsEqual(CMaPoint(0.0, 7.0, 0.0), 1e-12));
-  for (const auto& at : path)
-    EXPECT_NEAR(7.0, MaPythag(at.x(), at.y()), 1e-12);
+  for (size_t i = 0; i < path.size(); ++i) {
+    EXPECT_NEAR(7.0, MaPythag(path[i].x(), path[i].y()), 1e-12);
+    if (i > 0) {  // anticlockwise all the way
+      EXPECT_GT(path[i - 1].x() * path[i].y() - path[i - 1].y() * path[i].x(), 0.0);
+    }
+  }
 
   rig.Rotate(kZ, -90.0);
   EXPECT_EQ(kVexaMoveCompleted, rig.Wait());
@@ -94,9 +97,50 @@ TEST(SimulatedMove, LinearMoveRunsAlongTheSegmentAndSelectRotationAppliesOnce) {
   }
 }
 
+// At the rate a client polls, a move takes about as many polls as it takes time: its length
+// over its speed, in polls of kMoveStepSeconds, but at least a few and not without end.
+TEST(SimulatedMove, TakesPollsInProportionToItsTimeWithinBounds) {
+  const struct {
+    bool rotation;
+    double length;  // mm: the segment, or the arc of a tip 7 from the axis
+    double speed;
+    int polls;
+  } cases[] = {
+      {false, 3.0, 10.0, 10},               // 0.3 s
+      {false, 3.0, 5.0, 20},                // 0.6 s
+      {true, 7.0 * MA_PI / 2.0, 20.0, 19},  // 0.55 s
+      {false, 3.0, 1000.0, kMoveSteps},
+      {true, 7.0 * MA_PI * 2.0, 1.0, kMaxMoveSteps},
+  };
+  for (const auto& c : cases) {
+    MoveRig rig;
+    rig.machine->SetTip(CMaPoint(7.0, 0.0, 0.0));
+    if (c.rotation) {
+      rig.Rotate(kZ, MaRadianToDegree(c.length / 7.0), c.speed);
+    } else {
+      rig.MoveTo(CMaPoint(7.0, c.length, 0.0), c.speed);
+    }
+    // The position object reads the same tip as the move reports, in the feature frame.
+    LONG status = kVexaMoveRunning;
+    int polls = 0;
+    while (status == kVexaMoveRunning && polls < 100) {
+      CMaPoint reported, read;
+      rig.move->GetMoveStatus(&status, &reported.x(), &reported.y(), &reported.z());
+      ++polls;
+      LONG success = 0;
+      rig.ps->getTip(&read.x(), &read.y(), &read.z(), &success);
+      ASSERT_EQ(1, success);
+      EXPECT_TRUE(read.IsEqual(reported, 0.0));
+      EXPECT_NEAR(7.0, c.rotation ? MaPythag(read.x(), read.y()) : read.x(), 1e-9);
+    }
+    EXPECT_EQ(kVexaMoveCompleted, status);
+    EXPECT_EQ(c.polls, polls) << c.length << " mm at " << c.speed << " mm/s";
+  }
+}
+
 TEST(SimulatedMove, UpdateAdvancesAMoveToo) {
   MoveRig rig;
-  rig.MoveTo(CMaPoint(5.0, 0.0, 0.0));
+  rig.MoveTo(CMaPoint(5.0, 0.0, 0.0), 1000.0);
   for (int i = 0; i < kMoveSteps; ++i)
     rig.ps->Update();
   LONG status = 0;
@@ -112,7 +156,7 @@ TEST(SimulatedMove, InjectedFailureEndsMovePartWayWithThatStatusUntilLifted) {
   rig.machine->FailMoves(failure);
   rig.MoveTo(CMaPoint(8.0, 0.0, 0.0));
   EXPECT_EQ(failure, rig.Wait());
-  EXPECT_LE(rig.polls, 10);
+  EXPECT_LE(rig.polls, 15);  // half of the move's 27 steps, and the failure
   const double x = rig.machine->Tip().x();
   EXPECT_GT(x, 0.0);
   EXPECT_LT(x, 8.0);

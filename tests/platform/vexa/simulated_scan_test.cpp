@@ -8,31 +8,6 @@ using namespace vexa_test;
 
 namespace {
 
-struct ScanArgs {
-  BYTE boreOrBoss = 0;
-  BYTE direction = 0;
-  double diameter = 18.0;
-  CMaPoint centre{0.0, 0.0, 0.0};
-  CMaPoint axis{0.0, 0.0, 1.0};
-  double startAngle = 90.0;
-  double overtravel = 90.0;
-  double deflection = 0.3;
-  double speed = 20.0;
-  double pitch = 0.1;
-};
-
-LONG StartScan(Rig& rig, const ScanArgs& a, IVexa_link* link = nullptr, LONG* error = nullptr) {
-  auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
-  LONG success = -1;
-  scan->StartCircleScan(link ? link : rig.link.Get(), 1, a.boreOrBoss, a.direction, 1, 0,
-                        a.diameter, a.centre.x(), a.centre.y(), a.centre.z(), a.axis.x(),
-                        a.axis.y(), a.axis.z(), a.startAngle, a.overtravel, 0.0, 0.0, 2.0,
-                        a.deflection, a.speed, a.pitch, 0.0, 0.1, 1.0, &success);
-  if (error)
-    scan->GetLastError(error);
-  return success;
-}
-
 double AngleAbout(const CMaPoint& centre, const CMaPoint& p) {
   return std::atan2(p.y() - centre.y(), p.x() - centre.x());
 }
@@ -48,7 +23,7 @@ double TurnBetween(const CMaPoint& centre, const CMaPoint& a, const CMaPoint& b)
 class ScanGeometry : public ::testing::TestWithParam<BYTE> {};
 
 TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirectionOrder) {
-  Rig rig;
+  Rig rig(MachineConfig::Ideal());
   ScanArgs args;
   args.direction = GetParam();
   args.centre = CMaPoint(3.0, -2.0, 5.0);
@@ -78,6 +53,30 @@ TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirection
   // The tip stays at the last point once the scan has ended.
   EXPECT_TRUE(rig.machine->Tip().IsEqual(points.back().tip, 0.0));
 }
+// The real machine reads microns off the path, but never so far that a point falls behind its
+// predecessor: the circle data preparation relies on the order.
+TEST_P(ScanGeometry, RealMachineKeepsDirectionOrderAndStaysWithinMicronsOfThePath) {
+  for (const double speed : {5.0, 100.0}) {
+    Rig rig;
+    ScanArgs args;
+    args.direction = GetParam();
+    args.speed = speed;
+    args.pitch = 0.02;
+    ASSERT_EQ(1, StartScan(rig, args));
+    const auto points = PollScan(rig.ps.Get());
+    ASSERT_EQ(std::floor(450.0 / 360.0 * MA_PI * args.diameter / args.pitch) + 1.0,
+              static_cast<double>(points.size()));
+    const double sign = args.direction == 0 ? 1.0 : -1.0;
+    for (size_t i = 0; i < points.size(); ++i) {
+      EXPECT_NEAR(args.diameter / 2.0, points[i].tip.DistanceTo(args.centre), 0.015);
+      if (i > 0) {
+        ASSERT_GT(sign * TurnBetween(args.centre, points[i - 1].tip, points[i].tip), 0.0)
+            << "speed " << speed << " point " << i;
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothDirections, ScanGeometry, ::testing::Values(BYTE{0}, BYTE{1}));
 
 TEST(SimulatedScan, DeflectionPointsRadiallyTowardsTheSurface) {
@@ -87,11 +86,13 @@ TEST(SimulatedScan, DeflectionPointsRadiallyTowardsTheSurface) {
     args.boreOrBoss = boreOrBoss;
     ASSERT_EQ(1, StartScan(rig, args));
     const double outwards = boreOrBoss == 0 ? 1.0 : -1.0;
+    // Radial to within the microns by which the real feature lies off the commanded circle.
+    const double tolerance = args.deflection * 0.001;
     for (const auto& point : PollScan(rig.ps.Get())) {
       const CMaPoint radial = point.tip - args.centre;
       const double r = MaPythag(radial.x(), radial.y());
-      EXPECT_NEAR(outwards * args.deflection * radial.x() / r, point.deflection.x(), 1e-12);
-      EXPECT_NEAR(outwards * args.deflection * radial.y() / r, point.deflection.y(), 1e-12);
+      EXPECT_NEAR(outwards * args.deflection * radial.x() / r, point.deflection.x(), tolerance);
+      EXPECT_NEAR(outwards * args.deflection * radial.y() / r, point.deflection.y(), tolerance);
       EXPECT_EQ(0.0, point.deflection.z());
     }
   }
@@ -139,6 +140,13 @@ TEST(SimulatedScan, RejectsIllegalArgumentsWithAnError) {
       {"direction 2", [](ScanArgs& a) { a.direction = 2; }},
       {"tilted axis", [](ScanArgs& a) { a.axis = CMaPoint(1.0, 0.0, 0.0); }},
       {"too many points", [](ScanArgs& a) { a.pitch = 1e-9; }},
+      {"NaN tip", [](ScanArgs& a) { a.tipDiameter = nan; }},
+      {"negative tip", [](ScanArgs& a) { a.tipDiameter = -2.0; }},
+      {"boss path inside the tip",
+       [](ScanArgs& a) {
+         a.boreOrBoss = 1;
+         a.diameter = 1.5;
+       }},
   };
   for (const auto& c : cases) {
     Rig rig;

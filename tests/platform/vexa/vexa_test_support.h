@@ -63,6 +63,36 @@ inline std::vector<ScanPoint> PollScan(IVexa_axis_position_and_status* ps, int m
   return points;
 }
 
+// The arguments of a circle scan that a test varies; the rest are the fixed values a measuring
+// client passes.
+struct ScanArgs {
+  BYTE boreOrBoss = 0;
+  BYTE direction = 0;
+  double diameter = 18.0;  // path diameter: a bore of radius 10 with the 2.0 tip below
+  CMaPoint centre{0.0, 0.0, 0.0};
+  CMaPoint axis{0.0, 0.0, 1.0};
+  double startAngle = 90.0;
+  double overtravel = 90.0;
+  double tipDiameter = 2.0;
+  double deflection = 0.3;
+  double speed = 20.0;
+  double pitch = 0.1;
+};
+
+// The success value StartCircleScan gives; *error (when given) the scan object's last error.
+inline LONG StartScan(Rig& rig, const ScanArgs& a, IVexa_link* link = nullptr,
+                      LONG* error = nullptr) {
+  auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
+  LONG success = -1;
+  scan->StartCircleScan(link ? link : rig.link.Get(), 1, a.boreOrBoss, a.direction, 1, 0,
+                        a.diameter, a.centre.x(), a.centre.y(), a.centre.z(), a.axis.x(),
+                        a.axis.y(), a.axis.z(), a.startAngle, a.overtravel, 0.0, 0.0, a.tipDiameter,
+                        a.deflection, a.speed, a.pitch, 0.0, 0.1, 1.0, &success);
+  if (error)
+    scan->GetLastError(error);
+  return success;
+}
+
 // A link of some other controller: the simulated objects must refuse it.
 class ForeignLink final : public ComObject<IVexa_link> {
  public:
