@@ -1,0 +1,167 @@
+#include "src/files/map_file.h"
+
+#include "src/files/data_block.h"
+#include "src/files/map_file_layout.h"
+#include "src/files/number_format.h"
+#include "src/files/value_sequence.h"
+
+namespace {
+
+constexpr const char* kBlockNames[kMapSlotCount] = {"PreMapData", "DcMapData",
+                                                    "PremappedDcMapData"};
+
+enum class HeaderReading { Match, MatchIgnoringFilterAndSpeeds, Full };
+
+// Reads the header values in the file's order. Matching reads exactly what it compares; the
+// full reading also takes Mode and ModeParameter, which matching passes over.
+bool ReadHeaderValues(TokenReader& reader, HeaderReading how, MapFileHeader& h) {
+  ValueSequence read(reader);
+  read.LabelUpTo("inches):");
+  read.Int(h.measuringUnit);
+  for (double* value : {&h.acceleration, &h.bufferPitch, &h.mapPitch, &h.dcStartAngle}) {
+    read.Label();
+    read.Double(*value);
+  }
+  read.Label();
+  read.Int(h.dcMapMethod);
+  read.Label();
+  read.Int(h.filterMethod);
+
+  read.LabelUpTo("boss):");
+  read.Int(h.boreOrBoss);
+  read.Label();
+  read.Double(h.radius);
+  for (CMaPoint* point : {&h.centre, &h.normal, &h.xaxis}) {
+    read.Label();
+    read.Point(*point);
+  }
+  if (how == HeaderReading::Full) {
+    read.Label();
+    read.Int(h.mode);
+    read.Label();
+    read.Double(h.modeParameter);
+  }
+  if (how != HeaderReading::MatchIgnoringFilterAndSpeeds) {
+    read.LabelUpTo("FilterNumber:");
+    read.Int(h.filterNumber);
+    read.Label();
+    read.Double(h.slowSpeed);
+    read.Label();
+    read.Double(h.fastSpeed);
+  }
+
+  read.LabelUpTo("anti-clockwise):");
+  read.Int(h.scanDirection);
+  for (double* value : {&h.scanDeflection, &h.headAngleA, &h.headAngleB}) {
+    read.Label();
+    read.Double(*value);
+  }
+  read.Label();
+  read.Int(h.probeType);
+  read.Label();
+  read.Point(h.probeOffsets);
+  read.Label();
+  read.Double(h.tipRadius);
+  return read.Ok();
+}
+
+// A normal or x-axis matches when it points within the angle bound of the current one. A zero
+// vector has no direction (the angle routine reports 0 for it) and matches nothing.
+bool SameDirection(const CMaPoint& a, const CMaPoint& b, double maxDegrees) {
+  if (a.IsZero(0.0) || b.IsZero(0.0)) {
+    return false;
+  }
+  return CMaVector(a).AngleWith(CMaVector(b)) <= maxDegrees;
+}
+
+bool Near(double a, double b, double tolerance) {
+  return MaIsEqual(a, b, tolerance) == MA_TRUE;
+}
+
+bool Near(const CMaPoint& a, const CMaPoint& b, double tolerance) {
+  return a.IsEqual(b, tolerance) == MA_TRUE;
+}
+
+// The comparisons in the file's order; && stops at the first difference.
+bool HeadersAgree(const MapFileHeader& f, const MapFileHeader& c, const MatchTolerances& t,
+                  bool ignoreFilterAndSpeeds) {
+  const double angleBound = t.fine + 1.0;
+  return f.measuringUnit == c.measuringUnit &&
+         Near(f.acceleration, c.acceleration, t.acceleration) &&
+         Near(f.bufferPitch, c.bufferPitch, t.fine) && Near(f.mapPitch, c.mapPitch, t.fine) &&
+         Near(f.dcStartAngle, c.dcStartAngle, t.startAngle) && f.dcMapMethod == c.dcMapMethod &&
+         f.filterMethod == c.filterMethod && f.boreOrBoss == c.boreOrBoss &&
+         Near(f.radius, c.radius, t.radius) && Near(f.centre, c.centre, t.centre) &&
+         SameDirection(f.normal, c.normal, angleBound) &&
+         SameDirection(f.xaxis, c.xaxis, angleBound) &&
+         (ignoreFilterAndSpeeds ||
+          (f.filterNumber == c.filterNumber && Near(f.slowSpeed, c.slowSpeed, t.speed) &&
+           Near(f.fastSpeed, c.fastSpeed, t.speed))) &&
+         f.scanDirection == c.scanDirection && Near(f.scanDeflection, c.scanDeflection, t.fine) &&
+         f.headAngleA == c.headAngleA && f.headAngleB == c.headAngleB &&
+         f.probeType == c.probeType && Near(f.tipRadius, c.tipRadius, t.fine) &&
+         Near(f.probeOffsets, c.probeOffsets, t.fine);
+}
+
+// What a value that cannot be read counts as in a comparison.
+MapFileHeader UnreadHeader() {
+  MapFileHeader h;
+  for (int32_t* value : {&h.measuringUnit, &h.dcMapMethod, &h.filterMethod, &h.boreOrBoss, &h.mode,
+                         &h.filterNumber, &h.scanDirection, &h.probeType}) {
+    *value = -1;
+  }
+  h.normal = CMaPoint(0.0, 0.0, 0.0);
+  h.xaxis = CMaPoint(0.0, 0.0, 0.0);
+  return h;
+}
+
+}  // namespace
+
+std::string WriteMapFile(const MapFileHeader& header, const MapSlots& slots) {
+  TextWriter out;
+  out.Line("OmBrixDC Circle Map file").EmptyLines(1).Line("DO NOT EDIT!").EmptyLines(2);
+  out.Line("System Settings").EmptyLines(1);
+  WriteSystemSettingLines(out, header);
+  out.SettingLine("DCStartAngle: ", header.dcStartAngle).EmptyLines(1);
+  out.IntegerLine("DCMapMethod: ", header.dcMapMethod);
+  out.IntegerLine("FilterMethod: ", header.filterMethod).EmptyLines(2);
+  out.Line("Feature Data").EmptyLines(1);
+  WriteFeatureDataLines(out, header);
+  for (std::size_t i = 0; i < kMapSlotCount; ++i) {
+    out.EmptyLines(i == 0 ? 2 : 1).Line(kBlockNames[i]).EmptyLines(1);
+    WriteDataBlock(out, slots.slot[i].values, slots.slot[i].angles);
+  }
+  return out.Take();
+}
+
+MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
+                            const MatchTolerances& tolerances, bool ignoreFilterAndSpeeds) {
+  MapFileHeader file = UnreadHeader();
+  const bool readOk = ReadHeaderValues(
+      reader,
+      ignoreFilterAndSpeeds ? HeaderReading::MatchIgnoringFilterAndSpeeds : HeaderReading::Match,
+      file);
+  if (!HeadersAgree(file, current, tolerances, ignoreFilterAndSpeeds)) {
+    return {};
+  }
+  return {.matches = readOk, .readError = !readOk};
+}
+
+MapFileHeaderResult ReadMapFileHeader(TokenReader& reader) {
+  MapFileHeaderResult result;
+  result.readError = !ReadHeaderValues(reader, HeaderReading::Full, result.header);
+  return result;
+}
+
+MapDataResult ReadMapData(TokenReader& reader) {
+  MapDataResult result;
+  for (std::size_t i = 0; i < kMapSlotCount; ++i) {
+    MapSlot& slot = result.slots.slot[i];
+    reader.SkipPast(kBlockNames[i]);
+    reader.ReadWord();  // "DataSize:"
+    if (!ReadDataBlock(reader, {&slot.values, &slot.angles})) {
+      result.readError = true;
+    }
+  }
+  return result;
+}

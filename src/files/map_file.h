@@ -1,0 +1,101 @@
+#pragma once
+// The map file ("_circle<n>.rsm"): the compensation map of one circle feature together with
+// every setting and feature value the map depends on. The header is both the record of how
+// the map was learnt and the key by which a later run finds it: a stored map is used only
+// when its header matches the current feature and settings within per-value tolerances.
+#include <cstdint>
+#include <string>
+
+#include "platform/trivell/geometry.h"
+#include "src/engine/map_slots.h"
+#include "src/files/token_reader.h"
+
+// Every value of the map file's header, in the file's order. The data sets file writes the
+// same system settings (the first four) and feature data (boreOrBoss to tipRadius).
+struct MapFileHeader {
+  // System settings
+  int32_t measuringUnit = 0;  // 0 mm, 1 inches
+  double acceleration = 0.0;  // KnownPartScanAcceleration of the probe type
+  double bufferPitch = 0.0;   // BufferPitch
+  double mapPitch = 0.0;      // DCMapPitch
+  double dcStartAngle = 0.0;  // DCStartAngle
+  int32_t dcMapMethod = 1;    // DCMapMethod (always 1)
+  int32_t filterMethod = 0;   // FilterMethod
+  // Feature data
+  int32_t boreOrBoss = 0;  // 0 bore, 1 boss
+  double radius = 0.0;     // FeatureRadius
+  CMaPoint centre{0.0, 0.0, 0.0};
+  CMaPoint normal{0.0, 0.0, 1.0};
+  CMaPoint xaxis{1.0, 0.0, 0.0};
+  int32_t mode = 0;
+  double modeParameter = 0.0;
+  int32_t filterNumber = 0;
+  double slowSpeed = 0.0;
+  double fastSpeed = 0.0;     // the fast scan speed actually used
+  int32_t scanDirection = 0;  // 0 clockwise, 1 anticlockwise
+  double scanDeflection = 0.0;
+  double headAngleA = 0.0;
+  double headAngleB = 0.0;
+  int32_t probeType = 1;
+  CMaPoint probeOffsets{0.0, 0.0, 0.0};  // as entered with EnterProbeOffsets
+  double tipRadius = 0.0;
+};
+
+// How far a stored header may differ from the current feature and still match.
+struct MatchTolerances {
+  double centre = 1.0;        // feature centre, by distance
+  double radius = 1.0;        // feature radius
+  double speed = 1.0;         // slow and fast speed
+  double acceleration = 5.0;  // scan acceleration
+  double startAngle = 1.0;    // DCStartAngle (degrees)
+  // Buffer pitch, map pitch, scan deflection, tip radius, probe offsets (by distance); the
+  // normal and x-axis may differ in direction by fine + 1.0 degrees.
+  double fine = 0.0004;
+};
+
+// The whole map file: header, then the blocks PreMapData, DcMapData and PremappedDcMapData
+// (slots 0, 1, 2), each "DataSize: n" and n rows of value and angle. CR LF line ends.
+std::string WriteMapFile(const MapFileHeader& header, const MapSlots& slots);
+
+struct MapMatchResult {
+  // Every compared value agrees and every number could be read.
+  bool matches = false;
+  // Every compared value agrees but a number could not be read: the file is the feature's
+  // map but damaged. The caller records ErrorNumber::StoredMapUnusable and the error status.
+  // Never set when a comparison failed first (a file that is not the feature's map is simply
+  // passed over).
+  bool readError = false;
+};
+
+// Compares the header of the map file in `reader` (positioned at its start) with `current`,
+// in the file's order; the first difference decides. Integers, the probe type and the head
+// angles must be equal (head angles exactly as read back, so only angles with at most six
+// decimals can match); doubles and points agree when they differ by not more than their
+// tolerance (points by distance); normal and x-axis when the angle between them is not more
+// than tolerances.fine + 1.0 degrees. Mode and ModeParameter are never compared. With
+// ignoreFilterAndSpeeds, FilterNumber, SlowSpeed and FastSpeed are not read or compared
+// either (looking for a map of the same feature to overwrite).
+// Labels are found by scanning words ("inches):", "boss):", "FilterNumber:",
+// "anti-clockwise):", without regard to case); any other label is one word skipped unread.
+// A number that cannot be read counts as -1 (integers) or 0.0 (doubles) in its comparison.
+MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
+                            const MatchTolerances& tolerances, bool ignoreFilterAndSpeeds);
+
+struct MapFileHeaderResult {
+  MapFileHeader header;
+  bool readError = false;
+};
+// Reads every header value back (for display and tools; matching uses MatchMapFile). Values
+// that cannot be read keep MapFileHeader's defaults and set readError.
+MapFileHeaderResult ReadMapFileHeader(TokenReader& reader);
+
+struct MapDataResult {
+  MapSlots slots;
+  // A count or row could not be read, or a count is larger than the rest of the file can
+  // hold: the file is damaged (ErrorNumber::StoredMapUnusable). A block with a bad row keeps
+  // its declared size with the rows read so far; a block with an impossible count is empty.
+  bool readError = false;
+};
+// Reads the three map slots from the map file in `reader` (from its start). A negative
+// count reads as an empty slot.
+MapDataResult ReadMapData(TokenReader& reader);

@@ -1,0 +1,191 @@
+#include "src/files/data_sets_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "src/engine/circle_preparation.h"
+#include "tests/files/golden_files.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  lines.push_back(text.substr(start));  // after the last line end: empty in a sound file
+  return lines;
+}
+
+bool IsPointLine(const std::string& line) {
+  return line.size() > 2 && (line[0] == ' ' || line[0] == '-') && std::isdigit(line[1]) &&
+         line.find('e') != std::string::npos;
+}
+
+// The byte layout of a point line: where the signs, spaces, points and exponents stand.
+std::string Shape(const std::string& line) {
+  std::string shape = line;
+  for (char& c : shape) {
+    c = std::isdigit(static_cast<unsigned char>(c)) ? '9' : c;
+  }
+  return shape;
+}
+
+// A data set that ProfileToPoints turns into the given points about the origin.
+DataSet FromPoints(const std::vector<CMaPoint>& points) {
+  DataSet set;
+  for (const CMaPoint& p : points) {
+    set.radii.Add(std::hypot(p.x(), p.y()));
+    set.angles.Add(std::atan2(p.y(), p.x()));
+  }
+  return set;
+}
+
+CMaPoint ReadPoint(TokenReader& reader) {
+  CMaPoint p;
+  p.x() = reader.ReadDouble().value_or(NAN);
+  p.y() = reader.ReadDouble().value_or(NAN);
+  p.z() = reader.ReadDouble().value_or(NAN);
+  return p;
+}
+
+DataSet Circle(double radius, int count) {
+  DataSet set;
+  for (int i = 0; i < count; ++i) {
+    set.radii.Add(radius + 1e-4 * std::cos(3.0 * i));
+    set.angles.Add(1.6 + 2.0 * MA_PI * i / count);
+  }
+  return set;
+}
+
+DataSetsFileContent SomeContent() {
+  DataSetsFileContent c;
+  c.header.radius = 8.0;
+  c.headerInfo[0] = "Example";
+  for (DataSet& set : c.dataSets) {
+    set = Circle(8.0, 12);
+  }
+  c.slowCentre = CMaPoint(250.0, 120.0, -40.0);
+  c.fastCentre = CMaPoint(-250.0, -120.0, 40.0);
+  return c;
+}
+
+}  // namespace
+
+TEST(DataSetsFile, GoldenFileLayoutIsReproducedFromItsOwnPoints) {
+  const std::string golden = ReadGoldenFile("results.dat");
+  ASSERT_FALSE(golden.empty());
+  DataSetsFileContent content;
+  TokenReader mapReader(ReadGoldenFile("_circle1.rsm"));
+  content.header = ReadMapFileHeader(mapReader).header;  // the same run's values
+  content.headerInfo[0] = "Example";
+  TokenReader reader(golden);
+  for (DataSet& set : content.dataSets) {
+    ASSERT_TRUE(reader.SkipPast("Data:"));
+    std::vector<CMaPoint> points;
+    while (auto x = reader.ReadDouble()) {
+      const double y = *reader.ReadDouble();
+      points.emplace_back(*x, y, *reader.ReadDouble());
+    }
+    ASSERT_EQ(points.size(), 100u);
+    set = FromPoints(points);
+  }
+
+  const DataSetsFileText written = WriteDataSetsFile(content);
+  EXPECT_EQ(written.error, ErrorNumber::None);
+  const std::vector<std::string> expected = Lines(golden);
+  const std::vector<std::string> actual = Lines(written.text);
+  ASSERT_EQ(actual.size(), expected.size());
+  int pointLines = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (!IsPointLine(expected[i])) {
+      EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
+      continue;
+    }
+    ++pointLines;
+    EXPECT_EQ(Shape(actual[i]), Shape(expected[i])) << "line " << i + 1;
+    TokenReader a(actual[i]), e(expected[i]);
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(*a.ReadDouble(), *e.ReadDouble(), 1e-13) << "line " << i + 1;
+    }
+  }
+  EXPECT_EQ(pointLines, 600);
+}
+
+TEST(DataSetsFile, AdditionalInformationHasFiveLinesWhetherSetOrNot) {
+  DataSetsFileContent c = SomeContent();
+  c.headerInfo[2] = "";  // set to an empty text: an empty line like one never set
+  const std::string text = WriteDataSetsFile(c).text;
+  EXPECT_NE(text.find("Part 3. Additional Information\r\n\r\nExample\r\n\r\n\r\n\r\n\r\n"
+                      "\r\n\r\nPart 4. Data Sets\r\n"),
+            std::string::npos);
+  c.headerInfo[4] = "two\nlines";
+  EXPECT_NE(WriteDataSetsFile(c).text.find("\r\ntwo\r\nlines\r\n\r\n\r\nPart 4"),
+            std::string::npos);
+}
+
+TEST(DataSetsFile, PointsAreInMachineCoordinatesAboutTheirScansCentre) {
+  const DataSetsFileContent c = SomeContent();
+  const std::string text = WriteDataSetsFile(c).text;
+  TokenReader reader(text);
+  ASSERT_TRUE(reader.SkipPast("Set:"));  // past the feature's own "Centre:"
+  for (std::size_t k = 0; k < kDataSetCount; ++k) {
+    const CMaPoint& centre = (k == 0 || k == 3) ? c.slowCentre : c.fastCentre;
+    ASSERT_TRUE(reader.SkipPast("Centre:"));
+    const CMaPoint fitted = ReadPoint(reader);
+    EXPECT_TRUE(fitted.IsEqual(centre, 1e-3)) << k;
+    ASSERT_TRUE(reader.SkipPast("Data:"));
+    const CMaPoint first = ReadPoint(reader);
+    const double r = c.dataSets[k].radii[0], a = c.dataSets[k].angles[0];
+    EXPECT_DOUBLE_EQ(first.x(), r * std::cos(a) + centre.x()) << k;
+    EXPECT_DOUBLE_EQ(first.z(), centre.z()) << k;
+  }
+  // Fast points lie at negative coordinates: the line starts with the minus sign.
+  EXPECT_NE(text.find("Data:\r\n-2."), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+TEST(DataSetsFile, EmptyDataSetsStopTheFileWithError7) {
+  DataSetsFileContent c = SomeContent();
+  c.dataSets[2] = {};  // Corrected
+  const DataSetsFileText partial = WriteDataSetsFile(c);
+  EXPECT_EQ(partial.error, ErrorNumber::NoData);
+  EXPECT_NE(partial.text.find("Metrology Fast Scan Data"), std::string::npos);
+  EXPECT_EQ(partial.text.find("Corrected"), partial.text.find("Corrected] Scan Data"));
+  const std::size_t lastPoint = partial.text.rfind("e+");
+  EXPECT_EQ(partial.text.substr(partial.text.find("\r\n", lastPoint)), "\r\n\r\n\r\n");
+
+  c.dataSets[0] = {};
+  const DataSetsFileText none = WriteDataSetsFile(c);
+  EXPECT_EQ(none.error, ErrorNumber::NoData);
+  EXPECT_TRUE(none.text.empty());
+}
+
+TEST(DataSetsFile, PathTakesOnlyABareFileName) {
+  const std::filesystem::path run = "/runs/Default";
+  struct Case {
+    const char* name;
+    ErrorNumber error;
+    const char* path;
+  };
+  const Case cases[] = {
+      {"results", ErrorNumber::None, "/runs/Default/results.dat"},
+      {"results.txt", ErrorNumber::None, "/runs/Default/results.txt"},
+      {"r.e.s", ErrorNumber::None, "/runs/Default/r.e.s"},
+      {"..\\results", ErrorNumber::StoredMapUnusable, ""},
+      {"sub/results", ErrorNumber::StoredMapUnusable, ""},
+      {"/tmp/results.dat", ErrorNumber::StoredMapUnusable, ""},
+      {"", ErrorNumber::StoredMapUnusable, ""},
+      {"..", ErrorNumber::StoredMapUnusable, ""},
+  };
+  for (const Case& c : cases) {
+    const DataSetsFilePathResult r = DataSetsFilePath(run, c.name);
+    EXPECT_EQ(r.error, c.error) << c.name;
+    EXPECT_EQ(r.path, std::filesystem::path(c.path)) << c.name;
+  }
+  EXPECT_EQ(DataSetsFilePath(run, std::string_view("a\0b", 3)).error,
+            ErrorNumber::StoredMapUnusable);
+}

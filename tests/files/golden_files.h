@@ -1,0 +1,29 @@
+#pragma once
+// The expected files of one offline learning run, made by an independent implementation of
+// the same formats: the map file, the circle data file and the data sets file.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+inline std::filesystem::path GoldenFolder() {
+  return std::filesystem::path(__FILE__).parent_path() / "golden" / "offline-learning";
+}
+
+inline std::string ReadGoldenFile(const std::string& name) {
+  std::ifstream in(GoldenFolder() / name, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// The same text with LF line ends, as a file copied through a Unix tool would have.
+inline std::string WithLfLineEnds(std::string text) {
+  std::string out;
+  for (const char c : text) {
+    if (c != '\r') {
+      out += c;
+    }
+  }
+  return out;
+}

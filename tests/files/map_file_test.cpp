@@ -1,0 +1,239 @@
+#include "src/files/map_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "tests/files/golden_files.h"
+
+namespace {
+
+MapFileHeader LearntHeader() {
+  MapFileHeader h;
+  h.measuringUnit = 0;
+  h.acceleration = 200.0;
+  h.bufferPitch = 0.05;
+  h.mapPitch = 0.5;
+  h.dcStartAngle = 30.0;
+  h.filterMethod = 1;
+  h.radius = 8.0;
+  h.centre = CMaPoint(250.0, 120.0, -40.0);
+  h.modeParameter = 30.0;
+  h.filterNumber = 20;
+  h.slowSpeed = 5.0;
+  h.fastSpeed = 30.0;
+  h.scanDeflection = 0.3;
+  h.headAngleB = 90.0;
+  h.tipRadius = 1.5;
+  return h;
+}
+
+MapSlots SomeSlots() {
+  MapSlots slots;
+  for (std::size_t s = 0; s < kMapSlotCount; ++s) {
+    for (int i = 0; i < 5; ++i) {
+      slots.slot[s].values.Add(std::sin(i + s) * 1e-3);
+      slots.slot[s].angles.Add(1.6 + 0.0625 * i);
+    }
+  }
+  return slots;
+}
+
+MapMatchResult Match(const std::string& file, const MapFileHeader& current, bool ignore) {
+  TokenReader reader(file);
+  return MatchMapFile(reader, current, MatchTolerances{}, ignore);
+}
+
+CMaPoint Tilted(double degrees) {
+  const double a = degrees * MA_PI / 180.0;
+  return {std::sin(a), 0.0, std::cos(a)};
+}
+
+void ExpectSameSlots(const MapSlots& a, const MapSlots& b) {
+  for (std::size_t s = 0; s < kMapSlotCount; ++s) {
+    EXPECT_EQ(a.slot[s].values.Values(), b.slot[s].values.Values()) << s;
+    EXPECT_EQ(a.slot[s].angles.Values(), b.slot[s].angles.Values()) << s;
+  }
+}
+
+}  // namespace
+
+TEST(MapFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
+  const std::string golden = ReadGoldenFile("_circle1.rsm");
+  ASSERT_FALSE(golden.empty());
+  TokenReader headerReader(golden);
+  const MapFileHeaderResult header = ReadMapFileHeader(headerReader);
+  TokenReader dataReader(golden);
+  const MapDataResult data = ReadMapData(dataReader);
+  ASSERT_FALSE(header.readError);
+  ASSERT_FALSE(data.readError);
+  EXPECT_EQ(data.slots.slot[2].values.GetSize(), 100u);
+  EXPECT_EQ(WriteMapFile(header.header, data.slots), golden);
+
+  // The same file with LF line ends reads the same and matches the same feature.
+  const std::string lf = WithLfLineEnds(golden);
+  TokenReader lfReader(lf);
+  ExpectSameSlots(ReadMapData(lfReader).slots, data.slots);
+  EXPECT_TRUE(Match(lf, header.header, false).matches);
+  EXPECT_TRUE(Match(golden, LearntHeader(), false).matches);
+}
+
+TEST(MapFile, WrittenFileMatchesItsOwnFeatureEitherWay) {
+  const std::string file = WriteMapFile(LearntHeader(), SomeSlots());
+  EXPECT_EQ(file.substr(0, 26), "OmBrixDC Circle Map file\r\n");
+  for (const bool ignore : {false, true}) {
+    const MapMatchResult r = Match(file, LearntHeader(), ignore);
+    EXPECT_TRUE(r.matches);
+    EXPECT_FALSE(r.readError);
+  }
+}
+
+TEST(MapFile, MatchingFollowsTheToleranceOfEveryValue) {
+  struct Case {
+    const char* change;
+    std::function<void(MapFileHeader&)> apply;
+    bool matchesFull;
+    bool matchesRelaxed;
+  };
+  const Case cases[] = {
+      {"filter number", [](auto& h) { h.filterNumber = 21; }, false, true},
+      {"slow speed", [](auto& h) { h.slowSpeed += 1.5; }, false, true},
+      {"fast speed", [](auto& h) { h.fastSpeed -= 1.5; }, false, true},
+      {"speeds within 1", [](auto& h) { h.slowSpeed += 0.75, h.fastSpeed -= 1.0; }, true, true},
+      {"mode", [](auto& h) { h.mode = 1; }, true, true},
+      {"mode parameter", [](auto& h) { h.modeParameter = 75.0; }, true, true},
+      {"radius 0.9 larger", [](auto& h) { h.radius += 0.9; }, true, true},
+      {"radius 1.1 larger", [](auto& h) { h.radius += 1.1; }, false, false},
+      {"centre 1.0 away", [](auto& h) { h.centre.x() += 1.0; }, true, true},
+      {"centre 1.001 away", [](auto& h) { h.centre.z() -= 1.001; }, false, false},
+      {"normal 1.0003 deg", [](auto& h) { h.normal = Tilted(1.0003); }, true, true},
+      {"normal 1.0006 deg", [](auto& h) { h.normal = Tilted(1.0006); }, false, false},
+      {"zero normal", [](auto& h) { h.normal = CMaPoint(0, 0, 0); }, false, false},
+      {"x-axis 1.5 deg", [](auto& h) { h.xaxis = CMaPoint(1.0, 0.02619, 0.0); }, false, false},
+      {"acceleration +5", [](auto& h) { h.acceleration = 205.0; }, true, true},
+      {"acceleration +5.5", [](auto& h) { h.acceleration = 205.5; }, false, false},
+      {"start angle", [](auto& h) { h.dcStartAngle = 31.5; }, false, false},
+      {"buffer pitch", [](auto& h) { h.bufferPitch += 0.0005; }, false, false},
+      {"map pitch fine", [](auto& h) { h.mapPitch += 0.0003; }, true, true},
+      {"map pitch", [](auto& h) { h.mapPitch += 0.0005; }, false, false},
+      {"scan deflection", [](auto& h) { h.scanDeflection += 0.0005; }, false, false},
+      {"tip radius fine", [](auto& h) { h.tipRadius -= 0.0003; }, true, true},
+      {"tip radius", [](auto& h) { h.tipRadius -= 0.0005; }, false, false},
+      {"probe offsets fine", [](auto& h) { h.probeOffsets.z() = 0.0003; }, true, true},
+      {"probe offsets", [](auto& h) { h.probeOffsets.y() = 0.0005; }, false, false},
+      {"head angle A", [](auto& h) { h.headAngleA = 0.000001; }, false, false},
+      {"measuring unit", [](auto& h) { h.measuringUnit = 1; }, false, false},
+      {"map method", [](auto& h) { h.dcMapMethod = 2; }, false, false},
+      {"filter method", [](auto& h) { h.filterMethod = 2; }, false, false},
+      {"boss", [](auto& h) { h.boreOrBoss = 1; }, false, false},
+      {"scan direction", [](auto& h) { h.scanDirection = 1; }, false, false},
+      {"probe type", [](auto& h) { h.probeType = 2; }, false, false},
+  };
+  const std::string file = WriteMapFile(LearntHeader(), SomeSlots());
+  for (const Case& c : cases) {
+    MapFileHeader current = LearntHeader();
+    c.apply(current);
+    EXPECT_EQ(Match(file, current, false).matches, c.matchesFull) << c.change;
+    EXPECT_EQ(Match(file, current, true).matches, c.matchesRelaxed) << c.change << " relaxed";
+  }
+}
+
+TEST(MapFile, HeadAnglesMatchOnlyAsWrittenWithSixDecimals) {
+  MapFileHeader h = LearntHeader();
+  h.headAngleA = 12.3456789;
+  EXPECT_FALSE(Match(WriteMapFile(h, {}), h, false).matches);
+  h.headAngleA = 12.345679;
+  h.headAngleB = -7.5;
+  EXPECT_TRUE(Match(WriteMapFile(h, {}), h, false).matches);
+}
+
+TEST(MapFile, ScannedKeywordsIgnoreCaseAndSkippedLabelsAreNotCompared) {
+  std::string file = WriteMapFile(LearntHeader(), SomeSlots());
+  for (auto [from, to] : {std::pair{"inches):", "INCHES):"},
+                          {"boss):", "BOSS):"},
+                          {"FilterNumber:", "filternumber:"},
+                          {"Acceleration:", "Accel:"},
+                          {"TipRadius:", "Tip:"},
+                          {"anti-clockwise):", "ANTI-Clockwise):"}}) {
+    file.replace(file.find(from), std::string_view(from).size(), to);
+  }
+  EXPECT_TRUE(Match(file, LearntHeader(), false).matches);
+}
+
+TEST(MapFile, DamagedHeaderOfTheFeaturesMapIsAReadError) {
+  // A tip radius that cannot be read counts as 0.0, which is what this feature has: every
+  // comparison passes, and the file is the feature's map but damaged.
+  MapFileHeader zeroTip = LearntHeader();
+  zeroTip.tipRadius = 0.0;
+  std::string file = WriteMapFile(zeroTip, SomeSlots());
+  file.replace(file.find("TipRadius:  0.0"), 15, "TipRadius:  ?.0");
+  const MapMatchResult r = Match(file, zeroTip, false);
+  EXPECT_FALSE(r.matches);
+  EXPECT_TRUE(r.readError);
+
+  // A damaged value that then differs is a file of another feature: no error.
+  std::string fast = WriteMapFile(LearntHeader(), SomeSlots());
+  fast.replace(fast.find("FastSpeed:  30.0"), 16, "FastSpeed:  ?0.0");
+  EXPECT_EQ(Match(fast, LearntHeader(), false).readError, false);
+  EXPECT_FALSE(Match(fast, LearntHeader(), false).matches);
+  // ... and one that is not read when filter and speeds are ignored does not matter.
+  EXPECT_TRUE(Match(fast, LearntHeader(), true).matches);
+}
+
+TEST(MapFile, TruncatedOrForeignFilesDoNotMatch) {
+  const std::string file = WriteMapFile(LearntHeader(), SomeSlots());
+  for (const std::string& text :
+       {file.substr(0, file.find("HeadAngleB")), file.substr(0, file.find("Feature Data")),
+        std::string(), std::string("OmBrixDC Circle Data File\r\n")}) {
+    EXPECT_FALSE(Match(text, LearntHeader(), false).matches);
+  }
+}
+
+TEST(MapFile, MapDataRoundTripsWithFullPrecision) {
+  const MapSlots slots = SomeSlots();
+  TokenReader reader(WriteMapFile(LearntHeader(), slots));
+  const MapDataResult r = ReadMapData(reader);
+  EXPECT_FALSE(r.readError);
+  ExpectSameSlots(r.slots, slots);
+}
+
+TEST(MapFile, DamagedDataBlocksAreReadErrors) {
+  const std::string file = WriteMapFile(LearntHeader(), SomeSlots());
+  const auto withBlockCount = [&](const char* block, const std::string& count) {
+    std::string text = file;
+    const std::size_t at = text.find("DataSize:", text.find(block)) + 9;
+    text.replace(at, text.find('\r', at) - at, count);
+    TokenReader reader(text);
+    return ReadMapData(reader);
+  };
+  // A negative count is an empty block, not an error.
+  MapDataResult r = withBlockCount("\nDcMapData", " -3");
+  EXPECT_TRUE(r.slots[MapSlotIndex::DcMapData].values.IsEmpty());
+  EXPECT_EQ(r.slots[MapSlotIndex::PremappedDcMapData].values.GetSize(), 5u);
+  // A count the rest of the file cannot hold is damage, and is never allocated.
+  for (const char* count : {" 2000000000", " 1000"}) {
+    r = withBlockCount("PreMapData", count);
+    EXPECT_TRUE(r.readError) << count;
+    EXPECT_TRUE(r.slots[MapSlotIndex::PreMapData].values.IsEmpty());
+    EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values.GetSize(), 5u);
+  }
+  EXPECT_TRUE(withBlockCount("PremappedDcMapData", " x").readError);
+
+  // A bad row keeps the declared size with the rows before it.
+  std::string text = file;
+  const std::size_t count = text.find("DataSize:", text.find("\nDcMapData"));
+  const std::size_t row0 = text.find("\r\n\r\n", count) + 4;
+  const std::size_t row2 = text.find("\r\n", text.find("\r\n", row0) + 2) + 2;
+  text[row2 + 1] = '#';  // the first digit of the third row's value
+  TokenReader reader(text);
+  r = ReadMapData(reader);
+  EXPECT_TRUE(r.readError);
+  EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values.GetSize(), 5u);
+  EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values[1],
+            SomeSlots()[MapSlotIndex::DcMapData].values[1]);
+  EXPECT_EQ(r.slots[MapSlotIndex::PremappedDcMapData].values.GetSize(), 5u);
+
+  TokenReader missing(file.substr(0, file.find("PremappedDcMapData")));
+  EXPECT_TRUE(ReadMapData(missing).readError);
+}

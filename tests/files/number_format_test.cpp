@@ -1,0 +1,118 @@
+#include "src/files/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+
+#include "src/files/token_reader.h"
+
+namespace {
+
+struct DoubleCase {
+  double value;
+  const char* text;
+};
+
+// printf's "%1.16e" with the exponent widened to three digits: an independent oracle.
+std::string PrintfData(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%1.16e", value);
+  std::string text(buffer);
+  const std::size_t e = text.find('e');
+  if (text.size() - e == 4) {
+    text.insert(e + 2, "0");
+  }
+  return (value >= 0.0 ? " " : "") + text;
+}
+
+}  // namespace
+
+TEST(NumberFormat, DataValuesHaveSignSpaceAndThreeDigitExponent) {
+  const DoubleCase cases[] = {
+      {0.001, " 1.0000000000000000e-003"},
+      {0.0, " 0.0000000000000000e+000"},
+      // -0.0 compares equal to 0.0 and gets the space; the runtime still prints its sign.
+      {-0.0, " -0.0000000000000000e+000"},
+      {12.5, " 1.2500000000000000e+001"},
+      {-3.25, "-3.2500000000000000e+000"},
+      {1e-300, " 1.0000000000000000e-300"},
+      {1e300, " 1.0000000000000001e+300"},
+      {-1e300, "-1.0000000000000001e+300"},
+      {5e-324, " 4.9406564584124654e-324"},
+      {std::numeric_limits<double>::max(), " 1.7976931348623157e+308"},
+      {0.1, " 1.0000000000000001e-001"},
+      {2.0 / 3.0, " 6.6666666666666663e-001"},
+      {std::numeric_limits<double>::infinity(), " inf"},
+      {-std::numeric_limits<double>::infinity(), "-inf"},
+      {std::nan(""), " nan"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatDataValue(c.value), c.text) << c.value;
+  }
+}
+
+TEST(NumberFormat, DataValuesAgreeWithPrintfOverManyMagnitudes) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-320, 300);
+  for (int i = 0; i < 2000; ++i) {
+    const double value = mantissa(random) * std::pow(10.0, exponent(random));
+    ASSERT_EQ(FormatDataValue(value), PrintfData(value)) << value;
+  }
+}
+
+TEST(NumberFormat, SettingValuesAndIntegers) {
+  const DoubleCase settings[] = {
+      {0.0, " 0.000000"},         {-0.0, " -0.000000"},
+      {0.0004, " 0.000400"},      {-40.0, "-40.000000"},
+      {12.3456789, " 12.345679"}, {-1e-9, "-0.000000"},
+      {5e-7, " 0.000000"},        {1.5e-6, " 0.000002"},
+      {2.5e-6, " 0.000003"},      {1e20, " 100000000000000000000.000000"},
+  };
+  for (const auto& c : settings) {
+    EXPECT_EQ(FormatSettingValue(c.value), c.text) << c.value;
+  }
+  EXPECT_EQ(FormatSettingValue(1e300).size(), 1 + 301 + 7u);
+  EXPECT_EQ(FormatInteger(0), " 0");
+  EXPECT_EQ(FormatInteger(-1), "-1");
+  EXPECT_EQ(FormatInteger(2147483647), " 2147483647");
+  EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
+}
+
+TEST(NumberFormat, LinesEndWithCrLfAndPointsUseThreeSpaces) {
+  TextWriter out;
+  out.SettingPointLine("Centre: ", CMaPoint(250.0, 120.0, -40.0));
+  out.DataPoint(CMaPoint(-0.5, 7.5, 0.0));
+  out.DataRow(std::array{1.0, -2.0, -3.0});
+  out.TextModeText("two\nlines").LineEnd().EmptyLines(1);
+  EXPECT_EQ(out.Str(),
+            "Centre:  250.000000    120.000000   -40.000000\r\n"
+            "-5.0000000000000000e-001    7.5000000000000000e+000    0.0000000000000000e+000\r\n"
+            " 1.0000000000000000e+000-2.0000000000000000e+000-3.0000000000000000e+000\r\n"
+            "two\r\nlines\r\n\r\n");
+}
+
+TEST(NumberFormat, IgnoresTheProcessLocale) {
+  // A host may set a locale that writes decimal commas; the files must not change.
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
+      std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no locale with decimal commas installed";
+  }
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+  const std::string inLocale = probe;
+  const std::string data = FormatDataValue(12.5);
+  const std::string setting = FormatSettingValue(-3.25);
+  TokenReader reader("1.5 2.25");
+  const auto first = reader.ReadDouble();
+  std::setlocale(LC_ALL, saved.c_str());
+  EXPECT_EQ(inLocale, "1,5");  // the locale really is in force
+  EXPECT_EQ(data, " 1.2500000000000000e+001");
+  EXPECT_EQ(setting, "-3.250000");
+  EXPECT_EQ(first, 1.5);
+}

@@ -1,0 +1,55 @@
+#include "src/files/system_settings_file.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const char* kFile =
+    "MeasuringUnit (0 mm, 1 inches): 1\r\nHeadAngleA: 10.5\r\nHeadAngleB: -20\r\n"
+    "ProbeType: 6\r\nProbeOffsets: 0.5 -0.25 1\r\n"
+    "Feature Centre: 1 2 3\r\nXaxis: 0 1 0\r\nNormal: 0 0 -1\r\n"
+    "ToleranceCentre: 0.5\r\nToleranceRadius: 0.25\r\nToleranceSpeed: 2\r\n"
+    "ToleranceAcceleration: 3\r\nToleranceStartAngle: 4\r\nToleranceFine: 0.001\r\n"
+    "PositionalTolerance: 0.05\r\n";
+}  // namespace
+
+TEST(SystemSettingsFile, ReadsAllFifteenValuesInOrder) {
+  TokenReader reader(kFile);
+  SystemSettings v;
+  EXPECT_TRUE(ReadSystemSettings(reader, v));
+  EXPECT_EQ(v.measuringUnit, 1);
+  EXPECT_EQ(v.headAngleA, 10.5);
+  EXPECT_EQ(v.headAngleB, -20.0);
+  EXPECT_EQ(v.probeType, 6);
+  EXPECT_EQ(v.probeOffsets.y(), -0.25);
+  EXPECT_EQ(v.centre.z(), 3.0);
+  EXPECT_EQ(v.xaxis.y(), 1.0);
+  EXPECT_EQ(v.normal.z(), -1.0);
+  EXPECT_EQ(v.toleranceCentre, 0.5);
+  EXPECT_EQ(v.toleranceRadius, 0.25);
+  EXPECT_EQ(v.toleranceSpeed, 2.0);
+  EXPECT_EQ(v.toleranceAcceleration, 3.0);
+  EXPECT_EQ(v.toleranceStartAngle, 4.0);
+  EXPECT_EQ(v.toleranceFine, 0.001);
+  EXPECT_EQ(v.positionalTolerance, 0.05);
+}
+
+TEST(SystemSettingsFile, TakesTheSecondPointAsTheXaxisWhateverItsLabel) {
+  TokenReader reader(
+      "inches): 0 a 0 b 0 c 1 d 0 0 0 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
+      "ToleranceCentre: 1 a 1 b 1 c 5 d 1 e 0.0004 f 0.01");
+  SystemSettings v;
+  EXPECT_TRUE(ReadSystemSettings(reader, v));
+  EXPECT_EQ(v.xaxis.z(), 1.0);
+  EXPECT_EQ(v.normal.x(), 1.0);
+}
+
+TEST(SystemSettingsFile, AValueThatFailsKeepsItsPreviousValueAndFailsTheRead) {
+  TokenReader reader("MeasuringUnit (0 mm, 1 inches): 1 HeadA: x HeadB: 2");
+  SystemSettings v;
+  v.headAngleA = 7.0;
+  v.toleranceFine = 0.5;
+  EXPECT_FALSE(ReadSystemSettings(reader, v));
+  EXPECT_EQ(v.measuringUnit, 1);
+  EXPECT_EQ(v.headAngleA, 7.0);
+  EXPECT_EQ(v.toleranceFine, 0.5);  // "ToleranceCentre:" never found
+}

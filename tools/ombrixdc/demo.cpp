@@ -1,0 +1,167 @@
+// The demonstration on the simulated machine: learn the compensation map of a bore with a
+// slow and a fast scan, then measure the same bore again at the fast speed and correct it
+// with the stored map, and show how much of the fast scan's dynamic error was removed.
+#include "tools/ombrixdc/demo.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/vexa/simulated_machine.h"
+#include "src/component/circle_dc_component.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kFeatureRadius = 10.0;
+constexpr double kSlowSpeed = 5.0;
+constexpr double kFastSpeed = 60.0;
+
+class PrintingSink : public CircleDCEvents {
+ public:
+  void OnStatusChange(int32_t status) override {
+    static const char* const kNames[] = {"not initialised",
+                                         "parameters accepted",
+                                         "learning: slow scan",
+                                         "learning: fast scan",
+                                         "fast scan corrected with the stored map",
+                                         "finished",
+                                         "aborted",
+                                         "error"};
+    std::printf("  status %d  %s\n", status, status >= 0 && status < 8 ? kNames[status] : "");
+  }
+  void PerformCircleComplete(int32_t success) override {
+    std::printf("  run complete, success %d\n", success);
+  }
+  void OnGraphicsClosed() override {}
+};
+
+fs::path WriteSettingsFile(const fs::path& folder) {
+  const fs::path file = folder / "OmbrixDC.ini";
+  std::ofstream out(file);
+  out << "; Tuning settings of the demonstration machine\n"
+         "[MoveConfiguration]\nPositionalTolerance=0.01\n\n"
+         "[KT410]\nKnownPartScanAcceleration=200.0\n\n"
+         "[OmbrixDC]\nBufferPitch=0.05\nDCMapPitch=0.5\nDCSpeedFactor=10.0\n"
+         "DCStartAngle=45.0\nScanSettlingTime=0\nTimeOut=-1\n"
+         "WorkingDirectory="
+      << (folder / "").string() << "\n";
+  return file;
+}
+
+// One run from the start position; false (with the error printed) when it did not succeed.
+bool Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, const char* title) {
+  std::printf("\n%s\n", title);
+  double x = 0, y = 0, z = 0;
+  LONG success = 0;
+  c.GetStartPosition(&x, &y, &z, &success);
+  if (!success) {
+    std::printf("  GetStartPosition failed: GetLastError 0x%08X\n", c.GetLastError());
+    return false;
+  }
+  machine.SetTip(CMaPoint(x, y, z));  // the measuring application moves the probe there
+  c.EnterProbeOffsets(0.0, 0.0, 0.0);
+  c.PerformCircle();
+  c.WaitForRuns();
+  const uint32_t error = c.GetLastError();
+  if (error != 0) {
+    std::printf("  GetLastError 0x%08X\n", error);
+    return false;
+  }
+  return true;
+}
+
+double FormMicrons(CircleDCComponent& c, EDataType type) {
+  DataSetPoints points;
+  LONG success = 0;
+  c.GetData(type, &points, &success);
+  return success ? points.form * 1000.0 : std::nan("");
+}
+
+// Root mean square of the radial difference of two data sets on the map grid, in microns.
+double RmsDifferenceMicrons(const DataSet& a, const DataSet& b) {
+  const size_t n = std::min(a.radii.GetSize(), b.radii.GetSize());
+  if (n == 0)
+    return std::nan("");
+  double sum = 0.0;
+  for (size_t i = 0; i < n; ++i)
+    sum += (a.radii[i] - b.radii[i]) * (a.radii[i] - b.radii[i]);
+  return std::sqrt(sum / static_cast<double>(n)) * 1000.0;
+}
+
+void PrintSummary(CircleDCComponent& c) {
+  const DataSet slow = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const double fastError =
+      RmsDifferenceMicrons(c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST].Get(), slow);
+  const double correctedError =
+      RmsDifferenceMicrons(c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTED].Get(), slow);
+  std::printf("\nBore of radius %.1f mm, compensated run against the stored map\n", kFeatureRadius);
+  std::printf("  %-26s %10s %12s %22s\n", "scan", "speed", "form", "rms error vs reference");
+  std::printf("  %-26s %6.1f mm/s %9.3f um %19s\n", "slow (reference)", kSlowSpeed,
+              FormMicrons(c, E_OMBRIX_DC_CIRCLE_DATA_SLOW), "-");
+  std::printf("  %-26s %6.1f mm/s %9.3f um %19.3f um\n", "fast", c.FastSpeed.Get(),
+              FormMicrons(c, E_OMBRIX_DC_CIRCLE_DATA_FAST), fastError);
+  std::printf("  %-26s %6.1f mm/s %9.3f um %19.3f um\n", "fast, compensated", c.FastSpeed.Get(),
+              FormMicrons(c, E_OMBRIX_DC_CIRCLE_DATA_CORRECTED), correctedError);
+  if (fastError > 0.0) {
+    std::printf("\nCompensation removed %.1f %% of the fast scan's dynamic error.\n",
+                100.0 * (1.0 - correctedError / fastError));
+  }
+}
+
+}  // namespace
+
+int RunDemo(const DemoOptions& options) {
+  const fs::path folder = options.directory.empty() ? fs::temp_directory_path() / "ombrixdc-demo"
+                                                    : fs::path(options.directory);
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    std::fprintf(stderr, "ombrixdc: cannot create %s: %s\n", folder.c_str(), ec.message().c_str());
+    return 1;
+  }
+  // A fresh start: maps learnt by an earlier demonstration would be found and reused.
+  for (const auto& entry : fs::directory_iterator(folder / "Default", ec)) {
+    const auto ext = entry.path().extension();
+    if (ext == ".rsm" || ext == ".rsd")
+      fs::remove(entry.path(), ec);
+  }
+
+  vexa_sim::RegisterSimulatedController();
+  vexa_sim::MachineConfig config;
+  config.featureCentre = CMaPoint(250.0, 120.0, -40.0);
+  auto machine = std::make_shared<vexa_sim::SimulatedMachine>(config);
+  ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
+
+  CircleDCComponent component;
+  component.Sinks.Connect(std::make_shared<PrintingSink>());
+  LONG success = 0;
+  component.InitialiseObject(link.Get(), nullptr, &success);
+  component.IniFilepath.Set(WriteSettingsFile(folder).string());
+  component.FeatureRadius.Set(kFeatureRadius);
+  component.TipRadius.Set(1.0);
+  component.ScanDeflection.Set(0.3);
+  component.SlowSpeed.Set(kSlowSpeed);
+  component.ModeParameter.Set(kFastSpeed);
+  component.HeaderInfo[0].Set(std::string("OmbrixDC demonstration on the simulated machine"));
+
+  std::printf("Run directory: %s\n", (folder / "Default").c_str());
+  component.Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  if (!Run(component, *machine, "1. Learning: slow reference scan and fast scan"))
+    return 1;
+  component.Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
+  if (!Run(component, *machine, "2. Measuring: fast scan corrected with the stored map"))
+    return 1;
+
+  component.SaveData(std::string("demo-results"), &success);
+  if (!success) {
+    std::printf("SaveData failed: GetLastError 0x%08X\n", component.GetLastError());
+    return 1;
+  }
+  std::printf("\nData sets saved to %s\n", (folder / "Default" / "demo-results.dat").c_str());
+  PrintSummary(component);
+  return 0;
+}

@@ -1,0 +1,28 @@
+// ombrixdc: the command-line front end of the circle dynamic compensation component.
+#include <CLI/CLI.hpp>
+
+#include "tools/ombrixdc/demo.h"
+#include "tools/ombrixdc/run_command.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"OmbrixDC: circle dynamic compensation for coordinate measuring machines"};
+  app.require_subcommand(1);
+
+  DemoOptions demo;
+  CLI::App* demoCommand =
+      app.add_subcommand("demo", "Run the main job on the built-in simulated machine");
+  demoCommand->add_option("--dir", demo.directory,
+                          "Folder for the settings file and the run files (default: a folder "
+                          "in the system's temporary folder)");
+  demoCommand->callback([&demo] { throw CLI::RuntimeError(RunDemo(demo)); });
+  AddRunCommand(app);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::RuntimeError& result) {
+    return result.get_exit_code();
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;  // help is not a usage error
+  }
+  return 0;
+}
