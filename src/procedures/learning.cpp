@@ -71,8 +71,14 @@ void RunLearning(CircleDCComponent& c) {
   if (!LearnReference(c, slow.profile))
     return;
 
-  if (c.OfflineTesting.Get() == 0)
+  if (c.OfflineTesting.Get() == 0) {
     ReturnToStart(c);
+    // A probe that did not get back to the start, or a lock not taken back, would make the
+    // fast scan from the wrong place without the lock: a map learnt from it would be stored
+    // although the run reports the failure.
+    if (c.LastErrorNumber.load() != 0)
+      return;
+  }
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, c.ScanSettlingTime.Get())));
 
   // A fast scan that failed leaves no map to store: a map written then would not belong to

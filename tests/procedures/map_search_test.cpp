@@ -1,0 +1,141 @@
+// Which stored map a run uses and which number a new map takes, through offline runs of the
+// example: maps of one bore learnt with different filter numbers or probe deflections are
+// told apart by the header comparison.
+#include "tests/procedures/procedure_fixture.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+class MapSearchTest : public OfflineRunTest {
+ protected:
+  void Learn(int32_t filterNumber, double deflection) {
+    component->FilterNumber.Set(filterNumber);
+    component->ScanDeflection.Set(deflection);
+    ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  }
+  std::string MapText(int32_t n) const {
+    return ReadWholeFile(RunDir() / ("_circle" + std::to_string(n) + ".rsm"));
+  }
+};
+
+const Names kThreePairs = {"_circle1.rsd", "_circle1.rsm", "_circle2.rsd",
+                           "_circle2.rsm", "_circle3.rsd", "_circle3.rsm"};
+
+}  // namespace
+
+TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
+  struct Case {
+    int32_t overwrite;
+    Names files;
+    int32_t replaced;  // the number whose map now holds FilterNumber 10
+  };
+  const Case cases[] = {
+      {E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP, kThreePairs, 3},
+      {E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP,
+       {"_circle1.rsd", "_circle1.rsm", "_circle2.rsd", "_circle2.rsm"},
+       2},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& name : MapFiles())
+      fs::remove(RunDir() / name);
+    component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP);
+    Learn(20, 0.4);  // another feature: a different deflection
+    Learn(20, 0.3);  // this feature
+    const std::string first = MapText(1);
+
+    // The same feature again with another filter: the relaxed comparison ignores the filter.
+    component->Overwrite.Set(c.overwrite);
+    Learn(10, 0.3);
+    EXPECT_EQ(MapFiles(), c.files) << "Overwrite " << c.overwrite;
+    EXPECT_NE(MapText(c.replaced).find("FilterNumber:  10\r\n"), std::string::npos);
+    EXPECT_EQ(MapText(1), first);
+  }
+}
+
+TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtAGap) {
+  component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP);
+  Learn(10, 0.3);
+  const DataSet slowOfMap1 = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  Learn(15, 0.3);
+  Learn(20, 0.3);
+  const DataSet slowOfMap3 = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const MapSlot dcMapOfMap3 = ProcessMapState().Slot(MapSlotIndex::DcMapData);
+  ASSERT_EQ(MapFiles(), kThreePairs);
+
+  // Forget what the learning left behind, so that only the files can supply it.
+  ProcessMapState().Clear();
+  for (auto& dataSet : component->DataSets)
+    dataSet.Set(DataSet{});
+  EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
+            (Texts{"status 1", "status 4", "status 5", "complete 1"}));
+  EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 3);
+  const DataSet slow = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const MapSlot dcMap = ProcessMapState().Slot(MapSlotIndex::DcMapData);
+  ASSERT_EQ(slow.radii.GetSize(), slowOfMap3.radii.GetSize());
+  ASSERT_EQ(dcMap.values.GetSize(), dcMapOfMap3.values.GetSize());
+  double largestDifferenceToMap1 = 0.0;
+  for (size_t i = 0; i < slow.radii.GetSize(); ++i) {
+    EXPECT_NEAR(slow.radii[i], slowOfMap3.radii[i], 1e-14);
+    EXPECT_NEAR(dcMap.values[i], dcMapOfMap3.values[i], 1e-17);
+    largestDifferenceToMap1 =
+        std::max(largestDifferenceToMap1, std::abs(slow.radii[i] - slowOfMap1.radii[i]));
+  }
+  EXPECT_GT(largestDifferenceToMap1, 1e-6);  // map 1 would have been told from map 3
+  for (int32_t type = 0; type < kDataTypeCount; ++type)
+    EXPECT_FALSE(component->DataSets[type].Get().radii.IsEmpty()) << type;
+
+  // Without map 2 the search never reaches map 3, and a new map takes number 2.
+  fs::remove(RunDir() / "_circle2.rsm");
+  fs::remove(RunDir() / "_circle2.rsd");
+  EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(component->GetLastError(), 0x83100009u);
+  EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 0);
+  ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_AUTO).back(), "complete 1");
+  EXPECT_EQ(MapFiles(), kThreePairs);
+}
+
+// A stored map pair damaged after it was written: the compensated run fails with error 6 and
+// Status 7; a header that no longer reads as the feature's is passed over (no map: error 9).
+TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
+  const auto truncate = [](const fs::path& path) {
+    fs::resize_file(path, fs::file_size(path) / 2);
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& runDir)> damage;
+    Texts events;
+    uint32_t error;
+  };
+  const Texts failed = {"status 1", "status 4", "status 7", "complete 0"};
+  const Case cases[] = {
+      {"circle data file missing", [](auto& d) { fs::remove(d / "_circle1.rsd"); }, failed,
+       0x83100006u},
+      {"circle data file truncated", [&](auto& d) { truncate(d / "_circle1.rsd"); }, failed,
+       0x83100006u},
+      {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u},
+      {"map data row unreadable",
+       [](auto& d) {
+         std::string text = ReadWholeFile(d / "_circle1.rsm");
+         text.replace(text.rfind("e-0"), 3, "x-0");
+         std::ofstream(d / "_circle1.rsm", std::ios::binary) << text;
+       },
+       failed, 0x83100006u},
+      {"radius unreadable",
+       [](auto& d) {
+         std::string text = ReadWholeFile(d / "_circle1.rsm");
+         text.replace(text.find("Radius:  8.000000"), 17, "Radius:  eight");
+         std::ofstream(d / "_circle1.rsm", std::ios::binary) << text;
+       },
+       {"status 1", "complete 0"},
+       0x83100009u},
+  };
+  for (const Case& c : cases) {
+    Learn(20, 0.3);
+    c.damage(RunDir());
+    EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
+    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
+    for (const std::string& name : MapFiles())
+      fs::remove(RunDir() / name);
+  }
+}

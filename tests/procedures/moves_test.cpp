@@ -1,0 +1,104 @@
+// ReturnToStart on the simulated machine: the rotation onto the start position, the straight
+// move that follows when the probe is still more than 2.0 away, and a failed move.
+#include "src/procedures/moves.h"
+
+#include "tests/procedures/procedure_fixture.h"
+
+namespace {
+
+constexpr double kDeg = MA_PI / 180.0;
+
+struct Case {
+  const char* name;
+  CMaPoint tip;  // where the slow scan left the probe; the start position is (0, 10, 0)
+  int32_t direction;
+  enum Fault { None, Rotation, Every, Lock } fault;
+  double rotation;  // degrees
+  bool linear;
+  int32_t error;
+  CMaPoint end;  // unless a move failed
+};
+
+const CMaPoint kStart(0.0, 10.0, 0.0);
+const int32_t kCw = E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN;
+const int32_t kAcw = E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN;
+const CMaPoint kTenDegreesShort(10.0 * std::sin(10 * kDeg), 10.0 * std::cos(10 * kDeg), 0.0);
+const LONG kLockError = static_cast<LONG>(0x81600050u);
+
+const Case kCases[] = {
+    {"a quarter turn short, clockwise", {10, 0, 0}, kCw, Case::None, 90.0, false, 0, kStart},
+    {"a quarter turn short, anticlockwise", {10, 0, 0}, kAcw, Case::None, 90.0, false, 0, kStart},
+    {"a quarter turn beyond", {-10, 0, 0}, kCw, Case::None, -90.0, false, 0, kStart},
+    {"at the start", kStart, kCw, Case::None, 0.0, false, 0, kStart},
+    {"exactly 2.0 outside", {0, 12, 0}, kCw, Case::None, 0.0, false, 0, {0, 12, 0}},
+    {"2.5 outside", {0, 12.5, 0}, kCw, Case::None, 0.0, true, 0, kStart},
+    {"rotation fails far from the start", {-10, 0, 0}, kCw, Case::Rotation, -90.0, true, 0, kStart},
+    {"rotation fails near the start", kTenDegreesShort, kCw, Case::Rotation, 10.0, false, 4, {}},
+    {"both moves fail", {-10, 0, 0}, kCw, Case::Every, -90.0, true, 4, {}},
+    {"lock not given back", {10, 0, 0}, kCw, Case::Lock, 90.0, false, kLockError, kStart},
+};
+
+}  // namespace
+
+TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStillFarOff) {
+  PrepareRun();
+  component->FastSpeed.Set(50.0);
+  component->StartPosition.Set(kStart);
+  const ComPtr<IVexa_move> machineMove = component->Move;
+  for (const Case& c : kCases) {
+    component->Move = machineMove;
+    NewSink();
+    component->ScanDirection.Set(c.direction);
+    component->LastErrorNumber = 0;
+    machine->FailMoves(0);
+    machine->RefuseLock(0);
+    machine->SetTip(c.tip);
+    ComPtr<RecordingMove> moves = WatchMoves();
+    moves->onStart = [&](size_t, bool rotation) {
+      const bool fail = c.fault == Case::Every || (c.fault == Case::Rotation && rotation);
+      machine->FailMoves(fail ? vexa_sim::kMoveStopped : 0);
+      machine->RefuseLock(c.fault == Case::Lock ? kLockError : 0);
+    };
+    HoldLock();
+
+    ReturnToStart(*component);
+
+    const auto made = moves->Moves();
+    ASSERT_EQ(made.size(), c.linear ? 2u : 1u) << c.name;
+    EXPECT_TRUE(made[0].rotation) << c.name;
+    EXPECT_NEAR(made[0].angle, c.rotation, 1e-9) << c.name;
+    for (const auto& move : made)
+      EXPECT_EQ(move.speed, 50.0) << c.name;
+    if (c.linear) {
+      EXPECT_FALSE(made[1].rotation) << c.name;
+      EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << c.name;
+    }
+    EXPECT_EQ(component->LastErrorNumber.load(), c.error) << c.name;
+    EXPECT_EQ(machine->LockHeld(), c.error == 0) << c.name;
+    // A failed move puts the run in error; a refused lock only records the link's code.
+    EXPECT_EQ(sink->Texts(), c.error == 4 ? Texts{"status 7"} : Texts{}) << c.name;
+    if (c.error != 4) {
+      EXPECT_LT(machine->Tip().DistanceTo(c.end), 1e-9) << c.name;
+    }
+    if (machine->LockHeld()) {
+      LONG released = 0;
+      link->releaseLock(&released);
+    }
+  }
+}
+
+// A probe that did not get back to the start ends the learning run: no fast scan from the
+// wrong place, without the lock, and no map learnt from it.
+TEST_F(ProcedureTest, FailedReturnToStart_EndsTheLearningRunWithoutAFastScanOrAMap) {
+  PrepareRun();
+  ComPtr<RecordingMove> moves = WatchMoves();
+  moves->onStart = [&](size_t index, bool) {
+    machine->FailMoves(index >= 1 ? vexa_sim::kMoveStopped : 0);
+  };
+  EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING),
+            (Texts{"status 1", "status 2", "status 7", "complete 0"}));
+  EXPECT_EQ(component->GetLastError(), 0x83100004u);
+  EXPECT_EQ(machine->ScansStarted(), 1);
+  EXPECT_TRUE(MapFiles().empty());
+  EXPECT_FALSE(machine->LockHeld());
+}

@@ -1,0 +1,192 @@
+#pragma once
+// Runs of the measuring procedures: a component on the simulated machine (ComponentTest) with
+// helpers to watch the moves, hold the controller lock, list the stored map pairs, and replay
+// the offline example (raw scan files of a bore of radius 8, tip 1.5, scanned clockwise).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/com/object.h"
+#include "src/engine/map_state.h"
+#include "src/engine/scan_state.h"
+#include "src/procedures/run_files.h"
+#include "tests/component/component_fixture.h"
+
+namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
+
+// Stands between the component and the machine's move object: records every move started and
+// lets a test act as each one starts (make it fail, request an abort).
+class RecordingMove final : public ComObject<IVexa_move> {
+ public:
+  struct Started {
+    bool rotation;
+    double angle;  // degrees, rotations only
+    CMaPoint target;
+    double speed;
+  };
+  explicit RecordingMove(ComPtr<IVexa_move> inner) : inner_(std::move(inner)) {}
+
+  // Called on the run's thread as move `index` (from 0) starts, before the machine sees it.
+  std::function<void(size_t index, bool rotation)> onStart;
+
+  std::vector<Started> Moves() const {
+    std::lock_guard lock(mutex_);
+    return moves_;
+  }
+
+  HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
+                           LONG* success) override {
+    return inner_->InitialiseObject(link, ps, success);
+  }
+  HRESULT SelectRotation() override {
+    rotationNext_ = true;
+    return inner_->SelectRotation();
+  }
+  HRESULT SetTarget(IVexa_move_target* target, LONG* success) override {
+    target_ = target;
+    return inner_->SetTarget(target, success);
+  }
+  HRESULT StartMove(double speed, LONG r1, LONG r2, LONG r3, LONG r4) override {
+    Started move{std::exchange(rotationNext_, false), 0.0, {}, speed};
+    target_->get_Angle(&move.angle);
+    target_->get_x(&move.target.x());
+    target_->get_y(&move.target.y());
+    target_->get_z(&move.target.z());
+    size_t index = 0;
+    {
+      std::lock_guard lock(mutex_);
+      index = moves_.size();
+      moves_.push_back(move);
+    }
+    if (onStart)
+      onStart(index, move.rotation);
+    return inner_->StartMove(speed, r1, r2, r3, r4);
+  }
+  HRESULT GetMoveStatus(LONG* status, double* x, double* y, double* z) override {
+    return inner_->GetMoveStatus(status, x, y, z);
+  }
+
+ private:
+  ComPtr<IVexa_move> inner_;
+  ComPtr<IVexa_move_target> target_;
+  bool rotationNext_ = false;
+  mutable std::mutex mutex_;
+  std::vector<Started> moves_;
+};
+
+// The settings of the offline example.
+inline std::string ExampleSettings(const fs::path& workingDirectory) {
+  return "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
+         "[KT19]\r\nKnownPartScanAcceleration=999.0\r\n"
+         "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
+         "[OmbrixDC]\r\nBufferPitch=0.05\r\nDCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\n"
+         "DCStartAngle=30.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\nWorkingDirectory=" +
+         workingDirectory.string() + "/\r\n";
+}
+
+inline std::string ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ProcedureTest : public ComponentTest {
+ protected:
+  void SetUp() override {
+    ComponentTest::SetUp();
+    ProcessMapState().Clear();
+    ProcessScanState().slowScanFlag = kSlowScan;
+  }
+
+  fs::path RunDir() const { return RunFolder(*component); }
+
+  // Replaces the sink, so that the next run's events are seen alone.
+  void NewSink() {
+    component->Sinks.DisconnectAll();
+    sink = std::make_shared<RecordingSink>();
+    component->Sinks.Connect(sink);
+  }
+
+  // Puts the probe at the start position and runs to the end; the run's events.
+  Texts RunOnline(int32_t learning) {
+    NewSink();
+    component->Learning.Set(learning);
+    machine->SetTip(component->StartPosition.Get());
+    component->PerformCircle();
+    component->WaitForRuns();
+    return sink->Texts();
+  }
+
+  // Installs a RecordingMove in place of the component's move object (after Initialise).
+  ComPtr<RecordingMove> WatchMoves() {
+    auto moves = MakeComObject<RecordingMove>(component->Move);
+    component->Move = moves;
+    return moves;
+  }
+
+  // Takes the controller lock as the run's worker holds it around a procedure.
+  void HoldLock() {
+    LONG locked = 0;
+    link->getLock(0, &locked);
+    ASSERT_EQ(locked, 1);
+  }
+
+  // The stored map pairs' files of the run directory, sorted.
+  std::vector<std::string> MapFiles() const {
+    std::vector<std::string> names;
+    std::error_code noFolderYet;
+    for (const auto& entry : fs::directory_iterator(RunDir(), noFolderYet)) {
+      const std::string ext = entry.path().extension().string();
+      if (ext == ".rsm" || ext == ".rsd")
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// Offline runs of the example: the raw scan files and System.dat copied into the run
+// directory, the feature's parameters set as for the example.
+class OfflineRunTest : public ProcedureTest {
+ protected:
+  void SetUp() override {
+    ProcedureTest::SetUp();
+    const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
+    fs::create_directories(folder.Path() / "Default");
+    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"})
+      fs::copy_file(data / name, folder.Path() / "Default" / name);
+    settingsFile = folder.Write("settings.ini", ExampleSettings(folder.Path()));
+
+    Initialise();
+    component->IniFilepath.Set(settingsFile.string());
+    component->OfflineTesting.Set(1);
+    component->FeatureRadius.Set(8.0);
+    component->TipRadius.Set(1.5);
+    component->ScanDeflection.Set(0.3);
+    component->SlowSpeed.Set(5.0);
+    component->ModeParameter.Set(30.0);
+    component->MaxScanSpeed.Set(100.0);
+    component->FilterNumber.Set(20);
+    component->SetFilterMethod(1);
+  }
+
+  // GetStartPosition (which reads System.dat) and one run; the run's events.
+  Texts RunOffline(int32_t learning) {
+    NewSink();
+    component->Learning.Set(learning);
+    StartPosition();
+    component->PerformCircle();
+    component->WaitForRuns();
+    return sink->Texts();
+  }
+};

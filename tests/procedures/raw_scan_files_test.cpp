@@ -1,0 +1,74 @@
+// Raw scan files: a real run's scans saved with SaveRawData and replayed offline give the same
+// results; damaged raw files in an offline run.
+#include "tests/procedures/procedure_fixture.h"
+
+TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
+  PrepareRun();
+  component->SaveRawData.Set(1);
+  ASSERT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  std::array<DataSet, kDataTypeCount> online;
+  for (int32_t type = 0; type < kDataTypeCount; ++type)
+    online[type] = component->DataSets[type].Get();
+  const CMaPoint slowCentre = component->SlowCentre.Get(), fastCentre = component->FastCentre.Get();
+  for (const char* name : {"ScanSlow.dat", "ProbeSlow.dat", "ScanFast.dat", "ProbeFast.dat"})
+    EXPECT_TRUE(fs::exists(RunDir() / name)) << name;
+  const auto lines = [&](const char* name) {
+    const std::string text = ReadWholeFile(RunDir() / name);
+    return std::count(text.begin(), text.end(), '\n');
+  };
+  EXPECT_EQ(lines("ScanSlow.dat"), lines("ProbeSlow.dat"));
+  EXPECT_EQ(lines("ScanFast.dat"), lines("ProbeFast.dat"));
+
+  // Offline: no machine, the same files. System.dat is missing: the default (same) frame.
+  component->SaveRawData.Set(0);
+  component->OfflineTesting.Set(1);
+  NewSink();
+  StartPosition();
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts().back(), "complete 1");
+  EXPECT_LT(component->SlowCentre.Get().DistanceTo(slowCentre), 1e-12);
+  EXPECT_LT(component->FastCentre.Get().DistanceTo(fastCentre), 1e-12);
+  for (int32_t type = 0; type < kDataTypeCount; ++type) {
+    const DataSet replayed = component->DataSets[type].Get();
+    ASSERT_EQ(replayed.radii.GetSize(), online[type].radii.GetSize()) << type;
+    for (size_t i = 0; i < replayed.radii.GetSize(); ++i)
+      ASSERT_NEAR(replayed.radii[i], online[type].radii[i], 1e-12) << type << " " << i;
+  }
+}
+
+TEST_F(OfflineRunTest, DamagedRawFiles) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& runDir)> damage;
+    Texts events;
+    uint32_t error;
+  };
+  const Case cases[] = {
+      {"fast scan file missing",
+       [](auto& d) { fs::remove(d / "ScanFast.dat"); },
+       {"status 1", "status 2", "status 3", "status 7", "complete 0"},
+       0x83100006u},
+      {"slow scan file empty",
+       [](auto& d) { std::ofstream(d / "ScanSlow.dat", std::ios::trunc); },
+       {"status 1", "status 2", "status 7", "complete 0"},
+       0x83100005u},
+      {"fast scan file cut off in its last line",
+       [](auto& d) {
+         const std::string text = ReadWholeFile(d / "ScanFast.dat");
+         fs::resize_file(d / "ScanFast.dat", text.rfind('\n', text.size() - 3) + 31);
+       },
+       {"status 1", "status 2", "status 3", "status 5", "complete 1"},
+       0u},
+  };
+  const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
+  const fs::path runDir = folder.Path() / "Default";
+  for (const Case& c : cases) {
+    for (const char* name : {"ScanSlow.dat", "ScanFast.dat"})
+      fs::copy_file(data / name, runDir / name, fs::copy_options::overwrite_existing);
+    c.damage(runDir);
+    EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING), c.events) << c.name;
+    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
+    EXPECT_EQ(MapFiles().empty(), c.error != 0) << c.name;
+  }
+}
