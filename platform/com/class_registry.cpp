@@ -8,6 +8,7 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/object.h"
+#include "platform/com/store_class_lookup.h"
 
 namespace {
 
@@ -87,13 +88,6 @@ class ClassTable {
 ClassTable& Classes() {
   static ClassTable* table = new ClassTable;
   return *table;
-}
-
-// Classes not registered in this process will come from the file-backed registration store
-// and the modules it names. Until that lookup exists, such a class is simply not registered.
-HRESULT GetClassObjectFromStore(REFCLSID /*clsid*/, DWORD /*clsContext*/,
-                                ComPtr<IUnknown>* /*factory*/) {
-  return REGDB_E_CLASSNOTREG;
 }
 
 // ---- factories over a creation function -----------------------------------------------------
@@ -183,6 +177,8 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsContext, REFI
   if (outer)
     return CLASS_E_NOAGGREGATION;
 
+  // Classes registered in this process come first (tests and fakes stand in for servers this
+  // way); then the registry store names the module that serves the class.
   ComPtr<IUnknown> classObject = Classes().Find(clsid);
   if (!classObject) {
     const HRESULT hr = GetClassObjectFromStore(clsid, clsContext, &classObject);

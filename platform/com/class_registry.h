@@ -40,8 +40,10 @@ HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD clsContex
 // E_INVALIDARG.
 HRESULT CoRevokeClassObject(DWORD cookie);
 
-// Creates an object of the class and returns the requested interface. Aggregation is not
-// supported (CLASS_E_NOAGGREGATION); an unknown class gives REGDB_E_CLASSNOTREG.
+// Creates an object of the class and returns the requested interface: from a class
+// registered in this process, else from the module that the registry store's InprocServer32
+// entry names. Aggregation is not supported (CLASS_E_NOAGGREGATION); an unknown class gives
+// REGDB_E_CLASSNOTREG.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsContext, REFIID riid,
                          void** ppv);
 

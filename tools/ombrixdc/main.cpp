@@ -2,6 +2,8 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/ombrixdc/demo.h"
+#include "tools/ombrixdc/idl_command.h"
+#include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/run_command.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +18,8 @@ int main(int argc, char** argv) {
                           "in the system's temporary folder)");
   demoCommand->callback([&demo] { throw CLI::RuntimeError(RunDemo(demo)); });
   AddRunCommand(app);
+  AddRegisterCommand(app);
+  AddIdlCommand(app);
 
   try {
     app.parse(argc, argv);

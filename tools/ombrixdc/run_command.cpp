@@ -10,9 +10,10 @@
 
 #include "platform/vexa/machine_description.h"
 #include "platform/vexa/simulated_machine.h"
+#include "src/component/automation/put_property.h"
+#include "src/component/automation/vexa_circle_dc.h"
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/number_text.h"
-#include "tools/ombrixdc/property_setter.h"
 
 namespace {
 
@@ -58,6 +59,31 @@ class PrintingSink : public CircleDCEvents {
   int32_t success_ = 0;
 };
 
+// Puts one NAME=VALUE through the object's dispatch interface, as a script would.
+bool SetProperty(IDispatch* object, std::string_view assignment, std::string* error) {
+  const size_t equals = assignment.find('=');
+  if (equals == std::string_view::npos) {
+    *error = "expected NAME=VALUE";
+    return false;
+  }
+  const HRESULT hr =
+      PutPropertyByName(object, assignment.substr(0, equals), assignment.substr(equals + 1));
+  if (SUCCEEDED(hr))
+    return true;
+  if (hr == DISP_E_UNKNOWNNAME) {
+    *error = "no such property";
+  } else if (hr == DISP_E_MEMBERNOTFOUND) {
+    *error = "not a property that can be set";
+  } else if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW) {
+    *error = "not a valid value for this property";
+  } else {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(hr));
+    *error = std::string("refused with ") + code;
+  }
+  return false;
+}
+
 void PrintLastError(CircleDCComponent& c) {
   std::printf("GetLastError 0x%08X\n", c.GetLastError());
 }
@@ -78,7 +104,8 @@ int Run(const RunOptions& options) {
   auto machine = std::make_shared<vexa_sim::SimulatedMachine>(config);
   ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
 
-  CircleDCComponent component;
+  ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
+  CircleDCComponent& component = object->Component();
   auto sink = std::make_shared<PrintingSink>();
   component.Sinks.Connect(sink);
   LONG success = 0;
@@ -89,7 +116,7 @@ int Run(const RunOptions& options) {
     component.OfflineTesting.Set(1);
   for (const std::string& assignment : options.sets) {
     std::string error;
-    if (!SetPropertyByName(component, assignment, &error)) {
+    if (!SetProperty(static_cast<IVexa_CircleDC*>(object.Get()), assignment, &error)) {
       std::fprintf(stderr, "ombrixdc: --set %s: %s\n", assignment.c_str(), error.c_str());
       return 2;
     }

@@ -1,0 +1,7 @@
+#pragma once
+// The type library's description written as interface definition language.
+#include <string>
+
+#include "src/component/automation/type_library.h"
+
+std::string FormatIdl(const TypeLibraryDescription& library);

@@ -1,0 +1,192 @@
+#pragma once
+// What an automation client of the component has: the public header, the platform's object
+// services, and the server modules loaded by path at run time. Nothing of the component is
+// linked into the client.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "include/CoVexa_OmbrixDC.h"
+#include "platform/com/class_registry.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/module_loader.h"
+#include "platform/com/object.h"
+
+// The exported entry points of a server module.
+struct ServerModule {
+  DllGetClassObjectFunction getClassObject = nullptr;
+  DllEntryFunction canUnloadNow = nullptr;
+  DllEntryFunction registerServer = nullptr;
+  DllEntryFunction unregisterServer = nullptr;
+};
+
+inline ServerModule LoadModule(const char* path) {
+  void* handle = nullptr;
+  std::string error;
+  ServerModule module;
+  if (FAILED(LoadServerModule(path, &handle, &error))) {
+    ADD_FAILURE() << error;
+    return module;
+  }
+  module.getClassObject =
+      reinterpret_cast<DllGetClassObjectFunction>(FindModuleExport(handle, "DllGetClassObject"));
+  module.canUnloadNow =
+      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllCanUnloadNow"));
+  module.registerServer =
+      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllRegisterServer"));
+  module.unregisterServer =
+      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllUnregisterServer"));
+  return module;
+}
+
+inline const ServerModule& CircleDCModule() {
+  static const ServerModule module = LoadModule(OMBRIXDC_MODULE_PATH);
+  return module;
+}
+
+inline const ServerModule& SimulatorModule() {
+  static const ServerModule module = LoadModule(VEXASIM_MODULE_PATH);
+  return module;
+}
+
+// A new object from the module's class factory.
+inline ComPtr<IVexa_CircleDC> CreateFromFactory() {
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(CircleDCModule().getClassObject(CLSID_Vexa_CircleDC, IID_IClassFactory,
+                                            factory.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  ComPtr<IVexa_CircleDC> object;
+  if (factory) {
+    EXPECT_EQ(
+        factory->CreateInstance(nullptr, IID_IVexa_CircleDC, object.ReleaseAndGetVoidAddressOf()),
+        S_OK);
+  }
+  return object;
+}
+
+// ---- late binding
+// --------------------------------------------------------------------------------
+
+inline DISPID IdOf(IDispatch* object, const char* name) {
+  ComBstr text(name);
+  LPOLESTR names[] = {text.Get()};
+  DISPID id = DISPID_UNKNOWN;
+  object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  return id;
+}
+
+inline VARIANT Long(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+inline VARIANT Real(double value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_R8;
+  v.dblVal = value;
+  return v;
+}
+
+// A reference to a variable of the client's, for an output.
+inline VARIANT Ref(VARTYPE vt, void* target) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BYREF | vt;
+  v.byref = target;
+  return v;
+}
+
+// Calls a member by name with the arguments in their natural order; they are passed last
+// first, as the platform passes them. A put names its value DISPID_PROPERTYPUT.
+inline HRESULT CallByName(IDispatch* object, const char* name, WORD flags,
+                          std::vector<VARIANT> args, VARIANT* result = nullptr) {
+  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+  DISPID putId = DISPID_PROPERTYPUT;
+  const bool put = flags == DISPATCH_PROPERTYPUT;
+  DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
+                    put ? 1u : 0u};
+  return object->Invoke(IdOf(object, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
+                        nullptr, nullptr);
+}
+
+inline HRESULT PutByName(IDispatch* object, const char* name, VARIANT value) {
+  return CallByName(object, name, DISPATCH_PROPERTYPUT, {value});
+}
+
+inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::string& text) {
+  ComVariant value;
+  value.vt = VT_BSTR;
+  value.bstrVal = BstrFromUtf8(text);
+  return PutByName(object, name, value);
+}
+
+// ---- an event sink
+// -----------------------------------------------------------------------------------
+
+// Records every event with the thread it came on, and any way the call differs from how the
+// component is to fire events.
+class RecordingSink final : public ComObject<IDispatch> {
+ public:
+  struct Event {
+    DISPID dispid;
+    LONG argument;  // -1 when the event has none
+    std::thread::id thread;
+  };
+
+  HRESULT GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
+                 EXCEPINFO*, UINT*) override {
+    std::lock_guard lock(mutex_);
+    const UINT expectedArgs = dispid == DISPID_OnGraphicsClosed ? 0 : 1;
+    if (riid != IID_NULL || lcid != LOCALE_USER_DEFAULT || flags != DISPATCH_METHOD || !params ||
+        params->cNamedArgs != 0 || params->cArgs != expectedArgs ||
+        (expectedArgs == 1 && params->rgvarg[0].vt != VT_I4)) {
+      problems_.push_back("event " + std::to_string(dispid) + " called the wrong way");
+    }
+    events_.push_back(
+        {dispid, expectedArgs ? params->rgvarg[0].lVal : -1, std::this_thread::get_id()});
+    changed_.notify_all();
+    return S_OK;
+  }
+
+  std::vector<Event> Events() {
+    std::lock_guard lock(mutex_);
+    return events_;
+  }
+  std::vector<std::string> Problems() {
+    std::lock_guard lock(mutex_);
+    return problems_;
+  }
+  // Waits until an event with this DISPID has arrived.
+  bool WaitFor(DISPID dispid, std::chrono::seconds limit) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [&] {
+      for (const Event& e : events_)
+        if (e.dispid == dispid)
+          return true;
+      return false;
+    });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Event> events_;
+  std::vector<std::string> problems_;
+};

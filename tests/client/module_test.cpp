@@ -1,0 +1,106 @@
+// The module's exported entry points: the class factory, unloading, and registration in the
+// registry store as a client's setup tool does it.
+#include <filesystem>
+
+#include "platform/com/registry_store.h"
+#include "platform/com/store_class_lookup.h"
+#include "tests/client/client_support.h"
+#include "tests/support/isolated_registry.h"
+
+namespace {
+
+const std::string kClassKey = "CLSID\\{B84CFBEC-6B23-11D7-9362-005004553512}";
+
+TEST(ClientModule, ExportsTheFourEntryPoints) {
+  const ServerModule& module = CircleDCModule();
+  EXPECT_NE(module.getClassObject, nullptr);
+  EXPECT_NE(module.canUnloadNow, nullptr);
+  EXPECT_NE(module.registerServer, nullptr);
+  EXPECT_NE(module.unregisterServer, nullptr);
+}
+
+TEST(ClientModule, FactoryServesOnlyItsClassAndMakesANewObjectPerRequest) {
+  const ServerModule& module = CircleDCModule();
+  void* p = reinterpret_cast<void*>(1);
+  EXPECT_EQ(module.getClassObject(IID_IVexa_CircleDC, IID_IClassFactory, &p),
+            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(p, nullptr);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(module.getClassObject(CLSID_Vexa_CircleDC, IID_IClassFactory,
+                                  factory.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  ComPtr<IVexa_CircleDC> first, second;
+  ASSERT_EQ(
+      factory->CreateInstance(nullptr, IID_IVexa_CircleDC, first.ReleaseAndGetVoidAddressOf()),
+      S_OK);
+  ASSERT_EQ(
+      factory->CreateInstance(nullptr, IID_IVexa_CircleDC, second.ReleaseAndGetVoidAddressOf()),
+      S_OK);
+  EXPECT_NE(first.Get(), second.Get());
+  first->put_FeatureRadius(12.0);
+  double radius = -1;
+  second->get_FeatureRadius(&radius);
+  EXPECT_EQ(radius, 0.0);  // objects share no properties
+  ComPtr<IUnknown> outer;
+  first.As(&outer);
+  EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
+}
+
+TEST(ClientModule, CanUnloadOnlyWithoutLiveObjectsOrServerLocks) {
+  const ServerModule& module = CircleDCModule();
+  ASSERT_EQ(module.canUnloadNow(), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(module.getClassObject(CLSID_Vexa_CircleDC, IID_IClassFactory,
+                                  factory.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);  // a factory alone does not hold the module
+  ComPtr<IDispatch> object;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, object.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  object.Reset();
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);  // the lock still holds it
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+}
+
+TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItAll) {
+  const IsolatedRegistry registry;
+  void* p = nullptr;
+  EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
+            REGDB_E_CLASSNOTREG);
+
+  ASSERT_EQ(CircleDCModule().registerServer(), S_OK);
+  ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
+  ClassesRoot root;
+  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  const std::optional<std::string> module = root.Value(kClassKey + "\\InprocServer32");
+  ASSERT_TRUE(module);
+  EXPECT_TRUE(std::filesystem::equivalent(*module, OMBRIXDC_MODULE_PATH)) << *module;
+  EXPECT_EQ(root.Value("Corvane.Vexa_CircleDC\\CurVer"), "Corvane.Vexa_CircleDC.1");
+  EXPECT_EQ(root.Value(std::string("CLSID\\") + FormatGuid(CLSID_Vexa_CircleDC) + "\\ProgID"),
+            "Corvane.Vexa_CircleDC.1");
+
+  // Created the way a client on the platform creates it: by class id, or by ProgID first.
+  ComPtr<IDispatch> object;
+  ASSERT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                             object.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  CLSID fromProgId = GUID_NULL;
+  EXPECT_EQ(CLSIDFromProgID(u"Corvane.Vexa_CircleDC", &fromProgId), S_OK);
+  EXPECT_EQ(fromProgId, CLSID_Vexa_CircleDC);
+  object.Reset();
+
+  ASSERT_EQ(CircleDCModule().unregisterServer(), S_OK);
+  ASSERT_EQ(SimulatorModule().unregisterServer(), S_OK);
+  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  for (const std::string& key : root.KeyPaths())
+    EXPECT_EQ(key.find("Corvane.Vexa_CircleDC"), std::string::npos) << key;
+  EXPECT_TRUE(root.KeyExists("CLSID"));
+  EXPECT_EQ(root.Subkeys("CLSID"), std::vector<std::string>{});
+  EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
+            REGDB_E_CLASSNOTREG);
+}
+
+}  // namespace

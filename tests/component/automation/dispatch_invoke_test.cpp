@@ -1,0 +1,261 @@
+#include "src/component/automation/dispatch_invoke.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "src/component/automation/vexa_circle_dc.h"
+
+namespace {
+
+// The real automation object, with two operations watched: what ShowGraphics receives, and a
+// failure code ShowGraphicsComplete can be told to return.
+class WatchedCircleDC final : public Vexa_CircleDC {
+ public:
+  struct ShowGraphicsCall {
+    INT left, top, width, height;
+    std::optional<std::string> filename;
+  };
+  HRESULT ShowGraphics(INT left, INT top, INT width, INT height, BSTR filename) override {
+    calls.push_back({left, top, width, height,
+                     filename ? std::optional(Utf8FromBstr(filename)) : std::nullopt});
+    return Vexa_CircleDC::ShowGraphics(left, top, width, height, filename);
+  }
+  HRESULT ShowGraphicsComplete() override {
+    return failure ? failure : Vexa_CircleDC::ShowGraphicsComplete();
+  }
+  std::vector<ShowGraphicsCall> calls;
+  HRESULT failure = S_OK;
+};
+
+VARIANT Long(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+VARIANT Real(double value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_R8;
+  v.dblVal = value;
+  return v;
+}
+VARIANT Missing() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_ERROR;
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}
+VARIANT Text(const char* utf8) {  // the test frees it with Free
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = BstrFromUtf8(utf8);
+  return v;
+}
+template <size_t N>
+void Free(VARIANT (&args)[N]) {
+  for (VARIANT& v : args)
+    VariantClear(&v);
+}
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  // Arguments in natural order; they are reversed here as the platform passes them.
+  HRESULT Call(DISPID dispid, WORD flags, std::vector<VARIANT> args, VARIANT* result = nullptr,
+               UINT* argErr = nullptr, EXCEPINFO* excep = nullptr) {
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), flags == DISPATCH_PROPERTYPUT ? &putId : nullptr,
+                      static_cast<UINT>(reversed.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+    return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, excep,
+                          argErr);
+  }
+  ComPtr<WatchedCircleDC> object = MakeComObject<WatchedCircleDC>();
+};
+
+TEST_F(DispatchTest, ShowGraphicsWithoutArguments_ReachesTheComponentWithItsFiveDefaults) {
+  // No viewer exists yet: the call reports that nothing was opened.
+  EXPECT_EQ(Call(13, DISPATCH_METHOD, {}), S_FALSE);
+  VARIANT file = Text("run.txt");
+  EXPECT_EQ(Call(13, DISPATCH_METHOD, {Long(100), Missing(), Real(300.4), Missing(), file}),
+            S_FALSE);
+  VariantClear(&file);
+  ASSERT_EQ(object->calls.size(), 2u);
+  const auto& none = object->calls[0];
+  EXPECT_EQ((std::vector<INT>{none.left, none.top, none.width, none.height}),
+            (std::vector<INT>{0, 0, 0, 0}));
+  EXPECT_EQ(none.filename, std::nullopt);  // absent, not empty
+  const auto& some = object->calls[1];
+  EXPECT_EQ((std::vector<INT>{some.left, some.top, some.width, some.height}),
+            (std::vector<INT>{100, 0, 300, 0}));
+  EXPECT_EQ(some.filename, "run.txt");
+  LONG closed = 0;
+  object->GetGraphicsClosed(&closed);
+  EXPECT_EQ(closed, 1);  // no window was pretended
+}
+
+TEST_F(DispatchTest, NamedArgumentsGoToTheirParameters) {
+  ComBstr member("ShowGraphics"), parameter("FILENAME");
+  LPOLESTR names[] = {member.Get(), parameter.Get()};
+  DISPID ids[2] = {};
+  ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
+  EXPECT_EQ(ids[0], 13);
+  EXPECT_EQ(ids[1], 4);
+  VARIANT args[] = {Text("named.txt"), Long(5)};  // named first, then the positional ones
+  DISPID named[] = {4};
+  DISPPARAMS params{args, named, 2, 1};
+  EXPECT_EQ(object->Invoke(13, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            S_FALSE);
+  Free(args);
+  ASSERT_EQ(object->calls.size(), 1u);
+  EXPECT_EQ(object->calls[0].left, 5);
+  EXPECT_EQ(object->calls[0].filename, "named.txt");
+}
+
+TEST_F(DispatchTest, NamesBindWithoutRegardToCase) {
+  ComBstr getData("gEtDaTa"), centreY("CENTREY"), x("x"), pVal("pVal"), nothing("NoSuchMember");
+  LPOLESTR names[] = {getData.Get(), centreY.Get(), x.Get()};
+  DISPID ids[3] = {};
+  ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 3, 0, ids), S_OK);
+  EXPECT_EQ((std::vector<DISPID>(ids, ids + 3)), (std::vector<DISPID>{19, 4, 6}));
+
+  LPOLESTR badParameter[] = {getData.Get(), pVal.Get()};  // a result is no argument
+  EXPECT_EQ(object->GetIDsOfNames(IID_NULL, badParameter, 2, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], 19);
+  EXPECT_EQ(ids[1], DISPID_UNKNOWN);
+  LPOLESTR unknown[] = {nothing.Get()};
+  EXPECT_EQ(object->GetIDsOfNames(IID_NULL, unknown, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+  EXPECT_EQ(object->GetIDsOfNames(IID_IDispatch, unknown, 1, 0, ids), DISP_E_UNKNOWNINTERFACE);
+}
+
+TEST_F(DispatchTest, WrongMemberCountOrTypeGiveTheDispatchCodes) {
+  UINT argErr = 99;
+  EXPECT_EQ(Call(99, DISPATCH_METHOD, {}), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Call(2, DISPATCH_PROPERTYPUT, {Long(1)}), DISP_E_MEMBERNOTFOUND);  // Status
+  EXPECT_EQ(Call(28, DISPATCH_PROPERTYGET, {}), DISP_E_MEMBERNOTFOUND);        // OfflineTesting
+  EXPECT_EQ(Call(3, DISPATCH_METHOD, {}), DISP_E_MEMBERNOTFOUND);              // a property
+  EXPECT_EQ(Call(23, DISPATCH_METHOD, {Real(1), Real(2)}), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(23, DISPATCH_METHOD, {Real(1), Real(2), Real(3), Real(4)}), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(23, DISPATCH_METHOD, {Real(1), Missing(), Real(3)}, nullptr, &argErr),
+            DISP_E_PARAMNOTOPTIONAL);
+  EXPECT_EQ(argErr, 1u);
+
+  VARIANT args[] = {Real(1), Text("two"), Real(3)};
+  argErr = 99;
+  EXPECT_EQ(Call(23, DISPATCH_METHOD, {args[0], args[1], args[2]}, nullptr, &argErr),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 1u);  // index into the reversed arguments
+  Free(args);
+  EXPECT_EQ(Call(4, DISPATCH_PROPERTYPUT, {Real(3e9)}, nullptr, &argErr), DISP_E_OVERFLOW);
+  // An output passed by value has nowhere to go.
+  EXPECT_EQ(Call(26, DISPATCH_METHOD, {Long(0), Long(0)}, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(object->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+}
+
+TEST_F(DispatchTest, AFailingMemberIsReportedAsAnException) {
+  object->failure = E_ACCESSDENIED;
+  EXCEPINFO excep{};
+  EXPECT_EQ(Call(35, DISPATCH_METHOD, {}, nullptr, nullptr, &excep), DISP_E_EXCEPTION);
+  EXPECT_EQ(excep.scode, E_ACCESSDENIED);
+}
+
+TEST_F(DispatchTest, ArgumentsAreCoercedToTheParameterType) {
+  VARIANT text = Text("12.5");
+  ASSERT_EQ(Call(3, DISPATCH_PROPERTYPUT, {text}), S_OK);
+  VariantClear(&text);
+  EXPECT_EQ(object->Component().ModeParameter.Get(), 12.5);
+  ASSERT_EQ(Call(4, DISPATCH_PROPERTYPUT, {Real(2.5)}), S_OK);
+  EXPECT_EQ(object->Component().FilterNumber.Get(), 2);  // half to even
+  ASSERT_EQ(Call(17, DISPATCH_PROPERTYPUT, {Real(1.5)}), S_OK);
+  EXPECT_EQ(object->Component().IniFilepath.Get(), "1.5");
+  double byReference = 0.75;
+  VARIANT reference;
+  VariantInit(&reference);
+  reference.vt = VT_BYREF | VT_R8;
+  reference.pdblVal = &byReference;
+  ASSERT_EQ(Call(5, DISPATCH_PROPERTYPUT, {reference}), S_OK);
+  EXPECT_EQ(object->Component().TipRadius.Get(), 0.75);
+
+  ComVariant result;
+  ASSERT_EQ(Call(3, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+  EXPECT_EQ(result.vt, VT_R8);
+  EXPECT_EQ(result.dblVal, 12.5);
+  ComVariant status;
+  ASSERT_EQ(Call(2, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, &status), S_OK);
+  EXPECT_EQ(status.vt, VT_I4);
+  EXPECT_EQ(status.lVal, 0);
+}
+
+TEST_F(DispatchTest, GetDataHandsBackOutputsAndArraysThroughReferences) {
+  // Three points on a circle of radius 5 about (1, 2): the circle comes back exactly.
+  CircleDCComponent& c = object->Component();
+  c.SlowCentre.Set(CMaPoint(1, 2, 0));
+  DataSet slow;
+  for (double angle : {0.0, 2.0, 4.0}) {
+    slow.radii.Add(5.0);
+    slow.angles.Add(angle);
+  }
+  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Set(slow);
+
+  double form = -1, radius = -1, cx = -1, cy = -1;
+  ComVariant cz, x, y, z, result;
+  SAFEARRAY* typedY = nullptr;
+  auto byRef = [](VARTYPE vt, void* p) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | vt;
+    v.byref = p;
+    return v;
+  };
+  ASSERT_EQ(Call(19, DISPATCH_METHOD,
+                 {Long(E_OMBRIX_DC_CIRCLE_DATA_SLOW), byRef(VT_R8, &form), byRef(VT_R8, &radius),
+                  byRef(VT_R8, &cx), byRef(VT_R8, &cy), byRef(VT_VARIANT, &cz),
+                  byRef(VT_VARIANT, &x), byRef(VT_ARRAY | VT_R8, &typedY), byRef(VT_VARIANT, &z)},
+                 &result),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_I4);
+  EXPECT_EQ(result.lVal, 1);
+  EXPECT_NEAR(radius, 5.0, 1e-12);
+  EXPECT_NEAR(cx, 1.0, 1e-12);
+  EXPECT_NEAR(cy, 2.0, 1e-12);
+  EXPECT_NEAR(form, 0.0, 1e-12);
+  EXPECT_EQ(cz.vt, VT_R8);
+  ASSERT_EQ(x.vt, VT_ARRAY | VT_R8);
+  ASSERT_NE(typedY, nullptr);
+  double x1 = 0, y2 = 0;
+  LONG one = 1, two = 2, upper = 0;
+  SafeArrayGetElement(x.parray, &one, &x1);
+  SafeArrayGetElement(typedY, &two, &y2);
+  SafeArrayGetUBound(z.parray, 1, &upper);
+  EXPECT_NEAR(x1, 1.0 + 5.0 * std::cos(2.0), 1e-12);
+  EXPECT_NEAR(y2, 2.0 + 5.0 * std::sin(4.0), 1e-12);
+  EXPECT_EQ(upper, 2);
+  SafeArrayDestroy(typedY);
+
+  // No data: success 0 and error 7; the typed outputs keep what the caller had.
+  radius = -1;
+  ComVariant failed;
+  ASSERT_EQ(Call(19, DISPATCH_METHOD,
+                 {Long(E_OMBRIX_DC_CIRCLE_DATA_FAST), byRef(VT_R8, &form), byRef(VT_R8, &radius),
+                  byRef(VT_R8, &cx), byRef(VT_R8, &cy), byRef(VT_VARIANT, &cz),
+                  byRef(VT_VARIANT, &x), byRef(VT_ARRAY | VT_R8, &typedY), byRef(VT_VARIANT, &z)},
+                 &failed),
+            S_OK);
+  EXPECT_EQ(failed.lVal, 0);
+  EXPECT_EQ(radius, -1);
+  EXPECT_EQ(x.vt, VT_EMPTY);  // absent
+  EXPECT_EQ(typedY, nullptr);
+  EXPECT_EQ(c.GetLastError(), 0x83100007u);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+#include "src/component/automation/type_library.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "src/component/automation/idl_writer.h"
+#include "tests/support/circle_dc_interface_table.h"
+
+namespace {
+
+char KindLetter(MemberKind kind) {
+  return kind == MemberKind::Method ? 'm' : kind == MemberKind::PropertyGet ? 'g' : 'p';
+}
+
+TEST(TypeLibrary, IdentityOfLibraryInterfacesAndClass) {
+  const TypeLibraryDescription& library = CircleDCTypeLibrary();
+  EXPECT_EQ(library.name, "CoVexa_OmbrixDCLib");
+  EXPECT_EQ(library.helpString, "CoVexa_OmbrixDC 1.0 Type Library");
+  EXPECT_EQ(FormatGuid(library.libid), "{B84CFBDF-6B23-11D7-9362-005004553512}");
+  EXPECT_EQ(library.majorVersion, 1);
+  EXPECT_EQ(library.minorVersion, 0);
+  EXPECT_EQ(library.lcid, 0x409u);
+  EXPECT_EQ(FormatGuid(library.automation.iid), "{B84CFBEB-6B23-11D7-9362-005004553512}");
+  EXPECT_EQ(library.automation.helpString, "IVexa_CircleDC Interface");
+  EXPECT_FALSE(library.automation.dispinterface);
+  EXPECT_EQ(FormatGuid(library.events.iid), "{B84CFBED-6B23-11D7-9362-005004553512}");
+  EXPECT_EQ(library.events.helpString, "_IVexa_CircleDCEvents Interface");
+  EXPECT_TRUE(library.events.dispinterface);
+  EXPECT_EQ(FormatGuid(library.coclass.clsid), "{B84CFBEC-6B23-11D7-9362-005004553512}");
+  EXPECT_EQ(library.coclass.helpString, "Vexa_CircleDC Class");
+  ASSERT_EQ(library.externals.size(), 3u);
+  EXPECT_EQ(FormatGuid(library.externals[0].iid), "{4C5CE8B0-E05C-11D2-998F-B11D00E72B08}");
+  EXPECT_EQ(FormatGuid(library.externals[1].iid), "{EE7E15F1-E8BF-11D5-A99B-0050044E33A0}");
+  EXPECT_EQ(library.externals[2].name, "IVexa_ActiveHeadStatus");
+  EXPECT_EQ(FormatGuid(library.externals[2].iid), "{907EF631-F227-11D6-94B4-00105AA5652E}");
+}
+
+TEST(TypeLibrary, MembersFollowTheInterfaceTableWithTheirHelpStrings) {
+  const auto& members = CircleDCTypeLibrary().automation.members;
+  ASSERT_EQ(members.size(), std::size(kCircleDCInterface));
+  for (size_t i = 0; i < members.size(); ++i) {
+    const InterfaceRow& row = kCircleDCInterface[i];
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(members[i].name, row.name);
+    EXPECT_EQ(members[i].dispid, row.dispid);
+    EXPECT_EQ(KindLetter(members[i].kind), row.kind);
+    EXPECT_NE(members[i].call, nullptr);
+    const std::string expectedHelp =
+        std::string(row.kind == 'm' ? "method " : "property ") +
+        (std::string(row.name) == "InitialiseObject" ? "Initialise" : row.name);
+    EXPECT_EQ(members[i].helpString, expectedHelp);
+    // Property parameters are pVal (the result of a get) and newVal.
+    if (row.kind == 'g') {
+      ASSERT_EQ(members[i].params.size(), 1u);
+      EXPECT_EQ(members[i].params[0].name, "pVal");
+      EXPECT_EQ(members[i].params[0].direction, ParamDirection::OutRetval);
+    } else if (row.kind == 'p') {
+      ASSERT_EQ(members[i].params.size(), 1u);
+      EXPECT_EQ(members[i].params[0].direction, ParamDirection::In);
+    }
+  }
+}
+
+TEST(TypeLibrary, MethodParametersHaveTheirTypesAndDirections) {
+  const auto& members = CircleDCTypeLibrary().automation.members;
+  auto describe = [&](std::string_view name) {
+    std::string text;
+    for (const MemberDescription& m : members) {
+      if (m.name != name || m.kind != MemberKind::Method)
+        continue;
+      for (const ParamDescription& p : m.params) {
+        text += p.direction == ParamDirection::In    ? "in "
+                : p.direction == ParamDirection::Out ? "out "
+                                                     : "retval ";
+        text += std::string(p.optional ? "optional " : "") + std::string(p.name) + ",";
+      }
+    }
+    return text;
+  };
+  EXPECT_EQ(describe("ShowGraphics"),
+            "in optional left,in optional top,in optional width,in optional height,"
+            "in optional filename,");
+  EXPECT_EQ(describe("GetData"),
+            "in type,out form,out radius,out centreX,out centreY,out centreZ,out X,out Y,out Z,"
+            "retval success,");
+  EXPECT_EQ(describe("GetStartPosition"), "out X,out Y,out Z,retval success,");
+  EXPECT_EQ(describe("InitialiseObject"), "in link,in ps,retval success,");
+  EXPECT_EQ(describe("GetPerformCircleComplete"), "out completed,out success,");
+  EXPECT_EQ(describe("SaveData"), "in filename,retval success,");
+  EXPECT_EQ(describe("EnterProbeOffsets"), "in X,in Y,in Z,");
+  EXPECT_EQ(describe("GetCurrentCircleStatus"), "retval Status,");
+  EXPECT_EQ(describe("GetGraphicsClosed"), "retval closed,");
+}
+
+TEST(TypeLibrary, EnumeratorsMatchTheHeaderValues) {
+  struct Expected {
+    std::string_view type;
+    size_t count;
+    std::string_view last;
+    int32_t lastValue;
+  };
+  const Expected expected[] = {
+      {"ECircleStatus", 8, "E_OMBRIX_DC_CIRCLE_ERROR", E_OMBRIX_DC_CIRCLE_ERROR},
+      {"EMode", 3, "E_OMBRIX_DC_CIRCLE_MODE_CAL_DIA", E_OMBRIX_DC_CIRCLE_MODE_CAL_DIA},
+      {"ELearning", 3, "E_OMBRIX_DC_CIRCLE_AUTO", E_OMBRIX_DC_CIRCLE_AUTO},
+      {"EOverwriteExistingMap", 2, "E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP",
+       E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP},
+      {"EBoreOrBoss", 2, "E_OMBRIX_DC_CIRCLE_BOSS", E_OMBRIX_DC_CIRCLE_BOSS},
+      {"EScanDirection", 2, "E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN",
+       E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN},
+      {"EScanType", 2, "E_OMBRIX_DC_CIRCLE_OTHER_SCAN", E_OMBRIX_DC_CIRCLE_OTHER_SCAN},
+      {"EDataType", 6, "E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP",
+       E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP},
+  };
+  const auto& enumerations = CircleDCTypeLibrary().enumerations;
+  ASSERT_EQ(enumerations.size(), std::size(expected));
+  for (size_t i = 0; i < enumerations.size(); ++i) {
+    SCOPED_TRACE(expected[i].type);
+    EXPECT_EQ(enumerations[i].name, expected[i].type);
+    ASSERT_EQ(enumerations[i].enumerators.size(), expected[i].count);
+    EXPECT_EQ(enumerations[i].enumerators.back(), expected[i].last);
+    EXPECT_EQ(static_cast<size_t>(expected[i].lastValue), expected[i].count - 1);
+  }
+}
+
+TEST(TypeLibrary, EventsHaveTheirDispids) {
+  const auto& events = CircleDCTypeLibrary().events.members;
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].name, "OnStatusChange");
+  EXPECT_EQ(events[0].dispid, 1);
+  EXPECT_EQ(events[0].params[0].type.name, "ECircleStatus");
+  EXPECT_EQ(events[1].name, "PerformCircleComplete");
+  EXPECT_EQ(events[1].dispid, 2);
+  EXPECT_EQ(events[2].name, "OnGraphicsClosed");
+  EXPECT_EQ(events[2].dispid, 3);
+  EXPECT_TRUE(events[2].params.empty());
+}
+
+TEST(IdlWriter, ListsTheInterfaceFromTheDescription) {
+  const std::string idl = FormatIdl(CircleDCTypeLibrary());
+  const char* lines[] = {
+      "    uuid(B84CFBDF-6B23-11D7-9362-005004553512),\n    version(1.0),\n    lcid(0x409),\n",
+      "library CoVexa_OmbrixDCLib\n{\n",
+      "        E_OMBRIX_DC_CIRCLE_REPLAYING_FAST_SCAN = 4,\n",
+      "    interface IVexa_CircleDC : IDispatch\n",
+      "        [id(1), helpstring(\"method PerformCircle\")] HRESULT PerformCircle();\n",
+      "        [propget, id(2), helpstring(\"property Status\")] HRESULT Status([out, retval] "
+      "ECircleStatus* pVal);\n",
+      "        [id(13), helpstring(\"method ShowGraphics\")] HRESULT ShowGraphics([in, optional] "
+      "int "
+      "left, [in, optional] int top, [in, optional] int width, [in, optional] int height, [in, "
+      "optional] BSTR filename);\n",
+      "[out] SAFEARRAY(double)* X, ",
+      "        [id(25), helpstring(\"method Initialise\")] HRESULT InitialiseObject([in] "
+      "IVexa_link* "
+      "link, [in] IVexa_axis_position_and_status* ps, [out, retval] long* success);\n",
+      "        [propput, id(40), helpstring(\"property WindowVisible\")] HRESULT "
+      "WindowVisible([in] long newVal);\n",
+      "    dispinterface _IVexa_CircleDCEvents\n",
+      "        [id(2), helpstring(\"method PerformCircleComplete\")] HRESULT "
+      "PerformCircleComplete([in] long success);\n",
+      "        [default] interface IVexa_CircleDC;\n        [default, source] dispinterface "
+      "_IVexa_CircleDCEvents;\n",
+  };
+  for (const char* line : lines)
+    EXPECT_NE(idl.find(line), std::string::npos) << line;
+  // Every member appears once, in table order.
+  size_t position = 0;
+  for (const InterfaceRow& row : kCircleDCInterface) {
+    const std::string call = std::string(" HRESULT ") + row.name + "(";
+    position = idl.find(call, position);
+    ASSERT_NE(position, std::string::npos) << row.row << " " << row.name;
+    ++position;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+#include "platform/com/classes_root.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ClassesRoot, KeysAndValueNamesIgnoreCaseAndParentsAreCreated) {
+  ClassesRoot root;
+  ASSERT_TRUE(root.SetValue("CLSID\\{ABC}\\InprocServer32", "", "/lib/x.so"));
+  ASSERT_TRUE(root.SetValue("clsid\\{abc}\\inprocserver32", "ThreadingModel", "Apartment"));
+  EXPECT_TRUE(root.KeyExists("CLSID"));
+  EXPECT_TRUE(root.KeyExists("Clsid\\{Abc}"));
+  EXPECT_EQ(root.Value("CLSID\\{ABC}\\InprocServer32"), "/lib/x.so");
+  EXPECT_EQ(root.Value("CLSID\\{ABC}\\InprocServer32", "threadingmodel"), "Apartment");
+  EXPECT_EQ(root.Value("CLSID\\{ABC}"), std::nullopt);  // a key without a default value
+  EXPECT_EQ(root.Value("CLSID\\{ABC}\\Missing"), std::nullopt);
+  // The spelling first written is kept.
+  EXPECT_EQ(root.KeyPaths(),
+            (std::vector<std::string>{"CLSID", "CLSID\\{ABC}", "CLSID\\{ABC}\\InprocServer32"}));
+  EXPECT_FALSE(root.CreateKey(""));
+  EXPECT_FALSE(root.CreateKey("a\\\\b"));
+  EXPECT_FALSE(root.CreateKey("\\a"));
+}
+
+TEST(ClassesRoot, DeletingAKeyNeedsItToBeALeaf_DeletingATreeTakesEverythingBelow) {
+  ClassesRoot root;
+  root.CreateKey("A\\B\\C");
+  root.CreateKey("A.1");
+  root.CreateKey("AB");
+  EXPECT_EQ(root.Subkeys(""), (std::vector<std::string>{"A", "A.1", "AB"}));
+  EXPECT_EQ(root.Subkeys("A"), (std::vector<std::string>{"B"}));
+  EXPECT_FALSE(root.DeleteKey("A\\B"));
+  EXPECT_TRUE(root.DeleteKey("A\\B\\C"));
+  EXPECT_TRUE(root.DeleteKey("A\\B"));
+  root.CreateKey("A\\B\\C");
+  EXPECT_TRUE(root.DeleteTree("a"));
+  EXPECT_EQ(root.KeyPaths(), (std::vector<std::string>{"A.1", "AB"}));  // neighbours stay
+  EXPECT_FALSE(root.DeleteTree("A"));
+}
+
+TEST(ClassesRoot, TextRoundTripKeepsAwkwardValues) {
+  ClassesRoot root;
+  root.SetValue("Corvane.X\\CLSID", "", "{B84CFBEC-6B23-11D7-9362-005004553512}");
+  root.SetValue("K", "", "C:\\Program Files\\a \"quoted\" name\nsecond line");
+  root.SetValue("K", "Empty", "");
+  root.CreateKey("K\\NoValues");
+  const std::string text = root.Format();
+  EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\Corvane.X\\CLSID]\n"
+                      "@=\"{B84CFBEC-6B23-11D7-9362-005004553512}\"\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("@=\"C:\\\\Program Files\\\\a \\\"quoted\\\" name\\nsecond line\"\n"),
+            std::string::npos);
+
+  std::string error;
+  const std::optional<ClassesRoot> back = ClassesRoot::Parse(text, &error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->KeyPaths(), root.KeyPaths());
+  EXPECT_EQ(back->Value("K"), root.Value("K"));
+  EXPECT_EQ(back->Value("K", "Empty"), "");
+  EXPECT_EQ(back->Format(), text);
+}
+
+TEST(ClassesRoot, ParseAcceptsCrLfAndCommentsAndRejectsDamage) {
+  EXPECT_TRUE(ClassesRoot::Parse("; note\r\n\r\n[HKEY_CLASSES_ROOT\\A]\r\n@=\"x\"\r\n"));
+  const char* damaged[] = {
+      "@=\"value before any key\"\n",
+      "[HKEY_LOCAL_MACHINE\\A]\n",
+      "[HKEY_CLASSES_ROOT\\A\n",
+      "[HKEY_CLASSES_ROOT\\A]\n@=\"unterminated\n",
+      "[HKEY_CLASSES_ROOT\\A]\n@=unquoted\n",
+      "[HKEY_CLASSES_ROOT\\A]\n\"name\"\"x\"\n",
+      "[HKEY_CLASSES_ROOT\\A]\n@=\"bad \\q escape\"\n",
+      "[HKEY_CLASSES_ROOT\\A]\ngarbage\n",
+  };
+  for (const char* text : damaged) {
+    SCOPED_TRACE(text);
+    std::string error;
+    EXPECT_FALSE(ClassesRoot::Parse(text, &error));
+    EXPECT_NE(error.find("line "), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#include "platform/com/event_connection_point.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/com/object.h"
+#include "tests/platform/com/test_objects.h"
+
+namespace {
+
+inline constexpr IID IID_ITestEvents = {
+    0x6A1F0C30, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x30}};
+
+// A sink that writes each call into a shared log: "<name>:<dispid>(<args, natural order>)".
+class LoggingSink final : public ComObject<IDispatch> {
+ public:
+  LoggingSink(std::string name, std::vector<std::string>* log)
+      : name_(std::move(name)), log_(log) {}
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
+                 EXCEPINFO*, UINT*) override {
+    std::string entry = name_ + ":" + std::to_string(dispid) + "(";
+    for (UINT i = params->cArgs; i-- > 0;)
+      entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
+    entry += ")";
+    if (riid != IID_NULL || lcid != LOCALE_USER_DEFAULT || flags != DISPATCH_METHOD ||
+        params->cNamedArgs != 0)
+      entry += " BAD CALL";
+    log_->push_back(entry);
+    return S_OK;
+  }
+
+ private:
+  std::string name_;
+  std::vector<std::string>* log_;
+};
+
+// Owns a connection point the way an event source does.
+class TestSource final : public ComObject<IConnectionPointContainer> {
+ public:
+  TestSource() : point_(this, IID_ITestEvents) {}
+  HRESULT EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+  HRESULT FindConnectionPoint(REFIID, IConnectionPoint** out) override {
+    point_.AddRef();
+    *out = &point_;
+    return S_OK;
+  }
+  EventConnectionPoint& Point() { return point_; }
+
+ private:
+  EventConnectionPoint point_;
+};
+
+VARIANT Long(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFirst) {
+  std::vector<std::string> log;
+  auto source = MakeComObject<TestSource>();
+  auto first = MakeComObject<LoggingSink>("first", &log);
+  auto second = MakeComObject<LoggingSink>("second", &log);
+  DWORD cookie1 = 0, cookie2 = 0;
+  ASSERT_EQ(source->Point().Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
+  ASSERT_EQ(source->Point().Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
+  EXPECT_NE(cookie1, 0u);
+  EXPECT_NE(cookie1, cookie2);
+
+  const VARIANT args[] = {Long(10), Long(20)};
+  source->Point().FireEvent(7, args, 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"second:7(10,20)", "first:7(10,20)"}));
+
+  log.clear();
+  ASSERT_EQ(source->Point().Unadvise(cookie2), S_OK);
+  EXPECT_EQ(source->Point().Unadvise(cookie2), CONNECT_E_NOCONNECTION);
+  source->Point().FireEvent(3, nullptr, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"first:3()"}));
+  source->Point().Unadvise(cookie1);
+}
+
+TEST(EventConnectionPoint, RefusesASinkThatCannotTakeTheEvents) {
+  auto source = MakeComObject<TestSource>();
+  auto widget = MakeComObject<TestWidget>();
+  DWORD cookie = 99;
+  EXPECT_EQ(source->Point().Advise(static_cast<ITestWidget*>(widget.Get()), &cookie),
+            CONNECT_E_CANNOTCONNECT);
+  EXPECT_EQ(cookie, 0u);
+  EXPECT_EQ(source->Point().Advise(nullptr, &cookie), E_POINTER);
+}
+
+TEST(EventConnectionPoint, SharesTheSourcesLifetimeAndReleasesSinksWithIt) {
+  std::vector<std::string> log;
+  ComPtr<IConnectionPoint> point;
+  {
+    auto source = MakeComObject<TestSource>();
+    ASSERT_EQ(source->FindConnectionPoint(IID_ITestEvents, point.ReleaseAndGetAddressOf()), S_OK);
+    auto sink = MakeComObject<LoggingSink>("s", &log);
+    DWORD cookie = 0;
+    point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
+  }
+  // The client's connection point still holds the source; the source holds the sink.
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(point->GetConnectionPointContainer(container.ReleaseAndGetAddressOf()), S_OK);
+  IID iid{};
+  point->GetConnectionInterface(&iid);
+  EXPECT_EQ(iid, IID_ITestEvents);
+
+  ComPtr<IEnumConnections> connections;
+  ASSERT_EQ(point->EnumConnections(connections.ReleaseAndGetAddressOf()), S_OK);
+  CONNECTDATA data[2] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(connections->Next(2, data, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 1u);
+  EXPECT_EQ(data[0].dwCookie, 1u);
+  data[0].pUnk->Release();
+  const ULONG objectsBefore = ComObjectsAlive();
+  connections.Reset();
+  container.Reset();
+  point.Reset();  // the last reference: source and sink go
+  EXPECT_EQ(ComObjectsAlive(), objectsBefore - 3);
+}
+
+}  // namespace

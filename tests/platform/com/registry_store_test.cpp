@@ -1,0 +1,132 @@
+#include "platform/com/registry_store.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "tests/support/isolated_registry.h"
+
+namespace {
+
+// No test of this program reads or writes the user's real registry store.
+const IsolatedRegistry programRegistry;
+
+std::string FileText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Sets or clears an environment variable for one scope.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name))
+      previous_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedVariable() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+TEST(RegistryStore, FileComesFromTheVariableElseTheConfigurationFolder) {
+  {
+    ScopedVariable store("OMBRIXDC_REGISTRY", "/tmp/some/store.reg");
+    EXPECT_EQ(RegistryStorePath(), "/tmp/some/store.reg");
+  }
+  ScopedVariable store("OMBRIXDC_REGISTRY", nullptr);
+  {
+    ScopedVariable config("XDG_CONFIG_HOME", "/xdg");
+    EXPECT_EQ(RegistryStorePath(), "/xdg/ombrixdc/classes-root.reg");
+  }
+  ScopedVariable config("XDG_CONFIG_HOME", nullptr);
+  ScopedVariable home("HOME", "/home/operator");
+  EXPECT_EQ(RegistryStorePath(), "/home/operator/.config/ombrixdc/classes-root.reg");
+  ScopedVariable relative("XDG_CONFIG_HOME", "relative/config");  // not usable
+  EXPECT_EQ(RegistryStorePath(), "/home/operator/.config/ombrixdc/classes-root.reg");
+}
+
+TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesAreWrittenAsText) {
+  const IsolatedRegistry registry;
+  ClassesRoot root;
+  root.CreateKey("Leftover");
+  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  EXPECT_TRUE(root.KeyPaths().empty());
+
+  ASSERT_EQ(UpdateClassesRoot([](ClassesRoot& r) {
+              r.SetValue("Corvane.Vexa_CircleDC\\CurVer", "", "Corvane.Vexa_CircleDC.1");
+              return S_OK;
+            }),
+            S_OK);
+  EXPECT_NE(FileText(registry.File())
+                .find("[HKEY_CLASSES_ROOT\\Corvane.Vexa_CircleDC\\CurVer]\n"
+                      "@=\"Corvane.Vexa_CircleDC.1\""),
+            std::string::npos);
+  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  EXPECT_EQ(root.Value("Corvane.Vexa_CircleDC\\CurVer"), "Corvane.Vexa_CircleDC.1");
+  // Nothing but the store and its lock file is left in the folder.
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator(registry.File().parent_path()))
+    ++files;
+  EXPECT_EQ(files, 2u);
+}
+
+TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
+  const IsolatedRegistry registry;
+  UpdateClassesRoot([](ClassesRoot& r) {
+    r.CreateKey("Kept");
+    return S_OK;
+  });
+  const std::string before = FileText(registry.File());
+  EXPECT_EQ(UpdateClassesRoot([](ClassesRoot& r) {
+              r.DeleteTree("Kept");
+              return E_ACCESSDENIED;
+            }),
+            E_ACCESSDENIED);
+  EXPECT_EQ(FileText(registry.File()), before);
+
+  std::ofstream(registry.File(), std::ios::binary) << "[HKEY_CLASSES_ROOT\\Half";
+  ClassesRoot root;
+  EXPECT_EQ(ReadClassesRoot(&root), REGDB_E_READREGDB);
+  bool edited = false;
+  EXPECT_EQ(UpdateClassesRoot([&](ClassesRoot&) {
+              edited = true;
+              return S_OK;
+            }),
+            REGDB_E_READREGDB);
+  EXPECT_FALSE(edited);
+  EXPECT_EQ(FileText(registry.File()), "[HKEY_CLASSES_ROOT\\Half");  // not overwritten
+}
+
+TEST(RegistryStore, ConcurrentWritersLoseNothing) {
+  const IsolatedRegistry registry;
+  constexpr int kWriters = 4;
+  constexpr int kKeysEach = 25;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([w] {
+      for (int k = 0; k < kKeysEach; ++k) {
+        UpdateClassesRoot([&](ClassesRoot& root) {
+          root.SetValue("Writer" + std::to_string(w) + "\\Key" + std::to_string(k), "", "v");
+          return S_OK;
+        });
+      }
+    });
+  }
+  for (std::thread& writer : writers)
+    writer.join();
+  ClassesRoot root;
+  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  for (int w = 0; w < kWriters; ++w)
+    EXPECT_EQ(root.Subkeys("Writer" + std::to_string(w)).size(), size_t{kKeysEach});
+}
+
+}  // namespace

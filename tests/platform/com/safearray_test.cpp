@@ -1,0 +1,73 @@
+#include "platform/com/safearray.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/com/variant.h"
+
+namespace {
+
+TEST(SafeArray, VectorOfDoublesHasItsBoundsAndElements) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_R8, 0, 4);
+  ASSERT_NE(array, nullptr);
+  EXPECT_EQ(SafeArrayGetDim(array), 1u);
+  EXPECT_EQ(SafeArrayGetElemsize(array), sizeof(double));
+  VARTYPE vt = VT_EMPTY;
+  EXPECT_EQ(SafeArrayGetVartype(array, &vt), S_OK);
+  EXPECT_EQ(vt, VT_R8);
+  LONG lower = -1, upper = -1;
+  EXPECT_EQ(SafeArrayGetLBound(array, 1, &lower), S_OK);
+  EXPECT_EQ(SafeArrayGetUBound(array, 1, &upper), S_OK);
+  EXPECT_EQ(lower, 0);
+  EXPECT_EQ(upper, 3);
+  EXPECT_EQ(SafeArrayGetUBound(array, 2, &upper), DISP_E_BADINDEX);
+
+  for (LONG i = 0; i < 4; ++i) {
+    double value = 1.5 * i;
+    ASSERT_EQ(SafeArrayPutElement(array, &i, &value), S_OK);
+  }
+  void* data = nullptr;
+  ASSERT_EQ(SafeArrayAccessData(array, &data), S_OK);
+  EXPECT_EQ(static_cast<double*>(data)[3], 4.5);  // the elements lie in a row
+  EXPECT_EQ(SafeArrayDestroy(array), DISP_E_ARRAYISLOCKED);
+  ASSERT_EQ(SafeArrayUnaccessData(array), S_OK);
+
+  for (LONG outside : {-1, 4, INT32_MIN, INT32_MAX}) {
+    double value = 0;
+    EXPECT_EQ(SafeArrayGetElement(array, &outside, &value), DISP_E_BADINDEX);
+    EXPECT_EQ(SafeArrayPutElement(array, &outside, &value), DISP_E_BADINDEX);
+  }
+  EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+}
+
+TEST(SafeArray, CopyIsIndependentAndKeepsTheLowerBound) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 5, 2);
+  LONG index = 6, value = 42;
+  SafeArrayPutElement(array, &index, &value);
+  SAFEARRAY* copy = nullptr;
+  ASSERT_EQ(SafeArrayCopy(array, &copy), S_OK);
+  value = 7;
+  SafeArrayPutElement(array, &index, &value);
+  LONG read = 0;
+  ASSERT_EQ(SafeArrayGetElement(copy, &index, &read), S_OK);
+  EXPECT_EQ(read, 42);
+  LONG lower = 0;
+  SafeArrayGetLBound(copy, 1, &lower);
+  EXPECT_EQ(lower, 5);
+  SafeArrayDestroy(array);
+  SafeArrayDestroy(copy);
+}
+
+TEST(SafeArray, EmptyVectorAndUnsupportedTypes) {
+  SAFEARRAY* empty = SafeArrayCreateVector(VT_R8, 0, 0);
+  ASSERT_NE(empty, nullptr);
+  LONG upper = 0;
+  EXPECT_EQ(SafeArrayGetUBound(empty, 1, &upper), S_OK);
+  EXPECT_EQ(upper, -1);
+  EXPECT_EQ(SafeArrayDestroy(empty), S_OK);
+  EXPECT_EQ(SafeArrayCreateVector(VT_BSTR, 0, 3), nullptr);
+  EXPECT_EQ(SafeArrayDestroy(nullptr), S_OK);
+  SAFEARRAYBOUND twoDimensions[2] = {{2, 0}, {2, 0}};
+  EXPECT_EQ(SafeArrayCreate(VT_R8, 2, twoDimensions), nullptr);
+}
+
+}  // namespace
