@@ -22,9 +22,7 @@ struct MoveTarget {
 
 // A move that is still running after this long will not end by itself.
 std::chrono::milliseconds MoveTimeLimit(double distance, double speed) {
-  const double seconds = speed > 0.0 ? distance / speed : 0.0;
-  return kMoveTimeLimitBase + std::chrono::milliseconds(static_cast<int64_t>(
-                                  std::min(seconds, 3600.0) * 1000.0 * kRunTimeLimitFactor));
+  return ProcessRunTimeLimits().For(speed > 0.0 ? distance / speed : 0.0);
 }
 
 // An upper bound of the path of a move near the feature: the tip stays within a few units of

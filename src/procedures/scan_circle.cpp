@@ -88,14 +88,13 @@ bool StartScan(CircleDCComponent& c, double speed, double startAngle) {
   return success != 0;
 }
 
-// Ten times the time the scan should take, plus a minute.
+// The scan's path at `speed`, with the run's time limit for it.
 std::chrono::steady_clock::time_point ScanDeadline(const CircleDCComponent& c, double speed) {
   const double path =
       MA_PI * ScanPathDiameter(c.BoreOrBoss.Get(), c.FeatureRadius.Get(), c.TipRadius.Get()) *
       (360.0 + kScanOvertravel) / 360.0;
-  const double seconds = speed > 0.0 ? std::min(path / speed, 3600.0) : 0.0;
-  return std::chrono::steady_clock::now() + kScanTimeLimitBase +
-         std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000.0 * kRunTimeLimitFactor));
+  const double seconds = speed > 0.0 ? path / speed : 0.0;
+  return std::chrono::steady_clock::now() + ProcessRunTimeLimits().For(seconds);
 }
 
 struct TipLists {

@@ -2,6 +2,7 @@
 // move that follows when the probe is still more than 2.0 away, and a failed move.
 #include "src/procedures/moves.h"
 
+#include "src/procedures/run_limits.h"
 #include "tests/procedures/procedure_fixture.h"
 
 namespace {
@@ -101,4 +102,22 @@ TEST_F(ProcedureTest, FailedReturnToStart_EndsTheLearningRunWithoutAFastScanOrAM
   EXPECT_EQ(machine->ScansStarted(), 1);
   EXPECT_TRUE(MapFiles().empty());
   EXPECT_FALSE(machine->LockHeld());
+}
+
+TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCode) {
+  PrepareRun();
+  RunTimeLimits& limits = ProcessRunTimeLimits();
+  const int64_t savedBase = limits.baseMilliseconds;
+  const double savedFactor = limits.factor;
+  limits.baseMilliseconds = 100;
+  limits.factor = 0.0;
+  machine->FailMoves(kVexaMoveRunning);  // the slow scan's pre-move hangs
+  const Texts texts = RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING);
+  limits.baseMilliseconds = savedBase;
+  limits.factor = savedFactor;
+
+  EXPECT_EQ(texts, (Texts{"status 1", "status 2", "status 7", "status 7", "complete 0"}));
+  EXPECT_EQ(component->GetLastError(), 0x81600038u);
+  EXPECT_GE(machine->StopsRequested(), 1);
+  EXPECT_EQ(machine->ScansStarted(), 0);
 }
