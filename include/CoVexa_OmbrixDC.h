@@ -18,8 +18,6 @@ struct IVexa_link;
 struct IVexa_axis_position_and_status;
 
 /* Enumerations. Values are stored by clients and never change. */
-#ifndef OMBRIXDC_ENUMERATIONS_DEFINED
-#define OMBRIXDC_ENUMERATIONS_DEFINED
 
 enum ECircleStatus : int32_t {
   E_OMBRIX_DC_CIRCLE_NOT_INITIALISED = 0,
@@ -73,7 +71,6 @@ enum EDataType : int32_t {
   E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP = 5,
 };
 
-#endif /* OMBRIXDC_ENUMERATIONS_DEFINED */
 
 /* Identifiers. */
 inline constexpr GUID LIBID_CoVexa_OmbrixDCLib = {

@@ -1,56 +1,9 @@
 #pragma once
-// The enumerations of the automation interface. Values are fixed: clients store them.
+// The enumerations of the automation interface are those of the public header, so clients
+// and the component can never disagree on a value.
 #include <cstdint>
 
-enum ECircleStatus : int32_t {
-  E_OMBRIX_DC_CIRCLE_NOT_INITIALISED = 0,
-  E_OMBRIX_DC_CIRCLE_INITIALISED = 1,
-  E_OMBRIX_DC_CIRCLE_LEARNING_SLOW_SCAN = 2,
-  E_OMBRIX_DC_CIRCLE_LEARNING_FAST_SCAN = 3,
-  E_OMBRIX_DC_CIRCLE_REPLAYING_FAST_SCAN = 4,
-  E_OMBRIX_DC_CIRCLE_FINISHED = 5,
-  E_OMBRIX_DC_CIRCLE_ABORTED = 6,
-  E_OMBRIX_DC_CIRCLE_ERROR = 7,
-};
+#include "include/CoVexa_OmbrixDC.h"
 
-enum EMode : int32_t {
-  E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED = 0,
-  E_OMBRIX_DC_CIRCLE_MODE_CAL_FORM = 1,
-  E_OMBRIX_DC_CIRCLE_MODE_CAL_DIA = 2,
-};
-
-enum ELearning : int32_t {
-  E_OMBRIX_DC_CIRCLE_NO_LEARNING = 0,
-  E_OMBRIX_DC_CIRCLE_LEARNING = 1,
-  E_OMBRIX_DC_CIRCLE_AUTO = 2,
-};
-
-enum EOverwriteExistingMap : int32_t {
-  E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP = 0,
-  E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP = 1,
-};
-
-enum EBoreOrBoss : int32_t {
-  E_OMBRIX_DC_CIRCLE_BORE = 0,
-  E_OMBRIX_DC_CIRCLE_BOSS = 1,
-};
-
-enum EScanDirection : int32_t {
-  E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN = 0,
-  E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN = 1,
-};
-
-enum EScanType : int32_t {
-  E_OMBRIX_DC_CIRCLE_KNOWNPT_DISCREET_SCAN = 0,
-  E_OMBRIX_DC_CIRCLE_OTHER_SCAN = 1,
-};
-
-enum EDataType : int32_t {
-  E_OMBRIX_DC_CIRCLE_DATA_SLOW = 0,
-  E_OMBRIX_DC_CIRCLE_DATA_FAST = 1,
-  E_OMBRIX_DC_CIRCLE_DATA_CORRECTED = 2,
-  E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP = 3,
-  E_OMBRIX_DC_CIRCLE_DATA_FASTMAP = 4,
-  E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP = 5,
-};
+// Data sets a run produces, one per EDataType.
 inline constexpr int32_t kDataTypeCount = 6;

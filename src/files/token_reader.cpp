@@ -4,6 +4,7 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 
 namespace {
 bool IsSpace(char c) {
@@ -62,37 +63,35 @@ bool TokenReader::SkipPast(std::string_view label) {
   return false;
 }
 
-std::optional<int32_t> TokenReader::ReadInt() {
+// A number as the C library scans one: leading whitespace skipped, an optional sign (from_chars
+// takes a minus sign but not a plus sign), then as many characters as can continue it.
+template <class T>
+std::optional<T> TokenReader::ReadNumber() {
   SkipSpace();
   const char* first = text_.data() + pos_;
   const char* last = text_.data() + text_.size();
-  // from_chars takes a minus sign but not a plus sign.
   const bool plus = first != last && *first == '+';
   if (plus)
     ++first;
   if (plus && first != last && *first == '-')
     return std::nullopt;
-  int32_t value = 0;
-  const auto [end, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc())
+  T value{};
+  std::from_chars_result result;
+  if constexpr (std::is_floating_point_v<T>) {
+    result = std::from_chars(first, last, value, std::chars_format::general);
+  } else {
+    result = std::from_chars(first, last, value);
+  }
+  if (result.ec != std::errc())
     return std::nullopt;
-  pos_ = static_cast<size_t>(end - text_.data());
+  pos_ = static_cast<size_t>(result.ptr - text_.data());
   return value;
 }
 
+std::optional<int32_t> TokenReader::ReadInt() {
+  return ReadNumber<int32_t>();
+}
+
 std::optional<double> TokenReader::ReadDouble() {
-  SkipSpace();
-  const char* first = text_.data() + pos_;
-  const char* last = text_.data() + text_.size();
-  const bool plus = first != last && *first == '+';
-  if (plus)
-    ++first;
-  if (plus && first != last && *first == '-')
-    return std::nullopt;
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
-  if (ec != std::errc())
-    return std::nullopt;
-  pos_ = static_cast<size_t>(end - text_.data());
-  return value;
+  return ReadNumber<double>();
 }

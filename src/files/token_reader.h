@@ -33,6 +33,8 @@ class TokenReader {
   std::size_t Remaining() const { return text_.size() - pos_; }
 
  private:
+  template <class T>
+  std::optional<T> ReadNumber();
   void SkipSpace();
   std::string text_;
   size_t pos_ = 0;
