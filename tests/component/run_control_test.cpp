@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/com/object.h"
 #include "tests/component/component_fixture.h"
 
 using Texts = std::vector<std::string>;
@@ -297,4 +298,38 @@ TEST_F(ComponentTest, WorkerThatCannotStart_ReportsError8AndCompletesTheRun) {
   EXPECT_EQ(component->RunCompleted.load(), 1);
   EXPECT_EQ(component->GetLastError(), 0x83100008u);
   EXPECT_EQ(machine->LocksGranted(), 0);
+}
+
+namespace {
+
+// A link whose lock is always refused and which reports no error of its own.
+class SilentRefusingLink final : public ComObject<IVexa_link> {
+ public:
+  HRESULT getLock(LONG, LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT releaseLock(LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT GetLastError(LONG* error) override {
+    *error = 0;
+    return S_OK;
+  }
+};
+
+}  // namespace
+
+TEST_F(ComponentTest, RefusedLockWithoutACode_IsStillReportedAsAFailure) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  component->Link = MakeComObject<SilentRefusingLink>();
+  component->PerformCircle();
+  component->WaitForRuns();
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
+  LONG completed = 0, success = 1;
+  component->GetPerformCircleComplete(&completed, &success);
+  EXPECT_EQ(success, 0);
+  EXPECT_EQ(component->GetLastError(), 0x80004005u);
 }
