@@ -71,7 +71,6 @@ enum EDataType : int32_t {
   E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP = 5,
 };
 
-
 /* Identifiers. */
 inline constexpr GUID LIBID_CoVexa_OmbrixDCLib = {
     0xB84CFBDF, 0x6B23, 0x11D7, {0x93, 0x62, 0x00, 0x50, 0x04, 0x55, 0x35, 0x12}};
