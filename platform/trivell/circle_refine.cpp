@@ -1,6 +1,7 @@
 // Geometric refinement of the circle fit: Levenberg-Marquardt on the orthogonal distances
 // d_i = |p_i - c| - r, one pass over the points per evaluation.
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "platform/trivell/circle_fit_internal.h"
@@ -9,8 +10,12 @@ namespace trivell {
 namespace {
 
 constexpr int kMaxIterations = 100;
-// Steps this small (relative to the radius, in scaled units) no longer move the circle.
+// Levenberg-Marquardt stops at steps this small (relative to the radius, in scaled units).
 constexpr double kStepTolerance = 1e-13;
+// Gauss-Newton steps that finish the fit stop at steps this small: below the rounding of the
+// centre and the radius, the circle no longer moves.
+constexpr double kRoundingStep = 4.0 * std::numeric_limits<double>::epsilon();
+constexpr int kMaxFinishingSteps = 10;
 
 // Normal equations J^T J and J^T d of the distances d.
 struct NormalEquations {
@@ -105,6 +110,25 @@ bool DampedStep(const NormalEquations& ne, double lambda, double step[3]) {
   return Solve3(a, b, step);
 }
 
+// Levenberg-Marquardt stops once its step is small against the radius, which leaves the
+// circle up to that step short of the least-squares optimum: some 1e-12 of the radius where
+// the points carry much form. Undamped Gauss-Newton steps, each kept only while it does not
+// raise the cost, take it the rest of the way, to within rounding.
+Circle2 FinishAtOptimum(const ScaledPoints& pts, Circle2 c) {
+  for (int iter = 0; iter < kMaxFinishingSteps; ++iter) {
+    double step[3];
+    if (!DampedStep(Accumulate(pts, c), 0.0, step) || CostChange(pts, c, step) > 0.0) {
+      break;
+    }
+    c = Circle2{c.a + step[0], c.b + step[1], c.r + step[2]};
+    const double size = std::sqrt(step[0] * step[0] + step[1] * step[1] + step[2] * step[2]);
+    if (size <= kRoundingStep * (1.0 + std::fabs(c.r))) {
+      break;
+    }
+  }
+  return c;
+}
+
 }  // namespace
 
 Circle2 RefineGeometric(const ScaledPoints& pts, const Circle2& start) {
@@ -133,7 +157,7 @@ Circle2 RefineGeometric(const ScaledPoints& pts, const Circle2& start) {
       }
     }
   }
-  return c;
+  return FinishAtOptimum(pts, c);
 }
 
 }  // namespace trivell

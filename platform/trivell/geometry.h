@@ -11,8 +11,9 @@ inline constexpr double MA_PI = 3.14159265358979323846;
 
 // Hypotenuse sqrt(a*a + b*b) without needless overflow.
 double MaPythag(double a, double b);
-// The angle theta in [0, 2*pi) with cos(theta) = c and sin(theta) = s (c and s need not be
-// exactly normalised). A sine of -0.0 gives 0, never 2*pi; c = s = 0 or a NaN gives 0.
+// The angle theta in [0, 2*pi) with cos(theta) = c and sin(theta) = s, for a unit direction
+// (c, s): acos(c), or 2*pi - acos(c) for a negative sine. A sine of -0.0 gives 0, never 2*pi;
+// c = s = 0 or a NaN gives 0.
 double MaArcCosSin(double c, double s);
 double MaDegreeToRadian(double degrees);
 double MaRadianToDegree(double radians);

@@ -123,6 +123,65 @@ TEST(CMaCircle, NoisyArcFitIsTheMinimumOfTheOrthogonalDistances) {
   }
 }
 
+// The least-squares circle by Gauss-Newton in long double, from `c`: a reference that shares
+// none of the fit's double arithmetic.
+void LongDoubleOptimum(const CMaPointArray& points, long double c[3]) {
+  for (int iter = 0; iter < 50; ++iter) {
+    long double h[3][4] = {};
+    for (const CMaPoint& p : points) {
+      const long double dx = p.x() - c[0], dy = p.y() - c[1];
+      const long double rho = std::sqrt(dx * dx + dy * dy);
+      const long double j[4] = {-dx / rho, -dy / rho, -1, -(rho - c[2])};
+      for (int r = 0; r < 3; ++r) {
+        for (int k = 0; k < 4; ++k) {
+          h[r][k] += j[r] * j[k];
+        }
+      }
+    }
+    for (int col = 0; col < 3; ++col) {  // the normal equations are positive definite
+      for (int r = col + 1; r < 3; ++r) {
+        const long double f = h[r][col] / h[col][col];
+        for (int k = col; k < 4; ++k) {
+          h[r][k] -= f * h[col][k];
+        }
+      }
+    }
+    long double step[3];
+    for (int r = 2; r >= 0; --r) {
+      step[r] = h[r][3];
+      for (int k = r + 1; k < 3; ++k) {
+        step[r] -= h[r][k] * step[k];
+      }
+      step[r] /= h[r][r];
+    }
+    for (int r = 0; r < 3; ++r) {
+      c[r] += step[r];
+    }
+  }
+}
+
+TEST(CMaCircle, FitOfAScanWithMuchFormReachesTheOptimumToRounding) {
+  // A fast scan's tip points: lobing, a dynamic bulge and noise around a small offset centre.
+  std::mt19937 random(11);
+  std::normal_distribution<double> noise(0.0, 5e-4);
+  CMaPointArray points;
+  for (int i = 0; i < 1200; ++i) {
+    const double t = 2.2 * MA_PI * i / 1200.0;
+    const double r = 6.5 + 0.004 * std::cos(3 * t) + 0.02 * std::exp(-8 * (t - 1) * (t - 1));
+    points.Add(CMaPoint(0.0115 + r * std::cos(t) + noise(random),
+                        -0.0205 + r * std::sin(t) + noise(random), -4.0));
+  }
+  CMaCircle circle;
+  ASSERT_EQ(circle.Fit(points), MA_TRUE);
+  long double best[3] = {0.0115L, -0.0205L, 6.5L};
+  LongDoubleOptimum(points, best);
+  // A few roundings of the coordinates (about 6.5, so 1e-15 each) are all that may remain.
+  const double tol = 8 * std::numeric_limits<double>::epsilon() * 6.5;
+  EXPECT_NEAR(circle.GetCentre().x(), static_cast<double>(best[0]), tol);
+  EXPECT_NEAR(circle.GetCentre().y(), static_cast<double>(best[1]), tol);
+  EXPECT_NEAR(circle.GetRadius(), static_cast<double>(best[2]), tol);
+}
+
 TEST(CMaCircle, FitsAMillionPoints) {
   std::mt19937 random(7);
   std::normal_distribution<double> noise(0.0, 0.002);

@@ -11,6 +11,7 @@ constexpr double kTwoPi = 2.0 * MA_PI;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TEST(MaArcCosSin, GivesTheAngleOnEachAxisAndInEachQuadrant) {
+  const double kHalfRoot2 = std::sqrt(0.5);
   struct Case {
     double c, s, expected;
   };
@@ -19,11 +20,12 @@ TEST(MaArcCosSin, GivesTheAngleOnEachAxisAndInEachQuadrant) {
       {0, 1, MA_PI / 2},
       {-1, 0, MA_PI},
       {0, -1, 1.5 * MA_PI},
-      {1, 1, MA_PI / 4},
-      {-1, 1, 0.75 * MA_PI},
-      {-1, -1, 1.25 * MA_PI},
-      {1, -1, 1.75 * MA_PI},
-      {3, 4, std::atan(4.0 / 3.0)},  // not normalised
+      {kHalfRoot2, kHalfRoot2, MA_PI / 4},
+      {-kHalfRoot2, kHalfRoot2, 0.75 * MA_PI},
+      {-kHalfRoot2, -kHalfRoot2, 1.25 * MA_PI},
+      {kHalfRoot2, -kHalfRoot2, 1.75 * MA_PI},
+      {0.6, 0.8, std::atan(4.0 / 3.0)},
+      {std::nextafter(1.0, 2.0), 0.0, 0.0},  // a cosine rounded past 1
   };
   for (const Case& k : cases) {
     EXPECT_NEAR(MaArcCosSin(k.c, k.s), k.expected, 1e-15) << k.c << ", " << k.s;
@@ -44,7 +46,7 @@ TEST(MaArcCosSin, NeverReachesTwoPiAtTheWrap) {
 TEST(MaArcCosSin, RecoversAnglesFromTheirCosineAndSine) {
   for (int k = 0; k < 3600; ++k) {
     const double theta = kTwoPi * k / 3600.0;
-    EXPECT_NEAR(MaArcCosSin(7.0 * std::cos(theta), 7.0 * std::sin(theta)), theta, 1e-13) << k;
+    EXPECT_NEAR(MaArcCosSin(std::cos(theta), std::sin(theta)), theta, 1e-13) << k;
   }
 }
 
