@@ -77,6 +77,12 @@ std::optional<TrimRange> FindRevolution(const CMaDoubleArray& x, const CMaDouble
   return TrimRange{start, end - start + 1};
 }
 
+// sqrt(x*x + y*y) rounded step by step as written, not hypot: profiles computed elsewhere
+// from the same scan then agree to the last bit.
+double Distance(double x, double y) {
+  return std::sqrt(x * x + y * y);
+}
+
 // Radii and angles of the centred samples; false when a sample lies exactly at the centre,
 // where it has no angle.
 bool FillProfile(const CMaDoubleArray& x, const CMaDoubleArray& y, double radialOffset,
@@ -85,7 +91,7 @@ bool FillProfile(const CMaDoubleArray& x, const CMaDoubleArray& y, double radial
   profile.radii.SetSize(m);
   profile.angles.SetSize(m);
   for (std::size_t i = 0; i < m; ++i) {
-    const double r = MaPythag(x[i], y[i]);
+    const double r = Distance(x[i], y[i]);
     if (r == 0.0) {
       return false;
     }
@@ -180,6 +186,6 @@ ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray
   result.fitted = circle.Fit(PointsAboutOrigin(radii, angles), result.form, rms) == MA_TRUE;
   result.radius = circle.GetRadius();
   result.centre = circle.GetCentre();
-  result.centreOffset = MaPythag(result.centre.x(), result.centre.y());
+  result.centreOffset = Distance(result.centre.x(), result.centre.y());
   return result;
 }

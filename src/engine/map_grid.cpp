@@ -25,17 +25,19 @@ bool StrictlyIncreasing(const CMaDoubleArray& angles) {
   return true;
 }
 
-// Sum over the four nodes of V[i] times the product of (theta - T[j]) / (T[i] - T[j]).
+// Sum over the four nodes (in node order) of V[i] times each (theta - T[j]) / (T[i] - T[j]),
+// j rising, multiplied in from the left: V[i] * q0 * q1 * q2. Rounded as the sum is written,
+// so that maps agree to the last bit with other implementations of the interpolation.
 double LagrangeCubic(const double (&t)[4], const double (&v)[4], double theta) {
   double value = 0.0;
   for (int i = 0; i < 4; ++i) {
-    double basis = 1.0;
+    double term = v[i];
     for (int j = 0; j < 4; ++j) {
       if (j != i) {
-        basis *= (theta - t[j]) / (t[i] - t[j]);
+        term *= (theta - t[j]) / (t[i] - t[j]);
       }
     }
-    value += v[i] * basis;
+    value += term;
   }
   return value;
 }

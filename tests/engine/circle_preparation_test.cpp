@@ -84,6 +84,23 @@ TEST_F(PrepareBoreScan, ReversedAnticlockwiseInputGivesTheSameProfile) {
   }
 }
 
+// Each sample's radius and angle come from its centred tip point, rounded step by step as
+// sqrt(x*x + y*y) + d and the angle of (x/r, y/r), so that profiles computed elsewhere from the
+// same scan agree to the last bit. The tip lists are left centred and trimmed, sample for sample.
+TEST_F(PrepareBoreScan, RadiiAndAnglesAreRoundedExactlyAsTheTipPointsGive) {
+  const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
+  ASSERT_EQ(prepared.error, ErrorNumber::None);
+  const RadialProfile& p = prepared.profile;
+  ASSERT_EQ(tips.x.GetSize(), p.radii.GetSize());
+  for (std::size_t i = 0; i < p.radii.GetSize(); ++i) {
+    const double x = tips.x[i], y = tips.y[i];
+    const double r = std::sqrt(x * x + y * y);
+    const double lift = x >= 0.0 && y >= 0.0 ? kTwoPi : 0.0;  // the closing run
+    EXPECT_EQ(p.radii[i], r + 1.0) << i;
+    EXPECT_EQ(p.angles[i], MaArcCosSin(x / r, y / r) + lift) << i;
+  }
+}
+
 TEST_F(PrepareBoreScan, ProfileToPointsGivesTheSurfaceBackInMachineCoordinates) {
   const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
   const CMaPointArray points =

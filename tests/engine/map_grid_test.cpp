@@ -143,6 +143,41 @@ TEST(ResampleToMapGrid, UsesTheTwoSamplesEitherSideInsideAndBothEndsOutside) {
   EXPECT_GE(afterLastButOne, 3);
 }
 
+// The Lagrange sum written out term by term, each term V[i] times its three quotients
+// multiplied in from the left, the terms added in node order.
+double LagrangeAsWritten(const RadialProfile& p, const std::vector<std::size_t>& n, double x) {
+  const auto q = [&](std::size_t i, std::size_t j) {
+    return (x - p.angles[n[j]]) / (p.angles[n[i]] - p.angles[n[j]]);
+  };
+  double sum = 0.0;
+  sum += p.radii[n[0]] * q(0, 1) * q(0, 2) * q(0, 3);
+  sum += p.radii[n[1]] * q(1, 0) * q(1, 2) * q(1, 3);
+  sum += p.radii[n[2]] * q(2, 0) * q(2, 1) * q(2, 3);
+  sum += p.radii[n[3]] * q(3, 0) * q(3, 1) * q(3, 2);
+  return sum;
+}
+
+// Maps learnt by other implementations of the same interpolation are compared value for
+// value, so the rounding must be that of the sum as written, at every grid angle.
+TEST(ResampleToMapGrid, RoundsTheLagrangeSumAsWritten) {
+  const RadialProfile p = UnevenProfile(500, Lumpy);
+  const std::size_t n = p.angles.GetSize();
+  const DataSetResult r = ResampleToMapGrid(0.5, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  for (std::size_t k = 0; k < r.data.angles.GetSize(); ++k) {
+    const double theta = r.data.angles[k];
+    std::vector<std::size_t> nodes = {0, 1, n - 2, n - 1};
+    if (p.angles[1] <= theta && theta < p.angles[n - 2]) {
+      std::size_t j = 0;
+      while (p.angles[j] <= theta) {
+        ++j;
+      }
+      nodes = {j - 2, j - 1, j, j + 1};
+    }
+    EXPECT_EQ(r.data.radii[k], LagrangeAsWritten(p, nodes, theta)) << k;
+  }
+}
+
 TEST(ResampleToMapGrid, ReportsProfilesItCannotInterpolateAsUnusable) {
   RadialProfile tooShort = ProfileOf(3, [](double) { return 5.0; });
   RadialProfile repeated = ProfileOf(50, [](double) { return 5.0; });
