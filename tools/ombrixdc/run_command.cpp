@@ -136,14 +136,16 @@ int Run(const RunOptions& options) {
                               options.probeOffsets[2]);
 
   component.PerformCircle();
-  std::optional<int32_t> completed;
-  if (component.RunInProgress()) {
-    completed = sink->WaitForCompletion(std::chrono::duration<double>(options.timeoutSeconds));
-    if (!completed) {
-      std::fprintf(stderr, "ombrixdc: no PerformCircleComplete within %g s; aborting the run\n",
-                   options.timeoutSeconds);
-      component.Abort();
-    }
+  // A worker marks itself finished only after its PerformCircleComplete, so when none is
+  // running any completion has already been recorded: a run that ends before this check is
+  // still reported, and a refused run (no worker) is not waited for.
+  const bool running = component.RunInProgress();
+  std::optional<int32_t> completed = sink->WaitForCompletion(
+      std::chrono::duration<double>(running ? options.timeoutSeconds : 0.0));
+  if (running && !completed) {
+    std::fprintf(stderr, "ombrixdc: no PerformCircleComplete within %g s; aborting the run\n",
+                 options.timeoutSeconds);
+    component.Abort();
   }
   component.WaitForRuns();
   const uint32_t error = component.GetLastError();
@@ -153,10 +155,7 @@ int Run(const RunOptions& options) {
   if (good && !options.save.empty()) {
     component.SaveData(options.save, &success);
     std::printf("SaveData %d\n", success);
-    if (!success) {
-      PrintLastError(component);
-      good = false;
-    }
+    good = success != 0;
   }
   return good ? 0 : 1;
 }

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Drives `ombrixdc run` as a measuring application's script would, on the offline example: a
+# bore of radius 8 replayed from raw scan files. Checks the printed lines and the exit status.
+set -euo pipefail
+ombrixdc="$1"
+tests="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+mkdir -p "$work/work/Default"
+cp "$tests/procedures/data/offline-learning/"* "$work/work/Default/"
+cp "$tests/tools/data/settings.ini" "$work/"
+cd "$work"
+
+feature=(--set FeatureRadius=8 --set TipRadius=1.5 --set ScanDeflection=0.3 --set SlowSpeed=5
+         --set ModeParameter=30 --set MaxScanSpeed=100 --set FilterNumber=20 --set FilterMethod=1)
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# Learning, then saving the data sets: the exact lines of the example.
+"$ombrixdc" run --ini settings.ini --offline --set Learning=1 "${feature[@]}" \
+  --set HeaderInfo1=Example --save results > learn.txt || fail "learning run exited $?"
+diff -u "$tests/tools/data/expected-stdout.txt" learn.txt || fail "learning run output differs"
+[[ -f work/Default/_circle1.rsm && -f work/Default/_circle1.rsd && -f work/Default/results.dat ]] \
+  || fail "map pair or data sets file missing"
+
+# A second process finds the stored map and corrects the fast scan with it.
+"$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" > replay.txt \
+  || fail "compensated run exited $?"
+grep -qx "OnStatusChange 4" replay.txt || fail "compensated run did not replay the map"
+grep -qx "PerformCircleComplete 1" replay.txt || fail "compensated run did not complete"
+
+# A file name with a folder in it is refused: SaveData 0 and exit status 1.
+status=0
+"$ombrixdc" run --ini settings.ini --offline --set Learning=1 "${feature[@]}" \
+  --save 'sub\results' > refused.txt || status=$?
+[[ $status -eq 1 ]] || fail "refused save exited $status"
+[[ "$(tail -n 1 refused.txt)" == "SaveData 0" ]] || fail "refused save printed $(tail -n 1 refused.txt)"
+
+# An unknown property is a usage error.
+status=0
+"$ombrixdc" run --ini settings.ini --offline --set NoSuchProperty=1 > usage.txt 2>&1 || status=$?
+[[ $status -eq 2 ]] || fail "unknown property exited $status"
+
