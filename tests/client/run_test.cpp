@@ -17,11 +17,12 @@ constexpr double kFeatureRadius = 10.0;
 constexpr double kTipRadius = 1.0;
 
 // Tip centres of a bore scan, one every half degree from the +X axis round past the +Y axis
-// and on into the first quadrant again: the surface has a three-lobed form of `lobes` and
-// the scan a two-lobed deviation of `lag`, as a fast scan would show.
+// and on to 120 degrees, so that one whole revolution from the +Y axis remains: the surface has a
+// three-lobed form of `lobes` and the scan a two-lobed deviation of `lag`, as a fast scan would
+// show.
 void WriteScanFile(const std::filesystem::path& file, double lobes, double lag) {
   std::ofstream out(file, std::ios::binary);
-  for (double degrees = 0.0; degrees <= 400.0; degrees += 0.5) {
+  for (double degrees = 0.0; degrees <= 480.0; degrees += 0.5) {
     const double a = degrees * kPi / 180.0;
     const double r =
         kFeatureRadius - kTipRadius + lobes * std::cos(3 * a) + lag * std::cos(2 * a + 0.4);
@@ -194,8 +195,8 @@ TEST_F(ClientRun, OfflineLearningRunThroughInvoke_DeliversEveryEventToTheSink) {
             E_OMBRIX_DC_CIRCLE_FINISHED);
   EXPECT_EQ(StatusByName(o, "GetLastError", DISPATCH_PROPERTYGET), 0);
 
-  // The slow scan is the known bore: radius 10 about the origin, the tip radius added back
-  // (filtering leaves a little at the ends of the revolution).
+  // The slow scan is the known bore: radius 10 about the origin, the tip radius added back,
+  // with its three lobes of 0.004.
   const CircleResult slow = GetDataByName(o, E_OMBRIX_DC_CIRCLE_DATA_SLOW);
   ASSERT_EQ(slow.success, 1);
   EXPECT_NEAR(slow.radius, kFeatureRadius, 5e-3);
@@ -205,7 +206,7 @@ TEST_F(ClientRun, OfflineLearningRunThroughInvoke_DeliversEveryEventToTheSink) {
   ASSERT_EQ(slow.y.size(), slow.x.size());
   ASSERT_EQ(slow.z.size(), slow.x.size());
   for (size_t i = 0; i < slow.x.size(); ++i) {
-    EXPECT_NEAR(std::hypot(slow.x[i], slow.y[i]), kFeatureRadius, 0.05);
+    EXPECT_NEAR(std::hypot(slow.x[i], slow.y[i]), kFeatureRadius, 0.005);
     EXPECT_EQ(slow.z[i], 0.0);
   }
   // The map learned from these two scans takes the fast scan's lag out again.
