@@ -29,6 +29,16 @@ class MachineBinding {
     std::lock_guard lock(mutex_);
     machine_ = std::move(machine);
   }
+  // Binds the machine behind `link` (none for a foreign link or no link) and reports through
+  // `success` whether there is one, as the controller objects' InitialiseObject does.
+  HRESULT BindToLink(IVexa_link* link, LONG* success) {
+    if (!success)
+      return E_POINTER;
+    auto machine = MachineOfLink(link);
+    *success = machine ? 1 : 0;
+    Bind(std::move(machine));
+    return S_OK;
+  }
   std::shared_ptr<SimulatedMachine> Get() const {
     std::lock_guard lock(mutex_);
     return machine_;

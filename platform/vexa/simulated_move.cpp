@@ -30,12 +30,7 @@ class SimulatedMove final : public ComObject<IVexa_move> {
  public:
   HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* /*ps*/,
                            LONG* success) override {
-    if (!success)
-      return E_POINTER;
-    auto machine = MachineOfLink(link);
-    *success = machine ? 1 : 0;
-    machine_.Bind(std::move(machine));
-    return S_OK;
+    return machine_.BindToLink(link, success);
   }
 
   HRESULT SelectRotation() override {

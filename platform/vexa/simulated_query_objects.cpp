@@ -14,12 +14,7 @@ namespace {
 class SimulatedProbeInfo final : public ComObject<IVexa_probe_info> {
  public:
   HRESULT InitialiseObject(IVexa_link* link, LONG* success) override {
-    if (!success)
-      return E_POINTER;
-    auto machine = MachineOfLink(link);
-    *success = machine ? 1 : 0;
-    machine_.Bind(std::move(machine));
-    return S_OK;
+    return machine_.BindToLink(link, success);
   }
   HRESULT get_measuringUnit(BYTE* value) override {
     return Read(&MachineConfig::measuringUnit, value);
@@ -44,12 +39,7 @@ class SimulatedHead final : public ComObject<IVexa_head> {
  public:
   HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* /*ps*/,
                            LONG* success) override {
-    if (!success)
-      return E_POINTER;
-    auto machine = MachineOfLink(link);
-    *success = machine ? 1 : 0;
-    machine_.Bind(std::move(machine));
-    return S_OK;
+    return machine_.BindToLink(link, success);
   }
   HRESULT get_angleA(double* degrees) override { return Read(&MachineConfig::headAngleA, degrees); }
   HRESULT get_angleB(double* degrees) override { return Read(&MachineConfig::headAngleB, degrees); }
