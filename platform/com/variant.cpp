@@ -1,7 +1,9 @@
 #include "platform/com/variant.h"
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -117,35 +119,49 @@ std::u16string_view Trimmed(BSTR text) {
   return view;
 }
 
+// The "C" form of a number that from_chars found out of range: from_chars reports overflow and
+// underflow alike and leaves its value untouched, while strtod in the "C" locale gives
+// infinity for the one and the nearest tiny value (or zero) for the other.
+double OutOfRangeValue(const std::string& text) {
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return strtod_l(text.c_str(), nullptr, cLocale);
+}
+
 // Text in the "C" form of a number ("12", "-3.5", "1e-3"), whatever the process locale.
-bool ParseNumber(BSTR text, Number* out) {
+// DISP_E_TYPEMISMATCH for text that is no number; DISP_E_OVERFLOW for a number beyond the
+// range of a double ("1e400"), never a silent zero. A number too small to tell from zero
+// reads as zero.
+HRESULT ParseNumber(BSTR text, Number* out) {
   std::u16string_view view = Trimmed(text);
   std::string narrow;
   for (char16_t c : view) {
     if (c > 0x7F)
-      return false;
+      return DISP_E_TYPEMISMATCH;
     narrow.push_back(static_cast<char>(c));
   }
   if (!narrow.empty() && narrow.front() == '+')
     narrow.erase(0, 1);
   if (narrow.empty())
-    return false;
+    return DISP_E_TYPEMISMATCH;
   const char* first = narrow.data();
   const char* last = first + narrow.size();
   int64_t integer = 0;
   auto [intEnd, intError] = std::from_chars(first, last, integer);
   if (intError == std::errc() && intEnd == last) {
     *out = {true, integer, 0.0};
-    return true;
+    return S_OK;
   }
   double real = 0.0;
   auto [end, error] = std::from_chars(first, last, real);
   if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
-    return false;
-  if (error == std::errc::result_out_of_range && std::abs(real) > 1.0)
-    real = std::copysign(std::numeric_limits<double>::infinity(), real);
+    return DISP_E_TYPEMISMATCH;
+  if (error == std::errc::result_out_of_range) {
+    real = OutOfRangeValue(narrow);
+    if (std::isinf(real))
+      return DISP_E_OVERFLOW;
+  }
   *out = {false, 0, real};
-  return true;
+  return S_OK;
 }
 
 HRESULT ReadNumber(const VARIANT& v, Number* out) {
@@ -192,7 +208,7 @@ HRESULT ReadNumber(const VARIANT& v, Number* out) {
       *out = {false, 0, v.dblVal};
       return S_OK;
     case VT_BSTR:
-      return ParseNumber(v.bstrVal, out) ? S_OK : DISP_E_TYPEMISMATCH;
+      return ParseNumber(v.bstrVal, out);
     default:
       return DISP_E_TYPEMISMATCH;
   }

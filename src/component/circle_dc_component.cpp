@@ -1,5 +1,7 @@
 #include "src/component/circle_dc_component.h"
 
+#include <cmath>
+
 CircleDCComponent::CircleDCComponent() = default;
 
 CircleDCComponent::~CircleDCComponent() {
@@ -21,8 +23,13 @@ void CircleDCComponent::SetFilterMethod(int32_t method) {
   FilterMethod.Set(method < 1 ? 1 : (method > 2 ? 2 : method));
 }
 
-void CircleDCComponent::EnterProbeOffsets(double x, double y, double z) {
+bool CircleDCComponent::EnterProbeOffsets(double x, double y, double z) {
+  // Offsets are written to the map file and compared when a stored map is matched; a
+  // non-finite one would make a map that never matches again.
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+    return false;
   ProbeOffsets.Set(CMaPoint(x, y, z));
+  return true;
 }
 
 void CircleDCComponent::ChangeStatus(ECircleStatus status) {

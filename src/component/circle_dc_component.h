@@ -125,8 +125,8 @@ class CircleDCComponent {
   EventSinks Sinks;
 
   // ---- operations ----
-  // Replaces the probe offsets. Always succeeds.
-  void EnterProbeOffsets(double x, double y, double z);
+  // Replaces the probe offsets; false (and the old offsets kept) when one is not finite.
+  bool EnterProbeOffsets(double x, double y, double z);
 
   // Connects the component to the controller (results_access.cpp).
   HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps, LONG* success);

@@ -17,9 +17,10 @@ constexpr int32_t kWorkerNotStarted = static_cast<int32_t>(ErrorNumber::Unused8)
 // refusal is never read back as success.
 constexpr int32_t kLockRefusedWithoutCode = static_cast<int32_t>(0x80004005u);
 
-// A value that is not a number fails this too.
+// Lengths, speeds and pitches must be real positive quantities: not a number and infinity
+// both fail, so a bad value stops the run here rather than as a probe-position error later.
 bool Positive(double value) {
-  return value > 0.0;
+  return value > 0.0 && std::isfinite(value);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
+#include "tools/ombrixdc/completion_latch.h"
+#include "tools/ombrixdc/stop_signals.h"
 
 namespace fs = std::filesystem;
 
@@ -19,9 +21,18 @@ namespace {
 constexpr double kFeatureRadius = 10.0;
 constexpr double kSlowSpeed = 5.0;
 constexpr double kFastSpeed = 60.0;
+// How long one run of the simulated machine may take, and how long it may take to stop once
+// asked to abort.
+constexpr double kRunLimitSeconds = 600.0;
+constexpr double kAbortGraceSeconds = 30.0;
+
+// Marks a folder as the demonstration's own: only such a folder (or an empty one) is written,
+// and only there are old maps cleared.
+constexpr const char* kMarkerName = ".ombrixdc-demo";
 
 class PrintingSink : public CircleDCEvents {
  public:
+  explicit PrintingSink(CompletionLatch& latch) : latch_(latch) {}
   void OnStatusChange(int32_t status) override {
     static const char* const kNames[] = {"not initialised",
                                          "parameters accepted",
@@ -35,9 +46,43 @@ class PrintingSink : public CircleDCEvents {
   }
   void PerformCircleComplete(int32_t success) override {
     std::printf("  run complete, success %d\n", success);
+    std::fflush(stdout);
+    latch_.Complete(success);
   }
   void OnGraphicsClosed() override {}
+
+ private:
+  CompletionLatch& latch_;
 };
+
+// The demonstration's folder: a new or empty folder is made its own; a folder it made before
+// has its old maps cleared; any other folder is refused, since the demonstration writes its
+// settings file there and clears map files. False (with the reason printed) when refused.
+bool PrepareFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    std::fprintf(stderr, "ombrixdc: cannot create %s: %s\n", folder.c_str(), ec.message().c_str());
+    return false;
+  }
+  if (!fs::exists(folder / kMarkerName)) {
+    if (!fs::is_empty(folder, ec)) {
+      std::fprintf(stderr,
+                   "ombrixdc: %s is not empty and was not made by the demo; the demo writes "
+                   "OmbrixDC.ini and map files there, so give it a new or empty folder\n",
+                   folder.c_str());
+      return false;
+    }
+    std::ofstream(folder / kMarkerName) << "Folder of the OmbrixDC demonstration.\n";
+  }
+  // A fresh start: maps learnt by an earlier demonstration would be found and reused.
+  for (const auto& entry : fs::directory_iterator(folder / "Default", ec)) {
+    const auto ext = entry.path().extension();
+    if (ext == ".rsm" || ext == ".rsd")
+      fs::remove(entry.path(), ec);
+  }
+  return true;
+}
 
 fs::path WriteSettingsFile(const fs::path& folder) {
   const fs::path file = folder / "OmbrixDC.ini";
@@ -52,26 +97,55 @@ fs::path WriteSettingsFile(const fs::path& folder) {
   return file;
 }
 
-// One run from the start position; false (with the error printed) when it did not succeed.
-bool Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, const char* title) {
+enum class RunEnd { Succeeded, Failed, Aborted };
+
+// Waits for the run's end; a stop signal asks it to abort and waits a bounded time for that.
+RunEnd WaitForRun(CircleDCComponent& c, CompletionLatch& latch, const StopSignals& signals) {
+  std::optional<int32_t> completed;
+  if (c.RunInProgress()) {
+    completed = latch.Wait(std::chrono::duration<double>(kRunLimitSeconds));
+    if (!completed) {
+      if (!signals.Received())
+        std::fprintf(stderr, "ombrixdc: the run did not end within %g s; aborting it\n",
+                     kRunLimitSeconds);
+      c.Abort();
+      completed = latch.Wait(std::chrono::duration<double>(kAbortGraceSeconds));
+      if (!completed) {
+        std::fprintf(stderr, "ombrixdc: the run did not end within %g s of the abort request\n",
+                     kAbortGraceSeconds);
+        std::fflush(stdout);
+        std::_Exit(kExitAborted);  // the worker still holds the component: do not wait for it
+      }
+    }
+  }
+  c.WaitForRuns();
+  if (signals.Received() || c.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED)
+    return RunEnd::Aborted;
+  return RunEnd::Succeeded;
+}
+
+// One run from the start position; Failed (with the error printed) when it did not succeed.
+RunEnd Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, CompletionLatch& latch,
+           const StopSignals& signals, const char* title) {
   std::printf("\n%s\n", title);
   double x = 0, y = 0, z = 0;
   LONG success = 0;
   c.GetStartPosition(&x, &y, &z, &success);
   if (!success) {
     std::printf("  GetStartPosition failed: GetLastError 0x%08X\n", c.GetLastError());
-    return false;
+    return RunEnd::Failed;
   }
   machine.SetTip(CMaPoint(x, y, z));  // the measuring application moves the probe there
   c.EnterProbeOffsets(0.0, 0.0, 0.0);
+  latch.Reset();
   c.PerformCircle();
-  c.WaitForRuns();
+  const RunEnd end = WaitForRun(c, latch, signals);
   const uint32_t error = c.GetLastError();
   if (error != 0) {
     std::printf("  GetLastError 0x%08X\n", error);
-    return false;
+    return end == RunEnd::Aborted ? end : RunEnd::Failed;
   }
-  return true;
+  return end;
 }
 
 double FormMicrons(CircleDCComponent& c, EDataType type) {
@@ -117,18 +191,11 @@ void PrintSummary(CircleDCComponent& c) {
 int RunDemo(const DemoOptions& options) {
   const fs::path folder = options.directory.empty() ? fs::temp_directory_path() / "ombrixdc-demo"
                                                     : fs::path(options.directory);
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (ec) {
-    std::fprintf(stderr, "ombrixdc: cannot create %s: %s\n", folder.c_str(), ec.message().c_str());
+  if (!PrepareFolder(folder))
     return 1;
-  }
-  // A fresh start: maps learnt by an earlier demonstration would be found and reused.
-  for (const auto& entry : fs::directory_iterator(folder / "Default", ec)) {
-    const auto ext = entry.path().extension();
-    if (ext == ".rsm" || ext == ".rsd")
-      fs::remove(entry.path(), ec);
-  }
+  CompletionLatch latch;
+  // Before any other thread starts, so every thread leaves the stop signals to it.
+  StopSignals signals([&latch] { latch.Interrupt(); });
 
   vexa_sim::RegisterSimulatedController();
   vexa_sim::MachineConfig config;
@@ -137,7 +204,7 @@ int RunDemo(const DemoOptions& options) {
   ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
 
   CircleDCComponent component;
-  component.Sinks.Connect(std::make_shared<PrintingSink>());
+  component.Sinks.Connect(std::make_shared<PrintingSink>(latch));
   LONG success = 0;
   component.InitialiseObject(link.Get(), nullptr, &success);
   component.IniFilepath.Set(WriteSettingsFile(folder).string());
@@ -149,12 +216,19 @@ int RunDemo(const DemoOptions& options) {
   component.HeaderInfo[0].Set(std::string("OmbrixDC demonstration on the simulated machine"));
 
   std::printf("Run directory: %s\n", (folder / "Default").c_str());
-  component.Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  if (!Run(component, *machine, "1. Learning: slow reference scan and fast scan"))
-    return 1;
-  component.Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
-  if (!Run(component, *machine, "2. Measuring: fast scan corrected with the stored map"))
-    return 1;
+  const std::pair<ELearning, const char*> steps[] = {
+      {E_OMBRIX_DC_CIRCLE_LEARNING, "1. Learning: slow reference scan and fast scan"},
+      {E_OMBRIX_DC_CIRCLE_NO_LEARNING, "2. Measuring: fast scan corrected with the stored map"}};
+  for (const auto& [learning, title] : steps) {
+    component.Learning.Set(learning);
+    const RunEnd end = Run(component, *machine, latch, signals, title);
+    if (end == RunEnd::Aborted) {
+      std::printf("\nDemonstration aborted.\n");
+      return kExitAborted;
+    }
+    if (end == RunEnd::Failed)
+      return 1;
+  }
 
   component.SaveData(std::string("demo-results"), &success);
   if (!success) {

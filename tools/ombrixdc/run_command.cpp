@@ -1,10 +1,11 @@
 // `ombrixdc run`: create a component on the simulated controller, set its properties, ask for
-// the start position, move there, run, and report every event on standard output.
+// the start position, move there, run, and report every event on standard output; after a
+// finished run, a summary of its results.
 #include "tools/ombrixdc/run_command.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -13,51 +14,75 @@
 #include "src/component/automation/put_property.h"
 #include "src/component/automation/vexa_circle_dc.h"
 #include "src/component/circle_dc_component.h"
+#include "tools/ombrixdc/completion_latch.h"
+#include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/number_text.h"
+#include "tools/ombrixdc/run_summary.h"
+#include "tools/ombrixdc/stop_signals.h"
 
 namespace {
+
+// How long a run asked to abort may take to stop the machine and report its end.
+constexpr double kAbortGraceSeconds = 30.0;
 
 struct RunOptions {
   std::string ini;
   bool offline = false;
   std::vector<std::string> sets;
   std::vector<double> probeOffsets{0.0, 0.0, 0.0};
-  std::string save;
+  std::optional<std::string> save;
   std::string machine;
   double timeoutSeconds = 600.0;
+  bool json = false;
+};
+
+// The lines a run prints as it goes; in JSON mode they are kept for the one JSON document.
+class Transcript {
+ public:
+  explicit Transcript(bool collect) : collect_(collect) {}
+  void Line(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    if (collect_) {
+      lines_.push_back(text);
+      return;
+    }
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+  }
+  std::vector<std::string> Lines() {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  std::mutex mutex_;
+  const bool collect_;
+  std::vector<std::string> lines_;
 };
 
 // Prints each event as it arrives and lets the main thread wait for the end of the run.
 class PrintingSink : public CircleDCEvents {
  public:
+  PrintingSink(Transcript& out, CompletionLatch& latch) : out_(out), latch_(latch) {}
   void OnStatusChange(int32_t status) override {
-    std::printf("OnStatusChange %d\n", status);
-    std::fflush(stdout);
+    out_.Line("OnStatusChange " + std::to_string(status));
   }
   void PerformCircleComplete(int32_t success) override {
-    std::printf("PerformCircleComplete %d\n", success);
-    std::fflush(stdout);
-    std::lock_guard lock(mutex_);
-    completed_ = true;
-    success_ = success;
-    done_.notify_all();
+    out_.Line("PerformCircleComplete " + std::to_string(success));
+    latch_.Complete(success);
   }
   void OnGraphicsClosed() override {}
 
-  // The PerformCircleComplete value, or nullopt when none arrived in time.
-  std::optional<int32_t> WaitForCompletion(std::chrono::duration<double> timeout) {
-    std::unique_lock lock(mutex_);
-    if (!done_.wait_for(lock, timeout, [this] { return completed_; }))
-      return std::nullopt;
-    return success_;
-  }
-
  private:
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool completed_ = false;
-  int32_t success_ = 0;
+  Transcript& out_;
+  CompletionLatch& latch_;
 };
+
+std::string Hex(uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", code);
+  return text;
+}
 
 // Puts one NAME=VALUE through the object's dispatch interface, as a script would.
 bool SetProperty(IDispatch* object, std::string_view assignment, std::string* error) {
@@ -74,18 +99,49 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
     *error = "no such property";
   } else if (hr == DISP_E_MEMBERNOTFOUND) {
     *error = "not a property that can be set";
-  } else if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW) {
+  } else if (hr == DISP_E_OVERFLOW) {
+    *error = "value out of range for this property";
+  } else if (hr == DISP_E_TYPEMISMATCH) {
     *error = "not a valid value for this property";
   } else {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(hr));
-    *error = std::string("refused with ") + code;
+    *error = "refused with " + Hex(static_cast<uint32_t>(hr));
   }
   return false;
 }
 
-void PrintLastError(CircleDCComponent& c) {
-  std::printf("GetLastError 0x%08X\n", c.GetLastError());
+// Why SaveData refused `name`, from the error it recorded.
+std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& folder) {
+  constexpr size_t kLongestFileName = 255;  // bytes, on the usual file systems
+  if (code == 0x83100006u)
+    return "not a bare file name (it must not be \".\" or \"..\" nor contain '/' or '\\'); the "
+           "file is always written in the run directory";
+  if (code == 0x83100007u &&
+      name.size() + (name.find('.') == std::string::npos ? 4 : 0) > kLongestFileName)
+    return "the file name is longer than the file system allows (255 bytes)";
+  if (code == 0x83100007u)
+    return "the file could not be written in " + folder;
+  return "refused with GetLastError " + Hex(code);
+}
+
+// Waits for the run's end. A stop signal asks the run to abort and then waits a bounded time
+// for it to stop the machine; a run that does not stop in time ends the process.
+std::optional<int32_t> WaitForRun(CircleDCComponent& component, CompletionLatch& latch,
+                                  const StopSignals& signals, double timeoutSeconds) {
+  std::optional<int32_t> completed = latch.Wait(std::chrono::duration<double>(timeoutSeconds));
+  if (completed)
+    return completed;
+  if (!signals.Received())
+    std::fprintf(stderr, "ombrixdc: no PerformCircleComplete within %g s; aborting the run\n",
+                 timeoutSeconds);
+  component.Abort();
+  completed = latch.Wait(std::chrono::duration<double>(kAbortGraceSeconds));
+  if (!completed) {
+    std::fprintf(stderr, "ombrixdc: the run did not end within %g s of the abort request\n",
+                 kAbortGraceSeconds);
+    std::fflush(stdout);
+    std::_Exit(kExitAborted);  // the worker still holds the component: do not wait for it
+  }
+  return completed;
 }
 
 int Run(const RunOptions& options) {
@@ -100,14 +156,18 @@ int Run(const RunOptions& options) {
     }
     config = *loaded;
   }
+  Transcript out(options.json);
+  CompletionLatch latch;
+  // Before any other thread starts, so every thread leaves the stop signals to it.
+  StopSignals signals([&latch] { latch.Interrupt(); });
+
   vexa_sim::RegisterSimulatedController();
   auto machine = std::make_shared<vexa_sim::SimulatedMachine>(config);
   ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
 
   ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
   CircleDCComponent& component = object->Component();
-  auto sink = std::make_shared<PrintingSink>();
-  component.Sinks.Connect(sink);
+  component.Sinks.Connect(std::make_shared<PrintingSink>(out, latch));
   LONG success = 0;
   component.InitialiseObject(link.Get(), nullptr, &success);
   if (!options.ini.empty())
@@ -124,39 +184,58 @@ int Run(const RunOptions& options) {
 
   double x = 0, y = 0, z = 0;
   component.GetStartPosition(&x, &y, &z, &success);
-  std::printf("StartPosition %s %s %s %d\n", ShortestText(x).c_str(), ShortestText(y).c_str(),
-              ShortestText(z).c_str(), success);
+  out.Line("StartPosition " + ShortestText(x) + " " + ShortestText(y) + " " + ShortestText(z) +
+           " " + std::to_string(success));
   if (!success) {
-    PrintLastError(component);
+    out.Line("GetLastError " + Hex(component.GetLastError()));
+    if (options.json)
+      std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
     return 1;
   }
   if (!options.offline)
     machine->SetTip(CMaPoint(x, y, z));
   component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
                               options.probeOffsets[2]);
+  const MapFileTimes mapsBefore = ReadMapFileTimes(component.RunDirectory.Get().value_or(""));
 
   component.PerformCircle();
   // A worker marks itself finished only after its PerformCircleComplete, so when none is
   // running any completion has already been recorded: a run that ends before this check is
   // still reported, and a refused run (no worker) is not waited for.
-  const bool running = component.RunInProgress();
-  std::optional<int32_t> completed = sink->WaitForCompletion(
-      std::chrono::duration<double>(running ? options.timeoutSeconds : 0.0));
-  if (running && !completed) {
-    std::fprintf(stderr, "ombrixdc: no PerformCircleComplete within %g s; aborting the run\n",
-                 options.timeoutSeconds);
-    component.Abort();
-  }
+  std::optional<int32_t> completed;
+  if (component.RunInProgress())
+    completed = WaitForRun(component, latch, signals, options.timeoutSeconds);
+  else
+    completed = latch.Wait(std::chrono::seconds(0));
   component.WaitForRuns();
   const uint32_t error = component.GetLastError();
-  std::printf("GetLastError 0x%08X\n", error);
-  bool good = completed == 1 && error == 0;
+  out.Line("GetLastError " + Hex(error));
+  const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
+  bool good = completed == 1 && error == 0 && !aborted;
 
-  if (good && !options.save.empty()) {
-    component.SaveData(options.save, &success);
-    std::printf("SaveData %d\n", success);
+  if (good && options.save) {
+    component.SaveData(*options.save, &success);
+    out.Line("SaveData " + std::to_string(success));
+    if (!success) {
+      std::fprintf(stderr, "ombrixdc: --save %s: %s\n", options.save->c_str(),
+                   SaveRefusal(component.GetLastError(), *options.save,
+                               component.RunDirectory.Get().value_or(""))
+                       .c_str());
+    }
     good = success != 0;
   }
+  std::optional<RunSummary> summary;
+  if (good)
+    summary = SummariseRun(component, mapsBefore);
+  if (options.json) {
+    std::fputs(SummaryJson(out.Lines(), summary).c_str(), stdout);
+  } else if (summary) {
+    out.Line("");
+    for (const std::string& line : SummaryLines(*summary))
+      out.Line(line);
+  }
+  if (aborted || signals.Received())
+    return kExitAborted;
   return good ? 0 : 1;
 }
 
@@ -171,10 +250,16 @@ void AddRunCommand(CLI::App& app) {
   run->add_option("--set", options->sets, "Set a property: NAME=VALUE (repeatable, in order)");
   run->add_option("--probe-offsets", options->probeOffsets, "Probe offsets X,Y,Z")
       ->delimiter(',')
-      ->expected(3);
-  run->add_option("--save", options->save, "Save the data sets file NAME after a good run");
+      ->expected(3)
+      ->check(FiniteNumber());
+  run->add_option("--save", options->save,
+                  "After a good run, save the data sets file NAME in the run directory (a bare "
+                  "file name; \".dat\" is added when it has no full stop)")
+      ->check(NonEmptyText());
   run->add_option("--machine", options->machine, "Machine description file of the simulator");
   run->add_option("--timeout", options->timeoutSeconds, "Seconds to wait for the run to end")
-      ->check(CLI::PositiveNumber);
+      ->check(PositiveSeconds());
+  run->add_flag("--json", options->json,
+                "Print one JSON document (the event lines and the run's results) instead");
   run->callback([options] { throw CLI::RuntimeError(Run(*options)); });
 }

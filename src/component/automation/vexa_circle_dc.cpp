@@ -309,8 +309,7 @@ HRESULT Vexa_CircleDC::GetStartPosition(double* X, double* Y, double* Z, LONG* s
 }
 
 HRESULT Vexa_CircleDC::EnterProbeOffsets(double X, double Y, double Z) {
-  component_.EnterProbeOffsets(X, Y, Z);
-  return S_OK;
+  return component_.EnterProbeOffsets(X, Y, Z) ? S_OK : S_FALSE;
 }
 
 HRESULT Vexa_CircleDC::GetPerformCircleComplete(LONG* completed, LONG* success) {

@@ -1,0 +1,56 @@
+#pragma once
+// Checks of command-line values, with messages that say what is wrong with the text given.
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+
+// The text as a number in the "C" form, or nullopt when it is none (or out of range).
+inline std::optional<double> NumberFromText(const std::string& text) {
+  double value = 0.0;
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(text.data(), last, value);
+  if (text.empty() || end != last || error == std::errc::invalid_argument)
+    return std::nullopt;
+  if (error == std::errc::result_out_of_range)
+    return std::nan("");  // reported as not finite below
+  return value;
+}
+
+// A finite number: probe offsets are stored in map files and compared with later runs.
+inline CLI::Validator FiniteNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        const std::optional<double> value = NumberFromText(text);
+        if (!value)
+          return "not a number: " + text;
+        if (!std::isfinite(*value))
+          return "must be a finite number: " + text;
+        return {};
+      },
+      "NUMBER");
+}
+
+// A finite number of seconds greater than 0.
+inline CLI::Validator PositiveSeconds() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        const std::optional<double> value = NumberFromText(text);
+        if (!value)
+          return "not a number: " + text;
+        if (!(*value > 0.0 && std::isfinite(*value)))
+          return "must be a finite number of seconds greater than 0: " + text;
+        return {};
+      },
+      "SECONDS");
+}
+
+inline CLI::Validator NonEmptyText() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        return text.empty() ? "must not be empty" : std::string();
+      },
+      "NAME");
+}

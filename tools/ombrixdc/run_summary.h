@@ -1,0 +1,48 @@
+#pragma once
+// What a finished run gives its user: where its files are, which stored map it used or wrote,
+// and the fitted circle of each data set.
+//
+// Text form, one line each, numbers as the command line prints them (shortest text that reads
+// back to the same double), lengths in the measuring unit:
+//   RunDirectory <path>
+//   MapNumber <n> written|used         (0 none when the run stored and used no map)
+//   DataSet <Name> centre <x> <y> <z> radius <r> form <f>
+//   DataSet <Name> none                (no data of that type)
+// for the six data sets Slow, Fast, Corrected, SlowMap, FastMap, CorrectedMap in that order.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "src/component/circle_dc_component.h"
+
+struct DataSetSummary {
+  const char* name;
+  std::optional<DataSetPoints> fit;  // centre, radius and form; points left empty
+};
+
+struct RunSummary {
+  std::string runDirectory;
+  int32_t mapNumber = 0;
+  const char* mapUse = "none";  // "written", "used" or "none"
+  std::array<DataSetSummary, kDataTypeCount> dataSets;
+};
+
+// The map files of a run directory with their modification times, taken before a run so
+// that the pair the run writes can be told afterwards.
+using MapFileTimes = std::map<int32_t, std::filesystem::file_time_type>;
+MapFileTimes ReadMapFileTimes(const std::filesystem::path& runDirectory);
+
+// `before`: the map files before the run. A map file that is new or newer is the one the
+// run wrote; otherwise the map the run used, if any.
+RunSummary SummariseRun(CircleDCComponent& c, const MapFileTimes& before);
+
+std::vector<std::string> SummaryLines(const RunSummary& summary);
+// One JSON object: {"transcript": [...lines...], "runDirectory": ..., "mapNumber": ...,
+// "map": ..., "dataSets": [{"name", "centre": [x, y, z], "radius", "form"} or null]}.
+// `summary` is absent when the run did not finish.
+std::string SummaryJson(const std::vector<std::string>& transcript,
+                        const std::optional<RunSummary>& summary);
