@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -84,6 +85,46 @@ HRESULT WriteAtomically(const fs::path& file, const std::string& text) {
   return S_OK;
 }
 
+// An exclusive lock on a lock file beside the store, held for one read-change-write and
+// removed with it, so that no lock file outlives its writer. A writer that waited on a lock
+// file the holder has since removed finds its file gone (or replaced) and tries again on the
+// current one, so two writers never hold locks on different files at once.
+class StoreLock {
+ public:
+  explicit StoreLock(fs::path lockFile) : path_(std::move(lockFile)) {
+    for (;;) {
+      fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+      if (fd_ < 0)
+        return;
+      int locked = 0;
+      while ((locked = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      struct stat held {};
+      struct stat current {};
+      if (locked == 0 && fstat(fd_, &held) == 0 && stat(path_.c_str(), &current) == 0 &&
+          held.st_dev == current.st_dev && held.st_ino == current.st_ino)
+        return;
+      close(fd_);
+      fd_ = -1;
+      if (locked != 0)
+        return;
+    }
+  }
+  ~StoreLock() {
+    if (fd_ >= 0) {
+      unlink(path_.c_str());  // while still held: the next writer then retries
+      close(fd_);
+    }
+  }
+  StoreLock(const StoreLock&) = delete;
+  StoreLock& operator=(const StoreLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  fs::path path_;
+  int fd_ = -1;
+};
+
 }  // namespace
 
 fs::path RegistryStorePath() {
@@ -130,14 +171,9 @@ HRESULT UpdateClassesRoot(const fs::path& file, const ClassesRootEdit& edit) {
     fs::create_directories(file.parent_path(), error);
   // The lock lives in a file of its own: the store file itself is replaced by each write, and
   // a lock on a replaced file would protect nothing.
-  const fs::path lockFile = file.string() + ".lock";
-  FileDescriptor lock(open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (lock.Get() < 0)
+  const StoreLock lock(file.string() + ".lock");
+  if (!lock.Held())
     return REGDB_E_WRITEREGDB;
-  while (flock(lock.Get(), LOCK_EX) != 0) {
-    if (errno != EINTR)
-      return REGDB_E_WRITEREGDB;
-  }
   ClassesRoot root;
   HRESULT hr = ReadClassesRoot(file, &root);
   if (FAILED(hr))
@@ -146,7 +182,7 @@ HRESULT UpdateClassesRoot(const fs::path& file, const ClassesRootEdit& edit) {
   if (FAILED(hr))
     return hr;
   return WriteAtomically(file, root.Format());
-}  // the lock goes with the descriptor
+}  // the lock and its file go with `lock`
 
 HRESULT UpdateClassesRoot(const ClassesRootEdit& edit) {
   return UpdateClassesRoot(RegistryStorePath(), edit);

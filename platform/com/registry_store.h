@@ -2,7 +2,8 @@
 // The file that holds the classes root. Readers take a consistent picture without a lock
 // (every write replaces the file whole, by renaming a complete new file over it); writers
 // hold an exclusive lock on a lock file beside it for the whole read-change-write, so two
-// processes registering at once cannot lose each other's entries.
+// processes registering at once cannot lose each other's entries. The lock file is removed
+// when the write ends, whether it succeeded or not.
 //
 // The file is the one named by the environment variable OMBRIXDC_REGISTRY when set, else
 // ombrixdc/classes-root.reg under the user's configuration folder ($XDG_CONFIG_HOME, else

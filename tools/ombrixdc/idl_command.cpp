@@ -1,5 +1,7 @@
 #include "tools/ombrixdc/idl_command.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -18,9 +20,12 @@ CLI::App* AddIdlCommand(CLI::App& app) {
       std::cout << idl;
       return;
     }
+    errno = 0;
     std::ofstream file(*output, std::ios::binary);
     if (!(file << idl) || !file.flush()) {
-      std::cerr << "cannot write " << *output << "\n";
+      const int reason = errno;
+      std::cerr << "ombrixdc: cannot write " << *output << ": "
+                << (reason ? std::strerror(reason) : "write failed") << "\n";
       throw CLI::RuntimeError(1);
     }
   });

@@ -1,12 +1,20 @@
 #include "tools/ombrixdc/register_command.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/com/classes_root.h"
 #include "platform/com/module_loader.h"
+#include "platform/com/registry_store.h"
 
 namespace fs = std::filesystem;
 
@@ -17,6 +25,32 @@ std::vector<std::string> DefaultModules() {
   const fs::path program = fs::read_symlink("/proc/self/exe", error);
   const fs::path lib = program.parent_path().parent_path() / "lib";
   return {(lib / "libombrixdc.so").string(), (lib / "libvexasim.so").string()};
+}
+
+// Why the registry store could not be read or written: what the module's own attempt ran
+// into, found again by trying the same here. Empty when it cannot be told.
+std::string StoreProblem(const fs::path& store, HRESULT hr) {
+  if (hr == REGDB_E_READREGDB) {
+    std::ifstream in(store, std::ios::binary);
+    if (!in)
+      return std::strerror(errno);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string error;
+    if (!ClassesRoot::Parse(text.str(), &error))
+      return "not a registry export: " + error;
+    return {};
+  }
+  if (hr == REGDB_E_WRITEREGDB) {
+    const fs::path folder = store.has_parent_path() ? store.parent_path() : fs::path(".");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec)
+      return "cannot create the folder " + folder.string() + ": " + ec.message();
+    if (access(folder.c_str(), W_OK) != 0)
+      return "cannot write in " + folder.string() + ": " + std::strerror(errno);
+  }
+  return {};
 }
 
 // Calls the entry point of each module in turn; true when every call succeeded.
@@ -36,6 +70,13 @@ bool RegisterModules(const std::vector<std::string>& modules, bool unregister) {
     allOk = false;
     std::fprintf(stderr, "%s in %s failed. Return code was: 0x%08X%s%s\n", entry, module.c_str(),
                  static_cast<unsigned>(hr), reason.empty() ? "" : "\n", reason.c_str());
+    if (hr == REGDB_E_READREGDB || hr == REGDB_E_WRITEREGDB) {
+      const fs::path store = RegistryStorePath();
+      const std::string problem = StoreProblem(store, hr);
+      std::fprintf(stderr, "ombrixdc: cannot %s the registry store %s%s%s\n",
+                   hr == REGDB_E_READREGDB ? "read" : "write", store.c_str(),
+                   problem.empty() ? "" : ": ", problem.c_str());
+    }
   }
   return allOk;
 }

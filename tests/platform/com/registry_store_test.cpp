@@ -71,12 +71,12 @@ TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesAreWrittenAsText) {
             std::string::npos);
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
   EXPECT_EQ(root.Value("Corvane.Vexa_CircleDC\\CurVer"), "Corvane.Vexa_CircleDC.1");
-  // Nothing but the store and its lock file is left in the folder.
+  // Nothing but the store is left in the folder: no temporary file, no lock file.
   size_t files = 0;
   for ([[maybe_unused]] const auto& entry :
        std::filesystem::directory_iterator(registry.File().parent_path()))
     ++files;
-  EXPECT_EQ(files, 2u);
+  EXPECT_EQ(files, 1u);
 }
 
 TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
