@@ -17,18 +17,46 @@ feature=(--set FeatureRadius=8 --set TipRadius=1.5 --set ScanDeflection=0.3 --se
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-# Learning, then saving the data sets: the exact lines of the example.
+# Learning, then saving the data sets: the exact lines of the example come first, byte for
+# byte; the summary of the results follows them after an empty line.
 "$ombrixdc" run --ini settings.ini --offline --set Learning=1 "${feature[@]}" \
   --set HeaderInfo1=Example --save results > learn.txt || fail "learning run exited $?"
-diff -u "$tests/tools/data/expected-stdout.txt" learn.txt || fail "learning run output differs"
+expected_lines=$(wc -l < "$tests/tools/data/expected-stdout.txt")
+head -n "$expected_lines" learn.txt | diff -u "$tests/tools/data/expected-stdout.txt" - \
+  || fail "learning run output differs"
 [[ -f work/Default/_circle1.rsm && -f work/Default/_circle1.rsd && -f work/Default/results.dat ]] \
   || fail "map pair or data sets file missing"
+
+# The summary: run directory, the map written, and each data set's fitted circle, rounded here
+# to the six decimals of the example's expected data sets file.
+tail -n +"$((expected_lines + 1))" learn.txt > summary.txt
+[[ "$(sed -n 1p summary.txt)" == "" ]] || fail "no empty line before the summary"
+[[ "$(sed -n 2p summary.txt)" == "RunDirectory work/Default" ]] || fail "$(sed -n 2p summary.txt)"
+[[ "$(sed -n 3p summary.txt)" == "MapNumber 1 written" ]] || fail "$(sed -n 3p summary.txt)"
+rounded() { awk -v name="$1" '$1 == "DataSet" && $2 == name {
+  printf "%.6f %.6f %.6f %.6f %.6f\n", $4, $5, $6, $8, $10 }' summary.txt; }
+[[ "$(rounded Slow)" == "0.012001 -0.021012 0.000000 7.999994 0.007957" ]] \
+  || fail "Slow summary $(rounded Slow)"
+[[ "$(rounded Fast)" == "0.012054 -0.020899 0.000000 8.000045 0.017923" ]] \
+  || fail "Fast summary $(rounded Fast)"
+[[ "$(grep -c '^DataSet [A-Za-z]* centre ' summary.txt)" == 6 && "$(wc -l < summary.txt)" == 9 ]] \
+  || fail "summary has not six data set lines"
 
 # A second process finds the stored map and corrects the fast scan with it.
 "$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" > replay.txt \
   || fail "compensated run exited $?"
 grep -qx "OnStatusChange 4" replay.txt || fail "compensated run did not replay the map"
 grep -qx "PerformCircleComplete 1" replay.txt || fail "compensated run did not complete"
+grep -qx "MapNumber 1 used" replay.txt || fail "compensated run did not name the map it used"
+
+# For scripts: one JSON document holding the same lines and results.
+"$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" --json > replay.json \
+  || fail "compensated run with --json exited $?"
+[[ "$(wc -l < replay.json)" == 1 ]] || fail "--json printed more than one line"
+grep -q '"transcript": \["StartPosition .*", "OnStatusChange 1", "OnStatusChange 4"' replay.json \
+  || fail "--json transcript: $(cat replay.json)"
+grep -q '"mapNumber": 1, "map": "used", "dataSets": \[{"name": "Slow", "centre": \[' replay.json \
+  || fail "--json results: $(cat replay.json)"
 
 # A file name with a folder in it is refused: SaveData 0 and exit status 1.
 status=0
