@@ -7,11 +7,7 @@
  * interface is a 32-bit LONG. */
 #pragma once
 
-#include "platform/com/bstr.h"
-#include "platform/com/connection_point.h"
-#include "platform/com/dispatch.h"
-#include "platform/com/safearray.h"
-#include "platform/com/variant.h"
+#include "OmbrixDC_com.h" /* the platform's automation types; installed beside this header */
 
 /* Controller interfaces, defined by the controller's own type library. */
 struct IVexa_link;

@@ -1,24 +1,9 @@
 #pragma once
-// Automation strings: length-prefixed UTF-16 text. A null BSTR is the absent string and
-// reads as empty.
+// Automation strings (declared in the public header): UTF-8 conversions and an owner.
 #include <string>
 #include <string_view>
 
-#include "platform/com/types.h"
-
-using OLECHAR = char16_t;
-using BSTR = OLECHAR*;
-using LPCOLESTR = const OLECHAR*;
-
-// Allocates a copy of the zero-terminated text; a null argument gives null.
-BSTR SysAllocString(LPCOLESTR text);
-// Allocates `length` characters copied from `text` (or zero-filled when text is null),
-// followed by a terminator.
-BSTR SysAllocStringLen(LPCOLESTR text, uint32_t length);
-// Frees a string from SysAlloc*; null is accepted.
-void SysFreeString(BSTR text);
-// Number of characters (not counting the terminator); 0 for null.
-uint32_t SysStringLen(BSTR text);
+#include "include/OmbrixDC_com.h"
 
 // Conversions between UTF-8 and automation strings.
 BSTR BstrFromUtf8(std::string_view text);

@@ -5,18 +5,6 @@
 
 #include "platform/com/unknown.h"
 
-inline constexpr IID IID_IClassFactory = {
-    0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
-struct IClassFactory : IUnknown {
-  virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) = 0;
-  virtual HRESULT LockServer(BOOL lock) = 0;
-
- protected:
-  ~IClassFactory() = default;
-};
-OMBRIXDC_INTERFACE_ID(IClassFactory, IID_IClassFactory);
-
 enum CLSCTX : DWORD {
   CLSCTX_INPROC_SERVER = 0x1,
   CLSCTX_INPROC_HANDLER = 0x2,

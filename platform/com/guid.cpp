@@ -42,11 +42,6 @@ void WriteHex(std::string* out, uint32_t value, int digits) {
 
 }  // namespace
 
-bool operator==(const GUID& a, const GUID& b) {
-  return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-         std::equal(std::begin(a.Data4), std::end(a.Data4), std::begin(b.Data4));
-}
-
 bool operator<(const GUID& a, const GUID& b) {
   const auto headA = std::tie(a.Data1, a.Data2, a.Data3);
   const auto headB = std::tie(b.Data1, b.Data2, b.Data3);

@@ -7,7 +7,6 @@
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
 
-using DllGetClassObjectFunction = HRESULT (*)(REFCLSID clsid, REFIID riid, void** ppv);
 using DllEntryFunction = HRESULT (*)();
 
 // Loads the module (once per path) and returns its handle. CO_E_DLLNOTFOUND when it cannot be

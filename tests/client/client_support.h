@@ -14,6 +14,7 @@
 #include "include/CoVexa_OmbrixDC.h"
 #include "platform/com/class_registry.h"
 #include "platform/com/com_ptr.h"
+#include "platform/com/dispatch.h"
 #include "platform/com/module_loader.h"
 #include "platform/com/object.h"
 

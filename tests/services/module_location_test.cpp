@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "include/CoVexa_OmbrixDC.h"
+#include "platform/com/guid.h"
 #include "platform/com/registry_store.h"
 #include "tests/support/isolated_registry.h"
 
