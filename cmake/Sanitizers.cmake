@@ -1,7 +1,10 @@
+# OMBRIXDC_SANITIZE_FLAGS: the same flags for builds outside this project (the example client).
 if(OMBRIXDC_SANITIZE STREQUAL "asan")
+  set(OMBRIXDC_SANITIZE_FLAGS "-fsanitize=address,undefined")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 elseif(OMBRIXDC_SANITIZE STREQUAL "tsan")
+  set(OMBRIXDC_SANITIZE_FLAGS "-fsanitize=thread")
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 elseif(NOT OMBRIXDC_SANITIZE STREQUAL "")
