@@ -30,17 +30,15 @@ head -n "$expected_lines" learn.txt | diff -u "$tests/tools/data/expected-stdout
 # The summary: run directory, the map written, and each data set's fitted circle, rounded here
 # to the six decimals of the example's expected data sets file.
 tail -n +"$((expected_lines + 1))" learn.txt > summary.txt
-[[ "$(sed -n 1p summary.txt)" == "" ]] || fail "no empty line before the summary"
-[[ "$(sed -n 2p summary.txt)" == "RunDirectory work/Default" ]] || fail "$(sed -n 2p summary.txt)"
-[[ "$(sed -n 3p summary.txt)" == "MapNumber 1 written" ]] || fail "$(sed -n 3p summary.txt)"
+[[ "$(head -n 3 summary.txt)" == $'\nRunDirectory work/Default\nMapNumber 1 written' ]] \
+  || fail "summary head: $(head -n 3 summary.txt)"
 rounded() { awk -v name="$1" '$1 == "DataSet" && $2 == name {
   printf "%.6f %.6f %.6f %.6f %.6f\n", $4, $5, $6, $8, $10 }' summary.txt; }
 [[ "$(rounded Slow)" == "0.012001 -0.021012 0.000000 7.999994 0.007957" ]] \
   || fail "Slow summary $(rounded Slow)"
 [[ "$(rounded Fast)" == "0.012054 -0.020899 0.000000 8.000045 0.017923" ]] \
   || fail "Fast summary $(rounded Fast)"
-[[ "$(grep -c '^DataSet [A-Za-z]* centre ' summary.txt)" == 6 && "$(wc -l < summary.txt)" == 9 ]] \
-  || fail "summary has not six data set lines"
+[[ "$(grep -c '^DataSet [A-Za-z]* centre ' summary.txt)" == 6 ]] || fail "not six data sets"
 
 # A second process finds the stored map and corrects the fast scan with it.
 "$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" > replay.txt \
@@ -52,7 +50,6 @@ grep -qx "MapNumber 1 used" replay.txt || fail "compensated run did not name the
 # For scripts: one JSON document holding the same lines and results.
 "$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" --json > replay.json \
   || fail "compensated run with --json exited $?"
-[[ "$(wc -l < replay.json)" == 1 ]] || fail "--json printed more than one line"
 grep -q '"transcript": \["StartPosition .*", "OnStatusChange 1", "OnStatusChange 4"' replay.json \
   || fail "--json transcript: $(cat replay.json)"
 grep -q '"mapNumber": 1, "map": "used", "dataSets": \[{"name": "Slow", "centre": \[' replay.json \
