@@ -6,6 +6,7 @@
 // component's library can link the viewer's.
 //
 // Every method may be called from any thread: the component's fields are shared values.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@
 #include "src/engine/profile.h"
 
 namespace ombrixdc {
+
+// The six data sets of a run, in EDataType order.
+inline constexpr std::size_t kViewerDataSetCount = 6;
 
 // What a finished run gives the viewer, read in one go.
 struct ClientRunData {
