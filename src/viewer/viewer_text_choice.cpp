@@ -42,7 +42,7 @@ ComPtr<IVexa_error> ErrorObjectForLanguage(const std::optional<std::string>& lan
   ComPtr<IVexa_error> errorObject;
   if (FAILED(CreateControllerObject(CLSID_Vexa_error, &errorObject)) || !errorObject)
     return nullptr;
-  if (!KeepErrorObjectForLanguage(*errorObject, language))
+  if (!KeepErrorObjectForLanguage(*errorObject.Get(), language))
     return nullptr;
   return errorObject;
 }
