@@ -161,6 +161,7 @@ void WindowCreated(ViewerState& state, ViewerSession& session,
   if (ViewerClient* client = pin->get())
     client->SetWindowHandle(handle);
   state.ViewerWindowOpen = 1;
+  session.host->Invalidate();  // the first picture
   std::lock_guard lock(state.sessionMutex);
   state.sessionChanged.notify_all();
 }
