@@ -11,6 +11,7 @@
 
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
+#include "tools/ombrixdc/demo_picture.h"
 
 namespace fs = std::filesystem;
 
@@ -163,5 +164,6 @@ int RunDemo(const DemoOptions& options) {
   }
   std::printf("\nData sets saved to %s\n", (folder / "Default" / "demo-results.dat").c_str());
   PrintSummary(component);
+  WriteRadialErrorPicture(component, folder / "radial-error.png");
   return 0;
 }

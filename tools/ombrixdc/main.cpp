@@ -4,6 +4,7 @@
 #include "tools/ombrixdc/demo.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/register_command.h"
+#include "tools/ombrixdc/render_command.h"
 #include "tools/ombrixdc/run_command.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   AddRunCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);
+  AddRenderCommand(app);
 
   try {
     app.parse(argc, argv);
