@@ -40,9 +40,9 @@ using ViewerHostFactory = std::function<std::unique_ptr<ui::WindowHost>(std::str
 // whose methods may be called from any thread once it is set.
 struct ViewerSession {
   std::shared_ptr<ui::WindowHost> host;  // set by the viewer thread when the window exists
-  bool windowCreated = false;  // the window exists (or existed); WindowHandle is set
-  bool ending = false;  // window destroyed or never made: this session takes no new client
-  bool ended = false;   // the thread has done its last work with any component
+  bool windowCreated = false;            // the window exists (or existed); WindowHandle is set
+  bool ending = false;       // window destroyed or never made: this session takes no new client
+  bool ended = false;        // the thread has done its last work with any component
   bool closedFired = false;  // OnGraphicsClosed fired for this window
   std::thread::id threadId;
 };

@@ -252,11 +252,12 @@ bool StartViewer(ViewerState& state, ViewerClient& client) {
     client.SetGraphicsOpen(false);
     return false;
   }
-  // The client may ask for WindowHandle as soon as ShowGraphics returns.
+  // The client may ask for WindowHandle as soon as ShowGraphics returns; a window that could
+  // not be made has cleared GraphicsOpen by the time the thread has ended.
   std::unique_lock lock(state.sessionMutex);
   state.sessionChanged.wait_for(lock, std::chrono::milliseconds(kWindowWaitMilliseconds),
-                                [&] { return session->windowCreated || session->ending; });
-  return session->windowCreated || !session->ending;
+                                [&] { return session->windowCreated || session->ended; });
+  return session->windowCreated || !session->ended;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/ui/headless_host.h"
@@ -12,33 +11,11 @@
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/viewer_data_sets_text.h"
 #include "tests/viewer/fake_viewer_client.h"
 
 namespace ombrixdc {
 namespace {
-
-// A data sets file with four points per set, every set a circle of radius 8 with form `form`
-// around `centre0` (the reference set) or `centre1` (all others).
-std::string DataSetsFileText(CMaPoint centre0, CMaPoint centre1, double form) {
-  std::string text =
-      "MeasuringUnit (0 mm, 1 inches):  0\r\nRadius:  8.0\r\nCentre:  1.0 2.0 3.0\r\n"
-      "Normal:  0.0 0.0 1.0\r\nXaxis:  1.0 0.0 0.0\r\nSlowSpeed:  5.0\r\nFastSpeed:  30.0\r\n"
-      "ScanDirection (0 clockwise, 1 anti-clockwise):  1\r\nSize of Data Set:  4\r\n";
-  char line[200];
-  for (int k = 0; k < 6; ++k) {
-    const CMaPoint c = k == 0 ? centre0 : centre1;
-    std::snprintf(line, sizeof line, "Form:  %.6f\r\nRadius:  8.0\r\nCentre:  %.6f %.6f 0.0\r\nData:\r\n",
-                  form, c.x(), c.y());
-    text += line;
-    for (int i = 0; i < 4; ++i) {
-      const double a = i * M_PI / 2.0;
-      std::snprintf(line, sizeof line, " %.9f %.9f 0.0\r\n", c.x() + 8.0 * std::cos(a),
-                    c.y() + 8.0 * std::sin(a));
-      text += line;
-    }
-  }
-  return text;
-}
 
 class DataLoadingTest : public ::testing::Test {
  protected:
@@ -106,9 +83,9 @@ TEST_F(DataLoadingTest, RunReferenceVisibility_LearningAlwaysShowsIt) {
     int32_t showReference;
   };
   const Case cases[] = {
-      {1, 5.0, 0.0, 1},      // a learning run scanned its own reference
-      {0, 0.0, 0.0, 1},      // same centres
-      {0, 0.001, 0.0, 0},    // a stored map's reference from elsewhere
+      {1, 5.0, 0.0, 1},    // a learning run scanned its own reference
+      {0, 0.0, 0.0, 1},    // same centres
+      {0, 0.001, 0.0, 0},  // a stored map's reference from elsewhere
       {2, 0.0015, 0.001, 1}, {2, 0.002, 0.001, 0},
   };
   client.SetCircles(8.0, 16);

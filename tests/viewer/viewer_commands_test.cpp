@@ -51,8 +51,9 @@ TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
       const ui::HeadlessHost::State window = host.GetState();
       EXPECT_EQ(window.menuChecks.at(c.id), expected == 1);
       EXPECT_EQ(window.toolbarChecks.count(c.id), c.onToolbar ? 1u : 0u);
-      if (c.onToolbar)
+      if (c.onToolbar) {
         EXPECT_EQ(window.toolbarChecks.at(c.id), expected == 1);
+      }
       // Nothing else moved.
       std::array<int32_t, 5> after = switches();
       int32_t changed = 0;
@@ -135,8 +136,9 @@ TEST(ViewerFrameRules, SpringBack_OnlyForARestoredWindowBelowTheSmallestClientAr
   for (const Case& c : cases) {
     const std::optional<ui::Size> outer = SpringBackSize(c.client, c.restored);
     EXPECT_EQ(outer.has_value(), c.springsBack) << c.client.width << "x" << c.client.height;
-    if (outer)
+    if (outer) {
       EXPECT_EQ(*outer, (ui::Size{768, 577}));
+    }
   }
 }
 
@@ -144,8 +146,14 @@ TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
   EXPECT_EQ(CutText("Ready", 79), "Ready");
   EXPECT_EQ(CutText(std::string(200, 'a'), 127).size(), 127u);
   // "Größe" is G r \xC3\xB6 \xC3\x9F e: a cut inside a two-byte character drops all of it.
-  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F" "e", 3), "Gr");
-  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F" "e", 4), "Gr\xC3\xB6");
+  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F"
+                    "e",
+                    3),
+            "Gr");
+  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F"
+                    "e",
+                    4),
+            "Gr\xC3\xB6");
 }
 
 }  // namespace

@@ -38,8 +38,7 @@ class FakeErrorObject final : public ComObject<IVexa_error> {
   }
 
   std::string echo;
-  std::map<std::string, std::string> texts{{"33097", "Radialfehleransicht"},
-                                           {"33030", "Bereit"}};
+  std::map<std::string, std::string> texts{{"33097", "Radialfehleransicht"}, {"33030", "Bereit"}};
 
  private:
   std::string language_;
@@ -52,12 +51,12 @@ TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglis
     bool kept;
   };
   const Case cases[] = {
-      {std::nullopt, "", false},   // no language set
-      {"", "", false},             //
-      {"english", "", false},      // English in any case: the built-in texts
-      {"English", "", false},      //
-      {"ENGLISH", "", false},      //
-      {"Klingon", "", false},      // refused
+      {std::nullopt, "", false},       // no language set
+      {"", "", false},                 //
+      {"english", "", false},          // English in any case: the built-in texts
+      {"English", "", false},          //
+      {"ENGLISH", "", false},          //
+      {"Klingon", "", false},          // refused
       {"Deutsch", "Deutsch2", false},  // took another language instead
       {"Deutsch", "Deutsc", false},    // read back shorter
       {"Deutsch", "", true},
@@ -72,7 +71,8 @@ TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglis
 
 TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) {
   ComPtr<FakeErrorObject> errorObject = MakeComObject<FakeErrorObject>();
-  const TextLookup text = ViewerTextLookup(ComPtr<IVexa_error>(errorObject), TextVariant::EnglishUK);
+  const TextLookup text =
+      ViewerTextLookup(ComPtr<IVexa_error>(errorObject), TextVariant::EnglishUK);
   EXPECT_EQ(text(33097), "Radialfehleransicht");
   EXPECT_EQ(text(33030), "Bereit");
   EXPECT_EQ(text(33116), "Centre");  // missing from its file: the built-in (UK) word

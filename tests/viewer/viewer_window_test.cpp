@@ -65,8 +65,9 @@ TEST_F(ViewerWindowTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
       host.InjectMouseMove();
     ASSERT_TRUE(host.DispatchNext(window));
     EXPECT_EQ(host.GetState().statusText, c.status);
-    if (c.kind == Case::Tooltip)
+    if (c.kind == Case::Tooltip) {
       EXPECT_EQ(host.LastTooltip(), c.tooltip);
+    }
   }
 }
 
