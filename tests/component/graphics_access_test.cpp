@@ -1,14 +1,18 @@
 // The Radial Error View from the component's side: opening, refreshing after a run, and every
 // way of closing it, on a window host without a display.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include "platform/ui/headless_host.h"
+#include "platform/ui/window_server_host.h"
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
 #include "tests/component/component_fixture.h"
+#include "tests/platform/ui/xvfb_display.h"
 #include "tests/support/viewer_data_sets_text.h"
 
 namespace {
@@ -178,6 +182,43 @@ TEST_F(GraphicsTest, NamedFile_IsShownWithItsNameInTheTitle) {
   ASSERT_NE(Host(), nullptr);
   EXPECT_TRUE(WaitFor([&] { return Host()->GetState().title == "OmbrixDC - " + name; }));
   EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 1);
+}
+
+// The window on a real (virtual) display: WindowHandle is the X11 window, and a window
+// server that dies counts as the window closed while the application carries on.
+TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnce) {
+  XvfbDisplay xvfb;
+  if (xvfb.Display().empty())
+    GTEST_SKIP() << "Xvfb cannot start here";
+  ombrixdc::SetViewerHostFactory([&xvfb](std::string* whyNot) {
+    ui::WindowServerOptions options;
+    options.display = xvfb.Display();
+    return ui::StartWindowServer(whyNot, options);
+  });
+  ASSERT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
+  const std::shared_ptr<ui::WindowHost> host = ombrixdc::ProcessViewerState().LiveHost();
+  auto* server = dynamic_cast<ui::WindowServerHost*>(host.get());
+  ASSERT_NE(server, nullptr);
+  const int32_t handle = component->WindowHandle.Get();
+  ASSERT_NE(handle, 0);
+  EXPECT_EQ(handle, server->NativeId());
+  // The X server itself knows a window of that id with the viewer's title.
+  const std::string query =
+      "xwininfo -display " + xvfb.Display() + " -id " + std::to_string(handle) + " 2>/dev/null";
+  std::string answer;
+  if (FILE* pipe = popen(query.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe))
+      answer += buffer;
+    pclose(pipe);
+  }
+  EXPECT_NE(answer.find("\"OmbrixDC\""), std::string::npos) << answer;
+
+  ASSERT_EQ(::kill(server->HelperProcessId(), SIGKILL), 0);
+  EXPECT_TRUE(WaitFor([&] { return GraphicsClosed(*component) == 1; }));
+  EXPECT_TRUE(WaitFor([] { return !ombrixdc::ViewerRunning(); }));
+  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
+  EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
 }
 
 }  // namespace
