@@ -6,6 +6,7 @@
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
 #include "tools/ombrixdc/run_command.h"
+#include "tools/ombrixdc/view_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"OmbrixDC: circle dynamic compensation for coordinate measuring machines"};
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
                           "in the system's temporary folder)");
   demoCommand->callback([&demo] { throw CLI::RuntimeError(RunDemo(demo)); });
   AddRunCommand(app);
+  AddViewCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);
   AddRenderCommand(app);
