@@ -184,6 +184,22 @@ TEST_F(GraphicsTest, NamedFile_IsShownWithItsNameInTheTitle) {
   EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 1);
 }
 
+TEST_F(GraphicsTest, FileOpen_StartsInTheWorkingFolder_AndLeavesTheCurrentDirectoryAlone) {
+  component->IniFilepath.Set(settingsFile.string());  // WorkingDirectory is the test folder
+  std::filesystem::create_directories(folder.Path() / "Default");
+  folder.Write("Default/picked.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.5));
+  const std::filesystem::path startDirectory = std::filesystem::current_path();
+  Open(*component);
+  Host()->SetNextOpenFileResult("picked.dat");  // a name relative to where the dialog was
+  Host()->InjectCommand(32768);
+  ASSERT_TRUE(WaitFor([] { return Host()->GetState().title == "OmbrixDC - picked.dat"; }));
+  // WorkingDirectory followed directly by WorkingFolder.
+  EXPECT_EQ(Host()->LastOpenFileRequest()->startDirectory, folder.Path().string() + "/Default");
+  // 0.5 mm: c = 1 - trunc(499 x (-1/3)) = 167 microns, so 500-micron rings.
+  EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 6);
+  EXPECT_EQ(std::filesystem::current_path(), startDirectory);
+}
+
 // The window on a real (virtual) display: WindowHandle is the X11 window, and a window
 // server that dies counts as the window closed while the application carries on.
 TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnce) {
