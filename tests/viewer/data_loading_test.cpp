@@ -103,25 +103,6 @@ TEST_F(DataLoadingTest, RunReferenceVisibility_LearningAlwaysShowsIt) {
   }
 }
 
-TEST_F(DataLoadingTest, Run_FitsEachSetAndMovesItsCentreIntoTheMachine) {
-  client.SetCircles(8.0, 16);
-  client.run.SlowCentre = {100.0, 50.0, 0.0};
-  client.run.FastCentre = {100.5, 50.0, 0.0};
-  client.run.FastSpeed = 30.0;
-  client.run.MeasuringUnit = 1;
-  UpdateFromComponent(client);
-  EXPECT_EQ(state().RingIndex, 0);  // perfect circles: the finest scale
-  std::lock_guard lock(state().dataMutex);
-  const ViewerDataSets& data = state().Data;
-  EXPECT_EQ(data.MeasuringUnit, 1);
-  EXPECT_EQ(data.CorrectedSpeed, 30.0);
-  for (int k = 0; k < 6; ++k) {
-    const double expectedX = (k == 0 || k == 3) ? 100.0 : 100.5;
-    EXPECT_NEAR(data.sets[k].centre.x(), expectedX, 1e-9) << k;
-    EXPECT_NEAR(data.sets[k].radius, 8.0, 1e-9) << k;
-  }
-}
-
 TEST_F(DataLoadingTest, PaintReadsTheShownComponentsArraysAtPaintTime_UntilItIsForgotten) {
   client.SetCircles(8.0, 16);
   UpdateFromComponent(client);
@@ -189,14 +170,12 @@ TEST_F(DataLoadingTest, FileOpenDialog_StartsInViewerDirectory_AndTitlesWithTheB
   EXPECT_EQ(state().ShownComponent, nullptr);
 }
 
-TEST(DataLoadingNames, FileNamePartAndViewerFilePath) {
+TEST(DataLoadingNames, TitlesTakeThePartAfterTheLastSeparator) {
   EXPECT_EQ(FileNamePart("C:\\Runs\\Default\\a.dat"), "a.dat");
   EXPECT_EQ(FileNamePart("/tmp/runs/b.dat"), "b.dat");
   EXPECT_EQ(FileNamePart("mixed/dir\\c.dat"), "c.dat");
   EXPECT_EQ(FileNamePart("plain.dat"), "plain.dat");
-  EXPECT_EQ(ViewerFilePath("a.dat", "/runs/Default"), std::filesystem::path("/runs/Default/a.dat"));
   EXPECT_EQ(ViewerFilePath("/abs/a.dat", "/runs/Default"), std::filesystem::path("/abs/a.dat"));
-  EXPECT_EQ(ViewerFilePath("a.dat", ""), std::filesystem::path("a.dat"));
 }
 
 }  // namespace

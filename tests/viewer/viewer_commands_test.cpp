@@ -90,13 +90,6 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
   }
 }
 
-TEST_F(CommandTest, OpenAndExit_AreLeftToTheWindow_UnknownIdsDoNothing) {
-  EXPECT_EQ(ApplyViewerCommand(kCommandOpen, state, &host), CommandOutcome::OpenFile);
-  EXPECT_EQ(ApplyViewerCommand(kCommandExit, state, &host), CommandOutcome::Exit);
-  for (int32_t id : {0, 32770, 32777, 32785, 33030})
-    EXPECT_EQ(ApplyViewerCommand(id, state, &host), CommandOutcome::None) << id;
-}
-
 TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
   struct Case {
     int32_t id;

@@ -82,11 +82,5 @@ TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) 
   EXPECT_EQ(builtIn(33116), "Center");
 }
 
-TEST(ViewerTextChoice, WithoutAControllerTheBuiltInTextsServe) {
-  // No error object class is registered in this process.
-  EXPECT_FALSE(ErrorObjectForLanguage(std::string("Deutsch")));
-  EXPECT_FALSE(ErrorObjectForLanguage(std::string("English")));
-}
-
 }  // namespace
 }  // namespace ombrixdc

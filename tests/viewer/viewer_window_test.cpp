@@ -31,9 +31,7 @@ class ViewerWindowTest : public ::testing::Test {
 
   ViewerState state;
   ui::HeadlessHost host;
-  int32_t destroyed = 0;
-  ViewerWindow window{state, host, BuiltInTextLookup(TextVariant::EnglishUS), ui::Image{},
-                      [this] { ++destroyed; }};
+  ViewerWindow window{state, host, BuiltInTextLookup(TextVariant::EnglishUS), ui::Image{}, nullptr};
   int32_t paints = 0;
 };
 
@@ -82,35 +80,6 @@ TEST_F(ViewerWindowTest, TooSmallRestoredWindow_SpringsBackAtItsTopLeft) {
   Dispatch();
   EXPECT_EQ(host.ClientRect(), (ui::Rect{0, 0, 1000, 700}));
   EXPECT_GE(paints, 1);
-}
-
-TEST_F(ViewerWindowTest, ExitAndCloseBox_EndTheWindowOnce) {
-  for (bool closeBox : {false, true}) {
-    ViewerState otherState;
-    ui::HeadlessHost other;
-    ASSERT_TRUE(other.Create(ui::WindowSpec{}));
-    int32_t ends = 0;
-    ViewerWindow w(otherState, other, BuiltInTextLookup(TextVariant::EnglishUS), ui::Image{},
-                   [&ends] { ++ends; });
-    if (closeBox)
-      other.InjectCloseBox();
-    else
-      other.InjectCommand(kCommandExit);
-    other.InjectCommand(kCommandExit);  // a second request finds no window
-    int32_t rounds = 0;
-    while (other.DispatchNext(w))
-      ASSERT_LT(++rounds, 10);
-    EXPECT_EQ(ends, 1) << closeBox;
-    EXPECT_FALSE(other.Exists());
-  }
-}
-
-TEST_F(ViewerWindowTest, ViewCommand_RepaintsWithTheNewSwitch) {
-  host.InjectCommand(kCommandGrid);
-  Dispatch();
-  EXPECT_EQ(paints, 1);
-  EXPECT_EQ(state.ShowGrid, 0);
-  EXPECT_FALSE(host.GetState().toolbarChecks.at(kCommandGrid));
 }
 
 }  // namespace
