@@ -192,7 +192,7 @@ void Put(ByteWriter& out, const TestInput& m) {
 }
 bool Get(ByteReader& in, TestInput& m) {
   int32_t action = 0;
-  if (!in.I32(action) || action < 0 || action > 3 || !in.I32(m.id)) {
+  if (!in.I32(action) || action < 0 || action > 4 || !in.I32(m.id)) {
     return false;
   }
   m.action = static_cast<TestAction>(action);

@@ -64,7 +64,8 @@ enum class TestAction : int32_t {
   ActivateMenuItem = 0,
   ClickToolButton = 1,
   PressCloseBox = 2,
-  HoverToolButton = 3
+  HoverToolButton = 3,
+  AnswerDialog = 4  // id 0: Cancel, otherwise Open with what is selected
 };
 struct TestInput {
   TestAction action;

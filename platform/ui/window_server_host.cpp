@@ -464,7 +464,11 @@ bool WindowServerHost::DispatchNext(WindowListener& listener) {
       }
       DisplayList list;
       listener.OnPaint(list, client);
-      Send(protocol::PaintWindow{list.Serialise()});
+      std::string bytes = list.Serialise();
+      // The helper refuses messages beyond the limit (and would end); keep the last picture.
+      if (bytes.size() < protocol::kMaxMessageBytes - 64) {
+        Send(protocol::PaintWindow{std::move(bytes)});
+      }
       return true;
     }
     std::lock_guard reading(readMutex_);

@@ -103,7 +103,10 @@ bool ReadSet(TokenReader& in, std::size_t count, ViewerDataSet& set) {
 
 int32_t ReferenceVisibility(const CMaPoint& slowCentre, const CMaPoint& fastCentre,
                             double SlowSpeedRepeatability) {
-  return slowCentre.DistanceTo(fastCentre) >= 2.0 * SlowSpeedRepeatability ? 0 : 1;
+  // Scans with one centre always belong together, even on a machine whose repeatability was
+  // never entered (0).
+  const double distance = slowCentre.DistanceTo(fastCentre);
+  return distance > 0.0 && distance >= 2.0 * SlowSpeedRepeatability ? 0 : 1;
 }
 
 DataSetsReadResult ReadViewerDataSets(TokenReader& reader, ViewerDataSets& data,

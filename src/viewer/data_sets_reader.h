@@ -31,8 +31,8 @@ DataSetsReadResult ReadViewerDataSetsFile(const std::filesystem::path& path, Vie
                                           double SlowSpeedRepeatability);
 
 // Whether the reference (slow) scan is worth showing against the fast one: 1, or 0 when their
-// centres lie at least 2 x SlowSpeedRepeatability apart (the machine moved the part between
-// them, or the scans belong to different setups).
+// centres lie apart by at least 2 x SlowSpeedRepeatability (the part moved between them, or the
+// scans belong to different setups). Equal centres always keep it.
 int32_t ReferenceVisibility(const CMaPoint& slowCentre, const CMaPoint& fastCentre,
                             double SlowSpeedRepeatability);
 

@@ -65,7 +65,7 @@ std::optional<ui::Image> LoadLogoFile(const std::filesystem::path& path) {
 
 ui::Image BuiltInLogo() {
   ui::Image logo = ui::RenderToImage({kLogoWidth, kLogoHeight}, [](ui::Canvas& canvas, ui::Rect) {
-    // A deep blue band with a light rule under the product name.
+    // The product name over what it does, on a deep blue band with a light rule.
     constexpr ui::Rgb kBand{0, 51, 102};
     canvas.SelectPen({kBand, 0, ui::LineStyle::Solid});
     canvas.SelectBrush(kBand);
@@ -75,15 +75,13 @@ ui::Image BuiltInLogo() {
     canvas.Polygon(band);
     canvas.SelectFont(ui::Font::System);
     canvas.SetTextColour({255, 255, 255});
-    const ui::Size name = canvas.TextExtent("OmbrixDC");
-    canvas.TextOut({10, (kLogoHeight - name.height) / 2 - 3}, "OmbrixDC");
+    canvas.TextOut({10, 3}, "OmbrixDC");
     canvas.SelectFont(ui::Font::VariablePitch);
     canvas.SetTextColour({153, 204, 255});
-    canvas.TextOut({10 + name.width + 10, (kLogoHeight - name.height) / 2},
-                   "circle dynamic compensation");
+    canvas.TextOut({10, 22}, "circle dynamic compensation");
     canvas.SelectPen({{0, 204, 255}, 2, ui::LineStyle::Solid});
-    canvas.MoveTo({10, kLogoHeight - 7});
-    canvas.LineTo({kLogoWidth - 10, kLogoHeight - 7});
+    canvas.MoveTo({kLogoWidth - 40, 11});
+    canvas.LineTo({kLogoWidth - 10, 11});
   });
   if (logo.width != kLogoWidth || logo.height != kLogoHeight)
     return FitToLogo(logo);  // no surface: a white place rather than nothing

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <tuple>
 
 #include "src/files/data_sets_file.h"
 #include "tests/files/golden_files.h"
@@ -49,24 +50,18 @@ DataSetsReadResult Read(std::string text, ViewerDataSets& data, double repeatabi
 }
 
 void ExpectWrittenValues(const ViewerDataSets& data) {
-  EXPECT_EQ(data.MeasuringUnit, 1);
-  EXPECT_EQ(data.FeatureRadius, 8.0);
-  EXPECT_EQ(data.Centre.z(), -40.0);
-  EXPECT_EQ(data.Xaxis.y(), 1.0);
-  EXPECT_EQ(data.SlowSpeed, 5.0);
-  EXPECT_EQ(data.FastSpeed, 30.0);
-  EXPECT_EQ(data.CorrectedSpeed, 30.0);
-  EXPECT_EQ(data.ScanDirection, 1);
+  EXPECT_EQ(std::tuple(data.MeasuringUnit, data.FeatureRadius, data.Centre.z(), data.Xaxis.y(),
+                       data.SlowSpeed, data.FastSpeed, data.CorrectedSpeed, data.ScanDirection),
+            std::tuple(1, 8.0, -40.0, 1.0, 5.0, 30.0, 30.0, 1));
   for (std::size_t k = 0; k < kDataSetCount; ++k) {
     const ViewerDataSet& set = data.sets[k];
+    const double radius = 5.0 + 0.001 * static_cast<double>(k);
     ASSERT_EQ(set.radii.size(), static_cast<std::size_t>(kPoints)) << k;
-    const double offset = k == 0 || k == 3 ? 1.0 : 1.5;
-    EXPECT_NEAR(set.centre.x(), offset, 1e-6) << k;
-    EXPECT_NEAR(set.radius, 5.0 + 0.001 * static_cast<double>(k), 1e-6) << k;
-    for (int32_t i = 0; i < kPoints; ++i) {
-      EXPECT_NEAR(set.radii[static_cast<std::size_t>(i)], 5.0 + 0.001 * static_cast<double>(k),
-                  1e-6);
-      EXPECT_NEAR(set.angles[static_cast<std::size_t>(i)], 2.0 * MA_PI * i / kPoints, 1e-6);
+    EXPECT_NEAR(set.centre.x(), k == 0 || k == 3 ? 1.0 : 1.5, 1e-6) << k;
+    EXPECT_NEAR(set.radius, radius, 1e-6) << k;
+    for (std::size_t i = 0; i < set.radii.size(); ++i) {
+      EXPECT_NEAR(set.radii[i], radius, 1e-6);
+      EXPECT_NEAR(set.angles[i], 2.0 * MA_PI * static_cast<double>(i) / kPoints, 1e-6);
     }
   }
 }

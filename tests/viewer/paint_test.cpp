@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <variant>
 
 #include "platform/ui/display_list.h"
@@ -18,42 +19,29 @@ namespace {
 using ui::Point;
 using ui::Rect;
 
-constexpr Rect kClient{0, 0, 760, 531};
-constexpr ui::Rgb kGrey{150, 150, 150};
+constexpr ui::Pen kGridPen{{150, 150, 150}, 0, ui::LineStyle::Solid};
+constexpr ui::Pen kRedPen{paint::kFastRed, 2, ui::LineStyle::Solid};
+constexpr ui::Pen kBluePen{paint::kReferenceBlue, 2, ui::LineStyle::Solid};
 
 struct DrawnLine {
   Point from, to;
   ui::Pen pen;
 };
-struct DrawnText {
-  Point at;
-  std::string text;
-  ui::Rgb colour;
-};
-struct DrawnCircle {
-  Rect box;
-  ui::Pen pen;
-};
 
-// The recorded calls with the pen and text colour each was drawn with.
+// The recorded calls; lines, circles and bands with the pen they were drawn with, texts with
+// their colour.
 struct Drawing {
-  std::vector<DrawnLine> lines;
-  std::vector<DrawnText> texts;
-  std::vector<DrawnCircle> circles;
-  std::vector<std::vector<Point>> polygons;
-  std::vector<ui::PolyPolygonOp> bands;
-  std::vector<ui::Pen> bandPens;
   ui::DisplayList list;
+  std::vector<DrawnLine> lines;
+  std::vector<std::pair<ui::TextOp, ui::Rgb>> texts;
+  std::vector<std::pair<Rect, ui::Pen>> circles;
+  std::vector<std::vector<Point>> polygons;
+  std::vector<std::pair<ui::PolyPolygonOp, ui::Pen>> bands;
 
-  const DrawnText* Text(const std::string& text) const {
-    for (const DrawnText& t : texts)
-      if (t.text == text)
-        return &t;
-    return nullptr;
-  }
-  int32_t Count(const std::string& text) const {
-    return static_cast<int32_t>(std::count_if(texts.begin(), texts.end(),
-                                              [&](const DrawnText& t) { return t.text == text; }));
+  const ui::TextOp* Text(const std::string& text) const {
+    auto it =
+        std::find_if(texts.begin(), texts.end(), [&](auto& t) { return t.first.text == text; });
+    return it == texts.end() ? nullptr : &it->first;
   }
   std::vector<DrawnLine> LinesIn(const ui::Pen& pen) const {
     std::vector<DrawnLine> out;
@@ -67,44 +55,38 @@ struct Drawing {
   }
 };
 
-Drawing Paint(const PaintInput& input, Rect client = kClient) {
+Drawing Paint(const PaintInput& input) {
   Drawing d;
-  PaintRadialErrorView(d.list, client, input);
+  PaintRadialErrorView(d.list, {0, 0, 760, 531}, input);
   ui::Pen pen;
   ui::Rgb colour;
-  Point position;
+  Point at;
   for (const ui::DrawOp& op : d.list.Ops()) {
     if (auto* p = std::get_if<ui::SelectPenOp>(&op))
       pen = p->pen;
     else if (auto* c = std::get_if<ui::TextColourOp>(&op))
       colour = c->colour;
     else if (auto* m = std::get_if<ui::MoveToOp>(&op))
-      position = m->to;
-    else if (auto* l = std::get_if<ui::LineToOp>(&op)) {
-      d.lines.push_back({position, l->to, pen});
-      position = l->to;
-    } else if (auto* t = std::get_if<ui::TextOp>(&op))
-      d.texts.push_back({t->topLeft, t->text, colour});
+      at = m->to;
+    else if (auto* l = std::get_if<ui::LineToOp>(&op))
+      d.lines.push_back({std::exchange(at, l->to), l->to, pen});
+    else if (auto* t = std::get_if<ui::TextOp>(&op))
+      d.texts.emplace_back(*t, colour);
     else if (auto* circle = std::get_if<ui::CircleOp>(&op))
-      d.circles.push_back({circle->box, pen});
+      d.circles.emplace_back(circle->box, pen);
     else if (auto* polygon = std::get_if<ui::PolygonOp>(&op))
       d.polygons.push_back(polygon->points);
-    else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op)) {
-      d.bands.push_back(*band);
-      d.bandPens.push_back(pen);
-    }
+    else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op))
+      d.bands.emplace_back(*band, pen);
   }
   return d;
 }
 
-ViewerDataSet Set(std::vector<double> radii, std::vector<double> angles, double radius = 8.0) {
-  ViewerDataSet set;
-  set.radii = std::move(radii);
-  set.angles = std::move(angles);
-  set.radius = radius;
-  return set;
+ViewerDataSet Set(std::vector<double> radii, std::vector<double> angles) {
+  return {std::move(radii), std::move(angles), 0.0, 8.0, {}};
 }
 
+// A feature with set k of form (k + 1) microns and fitted radius 8 + k/100 mm.
 PaintInput Feature() {
   PaintInput input;
   input.data.FeatureRadius = 8.0;
@@ -112,93 +94,71 @@ PaintInput Feature() {
   input.data.Normal = {0.0, 0.0, 1.0};
   input.data.Xaxis = {0.0, 1.0, 0.0};
   input.data.SlowSpeed = 5.0;
-  input.data.FastSpeed = 30.0;
-  input.data.CorrectedSpeed = 30.0;
+  input.data.FastSpeed = input.data.CorrectedSpeed = 30.0;
   input.RingIndex = 1;
-  for (std::size_t k = 0; k < 6; ++k) {
-    input.data.sets[k].form = 0.001 * static_cast<double>(k + 1);
-    input.data.sets[k].radius = 8.0 + 0.01 * static_cast<double>(k);
-  }
+  for (std::size_t k = 0; k < 6; ++k)
+    input.data.sets[k] = {{}, {}, 0.001 * static_cast<double>(k + 1), 8.0 + 0.01 * k, {}};
   return input;
 }
 
-TEST(Paint, PlotFontHasTheLineHeightTheseFiguresAssume) {
+TEST(Paint, AxesLabelsRingsDiagonalsAndTicksStandWhereTheGeometryPutsThem) {
   ui::DisplayList probe;
   probe.SelectFont(ui::Font::VariablePitch);
-  ASSERT_EQ(probe.TextExtent("- X").height, 13);
-}
-
-TEST(Paint, AxesLabelsRingsDiagonalsAndTicksStandWhereTheGeometryPutsThem) {
+  ASSERT_EQ(probe.TextExtent("- X").height, 13) << "the figures assume a 13-pixel line";
   const Drawing d = Paint(PaintInput{});
-  EXPECT_EQ(d.Text("- X")->at, (Point{28, 282}));
-  EXPECT_EQ(d.Text("+ X")->at, (Point{420, 282}));
-  EXPECT_EQ(d.Text("+ Y")->at, (Point{224, 92}));
-  EXPECT_EQ(d.Text("- Y")->at, (Point{224, 472}));
-
-  const auto grey = d.LinesIn({kGrey, 0, ui::LineStyle::Solid});
-  ASSERT_EQ(grey.size(), 2u + 4u + 80u);
-  EXPECT_TRUE(d.HasLine({47, 288}, {413, 288}));
-  EXPECT_TRUE(d.HasLine({230, 105}, {230, 471}));
-  // Diagonals from P/4 = 44 to 5P/6 = 147 out along each diagonal.
-  EXPECT_TRUE(d.HasLine({186, 244}, {83, 141}));
-  EXPECT_TRUE(d.HasLine({274, 332}, {377, 435}));
-  // Ticks from s = b - q/2 - q = 67 in steps of 7: first d = 47, last (s = 200) d = 141.
-  EXPECT_TRUE(d.HasLine({179, 245}, {187, 237}));
-  EXPECT_TRUE(d.HasLine({367, 433}, {375, 425}));
-  EXPECT_TRUE(d.HasLine({85, 425}, {93, 433}));
-
-  std::vector<Rect> rings;
-  for (const DrawnCircle& c : d.circles)
-    if (c.pen.style == ui::LineStyle::Dotted && c.pen.colour == kGrey)
-      rings.push_back(c.box);
-  ASSERT_EQ(rings.size(), 7u);
+  EXPECT_EQ(d.Text("- X")->topLeft, (Point{28, 282}));
+  EXPECT_EQ(d.Text("+ X")->topLeft, (Point{420, 282}));
+  EXPECT_EQ(d.Text("+ Y")->topLeft, (Point{224, 92}));
+  EXPECT_EQ(d.Text("- Y")->topLeft, (Point{224, 472}));
+  ASSERT_EQ(d.LinesIn(kGridPen).size(), 2u + 4u + 80u);
+  for (auto [from, to] : {std::pair<Point, Point>{{47, 288}, {413, 288}},  // axes: L = 183
+                          {{230, 105}, {230, 471}},
+                          {{186, 244}, {83, 141}},  // diagonals from P/4 = 44 to 5P/6 = 147
+                          {{274, 332}, {377, 435}},
+                          // ticks from s = b - q/2 - q = 67 by 7: first d = 47, last d = 141
+                          {{179, 245}, {187, 237}},
+                          {{367, 433}, {375, 425}},
+                          {{85, 425}, {93, 433}}})
+    EXPECT_TRUE(d.HasLine(from, to)) << from.x << "," << from.y;
+  // Seven dotted rings at b + k q, then the nominal circle, black, at base = 130.
+  ASSERT_EQ(d.circles.size(), 8u);
   for (int32_t k = 0; k < 7; ++k) {
     const int32_t r = 88 + 14 * k;
-    EXPECT_EQ(rings[static_cast<std::size_t>(k)], (Rect{230 - r, 288 - r, 230 + r, 288 + r}));
+    EXPECT_EQ(d.circles[static_cast<std::size_t>(k)],
+              std::pair(Rect{230 - r, 288 - r, 230 + r, 288 + r},
+                        ui::Pen{kGridPen.colour, 0, ui::LineStyle::Dotted}));
   }
-  // The nominal circle, black, at base = 130.
-  EXPECT_EQ(d.circles.back().box, (Rect{100, 158, 360, 418}));
-  EXPECT_EQ(d.circles.back().pen, paint::kBlackPen);
-}
+  EXPECT_EQ(d.circles.back(), std::pair(Rect{100, 158, 360, 418}, paint::kBlackPen));
 
-TEST(Paint, WithoutGridOnlyAxesAndLabelsRemain) {
-  PaintInput input;
-  input.ShowGrid = 0;
-  const Drawing d = Paint(input);
-  EXPECT_EQ(d.LinesIn({kGrey, 0, ui::LineStyle::Solid}).size(), 2u);
-  ASSERT_EQ(d.circles.size(), 1u);  // the nominal circle only
-  EXPECT_NE(d.Text("+ Y"), nullptr);
+  PaintInput noGrid;
+  noGrid.ShowGrid = 0;
+  EXPECT_EQ(Paint(noGrid).LinesIn(kGridPen).size(), 2u);  // the axes only
+  EXPECT_EQ(Paint(noGrid).circles.size(), 1u);            // the nominal circle only
 }
 
 TEST(Paint, ArrowOnTheOutermostRingPointsTheScanDirection) {
-  // y_a = cy - trunc(3q + base) = 288 - 172 = 116.
-  struct Case {
-    int32_t direction;
-    std::vector<Point> head;
-    Point tail;
-  };
-  const Case cases[] = {{0, {{200, 116}, {215, 112}, {215, 120}}, {200, 116}},
-                        {1, {{260, 116}, {245, 112}, {245, 120}}, {260, 116}}};
-  for (const Case& c : cases) {
+  // y_a = cy - trunc(3q + base) = 116; the tip 30 pixels left (clockwise) or right.
+  for (auto [direction, s] : {std::pair{0, 1}, {1, -1}}) {
     PaintInput input = Feature();
-    input.data.ScanDirection = c.direction;
+    input.data.ScanDirection = direction;
     const Drawing d = Paint(input);
     ASSERT_EQ(d.polygons.size(), 1u);
-    EXPECT_EQ(d.polygons[0], c.head);
-    EXPECT_TRUE(d.HasLine({230, 116}, c.tail)) << c.direction;
+    EXPECT_EQ(d.polygons[0],
+              (std::vector<Point>{{230 - 30 * s, 116}, {230 - 15 * s, 112}, {230 - 15 * s, 120}}));
+    EXPECT_TRUE(d.HasLine({230, 116}, {230 - 30 * s, 116})) << direction;
   }
 }
 
 TEST(Paint, ErrorBeyondTheCentreIsMappedToTheOppositeSide) {
-  // Fast scan 62.5 microns inside the reference radius on 2-micron rings: rho = -62.5 * 14 / 2
-  // + 130 = -307.5, more negative than base, so the point at angle 0 lands left of the centre.
+  // 62.5 microns inside the reference radius on 2-micron rings: rho = -62.5 * 14 / 2 + 130 =
+  // -307.5, more negative than base, so the point at angle 0 lands left of the centre.
   PaintInput input;
   input.RingIndex = 0;
-  input.data.sets[0] = Set({}, {}, 8.0);
+  input.data.sets[0].radius = 8.0;  // every curve's errors are against the reference radius
   input.data.sets[1] = Set({7.9375, 7.9375, 8.0}, {0.0, MA_PI, 0.0});
   const Drawing d = Paint(input);
-  const auto red = d.LinesIn({paint::kFastRed, 2, ui::LineStyle::Solid});
-  ASSERT_GE(red.size(), 2u);  // the curve, then the colour key's line
+  const auto red = d.LinesIn(kRedPen);
+  ASSERT_EQ(red.size(), 3u);  // the curve's two lines, then the colour key's
   EXPECT_EQ(red[0].from, (Point{-77, 288}));
   EXPECT_EQ(red[0].to, (Point{537, 288}));
   EXPECT_EQ(red[1].to, (Point{360, 288}));  // zero error: on the nominal circle
@@ -207,13 +167,12 @@ TEST(Paint, ErrorBeyondTheCentreIsMappedToTheOppositeSide) {
 
 TEST(Paint, RepeatabilityBandTakesEverySecondReferencePoint) {
   struct Case {
-    std::size_t points;
-    std::size_t outline;
+    std::size_t points, outline;
     double repeatability;
     ui::Rgb colour;
-    int32_t inner, outer;  // x of the first outline points (angle 0, zero error)
+    int32_t inner, outer;  // x of the outline points (angle 0, zero error)
   };
-  const Case cases[] = {{5, 3, 0.0, {192, 192, 192}, 353, 367},  // w = 1 micron
+  const Case cases[] = {{5, 3, 0.0, {192, 192, 192}, 353, 367},  // w = 1 micron: rho 123, 137
                         {4, 2, 0.002, {192, 255, 255}, 346, 374},
                         {3, 2, 0.0, {192, 192, 192}, 353, 367},
                         {1, 1, 0.0, {192, 192, 192}, 353, 367}};
@@ -222,213 +181,139 @@ TEST(Paint, RepeatabilityBandTakesEverySecondReferencePoint) {
     input.RingIndex = 0;
     input.ShowReference = 0;  // the band stays when the curve is hidden
     input.SlowSpeedRepeatability = c.repeatability;
-    input.data.sets[0] =
-        Set(std::vector<double>(c.points, 8.0), std::vector<double>(c.points, 0.0));
+    input.data.sets[0] = Set(std::vector(c.points, 8.0), std::vector(c.points, 0.0));
     const Drawing d = Paint(input);
     ASSERT_EQ(d.bands.size(), 1u) << c.points;
-    const auto& outline = d.bands[0].polygons;
-    ASSERT_EQ(outline.size(), 2u);
-    EXPECT_EQ(outline[0].size(), c.outline) << c.points;
-    EXPECT_EQ(outline[1].size(), c.outline) << c.points;
-    EXPECT_EQ(outline[0][0], (Point{c.inner, 288}));
-    EXPECT_EQ(outline[1][0], (Point{c.outer, 288}));
-    EXPECT_EQ(d.bandPens[0], (ui::Pen{c.colour, 4, ui::LineStyle::Solid}));
-    EXPECT_TRUE(d.LinesIn({paint::kReferenceBlue, 2, ui::LineStyle::Solid}).size() == 1u)
-        << "only the key's reference line";
+    const auto& outlines = d.bands[0].first.polygons;
+    EXPECT_EQ(outlines, (std::vector{std::vector<Point>(c.outline, {c.inner, 288}),
+                                     std::vector<Point>(c.outline, {c.outer, 288})}));
+    EXPECT_EQ(d.bands[0].second, (ui::Pen{c.colour, 4, ui::LineStyle::Solid}));
+    EXPECT_EQ(d.LinesIn(kBluePen).size(), 1u) << "only the key's reference line";
   }
 }
 
 TEST(Paint, NoScaleChosenDrawsNeitherCurvesNorBand) {
   PaintInput withData = Feature();
   withData.RingIndex = -1;
-  for (ViewerDataSet& set : withData.data.sets)
-    set = Set({8.0, 8.01, 8.02}, {0.0, 1.0, 2.0});
   PaintInput withoutData = withData;
-  for (ViewerDataSet& set : withoutData.data.sets)
-    set.radii.clear(), set.angles.clear();
-  const Drawing a = Paint(withData);
-  EXPECT_TRUE(a.bands.empty());
-  EXPECT_EQ(a.list.Ops(), Paint(withoutData).list.Ops());
-  EXPECT_NE(a.Text("2 microns"), nullptr);  // block 1 shows the first scale
-  EXPECT_NE(a.Text("1 microns"), nullptr);
+  for (ViewerDataSet& set : withData.data.sets)
+    set.radii = set.angles = {0.0, 1.0, 2.0};
+  EXPECT_EQ(Paint(withData).list.Ops(), Paint(withoutData).list.Ops());
+  EXPECT_NE(Paint(withData).Text("2 microns"), nullptr);  // block 1 shows the first scale
 }
 
 TEST(Paint, PanelBlocksStandAtTheirRowsBelowTheTitle) {
   const Drawing d = Paint(Feature());
-  ui::DisplayList probe;
+  ui::DisplayList probe;  // widths from the shared font setup; wLoc in the default font
   const int32_t wLoc = probe.TextExtent("Location in Machine Coordinates").width;
   probe.SelectFont(ui::Font::VariablePitch);
-  int32_t wA = 0;
-  for (const char* t : {"Nominal Circle", "Reference Scan Data", "Fast Scan Data",
-                        "Corrected Scan Data", "Machine Repeatability"})
-    wA = std::max(wA, probe.TextExtent(t).width);
-  int32_t wB = 0;
-  for (const char* t : {"Nominal Diameter", "Ring Intervals", "Tick Intervals"})
-    wB = std::max(wB, probe.TextExtent(t).width);
+  const auto widest = [&probe](std::initializer_list<const char*> texts) {
+    int32_t w = 0;
+    for (const char* t : texts)
+      w = std::max(w, probe.TextExtent(t).width);
+    return w;
+  };
+  const int32_t wA = widest({"Nominal Circle", "Reference Scan Data", "Fast Scan Data",
+                             "Corrected Scan Data", "Machine Repeatability"});
+  const int32_t wB = widest({"Nominal Diameter", "Ring Intervals", "Tick Intervals"});
   const int32_t left = 760 - (std::max(wA + wB, wLoc) + 20);
   const int32_t valueX = left + wB + probe.TextExtent(": ").width;
-
-  struct Case {
-    const char* text;
-    Point at;
-  };
-  const Case cases[] = {
-      {"Radial Error View", {left, 45}},
-      {"Nominal Diameter:", {left, 75}},
-      {"Ring Intervals:", {left, 88}},
-      {"Tick Intervals:", {left, 101}},
-      {"16.000 mm", {valueX, 75}},
-      {"Nominal Circle", {valueX, 120}},  // 101 + (3 * 13) / 2
-      {"Machine Repeatability", {valueX, 172}},
-      {"Location in Machine Coordinates", {left, 226}},  // bottom - 305
-      {"Metrology Data", {left, 358}},                   // bottom - 173
-  };
-  for (const Case& c : cases) {
-    const DrawnText* t = d.Text(c.text);
-    ASSERT_NE(t, nullptr) << c.text;
-    EXPECT_EQ(t->at, c.at) << c.text;
-  }
-  EXPECT_EQ(d.Text("Reference Scan Data")->colour, paint::kReferenceBlue);
-  EXPECT_EQ(d.Text("Machine Repeatability")->colour, (ui::Rgb{128, 128, 128}));
-  EXPECT_TRUE(d.HasLine({left, 120 + 6}, {valueX - 20, 120 + 6}));  // key row 1's line
+  for (auto [text, at] : {std::pair<const char*, Point>{"Radial Error View", {left, 45}},
+                          {"Nominal Diameter:", {left, 75}},
+                          {"Tick Intervals:", {left, 101}},
+                          {"16.000 mm", {valueX, 75}},
+                          {"Nominal Circle", {valueX, 120}},  // 101 + (3 * 13) / 2
+                          {"Machine Repeatability", {valueX, 172}},
+                          {"Location in Machine Coordinates", {left, 226}},  // bottom - 305
+                          {"Metrology Data", {left, 358}}})                  // bottom - 173
+    EXPECT_EQ(d.Text(text)->topLeft, at) << text;
+  EXPECT_TRUE(d.HasLine({left, 126}, {valueX - 20, 126}));  // the key's first line
+  EXPECT_EQ(d.texts[d.texts.size() - 1].second, paint::kBlack);
   // Location table: top rule at 221 + 32 = 253, headings at 259, rows from 278; results table:
   // top rule at 393, headings at 399, rows from 423.
-  EXPECT_EQ(d.Text("X")->at.y, 259);
-  EXPECT_EQ(d.Text("Center (mm)")->at.y, 278);
-  EXPECT_EQ(d.Text("Z-Axis")->at.y, 304);
-  EXPECT_EQ(d.Text("Reference")->at.y, 399);
-  EXPECT_EQ(d.Text("Form (mm)")->at.y, 423);
-  EXPECT_EQ(d.Text("Speed (mm/sec)")->at.y, 449);
-  // Values end 10 pixels before their column's right edge: the X column's centre value and the
-  // Y column's share one right edge offset by one column width.
-  const DrawnText* x = d.Text("250.0");
-  const DrawnText* y = d.Text("120.0");
+  for (auto [text, y] : {std::pair{"X", 259},
+                         {"Center (mm)", 278},
+                         {"Z-Axis", 304},
+                         {"Reference", 399},
+                         {"Form (mm)", 423},
+                         {"Speed (mm/sec)", 449}})
+    EXPECT_EQ(d.Text(text)->topLeft.y, y) << text;
+  // The X column's centre value ends 10 pixels before the column's right edge.
   const int32_t c = probe.TextExtent("9999.99").width + 20;
-  EXPECT_EQ(y->at.x + probe.TextExtent("120.0").width - (x->at.x + probe.TextExtent("250.0").width),
-            c);
-  EXPECT_EQ(x->at.x + probe.TextExtent("250.0").width, 760 - 3 * c - 20 + c - 10);
+  EXPECT_EQ(d.Text("250.0")->topLeft.x + probe.TextExtent("250.0").width, 760 - 2 * c - 30);
 }
 
-TEST(Paint, NumbersInMillimetresAndInches) {
+TEST(Paint, PanelNumbersFollowUnitScaleViewAndReference) {
   struct Case {
-    const char* name;
-    int32_t unit;
-    double featureRadius;
-    int32_t ringIndex;
-    std::vector<std::string> texts;
+    int32_t unit, ringIndex, showReference, metrologyView;
+    std::vector<std::string> shown, absent;
   };
   const Case cases[] = {
-      {"mm, 5-micron rings",
+      // Normal +Z x Xaxis +Y = -X: the Y-axis row starts with -1.000.
+      {0,
+       1,
+       1,
+       1,
+       {"16.000 mm", "5 microns", "2.5 microns", "250.0", "-40.0", "-1.000", "0.0010", "16.0000",
+        "30.0000", "Form (mm)", "Speed (mm/sec)", "Metrology Data"},
+       {"n/a "}},
+      {0, 2, 1, 1, {"10 microns", "5 microns"}, {}},
+      {0, 7, 1, 1, {"2000 microns", "1000 microns"}, {}},
+      {1,
+       1,
+       1,
+       1,
+       {"0.62992 in", "0.00020 in", "0.00010 in", "9.84", "-1.57", "0.00004", "0.62992", "1.18110",
+        "Form (in)", "Speed (in/sec)"},
+       {"16.000 mm"}},
+      {0, 1, 0, 1, {"n/a ", "0.0020", "250.0"}, {"0.0010", "16.0000"}},
+      {0,
+       1,
+       1,
        0,
-       8.0,
-       1,
-       {"16.000 mm", "5 microns", "2.5 microns", "250.0", "-40.0", "0.0010", "16.0000", "30.0000",
-        "Form (mm)", "Speed (mm/sec)"}},
-      {"mm, 10-micron rings", 0, 8.0, 2, {"10 microns", "5 microns"}},
-      {"mm, 2000-micron rings", 0, 8.0, 7, {"2000 microns", "1000 microns"}},
-      {"inches",
-       1,
-       12.7,
-       1,
-       {"1.00000 in", "0.00020 in", "0.00010 in", "9.84", "-1.57", "0.00004", "0.62992", "1.18110",
-        "Form (in)", "Speed (in/sec)"}},
+       {"Normalized Data", "0.0040", "16.0600", "5.0000"},
+       {"Metrology Data", "0.0010"}},
   };
   for (const Case& c : cases) {
     PaintInput input = Feature();
     input.data.MeasuringUnit = c.unit;
-    input.data.FeatureRadius = c.featureRadius;
     input.RingIndex = c.ringIndex;
+    input.ShowReference = c.showReference;
+    input.MetrologyView = c.metrologyView;
     const Drawing d = Paint(input);
-    for (const std::string& text : c.texts)
-      EXPECT_NE(d.Text(text), nullptr) << c.name << ": " << text;
+    for (const std::string& text : c.shown)
+      EXPECT_NE(d.Text(text), nullptr) << &c - cases << ": " << text;
+    for (const std::string& text : c.absent)
+      EXPECT_EQ(d.Text(text), nullptr) << &c - cases << ": " << text;
   }
 }
 
-TEST(Paint, YAxisRowIsTheCrossProductOfNormalAndXaxis) {
-  // Normal +Z, x axis +Y: the feature's y axis is -X.
-  const Drawing d = Paint(Feature());
-  const DrawnText* yRow = d.Text("Y-Axis");
-  ASSERT_NE(yRow, nullptr);
-  std::vector<std::string> row;
-  for (const DrawnText& t : d.texts)
-    if (t.at.y == yRow->at.y && t.text != "Y-Axis")
-      row.push_back(t.text);
-  EXPECT_EQ(row, (std::vector<std::string>{"-1.000", "0.000", "0.000"}));
-}
-
-TEST(Paint, HiddenReferenceShowsNotAvailableInItsResultsColumnOnly) {
-  PaintInput input = Feature();
-  input.ShowReference = 0;
-  const Drawing d = Paint(input);
-  EXPECT_EQ(d.Count("n/a "), 3);
-  EXPECT_EQ(d.Text("0.0010"), nullptr);  // the reference form
-  EXPECT_NE(d.Text("0.0020"), nullptr);  // the fast form
-  EXPECT_NE(d.Text("250.0"), nullptr);   // location unaffected
-}
-
-TEST(Paint, NormalisedViewShowsItsHeadingAndSetsThreeToFive) {
-  PaintInput input = Feature();
-  input.MetrologyView = 0;
-  const Drawing d = Paint(input);
-  EXPECT_NE(d.Text("Normalized Data"), nullptr);
-  EXPECT_EQ(d.Text("Metrology Data"), nullptr);
-  EXPECT_NE(d.Text("0.0040"), nullptr);   // form of set 3
-  EXPECT_NE(d.Text("16.0600"), nullptr);  // diameter of set 3
-  EXPECT_EQ(d.Text("0.0010"), nullptr);
-  EXPECT_NE(d.Text("5.0000"), nullptr);  // the speeds stay
-}
-
 TEST(Paint, WithoutFeatureOnlyTitleBlockOneAndKeyAreDrawn) {
-  PaintInput input;
-  const Drawing d = Paint(input);
-  std::vector<std::string> texts;
-  for (const DrawnText& t : d.texts)
-    texts.push_back(t.text);
-  const std::vector<std::string> expected{"Radial Error View",
-                                          "- X",
-                                          "+ X",
-                                          "+ Y",
-                                          "- Y",
-                                          "Nominal Diameter:",
-                                          "0.000 mm",
-                                          "Ring Intervals:",
-                                          "2 microns",
-                                          "Tick Intervals:",
-                                          "1 microns",
-                                          "Nominal Circle",
-                                          "Reference Scan Data",
-                                          "Fast Scan Data",
-                                          "Corrected Scan Data",
-                                          "Machine Repeatability"};
-  EXPECT_EQ(texts, expected);
+  const Drawing d = Paint(PaintInput{});
+  std::string texts;
+  for (const auto& t : d.texts)
+    texts += t.first.text + "|";
+  EXPECT_EQ(texts,
+            "Radial Error View|- X|+ X|+ Y|- Y|Nominal Diameter:|0.000 mm|Ring Intervals:|"
+            "2 microns|Tick Intervals:|1 microns|Nominal Circle|Reference Scan Data|"
+            "Fast Scan Data|Corrected Scan Data|Machine Repeatability|");
   EXPECT_TRUE(d.polygons.empty());  // no arrow
 }
 
-TEST(Paint, NumberFormats) {
-  struct Case {
-    double value;
-    int32_t decimals;
-    std::optional<std::string> text;
-  };
-  const Case cases[] = {
-      {2.25, 1, "2.2"},  // the binary value 2.25 rounds to even, as printf does
-      {-0.5, 3, "-0.500"},      {1.0 / 3.0, 5, "0.33333"},
-      {1.0 / 3.0, 9, "0.3333"},  // a count outside 1..5 gives four decimals
-      {1e116, 4, std::nullopt},  // 117 digits and 5 more: too long for a cell
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(paint::FormatDecimals(c.value, c.decimals), c.text) << c.value;
-  // 116 digits, the point and one decimal: 118 characters still fit.
+TEST(Paint, NumberFormatsAndValuesTooLargeToShow) {
+  EXPECT_EQ(paint::FormatDecimals(2.25, 1), "2.2");  // 2.25 rounds to even, as printf does
+  EXPECT_EQ(paint::FormatDecimals(-0.5, 3), "-0.500");
+  EXPECT_EQ(paint::FormatDecimals(1.0 / 3.0, 5), "0.33333");
+  EXPECT_EQ(paint::FormatDecimals(1.0 / 3.0, 9), "0.3333");  // other counts give four
   EXPECT_EQ(paint::FormatDecimals(-1e114, 1).value_or("").size(), 118u);
-}
+  EXPECT_EQ(paint::FormatDecimals(1e116, 4), std::nullopt);  // 122 characters
 
-TEST(Paint, HugeNumbersAndWildPointsStaySafe) {
   PaintInput input = Feature();
   input.data.FeatureRadius = 1e200;
   input.data.sets[1] = Set({1e300, std::nan(""), 8.0}, {0.0, 1.0, 2.0});
   const Drawing d = Paint(input);
-  EXPECT_NE(d.Text("n/a mm"), nullptr);  // a diameter too long to show
-  EXPECT_FALSE(d.LinesIn({paint::kFastRed, 2, ui::LineStyle::Solid}).empty());
+  EXPECT_NE(d.Text("n/a mm"), nullptr);  // a diameter too long for its cell
+  EXPECT_EQ(d.LinesIn(kRedPen).size(), 3u);
 }
 
 }  // namespace

@@ -89,6 +89,12 @@ void ActAsUser(WindowServer& server, const protocol::TestInput& input) {
     case protocol::TestAction::PressCloseBox:
       gtk_window_close(GTK_WINDOW(server.window));  // the same request a close box makes
       break;
+    case protocol::TestAction::AnswerDialog:
+      if (server.dialog != nullptr) {
+        gtk_dialog_response(GTK_DIALOG(server.dialog),
+                            input.id == 0 ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_ACCEPT);
+      }
+      break;
     case protocol::TestAction::HoverToolButton:
       server.tooltipAsked = 0;
       RequestTooltip(server, input.id);

@@ -18,7 +18,7 @@
 namespace {
 
 // Larger pictures than this are a typing error, not a window.
-constexpr int32_t kMaxSide = 16384;
+constexpr int32_t kMaxSide = 8192;
 
 struct RenderOptions {
   std::string file;
