@@ -71,10 +71,12 @@ CairoCanvas::CairoCanvas(cairo_t* context) : cr_(context) {
 }
 
 CairoCanvas::~CairoCanvas() {
+  FlushPolyline();
   cairo_restore(cr_);
 }
 
 void CairoCanvas::SelectPen(const Pen& pen) {
+  FlushPolyline();
   pen_ = pen;
 }
 void CairoCanvas::SelectBrush(Rgb colour) {
@@ -120,36 +122,60 @@ void CairoCanvas::FillDots(const std::vector<Point>& outline) {
 }
 
 void CairoCanvas::MoveTo(Point to) {
+  FlushPolyline();
   position_ = to;
 }
 
 void CairoCanvas::LineTo(Point to) {
   const Point from = position_;
   position_ = to;
-  const double dx = to.x - from.x;
-  const double dy = to.y - from.y;
-  const double length = std::hypot(dx, dy);
-  if (length == 0.0) {
+  if (to == from) {
     return;  // a line to its own start draws nothing: its only pixel is the last one
   }
   if (DrawsDots()) {
+    FlushPolyline();
     FillDots(LinePixels(from, to));
     return;
   }
-  // The stroke runs from the start pixel's near edge to the last pixel's near edge (butt
-  // caps), so the start pixel is drawn and the last one is not.
+  // Consecutive lines become one stroke: joined corners, and one stroke for a whole curve.
+  if (polyline_.empty()) {
+    polyline_.push_back(from);
+  }
+  polyline_.push_back(to);
+}
+
+void CairoCanvas::FlushPolyline() {
+  if (polyline_.size() < 2) {
+    polyline_.clear();
+    return;
+  }
+  // Half a pixel along a segment's direction.
+  auto halfStep = [](Point from, Point to) {
+    const double dx = to.x - from.x;
+    const double dy = to.y - from.y;
+    const double length = std::hypot(dx, dy);
+    return std::pair{dx / length * 0.5, dy / length * 0.5};
+  };
+  // The stroke runs from the first pixel's near edge to the last pixel's near edge (butt
+  // caps), so the first pixel is drawn and the last one is not.
   const double offset = PenOffset();
-  const double ux = dx / length * 0.5;
-  const double uy = dy / length * 0.5;
+  const auto [startX, startY] = halfStep(polyline_[0], polyline_[1]);
+  const size_t last = polyline_.size() - 1;
+  const auto [endX, endY] = halfStep(polyline_[last - 1], polyline_[last]);
   ApplyPen();
   cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
   cairo_new_path(cr_);
-  cairo_move_to(cr_, from.x + offset - ux, from.y + offset - uy);
-  cairo_line_to(cr_, to.x + offset - ux, to.y + offset - uy);
+  cairo_move_to(cr_, polyline_[0].x + offset - startX, polyline_[0].y + offset - startY);
+  for (size_t i = 1; i < last; ++i) {
+    cairo_line_to(cr_, polyline_[i].x + offset, polyline_[i].y + offset);
+  }
+  cairo_line_to(cr_, polyline_[last].x + offset - endX, polyline_[last].y + offset - endY);
   cairo_stroke(cr_);
+  polyline_.clear();
 }
 
 void CairoCanvas::Circle(Rect box) {
+  FlushPolyline();
   // The outline passes through the centres of the box's outer pixels (right and bottom are
   // exclusive).
   const double offset = PenOffset();
@@ -187,6 +213,7 @@ void CairoCanvas::Polygon(std::span<const Point> points) {
 }
 
 void CairoCanvas::PolyPolygon(std::span<const std::vector<Point>> polygons) {
+  FlushPolyline();
   const double offset = PenOffset();
   cairo_new_path(cr_);
   for (const std::vector<Point>& polygon : polygons) {
@@ -204,6 +231,7 @@ void CairoCanvas::PolyPolygon(std::span<const std::vector<Point>> polygons) {
 }
 
 void CairoCanvas::TextOut(Point topLeft, std::string_view text) {
+  FlushPolyline();
   const std::string drawable = DrawableText(text);
   if (drawable.empty()) {
     return;
@@ -222,6 +250,7 @@ Size CairoCanvas::TextExtent(std::string_view text) const {
 }
 
 void CairoCanvas::DrawImage(Point topLeft, const Image& image) {
+  FlushPolyline();
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
     return;

@@ -44,6 +44,8 @@ class CairoCanvas final : public Canvas {
   // replaces does; a dashed stroke would fall between pixel centres unevenly.
   bool DrawsDots() const;
   void FillDots(const std::vector<Point>& outline);
+  // Strokes the lines drawn since the last move, pen change or other drawing.
+  void FlushPolyline();
 
   cairo_t* cr_;
   Pen pen_;
@@ -51,6 +53,7 @@ class CairoCanvas final : public Canvas {
   Rgb textColour_{0, 0, 0};
   Font font_ = Font::Default;
   Point position_;
+  std::vector<Point> polyline_;  // the current position, then each LineTo not yet stroked
 };
 
 }  // namespace ui

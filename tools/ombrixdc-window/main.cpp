@@ -69,6 +69,11 @@ int main(int argc, char** argv) {
   // The client's numbers and texts never depend on a locale; nor do ours.
   gtk_disable_setlocale();
   gdk_set_allowed_backends("x11");  // the window's id is an X11 window id
+  // Without a session bus (a bare X server, CI) the file chooser's settings cannot be stored;
+  // keep them in memory rather than warn on every change.
+  if (g_getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
+    g_setenv("GSETTINGS_BACKEND", "memory", FALSE);
+  }
   if (!gtk_init_check(&argc, &argv)) {
     const char* display = g_getenv("DISPLAY");
     SendToClient(server, ui::protocol::Failed{std::string("cannot open the display ") +

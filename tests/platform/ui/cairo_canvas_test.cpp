@@ -42,6 +42,21 @@ TEST(CairoCanvas, LinesCoverTheirPixelsButNotTheLastOne) {
   }
 }
 
+TEST(CairoCanvas, JoinedLinesDrawTheirCornerAndLeaveOutOnlyTheFinalPixel) {
+  for (const int32_t width : {1, 2}) {
+    const Image image = RenderToImage({20, 20}, [&](Canvas& canvas, Rect) {
+      canvas.SelectPen(Pen{{255, 0, 0}, width, LineStyle::Solid});
+      canvas.MoveTo({3, 4});
+      canvas.LineTo({12, 4});
+      canvas.LineTo({12, 15});
+    });
+    EXPECT_EQ(At(image, 3, 4), kRed) << width;
+    EXPECT_EQ(At(image, 12, 4), kRed) << "corner, width " << width;
+    EXPECT_EQ(At(image, 12, 15 - width), kRed) << width;  // a wide pen blends the end pixel
+    EXPECT_EQ(At(image, 12, 15), kWhite) << width;
+  }
+}
+
 TEST(CairoCanvas, DottedCircleAlternatesOnItsOutlineAndStaysInItsBox) {
   const Rect box{10, 10, 51, 51};  // radius 20 about (30, 30)
   const Image image = RenderToImage({60, 60}, [&](Canvas& canvas, Rect) {
