@@ -2,14 +2,17 @@
 
 #include <cmath>
 
-CircleDCComponent::CircleDCComponent() = default;
+#include "src/component/viewer_link.h"
+
+CircleDCComponent::CircleDCComponent()
+    : viewerLink_(std::make_unique<ComponentViewerLink>(*this)) {}
 
 CircleDCComponent::~CircleDCComponent() {
   // A run still going would use this object after it is gone: stop it and wait for it.
   AbortRequested = 1;
   WaitForRuns();
   ProbeOffsets.Set(std::nullopt);
-  // The viewer is closed here once it exists.
+  CloseViewerOnDestruction();
   MoveTarget.Reset();
   Move.Reset();
   CircleScan.Reset();

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,6 +35,8 @@ struct DataSetPoints {
   CMaPoint centre;
   std::vector<double> x, y, z;
 };
+
+class ComponentViewerLink;
 
 struct WindowRectangle {
   int32_t left, top, right, bottom;
@@ -141,11 +144,14 @@ class CircleDCComponent {
   // run directory. Failure: error 6 (not a bare file name) or 7 (no data, cannot write).
   HRESULT SaveData(const OptionalText& fileName, LONG* success);
 
-  // The Radial Error View is not built yet: ShowGraphics opens no window and returns the
-  // false status, like a viewer thread that cannot be started; ShowGraphicsComplete finds no
-  // viewer to close.
+  // The Radial Error View (graphics_access.cpp), one window per process: ShowGraphics opens
+  // it, or brings it up to date (a nonzero rectangle moves it, a file name shows that data
+  // sets file) and shows or hides it; a component that asks while another's window is open
+  // takes that window over. The false status when no viewer could be started.
   HRESULT ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
                        const OptionalText& fileName);
+  // Closes this component's viewer window and waits for its thread; the false status when
+  // no viewer serves this component (never opened, or already closed).
   HRESULT ShowGraphicsComplete();
   // closed = 1 while no viewer window is open.
   HRESULT GetGraphicsClosed(LONG* closed);
@@ -176,6 +182,10 @@ class CircleDCComponent {
   ThreadStarter StartThread = &StartStdThread;
 
  private:
+  // An open viewer takes the data sets of a run that finished (run's worker thread).
+  void RefreshViewerAfterRun();
+  void CloseViewerOnDestruction();
+
   bool ParameterCheck();
   bool StartWorkerThread();
   void RunWorker();
@@ -192,4 +202,5 @@ class CircleDCComponent {
   };
   std::mutex workersMutex_;
   std::list<Worker> workers_;
+  std::unique_ptr<ComponentViewerLink> viewerLink_;
 };

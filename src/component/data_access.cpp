@@ -1,4 +1,4 @@
-// Reading a run's results: GetData, and the graphics calls while no viewer exists.
+// Reading a run's results: GetData and SaveData.
 #include "src/component/circle_dc_component.h"
 #include "src/engine/circle_preparation.h"
 #include "src/engine/scan_state.h"
@@ -77,20 +77,5 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
     return S_OK;
   }
   *success = 1;
-  return S_OK;
-}
-
-HRESULT CircleDCComponent::ShowGraphics(int32_t, int32_t, int32_t, int32_t, const OptionalText&) {
-  return S_FALSE;
-}
-
-HRESULT CircleDCComponent::ShowGraphicsComplete() {
-  return S_FALSE;
-}
-
-HRESULT CircleDCComponent::GetGraphicsClosed(LONG* closed) {
-  if (!closed)
-    return E_POINTER;
-  *closed = GraphicsOpen.Get() == 0 ? 1 : 0;
   return S_OK;
 }

@@ -188,7 +188,7 @@ void CircleDCComponent::RunWorker() {
     Sinks.FirePerformCircleComplete(1);
     AbortRequested = 0;
   } else {
-    // An open viewer takes the new data sets here once the viewer exists.
+    RefreshViewerAfterRun();
     ChangeStatus(E_OMBRIX_DC_CIRCLE_FINISHED);
     Sinks.FirePerformCircleComplete(1);
   }

@@ -100,3 +100,14 @@ SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniF
   result.ok = read.AllSucceeded() && requiredPresent;
   return result;
 }
+
+std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile) {
+  ComPtr<IVexa_settings> store;
+  if (FAILED(CreateControllerObject(CLSID_Vexa_settings, &store)) || !store)
+    return std::nullopt;
+  SettingsReader read(store.Get(), iniFile);
+  ViewerSettings settings;
+  settings.slowSpeedRepeatability = read.Double("OmbrixDC", "SlowSpeedRepeatability", 0.0);
+  settings.workingDirectory = read.String("OmbrixDC", "WorkingDirectory");
+  return settings;
+}

@@ -29,3 +29,12 @@ const char* ProbeTypeSection(int32_t probeType);
 // tolerance becomes 0.01; the speed factor is held to 0.1..10.0 and the start angle to
 // 30..120 degrees. A missing acceleration, buffer pitch or map pitch fails the read.
 SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniFile);
+
+// The two values the viewer reads when it starts: the machine's repeatability at the slow
+// scan speed (section OmbrixDC, default 0) and the working directory (no default).
+struct ViewerSettings {
+  double slowSpeedRepeatability = 0.0;
+  std::optional<std::string> workingDirectory;
+};
+// Nothing when the settings store cannot be created; then the viewer keeps what it had.
+std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile);

@@ -53,7 +53,7 @@ struct PaintInput {
   int32_t ShowReference = 1;
   int32_t ShowFast = 1;
   int32_t ShowCorrected = 1;
-  int32_t RingIndex = -1;  // -1: no scale chosen, no data plotted
+  int32_t RingIndex = -1;               // -1: no scale chosen, no data plotted
   double SlowSpeedRepeatability = 0.0;  // mm
   ui::Image logo;                       // 216 x 42
   TextLookup text;

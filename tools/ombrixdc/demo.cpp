@@ -12,6 +12,7 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/completion_latch.h"
+#include "tools/ombrixdc/demo_picture.h"
 #include "tools/ombrixdc/stop_signals.h"
 
 namespace fs = std::filesystem;
@@ -237,5 +238,6 @@ int RunDemo(const DemoOptions& options) {
   }
   std::printf("\nData sets saved to %s\n", (folder / "Default" / "demo-results.dat").c_str());
   PrintSummary(component);
+  WriteRadialErrorPicture(component, folder / "radial-error.png");
   return 0;
 }

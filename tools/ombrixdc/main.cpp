@@ -4,7 +4,9 @@
 #include "tools/ombrixdc/demo.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/register_command.h"
+#include "tools/ombrixdc/render_command.h"
 #include "tools/ombrixdc/run_command.h"
+#include "tools/ombrixdc/view_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"OmbrixDC: circle dynamic compensation for coordinate measuring machines"};
@@ -18,8 +20,10 @@ int main(int argc, char** argv) {
                           "in the system's temporary folder)");
   demoCommand->callback([&demo] { throw CLI::RuntimeError(RunDemo(demo)); });
   AddRunCommand(app);
+  AddViewCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);
+  AddRenderCommand(app);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,61 @@
+// The graphics calls: opening, updating and closing the Radial Error View for this component.
+#include <algorithm>
+#include <limits>
+
+#include "src/component/circle_dc_component.h"
+#include "src/component/viewer_link.h"
+#include "src/viewer/data_loading.h"
+#include "src/viewer/viewer_thread.h"
+
+namespace {
+
+// left + width without overflow: a client's wild numbers must not wrap round.
+int32_t SaturatingAdd(int32_t a, int32_t b) {
+  const int64_t sum = static_cast<int64_t>(a) + b;
+  return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+HRESULT CircleDCComponent::ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
+                                        const OptionalText& fileName) {
+  const WindowRectangle current = WindowRect.Get();
+  std::optional<ui::Rect> requested;
+  WindowRectChanged.Set(0);
+  if (left != 0 || top != 0 || width != 0 || height != 0) {
+    const WindowRectangle rect{left, top, SaturatingAdd(left, width), SaturatingAdd(top, height)};
+    WindowRect.Set(rect);
+    requested = ui::Rect{rect.left, rect.top, rect.right, rect.bottom};
+  }
+  if (ombrixdc::AdoptWindowRect({current.left, current.top, current.right, current.bottom},
+                                requested))
+    WindowRectChanged.Set(1);
+  GraphicsFilename.Set(fileName);
+  return ombrixdc::ShowViewer(*viewerLink_) ? S_OK : S_FALSE;
+}
+
+HRESULT CircleDCComponent::ShowGraphicsComplete() {
+  return ombrixdc::CloseViewerFor(*viewerLink_) ? S_OK : S_FALSE;
+}
+
+HRESULT CircleDCComponent::GetGraphicsClosed(LONG* closed) {
+  if (!closed)
+    return E_POINTER;
+  *closed = GraphicsOpen.Get() == 0 ? 1 : 0;
+  return S_OK;
+}
+
+void CircleDCComponent::RefreshViewerAfterRun() {
+  if (GraphicsOpen.Get() == 0)
+    return;
+  // The run's own data sets replace whatever file the window showed.
+  GraphicsFilename.Set(std::nullopt);
+  ombrixdc::UpdateFromComponent(*viewerLink_);
+}
+
+void CircleDCComponent::CloseViewerOnDestruction() {
+  if (GraphicsOpen.Get() != 0)
+    ShowGraphicsComplete();
+  ombrixdc::ForgetViewerClient(*viewerLink_);
+}

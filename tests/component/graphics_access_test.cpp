@@ -1,0 +1,238 @@
+// The Radial Error View from the component's side: opening, refreshing after a run, and every
+// way of closing it, on a window host without a display.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+#include "platform/ui/headless_host.h"
+#include "platform/ui/window_server_host.h"
+#include "src/viewer/viewer_thread.h"
+#include "src/viewer/viewer_window.h"
+#include "tests/component/component_fixture.h"
+#include "tests/platform/ui/xvfb_display.h"
+#include "tests/support/viewer_data_sets_text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Texts = std::vector<std::string>;
+
+bool WaitFor(const std::function<bool()>& condition) {
+  const auto end = Clock::now() + std::chrono::seconds(10);
+  while (!condition()) {
+    if (Clock::now() > end)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+LONG GraphicsClosed(CircleDCComponent& c) {
+  LONG closed = -1;
+  EXPECT_EQ(c.GetGraphicsClosed(&closed), S_OK);
+  return closed;
+}
+
+class GraphicsTest : public ComponentTest {
+ protected:
+  void SetUp() override {
+    ComponentTest::SetUp();
+    ombrixdc::SetViewerHostFactory(
+        [](std::string*) { return std::make_unique<ui::HeadlessHost>(); });
+  }
+  void TearDown() override {
+    ComponentTest::TearDown();
+    // Every viewer a test opened was closed by its component's destruction.
+    EXPECT_FALSE(ombrixdc::ViewerRunning());
+    ombrixdc::SetViewerHostFactory(nullptr);
+  }
+  static ui::HeadlessHost* Host() {
+    host_ = ombrixdc::ProcessViewerState().LiveHost();
+    return dynamic_cast<ui::HeadlessHost*>(host_.get());
+  }
+  void Open(CircleDCComponent& c) {
+    ASSERT_EQ(c.ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
+    ASSERT_EQ(GraphicsClosed(c), 0);
+    ASSERT_NE(Host(), nullptr);
+  }
+  static inline std::shared_ptr<ui::WindowHost> host_;
+};
+
+TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
+  EXPECT_EQ(GraphicsClosed(*component), 1);
+  Open(*component);
+  EXPECT_EQ(component->WindowHandle.Get(), ui::HeadlessHost::kNativeId);
+  const ui::HeadlessHost::State window = Host()->GetState();
+  EXPECT_EQ(window.title, "OmbrixDC");
+  EXPECT_EQ(window.statusText, "Ready");
+  EXPECT_TRUE(window.visible);
+  EXPECT_EQ(window.toolbarChecks.size(), 3u);  // Metrology, Reference, Grid
+  EXPECT_EQ(window.menuChecks.size(), 9u);
+  EXPECT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
+  // A second call while open updates the same window; 0, 0, 0, 0 keeps its place.
+  const ui::Rect frame = window.frame;
+  EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
+  EXPECT_EQ(Host()->GetState().frame, frame);
+  EXPECT_EQ(component->WindowRectChanged.Get(), 0);
+}
+
+TEST_F(GraphicsTest, WhileOpen_ARectangleMovesTheWindow_AndWindowVisibleHidesIt) {
+  Open(*component);
+  component->WindowVisible.Set(0);
+  EXPECT_EQ(component->ShowGraphics(30, 40, 800, 600, std::nullopt), S_OK);
+  EXPECT_EQ(component->WindowRectChanged.Get(), 1);
+  const ui::HeadlessHost::State window = Host()->GetState();
+  EXPECT_EQ(window.frame, (ui::Rect{30, 40, 830, 640}));
+  EXPECT_FALSE(window.visible);
+}
+
+TEST_F(GraphicsTest, FinishedRun_RefreshesTheOpenWindowWithItsDataSets) {
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  Open(*component);
+  ASSERT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
+  const int32_t paintsBefore = Host()->PaintCount();
+  ASSERT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  EXPECT_TRUE(WaitFor([&] { return Host()->PaintCount() > paintsBefore; }));
+  EXPECT_GE(Host()->GetState().broughtToFront, 1);
+  const ombrixdc::PaintInput input = ombrixdc::TakePaintSnapshot(ombrixdc::ProcessViewerState());
+  EXPECT_EQ(input.data.sets[2].radii, component->DataSets[2].Get().radii.Values());
+  EXPECT_EQ(input.ShowReference, 1);  // a learning run
+  EXPECT_NE(input.RingIndex, -1);
+}
+
+TEST_F(GraphicsTest, CloseByClient_FiresOnGraphicsClosedOnce) {
+  Open(*component);
+  EXPECT_EQ(component->ShowGraphicsComplete(), S_OK);
+  EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
+  EXPECT_NE(sink->Events()[0].thread, std::this_thread::get_id());  // the viewer's thread
+  EXPECT_EQ(GraphicsClosed(*component), 1);
+  EXPECT_FALSE(ombrixdc::ViewerRunning());
+  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);  // nothing left to close
+  EXPECT_EQ(sink->Texts().size(), 1u);
+}
+
+TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
+  for (bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox);
+    auto userSink = std::make_shared<RecordingSink>();
+    const uint32_t cookie = component->Sinks.Connect(userSink);
+    Open(*component);
+    if (closeBox)
+      Host()->InjectCloseBox();
+    else
+      Host()->InjectCommand(32769);  // File > Exit
+    // GraphicsOpen is cleared before the event goes out, so a sink may ask for it.
+    ASSERT_TRUE(WaitFor([&] { return !userSink->Texts().empty(); }));
+    EXPECT_EQ(GraphicsClosed(*component), 1);
+    const auto start = Clock::now();
+    EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+    EXPECT_EQ(userSink->Texts(), Texts{"graphics closed"});
+    component->Sinks.Disconnect(cookie);
+  }
+}
+
+TEST_F(GraphicsTest, SecondComponent_TakesOverTheOneViewer) {
+  Open(*component);
+  const std::shared_ptr<ui::WindowHost> first = ombrixdc::ProcessViewerState().LiveHost();
+  auto other = std::make_unique<CircleDCComponent>();
+  auto otherSink = std::make_shared<RecordingSink>();
+  other->Sinks.Connect(otherSink);
+  EXPECT_EQ(other->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
+  EXPECT_EQ(ombrixdc::ProcessViewerState().LiveHost(), first);  // no second window
+  EXPECT_EQ(other->WindowHandle.Get(), ui::HeadlessHost::kNativeId);
+  EXPECT_EQ(GraphicsClosed(*other), 0);
+  EXPECT_EQ(GraphicsClosed(*component), 1);
+  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);  // no longer its viewer
+  EXPECT_TRUE(ombrixdc::ViewerRunning());
+  // The close goes to the component the viewer serves.
+  other.reset();
+  EXPECT_EQ(otherSink->Texts(), Texts{"graphics closed"});
+  EXPECT_TRUE(sink->Texts().empty());
+}
+
+TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
+  ombrixdc::SetViewerHostFactory([](std::string* whyNot) {
+    *whyNot = "refused";
+    return std::unique_ptr<ui::WindowHost>();
+  });
+  EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_FALSE);
+  EXPECT_EQ(GraphicsClosed(*component), 1);
+  EXPECT_EQ(component->WindowHandle.Get(), 0);
+  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
+}
+
+TEST_F(GraphicsTest, DestroyingTheComponent_ClosesItsViewer) {
+  Open(*component);
+  component.reset();
+  EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
+  EXPECT_FALSE(ombrixdc::ViewerRunning());
+}
+
+TEST_F(GraphicsTest, NamedFile_IsShownWithItsNameInTheTitle) {
+  const std::string name = folder.Write("sets.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.01));
+  ASSERT_EQ(component->ShowGraphics(0, 0, 0, 0, name), S_OK);
+  ASSERT_NE(Host(), nullptr);
+  EXPECT_TRUE(WaitFor([&] { return Host()->GetState().title == "OmbrixDC - " + name; }));
+  EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 1);
+}
+
+TEST_F(GraphicsTest, FileOpen_StartsInTheWorkingFolder_AndLeavesTheCurrentDirectoryAlone) {
+  component->IniFilepath.Set(settingsFile.string());  // WorkingDirectory is the test folder
+  std::filesystem::create_directories(folder.Path() / "Default");
+  folder.Write("Default/picked.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.5));
+  const std::filesystem::path startDirectory = std::filesystem::current_path();
+  Open(*component);
+  Host()->SetNextOpenFileResult("picked.dat");  // a name relative to where the dialog was
+  Host()->InjectCommand(32768);
+  ASSERT_TRUE(WaitFor([] { return Host()->GetState().title == "OmbrixDC - picked.dat"; }));
+  // WorkingDirectory followed directly by WorkingFolder.
+  EXPECT_EQ(Host()->LastOpenFileRequest()->startDirectory, folder.Path().string() + "/Default");
+  // 0.5 mm: c = 1 - trunc(499 x (-1/3)) = 167 microns, so 500-micron rings.
+  EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 6);
+  EXPECT_EQ(std::filesystem::current_path(), startDirectory);
+}
+
+// The window on a real (virtual) display: WindowHandle is the X11 window, and a window
+// server that dies counts as the window closed while the application carries on.
+TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnce) {
+  XvfbDisplay xvfb;
+  if (xvfb.Display().empty())
+    GTEST_SKIP() << "Xvfb cannot start here";
+  ombrixdc::SetViewerHostFactory([&xvfb](std::string* whyNot) {
+    ui::WindowServerOptions options;
+    options.display = xvfb.Display();
+    return ui::StartWindowServer(whyNot, options);
+  });
+  ASSERT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
+  const std::shared_ptr<ui::WindowHost> host = ombrixdc::ProcessViewerState().LiveHost();
+  auto* server = dynamic_cast<ui::WindowServerHost*>(host.get());
+  ASSERT_NE(server, nullptr);
+  const int32_t handle = component->WindowHandle.Get();
+  ASSERT_NE(handle, 0);
+  EXPECT_EQ(handle, server->NativeId());
+  // The X server itself knows a window of that id with the viewer's title.
+  const std::string query =
+      "xwininfo -display " + xvfb.Display() + " -id " + std::to_string(handle) + " 2>/dev/null";
+  std::string answer;
+  if (FILE* pipe = popen(query.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe))
+      answer += buffer;
+    pclose(pipe);
+  }
+  EXPECT_NE(answer.find("\"OmbrixDC\""), std::string::npos) << answer;
+
+  ASSERT_EQ(::kill(server->HelperProcessId(), SIGKILL), 0);
+  ASSERT_TRUE(WaitFor([&] { return !sink->Texts().empty(); }));
+  EXPECT_EQ(GraphicsClosed(*component), 1);
+  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
+  EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
+}
+
+}  // namespace

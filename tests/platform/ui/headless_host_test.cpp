@@ -1,0 +1,128 @@
+#include "platform/ui/headless_host.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace ui {
+namespace {
+
+// Records what reaches it, as the viewer's message loop would see it.
+struct Recorder final : WindowListener {
+  std::vector<std::string> events;
+  void OnPaint(Canvas& canvas, Rect client) override {
+    canvas.MoveTo({client.left, client.top});
+    canvas.LineTo({client.right, client.bottom});
+    events.push_back("paint " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  }
+  void OnCommand(int32_t id) override { events.push_back("command " + std::to_string(id)); }
+  void OnCloseBox() override { events.push_back("close box"); }
+  void OnResize(Size client, bool restored) override {
+    events.push_back("resize " + std::to_string(client.width) + "x" +
+                     std::to_string(client.height) + (restored ? " restored" : " maximised"));
+  }
+  void OnMouseMove() override { events.push_back("mouse"); }
+  void OnMenuSelect(int32_t id) override { events.push_back("menu " + std::to_string(id)); }
+  std::string OnTooltip(int32_t id) override { return "tip " + std::to_string(id); }
+  void OnDestroyed() override { events.push_back("destroyed"); }
+};
+
+WindowSpec ViewerLikeSpec() {
+  WindowSpec spec;
+  spec.title = "OmbrixDC";
+  spec.frame = {100, 100, 868, 677};
+  spec.menu = {
+      {0, "&File", false, {{32768, "&Open...", false, {}}}},
+      {0, "&View", false, {{32778, "&Metrology", true, {}}, {32782, "&Reference", false, {}}}}};
+  spec.toolbar = {{ToolKind::Button, 32768, 0, false},
+                  {ToolKind::Separator, 0, 0, false},
+                  {ToolKind::CheckButton, 32778, 1, true}};
+  spec.statusText = "Ready";
+  return spec;
+}
+
+TEST(HeadlessHost, KeepsTheWindowStateATestReadsBack) {
+  HeadlessHost host;
+  EXPECT_EQ(host.NativeId(), 0);
+  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
+  EXPECT_FALSE(host.Create(ViewerLikeSpec())) << "one window per host";
+  EXPECT_NE(host.NativeId(), 0);
+  EXPECT_EQ(host.ClientRect(), (Rect{0, 0, 760, 531}));
+  host.SetTitle("OmbrixDC - run.dat");
+  host.SetMenuCheck(32782, true);
+  host.SetMenuCheck(32778, false);
+  host.SetToolbarCheck(32778, false);
+  host.SetStatusText("Show or hide radial grids");
+  host.Show(false);
+  const HeadlessHost::State state = host.GetState();
+  EXPECT_EQ(state.title, "OmbrixDC - run.dat");
+  EXPECT_EQ(state.menuChecks,
+            (std::map<int32_t, bool>{{32768, false}, {32778, false}, {32782, true}}));
+  EXPECT_EQ(state.toolbarChecks, (std::map<int32_t, bool>{{32778, false}}));
+  EXPECT_EQ(state.statusText, "Show or hide radial grids");
+  EXPECT_FALSE(state.visible);
+}
+
+TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
+  HeadlessHost host;
+  Recorder recorder;
+  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
+  host.Invalidate();
+  host.InjectCommand(32781);
+  host.InjectMenuSelect(32768);
+  host.InjectMouseMove();
+  host.InjectTooltipRequest(32779);
+  host.InjectCloseBox();
+  host.Resize({500, 400});
+  host.ShowMaximised();
+  host.Invalidate();
+  while (host.PaintCount() == 0) {
+    ASSERT_TRUE(host.DispatchNext(recorder));
+  }
+  host.Destroy();
+  host.InjectCommand(32769);  // nothing reaches a window that is gone
+  while (host.DispatchNext(recorder)) {
+  }
+  EXPECT_FALSE(host.DispatchNext(recorder));
+  const std::vector<std::string> expected = {"command 32781",
+                                             "menu 32768",
+                                             "mouse",
+                                             "close box",
+                                             "resize 492x354 restored",
+                                             "resize 1912x1034 maximised",
+                                             "paint 1912x1034",
+                                             "destroyed"};
+  EXPECT_EQ(recorder.events, expected);
+  EXPECT_EQ(host.LastTooltip(), "tip 32779");
+  EXPECT_EQ(host.PaintCount(), 1) << "invalidations coalesce";
+  EXPECT_EQ(host.LastPaint().Ops().size(), 2u);
+  EXPECT_EQ(host.DestroyedCount(), 1);
+  EXPECT_EQ(host.NativeId(), 0);
+}
+
+TEST(HeadlessHost, OpenDialogAnswersWhatTheTestChose) {
+  HeadlessHost host;
+  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
+  const OpenFileRequest request{"/runs/", {{"Data Files (*.dat)", "*.dat"}}};
+  EXPECT_EQ(host.OpenFileDialog(request), std::nullopt) << "cancel unless told otherwise";
+  host.SetNextOpenFileResult("/runs/a.dat");
+  EXPECT_EQ(host.OpenFileDialog(request), "/runs/a.dat");
+  EXPECT_EQ(host.OpenFileDialog(request), std::nullopt) << "the answer is used once";
+  EXPECT_EQ(host.LastOpenFileRequest()->startDirectory, "/runs/");
+}
+
+TEST(HeadlessHost, WakeEndsAWaitWithNothingQueued) {
+  HeadlessHost host;
+  Recorder recorder;
+  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
+  std::thread waker([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    host.Wake();
+  });
+  EXPECT_TRUE(host.DispatchNext(recorder));
+  waker.join();
+  EXPECT_TRUE(recorder.events.empty());
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,112 @@
+#include "platform/ui/window_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/byte_codec.h"
+
+namespace ui::protocol {
+namespace {
+
+// Everything arrives in one stream, cut anywhere: the reader gives back each payload whole.
+std::vector<std::string> PayloadsOf(const std::string& stream, size_t cut) {
+  FrameReader reader;
+  std::vector<std::string> payloads;
+  std::string payload;
+  for (size_t at = 0; at < stream.size(); at += cut) {
+    reader.Append(std::string_view(stream).substr(at, cut));
+    while (reader.Next(payload) == FrameReader::Result::Payload) {
+      payloads.push_back(payload);
+    }
+  }
+  return payloads;
+}
+
+std::string WithoutLength(const std::string& framed) {
+  return framed.substr(4);
+}
+
+TEST(WindowProtocol, RequestsSurviveTheStreamCutAnywhere) {
+  WindowSpec spec;
+  spec.title = "OmbrixDC";
+  spec.frame = {100, 100, 868, 677};
+  spec.menu = {{0, "&View", false, {{32778, "&Metrology", true, {}}}}};
+  spec.toolbar = {{ToolKind::CheckButton, 32778, 1, true}, {ToolKind::Separator, 0, 0, false}};
+  spec.statusText = "Ready";
+  const Request requests[] = {
+      CreateWindow{spec},
+      OpenDialog{{"/runs/", {{"Data Files (*.dat)", "*.dat"}, {"All Files (*.*)", "*.*"}}}},
+      PaintWindow{std::string("ODL1\0\0\0\0", 8)}, SetMenuCheck{32782, false},
+      TestInput{TestAction::PressCloseBox, 0}};
+  std::string stream;
+  for (const Request& request : requests) {
+    stream += Frame(request);
+  }
+  for (const size_t cut : {size_t{1}, size_t{7}, stream.size()}) {
+    const std::vector<std::string> payloads = PayloadsOf(stream, cut);
+    ASSERT_EQ(payloads.size(), std::size(requests));
+    const std::optional<Request> create = DecodeRequest(payloads[0]);
+    ASSERT_TRUE(create.has_value());
+    const WindowSpec& back = std::get<CreateWindow>(*create).spec;
+    EXPECT_EQ(back.menu[0].items[0].text, "&Metrology");
+    EXPECT_TRUE(back.menu[0].items[0].checked);
+    EXPECT_EQ(back.toolbar[1].kind, ToolKind::Separator);
+    EXPECT_EQ(back.frame, spec.frame);
+    const auto dialog = std::get<OpenDialog>(*DecodeRequest(payloads[1]));
+    EXPECT_EQ(dialog.request.filters[1].pattern, "*.*");
+    EXPECT_EQ(std::get<SetMenuCheck>(*DecodeRequest(payloads[3])).id, 32782);
+  }
+}
+
+TEST(WindowProtocol, EventsRoundTrip) {
+  const Event events[] = {Created{int64_t{0x7FFFFFFF12}}, Resized{{760, 531}, false},
+                          DialogResult{std::nullopt}, DialogResult{std::string("/runs/a.dat")},
+                          Failed{"cannot open the display :9"}};
+  for (const Event& event : events) {
+    const std::optional<Event> back = DecodeEvent(WithoutLength(Frame(event)));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->index(), event.index());
+  }
+  EXPECT_EQ(
+      std::get<Created>(*DecodeEvent(WithoutLength(Frame(Event{Created{0x7FFFFFFF12}})))).nativeId,
+      0x7FFFFFFF12);
+  EXPECT_EQ(std::get<DialogResult>(*DecodeEvent(WithoutLength(Frame(events[3])))).path,
+            "/runs/a.dat");
+}
+
+// A CreateWindow whose menu nests `depth` popups deep.
+std::string NestedMenu(int depth) {
+  ui::MenuItem item{32768, "&Open...", false, {}};
+  for (int i = 0; i < depth; ++i) {
+    item = ui::MenuItem{0, "&File", false, {item}};
+  }
+  WindowSpec spec;
+  spec.menu = {item};
+  return WithoutLength(Frame(Request{CreateWindow{spec}}));
+}
+
+TEST(WindowProtocol, DamagedMessagesAreRefused) {
+  const std::string create = WithoutLength(Frame(Request{CreateWindow{}}));
+  ASSERT_TRUE(DecodeRequest(NestedMenu(3)).has_value());
+  struct Case {
+    const char* what;
+    std::string payload;
+  };
+  const Case cases[] = {
+      {"empty", ""},
+      {"unknown type", std::string(1, '\x7F')},
+      {"trailing byte", create + 'x'},
+      {"truncated", create.substr(0, create.size() - 1)},
+      {"bool other than 0 or 1", std::string("\x02\x02", 2)},
+      {"menu nested too deep", NestedMenu(20)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(DecodeRequest(c.payload).has_value()) << c.what;
+  }
+  FrameReader reader;
+  std::string payload;
+  reader.Append(std::string("\xFF\xFF\xFF\x7F", 4));
+  EXPECT_EQ(reader.Next(payload), FrameReader::Result::Damaged) << "length beyond the limit";
+}
+
+}  // namespace
+}  // namespace ui::protocol

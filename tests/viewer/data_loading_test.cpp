@@ -1,0 +1,179 @@
+// Loading the viewer from a component's run and from data sets files.
+#include "src/viewer/data_loading.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "platform/ui/headless_host.h"
+#include "src/viewer/viewer_state.h"
+#include "src/viewer/viewer_thread.h"
+#include "src/viewer/viewer_window.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/viewer_data_sets_text.h"
+#include "tests/viewer/fake_viewer_client.h"
+
+namespace ombrixdc {
+namespace {
+
+class DataLoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ViewerState& s = state();
+    {
+      std::lock_guard lock(s.dataMutex);
+      s.Data = {};
+      s.ShownComponent = nullptr;
+    }
+    {
+      std::lock_guard lock(s.sessionMutex);
+      s.ViewerDirectory = folder.Path().string();
+    }
+    s.SlowSpeedRepeatability = 0.0;
+    s.ShowReference = 1;
+    s.RingIndex = -1;
+    startDirectory = std::filesystem::current_path();
+  }
+  void TearDown() override {
+    ForgetViewerClient(client);
+    // No load may move the process's current directory: the host application relies on it.
+    EXPECT_EQ(std::filesystem::current_path(), startDirectory);
+  }
+  static ViewerState& state() { return ProcessViewerState(); }
+
+  TempFolder folder;
+  FakeViewerClient client;
+  std::filesystem::path startDirectory;
+};
+
+TEST_F(DataLoadingTest, FileReferenceVisibility_FollowsTheDistanceOfTheFirstTwoCentres) {
+  struct Case {
+    double offset;         // of the fast centre from the reference centre, mm
+    double repeatability;  // mm
+    int32_t showReference;
+  };
+  const Case cases[] = {
+      {0.0, 0.0, 1},       // equal centres keep the reference even with no repeatability
+      {0.001, 0.0, 0},     // any distinct centres hide it then
+      {0.0015, 0.001, 1},  // within twice the repeatability
+      {0.002, 0.001, 0},   // at twice the repeatability it is hidden
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offset);
+    state().SlowSpeedRepeatability = c.repeatability;
+    state().ShowReference = 1 - c.showReference;
+    folder.Write("sets.dat", DataSetsFileText({10, 20, 0}, {10 + c.offset, 20, 0}, 0.010));
+    // A relative name is found in ViewerDirectory.
+    ASSERT_TRUE(OpenDataSetsFile("sets.dat"));
+    EXPECT_EQ(state().ShowReference, c.showReference);
+    EXPECT_EQ(state().RingIndex, 1);  // form 0.010 mm: 5-micron rings
+  }
+  std::lock_guard lock(state().dataMutex);
+  EXPECT_EQ(state().Data.ScanDirection, 1);
+  EXPECT_NEAR(state().Data.sets[1].radii.at(2), 8.0, 1e-9);
+  EXPECT_NEAR(state().Data.sets[1].angles.at(1), M_PI / 2.0, 1e-9);
+}
+
+TEST_F(DataLoadingTest, RunReferenceVisibility_LearningAlwaysShowsIt) {
+  struct Case {
+    int32_t learning;
+    double offset;
+    double repeatability;
+    int32_t showReference;
+  };
+  const Case cases[] = {
+      {1, 5.0, 0.0, 1},    // a learning run scanned its own reference
+      {0, 0.0, 0.0, 1},    // same centres
+      {0, 0.001, 0.0, 0},  // a stored map's reference from elsewhere
+      {2, 0.0015, 0.001, 1}, {2, 0.002, 0.001, 0},
+  };
+  client.SetCircles(8.0, 16);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.learning << " " << c.offset);
+    client.run.Learning = c.learning;
+    client.run.SlowCentre = {1.0, 1.0, 0.0};
+    client.run.FastCentre = {1.0 + c.offset, 1.0, 0.0};
+    state().SlowSpeedRepeatability = c.repeatability;
+    state().ShowReference = 1 - c.showReference;
+    UpdateFromComponent(client);
+    EXPECT_EQ(state().ShowReference, c.showReference);
+    std::lock_guard lock(state().dataMutex);
+    EXPECT_EQ(state().ShownComponent, &client);
+  }
+}
+
+TEST_F(DataLoadingTest, PaintReadsTheShownComponentsArraysAtPaintTime_UntilItIsForgotten) {
+  client.SetCircles(8.0, 16);
+  UpdateFromComponent(client);
+  client.SetCircles(9.0, 5);  // a later run of the same component, not yet handed over
+  PaintInput input = TakePaintSnapshot(state());
+  EXPECT_EQ(input.data.sets[2].radii, std::vector<double>(5, 9.0));
+  ForgetViewerClient(client);  // the component is destroyed
+  input = TakePaintSnapshot(state());
+  EXPECT_EQ(input.data.sets[2].radii, std::vector<double>(16, 8.0));
+}
+
+TEST_F(DataLoadingTest, NoRunYet_OrAFileName_ShowNoComponent) {
+  client.SetCircles(8.0, 16);
+  UpdateFromComponent(client);
+  client.sets[5] = {};  // no normalised corrected set: no finished run
+  UpdateFromComponent(client);
+  {
+    std::lock_guard lock(state().dataMutex);
+    EXPECT_EQ(state().ShownComponent, nullptr);
+    EXPECT_EQ(state().Data.sets[2].radii.size(), 16u);  // what was shown stays
+  }
+  // A named file is left to the viewer thread while the client has no window yet.
+  folder.Write("named.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 7.0));
+  client.fileName = "named.dat";
+  UpdateFromComponent(client);
+  EXPECT_EQ(state().RingIndex, 0);  // still the run's scale
+  client.graphicsOpen = true;
+  UpdateFromComponent(client);
+  EXPECT_EQ(state().RingIndex, 7);  // form 7 mm: the coarsest scale
+}
+
+TEST_F(DataLoadingTest, FileOpenDialog_StartsInViewerDirectory_AndTitlesWithTheBareName) {
+  ui::HeadlessHost host;
+  ASSERT_TRUE(host.Create(ui::WindowSpec{"OmbrixDC", {0, 0, 768, 577}, true, {}, {}, "Ready"}));
+  client.SetCircles(8.0, 16);
+  UpdateFromComponent(client);
+
+  host.SetNextOpenFileResult(std::nullopt);  // Cancel
+  OpenDataSetsFileFromDialog(host);
+  const std::optional<ui::OpenFileRequest> request = host.LastOpenFileRequest();
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->startDirectory, folder.Path().string());
+  ASSERT_EQ(request->filters.size(), 2u);
+  EXPECT_EQ(request->filters[0].name, "Data Files (*.dat)");
+  EXPECT_EQ(request->filters[0].pattern, "*.dat");
+  EXPECT_EQ(request->filters[1].name, "All Files (*.*)");
+  EXPECT_EQ(request->filters[1].pattern, "*.*");
+  EXPECT_EQ(host.GetState().title, "OmbrixDC");
+
+  // A damaged file changes neither the title nor what is shown.
+  folder.Write("bad.dat", "MeasuringUnit (0 mm, 1 inches): 0\r\nRadius: nonsense\r\n");
+  host.SetNextOpenFileResult((folder.Path() / "bad.dat").string());
+  OpenDataSetsFileFromDialog(host);
+  EXPECT_EQ(host.GetState().title, "OmbrixDC");
+  {
+    std::lock_guard lock(state().dataMutex);
+    EXPECT_EQ(state().ShownComponent, &client);
+  }
+
+  folder.Write("good.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.0005));
+  host.SetNextOpenFileResult((folder.Path() / "good.dat").string());
+  OpenDataSetsFileFromDialog(host);
+  EXPECT_EQ(host.GetState().title, "OmbrixDC - good.dat");
+  std::lock_guard lock(state().dataMutex);
+  EXPECT_EQ(state().ShownComponent, nullptr);
+}
+
+TEST(DataLoadingNames, TitlesTakeThePartAfterTheLastSeparator) {
+  EXPECT_EQ(FileNamePart("C:\\Runs/Default\\a.dat"), "a.dat");
+  EXPECT_EQ(FileNamePart("plain.dat"), "plain.dat");
+}
+
+}  // namespace
+}  // namespace ombrixdc

@@ -1,0 +1,183 @@
+// The viewer's reader of data sets files, against the file writer and the golden example.
+#include "src/viewer/data_sets_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <tuple>
+
+#include "src/files/data_sets_file.h"
+#include "tests/files/golden_files.h"
+
+namespace ombrixdc {
+namespace {
+
+constexpr int32_t kPoints = 8;
+
+// Set k is a true circle of radius 5 + k/1000 about its own centre, so its radii come back
+// unchanged about the fitted centre the file records.
+DataSetsFileContent WrittenContent() {
+  DataSetsFileContent content;
+  content.header.measuringUnit = 1;
+  content.header.radius = 8.0;
+  content.header.centre = {250.0, 120.0, -40.0};
+  content.header.normal = {0.0, 0.0, 1.0};
+  content.header.xaxis = {0.0, 1.0, 0.0};
+  content.header.slowSpeed = 5.0;
+  content.header.fastSpeed = 30.0;
+  content.header.scanDirection = 1;
+  content.headerInfo[0] = "Form: 99 Radius: 99";  // free text that repeats labels further on
+  for (std::size_t k = 0; k < kDataSetCount; ++k) {
+    for (int32_t i = 0; i < kPoints; ++i) {
+      content.dataSets[k].radii.Add(5.0 + 0.001 * static_cast<double>(k));
+      content.dataSets[k].angles.Add(2.0 * MA_PI * i / kPoints);
+    }
+  }
+  content.slowCentre = {1.0, 2.0, 3.0};
+  content.fastCentre = {1.5, 2.0, 3.0};
+  return content;
+}
+
+std::string WrittenText() {
+  return WriteDataSetsFile(WrittenContent()).text;
+}
+
+DataSetsReadResult Read(std::string text, ViewerDataSets& data, double repeatability = 0.3) {
+  TokenReader reader(std::move(text));
+  return ReadViewerDataSets(reader, data, repeatability);
+}
+
+void ExpectWrittenValues(const ViewerDataSets& data) {
+  EXPECT_EQ(std::tuple(data.MeasuringUnit, data.FeatureRadius, data.Centre.z(), data.Xaxis.y(),
+                       data.SlowSpeed, data.FastSpeed, data.CorrectedSpeed, data.ScanDirection),
+            std::tuple(1, 8.0, -40.0, 1.0, 5.0, 30.0, 30.0, 1));
+  for (std::size_t k = 0; k < kDataSetCount; ++k) {
+    const ViewerDataSet& set = data.sets[k];
+    const double radius = 5.0 + 0.001 * static_cast<double>(k);
+    ASSERT_EQ(set.radii.size(), static_cast<std::size_t>(kPoints)) << k;
+    EXPECT_NEAR(set.centre.x(), k == 0 || k == 3 ? 1.0 : 1.5, 1e-6) << k;
+    EXPECT_NEAR(set.radius, radius, 1e-6) << k;
+    for (std::size_t i = 0; i < set.radii.size(); ++i) {
+      EXPECT_NEAR(set.radii[i], radius, 1e-6);
+      EXPECT_NEAR(set.angles[i], 2.0 * MA_PI * static_cast<double>(i) / kPoints, 1e-6);
+    }
+  }
+}
+
+TEST(DataSetsReader, ReadsWhatTheWriterWrote_LabelsInAnyCase) {
+  std::string upper = WrittenText();
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  for (const std::string& text : {WrittenText(), upper, WithLfLineEnds(WrittenText())}) {
+    ViewerDataSets data;
+    const DataSetsReadResult result = Read(text, data);
+    ASSERT_TRUE(result.ok);
+    ExpectWrittenValues(data);
+    EXPECT_EQ(result.ring.RingIndex, 0);  // true circles: every form 0
+  }
+}
+
+TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {
+  // The slow and fast centres of the written file are 0.5 mm apart.
+  struct Case {
+    double repeatability;
+    int32_t ShowReference;
+  };
+  for (const Case c : {Case{0.3, 1}, Case{0.25, 0}, Case{0.0, 0}}) {
+    ViewerDataSets data;
+    EXPECT_EQ(Read(WrittenText(), data, c.repeatability).ShowReference, c.ShowReference)
+        << c.repeatability;
+  }
+  EXPECT_EQ(ReferenceVisibility({1, 2, 3}, {1, 2, 3}, 0.0), 1);  // equal centres keep it
+}
+
+TEST(DataSetsReader, NoPointsGivesSixEmptySetsWhoseFormsStillChooseTheScale) {
+  std::string text =
+      "MeasuringUnit (0 mm, 1 inches): 0\nRadius: 4\nCentre: 1 2 3\nNormal: 0 0 1\n"
+      "Xaxis: 1 0 0\nSlowSpeed: 5\nFastSpeed: 20\n"
+      "ScanDirection (0 clockwise, 1 anti-clockwise): 0\nSize of Data Set: 0\n";
+  for (int32_t k = 0; k < 6; ++k)
+    text +=
+        "Form: " + std::to_string(k == 4 ? 0.030 : 0.001) + "\nRadius: 4\nCentre: 0 0 0\nData:\n";
+  ViewerDataSets data;
+  data.sets[2].radii = {1.0};  // from an earlier file
+  data.sets[2].angles = {0.0};
+  const DataSetsReadResult result = Read(text, data);
+  ASSERT_TRUE(result.ok);
+  for (const ViewerDataSet& set : data.sets)
+    EXPECT_TRUE(set.radii.empty() && set.angles.empty());
+  EXPECT_EQ(result.ring.normalisedIndex, 2);
+  EXPECT_EQ(result.ring.RingIndex, 2);
+}
+
+TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
+  const std::string text = WrittenText();
+  const auto at = [&text](const std::string& what, std::size_t nth) {
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i <= nth; ++i)
+      pos = text.find(what, i == 0 ? 0 : pos + 1);
+    return pos;
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    std::size_t setsReplaced;  // sets whose points were read before the damage
+    bool featureRead;
+  };
+  const Case cases[] = {
+      {"empty", "", 0, false},
+      {"cut inside set 0's points", text.substr(0, at("Data:", 0) + 40), 0, true},
+      {"cut inside set 3's points", text.substr(0, at("Data:", 3) + 200), 3, true},
+      {"a letter among set 1's numbers",
+       text.substr(0, at("Data:", 1) + 30) + "x" + text.substr(at("Data:", 1) + 31), 1, true},
+      {"huge point count",
+       "MeasuringUnit (0 mm, 1 inches): 1\nRadius: 8\nCentre: 0 0 0\n"
+       "Normal: 0 0 1\nXaxis: 1 0 0\nSlowSpeed: 5\nFastSpeed: 30\n"
+       "anti-clockwise): 1\nSet: 2000000000\nForm: 0.1\nRadius: 8\n"
+       "Centre: 0 0 0\nData:\n 1 2 3\n",
+       0, true},
+      {"negative point count",
+       "inches): 1 Radius: 8 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
+       "SlowSpeed: 5 FastSpeed: 30 anti-clockwise): 1 Set: -3",
+       0, true},
+  };
+  for (const Case& c : cases) {
+    ViewerDataSets data;
+    for (ViewerDataSet& set : data.sets) {
+      set.radii = {-1.0};  // what an earlier file left
+      set.angles = {-1.0};
+    }
+    EXPECT_FALSE(Read(c.text, data).ok) << c.name;
+    EXPECT_EQ(data.MeasuringUnit, c.featureRead ? 1 : 0) << c.name;
+    for (std::size_t k = 0; k < 6; ++k) {
+      const bool replaced = k < c.setsReplaced;
+      EXPECT_EQ(data.sets[k].radii.size(), replaced ? std::size_t{kPoints} : 1u) << c.name << k;
+    }
+  }
+}
+
+TEST(DataSetsReader, ReadsTheGoldenExample) {
+  ViewerDataSets data;
+  const auto result = ReadViewerDataSetsFile(GoldenFolder() / "results.dat", data, 0.001);
+  ASSERT_TRUE(result.ok);
+  EXPECT_EQ(data.FeatureRadius, 8.0);
+  EXPECT_EQ(data.Centre.x(), 250.0);
+  EXPECT_EQ(data.FastSpeed, 30.0);
+  EXPECT_EQ(data.ScanDirection, 0);
+  EXPECT_EQ(data.sets[1].form, 0.017923);
+  for (const ViewerDataSet& set : data.sets) {
+    ASSERT_EQ(set.radii.size(), 100u);
+    for (double r : set.radii)
+      EXPECT_NEAR(r, 8.0, 0.02);
+  }
+  // Largest metrology form 0.017923 mm: c = 6, 10-micron rings; the centres lie 0.000125 mm
+  // apart, well within twice the repeatability.
+  EXPECT_EQ(result.ring.RingIndex, 2);
+  EXPECT_EQ(result.ShowReference, 1);
+  EXPECT_FALSE(ReadViewerDataSetsFile(GoldenFolder() / "no-such-file.dat", data, 0.0).ok);
+}
+
+}  // namespace
+}  // namespace ombrixdc

@@ -1,0 +1,153 @@
+// The viewer's commands and frame rules, checked on a window without a display.
+#include "src/viewer/viewer_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/headless_host.h"
+#include "src/viewer/viewer_state.h"
+#include "src/viewer/viewer_text.h"
+
+namespace ombrixdc {
+namespace {
+
+class CommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::WindowSpec spec;
+    spec.menu = BuiltInMenu();
+    SetMenuChecks(spec.menu, state);
+    spec.toolbar = ViewerToolbar(state);
+    ASSERT_TRUE(host.Create(spec));
+  }
+  ViewerState state;
+  ui::HeadlessHost host;
+};
+
+// Every check command inverts its own switch only, and the window's checks follow it; the
+// Fast and Corrected switches have no toolbar button.
+TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
+  struct Case {
+    int32_t id;
+    std::atomic<int32_t> ViewerState::*flag;
+    bool onToolbar;
+  };
+  const Case cases[] = {
+      {kCommandMetrology, &ViewerState::MetrologyView, true},
+      {kCommandGrid, &ViewerState::ShowGrid, true},
+      {kCommandReference, &ViewerState::ShowReference, true},
+      {kCommandFast, &ViewerState::ShowFast, false},
+      {kCommandCorrected, &ViewerState::ShowCorrected, false},
+  };
+  auto switches = [this] {
+    return std::array<int32_t, 5>{state.MetrologyView, state.ShowGrid, state.ShowReference,
+                                  state.ShowFast, state.ShowCorrected};
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    for (int32_t expected : {0, 1}) {
+      std::array<int32_t, 5> before = switches();
+      EXPECT_EQ(ApplyViewerCommand(c.id, state, &host), CommandOutcome::Repaint);
+      EXPECT_EQ((state.*c.flag).load(), expected);
+      const ui::HeadlessHost::State window = host.GetState();
+      EXPECT_EQ(window.menuChecks.at(c.id), expected == 1);
+      EXPECT_EQ(window.toolbarChecks.count(c.id), c.onToolbar ? 1u : 0u);
+      if (c.onToolbar) {
+        EXPECT_EQ(window.toolbarChecks.at(c.id), expected == 1);
+      }
+      // Nothing else moved.
+      std::array<int32_t, 5> after = switches();
+      int32_t changed = 0;
+      for (size_t i = 0; i < before.size(); ++i)
+        changed += before[i] != after[i];
+      EXPECT_EQ(changed, 1);
+    }
+  }
+  EXPECT_EQ(state.RingIndex, -1);
+}
+
+TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
+  struct Case {
+    int32_t start;
+    int32_t id;
+    int32_t expected;
+    CommandOutcome outcome;
+  };
+  const Case cases[] = {
+      {-1, kCommandMagnify, -1, CommandOutcome::None},  // no data: nothing to magnify
+      {-1, kCommandShrink, 0, CommandOutcome::Repaint},
+      {0, kCommandMagnify, 0, CommandOutcome::None},
+      {1, kCommandMagnify, 0, CommandOutcome::Repaint},
+      {3, kCommandMagnify, 2, CommandOutcome::Repaint},
+      {3, kCommandShrink, 4, CommandOutcome::Repaint},
+      {6, kCommandShrink, 7, CommandOutcome::Repaint},
+      {7, kCommandShrink, 7, CommandOutcome::None},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << " " << c.id);
+    state.RingIndex = c.start;
+    EXPECT_EQ(ApplyViewerCommand(c.id, state, &host), c.outcome);
+    EXPECT_EQ(state.RingIndex, c.expected);
+  }
+}
+
+TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
+  struct Case {
+    int32_t id;
+    int32_t menuSelect;
+    int32_t tooltip;
+  };
+  const Case cases[] = {
+      {0, 33030, 33030},  // the menu closing
+      {1, 33030, 33030},  // a popup title
+      {32767, 33030, 33030},
+      {kCommandOpen, kCommandOpen, 33002},
+      {kCommandExit, kCommandExit, 33030},
+      {kCommandMetrology, kCommandMetrology, 33031},
+      {kCommandMagnify, kCommandMagnify, 33032},
+      {kCommandShrink, kCommandShrink, 33033},
+      {kCommandGrid, kCommandGrid, 33034},
+      {kCommandReference, kCommandReference, 33035},
+      {kCommandFast, kCommandFast, 33030},
+      {kCommandCorrected, kCommandCorrected, 33030},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MenuSelectTextId(c.id), c.menuSelect) << c.id;
+    EXPECT_EQ(TooltipTextId(c.id), c.tooltip) << c.id;
+  }
+}
+
+TEST(ViewerFrameRules, SpringBack_OnlyForARestoredWindowBelowTheSmallestClientArea) {
+  struct Case {
+    ui::Size client;
+    bool restored;
+    bool springsBack;
+  };
+  const Case cases[] = {
+      {{760, 531}, true, false}, {{759, 531}, true, true},   {{760, 530}, true, true},
+      {{100, 900}, true, true},  {{1200, 900}, true, false}, {{100, 100}, false, false},
+  };
+  for (const Case& c : cases) {
+    const std::optional<ui::Size> outer = SpringBackSize(c.client, c.restored);
+    EXPECT_EQ(outer.has_value(), c.springsBack) << c.client.width << "x" << c.client.height;
+    if (outer) {
+      EXPECT_EQ(*outer, (ui::Size{768, 577}));
+    }
+  }
+}
+
+TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
+  EXPECT_EQ(CutText("Ready", 79), "Ready");
+  EXPECT_EQ(CutText(std::string(200, 'a'), 127).size(), 127u);
+  // "Größe" is G r \xC3\xB6 \xC3\x9F e: a cut inside a two-byte character drops all of it.
+  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F"
+                    "e",
+                    3),
+            "Gr");
+  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F"
+                    "e",
+                    4),
+            "Gr\xC3\xB6");
+}
+
+}  // namespace
+}  // namespace ombrixdc

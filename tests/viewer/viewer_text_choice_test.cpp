@@ -1,0 +1,86 @@
+// Which words the viewer shows: translated texts from the controller's error object, or the
+// built-in English ones.
+#include "src/viewer/viewer_text_choice.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/com/bstr.h"
+#include "platform/com/object.h"
+
+namespace ombrixdc {
+namespace {
+
+// An error object that accepts the languages it has texts for. `echo` is what it reads back
+// as its language; by default what it was given.
+class FakeErrorObject final : public ComObject<IVexa_error> {
+ public:
+  HRESULT put_Language(BSTR language) override {
+    const std::string name = Utf8FromBstr(language);
+    if (name != "Deutsch" && name != "Deutsch2")
+      return E_INVALIDARG;
+    language_ = name;
+    return S_OK;
+  }
+  HRESULT get_Language(BSTR* language) override {
+    *language = BstrFromUtf8(echo.empty() ? language_ : echo);
+    return S_OK;
+  }
+  HRESULT GetText(BSTR section, BSTR key, BSTR* text) override {
+    *text = SysAllocString(u"");
+    const auto found = texts.find(Utf8FromBstr(key));
+    if (Utf8FromBstr(section) != "VexaOmbrixDCWindowText" || found == texts.end())
+      return S_FALSE;
+    SysFreeString(*text);
+    *text = BstrFromUtf8(found->second);
+    return S_OK;
+  }
+
+  std::string echo;
+  std::map<std::string, std::string> texts{{"33097", "Radialfehleransicht"}, {"33030", "Bereit"}};
+
+ private:
+  std::string language_;
+};
+
+TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglish) {
+  struct Case {
+    std::optional<std::string> language;
+    std::string echo;
+    bool kept;
+  };
+  const Case cases[] = {
+      {std::nullopt, "", false},       // no language set
+      {"", "", false},                 //
+      {"english", "", false},          // English in any case: the built-in texts
+      {"English", "", false},          //
+      {"ENGLISH", "", false},          //
+      {"Klingon", "", false},          // refused
+      {"Deutsch", "Deutsch2", false},  // took another language instead
+      {"Deutsch", "Deutsc", false},    // read back shorter
+      {"Deutsch", "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language.value_or("(absent)"));
+    ComPtr<FakeErrorObject> errorObject = MakeComObject<FakeErrorObject>();
+    errorObject->echo = c.echo;
+    EXPECT_EQ(KeepErrorObjectForLanguage(*errorObject.Get(), c.language), c.kept);
+  }
+}
+
+TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) {
+  ComPtr<FakeErrorObject> errorObject = MakeComObject<FakeErrorObject>();
+  const TextLookup text =
+      ViewerTextLookup(ComPtr<IVexa_error>(errorObject), TextVariant::EnglishUK);
+  EXPECT_EQ(text(33097), "Radialfehleransicht");
+  EXPECT_EQ(text(33030), "Bereit");
+  EXPECT_EQ(text(33116), "Centre");  // missing from its file: the built-in (UK) word
+
+  const TextLookup builtIn = ViewerTextLookup(nullptr, TextVariant::EnglishUS);
+  EXPECT_EQ(builtIn(33097), "Radial Error View");
+  EXPECT_EQ(builtIn(33116), "Center");
+}
+
+}  // namespace
+}  // namespace ombrixdc

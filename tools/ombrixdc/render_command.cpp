@@ -1,0 +1,141 @@
+#include "tools/ombrixdc/render_command.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/vexa/ini_file.h"
+#include "src/viewer/data_sets_reader.h"
+#include "src/viewer/render_view.h"
+#include "src/viewer/viewer_logo.h"
+#include "src/viewer/viewer_text.h"
+
+namespace {
+
+// Larger pictures than this are a typing error, not a window.
+constexpr int32_t kMaxSide = 8192;
+
+struct RenderOptions {
+  std::string file;
+  std::string output;
+  std::string size;
+  std::string view = "metrology";
+  std::string ini;
+  std::vector<std::string> hide;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "ombrixdc render: %s\n", message.c_str());
+  return 1;
+}
+
+std::optional<int32_t> ParseSide(std::string_view text) {
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || value <= 0 || value > kMaxSide)
+    return std::nullopt;
+  return value;
+}
+
+// "WxH" in pixels, e.g. "1024x768".
+std::optional<ui::Size> ParseSize(const std::string& text) {
+  const auto x = text.find_first_of("xX");
+  if (x == std::string::npos)
+    return std::nullopt;
+  const auto width = ParseSide(std::string_view(text).substr(0, x));
+  const auto height = ParseSide(std::string_view(text).substr(x + 1));
+  if (!width || !height)
+    return std::nullopt;
+  return ui::Size{*width, *height};
+}
+
+// The machine repeatability the viewer shows: SlowSpeedRepeatability of section OmbrixDC (mm,
+// 0 when missing). An error message when the settings file cannot be used.
+std::optional<std::string> ReadRepeatability(const std::string& ini, double& repeatability) {
+  repeatability = 0.0;
+  if (ini.empty())
+    return std::nullopt;
+  const auto lookup = vexa_sim::LookUpIniValue(ini, "OmbrixDC", "SlowSpeedRepeatability");
+  using Outcome = vexa_sim::IniLookup::Outcome;
+  if (lookup.outcome == Outcome::Unreadable)
+    return "cannot read the settings file " + ini + " (missing, unreadable or not INI syntax)";
+  if (lookup.outcome == Outcome::Missing)
+    return std::nullopt;
+  const std::string& text = lookup.value;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), repeatability);
+  if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(repeatability))
+    return "SlowSpeedRepeatability in " + ini + " is not a number: " + text;
+  return std::nullopt;
+}
+
+int Render(const RenderOptions& options) {
+  ui::Size size = ombrixdc::kDefaultClientSize;
+  if (!options.size.empty()) {
+    const auto parsed = ParseSize(options.size);
+    if (!parsed)
+      return Fail("--size must be WIDTHxHEIGHT in pixels, 1 to " + std::to_string(kMaxSide) +
+                  " each: " + options.size);
+    size = *parsed;
+  }
+  if (!ombrixdc::RenderFormatFromPath(options.output))
+    return Fail("the output file must end in .png, .svg or .pdf: " + options.output);
+
+  ombrixdc::PaintInput input;
+  if (auto error = ReadRepeatability(options.ini, input.SlowSpeedRepeatability))
+    return Fail(*error);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(options.file, ec))
+    return Fail("no such data sets file: " + options.file);
+  const auto read =
+      ombrixdc::ReadViewerDataSetsFile(options.file, input.data, input.SlowSpeedRepeatability);
+  if (!read.ok)
+    return Fail("cannot read " + options.file + ": unreadable, not a data sets file, or damaged");
+
+  input.MetrologyView = options.view == "metrology" ? 1 : 0;
+  input.ShowReference = read.ShowReference;
+  input.RingIndex = read.ring.RingIndex;
+  for (const std::string& curve : options.hide) {
+    if (curve == "reference")
+      input.ShowReference = 0;
+    else if (curve == "fast")
+      input.ShowFast = 0;
+    else
+      input.ShowCorrected = 0;
+  }
+  input.logo = ombrixdc::LoadViewerLogo();
+  input.text = ombrixdc::BuiltInTextLookup(ombrixdc::TextVariantFromEnvironment());
+
+  const auto result = ombrixdc::RenderViewToFile(options.output, size, input);
+  if (!result.ok)
+    return Fail(result.error);
+  std::printf("%s\n", options.output.c_str());
+  return 0;
+}
+
+}  // namespace
+
+void AddRenderCommand(CLI::App& app) {
+  auto options = std::make_shared<RenderOptions>();
+  CLI::App* render = app.add_subcommand(
+      "render", "Draw the Radial Error View of a data sets file into a PNG, SVG or PDF file");
+  render->add_option("FILE", options->file, "Data sets file (as SaveData writes it)")->required();
+  render
+      ->add_option("-o,--output", options->output, "Picture to write: OUT.png, OUT.svg or OUT.pdf")
+      ->required();
+  render->add_option("--size", options->size,
+                     "Client area WIDTHxHEIGHT in pixels (default 760x531, the client area of a "
+                     "new 768 x 577 viewer window)");
+  render->add_option("--view", options->view, "Data sets shown (default metrology)")
+      ->check(CLI::IsMember({"metrology", "normalised"}));
+  render->add_option("--ini", options->ini,
+                     "Settings file; its OmbrixDC SlowSpeedRepeatability is shown as the machine "
+                     "repeatability (default 0)");
+  render->add_option("--hide", options->hide, "Hide a curve (repeatable)")
+      ->check(CLI::IsMember({"reference", "fast", "corrected"}));
+  render->callback([options] { throw CLI::RuntimeError(Render(*options)); });
+}
