@@ -19,7 +19,11 @@ constexpr int32_t kMenuHeight = 19;
 
 constexpr const char* kStyle =
     "statusbar { background-color: @theme_bg_color; border-top: 1px solid @borders; }"
-    "toolbar { border-bottom: 1px solid @borders; }"
+    // A compact toolbar (about 28 pixels, as on the window system this replaces) so it never
+    // covers the logo the paint places 35 pixels below the top of the client area.
+    "toolbar { border-bottom: 1px solid @borders; padding: 1px 2px; }"
+    "toolbar button { padding: 2px; min-height: 0; min-width: 0; }"
+    "toolbar separator { margin: 0 3px; }"
     "menu menuitem check:not(:checked) { -gtk-icon-source: none; }";
 
 // '&' marks the mnemonic on the window system this replaces, '_' here; "&&" is a plain '&'.
