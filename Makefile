@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan demo bench format clean
+.PHONY: deps configure build test test-asan test-tsan demo bench format clean package python
 
 deps:
 	bash scripts/install-deps
@@ -27,6 +27,14 @@ test-tsan: deps
 	cmake -S . -B build-tsan -DOMBRIXDC_SANITIZE=tsan -DOMBRIXDC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-tsan -j$(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j$(JOBS)
+
+# A Debian package of the install in build/packages/.
+package: build
+	cmake --build build --target package
+
+# The Python module alone: build/python/ombrixdc*.so (import it with PYTHONPATH=build/python).
+python: deps configure
+	cmake --build build -j$(JOBS) --target ombrixdc_python
 
 demo: build
 	build/bin/ombrixdc demo

@@ -72,6 +72,9 @@ std::string FindWindowServer() {
     candidates.push_back(folder / kHelperName);
     candidates.push_back(folder.parent_path() / "bin" / kHelperName);
   }
+#ifdef OMBRIXDC_INSTALL_BINDIR
+  candidates.push_back(fs::path(OMBRIXDC_INSTALL_BINDIR) / kHelperName);
+#endif
   for (const fs::path& candidate : candidates) {
     if (IsExecutableFile(candidate)) {
       return candidate.lexically_normal().string();

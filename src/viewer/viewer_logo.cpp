@@ -48,6 +48,15 @@ LogoLocations DefaultLogoLocations() {
   std::array<char, 4096> module{};
   if (ReadModuleLocation(module.data(), module.size()))
     where.modulePath = std::string(module.data());
+  // An install moved to another prefix (a package, `cmake --install --prefix`) keeps its data
+  // in share/ombrixdc beside the module's lib or bin folder.
+  if (where.modulePath && !where.modulePath->empty()) {
+    const std::filesystem::path moved =
+        std::filesystem::path(*where.modulePath).parent_path().parent_path() / "share" / "ombrixdc";
+    std::error_code ec;
+    if (std::filesystem::is_directory(moved, ec))
+      where.dataDirectory = moved;
+  }
   return where;
 }
 

@@ -1,7 +1,10 @@
 // ombrixdc: the command-line front end of the circle dynamic compensation component.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+
 #include "tools/ombrixdc/demo.h"
+#include "tools/ombrixdc/error_explanations.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
@@ -11,6 +14,10 @@
 int main(int argc, char** argv) {
   CLI::App app{"OmbrixDC: circle dynamic compensation for coordinate measuring machines"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "ombrixdc " OMBRIXDC_VERSION);
+  app.footer(
+      "Run 'ombrixdc COMMAND --help' for a command's options. Error codes: "
+      "share/ombrixdc/errors.md.");
 
   DemoOptions demo;
   CLI::App* demoCommand =
@@ -24,6 +31,11 @@ int main(int argc, char** argv) {
   AddRegisterCommand(app);
   AddIdlCommand(app);
   AddRenderCommand(app);
+  app.add_subcommand("errors", "Print the table of error codes and what to check (Markdown)")
+      ->callback([] {
+        std::fputs(ErrorTableMarkdown().c_str(), stdout);
+        throw CLI::RuntimeError(0);
+      });
 
   try {
     app.parse(argc, argv);

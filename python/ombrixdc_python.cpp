@@ -1,0 +1,209 @@
+// The Python module `ombrixdc`: a circle dynamic compensation component on the simulated
+// controller, scripted through its automation interface.
+//
+//   dc = ombrixdc.Component(machine="machine.ini")
+//   dc.set(IniFilepath="settings.ini", Learning=1, FeatureRadius=8.0, TipRadius=1.5)
+//   run = dc.perform_circle()
+//   slow = dc.get_data(ombrixdc.SLOW)
+#include <pybind11/functional.h>
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include "python/circle_dc_session.h"
+
+namespace py = pybind11;
+using namespace ombrixdc_python;
+
+namespace {
+
+constexpr const char* kDataSetNames[] = {"Slow",    "Fast",    "Corrected",
+                                         "SlowMap", "FastMap", "CorrectedMap"};
+
+// ombrixdc.Error(code, text): raised for every refused call.
+py::object& ErrorClass() {
+  static py::object error;
+  return error;
+}
+
+template <class F>
+auto Translating(F&& call) {
+  try {
+    return call();
+  } catch (const CallError& failure) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", failure.code);
+    py::object error = ErrorClass()(std::string(code) + ": " + failure.text);
+    error.attr("code") = failure.code;
+    error.attr("text") = failure.text;
+    PyErr_SetObject(ErrorClass().ptr(), error.ptr());
+    throw py::error_already_set();
+  }
+}
+
+PropertyValue FromPython(const std::string& name, const py::handle& value) {
+  if (py::isinstance<py::bool_>(value))
+    return static_cast<int32_t>(value.cast<bool>());
+  if (py::isinstance<py::int_>(value)) {
+    const auto number = value.cast<long long>();  // Python's unbounded int, checked below
+    if (number >= INT32_MIN && number <= INT32_MAX)
+      return static_cast<int32_t>(number);
+    return static_cast<double>(number);  // refused by a whole-number property as overflow
+  }
+  if (py::isinstance<py::float_>(value))
+    return value.cast<double>();
+  if (py::isinstance<py::str>(value))
+    return value.cast<std::string>();
+  throw py::type_error(name + ": a property takes an int, a float or a str");
+}
+
+py::object ToPython(const PropertyValue& value) {
+  return std::visit([](const auto& v) -> py::object { return py::cast(v); }, value);
+}
+
+py::tuple EventTuple(const Event& event) {
+  return py::make_tuple(event.name, event.value ? py::cast(*event.value) : py::none());
+}
+
+py::object DataSetObject(const DataSet& data) {
+  py::dict fields;
+  fields["form"] = data.form;
+  fields["radius"] = data.radius;
+  fields["centre"] = py::make_tuple(data.centreX, data.centreY, data.centreZ);
+  fields["x"] = py::array_t<double>(static_cast<py::ssize_t>(data.x.size()), data.x.data());
+  fields["y"] = py::array_t<double>(static_cast<py::ssize_t>(data.y.size()), data.y.data());
+  fields["z"] = py::array_t<double>(static_cast<py::ssize_t>(data.z.size()), data.z.data());
+  return py::module_::import("types").attr("SimpleNamespace")(**fields);
+}
+
+class Component {
+ public:
+  Component(const std::string& machine, bool offline, const py::kwargs& properties)
+      : session_(Translating([&] { return std::make_unique<CircleDCSession>(machine); })) {
+    if (offline)
+      Translating([&] { session_->Put("OfflineTesting", int32_t{1}); });
+    Set(properties);
+  }
+  ~Component() {
+    // A run's thread may be raising an event that waits for the interpreter lock.
+    py::gil_scoped_release release;
+    session_.reset();
+  }
+
+  void Set(const py::kwargs& properties) {
+    for (const auto& [key, value] : properties) {
+      const std::string name = key.cast<std::string>();
+      const PropertyValue put = FromPython(name, value);
+      Translating([&] { session_->Put(name, put); });
+    }
+  }
+  py::object Get(const std::string& name) {
+    return ToPython(Translating([&] { return session_->Get(name); }));
+  }
+
+  void SetCallback(py::object callback) {
+    if (callback.is_none()) {
+      session_->SetEventCallback(nullptr);
+      return;
+    }
+    session_->SetEventCallback([callback](const Event& event) {
+      py::gil_scoped_acquire acquire;
+      try {
+        callback(event.name, event.value ? py::cast(*event.value) : py::none());
+      } catch (py::error_already_set& failure) {
+        failure.discard_as_unraisable("ombrixdc event callback");
+      }
+    });
+  }
+
+  py::object PerformCircle(const std::array<double, 3>& probeOffsets, double timeout) {
+    RunOutcome outcome;
+    {
+      py::gil_scoped_release release;
+      outcome = session_->PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
+    }
+    py::list events;
+    for (const Event& event : outcome.events)
+      events.append(EventTuple(event));
+    py::dict fields;
+    fields["events"] = events;
+    fields["success"] = outcome.success ? py::cast(*outcome.success) : py::none();
+    fields["last_error"] = outcome.lastError;
+    fields["error_text"] = outcome.lastError ? ErrorText(outcome.lastError) : std::string();
+    fields["ok"] = outcome.success == 1 && outcome.lastError == 0;
+    return py::module_::import("types").attr("SimpleNamespace")(**fields);
+  }
+
+  py::object GetData(py::object type) {
+    if (!type.is_none()) {
+      const auto data = Translating([&] { return session_->GetData(type.cast<int32_t>()); });
+      return data ? DataSetObject(*data) : py::none();
+    }
+    py::dict sets;
+    for (int32_t kind = 0; kind < 6; ++kind) {
+      if (const auto data = Translating([&] { return session_->GetData(kind); }))
+        sets[kDataSetNames[kind]] = DataSetObject(*data);
+    }
+    return sets;
+  }
+
+  void SaveData(const std::string& name) {
+    Translating([&] { session_->SaveData(name); });
+  }
+  void ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
+                    const std::string& file) {
+    Translating([&] { session_->ShowGraphics(left, top, width, height, file); });
+  }
+  bool GraphicsClosed() { return session_->GraphicsClosed(); }
+  uint32_t LastError() { return session_->LastError(); }
+  void Abort() { session_->Abort(); }
+
+ private:
+  std::unique_ptr<CircleDCSession> session_;
+};
+
+}  // namespace
+
+PYBIND11_MODULE(ombrixdc, module) {
+  module.doc() = "Circle dynamic compensation on the simulated coordinate measuring machine";
+  ErrorClass() = py::reinterpret_borrow<py::object>(
+      PyErr_NewExceptionWithDoc("ombrixdc.Error",
+                                "A refused call: .code (the HRESULT or GetLastError code) and "
+                                ".text (what it means)",
+                                PyExc_RuntimeError, nullptr));
+  module.attr("Error") = ErrorClass();
+  const char* const constants[] = {"SLOW",     "FAST",     "CORRECTED",
+                                   "SLOW_MAP", "FAST_MAP", "CORRECTED_MAP"};
+  for (int32_t kind = 0; kind < 6; ++kind)
+    module.attr(constants[kind]) = kind;
+  module.attr("DATA_SET_NAMES") =
+      py::make_tuple("Slow", "Fast", "Corrected", "SlowMap", "FastMap", "CorrectedMap");
+  module.def("error_text", &ErrorText, py::arg("code"), "What an error code means");
+
+  py::class_<Component>(module, "Component",
+                        "A component on the simulated controller. Keyword arguments set "
+                        "properties by their automation names.")
+      .def(py::init<const std::string&, bool, const py::kwargs&>(), py::arg("machine") = "",
+           py::arg("offline") = false)
+      .def("set", &Component::Set, "Set properties: dc.set(FeatureRadius=8.0, Learning=1)")
+      .def("get", &Component::Get, py::arg("name"), "A property's value by its automation name")
+      .def("on_event", &Component::SetCallback, py::arg("callback"),
+           "callback(name, value) for each event as it arrives, on the run's thread; None "
+           "removes it")
+      .def("perform_circle", &Component::PerformCircle,
+           py::arg("probe_offsets") = std::array<double, 3>{0.0, 0.0, 0.0},
+           py::arg("timeout") = 600.0,
+           "Asks the start position, moves there, runs and waits; returns .events, .success, "
+           ".last_error, .error_text and .ok")
+      .def("get_data", &Component::GetData, py::arg("type") = py::none(),
+           "One data set (.form, .radius, .centre, .x, .y, .z as NumPy arrays) or None; without "
+           "a type, a dict of every data set that holds data")
+      .def("save_data", &Component::SaveData, py::arg("name"),
+           "Writes the data sets file NAME in the run directory")
+      .def("show_graphics", &Component::ShowGraphics, py::arg("left") = 0, py::arg("top") = 0,
+           py::arg("width") = 0, py::arg("height") = 0, py::arg("filename") = "",
+           "Opens the Radial Error View (needs a display)")
+      .def("graphics_closed", &Component::GraphicsClosed)
+      .def("abort", &Component::Abort)
+      .def_property_readonly("last_error", &Component::LastError);
+}

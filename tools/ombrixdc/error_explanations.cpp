@@ -1,0 +1,85 @@
+#include "tools/ombrixdc/error_explanations.h"
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr std::array kExplanations{
+    ErrorExplanation{ErrorNumber::ParameterCheck, "ParameterCheck",
+                     "a run property is missing or out of range (FeatureRadius, TipRadius, "
+                     "SlowSpeed, ScanDeflection, FilterNumber...), or InitialiseObject got no "
+                     "link"},
+    ErrorExplanation{ErrorNumber::Settings, "Settings",
+                     "the settings file (IniFilepath) can be read and gives "
+                     "KnownPartScanAcceleration, BufferPitch and DCMapPitch greater than 0"},
+    ErrorExplanation{ErrorNumber::StartPositionOrOffsets, "StartPositionOrOffsets",
+                     "GetStartPosition gave a start position and EnterProbeOffsets was called "
+                     "before PerformCircle"},
+    ErrorExplanation{ErrorNumber::ProbeNotAtStart, "ProbeNotAtStart",
+                     "the probe stands at the start position before the run and no move was "
+                     "stopped"},
+    ErrorExplanation{ErrorNumber::ExtendedStatus, "ExtendedStatus",
+                     "the controller's status after the scan: the scan did not finish properly"},
+    ErrorExplanation{ErrorNumber::StoredMapUnusable, "StoredMapUnusable",
+                     "the stored map in the run directory is undamaged and fits the feature "
+                     "(set Overwrite to learn it again), and a data sets file name is bare"},
+    ErrorExplanation{ErrorNumber::NoData, "NoData",
+                     "a run filled the asked data set, and the run directory is writable for "
+                     "the data sets file"},
+    ErrorExplanation{ErrorNumber::NoStoredMap, "NoStoredMap",
+                     "a map was learnt for this feature (radius, tip, speed, direction, type): "
+                     "learn one first or set Learning to 1 or 2"},
+    ErrorExplanation{ErrorNumber::IllegalParameter, "IllegalParameter",
+                     "the scan parameters the controller was given (speed, deflection, points)"},
+    ErrorExplanation{ErrorNumber::ProbeHitDuringMove, "ProbeHitDuringMove",
+                     "the path to the start position is clear of the workpiece"},
+    ErrorExplanation{ErrorNumber::MeasuringDatumLost, "MeasuringDatumLost",
+                     "home the machine again: the controller lost its measuring datum"},
+    ErrorExplanation{ErrorNumber::ExtendedStatusBit40, "ExtendedStatusBit40",
+                     "the controller's scan status; repeat the scan at a lower speed"},
+    ErrorExplanation{ErrorNumber::RunDirectory, "RunDirectory",
+                     "the run directory (WorkingFolder, or WorkingDirectory in the settings "
+                     "file) exists and can be entered"},
+};
+
+std::string Hex(uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", code);
+  return text;
+}
+
+}  // namespace
+
+std::span<const ErrorExplanation> ErrorExplanations() {
+  return kExplanations;
+}
+
+std::string ExplainErrorCode(uint32_t code) {
+  for (const ErrorExplanation& entry : kExplanations) {
+    if (ErrorCode(entry.number) == code)
+      return Hex(code) + " " + std::string(entry.name) + ": check " + std::string(entry.check);
+  }
+  if ((code & 0xFFFF0000u) == 0x81600000u)
+    return Hex(code) +
+           " the controller's code: check the machine's state (emergency stop, air, "
+           "servos, limits) and the controller's own message";
+  return Hex(code) + " an unlisted code";
+}
+
+std::string ErrorTableMarkdown() {
+  std::string text =
+      "# Errors\n\n"
+      "After a failed run `GetLastError` returns one of these codes (0 when there was no "
+      "error); `ombrixdc run` prints the same line after `GetLastError`. Codes 0x816000xx are "
+      "the controller's own and are passed on unchanged: check the machine's state and the "
+      "controller's message.\n\n"
+      "| Code | Number | Name | What to check |\n"
+      "| --- | --- | --- | --- |\n";
+  for (const ErrorExplanation& entry : kExplanations) {
+    text += "| " + Hex(ErrorCode(entry.number)) + " | " +
+            std::to_string(static_cast<int32_t>(entry.number)) + " | " + std::string(entry.name) +
+            " | " + std::string(entry.check) + " |\n";
+  }
+  return text;
+}
