@@ -106,10 +106,17 @@ class Component {
       session_->SetEventCallback(nullptr);
       return;
     }
-    session_->SetEventCallback([callback](const Event& event) {
+    // The callable is shared, not copied: copies of the event callback are made and dropped
+    // on the run's thread, where a Python reference count must not be touched without the
+    // interpreter lock.
+    std::shared_ptr<py::object> shared(new py::object(std::move(callback)), [](py::object* held) {
+      py::gil_scoped_acquire acquire;
+      delete held;
+    });
+    session_->SetEventCallback([shared](const Event& event) {
       py::gil_scoped_acquire acquire;
       try {
-        callback(event.name, event.value ? py::cast(*event.value) : py::none());
+        (*shared)(event.name, event.value ? py::cast(*event.value) : py::none());
       } catch (py::error_already_set& failure) {
         failure.discard_as_unraisable("ombrixdc event callback");
       }

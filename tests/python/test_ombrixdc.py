@@ -1,0 +1,95 @@
+"""The Python module on the offline example: results against the example's expected data sets
+file, the order of events, and the exceptions of refused calls."""
+import pathlib
+import shutil
+
+import numpy
+import pytest
+
+import ombrixdc
+
+HERE = pathlib.Path(__file__).parent
+TESTS = HERE.parent
+# The six blocks of a data sets file, in the order of the data set types.
+BLOCKS = ["Metrology Slow", "Metrology Fast", "Metrology Corrected",
+          "Normalised Slow", "Normalised Fast", "Normalised Corrected"]
+EXAMPLE = dict(Learning=1, FeatureRadius=8.0, TipRadius=1.5, ScanDeflection=0.3, SlowSpeed=5,
+               ModeParameter=30, MaxScanSpeed=100, FilterNumber=20, FilterMethod=1,
+               HeaderInfo1="Example")
+
+
+def read_data_sets(path):
+    """{block: (form, radius, points)} from a data sets file."""
+    lines = path.read_text().splitlines()
+    sets = {}
+    for block in BLOCKS:
+        at = lines.index(block + " Scan Data")
+        form = float(lines[at + 1].split()[1])
+        radius = float(lines[at + 2].split()[1])
+        rows = lines[at + 6:at + 106]
+        sets[block] = (form, radius, numpy.array([[float(v) for v in r.split()] for r in rows]))
+    return sets
+
+
+def make_run_folder(tmp_path, scans=True):
+    """A copy of the example whose settings name the run folder by its full path."""
+    run = tmp_path / "work" / "Default"
+    run.mkdir(parents=True)
+    if scans:
+        for scan in (TESTS / "procedures" / "data" / "offline-learning").iterdir():
+            shutil.copy(scan, run)
+    settings = (TESTS / "tools" / "data" / "settings.ini").read_text()
+    ini = tmp_path / "settings.ini"
+    ini.write_text(settings.replace("WorkingDirectory=work/", f"WorkingDirectory={tmp_path}/work/"))
+    return ini, run
+
+
+def test_offline_learning_matches_the_expected_data_sets(tmp_path):
+    ini, run = make_run_folder(tmp_path)
+    dc = ombrixdc.Component(offline=True, IniFilepath=str(ini), **EXAMPLE)
+    arrived = []
+    dc.on_event(lambda name, value: arrived.append((name, value)))
+    result = dc.perform_circle()
+    expected_events = [("OnStatusChange", 1), ("OnStatusChange", 2), ("OnStatusChange", 3),
+                       ("OnStatusChange", 5), ("PerformCircleComplete", 1)]
+    assert (result.events, arrived, result.ok, result.last_error) == \
+        (expected_events, expected_events, True, 0)
+
+    expected = read_data_sets(HERE / "data" / "expected-results.dat")
+    got = dc.get_data()
+    assert list(got) == list(ombrixdc.DATA_SET_NAMES)
+    for name, block in zip(ombrixdc.DATA_SET_NAMES, BLOCKS):
+        form, radius, points = expected[block]
+        data = got[name]
+        assert data.form == pytest.approx(form, abs=5e-7), name
+        assert data.radius == pytest.approx(radius, abs=5e-7), name
+        numpy.testing.assert_allclose(numpy.column_stack([data.x, data.y, data.z]), points,
+                                      rtol=1e-9, atol=1e-12, err_msg=name)
+    dc.save_data("results")
+    assert read_data_sets(run / "results.dat")[BLOCKS[1]][0] == expected[BLOCKS[1]][0]
+
+
+@pytest.mark.parametrize("properties, code", [
+    (dict(FeatureRadius="wide"), 0x80020005),   # DISP_E_TYPEMISMATCH
+    (dict(FilterNumber=2**40), 0x8002000A),     # DISP_E_OVERFLOW
+    (dict(NoSuchProperty=1), 0x80020006),       # DISP_E_UNKNOWNNAME
+    (dict(Status=1), 0x80020003),               # DISP_E_MEMBERNOTFOUND: read only
+])
+def test_refused_property_values_raise_with_code_and_text(properties, code):
+    dc = ombrixdc.Component(offline=True)
+    with pytest.raises(ombrixdc.Error) as refused:
+        dc.set(**properties)
+    assert (refused.value.code, refused.value.text != "") == (code, True)
+    assert f"0x{code:08X}" in str(refused.value)
+
+
+def test_failed_run_reports_its_error_and_save_raises(tmp_path):
+    ini, _ = make_run_folder(tmp_path, scans=False)
+    dc = ombrixdc.Component(offline=True, IniFilepath=str(ini), **dict(EXAMPLE, Learning=0))
+    result = dc.perform_circle()
+    assert (result.ok, result.success, result.last_error) == (False, 0, 0x83100009)
+    assert "NoStoredMap" in result.error_text
+    assert dc.get_data(ombrixdc.SLOW) is None
+    with pytest.raises(ombrixdc.Error) as refused:
+        dc.save_data("results")
+    assert refused.value.code == 0x83100007 and "NoData" in refused.value.text
