@@ -13,7 +13,9 @@
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/completion_latch.h"
 #include "tools/ombrixdc/demo_picture.h"
+#include "tools/ombrixdc/error_explanations.h"
 #include "tools/ombrixdc/stop_signals.h"
+#include "tools/ombrixdc/terminal_progress.h"
 
 namespace fs = std::filesystem;
 
@@ -35,19 +37,10 @@ class PrintingSink : public CircleDCEvents {
  public:
   explicit PrintingSink(CompletionLatch& latch) : latch_(latch) {}
   void OnStatusChange(int32_t status) override {
-    static const char* const kNames[] = {"not initialised",
-                                         "parameters accepted",
-                                         "learning: slow scan",
-                                         "learning: fast scan",
-                                         "fast scan corrected with the stored map",
-                                         "finished",
-                                         "aborted",
-                                         "error"};
-    std::printf("  status %d  %s\n", status, status >= 0 && status < 8 ? kNames[status] : "");
+    TerminalLine("  status " + std::to_string(status) + "  " + CircleStatusName(status));
   }
   void PerformCircleComplete(int32_t success) override {
-    std::printf("  run complete, success %d\n", success);
-    std::fflush(stdout);
+    TerminalLine("  run complete, success " + std::to_string(success));
     latch_.Complete(success);
   }
   void OnGraphicsClosed() override {}
@@ -101,10 +94,15 @@ fs::path WriteSettingsFile(const fs::path& folder) {
 enum class RunEnd { Succeeded, Failed, Aborted };
 
 // Waits for the run's end; a stop signal asks it to abort and waits a bounded time for that.
-RunEnd WaitForRun(CircleDCComponent& c, CompletionLatch& latch, const StopSignals& signals) {
+RunEnd WaitForRun(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, CompletionLatch& latch,
+                  const StopSignals& signals) {
   std::optional<int32_t> completed;
   if (c.RunInProgress()) {
-    completed = latch.Wait(std::chrono::duration<double>(kRunLimitSeconds));
+    ScanProgress progress(machine, ScanProgress::OutputIsTerminal());
+    completed = progress.Wait(
+        latch, std::chrono::duration<double>(kRunLimitSeconds),
+        [&c] { return std::string(CircleStatusName(c.GetCurrentCircleStatus())); },
+        [&signals] { return signals.Received(); });
     if (!completed) {
       if (!signals.Received())
         std::fprintf(stderr, "ombrixdc: the run did not end within %g s; aborting it\n",
@@ -133,17 +131,18 @@ RunEnd Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, Completion
   LONG success = 0;
   c.GetStartPosition(&x, &y, &z, &success);
   if (!success) {
-    std::printf("  GetStartPosition failed: GetLastError 0x%08X\n", c.GetLastError());
+    std::printf("  GetStartPosition failed: GetLastError %s\n",
+                ExplainErrorCode(c.GetLastError()).c_str());
     return RunEnd::Failed;
   }
   machine.SetTip(CMaPoint(x, y, z));  // the measuring application moves the probe there
   c.EnterProbeOffsets(0.0, 0.0, 0.0);
   latch.Reset();
   c.PerformCircle();
-  const RunEnd end = WaitForRun(c, latch, signals);
+  const RunEnd end = WaitForRun(c, machine, latch, signals);
   const uint32_t error = c.GetLastError();
   if (error != 0) {
-    std::printf("  GetLastError 0x%08X\n", error);
+    std::printf("  GetLastError %s\n", ExplainErrorCode(error).c_str());
     return end == RunEnd::Aborted ? end : RunEnd::Failed;
   }
   return end;

@@ -22,8 +22,8 @@ constexpr std::array kExplanations{
     ErrorExplanation{ErrorNumber::ExtendedStatus, "ExtendedStatus",
                      "the controller's status after the scan: the scan did not finish properly"},
     ErrorExplanation{ErrorNumber::StoredMapUnusable, "StoredMapUnusable",
-                     "the stored map in the run directory is undamaged and fits the feature "
-                     "(set Overwrite to learn it again), and a data sets file name is bare"},
+                     "the run directory exists and its stored map (or, offline, its raw scan "
+                     "files) is undamaged and fits the feature, and a data sets file name is bare"},
     ErrorExplanation{ErrorNumber::NoData, "NoData",
                      "a run filled the asked data set, and the run directory is writable for "
                      "the data sets file"},

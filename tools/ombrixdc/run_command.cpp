@@ -15,10 +15,12 @@
 #include "src/component/automation/vexa_circle_dc.h"
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/completion_latch.h"
+#include "tools/ombrixdc/error_explanations.h"
 #include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/number_text.h"
 #include "tools/ombrixdc/run_summary.h"
 #include "tools/ombrixdc/stop_signals.h"
+#include "tools/ombrixdc/terminal_progress.h"
 
 namespace {
 
@@ -46,8 +48,7 @@ class Transcript {
       lines_.push_back(text);
       return;
     }
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    TerminalLine(text);
   }
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);
@@ -96,7 +97,7 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
   if (SUCCEEDED(hr))
     return true;
   if (hr == DISP_E_UNKNOWNNAME) {
-    *error = "no such property";
+    *error = "no such property (the names are those 'ombrixdc idl' lists)";
   } else if (hr == DISP_E_MEMBERNOTFOUND) {
     *error = "not a property that can be set";
   } else if (hr == DISP_E_OVERFLOW) {
@@ -123,11 +124,21 @@ std::string SaveRefusal(uint32_t code, const std::string& name, const std::strin
   return "refused with GetLastError " + Hex(code);
 }
 
+// What the user should check, on standard error, so the run's own lines stay as they are.
+void ExplainFailure(uint32_t code) {
+  if (code != 0)
+    std::fprintf(stderr, "ombrixdc: the run failed: %s\n", ExplainErrorCode(code).c_str());
+}
+
 // Waits for the run's end. A stop signal asks the run to abort and then waits a bounded time
 // for it to stop the machine; a run that does not stop in time ends the process.
 std::optional<int32_t> WaitForRun(CircleDCComponent& component, CompletionLatch& latch,
-                                  const StopSignals& signals, double timeoutSeconds) {
-  std::optional<int32_t> completed = latch.Wait(std::chrono::duration<double>(timeoutSeconds));
+                                  const StopSignals& signals, double timeoutSeconds,
+                                  ScanProgress& progress) {
+  std::optional<int32_t> completed = progress.Wait(
+      latch, std::chrono::duration<double>(timeoutSeconds),
+      [&component] { return std::string(CircleStatusName(component.GetCurrentCircleStatus())); },
+      [&signals] { return signals.Received(); });
   if (completed)
     return completed;
   if (!signals.Received())
@@ -165,6 +176,8 @@ int Run(const RunOptions& options) {
   auto machine = std::make_shared<vexa_sim::SimulatedMachine>(config);
   ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
 
+  // Scan progress on a terminal; never in JSON or in piped output.
+  ScanProgress progress(*machine, !options.json && ScanProgress::OutputIsTerminal());
   ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
   CircleDCComponent& component = object->Component();
   component.Sinks.Connect(std::make_shared<PrintingSink>(out, latch));
@@ -187,7 +200,9 @@ int Run(const RunOptions& options) {
   out.Line("StartPosition " + ShortestText(x) + " " + ShortestText(y) + " " + ShortestText(z) +
            " " + std::to_string(success));
   if (!success) {
-    out.Line("GetLastError " + Hex(component.GetLastError()));
+    const uint32_t error = component.GetLastError();  // reading it clears it
+    out.Line("GetLastError " + Hex(error));
+    ExplainFailure(error);
     if (options.json)
       std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
     return 1;
@@ -204,12 +219,13 @@ int Run(const RunOptions& options) {
   // still reported, and a refused run (no worker) is not waited for.
   std::optional<int32_t> completed;
   if (component.RunInProgress())
-    completed = WaitForRun(component, latch, signals, options.timeoutSeconds);
+    completed = WaitForRun(component, latch, signals, options.timeoutSeconds, progress);
   else
     completed = latch.Wait(std::chrono::seconds(0));
   component.WaitForRuns();
   const uint32_t error = component.GetLastError();
   out.Line("GetLastError " + Hex(error));
+  ExplainFailure(error);
   const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
   bool good = completed == 1 && error == 0 && !aborted;
 

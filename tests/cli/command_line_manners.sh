@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The command line's help, version, error explanations and terminal progress, as a user meets
+# them: each case gives the arguments, the exit status, the stream and a pattern it must hold.
+set -euo pipefail
+program="$1"
+source_dir="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+mkdir -p "$work/work/Default"
+cp "$source_dir/tests/tools/data/settings.ini" "$work/"
+feature="--set FeatureRadius=8 --set TipRadius=1.5 --set ScanDeflection=0.3 --set SlowSpeed=5"
+feature+=" --set ModeParameter=30 --set MaxScanSpeed=100 --set FilterNumber=20"
+cases=(
+  "--version|0|out|^ombrixdc [0-9]+\.[0-9]+\.[0-9]+$"
+  "run --help|0|out|--probe-offsets"
+  "--help|0|out|COMMAND --help"
+  "run --ini settings.ini --offline $feature --set Learning=0|1|err|0x83100009 NoStoredMap: check"
+  "run --ini missing.ini --offline $feature --set Learning=1|1|err|0x83100002 Settings: check"
+  "run --ini settings.ini --offline $feature --set Learning=1|1|err|0x83100006 StoredMapUnusable: check"
+  "run --offline --set NoSuchName=1|2|err|NoSuchName=1: no such property"
+)
+for entry in "${cases[@]}"; do
+  IFS='|' read -r args status stream pattern <<< "$entry"
+  set +e
+  (cd "$work" && $program $args > out 2> err)  # word splitting of args is intended
+  got=$?
+  set -e
+  [[ $got == "$status" ]] || fail "ombrixdc $args: exit $got, not $status: $(cat "$work/err")"
+  grep -Eq -- "$pattern" "$work/$stream" || fail "ombrixdc $args: no '$pattern' in std$stream"
+done
+
+"$program" errors | diff -u "$source_dir/docs/errors.md" - \
+  || fail "docs/errors.md is not what 'ombrixdc errors' prints"
+# A run on the simulated machine shows its scan progress on a terminal only.
+cd "$work"  # the settings' run directory, work/, is taken from the current folder
+run="run --ini settings.ini $feature --set Learning=1 --set Overwrite=1"
+script -qec "$program $run" /dev/null > terminal || fail "run on a terminal"
+grep -aq "scan point" terminal || fail "no progress on a terminal"
+$program $run > piped || fail "run into a pipe"
+! grep -aq $'\r' piped || fail "progress in piped output"
