@@ -10,6 +10,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <unordered_set>
+
 #include "python/circle_dc_session.h"
 
 namespace py = pybind11;
@@ -81,29 +83,43 @@ class Component {
   Component(const std::string& machine, bool offline, const py::kwargs& properties)
       : session_(Translating([&] { return std::make_unique<CircleDCSession>(machine); })) {
     if (offline)
-      Translating([&] { session_->Put("OfflineTesting", int32_t{1}); });
+      Translating([&] { Session().Put("OfflineTesting", int32_t{1}); });
+    LiveComponents().insert(this);
     Set(properties);
   }
   ~Component() {
-    // A run's thread may be raising an event that waits for the interpreter lock.
+    Close();
+    LiveComponents().erase(this);
+  }
+
+  // Releases the component (closing its viewer) while the interpreter can still take the
+  // events that raises; every later call raises ombrixdc.Error.
+  void Close() {
+    // A run's or the viewer's thread may be raising an event that waits for the interpreter
+    // lock.
     py::gil_scoped_release release;
     session_.reset();
+  }
+  // Components still open when the interpreter exits are closed before it is torn down.
+  static std::unordered_set<Component*>& LiveComponents() {
+    static std::unordered_set<Component*> live;
+    return live;
   }
 
   void Set(const py::kwargs& properties) {
     for (const auto& [key, value] : properties) {
       const std::string name = key.cast<std::string>();
       const PropertyValue put = FromPython(name, value);
-      Translating([&] { session_->Put(name, put); });
+      Translating([&] { Session().Put(name, put); });
     }
   }
   py::object Get(const std::string& name) {
-    return ToPython(Translating([&] { return session_->Get(name); }));
+    return ToPython(Translating([&] { return Session().Get(name); }));
   }
 
   void SetCallback(py::object callback) {
     if (callback.is_none()) {
-      session_->SetEventCallback(nullptr);
+      Session().SetEventCallback(nullptr);
       return;
     }
     // The callable is shared, not copied: copies of the event callback are made and dropped
@@ -113,7 +129,9 @@ class Component {
       py::gil_scoped_acquire acquire;
       delete held;
     });
-    session_->SetEventCallback([shared](const Event& event) {
+    Session().SetEventCallback([shared](const Event& event) {
+      if (!Py_IsInitialized() || _Py_IsFinalizing())
+        return;  // an event after exit began (the viewer closing) has nobody to go to
       py::gil_scoped_acquire acquire;
       try {
         (*shared)(event.name, event.value ? py::cast(*event.value) : py::none());
@@ -127,7 +145,7 @@ class Component {
     RunOutcome outcome;
     {
       py::gil_scoped_release release;
-      outcome = session_->PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
+      outcome = Session().PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
     }
     py::list events;
     for (const Event& event : outcome.events)
@@ -143,29 +161,36 @@ class Component {
 
   py::object GetData(py::object type) {
     if (!type.is_none()) {
-      const auto data = Translating([&] { return session_->GetData(type.cast<int32_t>()); });
+      const auto data = Translating([&] { return Session().GetData(type.cast<int32_t>()); });
       return data ? DataSetObject(*data) : py::none();
     }
     py::dict sets;
     for (int32_t kind = 0; kind < 6; ++kind) {
-      if (const auto data = Translating([&] { return session_->GetData(kind); }))
+      if (const auto data = Translating([&] { return Session().GetData(kind); }))
         sets[kDataSetNames[kind]] = DataSetObject(*data);
     }
     return sets;
   }
 
   void SaveData(const std::string& name) {
-    Translating([&] { session_->SaveData(name); });
+    Translating([&] { Session().SaveData(name); });
   }
   void ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
                     const std::string& file) {
-    Translating([&] { session_->ShowGraphics(left, top, width, height, file); });
+    Translating([&] { Session().ShowGraphics(left, top, width, height, file); });
   }
-  bool GraphicsClosed() { return session_->GraphicsClosed(); }
-  uint32_t LastError() { return session_->LastError(); }
-  void Abort() { session_->Abort(); }
+  bool GraphicsClosed() { return Session().GraphicsClosed(); }
+  uint32_t LastError() { return Session().LastError(); }
+  void Abort() { Session().Abort(); }
 
  private:
+  CircleDCSession& Session() {
+    if (!session_)
+      Translating([]() -> int {
+        throw CallError{static_cast<uint32_t>(E_FAIL), "the component was closed"};
+      });
+    return *session_;
+  }
   std::unique_ptr<CircleDCSession> session_;
 };
 
@@ -212,5 +237,13 @@ PYBIND11_MODULE(ombrixdc, module) {
            "Opens the Radial Error View (needs a display)")
       .def("graphics_closed", &Component::GraphicsClosed)
       .def("abort", &Component::Abort)
-      .def_property_readonly("last_error", &Component::LastError);
+      .def_property_readonly("last_error", &Component::LastError)
+      .def("close", &Component::Close, "Releases the component and closes its viewer")
+      .def("__enter__", [](py::object self) { return self; })
+      .def("__exit__", [](Component& self, py::args) { self.Close(); });
+  py::module_::import("atexit").attr("register")(py::cpp_function([] {
+    const std::unordered_set<Component*> live = Component::LiveComponents();
+    for (Component* component : live)
+      component->Close();
+  }));
 }

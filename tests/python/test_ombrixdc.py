@@ -112,3 +112,10 @@ def test_example_learns_then_compensates_on_the_simulated_machine(tmp_path):
     slow, fast, corrected = (float(forms[k]) for k in ("slow reference", "fast", "fast, corrected"))
     assert abs(corrected - slow) < abs(fast - slow)  # the map takes out part of the fast error
     assert (tmp_path / "Default" / "learn-and-compensate.dat").is_file()
+
+
+def test_closed_component_refuses_calls():
+    with ombrixdc.Component(offline=True) as dc:
+        assert dc.get("FeatureRadius") == 0.0
+    with pytest.raises(ombrixdc.Error, match="closed"):
+        dc.get("FeatureRadius")
