@@ -43,13 +43,13 @@ constexpr std::array kExplanations{
                      "file) exists and can be entered"},
 };
 
-std::string Hex(uint32_t code) {
+}  // namespace
+
+std::string HexCode(uint32_t code) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", code);
   return text;
 }
-
-}  // namespace
 
 std::span<const ErrorExplanation> ErrorExplanations() {
   return kExplanations;
@@ -58,28 +58,11 @@ std::span<const ErrorExplanation> ErrorExplanations() {
 std::string ExplainErrorCode(uint32_t code) {
   for (const ErrorExplanation& entry : kExplanations) {
     if (ErrorCode(entry.number) == code)
-      return Hex(code) + " " + std::string(entry.name) + ": check " + std::string(entry.check);
+      return HexCode(code) + " " + std::string(entry.name) + ": check " + std::string(entry.check);
   }
   if ((code & 0xFFFF0000u) == 0x81600000u)
-    return Hex(code) +
+    return HexCode(code) +
            " the controller's code: check the machine's state (emergency stop, air, "
            "servos, limits) and the controller's own message";
-  return Hex(code) + " an unlisted code";
-}
-
-std::string ErrorTableMarkdown() {
-  std::string text =
-      "# Errors\n\n"
-      "After a failed run `GetLastError` returns one of these codes (0 when there was no "
-      "error); `ombrixdc run` prints the same line after `GetLastError`. Codes 0x816000xx are "
-      "the controller's own and are passed on unchanged: check the machine's state and the "
-      "controller's message.\n\n"
-      "| Code | Number | Name | What to check |\n"
-      "| --- | --- | --- | --- |\n";
-  for (const ErrorExplanation& entry : kExplanations) {
-    text += "| " + Hex(ErrorCode(entry.number)) + " | " +
-            std::to_string(static_cast<int32_t>(entry.number)) + " | " + std::string(entry.name) +
-            " | " + std::string(entry.check) + " |\n";
-  }
-  return text;
+  return HexCode(code) + " an unlisted code";
 }

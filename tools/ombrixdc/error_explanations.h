@@ -18,10 +18,8 @@ struct ErrorExplanation {
 };
 
 std::span<const ErrorExplanation> ErrorExplanations();
+std::string HexCode(uint32_t code);  // 0x83100009
 
 // "0x83100009 NoStoredMap: <what to check>" for a code GetLastError returned; a controller's
 // code, or any code the table does not list, gets a general line.
 std::string ExplainErrorCode(uint32_t code);
-
-// The table as the Markdown of docs/errors.md.
-std::string ErrorTableMarkdown();

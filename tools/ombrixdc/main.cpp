@@ -1,10 +1,8 @@
 // ombrixdc: the command-line front end of the circle dynamic compensation component.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
-
 #include "tools/ombrixdc/demo.h"
-#include "tools/ombrixdc/error_explanations.h"
+#include "tools/ombrixdc/errors_command.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
@@ -30,12 +28,8 @@ int main(int argc, char** argv) {
   AddViewCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);
+  AddErrorsCommand(app);
   AddRenderCommand(app);
-  app.add_subcommand("errors", "Print the table of error codes and what to check (Markdown)")
-      ->callback([] {
-        std::fputs(ErrorTableMarkdown().c_str(), stdout);
-        throw CLI::RuntimeError(0);
-      });
 
   try {
     app.parse(argc, argv);
