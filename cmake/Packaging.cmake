@@ -12,5 +12,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # The shared libraries the programs and the window server link, by their Debian packages.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6, libstdc++6, libinih1, libcairo2, libgdk-pixbuf-2.0-0, libgtk-3-0")
+# The Python module and its example.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3, python3-numpy, python3-matplotlib")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 include(CPack)
