@@ -11,8 +11,8 @@
 #include "src/services/settings_read.h"
 
 namespace {
-constexpr int32_t kParameterError = static_cast<int32_t>(ErrorNumber::ParameterCheck);
-constexpr int32_t kSettingsError = static_cast<int32_t>(ErrorNumber::Settings);
+constexpr int32_t kParameterError = Number(ErrorNumber::ParameterCheck);
+constexpr int32_t kSettingsError = Number(ErrorNumber::Settings);
 // Clearance between the tip and the surface at the start position, in the feature's unit.
 constexpr double kStartClearance = 2.0;
 }  // namespace
@@ -95,20 +95,10 @@ bool CircleDCComponent::ReadSystemSettingsFile() {
     values.centre = Centre.Get();
     values.xaxis = Xaxis.Get();
     values.normal = Normal.Get();
-    values.toleranceCentre = tolerances.centre;
-    values.toleranceRadius = tolerances.radius;
-    values.toleranceSpeed = tolerances.speed;
-    values.toleranceAcceleration = tolerances.acceleration;
-    values.toleranceStartAngle = tolerances.startAngle;
-    values.toleranceFine = tolerances.fine;
+    values.tolerances = tolerances.Get();
     values.positionalTolerance = run.positionalTolerance;
     ok = ReadSystemSettings(*reader, values);
-    tolerances.centre = values.toleranceCentre;
-    tolerances.radius = values.toleranceRadius;
-    tolerances.speed = values.toleranceSpeed;
-    tolerances.acceleration = values.toleranceAcceleration;
-    tolerances.startAngle = values.toleranceStartAngle;
-    tolerances.fine = values.toleranceFine;
+    tolerances.Set(values.tolerances);
     run.positionalTolerance = values.positionalTolerance;
   }
   MeasuringUnit.Set(values.measuringUnit);
@@ -158,9 +148,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   if (!queryOk)
     LastErrorNumber = kParameterError;
 
-  const double fastSpeed =
-      Mode.Get() == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED ? ModeParameter.Get() : MaxScanSpeed.Get();
-  if (!(fastSpeed > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
+  if (!(ModeFastSpeed() > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
       !IniFilepath.Get()) {
     LastErrorNumber = kParameterError;
   } else if (!ReadSettings()) {

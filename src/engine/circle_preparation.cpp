@@ -6,9 +6,9 @@
 #include <cmath>
 #include <optional>
 
-namespace {
+#include "src/engine/angles.h"
 
-constexpr double kTwoPi = 6.283185307179586;
+namespace {
 
 struct TrimRange {
   std::size_t start;  // first sample kept

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <utility>
 
-namespace {
+#include "src/engine/angles.h"
 
-constexpr double kTwoPi = 6.283185307179586;
+namespace {
 
 double SampleSpacing(std::size_t n) {
   return kTwoPi / static_cast<double>(n);

@@ -4,11 +4,10 @@
 #include <cmath>
 #include <utility>
 
+#include "src/engine/angles.h"
 #include "src/engine/circle_preparation.h"
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 DataSetResult Failed(ErrorNumber error) {
   DataSetResult result;

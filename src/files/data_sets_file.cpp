@@ -89,7 +89,7 @@ DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirector
   const bool bare = !fileName.empty() && fileName != "." && fileName != ".." &&
                     fileName.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
   if (!bare) {
-    return {.error = ErrorNumber::StoredMapUnusable, .path = {}};
+    return {.error = ErrorNumber::DataSetsFileNameInvalid, .path = {}};
   }
   std::string name(fileName);
   if (name.find('.') == std::string::npos) {

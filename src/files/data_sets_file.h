@@ -47,6 +47,6 @@ struct DataSetsFilePathResult {
 };
 // The path SaveData writes to: runDirectory / fileName, with ".dat" appended when the name has
 // no full stop. Only a bare file name is accepted: a name that is empty, ".", "..", or holds a
-// '\\', a '/' or a NUL fails with ErrorNumber::StoredMapUnusable (6).
+// '\\', a '/' or a NUL fails with ErrorNumber::DataSetsFileNameInvalid (6).
 DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirectory,
                                         std::string_view fileName);

@@ -1,7 +1,7 @@
 // Ageing of stored map pairs: DeleteOldMapFiles alone, and the worker's use of TimeOut.
 #include <chrono>
 
-#include "src/procedures/procedures.h"
+#include "src/procedures/map_search.h"
 #include "tests/procedures/procedure_fixture.h"
 
 namespace {

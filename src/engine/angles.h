@@ -1,0 +1,3 @@
+#pragma once
+// One revolution in radians: the period of every profile, filter and map grid.
+inline constexpr double kTwoPi = 6.283185307179586;

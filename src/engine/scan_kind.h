@@ -1,0 +1,8 @@
+#pragma once
+// Which of a run's two scans data belong to: the slow (reference) scan or the fast one.
+#include <cstdint>
+
+enum class ScanKind : int32_t {
+  Fast = 0,
+  Slow = 1,
+};
