@@ -2,6 +2,8 @@
 
 #include "src/services/run_directory.h"
 
+namespace ombrixdc {
+
 CircleDCComponent::CircleDCComponent() = default;
 
 CircleDCComponent::~CircleDCComponent() {
@@ -83,3 +85,5 @@ std::filesystem::path CircleDCComponent::RunFolder() const {
   const OptionalText runDirectory = RunDirectory.Get();
   return runDirectory ? RunDirectoryPath(*runDirectory) : std::filesystem::path();
 }
+
+}  // namespace ombrixdc

@@ -28,6 +28,8 @@
 #include "src/files/map_file.h"
 #include "src/procedures/run_context.h"
 
+namespace ombrixdc {
+
 // An automation string: absent (never set) is different from empty.
 using OptionalText = std::optional<std::string>;
 
@@ -213,3 +215,5 @@ class CircleDCComponent {
   std::mutex workersMutex_;
   std::list<Worker> workers_;
 };
+
+}  // namespace ombrixdc

@@ -5,6 +5,8 @@
 #include "src/files/data_sets_file.h"
 #include "src/files/file_output.h"
 
+namespace ombrixdc {
+
 HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* success) {
   if (!out || !success)
     return E_POINTER;
@@ -92,3 +94,5 @@ HRESULT CircleDCComponent::GetGraphicsClosed(LONG* closed) {
   *closed = GraphicsOpen.Get() == 0 ? 1 : 0;
   return S_OK;
 }
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace ombrixdc {
+
 RunControlState& ProcessRunControlState() {
   static RunControlState state;
   return state;
@@ -77,3 +79,5 @@ void ResetProcessStateForTests() {
   ProcessRunTimeLimits().baseMilliseconds = defaults.baseMilliseconds;
   ProcessRunTimeLimits().factor = defaults.factor;
 }
+
+}  // namespace ombrixdc

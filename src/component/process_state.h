@@ -13,6 +13,8 @@
 #include "src/files/map_file.h"
 #include "src/procedures/run_limits.h"
 
+namespace ombrixdc {
+
 // Start-position tolerance and the stored map found for the current feature.
 struct RunControlState {
   // Written by every settings read (GetStartPosition, client thread) and by the system
@@ -85,3 +87,5 @@ ProcessTimeLimits& ProcessRunTimeLimits();
 
 // Puts every object back to its start-up values (for tests that need a clean process).
 void ResetProcessStateForTests();
+
+}  // namespace ombrixdc

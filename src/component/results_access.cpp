@@ -10,11 +10,15 @@
 #include "src/services/run_directory.h"
 #include "src/services/settings_read.h"
 
+namespace ombrixdc {
+
 namespace {
 constexpr int32_t kParameterError = Number(ErrorNumber::ParameterCheck);
 constexpr int32_t kSettingsError = Number(ErrorNumber::Settings);
 // Clearance between the tip and the surface at the start position, in the feature's unit.
 constexpr double kStartClearance = 2.0;
+// Start positions are measured from the +Y axis of the feature frame.
+constexpr double kPlusYAxis = MA_PI / 2.0;
 }  // namespace
 
 HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
@@ -164,8 +168,8 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   }
 
   const double theta = MaDegreeToRadian(DCStartAngle.Get());
-  const double a = ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? MA_PI / 2.0 - theta
-                                                                            : MA_PI / 2.0 + theta;
+  const double a = ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? kPlusYAxis - theta
+                                                                            : kPlusYAxis + theta;
   const double clearance = TipRadius.Get() + kStartClearance;
   const double r = BoreOrBoss.Get() == E_OMBRIX_DC_CIRCLE_BORE ? FeatureRadius.Get() - clearance
                                                                : FeatureRadius.Get() + clearance;
@@ -176,3 +180,5 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   *success = 1;
   return S_OK;
 }
+
+}  // namespace ombrixdc

@@ -10,6 +10,8 @@
 #include "src/procedures/procedures.h"
 #include "src/services/run_directory.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // A value that is not a number fails this too.
@@ -222,3 +224,5 @@ HRESULT CircleDCComponent::Abort() {
 uint32_t CircleDCComponent::GetLastError() {
   return ErrorCode(LastErrorNumber.exchange(0));
 }
+
+}  // namespace ombrixdc

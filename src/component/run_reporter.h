@@ -5,6 +5,8 @@
 #include "src/component/process_state.h"
 #include "src/procedures/run_context.h"
 
+namespace ombrixdc {
+
 class ComponentRunReporter final : public RunReporter {
  public:
   explicit ComponentRunReporter(CircleDCComponent& component) : c_(component) {}
@@ -21,3 +23,5 @@ class ComponentRunReporter final : public RunReporter {
  private:
   CircleDCComponent& c_;
 };
+
+}  // namespace ombrixdc

@@ -8,6 +8,8 @@
 
 #include "src/engine/angles.h"
 
+namespace ombrixdc {
+
 namespace {
 
 struct TrimRange {
@@ -189,3 +191,5 @@ ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray
   result.centreOffset = Distance(result.centre.x(), result.centre.y());
   return result;
 }
+
+}  // namespace ombrixdc

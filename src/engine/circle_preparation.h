@@ -8,6 +8,8 @@
 #include "src/engine/error_number.h"
 #include "src/engine/profile.h"
 
+namespace ombrixdc {
+
 // The error a run fails with when a scan cannot become a profile: it does not reach the +Y
 // axis and come round to the first quadrant again, it is fewer than four samples, a sample
 // lies exactly at the fitted centre, or its points carry no circle. It is the number a client
@@ -67,3 +69,5 @@ struct ProfileCircle {
 
 // Least-squares circle of the profile's points about the profile's own origin.
 ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray& angles);
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 
 #include "src/engine/filters.h"
 
+namespace ombrixdc {
+
 ReferenceResult ComputeReference(const CompensationParameters& p,
                                  const RadialProfile& slowProfile) {
   ReferenceResult result;
@@ -120,3 +122,5 @@ LearningResult ComputeLearning(const CompensationParameters& p, const RadialProf
   result.slots[MapSlotIndex::PremappedDcMapData] = std::move(maps.premappedDcMap);
   return result;
 }
+
+}  // namespace ombrixdc

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace ombrixdc {
+
 // Several names share a number where clients have always read one number for related
 // failures; the name says which failure it is.
 enum class ErrorNumber : int32_t {
@@ -168,3 +170,5 @@ bool PassOnFailure(const From& from, To& to) {
   to.error = from.error;
   return true;
 }
+
+}  // namespace ombrixdc

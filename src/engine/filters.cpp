@@ -8,6 +8,8 @@
 
 #include "src/engine/angles.h"
 
+namespace ombrixdc {
+
 namespace {
 
 double SampleSpacing(std::size_t n) {
@@ -113,3 +115,5 @@ CMaDoubleArray FilterRadii(int32_t filterMethod, int32_t filterNumber,
   return filterMethod == 1 ? FilterFirstOrder(filterNumber, input)
                            : FilterSecondOrder(filterNumber, input);
 }
+
+}  // namespace ombrixdc

@@ -7,6 +7,8 @@
 #include "src/engine/angles.h"
 #include "src/engine/circle_preparation.h"
 
+namespace ombrixdc {
+
 namespace {
 
 DataSetResult Failed(ErrorNumber error) {
@@ -132,3 +134,5 @@ DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAn
   }
   return result;
 }
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 #include "src/files/map_file_layout.h"
 #include "src/files/number_format.h"
 
+namespace ombrixdc {
+
 namespace {
 
 struct BlockLayout {
@@ -97,3 +99,5 @@ DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirector
   }
   return {.error = ErrorNumber::None, .path = runDirectory / name};
 }
+
+}  // namespace ombrixdc

@@ -15,6 +15,8 @@
 #include "src/engine/profile.h"
 #include "src/files/map_file.h"
 
+namespace ombrixdc {
+
 // Data sets in file order, which is also the order of EDataType: Slow, Fast, Corrected,
 // SlowMap, FastMap, CorrectedMap.
 inline constexpr std::size_t kDataSetCount = 6;
@@ -50,3 +52,5 @@ struct DataSetsFilePathResult {
 // '\\', a '/' or a NUL fails with ErrorNumber::DataSetsFileNameInvalid (6).
 DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirectory,
                                         std::string_view fileName);
+
+}  // namespace ombrixdc

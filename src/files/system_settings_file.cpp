@@ -2,6 +2,8 @@
 
 #include "src/files/value_sequence.h"
 
+namespace ombrixdc {
+
 bool ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
   ValueSequence read(reader);
   read.LabelUpTo("inches):");
@@ -32,3 +34,5 @@ bool ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
   }
   return read.Ok();
 }
+
+}  // namespace ombrixdc

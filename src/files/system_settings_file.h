@@ -7,6 +7,8 @@
 #include "src/files/map_file.h"
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 struct SystemSettings {
   int32_t measuringUnit = 0;
   double headAngleA = 0.0;
@@ -25,3 +27,5 @@ struct SystemSettings {
 // Labels other than "inches):", "Centre:" and "ToleranceCentre:" are skipped unread, so
 // their wording is free.
 bool ReadSystemSettings(TokenReader& reader, SystemSettings& values);
+
+}  // namespace ombrixdc

@@ -7,6 +7,8 @@
 
 #include "platform/text/ascii.h"
 
+namespace ombrixdc {
+
 std::optional<TokenReader> TokenReader::FromFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
@@ -78,3 +80,5 @@ std::optional<int32_t> TokenReader::ReadInt() {
 std::optional<double> TokenReader::ReadDouble() {
   return ReadNumber<double>();
 }
+
+}  // namespace ombrixdc

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace ombrixdc {
+
 class TokenReader {
  public:
   explicit TokenReader(std::string text) : text_(std::move(text)) {}
@@ -40,3 +42,5 @@ class TokenReader {
   std::string text_;
   size_t pos_ = 0;
 };
+
+}  // namespace ombrixdc

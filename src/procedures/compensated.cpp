@@ -7,6 +7,8 @@
 #include "src/procedures/procedures.h"
 #include "src/procedures/run_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // The fast scan speed of the calibrating modes.
@@ -112,3 +114,5 @@ StepResult RunCompensated(RunContext& run, RunReporter& report) {
   Reference stored;
   return RunFastScanStep(run, report, FastScanStage::Replaying, stored);
 }
+
+}  // namespace ombrixdc

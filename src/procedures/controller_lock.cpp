@@ -1,5 +1,7 @@
 #include "src/procedures/controller_lock.h"
 
+namespace ombrixdc {
+
 void StopMachine(const ControllerObjects& controller) {
   LONG stopped = 0;
   if (controller.stop)
@@ -25,3 +27,5 @@ void GiveLockUp(const ControllerObjects& controller) {
   LONG ignored = 0;
   controller.link->releaseLock(&ignored);
 }
+
+}  // namespace ombrixdc

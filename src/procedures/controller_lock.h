@@ -4,6 +4,8 @@
 #include "src/procedures/run_context.h"
 #include "src/procedures/step_result.h"
 
+namespace ombrixdc {
+
 // Asks the controller to stop the machine (an abort, or a move or scan that never ends).
 void StopMachine(const ControllerObjects& controller);
 
@@ -16,3 +18,5 @@ void GiveLockUp(const ControllerObjects& controller);
 
 // The link's code for a refused lock, never 0: a refusal is never read back as success.
 int32_t LockRefusalCode(IVexa_link* link);
+
+}  // namespace ombrixdc

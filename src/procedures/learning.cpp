@@ -13,6 +13,8 @@
 #include "src/procedures/procedures.h"
 #include "src/procedures/run_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // Slow, SlowMap and PreMapData from the slow scan.
@@ -98,3 +100,5 @@ StepResult RunLearning(RunContext& run, RunReporter& report) {
     return StepResult::Aborted();
   return StoreMapPair(run, reference);
 }
+
+}  // namespace ombrixdc

@@ -9,6 +9,8 @@
 #include "platform/text/ascii.h"
 #include "src/procedures/map_search.h"
 
+namespace ombrixdc {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -82,3 +84,5 @@ int32_t DeleteOldMapFiles(const fs::path& runFolder, int32_t ageLimitHours) {
   }
   return count;
 }
+
+}  // namespace ombrixdc

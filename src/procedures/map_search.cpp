@@ -4,6 +4,8 @@
 
 #include "src/procedures/run_files.h"
 
+namespace ombrixdc {
+
 MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
                                 const MapFileHeader& feature, const MatchTolerances& tolerances,
                                 MapComparison comparison) {
@@ -12,8 +14,7 @@ MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
     std::optional<TokenReader> reader = TokenReader::FromFile(MapFilePath(runFolder, n));
     if (!reader)
       return search;
-    const MapMatchResult result =
-        MatchMapFile(*reader, feature, tolerances, comparison == MapComparison::Relaxed);
+    const MapMatchResult result = MatchMapFile(*reader, feature, tolerances, comparison);
     if (result.matches) {
       search.mapNumber = n;
       return search;
@@ -29,3 +30,5 @@ int32_t NextFreeMapNumber(const std::filesystem::path& runFolder) {
     ++n;
   return n;
 }
+
+}  // namespace ombrixdc

@@ -7,10 +7,7 @@
 
 #include "src/files/map_file.h"
 
-enum class MapComparison {
-  Full,     // every compared value: the map a compensated run may use
-  Relaxed,  // filter number and speeds ignored: the map of the same feature to overwrite
-};
+namespace ombrixdc {
 
 struct [[nodiscard]] MapSearchResult {
   int32_t mapNumber = 0;  // the first matching map, 0 when none matches
@@ -29,3 +26,5 @@ int32_t NextFreeMapNumber(const std::filesystem::path& runFolder);
 
 // Deletes map pairs of the folder older than the age limit; returns how many files went.
 int32_t DeleteOldMapFiles(const std::filesystem::path& runFolder, int32_t ageLimitHours);
+
+}  // namespace ombrixdc

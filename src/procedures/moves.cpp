@@ -8,6 +8,8 @@
 
 #include "src/procedures/controller_lock.h"
 
+namespace ombrixdc {
+
 namespace {
 
 enum class MoveKind { Rotation, Linear };
@@ -125,3 +127,5 @@ StepResult ReturnToStart(const RunContext& run) {
     return MoveResult(outcome);
   return TakeLockBack(controller);
 }
+
+}  // namespace ombrixdc

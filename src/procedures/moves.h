@@ -5,6 +5,8 @@
 #include "src/procedures/run_context.h"
 #include "src/procedures/step_result.h"
 
+namespace ombrixdc {
+
 enum class MoveOutcome {
   Completed,  // the controller reported the move completed
   Failed,     // the controller ended the move with another status
@@ -24,3 +26,5 @@ StepResult MoveResult(MoveOutcome outcome);
 // rotation left it more than kReturnDistanceThreshold away, and takes the lock back. A failed
 // move leaves the lock released.
 StepResult ReturnToStart(const RunContext& run);
+
+}  // namespace ombrixdc

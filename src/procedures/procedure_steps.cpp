@@ -3,6 +3,8 @@
 #include "src/procedures/controller_lock.h"
 #include "src/procedures/raw_scan_files.h"
 
+namespace ombrixdc {
+
 bool StopIfAborted(const RunContext& run, const RunReporter& report) {
   if (!report.AbortRequested())
     return false;
@@ -25,3 +27,5 @@ CompensationParameters Parameters(const RunContext& run) {
   p.mapGridStartAngle = run.mapGridStartAngle;
   return p;
 }
+
+}  // namespace ombrixdc

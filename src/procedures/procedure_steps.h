@@ -5,6 +5,8 @@
 #include "src/procedures/scan_circle.h"
 #include "src/procedures/step_result.h"
 
+namespace ombrixdc {
+
 // What a fast scan is corrected with: the slow scan's data and the compensation map, learnt
 // by this run or read from a stored map pair.
 struct Reference {
@@ -33,3 +35,5 @@ CompensationParameters Parameters(const RunContext& run);
 // scan's results and gains the learnt map; replaying, it is filled from the stored map pair.
 StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage stage,
                            Reference& reference);
+
+}  // namespace ombrixdc

@@ -5,7 +5,11 @@
 #include "src/procedures/run_context.h"
 #include "src/procedures/step_result.h"
 
+namespace ombrixdc {
+
 // Slow scan, fast scan, map pair stored, six data sets.
 StepResult RunLearning(RunContext& run, RunReporter& report);
 // Fast scan corrected with the stored map pair run.mapNumber.
 StepResult RunCompensated(RunContext& run, RunReporter& report);
+
+}  // namespace ombrixdc

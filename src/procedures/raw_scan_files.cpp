@@ -4,6 +4,8 @@
 #include "src/files/raw_scan_file.h"
 #include "src/procedures/run_files.h"
 
+namespace ombrixdc {
+
 StepResult WriteRawScanFiles(const std::filesystem::path& runFolder, ScanKind scan,
                              const CMaDoubleArray& x, const CMaDoubleArray& y,
                              const CMaDoubleArray& z, const DeflectionLists& deflections) {
@@ -24,3 +26,5 @@ ScanResult ReadRawScanFiles(const RunContext& run, RunReporter& report, ScanKind
   RawScanPoints points = ReadRawScanFile(*reader);
   return PrepareRecordedScan(run, report, scan, points.x, points.y, points.z, {});
 }
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include "platform/trivell/geometry.h"
 #include "src/procedures/scan_circle.h"
 
+namespace ombrixdc {
+
 // Writes the scan's tip centres and probe deflections ("ScanSlow.dat"/"ProbeSlow.dat" or
 // "ScanFast.dat"/"ProbeFast.dat"). Both files are written even if the first fails; either
 // failing fails the step with RawScanFileFailed.
@@ -17,3 +19,5 @@ StepResult WriteRawScanFiles(const std::filesystem::path& runFolder, ScanKind sc
 // files are not read. Fails with RawScanFileFailed when the file cannot be opened, or with the
 // preparation's error.
 ScanResult ReadRawScanFiles(const RunContext& run, RunReporter& report, ScanKind scan);
+
+}  // namespace ombrixdc

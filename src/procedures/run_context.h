@@ -19,6 +19,8 @@
 #include "src/files/map_file.h"
 #include "src/procedures/run_limits.h"
 
+namespace ombrixdc {
+
 // The controller objects of one run: the client's link and axis position and status object,
 // and the four the component created for it.
 struct ControllerObjects {
@@ -68,3 +70,5 @@ class RunReporter {
   // The fast scan's speed once a calibrating mode has fixed it.
   virtual void PublishFastSpeed(double speed) = 0;
 };
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace ombrixdc {
+
 namespace {
 std::string MapPairName(int32_t mapNumber, const char* extension) {
   return "_circle" + std::to_string(mapNumber) + extension;
@@ -24,3 +26,5 @@ std::filesystem::path RawScanFilePath(const std::filesystem::path& runFolder, Sc
 std::filesystem::path ProbeFilePath(const std::filesystem::path& runFolder, ScanKind scan) {
   return runFolder / (scan == ScanKind::Slow ? "ProbeSlow.dat" : "ProbeFast.dat");
 }
+
+}  // namespace ombrixdc

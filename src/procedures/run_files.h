@@ -6,6 +6,8 @@
 
 #include "src/engine/scan_kind.h"
 
+namespace ombrixdc {
+
 // "_circle<n>.rsm" and "_circle<n>.rsd".
 std::filesystem::path MapFilePath(const std::filesystem::path& runFolder, int32_t mapNumber);
 std::filesystem::path CircleDataFilePath(const std::filesystem::path& runFolder, int32_t mapNumber);
@@ -13,3 +15,5 @@ std::filesystem::path CircleDataFilePath(const std::filesystem::path& runFolder,
 std::filesystem::path RawScanFilePath(const std::filesystem::path& runFolder, ScanKind scan);
 // "ProbeSlow.dat"/"ProbeFast.dat": the probe deflections of a scan.
 std::filesystem::path ProbeFilePath(const std::filesystem::path& runFolder, ScanKind scan);
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace ombrixdc {
+
 namespace {
 constexpr double kLongestExpectedSeconds = 3600.0;
 }  // namespace
@@ -11,3 +13,5 @@ std::chrono::milliseconds RunTimeLimits::For(double expectedSeconds) const {
   return std::chrono::milliseconds(baseMilliseconds) +
          std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000.0 * factor));
 }
+
+}  // namespace ombrixdc

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdint>
 
+namespace ombrixdc {
+
 // Wait limit for the controller link's lock, in the link's unit (milliseconds).
 inline constexpr int32_t kLockWaitLimit = 1000;
 
@@ -24,3 +26,5 @@ struct RunTimeLimits {
   // base + factor * expectedSeconds (the expected duration capped at an hour).
   std::chrono::milliseconds For(double expectedSeconds) const;
 };
+
+}  // namespace ombrixdc

@@ -8,6 +8,8 @@
 #include "src/procedures/moves.h"
 #include "src/procedures/raw_scan_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
 struct FlagError {
@@ -255,3 +257,5 @@ ScanResult ScanCircle(const RunContext& run, RunReporter& report, ScanKind scan,
   }
   return PrepareRecordedScan(run, report, scan, tip.x, tip.y, tip.z, std::move(deflections));
 }
+
+}  // namespace ombrixdc

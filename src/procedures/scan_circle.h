@@ -9,6 +9,8 @@
 #include "src/procedures/run_context.h"
 #include "src/procedures/step_result.h"
 
+namespace ombrixdc {
+
 struct ScanOutput {
   RadialProfile profile;
   DeflectionLists deflections;
@@ -39,3 +41,5 @@ StepResult ExtendedStatusCheck(IVexa_axis_position_and_status* status);
 ScanResult PrepareRecordedScan(const RunContext& run, RunReporter& report, ScanKind scan,
                                CMaDoubleArray& x, CMaDoubleArray& y, CMaDoubleArray& z,
                                DeflectionLists deflections);
+
+}  // namespace ombrixdc

@@ -5,6 +5,8 @@
 
 #include "src/engine/error_number.h"
 
+namespace ombrixdc {
+
 enum class StepEnd {
   Completed,
   Aborted,  // the client asked the run to stop; the machine was stopped
@@ -23,3 +25,5 @@ struct [[nodiscard]] StepResult {
 
   bool IsCompleted() const { return end == StepEnd::Completed; }
 };
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 #include "platform/vexa/interfaces.h"
 #include "src/services/controller_objects.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // Each read keeps going after a failure so every readable value is still taken.
@@ -100,3 +102,5 @@ SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniF
   result.ok = read.AllSucceeded() && requiredPresent;
   return result;
 }
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace ombrixdc {
+
 struct TuningSettings {
   double positionalTolerance = 0.01;
   double knownPartScanAcceleration = -1.0;
@@ -29,3 +31,5 @@ const char* ProbeTypeSection(int32_t probeType);
 // tolerance becomes 0.01; the speed factor is held to 0.1..10.0 and the start angle to
 // 30..120 degrees. A missing acceleration, buffer pitch or map pitch fails the read.
 SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniFile);
+
+}  // namespace ombrixdc

@@ -5,6 +5,8 @@
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
 
+namespace ombrixdc {
+
 namespace {
 
 DataSet Profile(std::initializer_list<std::pair<double, double>> radiusAngle) {
@@ -72,3 +74,5 @@ TEST(GetData, UnknownTypeOrEmptySet_FailsWithError7AndLeavesOutputsAlone) {
     EXPECT_EQ(c.GetLastError(), 0x83100007u) << type;
   }
 }
+
+}  // namespace ombrixdc

@@ -15,6 +15,8 @@
 #include "src/services/settings_read.h"
 #include "tests/support/temp_folder.h"
 
+namespace ombrixdc {
+
 namespace {
 
 class ScopedLocale {
@@ -83,3 +85,5 @@ TEST(HostLocale, ReadersAndNameLookupsAreTheSameUnderEveryLocale) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

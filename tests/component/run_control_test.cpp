@@ -7,6 +7,8 @@
 #include "platform/com/object.h"
 #include "tests/component/component_fixture.h"
 
+namespace ombrixdc {
+
 using Texts = std::vector<std::string>;
 
 namespace {
@@ -412,3 +414,5 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     machine->OnScanPoint(nullptr);
   }
 }
+
+}  // namespace ombrixdc

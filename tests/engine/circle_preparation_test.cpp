@@ -8,6 +8,8 @@
 
 #include "tests/engine/scan_samples.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using namespace engine_test;
@@ -292,3 +294,5 @@ TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

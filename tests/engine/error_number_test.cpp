@@ -4,6 +4,8 @@
 
 #include <set>
 
+namespace ombrixdc {
+
 namespace {
 
 struct CodeCase {
@@ -49,3 +51,5 @@ TEST(ErrorCode, MapsEveryTableNumberAndPassesOthersThrough) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

@@ -8,6 +8,8 @@
 #include "src/engine/circle_preparation.h"
 #include "tests/engine/scan_samples.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using namespace engine_test;
@@ -219,3 +221,5 @@ TEST(FitToMapGrid, ReportsPointsOnALineAsUnusable) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

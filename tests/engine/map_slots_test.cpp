@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace ombrixdc {
+
 namespace {
 
 CMaDoubleArray Array(std::initializer_list<double> values) {
@@ -54,3 +56,5 @@ TEST(ApplyMap, RefusesAMapShorterThanTheRunsGrid) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 
+namespace ombrixdc {
+
 inline std::filesystem::path GoldenFolder() {
   return std::filesystem::path(__FILE__).parent_path() / "golden" / "offline-learning";
 }
@@ -27,3 +29,5 @@ inline std::string WithLfLineEnds(std::string text) {
   }
   return out;
 }
+
+}  // namespace ombrixdc

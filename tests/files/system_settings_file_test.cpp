@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace ombrixdc {
+
 namespace {
 const char* kFile =
     "MeasuringUnit (0 mm, 1 inches): 1\r\nHeadAngleA: 10.5\r\nHeadAngleB: -20\r\n"
@@ -53,3 +55,5 @@ TEST(SystemSettingsFile, AValueThatFailsKeepsItsPreviousValueAndFailsTheRead) {
   EXPECT_EQ(v.headAngleA, 7.0);
   EXPECT_EQ(v.tolerances.fine, 0.5);  // "ToleranceCentre:" never found
 }
+
+}  // namespace ombrixdc

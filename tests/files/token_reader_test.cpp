@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace ombrixdc {
+
 TEST(TokenReader, ReadsWordsAcrossAnyLineEnds) {
   TokenReader r("Centre:  1\r\n2\n\t3");
   EXPECT_EQ(r.ReadWord(), std::optional<std::string>("Centre:"));
@@ -39,3 +41,5 @@ TEST(TokenReader, RejectsOutOfRangeIntegersAndDoubleSigns) {
   TokenReader signs("+-1");
   EXPECT_FALSE(signs.ReadDouble().has_value());
 }
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 // checkpoints an abort is seen at, and the runs that must not leave a map behind.
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
@@ -169,3 +171,5 @@ TEST_F(OfflineRunTest, MapPairThatCannotBeCreated_FailsWithError6) {
   EXPECT_FALSE(fs::exists(RunDir() / "_circle1.rsm"));
   EXPECT_TRUE(fs::is_directory(RunDir() / "_circle1.rsd"));
 }
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 #include "src/procedures/map_search.h"
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using std::chrono::minutes;
@@ -78,3 +80,5 @@ TEST_F(OfflineRunTest, TimeOut_DecidesWhetherAnOldMapIsDeletedBeforeTheSearch) {
     EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"}));
   }
 }
+
+}  // namespace ombrixdc

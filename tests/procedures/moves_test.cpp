@@ -4,6 +4,8 @@
 
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 constexpr double kDeg = MA_PI / 180.0;
@@ -118,3 +120,5 @@ TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCod
   EXPECT_GE(machine->StopsRequested(), 1);
   EXPECT_EQ(machine->ScansStarted(), 0);
 }
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include "tests/files/golden_files.h"
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 bool StartsNumber(const std::string& s, size_t i) {
@@ -78,3 +80,5 @@ TEST(GoldenComparison, CatchesAChangedNumberWidthOrLineEnd) {
   EXPECT_NE(CompareTextAndNumbers("A: 1.6\r\n", "A: 1.5\r\n", 1e-9), "");
   EXPECT_NE(CompareTextAndNumbers("A: 1.5e-005\r\n", "A: 1.6e-005\r\n", 1e-9, 1e-11), "");
 }
+
+}  // namespace ombrixdc

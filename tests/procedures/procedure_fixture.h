@@ -21,6 +21,8 @@
 #include "src/procedures/run_files.h"
 #include "tests/component/component_fixture.h"
 
+namespace ombrixdc {
+
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 
@@ -208,3 +210,5 @@ class OfflineRunTest : public ProcedureTest {
     return sink->Texts();
   }
 };
+
+}  // namespace ombrixdc

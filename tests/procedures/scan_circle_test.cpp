@@ -4,6 +4,8 @@
 
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using vexa_sim::StatusFlag;
@@ -213,3 +215,5 @@ TEST_F(ScanCircleTest, RawFilesThatCannotBeWritten_FailWithError6) {
   EXPECT_EQ(Scan(ScanKind::Slow, &out), 6);
   EXPECT_TRUE(out.profile.radii.IsEmpty());
 }
+
+}  // namespace ombrixdc

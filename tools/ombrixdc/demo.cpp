@@ -12,6 +12,8 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
 
+using namespace ombrixdc;
+
 namespace fs = std::filesystem;
 
 namespace {

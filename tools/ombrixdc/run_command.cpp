@@ -15,6 +15,8 @@
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/number_text.h"
 
+using namespace ombrixdc;
+
 namespace {
 
 struct RunOptions {

@@ -5,6 +5,8 @@
 
 #include "platform/text/ascii.h"
 
+namespace ombrixdc {
+
 namespace {
 
 bool NameEquals(LPOLESTR name, std::string_view expected) {
@@ -314,3 +316,5 @@ HRESULT DescribedInvoke(IVexa_CircleDC& object, const InterfaceDescription& ifac
   }
   return hr;
 }
+
+}  // namespace ombrixdc

@@ -9,6 +9,8 @@
 
 #include "src/component/automation/vexa_circle_dc.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // The real automation object, with two operations watched: what ShowGraphics receives, and a
@@ -259,3 +261,5 @@ TEST_F(DispatchTest, GetDataHandsBackOutputsAndArraysThroughReferences) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc
