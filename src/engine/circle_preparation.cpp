@@ -79,8 +79,8 @@ std::optional<TrimRange> FindRevolution(const CMaDoubleArray& x, const CMaDouble
   return TrimRange{start, end - start + 1};
 }
 
-// sqrt(x*x + y*y) rounded step by step as written, not hypot: profiles computed elsewhere
-// from the same scan then agree to the last bit.
+// sqrt(x*x + y*y) rounded step by step as written, not hypot: a scan replayed from its raw
+// file gives the profile the machine's scan gave, to the last bit.
 double Distance(double x, double y) {
   return std::sqrt(x * x + y * y);
 }

@@ -1,5 +1,6 @@
 // The two zero-phase filters. The arithmetic follows the recursions term by term, in the
-// order written, so that results agree to the last bit with other implementations of them.
+// order written, so that the same profile is always filtered to the same last bit and a
+// stored map is reproduced exactly when its feature is learnt again.
 #include "src/engine/filters.h"
 
 #include <cmath>

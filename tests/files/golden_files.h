@@ -1,6 +1,6 @@
 #pragma once
-// The expected files of one offline learning run, made by an independent implementation of
-// the same formats: the map file, the circle data file and the data sets file.
+// The expected files of one offline learning run of the example bore: the map file, the
+// circle data file and the data sets file, as a machine's stored files look.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
