@@ -15,7 +15,7 @@ namespace ombrixdc {
 // lies exactly at the fitted centre, or its points carry no circle. It is the number a client
 // already reads as "the scan itself went wrong" (the controller's check after a scan);
 // the stored-map number 6 would send the user looking at map files that are fine.
-inline constexpr ErrorNumber kUnusableScan = ErrorNumber::ExtendedStatus;
+inline constexpr ErrorNumber kUnusableScan = ErrorNumber::UnusableScan;
 
 // The map grid interpolation needs four samples; a shorter profile cannot be compensated.
 inline constexpr std::size_t kMinProfileSamples = 4;

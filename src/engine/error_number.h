@@ -58,6 +58,14 @@ enum class ControllerCode : uint32_t {
   LockRefusedWithoutCode = 0x80004005u,
 };
 
+// The value kept in LastErrorNumber for a named error or controller code.
+constexpr int32_t Number(ErrorNumber error) {
+  return static_cast<int32_t>(error);
+}
+constexpr int32_t Number(ControllerCode code) {
+  return static_cast<int32_t>(static_cast<uint32_t>(code));
+}
+
 struct ErrorEntry {
   std::string_view name;
   int32_t number;  // as kept in LastErrorNumber
@@ -67,80 +75,76 @@ struct ErrorEntry {
 
 inline constexpr uint32_t kComponentErrorBase = 0x83100000u;
 
+// A component's own error: its code is the base plus its number.
+constexpr ErrorEntry Own(std::string_view name, ErrorNumber number, std::string_view meaning) {
+  return {name, Number(number), kComponentErrorBase + static_cast<uint32_t>(number), meaning};
+}
+// A controller code: recorded and returned as itself.
+constexpr ErrorEntry PassedOn(std::string_view name, ControllerCode code,
+                              std::string_view meaning) {
+  return {name, Number(code), static_cast<uint32_t>(code), meaning};
+}
+
 // Every error, in number order, then the controller codes.
 inline constexpr std::array kErrorTable{
-    ErrorEntry{"ParameterCheck", 1, kComponentErrorBase + 1,
-               "a run parameter, the link or the start position query is missing or invalid"},
-    ErrorEntry{"Settings", 2, kComponentErrorBase + 2,
-               "the tuning settings are missing, unreadable or not positive"},
-    ErrorEntry{"StartPositionOrOffsets", 3, kComponentErrorBase + 3,
-               "no start position was computed or no probe offsets were entered"},
-    ErrorEntry{"ProbeNotAtStart", 4, kComponentErrorBase + 4,
-               "the probe is not at the start position, or a move did not complete"},
-    ErrorEntry{"ExtendedStatus", 5, kComponentErrorBase + 5,
-               "the scan did not finish properly or its points do not make a profile"},
-    ErrorEntry{"StoredMapUnusable", 6, kComponentErrorBase + 6,
-               "a stored map, raw scan file or map pair cannot be read or written, or a data "
-               "sets file name is not a bare name"},
-    ErrorEntry{"NoData", 7, kComponentErrorBase + 7,
-               "no data for the asked data set, or the data sets file cannot be written"},
-    ErrorEntry{"WorkerNotStarted", 8, kComponentErrorBase + 8,
-               "the system would not start the run's worker thread"},
-    ErrorEntry{"NoStoredMap", 9, kComponentErrorBase + 9,
-               "learning is off and no stored map matches the feature"},
-    ErrorEntry{"IllegalParameter", 10, kComponentErrorBase + 10,
-               "the controller reports an illegal parameter"},
-    ErrorEntry{"ProbeHitDuringMove", 11, kComponentErrorBase + 11,
-               "the controller reports a probe hit during a move"},
-    ErrorEntry{"MeasuringDatumLost", 12, kComponentErrorBase + 12,
-               "the controller reports that the measuring datum is lost"},
-    ErrorEntry{"ExtendedStatusBit40", 13, kComponentErrorBase + 13,
-               "the controller's extended status ends the scan with bit 0x40"},
-    ErrorEntry{"RunDirectory", 14, kComponentErrorBase + 14,
-               "the run directory is missing or cannot be entered"},
-    ErrorEntry{"TimeoutDuringMoveOrScan", static_cast<int32_t>(0x81600038u), 0x81600038u,
-               "a move or scan did not end in time; the machine was stopped"},
-    ErrorEntry{"QrlNotResponding", static_cast<int32_t>(0x8160003Au), 0x8160003Au,
-               "the probe's controller does not respond"},
-    ErrorEntry{"EmergencyStopActive", static_cast<int32_t>(0x8160003Cu), 0x8160003Cu,
-               "the emergency stop is active"},
-    ErrorEntry{"CrashSwitchActive", static_cast<int32_t>(0x8160003Du), 0x8160003Du,
-               "the crash switch is active"},
-    ErrorEntry{"AirPressureLow", static_cast<int32_t>(0x8160003Eu), 0x8160003Eu,
-               "the air pressure is low"},
-    ErrorEntry{"ScaleReadingFailure", static_cast<int32_t>(0x8160003Fu), 0x8160003Fu,
-               "a scale could not be read"},
-    ErrorEntry{"ServoMotorsDisengaged", static_cast<int32_t>(0x81600040u), 0x81600040u,
-               "the servo motors are disengaged"},
-    ErrorEntry{"OverspeedDetected", static_cast<int32_t>(0x81600041u), 0x81600041u,
-               "an axis ran over speed"},
-    ErrorEntry{"XMotorOverdriven", static_cast<int32_t>(0x81600042u), 0x81600042u,
-               "the x motor is overdriven"},
-    ErrorEntry{"YMotorOverdriven", static_cast<int32_t>(0x81600043u), 0x81600043u,
-               "the y motor is overdriven"},
-    ErrorEntry{"ZMotorOverdriven", static_cast<int32_t>(0x81600044u), 0x81600044u,
-               "the z motor is overdriven"},
-    ErrorEntry{"LimitSwitchOpenDuringMove", static_cast<int32_t>(0x81600045u), 0x81600045u,
-               "a limit switch opened during a move"},
-    ErrorEntry{"MarkerHitDuringMove", static_cast<int32_t>(0x81600046u), 0x81600046u,
-               "a marker was hit during a move"},
-    ErrorEntry{"DataBufferOverflow", static_cast<int32_t>(0x81600047u), 0x81600047u,
-               "the controller's data buffer overflowed"},
-    ErrorEntry{"ExcessiveProbeDeflection", static_cast<int32_t>(0x81600048u), 0x81600048u,
-               "the probe was deflected too far"},
-    ErrorEntry{"ScanNotFinished", static_cast<int32_t>(0x81600049u), 0x81600049u,
-               "the controller's extended status ends the scan with bit 0x20"},
-    ErrorEntry{"LockRefusedWithoutCode", static_cast<int32_t>(0x80004005u), 0x80004005u,
-               "the controller refused its lock without saying why"},
+    Own("ParameterCheck", ErrorNumber::ParameterCheck,
+        "a run parameter, the link or the start position query is missing or invalid"),
+    Own("Settings", ErrorNumber::Settings,
+        "the tuning settings are missing, unreadable or not positive"),
+    Own("StartPositionOrOffsets", ErrorNumber::StartPositionOrOffsets,
+        "no start position was computed or no probe offsets were entered"),
+    Own("ProbeNotAtStart", ErrorNumber::ProbeNotAtStart,
+        "the probe is not at the start position, or a move did not complete"),
+    Own("ExtendedStatus", ErrorNumber::ExtendedStatus,
+        "the scan did not finish properly or its points do not make a profile"),
+    Own("StoredMapUnusable", ErrorNumber::StoredMapUnusable,
+        "a stored map, raw scan file or map pair cannot be read or written, or a data "
+        "sets file name is not a bare name"),
+    Own("NoData", ErrorNumber::NoData,
+        "no data for the asked data set, or the data sets file cannot be written"),
+    Own("WorkerNotStarted", ErrorNumber::WorkerNotStarted,
+        "the system would not start the run's worker thread"),
+    Own("NoStoredMap", ErrorNumber::NoStoredMap,
+        "learning is off and no stored map matches the feature"),
+    Own("IllegalParameter", ErrorNumber::IllegalParameter,
+        "the controller reports an illegal parameter"),
+    Own("ProbeHitDuringMove", ErrorNumber::ProbeHitDuringMove,
+        "the controller reports a probe hit during a move"),
+    Own("MeasuringDatumLost", ErrorNumber::MeasuringDatumLost,
+        "the controller reports that the measuring datum is lost"),
+    Own("ExtendedStatusBit40", ErrorNumber::ExtendedStatusBit40,
+        "the controller's extended status ends the scan with bit 0x40"),
+    Own("RunDirectory", ErrorNumber::RunDirectory,
+        "the run directory is missing or cannot be entered"),
+    PassedOn("TimeoutDuringMoveOrScan", ControllerCode::TimeoutDuringMoveOrScan,
+             "a move or scan did not end in time; the machine was stopped"),
+    PassedOn("QrlNotResponding", ControllerCode::QrlNotResponding,
+             "the probe's controller does not respond"),
+    PassedOn("EmergencyStopActive", ControllerCode::EmergencyStopActive,
+             "the emergency stop is active"),
+    PassedOn("CrashSwitchActive", ControllerCode::CrashSwitchActive, "the crash switch is active"),
+    PassedOn("AirPressureLow", ControllerCode::AirPressureLow, "the air pressure is low"),
+    PassedOn("ScaleReadingFailure", ControllerCode::ScaleReadingFailure,
+             "a scale could not be read"),
+    PassedOn("ServoMotorsDisengaged", ControllerCode::ServoMotorsDisengaged,
+             "the servo motors are disengaged"),
+    PassedOn("OverspeedDetected", ControllerCode::OverspeedDetected, "an axis ran over speed"),
+    PassedOn("XMotorOverdriven", ControllerCode::XMotorOverdriven, "the x motor is overdriven"),
+    PassedOn("YMotorOverdriven", ControllerCode::YMotorOverdriven, "the y motor is overdriven"),
+    PassedOn("ZMotorOverdriven", ControllerCode::ZMotorOverdriven, "the z motor is overdriven"),
+    PassedOn("LimitSwitchOpenDuringMove", ControllerCode::LimitSwitchOpenDuringMove,
+             "a limit switch opened during a move"),
+    PassedOn("MarkerHitDuringMove", ControllerCode::MarkerHitDuringMove,
+             "a marker was hit during a move"),
+    PassedOn("DataBufferOverflow", ControllerCode::DataBufferOverflow,
+             "the controller's data buffer overflowed"),
+    PassedOn("ExcessiveProbeDeflection", ControllerCode::ExcessiveProbeDeflection,
+             "the probe was deflected too far"),
+    PassedOn("ScanNotFinished", ControllerCode::ScanNotFinished,
+             "the controller's extended status ends the scan with bit 0x20"),
+    PassedOn("LockRefusedWithoutCode", ControllerCode::LockRefusedWithoutCode,
+             "the controller refused its lock without saying why"),
 };
-
-// The value kept in LastErrorNumber for a named error or controller code.
-constexpr int32_t Number(ErrorNumber error) {
-  return static_cast<int32_t>(error);
-}
-constexpr int32_t Number(ControllerCode code) {
-  return static_cast<int32_t>(static_cast<uint32_t>(code));
-}
 
 // The table's entry for a recorded value; nullptr for 0 and for a value it does not list.
 constexpr const ErrorEntry* FindError(int32_t number) {
@@ -159,6 +163,15 @@ constexpr uint32_t ErrorCode(int32_t number) {
 }
 constexpr uint32_t ErrorCode(ErrorNumber error) {
   return ErrorCode(Number(error));
+}
+
+// The table's entry for a code GetLastError returned; nullptr for 0 and unlisted codes.
+constexpr const ErrorEntry* FindErrorCode(uint32_t code) {
+  for (const ErrorEntry& entry : kErrorTable) {
+    if (entry.code == code)
+      return &entry;
+  }
+  return nullptr;
 }
 
 // When the step `from` failed, copies its error into the caller's `to` and returns true; the

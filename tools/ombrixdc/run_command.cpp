@@ -86,8 +86,19 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
   return false;
 }
 
+// The code, and for a code the error table lists, its name and meaning.
+void PrintErrorCode(uint32_t code) {
+  const ErrorEntry* entry = FindErrorCode(code);
+  if (entry) {
+    std::printf("GetLastError 0x%08X %.*s: %.*s\n", code, static_cast<int>(entry->name.size()),
+                entry->name.data(), static_cast<int>(entry->meaning.size()), entry->meaning.data());
+  } else {
+    std::printf("GetLastError 0x%08X\n", code);
+  }
+}
+
 void PrintLastError(CircleDCComponent& c) {
-  std::printf("GetLastError 0x%08X\n", c.GetLastError());
+  PrintErrorCode(c.GetLastError());
 }
 
 int Run(const RunOptions& options) {
@@ -151,7 +162,7 @@ int Run(const RunOptions& options) {
   }
   component.WaitForRuns();
   const uint32_t error = component.GetLastError();
-  std::printf("GetLastError 0x%08X\n", error);
+  PrintErrorCode(error);
   bool good = completed == 1 && error == 0;
 
   if (good && !options.save.empty()) {
