@@ -158,8 +158,11 @@ constexpr const ErrorEntry* FindError(int32_t number) {
 // What GetLastError returns for a recorded value: the table's code; 0 for no error; any value
 // the table does not list (a controller code it does not name) passes through unchanged.
 constexpr uint32_t ErrorCode(int32_t number) {
-  const ErrorEntry* entry = FindError(number);
-  return entry ? entry->code : static_cast<uint32_t>(number);
+  for (const ErrorEntry& entry : kErrorTable) {
+    if (entry.number == number)
+      return entry.code;
+  }
+  return static_cast<uint32_t>(number);
 }
 constexpr uint32_t ErrorCode(ErrorNumber error) {
   return ErrorCode(Number(error));
