@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/ombrixdc/demo.h"
+#include "tools/ombrixdc/errors_command.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/run_command.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   AddRunCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);
+  AddErrorsCommand(app);
 
   try {
     app.parse(argc, argv);
