@@ -107,7 +107,11 @@ inline std::string ReadWholeFile(const fs::path& path) {
 // abort. Called on the thread that runs the procedure.
 class RecordingReporter final : public RunReporter {
  public:
-  void ChangeStatus(ECircleStatus status) override { statuses.push_back(status); }
+  void ChangeStatus(ECircleStatus status) override {
+    statuses.push_back(status);
+    if (status == abortAtStatus)
+      abort = true;
+  }
   bool AbortRequested() const override { return abort.load(); }
   void PublishDataSet(EDataType type, const DataSet& data) override { dataSets[type] = data; }
   void PublishCentre(ScanKind scan, const CMaPoint& centre) override {
@@ -117,6 +121,7 @@ class RecordingReporter final : public RunReporter {
   void PublishFastSpeed(double speed) override { fastSpeed = speed; }
 
   std::atomic<bool> abort{false};
+  int32_t abortAtStatus = -1;  // the stage at whose start the client asks the run to stop
   std::vector<int32_t> statuses;
   std::array<DataSet, kDataTypeCount> dataSets;
   CMaPoint slowCentre, fastCentre;
