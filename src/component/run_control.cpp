@@ -1,5 +1,5 @@
 // PerformCircle, its checks, the run's worker thread, Abort and GetLastError.
-#include <cmath>
+#include <algorithm>
 #include <system_error>
 
 #include "src/component/circle_dc_component.h"
