@@ -275,21 +275,21 @@ TEST(ClientInterface, EveryOperationThroughTheFunctionTableInTableOrder) {
   LONG saved = -1;
   o->SaveData(ComBstr("data.txt").Get(), &saved);  // 42: nothing to save
   EXPECT_EQ(saved, 0);
-  EXPECT_EQ(o->put_OfflineTesting(1), S_OK);                        // 43
-  EXPECT_EQ(o->put_SaveRawData(0), S_OK);                           // 44
-  EXPECT_EQ(o->get_HeaderInfo1(text.Receive()), S_OK);              // 45
-  EXPECT_EQ(o->put_HeaderInfo1(ComBstr("Part 4711").Get()), S_OK);  // 46
-  EXPECT_EQ(o->get_HeaderInfo2(text.Receive()), S_OK);              // 47
-  EXPECT_EQ(o->put_HeaderInfo2(ComBstr("Bore A").Get()), S_OK);     // 48
-  EXPECT_EQ(o->get_HeaderInfo3(text.Receive()), S_OK);              // 49
-  EXPECT_EQ(o->put_HeaderInfo3(ComBstr("").Get()), S_OK);           // 50
-  EXPECT_EQ(o->get_HeaderInfo4(text.Receive()), S_OK);              // 51
-  EXPECT_EQ(o->put_HeaderInfo4(ComBstr("Operator").Get()), S_OK);   // 52
-  EXPECT_EQ(o->get_HeaderInfo5(text.Receive()), S_OK);              // 53
-  EXPECT_EQ(o->put_HeaderInfo5(ComBstr("Shift 2").Get()), S_OK);    // 54
-  EXPECT_EQ(o->ShowGraphicsComplete(), S_OK);                       // 55: closes it
-  EXPECT_EQ(o->put_FilterMethod(2), S_OK);                          // 56
-  EXPECT_EQ(o->get_Language(text.Receive()), S_OK);                 // 57
+  EXPECT_EQ(o->put_OfflineTesting(1), S_OK);                             // 43
+  EXPECT_EQ(o->put_SaveRawData(0), S_OK);                                // 44
+  EXPECT_EQ(o->get_HeaderInfo1(text.Receive()), S_OK);                   // 45
+  EXPECT_EQ(o->put_HeaderInfo1(ComBstr("Workpiece 4711").Get()), S_OK);  // 46
+  EXPECT_EQ(o->get_HeaderInfo2(text.Receive()), S_OK);                   // 47
+  EXPECT_EQ(o->put_HeaderInfo2(ComBstr("Bore A").Get()), S_OK);          // 48
+  EXPECT_EQ(o->get_HeaderInfo3(text.Receive()), S_OK);                   // 49
+  EXPECT_EQ(o->put_HeaderInfo3(ComBstr("").Get()), S_OK);                // 50
+  EXPECT_EQ(o->get_HeaderInfo4(text.Receive()), S_OK);                   // 51
+  EXPECT_EQ(o->put_HeaderInfo4(ComBstr("Operator").Get()), S_OK);        // 52
+  EXPECT_EQ(o->get_HeaderInfo5(text.Receive()), S_OK);                   // 53
+  EXPECT_EQ(o->put_HeaderInfo5(ComBstr("Shift 2").Get()), S_OK);         // 54
+  EXPECT_EQ(o->ShowGraphicsComplete(), S_OK);                            // 55: closes it
+  EXPECT_EQ(o->put_FilterMethod(2), S_OK);                               // 56
+  EXPECT_EQ(o->get_Language(text.Receive()), S_OK);                      // 57
   EXPECT_TRUE(text.IsAbsent());
   EXPECT_EQ(o->put_Language(ComBstr("DEU").Get()), S_OK);  // 58
   EXPECT_EQ(o->GetGraphicsClosed(&l), S_OK);               // 59

@@ -15,6 +15,8 @@
 #include "tools/ombrixdc/demo_picture.h"
 #include "tools/ombrixdc/stop_signals.h"
 
+using namespace ombrixdc;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/ombrixdc/demo.h"
+#include "tools/ombrixdc/errors_command.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   AddRegisterCommand(app);
   AddIdlCommand(app);
   AddRenderCommand(app);
+  AddErrorsCommand(app);
 
   try {
     app.parse(argc, argv);

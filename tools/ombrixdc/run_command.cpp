@@ -20,6 +20,8 @@
 #include "tools/ombrixdc/run_summary.h"
 #include "tools/ombrixdc/stop_signals.h"
 
+using namespace ombrixdc;
+
 namespace {
 
 // How long a run asked to abort may take to stop the machine and report its end.
@@ -112,13 +114,13 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
 // Why SaveData refused `name`, from the error it recorded.
 std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& folder) {
   constexpr size_t kLongestFileName = 255;  // bytes, on the usual file systems
-  if (code == 0x83100006u)
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNameInvalid))
     return "not a bare file name (it must not be \".\" or \"..\" nor contain '/' or '\\'); the "
            "file is always written in the run directory";
-  if (code == 0x83100007u &&
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten) &&
       name.size() + (name.find('.') == std::string::npos ? 4 : 0) > kLongestFileName)
     return "the file name is longer than the file system allows (255 bytes)";
-  if (code == 0x83100007u)
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten))
     return "the file could not be written in " + folder;
   return "refused with GetLastError " + Hex(code);
 }
@@ -142,6 +144,18 @@ std::optional<int32_t> WaitForRun(CircleDCComponent& component, CompletionLatch&
     std::_Exit(kExitAborted);  // the worker still holds the component: do not wait for it
   }
   return completed;
+}
+
+// "GetLastError 0x...", and for a code the error table lists, its name and meaning.
+std::string ErrorCodeLine(uint32_t code) {
+  std::string line = "GetLastError " + Hex(code);
+  if (const ErrorEntry* entry = FindErrorCode(code)) {
+    line += " ";
+    line += entry->name;
+    line += ": ";
+    line += entry->meaning;
+  }
+  return line;
 }
 
 int Run(const RunOptions& options) {
@@ -187,7 +201,7 @@ int Run(const RunOptions& options) {
   out.Line("StartPosition " + ShortestText(x) + " " + ShortestText(y) + " " + ShortestText(z) +
            " " + std::to_string(success));
   if (!success) {
-    out.Line("GetLastError " + Hex(component.GetLastError()));
+    out.Line(ErrorCodeLine(component.GetLastError()));
     if (options.json)
       std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
     return 1;
@@ -199,17 +213,17 @@ int Run(const RunOptions& options) {
   const MapFileTimes mapsBefore = ReadMapFileTimes(component.RunDirectory.Get().value_or(""));
 
   component.PerformCircle();
-  // A worker marks itself finished only after its PerformCircleComplete, so when none is
-  // running any completion has already been recorded: a run that ends before this check is
-  // still reported, and a refused run (no worker) is not waited for.
+  // A run that is still going is waited for (bounded). One that has already ended may not
+  // have fired PerformCircleComplete yet: joining its worker makes sure it has, and a refused
+  // run (no worker) is not waited for.
   std::optional<int32_t> completed;
   if (component.RunInProgress())
     completed = WaitForRun(component, latch, signals, options.timeoutSeconds);
-  else
-    completed = latch.Wait(std::chrono::seconds(0));
   component.WaitForRuns();
+  if (!completed)
+    completed = latch.Wait(std::chrono::seconds(0));
   const uint32_t error = component.GetLastError();
-  out.Line("GetLastError " + Hex(error));
+  out.Line(ErrorCodeLine(error));
   const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
   bool good = completed == 1 && error == 0 && !aborted;
 
