@@ -29,19 +29,6 @@ TEST(BstrLayout, PrefixHoldsByteCountAndTextEndsWithZero) {
   SysFreeString(empty);
 }
 
-TEST(BstrLayout, LengthCountsEmbeddedZeros) {
-  BSTR text = SysAllocStringLen(u"ab\0cd", 5);
-  EXPECT_EQ(SysStringLen(text), 5u);
-  EXPECT_EQ(BytePrefix(text), 10u);
-  EXPECT_EQ(U16FromBstr(text), u"ab\0cd"s);
-  EXPECT_EQ(Utf8FromBstr(text), "ab\0cd"s);
-  SysFreeString(text);
-
-  BSTR zeros = SysAllocStringLen(nullptr, 3);
-  EXPECT_EQ(U16FromBstr(zeros), u"\0\0\0"s);
-  SysFreeString(zeros);
-}
-
 TEST(BstrLayout, NullIsTheAbsentStringAndReadsEmpty) {
   EXPECT_EQ(SysAllocString(nullptr), nullptr);
   EXPECT_EQ(SysStringLen(nullptr), 0u);
@@ -110,19 +97,6 @@ TEST(ComBstrOwnership, CopiesAreDeepAndMovesHandOver) {
   EXPECT_TRUE(absent.IsAbsent());
   moved = absent;
   EXPECT_TRUE(moved.IsAbsent());
-}
-
-TEST(ComBstrOwnership, ReceiveFreesTheOldStringForAnOutParameter) {
-  ComBstr text("old");
-  BSTR* slot = text.Receive();
-  EXPECT_EQ(*slot, nullptr);
-  *slot = BstrFromUtf8("new \xE2\x82\xAC");
-  EXPECT_EQ(text.Utf8(), "new \xE2\x82\xAC");
-
-  BSTR detached = text.Detach();
-  EXPECT_TRUE(text.IsAbsent());
-  EXPECT_EQ(SysStringLen(detached), 5u);
-  SysFreeString(detached);
 }
 
 }  // namespace

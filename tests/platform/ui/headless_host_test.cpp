@@ -100,29 +100,5 @@ TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   EXPECT_EQ(host.NativeId(), 0);
 }
 
-TEST(HeadlessHost, OpenDialogAnswersWhatTheTestChose) {
-  HeadlessHost host;
-  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
-  const OpenFileRequest request{"/runs/", {{"Data Files (*.dat)", "*.dat"}}};
-  EXPECT_EQ(host.OpenFileDialog(request), std::nullopt) << "cancel unless told otherwise";
-  host.SetNextOpenFileResult("/runs/a.dat");
-  EXPECT_EQ(host.OpenFileDialog(request), "/runs/a.dat");
-  EXPECT_EQ(host.OpenFileDialog(request), std::nullopt) << "the answer is used once";
-  EXPECT_EQ(host.LastOpenFileRequest()->startDirectory, "/runs/");
-}
-
-TEST(HeadlessHost, WakeEndsAWaitWithNothingQueued) {
-  HeadlessHost host;
-  Recorder recorder;
-  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
-  std::thread waker([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    host.Wake();
-  });
-  EXPECT_TRUE(host.DispatchNext(recorder));
-  waker.join();
-  EXPECT_TRUE(recorder.events.empty());
-}
-
 }  // namespace
 }  // namespace ui

@@ -40,25 +40,6 @@ TEST(RenderToFile, WritesTheFormatOfTheExtension) {
   EXPECT_NE(Contents(folder.Path() / "plot.SVG").find("<svg"), std::string::npos);
 }
 
-TEST(RenderToFile, RefusesWhatItCannotWriteWithAReason) {
-  TempFolder folder;
-  struct Case {
-    std::string path;
-    Size size;
-  };
-  const Case cases[] = {{(folder.Path() / "plot.bmp").string(), {10, 10}},
-                        {(folder.Path() / "plot").string(), {10, 10}},
-                        {(folder.Path() / "plot.png").string(), {0, 10}},
-                        {(folder.Path() / "missing" / "plot.png").string(), {10, 10}},
-                        {(folder.Path() / "missing" / "plot.pdf").string(), {10, 10}}};
-  for (const Case& c : cases) {
-    std::string whyNot;
-    EXPECT_FALSE(RenderToFile(c.path, c.size, Cross, &whyNot)) << c.path;
-    EXPECT_FALSE(whyNot.empty()) << c.path;
-    EXPECT_FALSE(std::filesystem::exists(c.path)) << c.path;
-  }
-}
-
 // A 24-bit bottom-up BMP of 2 x 2 pixels written by hand: the rows are stored bottom first,
 // pixels as blue, green, red, each row padded to 4 bytes.
 std::string TwoByTwoBmp() {

@@ -114,59 +114,6 @@ TEST(ScanReading, FastScanReadsAFewMicronsIntoTheMaterialOfBoreAndBossAlike) {
     ASSERT_NEAR(boreResiduals[i], -bossResiduals[i], 0.002 * kMicron) << "point " << i;
 }
 
-TEST(ScanReading, RepeatedScansDifferOnlyByTheirNoise) {
-  ScanArgs args;
-  args.speed = 100.0;
-  Rig quiet(Quiet());
-  const auto first = Scan(quiet, args);
-  const auto second = Scan(quiet, args);
-  ASSERT_EQ(first.size(), second.size());
-  for (size_t i = 0; i < first.size(); ++i)
-    ASSERT_TRUE(first[i].tip.IsEqual(second[i].tip, 0.0)) << "point " << i;
-
-  Rig noisy, replay;
-  const auto a = Scan(noisy, args);
-  const auto b = Scan(noisy, args);
-  const auto replayedA = Scan(replay, args);
-  const auto replayedB = Scan(replay, args);
-  double squares = 0.0;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const double d = a[i].tip.DistanceTo(CMaPoint()) - b[i].tip.DistanceTo(CMaPoint());
-    squares += d * d;
-    // A machine set up alike reproduces a run exactly.
-    ASSERT_TRUE(a[i].tip.IsEqual(replayedA[i].tip, 0.0)) << "point " << i;
-    ASSERT_TRUE(b[i].tip.IsEqual(replayedB[i].tip, 0.0)) << "point " << i;
-  }
-  // Two independent draws: their difference has sigma * sqrt(2).
-  const double rms = std::sqrt(squares / static_cast<double>(a.size()));
-  const double expected = noisy.machine->Config().noise.sigma * std::sqrt(2.0);
-  EXPECT_GT(rms, 0.8 * expected);
-  EXPECT_LT(rms, 1.2 * expected);
-
-  MachineConfig reseeded;
-  reseeded.noise.seed = 99;
-  Rig other(reseeded);
-  EXPECT_FALSE(Scan(other, args)[10].tip.IsEqual(a[10].tip, 1e-12));
-}
-
-// With one revolution a whole number of pitches, point i and point i + n are at the same angle
-// and differ only in the path run since the start: what sets them apart is the transient.
-TEST(ScanReading, FastScanStartsWithATransientThatDiesAway) {
-  ScanArgs args;
-  args.speed = 100.0;
-  const int32_t n = 1000;
-  args.pitch = MA_PI * args.diameter / n;
-  const MachineConfig config = Quiet();
-  Rig rig(config);
-  const auto residuals = Residuals(Scan(rig, args), config, args);
-  ASSERT_GT(residuals.size(), static_cast<size_t>(n));
-  EXPECT_NEAR(config.dynamics.transientAmplitude, residuals[0] - residuals[n], 0.01 * kMicron);
-  const double decayLength = config.dynamics.transientDecayLength;
-  const auto settled = static_cast<size_t>(6.0 * decayLength / args.pitch);
-  for (size_t i = settled; i + n < residuals.size(); ++i)
-    ASSERT_NEAR(residuals[i], residuals[i + n], 0.01 * kMicron) << "point " << i;
-}
-
 // Fitted over exactly one revolution, so that no angle counts twice.
 TEST(ScanReading, SlowScanShowsTheFeaturesFormCentreAndSize) {
   ScanArgs args;

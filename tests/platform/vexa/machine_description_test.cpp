@@ -26,22 +26,6 @@ void ExpectSameModels(const MachineConfig& expected, const MachineConfig& actual
 
 }  // namespace
 
-// The sample file documents every key with its default: read back, it is the default machine.
-TEST(MachineDescription, SampleFileListsEveryDefault) {
-  const auto sample =
-      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path() /
-      "docs" / "machine-description.ini";
-  std::string error;
-  const auto config = LoadMachineDescription(sample.string(), &error);
-  ASSERT_TRUE(config.has_value()) << error;
-  ExpectSameModels(MachineConfig{}, *config);
-  // An empty file is the default machine too.
-  TempFolder folder;
-  const auto empty = LoadMachineDescription(folder.Write("empty.ini", "").string(), &error);
-  ASSERT_TRUE(empty.has_value()) << error;
-  ExpectSameModels(MachineConfig{}, *empty);
-}
-
 TEST(MachineDescription, GivenKeysOverrideTheDefaultsWhateverTheirCase) {
   TempFolder folder;
   const auto path = folder.Write("machine.ini",
@@ -101,23 +85,4 @@ TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhereAndWhy) {
   EXPECT_FALSE(LoadMachineDescription((folder.Path() / "absent.ini").string(), &error));
   EXPECT_NE(std::string::npos, error.find("absent.ini: cannot be read"));
   EXPECT_FALSE(LoadMachineDescription((folder.Path() / "absent.ini").string()));  // no message
-}
-
-TEST(MachineDescription, LobesReadAsUndulationsAmplitudeAndPhase) {
-  std::string error;
-  const auto lobes = ParseFormLobes(" 3:0.0015:0.3 , 5 : 8e-4 : +1.1,12:-0.0001:0", &error);
-  ASSERT_TRUE(lobes.has_value()) << error;
-  ASSERT_EQ(3u, lobes->size());
-  EXPECT_EQ(5, (*lobes)[1].undulations);
-  EXPECT_EQ(0.0008, (*lobes)[1].amplitude);
-  EXPECT_EQ(1.1, (*lobes)[1].phase);
-  EXPECT_EQ(-0.0001, (*lobes)[2].amplitude);
-  EXPECT_TRUE(ParseFormLobes("  ", &error)->empty());  // a round feature
-
-  for (const char* bad : {"1:0.001:0", "0:0.001:0", "2.5:0.001:0", "3:nan:0", "3:0.001:x",
-                          "3:0.001:0,", "3:0.001:0:1", "10001:0.001:0"}) {
-    error.clear();
-    EXPECT_FALSE(ParseFormLobes(bad, &error).has_value()) << bad;
-    EXPECT_NE(std::string::npos, error.find("lobe ")) << bad;
-  }
 }

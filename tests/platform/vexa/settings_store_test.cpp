@@ -103,33 +103,10 @@ TEST_F(SettingsStoreTest, ValueThatIsNoUsableNumberFailsWithTheDefault) {
   EXPECT_EQ(E_FAIL, ReadInteger("BufferPitch", &number));
 }
 
-TEST_F(SettingsStoreTest, FileThatCannotBeReadFailsEveryRead) {
-  const std::string missing = (folder_ / "absent.ini").string();
-  const std::string folder = folder_.string();
-  for (const std::string& file : {missing, folder}) {
-    double value = 0.0;
-    EXPECT_EQ(E_FAIL, ReadDouble("OmbrixDC", "BufferPitch", &value, file)) << file;
-    EXPECT_EQ(-1.0, value);
-    ComBstr fallback("x"), text;
-    EXPECT_EQ(E_FAIL, ReadString("WorkingDirectory", fallback.Get(), &text, file));
-    EXPECT_EQ("x", text.Utf8());
-  }
-}
-
 TEST_F(SettingsStoreTest, FileWithASyntaxErrorOrOverlongLineFails) {
   double value = 0.0;
   Write("[OmbrixDC]\nBufferPitch=0.25\nthis line is no setting\n");
   EXPECT_EQ(E_FAIL, ReadDouble("OmbrixDC", "BufferPitch", &value));
   Write("[OmbrixDC]\nWorkingDirectory=" + std::string(400, 'a') + "\nBufferPitch=0.25\n");
   EXPECT_EQ(E_FAIL, ReadDouble("OmbrixDC", "BufferPitch", &value));
-}
-
-TEST_F(SettingsStoreTest, RereadsTheFileOnEveryCall) {
-  double value = 0.0;
-  Write("[OmbrixDC]\nBufferPitch=0.5\n");
-  EXPECT_EQ(S_OK, ReadDouble("OmbrixDC", "BufferPitch", &value));
-  EXPECT_EQ(0.5, value);
-  Write("[OmbrixDC]\nBufferPitch=0.75\n");
-  EXPECT_EQ(S_OK, ReadDouble("OmbrixDC", "BufferPitch", &value));
-  EXPECT_EQ(0.75, value);
 }

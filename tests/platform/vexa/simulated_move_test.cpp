@@ -97,59 +97,6 @@ TEST(SimulatedMove, LinearMoveRunsAlongTheSegmentAndSelectRotationAppliesOnce) {
   }
 }
 
-// At the rate a client polls, a move takes about as many polls as it takes time: its length
-// over its speed, in polls of kMoveStepSeconds, but at least a few and not without end.
-TEST(SimulatedMove, TakesPollsInProportionToItsTimeWithinBounds) {
-  const struct {
-    bool rotation;
-    double length;  // mm: the segment, or the arc of a tip 7 from the axis
-    double speed;
-    int polls;
-  } cases[] = {
-      {false, 3.0, 10.0, 10},               // 0.3 s
-      {false, 3.0, 5.0, 20},                // 0.6 s
-      {true, 7.0 * MA_PI / 2.0, 20.0, 19},  // 0.55 s
-      {false, 3.0, 1000.0, kMoveSteps},
-      {true, 7.0 * MA_PI * 2.0, 1.0, kMaxMoveSteps},
-  };
-  for (const auto& c : cases) {
-    MoveRig rig;
-    rig.machine->SetTip(CMaPoint(7.0, 0.0, 0.0));
-    if (c.rotation) {
-      rig.Rotate(kZ, MaRadianToDegree(c.length / 7.0), c.speed);
-    } else {
-      rig.MoveTo(CMaPoint(7.0, c.length, 0.0), c.speed);
-    }
-    // The position object reads the same tip as the move reports, in the feature frame.
-    LONG status = kVexaMoveRunning;
-    int polls = 0;
-    while (status == kVexaMoveRunning && polls < 100) {
-      CMaPoint reported, read;
-      rig.move->GetMoveStatus(&status, &reported.x(), &reported.y(), &reported.z());
-      ++polls;
-      LONG success = 0;
-      rig.ps->getTip(&read.x(), &read.y(), &read.z(), &success);
-      ASSERT_EQ(1, success);
-      EXPECT_TRUE(read.IsEqual(reported, 0.0));
-      EXPECT_NEAR(7.0, c.rotation ? MaPythag(read.x(), read.y()) : read.x(), 1e-9);
-    }
-    EXPECT_EQ(kVexaMoveCompleted, status);
-    EXPECT_EQ(c.polls, polls) << c.length << " mm at " << c.speed << " mm/s";
-  }
-}
-
-TEST(SimulatedMove, UpdateAdvancesAMoveToo) {
-  MoveRig rig;
-  rig.MoveTo(CMaPoint(5.0, 0.0, 0.0), 1000.0);
-  for (int i = 0; i < kMoveSteps; ++i)
-    rig.ps->Update();
-  LONG status = 0;
-  double x, y, z;
-  rig.move->GetMoveStatus(&status, &x, &y, &z);
-  EXPECT_EQ(kVexaMoveCompleted, status);
-  EXPECT_EQ(5.0, x);
-}
-
 TEST(SimulatedMove, InjectedFailureEndsMovePartWayWithThatStatusUntilLifted) {
   MoveRig rig;
   const LONG failure = 0x4000;
