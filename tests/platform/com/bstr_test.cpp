@@ -79,24 +79,4 @@ TEST(BstrUtf8, UnpairedSurrogatesBecomeReplacementCharacters) {
   SysFreeString(text);
 }
 
-TEST(ComBstrOwnership, CopiesAreDeepAndMovesHandOver) {
-  ComBstr original = ComBstr::Attach(SysAllocStringLen(u"x\0y", 3));
-  ComBstr copy = original;
-  EXPECT_NE(copy.Get(), original.Get());
-  EXPECT_EQ(U16FromBstr(copy.Get()), u"x\0y"s);
-
-  copy = copy;  // self-assignment keeps the string
-  EXPECT_EQ(copy.Length(), 3u);
-
-  BSTR held = original.Get();
-  ComBstr moved = std::move(original);
-  EXPECT_EQ(moved.Get(), held);
-  EXPECT_TRUE(original.IsAbsent());  // NOLINT(bugprone-use-after-move)
-
-  ComBstr absent = ComBstr::CopyOf(nullptr);
-  EXPECT_TRUE(absent.IsAbsent());
-  moved = absent;
-  EXPECT_TRUE(moved.IsAbsent());
-}
-
 }  // namespace

@@ -35,33 +35,4 @@ TEST(ComObjectQuery, AnswersListedInterfacesAndRefusesOthers) {
   EXPECT_EQ(RefCount(static_cast<ITestWidget*>(widget.Get())), 1u);  // refusals take no reference
 }
 
-TEST(ComPtrOwnership, CopyAddsReferenceMoveDoesNotAndResetReleases) {
-  bool destroyed = false;
-  ComPtr<ITestWidget> first = MakeComObject<TestWidget>(3, &destroyed);  // widens
-  EXPECT_EQ(RefCount(first.Get()), 1u);
-  ComPtr<ITestWidget> copy = first;
-  EXPECT_EQ(RefCount(first.Get()), 2u);
-  ComPtr<ITestWidget> moved = std::move(copy);
-  EXPECT_FALSE(copy);  // NOLINT(bugprone-use-after-move)
-  EXPECT_EQ(RefCount(first.Get()), 2u);
-
-  ComPtr<ITestWidget> other = MakeComObject<TestWidget>(4);
-  other = first;  // drops the other widget, shares the first
-  EXPECT_EQ(other->Id(), 3);
-  EXPECT_EQ(RefCount(first.Get()), 3u);
-  other = nullptr;
-  moved.Reset();
-  EXPECT_EQ(RefCount(first.Get()), 1u);
-
-  ITestWidget* raw = first.Detach();
-  EXPECT_FALSE(destroyed);
-  ComPtr<ITestWidget> adopted = ComPtr<ITestWidget>::Attach(raw);
-  ComPtr<TestWidget> concrete = MakeComObject<TestWidget>(6);
-  ComPtr<ITestGadget> widened = concrete;  // copy-widening shares the object
-  EXPECT_EQ(RefCount(widened.Get()), 2u);
-  EXPECT_EQ(RefCount(raw), 1u);
-  adopted.Reset();
-  EXPECT_TRUE(destroyed);
-}
-
 }  // namespace

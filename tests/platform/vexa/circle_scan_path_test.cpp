@@ -113,31 +113,3 @@ TEST(ScanReading, FastScanReadsAFewMicronsIntoTheMaterialOfBoreAndBossAlike) {
   for (size_t i = 0; i < boreResiduals.size(); ++i)
     ASSERT_NEAR(boreResiduals[i], -bossResiduals[i], 0.002 * kMicron) << "point " << i;
 }
-
-// Fitted over exactly one revolution, so that no angle counts twice.
-TEST(ScanReading, SlowScanShowsTheFeaturesFormCentreAndSize) {
-  ScanArgs args;
-  args.speed = 5.0;
-  args.pitch = MA_PI * args.diameter / 2000;
-  const MachineConfig config = Quiet();
-  Rig rig(config);
-  const auto points = Scan(rig, args);
-  CMaPointArray revolution;
-  for (size_t i = 0; i < 2000; ++i)
-    revolution.Add(points[i].tip);
-  CMaCircle circle;
-  double form = 0.0, rms = 0.0;
-  ASSERT_EQ(MA_TRUE, circle.Fit(revolution, form, rms));
-
-  // Peak to valley of the described lobes, sampled finely.
-  double highest = -HUGE_VAL, lowest = HUGE_VAL;
-  for (int i = 0; i < 36000; ++i) {
-    const double deviation = TrueTipRadius(config, args, 2.0 * MA_PI * i / 36000.0);
-    highest = std::max(highest, deviation);
-    lowest = std::min(lowest, deviation);
-  }
-  EXPECT_NEAR(highest - lowest, form, 0.1 * kMicron);
-  EXPECT_GT(form, 3.0 * kMicron);  // the default form is there to be seen
-  EXPECT_TRUE(circle.GetCentre().IsEqual(ActualCentre(config, args), 0.05 * kMicron));
-  EXPECT_NEAR(args.diameter / 2.0 + config.feature.sizeError, circle.GetRadius(), 0.05 * kMicron);
-}

@@ -8,48 +8,6 @@
 
 using namespace vexa_sim;
 
-namespace {
-
-void ExpectSameModels(const MachineConfig& expected, const MachineConfig& actual) {
-  EXPECT_TRUE(expected.featureCentre.IsEqual(actual.featureCentre, 0.0));
-  EXPECT_TRUE(expected.featureXaxis.IsEqual(actual.featureXaxis, 0.0));
-  EXPECT_TRUE(expected.featureNormal.IsEqual(actual.featureNormal, 0.0));
-  EXPECT_EQ(expected.measuringUnit, actual.measuringUnit);
-  EXPECT_EQ(expected.probeType, actual.probeType);
-  EXPECT_EQ(expected.headFlag, actual.headFlag);
-  EXPECT_EQ(expected.headAngleA, actual.headAngleA);
-  EXPECT_EQ(expected.headAngleB, actual.headAngleB);
-  EXPECT_TRUE(expected.feature == actual.feature);
-  EXPECT_TRUE(expected.dynamics == actual.dynamics);
-  EXPECT_TRUE(expected.noise == actual.noise);
-}
-
-}  // namespace
-
-TEST(MachineDescription, GivenKeysOverrideTheDefaultsWhateverTheirCase) {
-  TempFolder folder;
-  const auto path = folder.Write("machine.ini",
-                                 "[frame]\ncentre = 250, 120.5, -40\n"
-                                 "[FEATURE]\nsizeerror = -0.001\nLobes = \"4:0.002:-1.5\"\n"
-                                 "[Dynamics]\nNaturalFrequency=35\nGlitchHeight=0\n"
-                                 "[Noise]\nSigma=0\nSeed=18446744073709551615\n"
-                                 "[Probe]\nProbeType=10\nMeasuringUnit=1\n");
-  std::string error;
-  const auto config = LoadMachineDescription(path.string(), &error);
-  ASSERT_TRUE(config.has_value()) << error;
-  MachineConfig expected;
-  expected.featureCentre = CMaPoint(250.0, 120.5, -40.0);
-  expected.feature.sizeError = -0.001;
-  expected.feature.lobes = {{4, 0.002, -1.5}};
-  expected.dynamics.naturalFrequency = 35.0;
-  expected.dynamics.glitchHeight = 0.0;
-  expected.noise.sigma = 0.0;
-  expected.noise.seed = UINT64_MAX;
-  expected.probeType = 10;
-  expected.measuringUnit = 1;
-  ExpectSameModels(expected, *config);
-}
-
 TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhereAndWhy) {
   const struct {
     const char* text;

@@ -51,25 +51,3 @@ TEST(SimulatedAxisStatus, TipReadsFailAfterTheGivenNumberUntilRestored) {
   rig.ps->getTip(&x, &y, &z, &success);
   EXPECT_EQ(1, success);
 }
-
-TEST(SimulatedAxisStatus, ExtendedStatusDefaultsToFinishedAndReportsInjections) {
-  Rig rig;
-  BYTE bytes[kVexaExtendedStatusBytes] = {0xFF, 0xFF, 0xFF, 0xFF};
-  LONG success = 0, error = 0;
-  rig.ps->getExtendedStatus(bytes, &success);
-  EXPECT_EQ(1, success);
-  EXPECT_EQ(0x10, bytes[1]);
-  EXPECT_EQ(0x00, bytes[0]);
-
-  rig.machine->SetExtendedStatus(1, 0x40);
-  rig.machine->SetExtendedStatus(4, 0x99);  // out of range: ignored
-  rig.ps->getExtendedStatus(bytes, &success);
-  EXPECT_EQ(0x40, bytes[1]);
-
-  const LONG readError = static_cast<LONG>(0x8160ABCDu);
-  rig.machine->FailExtendedStatusRead(readError);
-  rig.ps->getExtendedStatus(bytes, &success);
-  EXPECT_EQ(0, success);
-  rig.ps->GetLastError(&error);
-  EXPECT_EQ(readError, error);
-}

@@ -97,30 +97,6 @@ TEST(SimulatedMove, LinearMoveRunsAlongTheSegmentAndSelectRotationAppliesOnce) {
   }
 }
 
-TEST(SimulatedMove, InjectedFailureEndsMovePartWayWithThatStatusUntilLifted) {
-  MoveRig rig;
-  const LONG failure = 0x4000;
-  rig.machine->FailMoves(failure);
-  rig.MoveTo(CMaPoint(8.0, 0.0, 0.0));
-  EXPECT_EQ(failure, rig.Wait());
-  EXPECT_LE(rig.polls, 15);  // half of the move's 27 steps, and the failure
-  const double x = rig.machine->Tip().x();
-  EXPECT_GT(x, 0.0);
-  EXPECT_LT(x, 8.0);
-
-  // The running status makes a move hang half way until it is stopped.
-  rig.machine->FailMoves(kVexaMoveRunning);
-  rig.MoveTo(CMaPoint(0.0, 0.0, 0.0));
-  EXPECT_EQ(kVexaMoveRunning, rig.Wait(nullptr, 100));
-  LONG success = 0;
-  Create<IVexa_stop>(CLSID_Vexa_stop)->Stop(rig.link.Get(), &success);
-  EXPECT_EQ(kMoveStopped, rig.Wait());
-
-  rig.machine->FailMoves(0);
-  rig.MoveTo(CMaPoint(8.0, 0.0, 0.0));
-  EXPECT_EQ(kVexaMoveCompleted, rig.Wait());
-}
-
 TEST(SimulatedMove, UnusableMovesAreRejectedNotStarted) {
   MoveRig rig;
   rig.MoveTo(CMaPoint(1.0, 0.0, 0.0), 0.0);  // no speed
