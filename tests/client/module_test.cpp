@@ -57,6 +57,23 @@ TEST(ClientModule, CanUnloadOnlyWithoutLiveObjectsOrServerLocks) {
   EXPECT_EQ(module.canUnloadNow(), S_OK);
 }
 
+TEST(ClientModule, SimulatorModuleCanUnloadOnlyWithoutServerLocks) {
+  const IsolatedRegistry registry;
+  const ServerModule& module = SimulatorModule();
+  ASSERT_EQ(module.registerServer(), S_OK);
+  CLSID link = GUID_NULL;
+  ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &link), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(module.getClassObject(link, IID_IClassFactory, factory.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+  EXPECT_EQ(module.unregisterServer(), S_OK);
+}
+
 TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItAll) {
   const IsolatedRegistry registry;
   void* p = nullptr;

@@ -42,9 +42,9 @@ TEST(BstrUtf8, RoundTripsNonAsciiAndSurrogatePairs) {
   // 2-, 3- and 4-byte sequences; the emoji needs a surrogate pair.
   const std::string utf8 =
       "Gr\xC3\xB6\xC3\x9F"
-      "e \xC2\xB1 \xE5\x9C\x86 \xF0\x9F\x98\x80!";
+      "e \xC2\xB1 \xE5\x9C\x86 \xF0\x9F\x98\x80!\xC3\xBF";  // the last: highest continuation
   BSTR text = BstrFromUtf8(utf8);
-  EXPECT_EQ(U16FromBstr(text), u"Größe ± 圆 \U0001F600!");
+  EXPECT_EQ(U16FromBstr(text), u"Größe ± 圆 \U0001F600!ÿ");
   EXPECT_EQ(text[10], 0xD83D);
   EXPECT_EQ(text[11], 0xDE00);
   EXPECT_EQ(Utf8FromBstr(text), utf8);

@@ -40,6 +40,14 @@ TEST(CairoCanvas, LinesCoverTheirPixelsButNotTheLastOne) {
     EXPECT_EQ(At(image, c.from.x + (c.from.x == c.to.x), c.from.y + (c.from.y == c.to.y)), kWhite)
         << "one pixel wide";
   }
+  const Image wide = RenderToImage({20, 20}, [](Canvas& canvas, Rect) {
+    canvas.SelectPen(Pen{{0, 0, 255}, 3, LineStyle::Solid});
+    canvas.MoveTo({2, 10});
+    canvas.LineTo({12, 10});
+  });
+  EXPECT_EQ(At(wide, 6, 9), kBlue) << "a wider pen covers the pixels beside the line";
+  EXPECT_EQ(At(wide, 6, 11), kBlue);
+  EXPECT_EQ(At(wide, 6, 12), kWhite);
 }
 
 TEST(CairoCanvas, DottedCircleAlternatesOnItsOutlineAndStaysInItsBox) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -73,6 +74,16 @@ TEST(LoadBmp, ReadsPixelsTopRowFirstAndRefusesOtherFiles) {
   const std::optional<Image> image = LoadBmp(folder.Write("logo.bmp", TwoByTwoBmp()).string());
   ASSERT_TRUE(image.has_value());
   EXPECT_EQ(*image, (Image{2, 2, {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF}}));
+  // A 32-bit logo with alpha: transparent red, half-transparent blue, opaque green on white.
+  std::string alpha = "BM" + std::string(12, '\0');
+  alpha[10] = 14 + 108;
+  std::string info(108, '\0');
+  const uint32_t fields[] = {108, 3, 1, 0x200001, 3,      12,   0,
+                             0,   0, 0, 0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+  std::memcpy(info.data(), fields, sizeof fields);  // size, width, height, planes + bits, ...
+  alpha += info + std::string("\x00\x00\xFF\x00\xFF\x00\x00\x80\x00\xFF\x00\xFF", 12);
+  EXPECT_EQ(LoadBmp(folder.Write("alpha.bmp", alpha).string()),
+            (Image{3, 1, {0xFFFFFF, 0x7F7FFF, 0x00FF00}}));
 
   std::string whyNot;
   ASSERT_TRUE(RenderToFile((folder.Path() / "logo.png").string(), {4, 4}, Cross, &whyNot));
