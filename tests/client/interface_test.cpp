@@ -1,5 +1,5 @@
-// The object as a client sees it through the header and the function table: its interfaces,
-// its names, and every operation by slot, by typed call and by Invoke.
+// The object as a client sees it through the function table and IDispatch: its interfaces, its
+// names, and its operations at their rows of the table and through Invoke.
 #include <cctype>
 #include <cstring>
 
