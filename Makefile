@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan demo bench format clean package python
+.PHONY: deps configure build test test-asan test-tsan mutation demo bench format clean package python
 
 deps:
 	bash scripts/install-deps
@@ -35,6 +35,10 @@ package: build
 # The Python module alone: build/python/ombrixdc*.so (import it with PYTHONPATH=build/python).
 python: deps configure
 	cmake --build build -j$(JOBS) --target ombrixdc_python
+
+# Applies each fault in tests/mutants and checks that the suite catches it (long; not in CI).
+mutation: deps
+	bash scripts/mutation-check
 
 demo: build
 	build/bin/ombrixdc demo

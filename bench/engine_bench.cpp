@@ -10,6 +10,8 @@
 #include "src/engine/filters.h"
 #include "src/engine/map_grid.h"
 
+using namespace ombrixdc;
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;

@@ -1,6 +1,7 @@
 #include "python/circle_dc_session.h"
 
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 
 #include "platform/com/bstr.h"
@@ -10,9 +11,8 @@
 #include "platform/vexa/machine_description.h"
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/automation/vexa_circle_dc.h"
-#include "tools/ombrixdc/error_explanations.h"
+#include "src/engine/error_number.h"
 
-namespace ombrixdc {}  // namespace ombrixdc
 using namespace ombrixdc;
 
 namespace ombrixdc_python {
@@ -301,8 +301,13 @@ std::string ErrorText(uint32_t code) {
     case DISP_E_TYPEMISMATCH:
       return "not a valid value for this property";
     default:
-      return ExplainErrorCode(code);
+      break;
   }
+  if (const ErrorEntry* entry = FindErrorCode(code))
+    return std::string(entry->name) + ": " + std::string(entry->meaning);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", code);
+  return std::string("code ") + hex;
 }
 
 }  // namespace ombrixdc_python

@@ -2,26 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/text/ascii.h"
+
 namespace {
 
 constexpr std::string_view kRootName = "HKEY_CLASSES_ROOT";
 constexpr std::string_view kHeader =
     "; Classes root: registration entries of in-process servers, as a registry export.\n"
     "; One [key] line per key, then its default value (@) and named values.\n";
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
-  return lower;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && LowerCase(a) == LowerCase(b);
-}
 
 // A path is one or more non-empty names joined by single backslashes.
 bool IsValidPath(std::string_view path) {
@@ -109,12 +97,12 @@ bool ClassesRoot::KeyOrder::operator()(const std::string& a, const std::string& 
 }
 
 const ClassesRoot::Key* ClassesRoot::Find(std::string_view path) const {
-  const auto it = keys_.find(LowerCase(path));
+  const auto it = keys_.find(AsciiLowerCase(path));
   return it == keys_.end() ? nullptr : &it->second;
 }
 
 ClassesRoot::Key* ClassesRoot::Find(std::string_view path) {
-  const auto it = keys_.find(LowerCase(path));
+  const auto it = keys_.find(AsciiLowerCase(path));
   return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -128,7 +116,7 @@ bool ClassesRoot::CreateKey(std::string_view path) {
   for (size_t end = 0; end != std::string_view::npos;) {
     end = path.find('\\', end + 1);
     const std::string_view prefix = path.substr(0, end);
-    const std::string lower = LowerCase(prefix);
+    const std::string lower = AsciiLowerCase(prefix);
     if (!keys_.count(lower))
       keys_.emplace(lower, Key{std::string(prefix), std::nullopt, {}});
   }
@@ -144,7 +132,7 @@ bool ClassesRoot::SetValue(std::string_view path, std::string_view name, std::st
     return true;
   }
   for (auto& [existing, text] : key->values) {
-    if (EqualsIgnoringCase(existing, name)) {
+    if (AsciiEqualsIgnoringCase(existing, name)) {
       text = std::string(value);
       return true;
     }
@@ -160,7 +148,7 @@ std::optional<std::string> ClassesRoot::Value(std::string_view path, std::string
   if (name.empty())
     return key->defaultValue;
   for (const auto& [existing, text] : key->values) {
-    if (EqualsIgnoringCase(existing, name))
+    if (AsciiEqualsIgnoringCase(existing, name))
       return text;
   }
   return std::nullopt;
@@ -173,7 +161,7 @@ std::vector<std::pair<std::string, std::string>> ClassesRoot::NamedValues(
 }
 
 std::vector<std::string> ClassesRoot::Subkeys(std::string_view path) const {
-  const std::string prefix = path.empty() ? std::string() : LowerCase(path) + "\\";
+  const std::string prefix = path.empty() ? std::string() : AsciiLowerCase(path) + "\\";
   std::vector<std::string> names;
   for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
     if (it->first.compare(0, prefix.size(), prefix) != 0)
@@ -188,14 +176,14 @@ std::vector<std::string> ClassesRoot::Subkeys(std::string_view path) const {
 bool ClassesRoot::DeleteKey(std::string_view path) {
   if (!KeyExists(path) || !Subkeys(path).empty())
     return false;
-  keys_.erase(LowerCase(path));
+  keys_.erase(AsciiLowerCase(path));
   return true;
 }
 
 bool ClassesRoot::DeleteTree(std::string_view path) {
   if (!KeyExists(path))
     return false;
-  const std::string lower = LowerCase(path);
+  const std::string lower = AsciiLowerCase(path);
   const std::string prefix = lower + "\\";
   keys_.erase(lower);
   auto it = keys_.lower_bound(prefix);
@@ -244,7 +232,7 @@ std::optional<ClassesRoot> ClassesRoot::Parse(std::string_view text, std::string
     if (line.front() == '[') {
       const std::string_view prefix = std::string_view(kRootName.data(), kRootName.size());
       if (line.back() != ']' || line.size() < prefix.size() + 4 ||
-          !EqualsIgnoringCase(line.substr(1, prefix.size()), prefix) ||
+          !AsciiEqualsIgnoringCase(line.substr(1, prefix.size()), prefix) ||
           line[prefix.size() + 1] != '\\') {
         return fail("a key line is [HKEY_CLASSES_ROOT\\path]");
       }

@@ -5,22 +5,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/text/ascii.h"
+
 namespace vexa_sim {
 namespace {
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i]))
-      return false;
-  }
-  return true;
-}
 
 struct LineSource {
   std::FILE* file = nullptr;
@@ -63,7 +51,8 @@ struct Search {
 
 int OnValue(void* user, const char* section, const char* name, const char* value) {
   auto* search = static_cast<Search*>(user);
-  if (!search->found && SameName(section, search->section) && SameName(name, search->key)) {
+  if (!search->found && AsciiEqualsIgnoringCase(section, search->section) &&
+      AsciiEqualsIgnoringCase(name, search->key)) {
     search->found = true;
     search->value = value ? value : "";
   }

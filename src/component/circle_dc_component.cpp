@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "src/component/viewer_link.h"
+#include "src/services/run_directory.h"
+
+namespace ombrixdc {
 
 CircleDCComponent::CircleDCComponent()
     : viewerLink_(std::make_unique<ComponentViewerLink>(*this)) {}
@@ -52,3 +55,44 @@ HRESULT CircleDCComponent::GetPerformCircleComplete(LONG* completed, LONG* succe
   *success = LastErrorNumber.load() == 0 ? 1 : 0;
   return S_OK;
 }
+
+double CircleDCComponent::ModeFastSpeed() const {
+  return Mode.Get() == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED ? ModeParameter.Get()
+                                                           : MaxScanSpeed.Get();
+}
+
+MapFileHeader CircleDCComponent::FeatureHeader() const {
+  MapFileHeader h;
+  h.measuringUnit = MeasuringUnit.Get();
+  h.acceleration = KnownPartScanAcceleration.Get();
+  h.bufferPitch = BufferPitch.Get();
+  h.mapPitch = DCMapPitch.Get();
+  h.dcStartAngle = DCStartAngle.Get();
+  h.dcMapMethod = DCMapMethod;
+  h.filterMethod = FilterMethod.Get();
+  h.boreOrBoss = BoreOrBoss.Get();
+  h.radius = FeatureRadius.Get();
+  h.centre = Centre.Get();
+  h.normal = Normal.Get();
+  h.xaxis = Xaxis.Get();
+  h.mode = Mode.Get();
+  h.modeParameter = ModeParameter.Get();
+  h.filterNumber = FilterNumber.Get();
+  h.slowSpeed = SlowSpeed.Get();
+  h.fastSpeed = FastSpeed.Get();
+  h.scanDirection = ScanDirection.Get();
+  h.scanDeflection = ScanDeflection.Get();
+  h.headAngleA = HeadAngleA.Get();
+  h.headAngleB = HeadAngleB.Get();
+  h.probeType = ProbeType.Get();
+  h.probeOffsets = ProbeOffsets.Get().value_or(CMaPoint(0.0, 0.0, 0.0));
+  h.tipRadius = TipRadius.Get();
+  return h;
+}
+
+std::filesystem::path CircleDCComponent::RunFolder() const {
+  const OptionalText runDirectory = RunDirectory.Get();
+  return runDirectory ? RunDirectoryPath(*runDirectory) : std::filesystem::path();
+}
+
+}  // namespace ombrixdc

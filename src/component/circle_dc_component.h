@@ -3,11 +3,13 @@
 // state and settings gathered before a run, the controller objects, the run status and error
 // number, and the six data sets a run produces.
 //
-// Fields are public so the run's procedures can read and write them as they go; every field
-// that two threads touch is a SharedScalar/SharedValue or an atomic word.
+// The client's thread sets the fields; a run's worker works on a RunContext copied from them
+// when the run starts and writes its results back through the component's RunReporter. Every
+// field the worker writes is a SharedScalar/SharedValue or an atomic word.
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <list>
 #include <memory>
@@ -24,6 +26,10 @@
 #include "src/component/shared_value.h"
 #include "src/engine/error_number.h"
 #include "src/engine/profile.h"
+#include "src/files/map_file.h"
+#include "src/procedures/run_context.h"
+
+namespace ombrixdc {
 
 // An automation string: absent (never set) is different from empty.
 using OptionalText = std::optional<std::string>;
@@ -118,6 +124,8 @@ class CircleDCComponent {
   // ---- controller objects ----
   // The link and the axis position and status object come from the client; the component
   // holds a reference while it uses them. The other four are created by InitialiseObject.
+  // Only the client's thread touches these fields: a run uses the copies its RunContext took
+  // when it started, so InitialiseObject during a run changes nothing under the worker.
   ComPtr<IVexa_link> Link;
   ComPtr<IVexa_axis_position_and_status> AxisStatus;
   ComPtr<IVexa_stop> Stop;
@@ -157,7 +165,9 @@ class CircleDCComponent {
   HRESULT GetGraphicsClosed(LONG* closed);
 
   // Starts a run (run_control.cpp). S_OK when the worker started with no error pending,
-  // S_FALSE otherwise.
+  // S_FALSE otherwise. While this component's run is in progress a further call is refused
+  // with S_FALSE and changes nothing: no check, no event, no error number (the error number
+  // belongs to the running run, which would end as failed if one were written).
   HRESULT PerformCircle();
   // Asks a run to stop at its next checkpoint. Does not wait.
   HRESULT Abort();
@@ -165,15 +175,21 @@ class CircleDCComponent {
   // The code of the pending error number; reading clears it.
   uint32_t GetLastError();
 
-  // Records a procedure's failure: error number, Status 7 and OnStatusChange(7).
-  void FailRun(int32_t errorNumber);
   // Sets Status and fires OnStatusChange with it.
   void ChangeStatus(ECircleStatus status);
 
+  // The current feature and settings as a map file header.
+  MapFileHeader FeatureHeader() const;
+  // The run directory as a folder; empty (the current directory) when none was formed.
+  std::filesystem::path RunFolder() const;
+  // What a run started now would be given: the current parameters and controller objects,
+  // with the process's tolerances and limits. Taken on the client's thread.
+  RunContext MakeRunContext() const;
+
   // Waits for every worker thread this component started (tests and the command line).
   void WaitForRuns();
-  // True while a worker this component started has not finished.
-  bool RunInProgress();
+  // True from the start of a run until its worker has released the lock and set RunCompleted.
+  bool RunInProgress() const { return runInProgress_.load(); }
 
   // How run workers are started; std::thread by default. Tests replace it to see how a run
   // reports a thread the system refuses to start (std::system_error).
@@ -186,10 +202,15 @@ class CircleDCComponent {
   void RefreshViewerAfterRun();
   void CloseViewerOnDestruction();
 
+  // Records a failure of the run: error number, Status 7 and OnStatusChange(7).
+  void FailRun(int32_t errorNumber);
   bool ParameterCheck();
+  // The fast scan's speed as the mode chooses it: ModeParameter when the client gives the
+  // speed, MaxScanSpeed in the calibrating modes.
+  double ModeFastSpeed() const;
   bool StartWorkerThread();
-  void RunWorker();
-  void ChooseAndRunProcedure();
+  void RunWorker(RunContext run);
+  void ChooseAndRunProcedure(RunContext& run);
   void JoinFinishedWorkers();
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
@@ -200,7 +221,10 @@ class CircleDCComponent {
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> finished;
   };
+  std::atomic<bool> runInProgress_{false};
   std::mutex workersMutex_;
   std::list<Worker> workers_;
   std::unique_ptr<ComponentViewerLink> viewerLink_;
 };
+
+}  // namespace ombrixdc

@@ -1,27 +1,28 @@
 // Reading a run's results: GetData and SaveData.
 #include "src/component/circle_dc_component.h"
+#include "src/component/process_state.h"
 #include "src/engine/circle_preparation.h"
-#include "src/engine/scan_state.h"
 #include "src/files/data_sets_file.h"
 #include "src/files/file_output.h"
-#include "src/procedures/run_files.h"
+
+namespace ombrixdc {
 
 HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* success) {
   if (!out || !success)
     return E_POINTER;
   *success = 0;
   if (type < 0 || type >= kDataTypeCount) {
-    LastErrorNumber = static_cast<int32_t>(ErrorNumber::NoData);
+    LastErrorNumber = Number(ErrorNumber::NoData);
     return S_OK;
   }
   const DataSet dataSet = DataSets[type].Get();
   if (dataSet.radii.IsEmpty() || dataSet.angles.IsEmpty()) {
-    LastErrorNumber = static_cast<int32_t>(ErrorNumber::NoData);
+    LastErrorNumber = Number(ErrorNumber::NoData);
     return S_OK;
   }
 
   const bool slow = type == E_OMBRIX_DC_CIRCLE_DATA_SLOW || type == E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP;
-  ProcessScanState().slowScanFlag = slow ? kSlowScan : kFastScan;
+  ProcessScanState().slowScanFlag = slow ? ScanKind::Slow : ScanKind::Fast;
   const CMaPointArray points =
       ProfileToPoints(dataSet.radii, dataSet.angles, slow ? SlowCentre.Get() : FastCentre.Get());
 
@@ -49,19 +50,18 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   if (!success)
     return E_POINTER;
   *success = 0;
-  constexpr int32_t kNoData = static_cast<int32_t>(ErrorNumber::NoData);
   if (DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get().radii.IsEmpty()) {
-    LastErrorNumber = kNoData;
+    LastErrorNumber = Number(ErrorNumber::NoData);
     return S_OK;
   }
-  const DataSetsFilePathResult path = DataSetsFilePath(RunFolder(*this), fileName.value_or(""));
+  const DataSetsFilePathResult path = DataSetsFilePath(RunFolder(), fileName.value_or(""));
   if (path.error != ErrorNumber::None) {
-    LastErrorNumber = static_cast<int32_t>(path.error);
+    LastErrorNumber = Number(path.error);
     return S_OK;
   }
 
   DataSetsFileContent content;
-  content.header = CurrentMapFileHeader(*this);
+  content.header = FeatureHeader();
   for (size_t i = 0; i < content.headerInfo.size(); ++i)
     content.headerInfo[i] = HeaderInfo[i].Get();
   for (size_t i = 0; i < content.dataSets.size(); ++i)
@@ -70,12 +70,14 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   content.fastCentre = FastCentre.Get();
   const DataSetsFileText file = WriteDataSetsFile(content);
   // The last block converted is a fast one, so the flag ends as the conversion left it.
-  ProcessScanState().slowScanFlag = kFastScan;
+  ProcessScanState().slowScanFlag = ScanKind::Fast;
 
   if (!WriteTextFile(path.path, file.text) || file.error != ErrorNumber::None) {
-    LastErrorNumber = kNoData;
+    LastErrorNumber = Number(ErrorNumber::DataSetsFileNotWritten);
     return S_OK;
   }
   *success = 1;
   return S_OK;
 }
+
+}  // namespace ombrixdc

@@ -5,5 +5,9 @@
 
 #include "include/CoVexa_OmbrixDC.h"
 
+namespace ombrixdc {
+
 // Data sets a run produces, one per EDataType.
 inline constexpr int32_t kDataTypeCount = 6;
+
+}  // namespace ombrixdc

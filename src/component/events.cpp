@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace ombrixdc {
+
 uint32_t EventSinks::Connect(std::shared_ptr<CircleDCEvents> sink) {
   std::lock_guard lock(mutex_);
   const uint32_t cookie = nextCookie_++;
@@ -54,3 +56,5 @@ void EventSinks::FireOnGraphicsClosed() const {
       e.sink->OnGraphicsClosed();
   }
 }
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+namespace ombrixdc {
+
 class CircleDCEvents {
  public:
   virtual ~CircleDCEvents() = default;
@@ -39,3 +41,5 @@ class EventSinks {
   std::vector<Entry> entries_;
   uint32_t nextCookie_ = 1;
 };
+
+}  // namespace ombrixdc

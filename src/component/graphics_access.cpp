@@ -7,6 +7,8 @@
 #include "src/viewer/data_loading.h"
 #include "src/viewer/viewer_thread.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // left + width without overflow: a client's wild numbers must not wrap round.
@@ -59,3 +61,5 @@ void CircleDCComponent::CloseViewerOnDestruction() {
     ShowGraphicsComplete();
   ombrixdc::ForgetViewerClient(*viewerLink_);
 }
+
+}  // namespace ombrixdc

@@ -1,8 +1,32 @@
 #include "src/component/process_state.h"
 
+#include <utility>
+
+namespace ombrixdc {
+
 RunControlState& ProcessRunControlState() {
   static RunControlState state;
   return state;
+}
+
+MatchTolerances MapMatchTolerances::Get() const {
+  MatchTolerances t;
+  t.centre = centre;
+  t.radius = radius;
+  t.speed = speed;
+  t.acceleration = acceleration;
+  t.startAngle = startAngle;
+  t.fine = fine;
+  return t;
+}
+
+void MapMatchTolerances::Set(const MatchTolerances& t) {
+  centre = t.centre;
+  radius = t.radius;
+  speed = t.speed;
+  acceleration = t.acceleration;
+  startAngle = t.startAngle;
+  fine = t.fine;
 }
 
 MapMatchTolerances& ProcessMapMatchTolerances() {
@@ -10,15 +34,50 @@ MapMatchTolerances& ProcessMapMatchTolerances() {
   return tolerances;
 }
 
+MapSlots MapState::Slots() const {
+  std::lock_guard lock(mutex_);
+  return slots_;
+}
+
+MapSlot MapState::Slot(MapSlotIndex index) const {
+  std::lock_guard lock(mutex_);
+  return slots_[index];
+}
+
+void MapState::SetSlots(MapSlots slots) {
+  std::lock_guard lock(mutex_);
+  slots_ = std::move(slots);
+}
+
+void MapState::Clear() {
+  SetSlots(MapSlots{});
+}
+
+MapState& ProcessMapState() {
+  static MapState state;
+  return state;
+}
+
+ScanState& ProcessScanState() {
+  static ScanState state;
+  return state;
+}
+
+ProcessTimeLimits& ProcessRunTimeLimits() {
+  static ProcessTimeLimits limits;
+  return limits;
+}
+
 void ResetProcessStateForTests() {
   RunControlState& run = ProcessRunControlState();
   run.positionalTolerance = 0.01;
   run.mapNumber = 0;
-  MapMatchTolerances& t = ProcessMapMatchTolerances();
-  t.centre = 1.0;
-  t.radius = 1.0;
-  t.speed = 1.0;
-  t.acceleration = 5.0;
-  t.startAngle = 1.0;
-  t.fine = 0.0004;
+  ProcessMapMatchTolerances().Set(MatchTolerances{});
+  ProcessMapState().Clear();
+  ProcessScanState().slowScanFlag = ScanKind::Slow;
+  const RunTimeLimits defaults;
+  ProcessRunTimeLimits().baseMilliseconds = defaults.baseMilliseconds;
+  ProcessRunTimeLimits().factor = defaults.factor;
 }
+
+}  // namespace ombrixdc

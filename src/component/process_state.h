@@ -1,32 +1,91 @@
 #pragma once
-// State shared by every component object in the process. Each concern has one object;
-// its comment says who writes and who reads it.
+// State shared by every component object in the process, in one place. Each concern has one
+// object; its comment says who writes and who reads it. A run never reads these behind its
+// back: the worker copies what a run needs into its RunContext when the run starts, and
+// writes back through the component.
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+
+#include "src/engine/map_grid.h"
+#include "src/engine/map_slots.h"
+#include "src/engine/scan_kind.h"
+#include "src/files/map_file.h"
+#include "src/procedures/run_limits.h"
+
+namespace ombrixdc {
 
 // Start-position tolerance and the stored map found for the current feature.
 struct RunControlState {
   // Written by every settings read (GetStartPosition, client thread) and by the system
   // settings file in offline testing; read by PerformCircle's start-position checks.
   std::atomic<double> positionalTolerance{0.01};
-  // Written by a run's worker when it searches the stored maps (0: none found); read by the
-  // compensated procedure to open that map pair.
+  // Written by a run's worker when it searches the stored maps (0: none found); the run
+  // itself uses the number it found, kept in its RunContext.
   std::atomic<int32_t> mapNumber{0};
 };
 RunControlState& ProcessRunControlState();
 
 // Tolerances used when a stored map's header is compared with the current feature.
-// Written by the system settings file (offline testing, client thread); read by the map
-// search of later runs, of any component.
+// Written by the system settings file (offline testing, client thread); copied into each
+// run's RunContext when it starts.
 struct MapMatchTolerances {
-  std::atomic<double> centre{1.0};
-  std::atomic<double> radius{1.0};
-  std::atomic<double> speed{1.0};
-  std::atomic<double> acceleration{5.0};
-  std::atomic<double> startAngle{1.0};
-  std::atomic<double> fine{0.0004};
+  std::atomic<double> centre;
+  std::atomic<double> radius;
+  std::atomic<double> speed;
+  std::atomic<double> acceleration;
+  std::atomic<double> startAngle;
+  std::atomic<double> fine;
+
+  MapMatchTolerances() { Set(MatchTolerances{}); }
+  MatchTolerances Get() const;
+  void Set(const MatchTolerances& tolerances);
 };
 MapMatchTolerances& ProcessMapMatchTolerances();
 
-// Puts both objects back to their start-up values (for tests that need a clean process).
+// The compensation map of the process: the last map learnt or read from a map file by any
+// component's run, and the start angle of the map grid.
+class MapState {
+ public:
+  // MapGridStartAngle: fixed when the module loads; copied into each run's RunContext.
+  const double mapGridStartAngle = kMapGridStartAngle;
+
+  // MapSlots. Written by a run's worker as its procedure learns or reads the map; a run
+  // itself works on its own copy, so two components running at once never mix their maps
+  // (the process keeps the last one written).
+  MapSlots Slots() const;
+  MapSlot Slot(MapSlotIndex index) const;
+  void SetSlots(MapSlots slots);
+  // Back to the start-up state (empty slots).
+  void Clear();
+
+ private:
+  mutable std::mutex mutex_;
+  MapSlots slots_;
+};
+MapState& ProcessMapState();
+
+// SlowScanFlag: which scan's data the client last had converted, Slow at start-up. Written
+// by GetData (Slow for the Slow and SlowMap data sets, Fast for the others) and SaveData (Fast,
+// where its last conversion leaves it), on the client's thread. A run never reads it: each
+// procedure passes down which scan it makes, so a client reading data during a run cannot
+// turn the run's slow scan into its fast one.
+struct ScanState {
+  std::atomic<ScanKind> slowScanFlag{ScanKind::Slow};
+};
+ScanState& ProcessScanState();
+
+// Time limits of moves and scans, copied into each run's RunContext when it starts. Changed
+// only by tests (to reach the limit without waiting a minute), before they start a run.
+struct ProcessTimeLimits {
+  std::atomic<int64_t> baseMilliseconds{RunTimeLimits{}.baseMilliseconds};
+  std::atomic<double> factor{RunTimeLimits{}.factor};
+
+  RunTimeLimits Get() const { return {baseMilliseconds.load(), factor.load()}; }
+};
+ProcessTimeLimits& ProcessRunTimeLimits();
+
+// Puts every object back to its start-up values (for tests that need a clean process).
 void ResetProcessStateForTests();
+
+}  // namespace ombrixdc

@@ -10,11 +10,15 @@
 #include "src/services/run_directory.h"
 #include "src/services/settings_read.h"
 
+namespace ombrixdc {
+
 namespace {
-constexpr int32_t kParameterError = static_cast<int32_t>(ErrorNumber::ParameterCheck);
-constexpr int32_t kSettingsError = static_cast<int32_t>(ErrorNumber::Settings);
+constexpr int32_t kParameterError = Number(ErrorNumber::ParameterCheck);
+constexpr int32_t kSettingsError = Number(ErrorNumber::Settings);
 // Clearance between the tip and the surface at the start position, in the feature's unit.
 constexpr double kStartClearance = 2.0;
+// Start positions are measured from the +Y axis of the feature frame.
+constexpr double kPlusYAxis = MA_PI / 2.0;
 }  // namespace
 
 HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
@@ -95,20 +99,10 @@ bool CircleDCComponent::ReadSystemSettingsFile() {
     values.centre = Centre.Get();
     values.xaxis = Xaxis.Get();
     values.normal = Normal.Get();
-    values.toleranceCentre = tolerances.centre;
-    values.toleranceRadius = tolerances.radius;
-    values.toleranceSpeed = tolerances.speed;
-    values.toleranceAcceleration = tolerances.acceleration;
-    values.toleranceStartAngle = tolerances.startAngle;
-    values.toleranceFine = tolerances.fine;
+    values.tolerances = tolerances.Get();
     values.positionalTolerance = run.positionalTolerance;
     ok = ReadSystemSettings(*reader, values);
-    tolerances.centre = values.toleranceCentre;
-    tolerances.radius = values.toleranceRadius;
-    tolerances.speed = values.toleranceSpeed;
-    tolerances.acceleration = values.toleranceAcceleration;
-    tolerances.startAngle = values.toleranceStartAngle;
-    tolerances.fine = values.toleranceFine;
+    tolerances.Set(values.tolerances);
     run.positionalTolerance = values.positionalTolerance;
   }
   MeasuringUnit.Set(values.measuringUnit);
@@ -158,9 +152,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   if (!queryOk)
     LastErrorNumber = kParameterError;
 
-  const double fastSpeed =
-      Mode.Get() == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED ? ModeParameter.Get() : MaxScanSpeed.Get();
-  if (!(fastSpeed > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
+  if (!(ModeFastSpeed() > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
       !IniFilepath.Get()) {
     LastErrorNumber = kParameterError;
   } else if (!ReadSettings()) {
@@ -176,8 +168,8 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   }
 
   const double theta = MaDegreeToRadian(DCStartAngle.Get());
-  const double a = ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? MA_PI / 2.0 - theta
-                                                                            : MA_PI / 2.0 + theta;
+  const double a = ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? kPlusYAxis - theta
+                                                                            : kPlusYAxis + theta;
   const double clearance = TipRadius.Get() + kStartClearance;
   const double r = BoreOrBoss.Get() == E_OMBRIX_DC_CIRCLE_BORE ? FeatureRadius.Get() - clearance
                                                                : FeatureRadius.Get() + clearance;
@@ -188,3 +180,5 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   *success = 1;
   return S_OK;
 }
+
+}  // namespace ombrixdc

@@ -1,21 +1,19 @@
 // PerformCircle, its checks, the run's worker thread, Abort and GetLastError.
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
+#include "src/component/run_reporter.h"
+#include "src/procedures/controller_lock.h"
+#include "src/procedures/map_search.h"
 #include "src/procedures/procedures.h"
-#include "src/procedures/run_limits.h"
 #include "src/services/run_directory.h"
 
+namespace ombrixdc {
+
 namespace {
-
-// Error recorded when the operating system will not start a run's worker thread.
-constexpr int32_t kWorkerNotStarted = static_cast<int32_t>(ErrorNumber::Unused8);
-
-// Recorded when the link refuses its lock but reports no error of its own, so that the
-// refusal is never read back as success.
-constexpr int32_t kLockRefusedWithoutCode = static_cast<int32_t>(0x80004005u);
 
 // Lengths, speeds and pitches must be real positive quantities: not a number and infinity
 // both fail, so a bad value stops the run here rather than as a probe-position error later.
@@ -37,12 +35,12 @@ bool CircleDCComponent::ParameterCheck() {
   }
   if (!Positive(KnownPartScanAcceleration.Get()) || !Positive(BufferPitch.Get()) ||
       !Positive(DCMapPitch.Get())) {
-    LastErrorNumber = static_cast<int32_t>(ErrorNumber::Settings);
+    LastErrorNumber = Number(ErrorNumber::Settings);
     return false;
   }
   const double tolerance = ProcessRunControlState().positionalTolerance;
   if (StartPosition.Get().IsZero(tolerance) || !ProbeOffsets.Get()) {
-    LastErrorNumber = static_cast<int32_t>(ErrorNumber::StartPositionOrOffsets);
+    LastErrorNumber = Number(ErrorNumber::StartPositionOrOffsets);
     return false;
   }
   ChangeStatus(E_OMBRIX_DC_CIRCLE_INITIALISED);
@@ -50,21 +48,20 @@ bool CircleDCComponent::ParameterCheck() {
 }
 
 HRESULT CircleDCComponent::PerformCircle() {
+  // A second worker on the same fields would mix two runs: refuse, touching nothing.
+  if (RunInProgress())
+    return S_FALSE;
   RunCompleted = 0;
   if (!ParameterCheck()) {
     int32_t none = 0;
-    LastErrorNumber.compare_exchange_strong(none,
-                                            static_cast<int32_t>(ErrorNumber::ParameterCheck));
+    LastErrorNumber.compare_exchange_strong(none, Number(ErrorNumber::ParameterCheck));
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     return S_FALSE;
   }
 
-  double fastSpeed =
-      Mode.Get() == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED ? ModeParameter.Get() : MaxScanSpeed.Get();
+  // The fast scan never goes faster than the feature's size allows.
   const double cap = 2.0 * DCSpeedFactor.Get() * FeatureRadius.Get();
-  if (cap < fastSpeed)
-    fastSpeed = cap;
-  FastSpeed.Set(fastSpeed);
+  FastSpeed.Set(std::min(ModeFastSpeed(), cap));
 
   CMaPoint tip;
   if (AxisStatus) {
@@ -74,7 +71,7 @@ HRESULT CircleDCComponent::PerformCircle() {
   }
   if (OfflineTesting.Get() == 0 &&
       !StartPosition.Get().IsEqual(tip, ProcessRunControlState().positionalTolerance)) {
-    FailRun(static_cast<int32_t>(ErrorNumber::ProbeNotAtStart));
+    FailRun(Number(ErrorNumber::ProbeNotAtStart));
     return S_FALSE;
   }
 
@@ -85,6 +82,24 @@ HRESULT CircleDCComponent::PerformCircle() {
   return errorPending ? S_FALSE : S_OK;
 }
 
+RunContext CircleDCComponent::MakeRunContext() const {
+  RunContext run;
+  run.feature = FeatureHeader();
+  run.startPosition = StartPosition.Get();
+  run.runFolder = RunFolder();
+  run.offlineTesting = OfflineTesting.Get() != 0;
+  run.saveRawData = SaveRawData.Get() != 0;
+  run.scanSettlingTime = ScanSettlingTime.Get();
+  run.overwrite = Overwrite.Get();
+  run.learning = Learning.Get();
+  run.mapAgeLimitHours = TimeOut.Get();
+  run.tolerances = ProcessMapMatchTolerances().Get();
+  run.mapGridStartAngle = ProcessMapState().mapGridStartAngle;
+  run.limits = ProcessRunTimeLimits().Get();
+  run.controller = {Link, AxisStatus, Stop, CircleScan, MoveTarget, Move};
+  return run;
+}
+
 std::thread CircleDCComponent::StartStdThread(std::function<void()> body) {
   return std::thread(std::move(body));
 }
@@ -93,15 +108,17 @@ bool CircleDCComponent::StartWorkerThread() {
   std::lock_guard lock(workersMutex_);
   JoinFinishedWorkers();
   auto finished = std::make_shared<std::atomic<bool>>(false);
+  runInProgress_ = true;
   try {
-    std::thread thread = StartThread([this, finished] {
-      RunWorker();
+    std::thread thread = StartThread([this, finished, run = MakeRunContext()]() mutable {
+      RunWorker(std::move(run));
       *finished = true;
     });
     workers_.push_back({std::move(thread), finished});
     return true;
   } catch (const std::system_error&) {
-    LastErrorNumber = kWorkerNotStarted;
+    runInProgress_ = false;
+    LastErrorNumber = Number(ErrorNumber::WorkerNotStarted);
     Sinks.FirePerformCircleComplete(0);
     RunCompleted = 1;
     return false;
@@ -119,15 +136,6 @@ void CircleDCComponent::JoinFinishedWorkers() {
   }
 }
 
-bool CircleDCComponent::RunInProgress() {
-  std::lock_guard lock(workersMutex_);
-  for (const Worker& worker : workers_) {
-    if (!*worker.finished)
-      return true;
-  }
-  return false;
-}
-
 void CircleDCComponent::WaitForRuns() {
   std::list<Worker> running;
   {
@@ -138,66 +146,77 @@ void CircleDCComponent::WaitForRuns() {
     worker.thread.join();
 }
 
-void CircleDCComponent::ChooseAndRunProcedure() {
-  RunControlState& process = ProcessRunControlState();
-  const int32_t learning = Learning.Get();
+void CircleDCComponent::ChooseAndRunProcedure(RunContext& run) {
+  const int32_t learning = run.learning;
   enum class Procedure { None, Learning, Compensated } procedure = Procedure::Learning;
   if (learning != E_OMBRIX_DC_CIRCLE_LEARNING) {
-    process.mapNumber = FindMatchingMap(*this, kFullComparison);
-    if (process.mapNumber > 0) {
+    const MapSearchResult search =
+        FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Full);
+    if (search.damagedMatch)
+      FailRun(Number(ErrorNumber::StoredMapUnusable));
+    run.mapNumber = search.mapNumber;
+    ProcessRunControlState().mapNumber = search.mapNumber;
+    if (search.mapNumber > 0) {
       procedure = Procedure::Compensated;
     } else if (learning == E_OMBRIX_DC_CIRCLE_NO_LEARNING) {
       procedure = Procedure::None;
-      LastErrorNumber = static_cast<int32_t>(ErrorNumber::NoStoredMap);
+      LastErrorNumber = Number(ErrorNumber::NoStoredMap);
     }
   }
   if (LastErrorNumber.load() != 0)
     return;
+  ComponentRunReporter report(*this);
+  StepResult result = StepResult::Completed();
   if (procedure == Procedure::Learning)
-    RunLearning(*this);
+    result = RunLearning(run, report);
   if (procedure == Procedure::Compensated)
-    RunCompensated(*this);
+    result = RunCompensated(run, report);
+  // The one place a procedure's failure is recorded.
+  if (result.end == StepEnd::Failed)
+    FailRun(result.error);
 }
 
-void CircleDCComponent::RunWorker() {
+void CircleDCComponent::RunWorker(RunContext run) {
   // Run files are resolved against the run directory; the process's current directory is
   // never changed, since other threads of the host depend on it.
-  const OptionalText runDirectory = RunDirectory.Get();
-  if (!IsAccessibleFolder(runDirectory)) {
-    LastErrorNumber = static_cast<int32_t>(ErrorNumber::RunDirectory);
-  } else if (TimeOut.Get() > 0) {
-    DeleteOldMapFiles(RunDirectoryPath(*runDirectory), TimeOut.Get());
+  if (run.runFolder.empty() || !IsAccessibleFolder(run.runFolder.string())) {
+    LastErrorNumber = Number(ErrorNumber::RunDirectory);
+  } else if (run.mapAgeLimitHours > 0) {
+    DeleteOldMapFiles(run.runFolder, run.mapAgeLimitHours);
   }
 
+  IVexa_link* link = run.controller.link.Get();
   LONG locked = 0;
-  if (Link)
-    Link->getLock(kLockWaitLimit, &locked);
+  if (link)
+    link->getLock(kLockWaitLimit, &locked);
   if (!locked) {
-    LONG error = 0;
-    if (Link)
-      Link->GetLastError(&error);
-    LastErrorNumber = error != 0 ? error : kLockRefusedWithoutCode;
+    LastErrorNumber = LockRefusalCode(link);
   } else {
-    ChooseAndRunProcedure();
+    ChooseAndRunProcedure(run);
   }
 
-  if (!locked || LastErrorNumber.load() != 0) {
-    Sinks.FirePerformCircleComplete(0);
-  } else if (AbortRequested.load() != 0) {
-    ChangeStatus(E_OMBRIX_DC_CIRCLE_ABORTED);
-    Sinks.FirePerformCircleComplete(1);
-    AbortRequested = 0;
-  } else {
-    RefreshViewerAfterRun();
-    ChangeStatus(E_OMBRIX_DC_CIRCLE_FINISHED);
-    Sinks.FirePerformCircleComplete(1);
+  int32_t success = 0;
+  if (locked && LastErrorNumber.load() == 0) {
+    success = 1;
+    if (AbortRequested.load() != 0) {
+      ChangeStatus(E_OMBRIX_DC_CIRCLE_ABORTED);
+      AbortRequested = 0;
+    } else {
+      // An open viewer takes the new data sets before the client hears the run ended.
+      RefreshViewerAfterRun();
+      ChangeStatus(E_OMBRIX_DC_CIRCLE_FINISHED);
+    }
   }
 
   if (locked) {
     LONG released = 0;
-    Link->releaseLock(&released);
+    link->releaseLock(&released);
   }
   RunCompleted = 1;
+  // The run is over before the client hears so: a client that starts the next run from its
+  // PerformCircleComplete handler finds the lock free and is not refused.
+  runInProgress_ = false;
+  Sinks.FirePerformCircleComplete(success);
 }
 
 HRESULT CircleDCComponent::Abort() {
@@ -208,3 +227,5 @@ HRESULT CircleDCComponent::Abort() {
 uint32_t CircleDCComponent::GetLastError() {
   return ErrorCode(LastErrorNumber.exchange(0));
 }
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <utility>
 
+namespace ombrixdc {
+
 template <class T>
 class SharedScalar {
  public:
@@ -34,3 +36,5 @@ class SharedValue {
   mutable std::mutex mutex_;
   T value_;
 };
+
+}  // namespace ombrixdc

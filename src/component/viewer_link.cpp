@@ -2,6 +2,8 @@
 
 #include "src/component/circle_dc_component.h"
 
+namespace ombrixdc {
+
 ui::Rect ComponentViewerLink::WindowRect() const {
   const WindowRectangle r = component_.WindowRect.Get();
   return {r.left, r.top, r.right, r.bottom};
@@ -68,3 +70,5 @@ void ComponentViewerLink::SetWindowHandle(int32_t handle) {
 void ComponentViewerLink::FireOnGraphicsClosed() {
   component_.Sinks.FireOnGraphicsClosed();
 }
+
+}  // namespace ombrixdc

@@ -3,6 +3,8 @@
 // file, the run's data sets, and the OnGraphicsClosed event.
 #include "src/viewer/viewer_client.h"
 
+namespace ombrixdc {
+
 class CircleDCComponent;
 
 class ComponentViewerLink final : public ombrixdc::ViewerClient {
@@ -27,3 +29,5 @@ class ComponentViewerLink final : public ombrixdc::ViewerClient {
  private:
   CircleDCComponent& component_;
 };
+
+}  // namespace ombrixdc

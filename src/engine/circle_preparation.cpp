@@ -6,9 +6,11 @@
 #include <cmath>
 #include <optional>
 
-namespace {
+#include "src/engine/angles.h"
 
-constexpr double kTwoPi = 6.283185307179586;
+namespace ombrixdc {
+
+namespace {
 
 struct TrimRange {
   std::size_t start;  // first sample kept
@@ -77,8 +79,8 @@ std::optional<TrimRange> FindRevolution(const CMaDoubleArray& x, const CMaDouble
   return TrimRange{start, end - start + 1};
 }
 
-// sqrt(x*x + y*y) rounded step by step as written, not hypot: profiles computed elsewhere
-// from the same scan then agree to the last bit.
+// sqrt(x*x + y*y) rounded step by step as written, not hypot: a scan replayed from its raw
+// file gives the profile the machine's scan gave, to the last bit.
 double Distance(double x, double y) {
   return std::sqrt(x * x + y * y);
 }
@@ -189,3 +191,5 @@ ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray
   result.centreOffset = Distance(result.centre.x(), result.centre.y());
   return result;
 }
+
+}  // namespace ombrixdc

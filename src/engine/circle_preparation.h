@@ -8,12 +8,14 @@
 #include "src/engine/error_number.h"
 #include "src/engine/profile.h"
 
+namespace ombrixdc {
+
 // The error a run fails with when a scan cannot become a profile: it does not reach the +Y
 // axis and come round to the first quadrant again, it is fewer than four samples, a sample
 // lies exactly at the fitted centre, or its points carry no circle. It is the number a client
 // already reads as "the scan itself went wrong" (the controller's check after a scan);
 // the stored-map number 6 would send the user looking at map files that are fine.
-inline constexpr ErrorNumber kUnusableScan = ErrorNumber::ExtendedStatus;
+inline constexpr ErrorNumber kUnusableScan = ErrorNumber::UnusableScan;
 
 // The map grid interpolation needs four samples; a shorter profile cannot be compensated.
 inline constexpr std::size_t kMinProfileSamples = 4;
@@ -67,3 +69,5 @@ struct ProfileCircle {
 
 // Least-squares circle of the profile's points about the profile's own origin.
 ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray& angles);
+
+}  // namespace ombrixdc

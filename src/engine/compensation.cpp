@@ -4,34 +4,28 @@
 
 #include "src/engine/filters.h"
 
+namespace ombrixdc {
+
 ReferenceResult ComputeReference(const CompensationParameters& p,
                                  const RadialProfile& slowProfile) {
   ReferenceResult result;
   const CMaDoubleArray filtered = FilterRadii(p.filterMethod, p.filterNumber, slowProfile.radii);
   DataSetResult slow = ResampleToMapGrid(p.mapPitch, p.featureRadius, p.mapGridStartAngle, filtered,
                                          slowProfile.angles);
-  if (slow.error != ErrorNumber::None) {
-    result.error = slow.error;
+  if (PassOnFailure(slow, result))
     return result;
-  }
   // The premap compares the unfiltered scan's least-squares circle with the filtered slow
   // profile, so premapped data show the dynamic error about a perfect circle.
   DataSetResult fit = FitToMapGrid(p.mapPitch, p.featureRadius, p.mapGridStartAngle,
                                    slowProfile.radii, slowProfile.angles);
-  if (fit.error != ErrorNumber::None) {
-    result.error = fit.error;
+  if (PassOnFailure(fit, result))
     return result;
-  }
   MapSlotResult preMap = StoreMap(fit.data.radii, slow.data.radii, fit.data.angles);
-  if (preMap.error != ErrorNumber::None) {
-    result.error = preMap.error;
+  if (PassOnFailure(preMap, result))
     return result;
-  }
   DataSetResult slowMap = ApplyMap(preMap.slot, slow.data.radii);
-  if (slowMap.error != ErrorNumber::None) {
-    result.error = slowMap.error;
+  if (PassOnFailure(slowMap, result))
     return result;
-  }
   result.slow = std::move(slow.data);
   result.slowMap = std::move(slowMap.data);
   result.preMap = std::move(preMap.slot);
@@ -80,22 +74,16 @@ CompensatedResult ComputeCompensated(const CompensationParameters& p, const MapS
                                      const RadialProfile& fastProfile) {
   CompensatedResult result;
   DataSetResult fast = ComputeFast(p, fastProfile);
-  if (fast.error != ErrorNumber::None) {
-    result.error = fast.error;
+  if (PassOnFailure(fast, result))
     return result;
-  }
   DataSetResult fastMap = ComputeFastMap(slots[MapSlotIndex::PreMapData], fast.data);
-  if (fastMap.error != ErrorNumber::None) {
-    result.error = fastMap.error;
+  if (PassOnFailure(fastMap, result))
     return result;
-  }
   CorrectedResult corrected =
       ComputeCorrected(slots[MapSlotIndex::DcMapData], slots[MapSlotIndex::PremappedDcMapData],
                        fast.data, fastMap.data);
-  if (corrected.error != ErrorNumber::None) {
-    result.error = corrected.error;
+  if (PassOnFailure(corrected, result))
     return result;
-  }
   result.fast = std::move(fast.data);
   result.fastMap = std::move(fastMap.data);
   result.corrected = std::move(corrected.corrected);
@@ -107,31 +95,21 @@ LearningResult ComputeLearning(const CompensationParameters& p, const RadialProf
                                const RadialProfile& fastProfile) {
   LearningResult result;
   ReferenceResult reference = ComputeReference(p, slowProfile);
-  if (reference.error != ErrorNumber::None) {
-    result.error = reference.error;
+  if (PassOnFailure(reference, result))
     return result;
-  }
   DataSetResult fast = ComputeFast(p, fastProfile);
-  if (fast.error != ErrorNumber::None) {
-    result.error = fast.error;
+  if (PassOnFailure(fast, result))
     return result;
-  }
   DataSetResult fastMap = ComputeFastMap(reference.preMap, fast.data);
-  if (fastMap.error != ErrorNumber::None) {
-    result.error = fastMap.error;
+  if (PassOnFailure(fastMap, result))
     return result;
-  }
   LearnedMaps maps = LearnDcMaps(reference.slow, reference.slowMap, fast.data, fastMap.data);
-  if (maps.error != ErrorNumber::None) {
-    result.error = maps.error;
+  if (PassOnFailure(maps, result))
     return result;
-  }
   CorrectedResult corrected =
       ComputeCorrected(maps.dcMap, maps.premappedDcMap, fast.data, fastMap.data);
-  if (corrected.error != ErrorNumber::None) {
-    result.error = corrected.error;
+  if (PassOnFailure(corrected, result))
     return result;
-  }
   RunDataSets& sets = result.dataSets;
   sets.slow = std::move(reference.slow);
   sets.slowMap = std::move(reference.slowMap);
@@ -144,3 +122,5 @@ LearningResult ComputeLearning(const CompensationParameters& p, const RadialProf
   result.slots[MapSlotIndex::PremappedDcMapData] = std::move(maps.premappedDcMap);
   return result;
 }
+
+}  // namespace ombrixdc

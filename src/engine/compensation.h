@@ -11,6 +11,8 @@
 #include "src/engine/map_slots.h"
 #include "src/engine/profile.h"
 
+namespace ombrixdc {
+
 // What a run's settings fix for the computation.
 struct CompensationParameters {
   int32_t filterMethod = 1;   // FilterMethod: 1 first order, otherwise second order
@@ -85,3 +87,5 @@ struct CompensatedResult {
 };
 CompensatedResult ComputeCompensated(const CompensationParameters& parameters,
                                      const MapSlots& slots, const RadialProfile& fastProfile);
+
+}  // namespace ombrixdc

@@ -1,14 +1,17 @@
 // The two zero-phase filters. The arithmetic follows the recursions term by term, in the
-// order written, so that results agree to the last bit with other implementations of them.
+// order written, so that the same profile is always filtered to the same last bit and a
+// stored map is reproduced exactly when its feature is learnt again.
 #include "src/engine/filters.h"
 
 #include <cmath>
 #include <cstddef>
 #include <utility>
 
-namespace {
+#include "src/engine/angles.h"
 
-constexpr double kTwoPi = 6.283185307179586;
+namespace ombrixdc {
+
+namespace {
 
 double SampleSpacing(std::size_t n) {
   return kTwoPi / static_cast<double>(n);
@@ -113,3 +116,5 @@ CMaDoubleArray FilterRadii(int32_t filterMethod, int32_t filterNumber,
   return filterMethod == 1 ? FilterFirstOrder(filterNumber, input)
                            : FilterSecondOrder(filterNumber, input);
 }
+
+}  // namespace ombrixdc

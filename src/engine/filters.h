@@ -8,6 +8,8 @@
 
 #include "platform/trivell/geometry.h"
 
+namespace ombrixdc {
+
 // First-order low-pass; filterNumber sets the cut-off (a larger number lets more of the
 // profile's shape through; 0 averages the first and last samples everywhere). An input of
 // fewer than two samples comes back unchanged.
@@ -20,3 +22,5 @@ CMaDoubleArray FilterSecondOrder(int32_t filterNumber, const CMaDoubleArray& inp
 
 // The filter a run uses: first order for filterMethod 1, second order otherwise.
 CMaDoubleArray FilterRadii(int32_t filterMethod, int32_t filterNumber, const CMaDoubleArray& input);
+
+}  // namespace ombrixdc

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <utility>
 
+#include "src/engine/angles.h"
 #include "src/engine/circle_preparation.h"
 
-namespace {
+namespace ombrixdc {
 
-constexpr double kTwoPi = 6.283185307179586;
+namespace {
 
 DataSetResult Failed(ErrorNumber error) {
   DataSetResult result;
@@ -27,7 +28,7 @@ bool StrictlyIncreasing(const CMaDoubleArray& angles) {
 
 // Sum over the four nodes (in node order) of V[i] times each (theta - T[j]) / (T[i] - T[j]),
 // j rising, multiplied in from the left: V[i] * q0 * q1 * q2. Rounded as the sum is written,
-// so that maps agree to the last bit with other implementations of the interpolation.
+// so that the same scans always give the same map, to the last bit of every stored value.
 double LagrangeCubic(const double (&t)[4], const double (&v)[4], double theta) {
   double value = 0.0;
   for (int i = 0; i < 4; ++i) {
@@ -133,3 +134,5 @@ DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAn
   }
   return result;
 }
+
+}  // namespace ombrixdc

@@ -7,6 +7,8 @@
 #include "platform/trivell/geometry.h"
 #include "src/engine/profile.h"
 
+namespace ombrixdc {
+
 // MapGridStartAngle: pi/2, the +Y axis, where every prepared profile starts.
 inline constexpr double kMapGridStartAngle = 1.5707963267948966;
 
@@ -36,3 +38,5 @@ DataSetResult ResampleToMapGrid(double mapPitch, double featureRadius, double st
 // length or their points carry no circle.
 DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAngle,
                            const CMaDoubleArray& radii, const CMaDoubleArray& angles);
+
+}  // namespace ombrixdc

@@ -1,5 +1,7 @@
 #include "src/engine/map_slots.h"
 
+namespace ombrixdc {
+
 MapSlotResult StoreMap(const CMaDoubleArray& a, const CMaDoubleArray& b,
                        const CMaDoubleArray& angles) {
   MapSlotResult result;
@@ -31,3 +33,5 @@ DataSetResult ApplyMap(const MapSlot& slot, const CMaDoubleArray& input) {
                                      slot.angles.begin() + static_cast<std::ptrdiff_t>(n));
   return result;
 }
+
+}  // namespace ombrixdc

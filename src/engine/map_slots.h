@@ -9,6 +9,8 @@
 #include "src/engine/error_number.h"
 #include "src/engine/profile.h"
 
+namespace ombrixdc {
+
 enum class MapSlotIndex : int32_t {
   PreMapData = 0,          // least-squares radius of the slow scan minus the filtered slow
   DcMapData = 1,           // Slow minus Fast: the dynamic error the fast scan makes
@@ -44,3 +46,5 @@ MapSlotResult StoreMap(const CMaDoubleArray& a, const CMaDoubleArray& b,
 // slightly different feature radius whose grid is shorter than this run's) does not fit the
 // run: ErrorNumber::StoredMapUnusable and nothing computed.
 DataSetResult ApplyMap(const MapSlot& slot, const CMaDoubleArray& input);
+
+}  // namespace ombrixdc

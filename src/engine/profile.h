@@ -4,6 +4,8 @@
 #include "platform/trivell/geometry.h"
 #include "src/engine/error_number.h"
 
+namespace ombrixdc {
+
 // One prepared scan about its own fitted centre. After preparation the angles increase along
 // the array and span at most one revolution starting at the +Y axis.
 struct RadialProfile {
@@ -20,3 +22,5 @@ struct DataSetResult {
   ErrorNumber error = ErrorNumber::None;
   DataSet data;
 };
+
+}  // namespace ombrixdc

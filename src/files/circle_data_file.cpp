@@ -5,6 +5,8 @@
 #include "src/files/number_format.h"
 #include "src/files/value_sequence.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // Form, radius and centre of the data set's own circle, the centre moved from the slow
@@ -53,3 +55,5 @@ CircleDataResult ReadCircleDataFile(TokenReader& reader) {
   result.readError = !read.Ok();
   return result;
 }
+
+}  // namespace ombrixdc

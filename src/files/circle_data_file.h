@@ -8,6 +8,8 @@
 #include "src/engine/profile.h"
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 struct CircleData {
   CMaPoint slowCentre{0.0, 0.0, 0.0};  // the slow scan's fitted centre, machine coordinates
   DataSet slow;
@@ -30,3 +32,5 @@ struct CircleDataResult {
 };
 // Reads the circle data file in `reader` from its start. A negative count reads as empty.
 CircleDataResult ReadCircleDataFile(TokenReader& reader);
+
+}  // namespace ombrixdc

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+namespace ombrixdc {
+
 void WriteDataBlock(TextWriter& out, const CMaDoubleArray& first, const CMaDoubleArray& second) {
   const std::size_t n = std::min(first.GetSize(), second.GetSize());
   out.IntegerLine("DataSize: ", static_cast<int32_t>(n)).EmptyLines(1);
@@ -42,3 +44,5 @@ bool ReadDataBlock(TokenReader& reader, std::initializer_list<CMaDoubleArray*> c
   }
   return true;
 }
+
+}  // namespace ombrixdc

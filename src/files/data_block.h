@@ -8,6 +8,8 @@
 #include "src/files/number_format.h"
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 // "DataSize: n", an empty line and n rows (first[i], second[i]); n is the shorter length.
 void WriteDataBlock(TextWriter& out, const CMaDoubleArray& first, const CMaDoubleArray& second);
 
@@ -21,3 +23,5 @@ bool ReadDataBlock(TokenReader& reader, std::initializer_list<CMaDoubleArray*> c
 // The fewest characters `rows` rows of `columns` numbers can take: each number at least one
 // digit, and a space or a sign between numbers.
 std::size_t MinimalRowsLength(std::size_t rows, std::size_t columns);
+
+}  // namespace ombrixdc

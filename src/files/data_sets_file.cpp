@@ -4,6 +4,8 @@
 #include "src/files/map_file_layout.h"
 #include "src/files/number_format.h"
 
+namespace ombrixdc {
+
 namespace {
 
 struct BlockLayout {
@@ -89,7 +91,7 @@ DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirector
   const bool bare = !fileName.empty() && fileName != "." && fileName != ".." &&
                     fileName.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
   if (!bare) {
-    return {.error = ErrorNumber::StoredMapUnusable, .path = {}};
+    return {.error = ErrorNumber::DataSetsFileNameInvalid, .path = {}};
   }
   std::string name(fileName);
   if (name.find('.') == std::string::npos) {
@@ -97,3 +99,5 @@ DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirector
   }
   return {.error = ErrorNumber::None, .path = runDirectory / name};
 }
+
+}  // namespace ombrixdc

@@ -15,6 +15,8 @@
 #include "src/engine/profile.h"
 #include "src/files/map_file.h"
 
+namespace ombrixdc {
+
 // Data sets in file order, which is also the order of EDataType: Slow, Fast, Corrected,
 // SlowMap, FastMap, CorrectedMap.
 inline constexpr std::size_t kDataSetCount = 6;
@@ -47,6 +49,8 @@ struct DataSetsFilePathResult {
 };
 // The path SaveData writes to: runDirectory / fileName, with ".dat" appended when the name has
 // no full stop. Only a bare file name is accepted: a name that is empty, ".", "..", or holds a
-// '\\', a '/' or a NUL fails with ErrorNumber::StoredMapUnusable (6).
+// '\\', a '/' or a NUL fails with ErrorNumber::DataSetsFileNameInvalid (6).
 DataSetsFilePathResult DataSetsFilePath(const std::filesystem::path& runDirectory,
                                         std::string_view fileName);
+
+}  // namespace ombrixdc

@@ -7,6 +7,9 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace ombrixdc {
+
 #endif
 
 namespace {
@@ -102,3 +105,5 @@ bool WriteMapFilePairAtomically(const std::filesystem::path& mapPath, std::strin
   SyncFolderOf(mapPath);
   return true;
 }
+
+}  // namespace ombrixdc

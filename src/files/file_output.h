@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string_view>
 
+namespace ombrixdc {
+
 // Creates or replaces `path` with `text`. False when the file cannot be created or written.
 bool WriteTextFile(const std::filesystem::path& path, std::string_view text);
 
@@ -19,3 +21,5 @@ bool WriteTextFileAtomically(const std::filesystem::path& path, std::string_view
 bool WriteMapFilePairAtomically(const std::filesystem::path& mapPath, std::string_view mapText,
                                 const std::filesystem::path& circleDataPath,
                                 std::string_view circleDataText);
+
+}  // namespace ombrixdc

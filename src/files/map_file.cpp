@@ -5,6 +5,8 @@
 #include "src/files/number_format.h"
 #include "src/files/value_sequence.h"
 
+namespace ombrixdc {
+
 namespace {
 
 constexpr const char* kBlockNames[kMapSlotCount] = {"PreMapData", "DcMapData",
@@ -135,7 +137,8 @@ std::string WriteMapFile(const MapFileHeader& header, const MapSlots& slots) {
 }
 
 MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
-                            const MatchTolerances& tolerances, bool ignoreFilterAndSpeeds) {
+                            const MatchTolerances& tolerances, MapComparison comparison) {
+  const bool ignoreFilterAndSpeeds = comparison == MapComparison::Relaxed;
   MapFileHeader file = UnreadHeader();
   const bool readOk = ReadHeaderValues(
       reader,
@@ -165,3 +168,5 @@ MapDataResult ReadMapData(TokenReader& reader) {
   }
   return result;
 }
+
+}  // namespace ombrixdc

@@ -10,6 +10,8 @@
 #include "src/engine/map_slots.h"
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 // Every value of the map file's header, in the file's order. The data sets file writes the
 // same system settings (the first four) and feature data (boreOrBoss to tipRadius).
 struct MapFileHeader {
@@ -57,6 +59,12 @@ struct MatchTolerances {
 // (slots 0, 1, 2), each "DataSize: n" and n rows of value and angle. CR LF line ends.
 std::string WriteMapFile(const MapFileHeader& header, const MapSlots& slots);
 
+// How much of a stored header a search compares.
+enum class MapComparison {
+  Full,     // every compared value: the map a compensated run may use
+  Relaxed,  // filter number and speeds ignored: the map of the same feature to overwrite
+};
+
 struct MapMatchResult {
   // Every compared value agrees and every number could be read.
   bool matches = false;
@@ -72,14 +80,14 @@ struct MapMatchResult {
 // angles must be equal (head angles exactly as read back, so only angles with at most six
 // decimals can match); doubles and points agree when they differ by not more than their
 // tolerance (points by distance); normal and x-axis when the angle between them is not more
-// than tolerances.fine + 1.0 degrees. Mode and ModeParameter are never compared. With
-// ignoreFilterAndSpeeds, FilterNumber, SlowSpeed and FastSpeed are not read or compared
+// than tolerances.fine + 1.0 degrees. Mode and ModeParameter are never compared. With the
+// relaxed comparison, FilterNumber, SlowSpeed and FastSpeed are not read or compared
 // either (looking for a map of the same feature to overwrite).
 // Labels are found by scanning words ("inches):", "boss):", "FilterNumber:",
 // "anti-clockwise):", without regard to case); any other label is one word skipped unread.
 // A number that cannot be read counts as -1 (integers) or 0.0 (doubles) in its comparison.
 MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
-                            const MatchTolerances& tolerances, bool ignoreFilterAndSpeeds);
+                            const MatchTolerances& tolerances, MapComparison comparison);
 
 struct MapFileHeaderResult {
   MapFileHeader header;
@@ -99,3 +107,5 @@ struct MapDataResult {
 // Reads the three map slots from the map file in `reader` (from its start). A negative
 // count reads as an empty slot.
 MapDataResult ReadMapData(TokenReader& reader);
+
+}  // namespace ombrixdc

@@ -1,5 +1,7 @@
 #include "src/files/map_file_layout.h"
 
+namespace ombrixdc {
+
 void WriteSystemSettingLines(TextWriter& out, const MapFileHeader& h) {
   out.IntegerLine("MeasuringUnit (0 mm, 1 inches): ", h.measuringUnit);
   out.SettingLine("Acceleration: ", h.acceleration);
@@ -29,3 +31,5 @@ void WriteFeatureDataLines(TextWriter& out, const MapFileHeader& h) {
   out.SettingPointLine("ProbeOffsets: ", h.probeOffsets);
   out.SettingLine("TipRadius: ", h.tipRadius);
 }
+
+}  // namespace ombrixdc

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+namespace ombrixdc {
+
 namespace {
 
 // Large enough for "%1.6f" of the largest double (309 digits, point, six decimals).
@@ -181,3 +183,5 @@ TextWriter& TextWriter::SettingLine(std::string_view label, double value) {
 TextWriter& TextWriter::SettingPointLine(std::string_view label, const CMaPoint& point) {
   return Text(label).SettingPoint(point);
 }
+
+}  // namespace ombrixdc

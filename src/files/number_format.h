@@ -19,6 +19,8 @@
 
 #include "platform/trivell/geometry.h"
 
+namespace ombrixdc {
+
 inline constexpr std::string_view kLineEnd = "\r\n";
 // Between the coordinates of a point, before each coordinate's own sign space.
 inline constexpr std::string_view kPointSeparator = "   ";
@@ -65,3 +67,5 @@ class TextWriter {
  private:
   std::string out_;
 };
+
+}  // namespace ombrixdc

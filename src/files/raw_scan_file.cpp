@@ -5,6 +5,8 @@
 
 #include "src/files/number_format.h"
 
+namespace ombrixdc {
+
 std::string WriteRawScanFile(const CMaDoubleArray& first, const CMaDoubleArray& second,
                              const CMaDoubleArray& third) {
   const std::size_t n = std::min({first.GetSize(), second.GetSize(), third.GetSize()});
@@ -30,3 +32,5 @@ RawScanPoints ReadRawScanFile(TokenReader& reader) {
   }
   return points;
 }
+
+}  // namespace ombrixdc

@@ -8,6 +8,8 @@
 #include "platform/trivell/geometry.h"
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 // One line per index, first[i], second[i], third[i], CR LF. When the lists differ in length
 // (a deflection read failed part way), as many lines as the shortest list has values.
 std::string WriteRawScanFile(const CMaDoubleArray& first, const CMaDoubleArray& second,
@@ -21,3 +23,5 @@ struct RawScanPoints {
 // Reads triples of numbers until the end of the text or the first triple whose numbers cannot
 // all be read; a malformed or incomplete last line is dropped and the points before it kept.
 RawScanPoints ReadRawScanFile(TokenReader& reader);
+
+}  // namespace ombrixdc

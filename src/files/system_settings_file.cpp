@@ -2,6 +2,8 @@
 
 #include "src/files/value_sequence.h"
 
+namespace ombrixdc {
+
 bool ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
   ValueSequence read(reader);
   read.LabelUpTo("inches):");
@@ -23,12 +25,14 @@ bool ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
   read.Point(values.normal);
 
   read.LabelUpTo("ToleranceCentre:");
-  read.Double(values.toleranceCentre);
-  for (double* tolerance :
-       {&values.toleranceRadius, &values.toleranceSpeed, &values.toleranceAcceleration,
-        &values.toleranceStartAngle, &values.toleranceFine, &values.positionalTolerance}) {
+  MatchTolerances& t = values.tolerances;
+  read.Double(t.centre);
+  for (double* tolerance : {&t.radius, &t.speed, &t.acceleration, &t.startAngle, &t.fine,
+                            &values.positionalTolerance}) {
     read.Label();
     read.Double(*tolerance);
   }
   return read.Ok();
 }
+
+}  // namespace ombrixdc

@@ -4,7 +4,10 @@
 #include <cstdint>
 
 #include "platform/trivell/geometry.h"
+#include "src/files/map_file.h"
 #include "src/files/token_reader.h"
+
+namespace ombrixdc {
 
 struct SystemSettings {
   int32_t measuringUnit = 0;
@@ -15,12 +18,7 @@ struct SystemSettings {
   CMaPoint centre{0.0, 0.0, 0.0};
   CMaPoint xaxis{1.0, 0.0, 0.0};
   CMaPoint normal{0.0, 0.0, 1.0};
-  double toleranceCentre = 1.0;
-  double toleranceRadius = 1.0;
-  double toleranceSpeed = 1.0;
-  double toleranceAcceleration = 5.0;
-  double toleranceStartAngle = 1.0;
-  double toleranceFine = 0.0004;
+  MatchTolerances tolerances;
   double positionalTolerance = 0.01;
 };
 
@@ -29,3 +27,5 @@ struct SystemSettings {
 // Labels other than "inches):", "Centre:" and "ToleranceCentre:" are skipped unread, so
 // their wording is free.
 bool ReadSystemSettings(TokenReader& reader, SystemSettings& values);
+
+}  // namespace ombrixdc

@@ -1,28 +1,13 @@
 #include "src/files/token_reader.h"
 
-#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <sstream>
 #include <type_traits>
 
-namespace {
-bool IsSpace(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-}  // namespace
+#include "platform/text/ascii.h"
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
+namespace ombrixdc {
 
 std::optional<TokenReader> TokenReader::FromFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -36,7 +21,7 @@ std::optional<TokenReader> TokenReader::FromFile(const std::filesystem::path& pa
 }
 
 void TokenReader::SkipSpace() {
-  while (pos_ < text_.size() && IsSpace(text_[pos_]))
+  while (pos_ < text_.size() && AsciiIsSpace(text_[pos_]))
     ++pos_;
 }
 
@@ -50,14 +35,14 @@ std::optional<std::string> TokenReader::ReadWord() {
   if (pos_ >= text_.size())
     return std::nullopt;
   const size_t start = pos_;
-  while (pos_ < text_.size() && !IsSpace(text_[pos_]))
+  while (pos_ < text_.size() && !AsciiIsSpace(text_[pos_]))
     ++pos_;
   return text_.substr(start, pos_ - start);
 }
 
 bool TokenReader::SkipPast(std::string_view label) {
   while (auto word = ReadWord()) {
-    if (EqualsIgnoringCase(*word, label))
+    if (AsciiEqualsIgnoringCase(*word, label))
       return true;
   }
   return false;
@@ -95,3 +80,5 @@ std::optional<int32_t> TokenReader::ReadInt() {
 std::optional<double> TokenReader::ReadDouble() {
   return ReadNumber<double>();
 }
+
+}  // namespace ombrixdc

@@ -3,13 +3,16 @@
 // words and numbers. Labels are found by scanning words without regard to case, never by line
 // position. Numbers follow the C library's scanning rules ("%d", "%lf"): leading whitespace is
 // skipped and the number ends at the first character that cannot continue it, so
-// "1.5-2.5" reads as two numbers. Independent of the process locale; LF and CR LF alike.
+// "1.5-2.5" reads as two numbers. Independent of the process locale (white space and case are
+// ASCIIs); LF and CR LF alike.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace ombrixdc {
 
 class TokenReader {
  public:
@@ -40,4 +43,4 @@ class TokenReader {
   size_t pos_ = 0;
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+}  // namespace ombrixdc

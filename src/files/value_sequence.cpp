@@ -1,5 +1,7 @@
 #include "src/files/value_sequence.h"
 
+namespace ombrixdc {
+
 void ValueSequence::Int(int32_t& target) {
   if (auto v = reader_.ReadInt()) {
     target = *v;
@@ -28,3 +30,5 @@ void ValueSequence::Point(CMaPoint& target) {
   }
   ok_ = ok_ && before;
 }
+
+}  // namespace ombrixdc

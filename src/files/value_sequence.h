@@ -8,6 +8,8 @@
 #include "platform/trivell/geometry.h"
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 class ValueSequence {
  public:
   explicit ValueSequence(TokenReader& reader) : reader_(reader) {}
@@ -30,3 +32,5 @@ class ValueSequence {
   TokenReader& reader_;
   bool ok_ = true;
 };
+
+}  // namespace ombrixdc

@@ -1,113 +1,118 @@
-// RunCompensated: the fast scan of a feature, corrected with the compensation map. Called by
-// the worker with a stored map (MapNumber), and by the learning procedure for its fast scan,
-// which learns the map from the slow and fast data before correcting.
-#include <thread>
-
-#include "src/component/circle_dc_component.h"
-#include "src/component/process_state.h"
-#include "src/engine/compensation.h"
-#include "src/engine/map_state.h"
-#include "src/engine/scan_state.h"
+// RunCompensated: the fast scan of a feature, corrected with the compensation map. The
+// learning procedure makes its fast scan through the same step, learning the map from the
+// slow and fast data before correcting.
 #include "src/files/circle_data_file.h"
 #include "src/files/map_file.h"
 #include "src/procedures/procedure_steps.h"
 #include "src/procedures/procedures.h"
-#include "src/procedures/raw_scan_files.h"
 #include "src/procedures/run_files.h"
+
+namespace ombrixdc {
 
 namespace {
 
 // The fast scan speed of the calibrating modes.
 constexpr double kCalibrationFastSpeed = 50.0;
-constexpr int32_t kStoredMapUnusable = static_cast<int32_t>(ErrorNumber::StoredMapUnusable);
 
-// Reads the stored map pair `mapNumber` into the map slots, Slow, SlowMap and SlowCentre. A
-// file that cannot be opened or is damaged fails the run with error 6.
-bool LoadStoredMap(CircleDCComponent& c, int32_t mapNumber) {
-  std::optional<TokenReader> mapReader = TokenReader::FromFile(MapFilePath(c, mapNumber));
-  if (!mapReader) {
-    c.FailRun(kStoredMapUnusable);
-    return false;
-  }
+// Reads the stored map pair `mapNumber` into `reference` and publishes the map and the slow
+// data sets. A file that cannot be opened or is damaged fails with StoredMapUnusable (what
+// could be read is still published).
+StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& reference) {
+  std::optional<TokenReader> mapReader =
+      TokenReader::FromFile(MapFilePath(run.runFolder, run.mapNumber));
+  if (!mapReader)
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   MapDataResult map = ReadMapData(*mapReader);
-  ProcessMapState().SetSlots(std::move(map.slots));
-  if (map.readError) {
-    c.FailRun(kStoredMapUnusable);
-    return false;
-  }
+  reference.slots = std::move(map.slots);
+  report.PublishMapSlots(reference.slots);
+  if (map.readError)
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
 
-  std::optional<TokenReader> circleReader = TokenReader::FromFile(CircleDataFilePath(c, mapNumber));
-  if (!circleReader) {
-    c.FailRun(kStoredMapUnusable);
-    return false;
-  }
+  std::optional<TokenReader> circleReader =
+      TokenReader::FromFile(CircleDataFilePath(run.runFolder, run.mapNumber));
+  if (!circleReader)
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   CircleDataResult circle = ReadCircleDataFile(*circleReader);
-  c.SlowCentre.Set(circle.data.slowCentre);
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Set(std::move(circle.data.slow));
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP].Set(std::move(circle.data.slowMap));
-  if (circle.readError) {
-    c.FailRun(kStoredMapUnusable);
-    return false;
-  }
-  return true;
+  reference.slowCentre = circle.data.slowCentre;
+  reference.slow = std::move(circle.data.slow);
+  reference.slowMap = std::move(circle.data.slowMap);
+  report.PublishCentre(ScanKind::Slow, reference.slowCentre);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
+  if (circle.readError)
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  return StepResult::Completed();
+}
+
+// DcMapData and PremappedDcMapData from the slow and fast data sets.
+StepResult LearnMap(RunReporter& report, const DataSet& fast, const DataSet& fastMap,
+                    Reference& reference) {
+  const LearnedMaps learned = LearnDcMaps(reference.slow, reference.slowMap, fast, fastMap);
+  if (learned.error != ErrorNumber::None)
+    return StepResult::Failed(learned.error);
+  reference.slots[MapSlotIndex::DcMapData] = learned.dcMap;
+  reference.slots[MapSlotIndex::PremappedDcMapData] = learned.premappedDcMap;
+  report.PublishMapSlots(reference.slots);
+  return StepResult::Completed();
 }
 
 }  // namespace
 
-bool RunCompensatedStep(CircleDCComponent& c, bool learning) {
-  if (c.Mode.Get() != E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED)
-    c.FastSpeed.Set(kCalibrationFastSpeed);
-  if (StopIfAborted(c))
-    return false;
-  ProcessScanState().slowScanFlag = kFastScan;
-  c.ChangeStatus(learning ? E_OMBRIX_DC_CIRCLE_LEARNING_FAST_SCAN
-                          : E_OMBRIX_DC_CIRCLE_REPLAYING_FAST_SCAN);
-
-  ScanOutput scan;
-  if (const int32_t error = ScanOrReplay(c, c.FastSpeed.Get(), scan)) {
-    c.FailRun(error);
-    return false;
+StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage stage,
+                           Reference& reference) {
+  if (run.feature.mode != E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED) {
+    run.feature.fastSpeed = kCalibrationFastSpeed;
+    report.PublishFastSpeed(kCalibrationFastSpeed);
   }
-  if (c.AbortRequested.load() != 0)
-    return false;
-  if (!learning && !LoadStoredMap(c, ProcessRunControlState().mapNumber))
-    return false;
+  if (StopIfAborted(run, report))
+    return StepResult::Aborted();
+  report.ChangeStatus(stage == FastScanStage::Learning ? E_OMBRIX_DC_CIRCLE_LEARNING_FAST_SCAN
+                                                       : E_OMBRIX_DC_CIRCLE_REPLAYING_FAST_SCAN);
 
-  const DataSetResult fast = ComputeFast(Parameters(c), scan.profile);
-  if (Failed(c, fast.error))
-    return false;
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST].Set(fast.data);
-  if (StopIfAborted(c))
-    return false;
-
-  MapState& maps = ProcessMapState();
-  const DataSetResult fastMap = ComputeFastMap(maps.Slot(MapSlotIndex::PreMapData), fast.data);
-  if (Failed(c, fastMap.error))
-    return false;
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_FASTMAP].Set(fastMap.data);
-
-  if (learning) {
-    const LearnedMaps learned =
-        LearnDcMaps(c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get(),
-                    c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP].Get(), fast.data, fastMap.data);
-    if (Failed(c, learned.error))
-      return false;
-    maps.SetSlot(MapSlotIndex::DcMapData, learned.dcMap);
-    maps.SetSlot(MapSlotIndex::PremappedDcMapData, learned.premappedDcMap);
+  const ScanResult scan = ScanOrReplay(run, report, ScanKind::Fast, run.feature.fastSpeed);
+  if (!scan.step.IsCompleted())
+    return scan.step;
+  if (report.AbortRequested())
+    return StepResult::Aborted();
+  if (stage == FastScanStage::Replaying) {
+    if (StepResult loaded = LoadStoredMap(run, report, reference); !loaded.IsCompleted())
+      return loaded;
   }
-  if (StopIfAborted(c))
-    return false;
+
+  const DataSetResult fast = ComputeFast(Parameters(run), scan.output.profile);
+  if (fast.error != ErrorNumber::None)
+    return StepResult::Failed(fast.error);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FAST, fast.data);
+  if (StopIfAborted(run, report))
+    return StepResult::Aborted();
+
+  const DataSetResult fastMap =
+      ComputeFastMap(reference.slots[MapSlotIndex::PreMapData], fast.data);
+  if (fastMap.error != ErrorNumber::None)
+    return StepResult::Failed(fastMap.error);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, fastMap.data);
+
+  if (stage == FastScanStage::Learning) {
+    if (StepResult learnt = LearnMap(report, fast.data, fastMap.data, reference);
+        !learnt.IsCompleted())
+      return learnt;
+  }
+  if (StopIfAborted(run, report))
+    return StepResult::Aborted();
 
   const CorrectedResult corrected =
-      ComputeCorrected(maps.Slot(MapSlotIndex::DcMapData),
-                       maps.Slot(MapSlotIndex::PremappedDcMapData), fast.data, fastMap.data);
-  if (Failed(c, corrected.error))
-    return false;
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTED].Set(corrected.corrected);
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP].Set(corrected.correctedMap);
-  return true;
+      ComputeCorrected(reference.slots[MapSlotIndex::DcMapData],
+                       reference.slots[MapSlotIndex::PremappedDcMapData], fast.data, fastMap.data);
+  if (corrected.error != ErrorNumber::None)
+    return StepResult::Failed(corrected.error);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_CORRECTED, corrected.corrected);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, corrected.correctedMap);
+  return StepResult::Completed();
 }
 
-void RunCompensated(CircleDCComponent& c) {
-  RunCompensatedStep(c, false);
+StepResult RunCompensated(RunContext& run, RunReporter& report) {
+  Reference stored;
+  return RunFastScanStep(run, report, FastScanStage::Replaying, stored);
 }
+
+}  // namespace ombrixdc

@@ -1,12 +1,9 @@
 // RunLearning: the slow reference scan, the return to the start, the fast scan through the
-// compensated procedure, and the map pair stored in the run directory.
+// compensated procedure's step, and the map pair stored in the run directory.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
-#include "src/component/circle_dc_component.h"
-#include "src/engine/compensation.h"
-#include "src/engine/map_state.h"
-#include "src/engine/scan_state.h"
 #include "src/files/circle_data_file.h"
 #include "src/files/file_output.h"
 #include "src/files/map_file.h"
@@ -16,76 +13,92 @@
 #include "src/procedures/procedures.h"
 #include "src/procedures/run_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
-// Slow, SlowMap and PreMapData from the slow profile; false when the run failed.
-bool LearnReference(CircleDCComponent& c, const RadialProfile& slowProfile) {
-  const ReferenceResult reference = ComputeReference(Parameters(c), slowProfile);
-  if (Failed(c, reference.error))
-    return false;
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Set(reference.slow);
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP].Set(reference.slowMap);
-  ProcessMapState().SetSlot(MapSlotIndex::PreMapData, reference.preMap);
-  return true;
+// Slow, SlowMap and PreMapData from the slow scan.
+StepResult LearnReference(const RunContext& run, RunReporter& report, const ScanOutput& slowScan,
+                          Reference& reference) {
+  const ReferenceResult computed = ComputeReference(Parameters(run), slowScan.profile);
+  if (computed.error != ErrorNumber::None)
+    return StepResult::Failed(computed.error);
+  reference.slow = computed.slow;
+  reference.slowMap = computed.slowMap;
+  reference.slowCentre = slowScan.centre;
+  reference.slots[MapSlotIndex::PreMapData] = computed.preMap;
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
+  report.PublishMapSlots(reference.slots);
+  return StepResult::Completed();
 }
 
 // An existing map of the same feature is replaced when Overwrite allows; otherwise the pair
-// takes the first free number.
-int32_t ChooseMapNumber(CircleDCComponent& c) {
-  int32_t n = 0;
-  if (c.Overwrite.Get() != 0)
-    n = FindMatchingMap(c, kRelaxedComparison);
-  if (n == 0)
-    n = NextFreeMapNumber(c);
-  return n;
+// takes the first free number. A damaged map of the feature met on the way fails the run
+// once the pair is stored.
+struct MapNumberChoice {
+  int32_t mapNumber;
+  bool damagedMatch;
+};
+MapNumberChoice ChooseMapNumber(const RunContext& run) {
+  MapSearchResult search;
+  if (run.overwrite != E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP)
+    search = FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Relaxed);
+  const int32_t n = search.mapNumber != 0 ? search.mapNumber : NextFreeMapNumber(run.runFolder);
+  return {n, search.damagedMatch};
 }
 
-void StoreMapPair(CircleDCComponent& c) {
-  const int32_t n = ChooseMapNumber(c);
-  const std::string mapText = WriteMapFile(CurrentMapFileHeader(c), ProcessMapState().Slots());
+StepResult StoreMapPair(const RunContext& run, const Reference& reference) {
+  const MapNumberChoice choice = ChooseMapNumber(run);
+  const std::string mapText = WriteMapFile(run.feature, reference.slots);
   CircleData circle;
-  circle.slowCentre = c.SlowCentre.Get();
-  circle.slow = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
-  circle.slowMap = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP].Get();
-  if (!WriteMapFilePairAtomically(MapFilePath(c, n), mapText, CircleDataFilePath(c, n),
+  circle.slowCentre = reference.slowCentre;
+  circle.slow = reference.slow;
+  circle.slowMap = reference.slowMap;
+  const int32_t n = choice.mapNumber;
+  if (!WriteMapFilePairAtomically(MapFilePath(run.runFolder, n), mapText,
+                                  CircleDataFilePath(run.runFolder, n),
                                   WriteCircleDataFile(circle))) {
-    c.FailRun(static_cast<int32_t>(ErrorNumber::StoredMapUnusable));
+    return StepResult::Failed(ErrorNumber::MapPairNotWritten);
   }
+  if (choice.damagedMatch)
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  return StepResult::Completed();
 }
 
 }  // namespace
 
-void RunLearning(CircleDCComponent& c) {
-  if (StopIfAborted(c))
-    return;
-  c.ChangeStatus(E_OMBRIX_DC_CIRCLE_LEARNING_SLOW_SCAN);
-  ProcessScanState().slowScanFlag = kSlowScan;
+StepResult RunLearning(RunContext& run, RunReporter& report) {
+  if (StopIfAborted(run, report))
+    return StepResult::Aborted();
+  report.ChangeStatus(E_OMBRIX_DC_CIRCLE_LEARNING_SLOW_SCAN);
 
-  ScanOutput slow;
-  if (const int32_t error = ScanOrReplay(c, c.SlowSpeed.Get(), slow)) {
-    c.FailRun(error);
-    return;
-  }
-  if (c.AbortRequested.load() != 0)
-    return;
-  if (!LearnReference(c, slow.profile))
-    return;
+  const ScanResult slow = ScanOrReplay(run, report, ScanKind::Slow, run.feature.slowSpeed);
+  if (!slow.step.IsCompleted())
+    return slow.step;
+  if (report.AbortRequested())
+    return StepResult::Aborted();
+  Reference reference;
+  if (StepResult learnt = LearnReference(run, report, slow.output, reference);
+      !learnt.IsCompleted())
+    return learnt;
 
-  if (c.OfflineTesting.Get() == 0) {
-    ReturnToStart(c);
+  if (!run.offlineTesting) {
     // A probe that did not get back to the start, or a lock not taken back, would make the
-    // fast scan from the wrong place without the lock: a map learnt from it would be stored
-    // although the run reports the failure.
-    if (c.LastErrorNumber.load() != 0)
-      return;
+    // fast scan from the wrong place without the lock.
+    if (StepResult returned = ReturnToStart(run); !returned.IsCompleted())
+      return returned;
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, c.ScanSettlingTime.Get())));
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, run.scanSettlingTime)));
 
   // A fast scan that failed leaves no map to store: a map written then would not belong to
   // the feature.
-  if (!RunCompensatedStep(c, true))
-    return;
-  if (c.AbortRequested.load() != 0)
-    return;
-  StoreMapPair(c);
+  if (StepResult fast = RunFastScanStep(run, report, FastScanStage::Learning, reference);
+      !fast.IsCompleted())
+    return fast;
+  if (report.AbortRequested())
+    return StepResult::Aborted();
+  return StoreMapPair(run, reference);
 }
+
+}  // namespace ombrixdc

@@ -1,23 +1,22 @@
 // Ageing of stored map pairs: a map file "_circle<n>.rsm" and its circle data file
 // "_circle<n>.rsd" are deleted together once older than the TimeOut setting.
-#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "src/procedures/procedures.h"
+#include "platform/text/ascii.h"
+#include "src/procedures/map_search.h"
+
+namespace ombrixdc {
 
 namespace fs = std::filesystem;
 
 namespace {
 
 bool HasExtension(const fs::directory_entry& entry, const char* extension) {
-  std::string ext = entry.path().extension().string();
-  for (char& c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == extension;
+  return AsciiEqualsIgnoringCase(entry.path().extension().string(), extension);
 }
 
 // Entries of the folder with the extension, skipping folders that cannot be written.
@@ -39,13 +38,16 @@ std::vector<fs::directory_entry> Listing(const fs::path& folder, const char* ext
 
 // Whole seconds since the last write, turned into minutes; a file written in the future is
 // never old.
+constexpr double kMinutesPerSecond = 1.0 / 60.0;
+constexpr int64_t kMinutesPerHour = 60;
+
 bool IsOld(const fs::directory_entry& entry, fs::file_time_type now, int64_t limitMinutes) {
   std::error_code ec;
   const fs::file_time_type written = entry.last_write_time(ec);
   if (ec || !(now > written))
     return false;
   const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(now - written).count();
-  const double ageMinutes = static_cast<double>(seconds) * 0.016666666666666666;
+  const double ageMinutes = static_cast<double>(seconds) * kMinutesPerSecond;
   return ageMinutes > static_cast<double>(limitMinutes);
 }
 
@@ -56,12 +58,12 @@ bool Delete(const fs::path& path) {
 
 }  // namespace
 
-int32_t DeleteOldMapFiles(const fs::path& runDirectory, int32_t ageLimitHours) {
+int32_t DeleteOldMapFiles(const fs::path& runFolder, int32_t ageLimitHours) {
   const fs::file_time_type now = fs::file_time_type::clock::now();
-  const int64_t limitMinutes = static_cast<int64_t>(ageLimitHours) * 60;
+  const int64_t limitMinutes = static_cast<int64_t>(ageLimitHours) * kMinutesPerHour;
   int32_t count = 0;
 
-  const auto circleDataFiles = Listing(runDirectory, ".rsd");
+  const auto circleDataFiles = Listing(runFolder, ".rsd");
   if (circleDataFiles.empty())
     return 0;
   for (const auto& entry : circleDataFiles) {
@@ -76,9 +78,11 @@ int32_t DeleteOldMapFiles(const fs::path& runDirectory, int32_t ageLimitHours) {
     if (Delete(mapFile))
       ++count;
   }
-  for (const auto& entry : Listing(runDirectory, ".rsm")) {
+  for (const auto& entry : Listing(runFolder, ".rsm")) {
     if (IsOld(entry, now, limitMinutes) && Delete(entry.path()))
       ++count;
   }
   return count;
 }
+
+}  // namespace ombrixdc

@@ -1,31 +1,34 @@
-// Finding the stored map of the feature, and the number of a new one. Both walk the map files
-// 1, 2, 3, ... and stop at the first number without a map file.
+#include "src/procedures/map_search.h"
+
 #include <fstream>
 
-#include "src/component/circle_dc_component.h"
-#include "src/procedures/map_search.h"
-#include "src/procedures/procedures.h"
 #include "src/procedures/run_files.h"
 
-int32_t FindMatchingMap(CircleDCComponent& c, int32_t comparisonMode) {
-  const MapFileHeader current = CurrentMapFileHeader(c);
-  const MatchTolerances tolerances = CurrentMatchTolerances();
+namespace ombrixdc {
+
+MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
+                                const MapFileHeader& feature, const MatchTolerances& tolerances,
+                                MapComparison comparison) {
+  MapSearchResult search;
   for (int32_t n = 1;; ++n) {
-    std::optional<TokenReader> reader = TokenReader::FromFile(MapFilePath(c, n));
+    std::optional<TokenReader> reader = TokenReader::FromFile(MapFilePath(runFolder, n));
     if (!reader)
-      return 0;
-    const MapMatchResult result =
-        MatchMapFile(*reader, current, tolerances, comparisonMode == kRelaxedComparison);
-    if (result.matches)
-      return n;
+      return search;
+    const MapMatchResult result = MatchMapFile(*reader, feature, tolerances, comparison);
+    if (result.matches) {
+      search.mapNumber = n;
+      return search;
+    }
     if (result.readError)
-      c.FailRun(static_cast<int32_t>(ErrorNumber::StoredMapUnusable));
+      search.damagedMatch = true;
   }
 }
 
-int32_t NextFreeMapNumber(const CircleDCComponent& c) {
+int32_t NextFreeMapNumber(const std::filesystem::path& runFolder) {
   int32_t n = 1;
-  while (std::ifstream(MapFilePath(c, n)).is_open())
+  while (std::ifstream(MapFilePath(runFolder, n)).is_open())
     ++n;
   return n;
 }
+
+}  // namespace ombrixdc

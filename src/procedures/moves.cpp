@@ -1,14 +1,14 @@
 // The move protocol: define the target, start the move at the run's fast speed, poll its
-// status every 30 ms until it leaves "running".
+// status until it leaves "running".
 #include "src/procedures/moves.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
-#include "src/component/circle_dc_component.h"
-#include "src/procedures/run_limits.h"
+#include "src/procedures/controller_lock.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -16,111 +16,116 @@ enum class MoveKind { Rotation, Linear };
 
 struct MoveTarget {
   MoveKind kind;
-  double x = 0.0, y = 0.0, z = 0.0;
+  CMaPoint position;
   double angle = 0.0;
 };
 
-// A move that is still running after this long will not end by itself.
-std::chrono::milliseconds MoveTimeLimit(double distance, double speed) {
-  return ProcessRunTimeLimits().For(speed > 0.0 ? distance / speed : 0.0);
-}
+// Clearance the tip keeps from the feature on its way round it, in the feature's unit.
+constexpr double kMoveClearance = 2.0;
+const CMaVector kFeatureAxis(0.0, 0.0, 1.0);
 
 // An upper bound of the path of a move near the feature: the tip stays within a few units of
 // the circle, and a rotation travels at most its angle on that circle.
-double MoveDistanceBound(const CircleDCComponent& c, const MoveTarget& target) {
-  const double reach = std::abs(c.FeatureRadius.Get()) + std::abs(c.TipRadius.Get()) + 2.0;
+double MoveDistanceBound(const RunContext& run, const MoveTarget& target) {
+  const double reach =
+      std::abs(run.feature.radius) + std::abs(run.feature.tipRadius) + kMoveClearance;
   const double angle =
       target.kind == MoveKind::Rotation ? MaDegreeToRadian(std::abs(target.angle)) : 0.0;
-  return (angle + 2.0) * reach;
+  return (angle + kMoveClearance) * reach;
 }
 
-MoveOutcome RunMove(CircleDCComponent& c, const MoveTarget& target) {
-  if (!c.Move || !c.MoveTarget)
-    return MoveOutcome::Failed;
-  LONG status = kVexaMoveRunning;
-  const auto limit = MoveTimeLimit(MoveDistanceBound(c, target), c.FastSpeed.Get());
+// A move that is still running after this long will not end by itself.
+std::chrono::milliseconds MoveTimeLimit(const RunContext& run, const MoveTarget& target) {
+  const double speed = run.feature.fastSpeed;
+  const double distance = MoveDistanceBound(run, target);
+  return run.limits.For(speed > 0.0 ? distance / speed : 0.0);
+}
 
-  c.MoveTarget->Reset();
-  c.MoveTarget->put_x(target.x);
-  c.MoveTarget->put_y(target.y);
-  c.MoveTarget->put_z(target.z);
+void StartMove(const ControllerObjects& controller, const MoveTarget& target, double speed) {
+  IVexa_move_target* moveTarget = controller.moveTarget.Get();
+  moveTarget->Reset();
+  moveTarget->put_x(target.position.x());
+  moveTarget->put_y(target.position.y());
+  moveTarget->put_z(target.position.z());
   if (target.kind == MoveKind::Rotation) {
-    c.MoveTarget->SetAxis(0.0, 0.0, 1.0);
-    c.MoveTarget->put_Angle(target.angle);
-    c.Move->SelectRotation();
+    moveTarget->SetAxis(0.0, 0.0, 1.0);  // the feature axis
+    moveTarget->put_Angle(target.angle);
+    controller.move->SelectRotation();
   }
   LONG ignored = 0;
-  c.Move->SetTarget(c.MoveTarget.Get(), &ignored);
-  c.Move->StartMove(c.FastSpeed.Get(), 0, 0, 0, 0);
+  controller.move->SetTarget(moveTarget, &ignored);
+  controller.move->StartMove(speed, 0, 0, 0, 0);
+}
 
-  const auto deadline = std::chrono::steady_clock::now() + limit;
+MoveOutcome RunMove(const RunContext& run, const MoveTarget& target) {
+  const ControllerObjects& controller = run.controller;
+  if (!controller.move || !controller.moveTarget)
+    return MoveOutcome::Failed;
+  const auto deadline = std::chrono::steady_clock::now() + MoveTimeLimit(run, target);
+  StartMove(controller, target, run.feature.fastSpeed);
+
+  LONG status = kVexaMoveRunning;
   while (status == kVexaMoveRunning) {
     if (std::chrono::steady_clock::now() > deadline) {
-      LONG stopped = 0;
-      if (c.Stop)
-        c.Stop->Stop(c.Link.Get(), &stopped);
+      StopMachine(controller);
       return MoveOutcome::TimedOut;
     }
     std::this_thread::sleep_for(kMovePollInterval);
     double x = 0, y = 0, z = 0;
-    c.Move->GetMoveStatus(&status, &x, &y, &z);
+    controller.move->GetMoveStatus(&status, &x, &y, &z);
   }
   return status == kVexaMoveCompleted ? MoveOutcome::Completed : MoveOutcome::Failed;
 }
 
+CMaPoint TipPosition(IVexa_axis_position_and_status* axisStatus) {
+  CMaPoint tip;
+  LONG ignored = 0;
+  axisStatus->Update();
+  axisStatus->getTip(&tip.x(), &tip.y(), &tip.z(), &ignored);
+  return tip;
+}
+
 }  // namespace
 
-MoveOutcome RotateAboutFeatureAxis(CircleDCComponent& c, double degrees) {
-  return RunMove(c, {MoveKind::Rotation, 0.0, 0.0, 0.0, degrees});
+MoveOutcome RotateAboutFeatureAxis(const RunContext& run, double degrees) {
+  return RunMove(run, {MoveKind::Rotation, CMaPoint(0.0, 0.0, 0.0), degrees});
 }
 
-MoveOutcome MoveLinear(CircleDCComponent& c, double x, double y, double z) {
-  return RunMove(c, {MoveKind::Linear, x, y, z, 0.0});
+MoveOutcome MoveLinear(const RunContext& run, const CMaPoint& target) {
+  return RunMove(run, {MoveKind::Linear, target, 0.0});
 }
 
-int32_t MoveErrorNumber(MoveOutcome outcome) {
+StepResult MoveResult(MoveOutcome outcome) {
   switch (outcome) {
     case MoveOutcome::Completed:
-      return 0;
+      return StepResult::Completed();
     case MoveOutcome::Failed:
-      return static_cast<int32_t>(ErrorNumber::ProbeNotAtStart);
+      return StepResult::Failed(ErrorNumber::MoveFailed);
     case MoveOutcome::TimedOut:
-      return kMoveOrScanTimedOut;
+      return StepResult::Failed(ControllerCode::TimeoutDuringMoveOrScan);
   }
-  return static_cast<int32_t>(ErrorNumber::ProbeNotAtStart);
+  return StepResult::Failed(ErrorNumber::MoveFailed);
 }
 
-void ReturnToStart(CircleDCComponent& c) {
-  LONG ignored = 0;
-  c.Link->releaseLock(&ignored);
+StepResult ReturnToStart(const RunContext& run) {
+  const ControllerObjects& controller = run.controller;
+  GiveLockUp(controller);
 
-  CMaPoint tip;
-  c.AxisStatus->Update();
-  c.AxisStatus->getTip(&tip.x(), &tip.y(), &tip.z(), &ignored);
+  CMaPoint tip = TipPosition(controller.axisStatus.Get());
   const CMaVector current(tip.x(), tip.y(), 0.0);
-  const CMaPoint start = c.StartPosition.Get();
-  const CMaVector startVector = start.To3DVector();
-  const CMaVector axis(0.0, 0.0, 1.0);
-  const double angle = c.ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN
-                           ? -startVector.AngleWith(current, axis)
-                           : current.AngleWith(startVector, axis);
-  MoveOutcome outcome = RotateAboutFeatureAxis(c, angle);
+  const CMaVector start = run.startPosition.To3DVector();
+  const double angle = run.feature.scanDirection == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN
+                           ? -start.AngleWith(current, kFeatureAxis)
+                           : current.AngleWith(start, kFeatureAxis);
+  MoveOutcome outcome = RotateAboutFeatureAxis(run, angle);
 
-  c.AxisStatus->Update();
-  c.AxisStatus->getTip(&tip.x(), &tip.y(), &tip.z(), &ignored);
-  if (tip.DistanceTo(start) > kReturnDistanceThreshold) {
-    outcome = MoveLinear(c, start.x(), start.y(), start.z());
-  }
+  tip = TipPosition(controller.axisStatus.Get());
+  if (tip.DistanceTo(run.startPosition) > kReturnDistanceThreshold)
+    outcome = MoveLinear(run, run.startPosition);
 
-  if (outcome != MoveOutcome::Completed) {
-    c.FailRun(MoveErrorNumber(outcome));
-    return;
-  }
-  LONG locked = 0;
-  c.Link->getLock(kLockWaitLimit, &locked);
-  if (!locked) {
-    LONG error = 0;
-    c.Link->GetLastError(&error);
-    c.LastErrorNumber = error;
-  }
+  if (outcome != MoveOutcome::Completed)
+    return MoveResult(outcome);
+  return TakeLockBack(controller);
 }
+
+}  // namespace ombrixdc

@@ -1,9 +1,11 @@
 #pragma once
 // Moves of the probe between scans, through the controller's move and move target objects.
 // Coordinates are in the feature frame: the circle's centre is the origin, its axis +z.
-#include <cstdint>
+// Every move runs at the run's fast speed.
+#include "src/procedures/run_context.h"
+#include "src/procedures/step_result.h"
 
-class CircleDCComponent;
+namespace ombrixdc {
 
 enum class MoveOutcome {
   Completed,  // the controller reported the move completed
@@ -12,15 +14,17 @@ enum class MoveOutcome {
 };
 
 // Rotation about the feature axis by `degrees` (positive anticlockwise seen from +z).
-MoveOutcome RotateAboutFeatureAxis(CircleDCComponent& c, double degrees);
-// Straight move of the tip centre to (x, y, z).
-MoveOutcome MoveLinear(CircleDCComponent& c, double x, double y, double z);
+MoveOutcome RotateAboutFeatureAxis(const RunContext& run, double degrees);
+// Straight move of the tip centre to `target`.
+MoveOutcome MoveLinear(const RunContext& run, const CMaPoint& target);
 
-// The error number a move outcome gives (0 when completed).
-int32_t MoveErrorNumber(MoveOutcome outcome);
+// How a move outcome ends the step: completed, MoveFailed, or the controller's timeout code.
+StepResult MoveResult(MoveOutcome outcome);
 
-// Brings the probe back to StartPosition after the slow scan: gives up the controller lock,
-// rotates about the feature axis onto the start position, moves straight there when the
-// rotation left it more than 2.0 away, and takes the lock back. A failed move records the
-// error (Status 7, OnStatusChange) and leaves the lock released.
-void ReturnToStart(CircleDCComponent& c);
+// Brings the probe back to the start position after the slow scan: gives up the controller
+// lock, rotates about the feature axis onto the start position, moves straight there when the
+// rotation left it more than kReturnDistanceThreshold away, and takes the lock back. A failed
+// move leaves the lock released.
+StepResult ReturnToStart(const RunContext& run);
+
+}  // namespace ombrixdc

@@ -1,38 +1,31 @@
 #include "src/procedures/procedure_steps.h"
 
-#include "src/component/circle_dc_component.h"
-#include "src/engine/map_state.h"
+#include "src/procedures/controller_lock.h"
 #include "src/procedures/raw_scan_files.h"
 
-bool StopIfAborted(CircleDCComponent& c) {
-  if (c.AbortRequested.load() == 0)
+namespace ombrixdc {
+
+bool StopIfAborted(const RunContext& run, const RunReporter& report) {
+  if (!report.AbortRequested())
     return false;
-  LONG stopped = 0;
-  if (c.Stop)
-    c.Stop->Stop(c.Link.Get(), &stopped);
-  c.LastErrorNumber = 0;
+  StopMachine(run.controller);
   return true;
 }
 
-int32_t ScanOrReplay(CircleDCComponent& c, double speed, ScanOutput& out) {
-  if (c.OfflineTesting.Get() != 0)
-    return ReadRawScanFiles(c, out);
-  return ScanCircle(c, speed, out);
+ScanResult ScanOrReplay(const RunContext& run, RunReporter& report, ScanKind scan, double speed) {
+  if (run.offlineTesting)
+    return ReadRawScanFiles(run, report, scan);
+  return ScanCircle(run, report, scan, speed);
 }
 
-CompensationParameters Parameters(const CircleDCComponent& c) {
+CompensationParameters Parameters(const RunContext& run) {
   CompensationParameters p;
-  p.filterMethod = c.FilterMethod.Get();
-  p.filterNumber = c.FilterNumber.Get();
-  p.mapPitch = c.DCMapPitch.Get();
-  p.featureRadius = c.FeatureRadius.Get();
-  p.mapGridStartAngle = ProcessMapState().mapGridStartAngle;
+  p.filterMethod = run.feature.filterMethod;
+  p.filterNumber = run.feature.filterNumber;
+  p.mapPitch = run.feature.mapPitch;
+  p.featureRadius = run.feature.radius;
+  p.mapGridStartAngle = run.mapGridStartAngle;
   return p;
 }
 
-bool Failed(CircleDCComponent& c, ErrorNumber error) {
-  if (error == ErrorNumber::None)
-    return false;
-  c.FailRun(static_cast<int32_t>(error));
-  return true;
-}
+}  // namespace ombrixdc

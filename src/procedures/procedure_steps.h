@@ -1,24 +1,39 @@
 #pragma once
 // Steps shared by the learning and the compensated procedure.
 #include "src/engine/compensation.h"
-#include "src/engine/error_number.h"
+#include "src/procedures/run_context.h"
 #include "src/procedures/scan_circle.h"
+#include "src/procedures/step_result.h"
 
-class CircleDCComponent;
+namespace ombrixdc {
 
-// When an abort is requested: stops the machine, clears the error number and returns true.
-bool StopIfAborted(CircleDCComponent& c);
+// What a fast scan is corrected with: the slow scan's data and the compensation map, learnt
+// by this run or read from a stored map pair.
+struct Reference {
+  DataSet slow;
+  DataSet slowMap;
+  CMaPoint slowCentre;
+  MapSlots slots;
+};
+
+enum class FastScanStage {
+  Learning,   // the learning procedure's fast scan: learns the map, then corrects
+  Replaying,  // a compensated run: corrects with the stored map pair run.mapNumber
+};
+
+// When an abort is requested: stops the machine and returns true.
+bool StopIfAborted(const RunContext& run, const RunReporter& report);
 
 // The scan of the current stage: replayed from the raw scan file in offline testing, made on
-// the machine otherwise. Returns 0 or the error number.
-int32_t ScanOrReplay(CircleDCComponent& c, double speed, ScanOutput& out);
+// the machine otherwise.
+ScanResult ScanOrReplay(const RunContext& run, RunReporter& report, ScanKind scan, double speed);
 
 // The run's settings for the computation.
-CompensationParameters Parameters(const CircleDCComponent& c);
+CompensationParameters Parameters(const RunContext& run);
 
-// Records a computation's failure (error number, Status 7, OnStatusChange); true when failed.
-bool Failed(CircleDCComponent& c, ErrorNumber error);
+// The fast scan, its data sets and the corrected ones. Learning, `reference` holds the slow
+// scan's results and gains the learnt map; replaying, it is filled from the stored map pair.
+StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage stage,
+                           Reference& reference);
 
-// The compensated procedure; `learning` when called by the learning procedure. True when
-// the corrected data sets were computed.
-bool RunCompensatedStep(CircleDCComponent& c, bool learning);
+}  // namespace ombrixdc

@@ -1,34 +1,30 @@
 #include "src/procedures/raw_scan_files.h"
 
-#include "src/component/circle_dc_component.h"
-#include "src/engine/scan_state.h"
 #include "src/files/file_output.h"
 #include "src/files/raw_scan_file.h"
 #include "src/procedures/run_files.h"
 
-namespace {
-constexpr int32_t kRawDataError = static_cast<int32_t>(ErrorNumber::StoredMapUnusable);
-}  // namespace
+namespace ombrixdc {
 
-int32_t WriteRawScanFiles(CircleDCComponent& c, bool slowScan, const CMaDoubleArray& x,
-                          const CMaDoubleArray& y, const CMaDoubleArray& z,
-                          const DeflectionLists& deflections) {
-  const std::filesystem::path folder = RunFolder(c);
-  const bool scanWritten = WriteTextFile(folder / (slowScan ? "ScanSlow.dat" : "ScanFast.dat"),
-                                         WriteRawScanFile(x, y, z));
+StepResult WriteRawScanFiles(const std::filesystem::path& runFolder, ScanKind scan,
+                             const CMaDoubleArray& x, const CMaDoubleArray& y,
+                             const CMaDoubleArray& z, const DeflectionLists& deflections) {
+  const bool scanWritten =
+      WriteTextFile(RawScanFilePath(runFolder, scan), WriteRawScanFile(x, y, z));
   const bool probeWritten =
-      WriteTextFile(folder / (slowScan ? "ProbeSlow.dat" : "ProbeFast.dat"),
+      WriteTextFile(ProbeFilePath(runFolder, scan),
                     WriteRawScanFile(deflections.a, deflections.b, deflections.c));
-  return scanWritten && probeWritten ? 0 : kRawDataError;
+  if (scanWritten && probeWritten)
+    return StepResult::Completed();
+  return StepResult::Failed(ErrorNumber::RawScanFileFailed);
 }
 
-int32_t ReadRawScanFiles(CircleDCComponent& c, ScanOutput& out) {
-  out = ScanOutput{};
-  const bool slowScan = ProcessScanState().slowScanFlag.load() == kSlowScan;
-  std::optional<TokenReader> reader =
-      TokenReader::FromFile(RunFolder(c) / (slowScan ? "ScanSlow.dat" : "ScanFast.dat"));
+ScanResult ReadRawScanFiles(const RunContext& run, RunReporter& report, ScanKind scan) {
+  std::optional<TokenReader> reader = TokenReader::FromFile(RawScanFilePath(run.runFolder, scan));
   if (!reader)
-    return kRawDataError;
+    return {StepResult::Failed(ErrorNumber::RawScanFileFailed), {}};
   RawScanPoints points = ReadRawScanFile(*reader);
-  return PrepareRecordedScan(c, points.x, points.y, points.z, out);
+  return PrepareRecordedScan(run, report, scan, points.x, points.y, points.z, {});
 }
+
+}  // namespace ombrixdc

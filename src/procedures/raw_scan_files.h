@@ -1,21 +1,23 @@
 #pragma once
 // The raw scan data files of the run directory: written after a scan when SaveRawData is set,
 // read in place of a scan in offline testing.
-#include <cstdint>
+#include <filesystem>
 
 #include "platform/trivell/geometry.h"
 #include "src/procedures/scan_circle.h"
 
-class CircleDCComponent;
+namespace ombrixdc {
 
-// Writes "ScanSlow.dat"/"ProbeSlow.dat" (slow scan) or "ScanFast.dat"/"ProbeFast.dat": the tip
-// centres and the probe deflections. Both files are written even if the first fails.
-// Returns 0, or 6 when either could not be written.
-int32_t WriteRawScanFiles(CircleDCComponent& c, bool slowScan, const CMaDoubleArray& x,
-                          const CMaDoubleArray& y, const CMaDoubleArray& z,
-                          const DeflectionLists& deflections);
+// Writes the scan's tip centres and probe deflections ("ScanSlow.dat"/"ProbeSlow.dat" or
+// "ScanFast.dat"/"ProbeFast.dat"). Both files are written even if the first fails; either
+// failing fails the step with RawScanFileFailed.
+StepResult WriteRawScanFiles(const std::filesystem::path& runFolder, ScanKind scan,
+                             const CMaDoubleArray& x, const CMaDoubleArray& y,
+                             const CMaDoubleArray& z, const DeflectionLists& deflections);
 
-// Reads the scan file of the current scan (SlowScanFlag) and prepares it as a real scan
-// would be. The probe files are not read. Returns 0, 6 when the file cannot be opened, or
-// the preparation's error.
-int32_t ReadRawScanFiles(CircleDCComponent& c, ScanOutput& out);
+// Reads the scan file of the given scan and prepares it as a real scan would be. The probe
+// files are not read. Fails with RawScanFileFailed when the file cannot be opened, or with the
+// preparation's error.
+ScanResult ReadRawScanFiles(const RunContext& run, RunReporter& report, ScanKind scan);
+
+}  // namespace ombrixdc

@@ -1,20 +1,19 @@
 #pragma once
-// Names of the files of a run, resolved against the component's run directory (the process's
-// current directory is never changed).
+// Names of the files of a run in its run directory (the process's current directory is never
+// changed, so every name is resolved against the folder).
 #include <cstdint>
 #include <filesystem>
 
-#include "src/files/map_file.h"
+#include "src/engine/scan_kind.h"
 
-class CircleDCComponent;
+namespace ombrixdc {
 
-// The run directory as a folder path; empty (the current directory) when none was formed.
-std::filesystem::path RunFolder(const CircleDCComponent& c);
-// "_circle<n>.rsm" and "_circle<n>.rsd" in the run directory.
-std::filesystem::path MapFilePath(const CircleDCComponent& c, int32_t mapNumber);
-std::filesystem::path CircleDataFilePath(const CircleDCComponent& c, int32_t mapNumber);
+// "_circle<n>.rsm" and "_circle<n>.rsd".
+std::filesystem::path MapFilePath(const std::filesystem::path& runFolder, int32_t mapNumber);
+std::filesystem::path CircleDataFilePath(const std::filesystem::path& runFolder, int32_t mapNumber);
+// "ScanSlow.dat"/"ScanFast.dat": the tip centres of a scan.
+std::filesystem::path RawScanFilePath(const std::filesystem::path& runFolder, ScanKind scan);
+// "ProbeSlow.dat"/"ProbeFast.dat": the probe deflections of a scan.
+std::filesystem::path ProbeFilePath(const std::filesystem::path& runFolder, ScanKind scan);
 
-// The current feature and settings as a map file header.
-MapFileHeader CurrentMapFileHeader(const CircleDCComponent& c);
-// The process's matching tolerances.
-MatchTolerances CurrentMatchTolerances();
+}  // namespace ombrixdc

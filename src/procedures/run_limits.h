@@ -1,8 +1,9 @@
 #pragma once
 // Waits and limits of the measuring procedures.
-#include <atomic>
 #include <chrono>
 #include <cstdint>
+
+namespace ombrixdc {
 
 // Wait limit for the controller link's lock, in the link's unit (milliseconds).
 inline constexpr int32_t kLockWaitLimit = 1000;
@@ -18,15 +19,12 @@ inline constexpr double kReturnDistanceThreshold = 2.0;
 // Each gets `factor` times its expected duration plus `base` (by default ten times plus a
 // minute); then the machine is stopped and the run fails with the controller's own
 // "timeout during move or scan" code.
-inline constexpr int32_t kMoveOrScanTimedOut = static_cast<int32_t>(0x81600038u);
-
-// Process-wide, read by every run's worker when a move or scan starts. Changed only by tests
-// (to reach the limit without waiting a minute), before they start a run.
 struct RunTimeLimits {
-  std::atomic<int64_t> baseMilliseconds{60'000};
-  std::atomic<double> factor{10.0};
+  int64_t baseMilliseconds = 60'000;
+  double factor = 10.0;
 
   // base + factor * expectedSeconds (the expected duration capped at an hour).
   std::chrono::milliseconds For(double expectedSeconds) const;
 };
-RunTimeLimits& ProcessRunTimeLimits();
+
+}  // namespace ombrixdc

@@ -2,14 +2,13 @@
 // every probed point, and the status checks at its end.
 #include "src/procedures/scan_circle.h"
 
-#include <algorithm>
 #include <chrono>
 
-#include "src/component/circle_dc_component.h"
-#include "src/engine/scan_state.h"
+#include "src/procedures/controller_lock.h"
 #include "src/procedures/moves.h"
 #include "src/procedures/raw_scan_files.h"
-#include "src/procedures/run_limits.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -18,83 +17,94 @@ struct FlagError {
   int32_t error;
 };
 
+using Axis = IVexa_axis_position_and_status;
+
 // In the order the controller's flags are examined.
 const FlagError kStatusFlags[] = {
-    {&IVexa_axis_position_and_status::get_airPressureLow, static_cast<int32_t>(0x8160003Eu)},
-    {&IVexa_axis_position_and_status::get_crashSwitchActive, static_cast<int32_t>(0x8160003Du)},
-    {&IVexa_axis_position_and_status::get_dataBufferOverflow, static_cast<int32_t>(0x81600047u)},
-    {&IVexa_axis_position_and_status::get_emergencyStopActive, static_cast<int32_t>(0x8160003Cu)},
-    {&IVexa_axis_position_and_status::get_excessiveProbeDeflection,
-     static_cast<int32_t>(0x81600048u)},
-    {&IVexa_axis_position_and_status::get_illegalParameter,
-     static_cast<int32_t>(ErrorNumber::IllegalParameter)},
-    {&IVexa_axis_position_and_status::get_limitSwitchOpenDuringMove,
-     static_cast<int32_t>(0x81600045u)},
-    {&IVexa_axis_position_and_status::get_markerHitDuringMove, static_cast<int32_t>(0x81600046u)},
-    {&IVexa_axis_position_and_status::get_measuringDatumLost,
-     static_cast<int32_t>(ErrorNumber::MeasuringDatumLost)},
-    {&IVexa_axis_position_and_status::get_QRL_NotResponding, static_cast<int32_t>(0x8160003Au)},
-    {&IVexa_axis_position_and_status::get_overspeedDetected, static_cast<int32_t>(0x81600041u)},
-    {&IVexa_axis_position_and_status::get_probeHitDuringMove,
-     static_cast<int32_t>(ErrorNumber::ProbeHitDuringMove)},
-    {&IVexa_axis_position_and_status::get_scaleReadingFailure, static_cast<int32_t>(0x8160003Fu)},
-    {&IVexa_axis_position_and_status::get_servoMotorsDisengaged, static_cast<int32_t>(0x81600040u)},
-    {&IVexa_axis_position_and_status::get_timeoutDuringMoveOrScan,
-     static_cast<int32_t>(0x81600038u)},
-    {&IVexa_axis_position_and_status::get_xMotorOverdriven, static_cast<int32_t>(0x81600042u)},
-    {&IVexa_axis_position_and_status::get_yMotorOverdriven, static_cast<int32_t>(0x81600043u)},
-    {&IVexa_axis_position_and_status::get_zMotorOverdriven, static_cast<int32_t>(0x81600044u)},
+    {&Axis::get_airPressureLow, Number(ControllerCode::AirPressureLow)},
+    {&Axis::get_crashSwitchActive, Number(ControllerCode::CrashSwitchActive)},
+    {&Axis::get_dataBufferOverflow, Number(ControllerCode::DataBufferOverflow)},
+    {&Axis::get_emergencyStopActive, Number(ControllerCode::EmergencyStopActive)},
+    {&Axis::get_excessiveProbeDeflection, Number(ControllerCode::ExcessiveProbeDeflection)},
+    {&Axis::get_illegalParameter, Number(ErrorNumber::IllegalParameter)},
+    {&Axis::get_limitSwitchOpenDuringMove, Number(ControllerCode::LimitSwitchOpenDuringMove)},
+    {&Axis::get_markerHitDuringMove, Number(ControllerCode::MarkerHitDuringMove)},
+    {&Axis::get_measuringDatumLost, Number(ErrorNumber::MeasuringDatumLost)},
+    {&Axis::get_QRL_NotResponding, Number(ControllerCode::QrlNotResponding)},
+    {&Axis::get_overspeedDetected, Number(ControllerCode::OverspeedDetected)},
+    {&Axis::get_probeHitDuringMove, Number(ErrorNumber::ProbeHitDuringMove)},
+    {&Axis::get_scaleReadingFailure, Number(ControllerCode::ScaleReadingFailure)},
+    {&Axis::get_servoMotorsDisengaged, Number(ControllerCode::ServoMotorsDisengaged)},
+    {&Axis::get_timeoutDuringMoveOrScan, Number(ControllerCode::TimeoutDuringMoveOrScan)},
+    {&Axis::get_xMotorOverdriven, Number(ControllerCode::XMotorOverdriven)},
+    {&Axis::get_yMotorOverdriven, Number(ControllerCode::YMotorOverdriven)},
+    {&Axis::get_zMotorOverdriven, Number(ControllerCode::ZMotorOverdriven)},
 };
 
+// Bits of the extended status's second byte.
 constexpr BYTE kScanFinishedProperly = 0x10;
 constexpr BYTE kScanStatusBit20 = 0x20;
 constexpr BYTE kScanStatusBit40 = 0x40;
-constexpr double kScanOvertravel = 90.0;
 
-// Pre-move of a slow scan that starts past 30 degrees: turn the probe towards the scan start
-// with the lock given up, then take it back.
-int32_t PreMove(CircleDCComponent& c) {
-  LONG ignored = 0;
-  c.Link->releaseLock(&ignored);
-  const double dcStartAngle = c.DCStartAngle.Get();
-  const double angle = c.ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN
-                           ? dcStartAngle - 30.0
-                           : 30.0 - dcStartAngle;
-  const MoveOutcome outcome = RotateAboutFeatureAxis(c, angle);
-  if (outcome != MoveOutcome::Completed) {
-    c.ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
-    return MoveErrorNumber(outcome);
-  }
-  LONG locked = 0;
-  c.Link->getLock(kLockWaitLimit, &locked);
-  if (!locked) {
-    LONG error = 0;
-    c.Link->GetLastError(&error);
-    c.LastErrorNumber = error;
-    return error;
-  }
-  return 0;
+// The scan's angles, in degrees. A slow scan starts on the +Y axis; a fast scan's start is
+// offset from it by DCStartAngle less 12 degrees, to the side the scan direction gives, so the
+// fast scan is up to speed over the profile's revolution. Every scan runs a quarter turn past
+// one revolution.
+constexpr double kSlowScanStartAngle = 90.0;
+constexpr double kFastScanStartClockwise = 102.0;
+constexpr double kFastScanStartAnticlockwise = 78.0;
+constexpr double kScanOvertravel = 90.0;
+// A slow scan that starts farther round than this first turns the probe towards the start.
+constexpr double kPreMoveAngle = 30.0;
+
+// The scan command's fixed arguments: a known-part scan recording every point, about the
+// feature's centre and +z axis (the feature frame), and the reserved values the controller
+// expects.
+namespace scan_command {
+constexpr LONG kKnownPartMode = 1;
+constexpr LONG kEveryPoint = 1;
+constexpr LONG kReservedLong = 0;
+constexpr double kCentre = 0.0;
+constexpr double kAxisX = 0.0, kAxisY = 0.0, kAxisZ = 1.0;
+constexpr double kReserved1 = 0.0, kReserved2 = 0.0, kReserved3 = 0.0;
+constexpr double kReserved4 = 0.1, kReserved5 = 1.0;
+}  // namespace scan_command
+
+// Pre-move of a slow scan that starts past kPreMoveAngle: turn the probe towards the scan
+// start with the lock given up, then take it back.
+StepResult PreMove(const RunContext& run) {
+  GiveLockUp(run.controller);
+  const double dcStartAngle = run.feature.dcStartAngle;
+  const double angle = run.feature.scanDirection == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN
+                           ? dcStartAngle - kPreMoveAngle
+                           : kPreMoveAngle - dcStartAngle;
+  const StepResult moved = MoveResult(RotateAboutFeatureAxis(run, angle));
+  if (!moved.IsCompleted())
+    return moved;
+  return TakeLockBack(run.controller);
 }
 
-bool StartScan(CircleDCComponent& c, double speed, double startAngle) {
-  const double pathDiameter =
-      ScanPathDiameter(c.BoreOrBoss.Get(), c.FeatureRadius.Get(), c.TipRadius.Get());
+bool StartScan(const RunContext& run, double speed, double startAngle) {
+  using namespace scan_command;
+  const MapFileHeader& f = run.feature;
+  const double pathDiameter = ScanPathDiameter(f.boreOrBoss, f.radius, f.tipRadius);
   LONG success = 0;
-  c.CircleScan->StartCircleScan(c.Link.Get(), 1, static_cast<BYTE>(c.BoreOrBoss.Get()),
-                                static_cast<BYTE>(c.ScanDirection.Get()), 1, 0, pathDiameter, 0.0,
-                                0.0, 0.0, 0.0, 0.0, 1.0, startAngle, kScanOvertravel, 0.0, 0.0,
-                                2.0 * c.TipRadius.Get(), c.ScanDeflection.Get(), speed,
-                                c.BufferPitch.Get(), 0.0, 0.1, 1.0, &success);
+  run.controller.circleScan->StartCircleScan(
+      run.controller.link.Get(), kKnownPartMode, static_cast<BYTE>(f.boreOrBoss),
+      static_cast<BYTE>(f.scanDirection), kEveryPoint, kReservedLong, pathDiameter, kCentre,
+      kCentre, kCentre, kAxisX, kAxisY, kAxisZ, startAngle, kScanOvertravel, kReserved1, kReserved2,
+      2.0 * f.tipRadius, f.scanDeflection, speed, f.bufferPitch, kReserved3, kReserved4, kReserved5,
+      &success);
   return success != 0;
 }
 
 // The scan's path at `speed`, with the run's time limit for it.
-std::chrono::steady_clock::time_point ScanDeadline(const CircleDCComponent& c, double speed) {
-  const double path =
-      MA_PI * ScanPathDiameter(c.BoreOrBoss.Get(), c.FeatureRadius.Get(), c.TipRadius.Get()) *
-      (360.0 + kScanOvertravel) / 360.0;
+std::chrono::steady_clock::time_point ScanDeadline(const RunContext& run, double speed) {
+  const MapFileHeader& f = run.feature;
+  const double path = MA_PI * ScanPathDiameter(f.boreOrBoss, f.radius, f.tipRadius) *
+                      (360.0 + kScanOvertravel) / 360.0;
   const double seconds = speed > 0.0 ? path / speed : 0.0;
-  return std::chrono::steady_clock::now() + ProcessRunTimeLimits().For(seconds);
+  return std::chrono::steady_clock::now() + run.limits.For(seconds);
 }
 
 struct TipLists {
@@ -103,11 +113,27 @@ struct TipLists {
 
 enum class PollEnd { Completed, Aborted, Disengaged, TimedOut };
 
+void RecordPoint(Axis* status, double x, double y, double z, TipLists& tip,
+                 DeflectionLists& deflections) {
+  tip.x.Add(x);
+  tip.y.Add(y);
+  tip.z.Add(z);
+  double a = 0, b = 0, c = 0;
+  LONG read = 0;
+  status->getProbeDeflection(&a, &b, &c, &read);
+  if (read == 1) {
+    deflections.a.Add(a);
+    deflections.b.Add(b);
+    deflections.c.Add(c);
+  }
+}
+
 // Polls back to back until the controller reports the scan completed, recording each probed
 // point with its deflection.
-PollEnd PollScan(CircleDCComponent& c, double speed, TipLists& tip, DeflectionLists& deflections) {
-  IVexa_axis_position_and_status* status = c.AxisStatus.Get();
-  const auto deadline = ScanDeadline(c, speed);
+PollEnd PollScan(const RunContext& run, const RunReporter& report, double speed, TipLists& tip,
+                 DeflectionLists& deflections) {
+  Axis* status = run.controller.axisStatus.Get();
+  const auto deadline = ScanDeadline(run, speed);
   bool recording = true;
   for (;;) {
     status->Update();
@@ -118,22 +144,11 @@ PollEnd PollScan(CircleDCComponent& c, double speed, TipLists& tip, DeflectionLi
       recording = false;
     LONG probed = 0;
     status->probedPointData(&probed);
-    if (recording && probed == 1) {
-      tip.x.Add(x);
-      tip.y.Add(y);
-      tip.z.Add(z);
-      double a = 0, b = 0, cc = 0;
-      LONG read = 0;
-      status->getProbeDeflection(&a, &b, &cc, &read);
-      if (read == 1) {
-        deflections.a.Add(a);
-        deflections.b.Add(b);
-        deflections.c.Add(cc);
-      }
-    }
+    if (recording && probed == 1)
+      RecordPoint(status, x, y, z, tip, deflections);
     LONG done = 0;
     status->actionCompleted(&done);
-    if (c.AbortRequested.load() != 0)
+    if (report.AbortRequested())
       return PollEnd::Aborted;
     LONG state = E_CONTROLLER_STATE_ENGAGED;
     status->ControllerState(&state);
@@ -146,19 +161,14 @@ PollEnd PollScan(CircleDCComponent& c, double speed, TipLists& tip, DeflectionLi
   }
 }
 
-void StopMachine(CircleDCComponent& c) {
-  LONG stopped = 0;
-  if (c.Stop)
-    c.Stop->Stop(c.Link.Get(), &stopped);
-}
-
 }  // namespace
 
-double ScanStartAngle(bool slowScan, int32_t scanDirection, double dcStartAngle) {
-  if (slowScan)
-    return 90.0;
-  return scanDirection == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? 102.0 - dcStartAngle
-                                                            : dcStartAngle + 78.0;
+double ScanStartAngle(ScanKind scan, int32_t scanDirection, double dcStartAngle) {
+  if (scan == ScanKind::Slow)
+    return kSlowScanStartAngle;
+  return scanDirection == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN
+             ? kFastScanStartClockwise - dcStartAngle
+             : dcStartAngle + kFastScanStartAnticlockwise;
 }
 
 double ScanPathDiameter(int32_t boreOrBoss, double featureRadius, double tipRadius) {
@@ -166,87 +176,86 @@ double ScanPathDiameter(int32_t boreOrBoss, double featureRadius, double tipRadi
                                                : 2.0 * (featureRadius + tipRadius);
 }
 
-int32_t ExtendedStatusCheck(IVexa_axis_position_and_status* status) {
+StepResult ExtendedStatusCheck(Axis* status) {
   BYTE bytes[kVexaExtendedStatusBytes] = {};
   LONG success = 0;
   status->getExtendedStatus(bytes, &success);
   if (!success) {
     LONG error = 0;
     status->GetLastError(&error);
-    return error;
+    return error != 0 ? StepResult::Failed(error) : StepResult::Completed();
   }
   if (bytes[1] & kScanFinishedProperly)
-    return 0;
+    return StepResult::Completed();
   if (bytes[1] & kScanStatusBit20)
-    return static_cast<int32_t>(0x81600049u);
+    return StepResult::Failed(ControllerCode::ScanNotFinished);
   if (bytes[1] & kScanStatusBit40)
-    return static_cast<int32_t>(ErrorNumber::ExtendedStatusBit40);
-  return static_cast<int32_t>(ErrorNumber::ExtendedStatus);
+    return StepResult::Failed(ErrorNumber::ExtendedStatusBit40);
+  return StepResult::Failed(ErrorNumber::ExtendedStatus);
 }
 
-int32_t ControllerStatusCheck(IVexa_axis_position_and_status* status) {
+StepResult ControllerStatusCheck(Axis* status) {
   for (const FlagError& flag : kStatusFlags) {
     LONG value = 0;
     (status->*flag.get)(&value);
     if (value != 0)
-      return flag.error;
+      return StepResult::Failed(flag.error);
   }
   return ExtendedStatusCheck(status);
 }
 
-int32_t PrepareRecordedScan(CircleDCComponent& c, CMaDoubleArray& x, CMaDoubleArray& y,
-                            CMaDoubleArray& z, ScanOutput& out) {
-  PreparedScan prepared = PrepareScanProfile(c.BoreOrBoss.Get(), c.ScanDirection.Get(),
-                                             c.TipRadius.Get(), x, y, z, out.deflections);
+ScanResult PrepareRecordedScan(const RunContext& run, RunReporter& report, ScanKind scan,
+                               CMaDoubleArray& x, CMaDoubleArray& y, CMaDoubleArray& z,
+                               DeflectionLists deflections) {
+  const MapFileHeader& f = run.feature;
+  PreparedScan prepared =
+      PrepareScanProfile(f.boreOrBoss, f.scanDirection, f.tipRadius, x, y, z, deflections);
   if (prepared.error != ErrorNumber::None)
-    return static_cast<int32_t>(prepared.error);
-  out.profile = std::move(prepared.profile);
-  if (ProcessScanState().slowScanFlag.load() == kSlowScan) {
-    c.SlowCentre.Set(prepared.centre);
-  } else {
-    c.FastCentre.Set(prepared.centre);
-  }
-  return 0;
+    return {StepResult::Failed(prepared.error), {}};
+  report.PublishCentre(scan, prepared.centre);
+  return {StepResult::Completed(),
+          {std::move(prepared.profile), std::move(deflections), prepared.centre}};
 }
 
-int32_t ScanCircle(CircleDCComponent& c, double speed, ScanOutput& out) {
-  out = ScanOutput{};
-  TipLists tip;
-  const bool slowScan = ProcessScanState().slowScanFlag.load() == kSlowScan;
-  if (slowScan && c.DCStartAngle.Get() > 30.0) {
-    if (const int32_t error = PreMove(c))
-      return error;
+ScanResult ScanCircle(const RunContext& run, RunReporter& report, ScanKind scan, double speed) {
+  const ControllerObjects& controller = run.controller;
+  const MapFileHeader& f = run.feature;
+  if (scan == ScanKind::Slow && f.dcStartAngle > kPreMoveAngle) {
+    if (StepResult moved = PreMove(run); !moved.IsCompleted())
+      return {moved, {}};
   }
-  if (!StartScan(c, speed, ScanStartAngle(slowScan, c.ScanDirection.Get(), c.DCStartAngle.Get()))) {
+  if (!StartScan(run, speed, ScanStartAngle(scan, f.scanDirection, f.dcStartAngle))) {
     LONG error = 0;
-    c.CircleScan->GetLastError(&error);
-    c.LastErrorNumber = error;
-    return error;
+    controller.circleScan->GetLastError(&error);
+    return {StepResult::Failed(error), {}};
   }
 
-  switch (PollScan(c, speed, tip, out.deflections)) {
+  TipLists tip;
+  DeflectionLists deflections;
+  switch (PollScan(run, report, speed, tip, deflections)) {
     case PollEnd::Aborted:
-      StopMachine(c);
-      c.LastErrorNumber = 0;
-      return 0;
+      StopMachine(controller);
+      return {StepResult::Aborted(), {{}, std::move(deflections), {}}};
     case PollEnd::Disengaged:
-      return ControllerStatusCheck(c.AxisStatus.Get());
+      return {ControllerStatusCheck(controller.axisStatus.Get()), {}};
     case PollEnd::TimedOut:
-      StopMachine(c);
-      return kMoveOrScanTimedOut;
+      StopMachine(controller);
+      return {StepResult::Failed(ControllerCode::TimeoutDuringMoveOrScan), {}};
     case PollEnd::Completed:
       break;
   }
 
-  if (const int32_t error = ExtendedStatusCheck(c.AxisStatus.Get()))
-    return error;
-  if (const int32_t error = ControllerStatusCheck(c.AxisStatus.Get()))
-    return error;
-  if (c.SaveRawData.Get() != 0) {
-    if (const int32_t error =
-            WriteRawScanFiles(c, slowScan, tip.x, tip.y, tip.z, out.deflections)) {
-      return error;
-    }
+  if (StepResult status = ExtendedStatusCheck(controller.axisStatus.Get()); !status.IsCompleted())
+    return {status, {}};
+  if (StepResult status = ControllerStatusCheck(controller.axisStatus.Get()); !status.IsCompleted())
+    return {status, {}};
+  if (run.saveRawData) {
+    if (StepResult written =
+            WriteRawScanFiles(run.runFolder, scan, tip.x, tip.y, tip.z, deflections);
+        !written.IsCompleted())
+      return {written, {}};
   }
-  return PrepareRecordedScan(c, tip.x, tip.y, tip.z, out);
+  return PrepareRecordedScan(run, report, scan, tip.x, tip.y, tip.z, std::move(deflections));
 }
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include "src/services/controller_objects.h"
 
+namespace ombrixdc {
+
 namespace {
 
 std::optional<ProbeReport> ReadProbe(IVexa_link* link) {
@@ -62,3 +64,5 @@ ControllerQueryResult QueryController(IVexa_link* link, IVexa_axis_position_and_
   result.frame = report;
   return result;
 }
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include "platform/trivell/geometry.h"
 #include "platform/vexa/interfaces.h"
 
+namespace ombrixdc {
+
 struct ProbeReport {
   int32_t measuringUnit = 0;
   int32_t probeType = 0;
@@ -33,3 +35,5 @@ struct ControllerQueryResult {
 };
 
 ControllerQueryResult QueryController(IVexa_link* link, IVexa_axis_position_and_status* ps);
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include "platform/com/module_loader.h"
 #include "platform/com/registry_store.h"
 
+namespace ombrixdc {
+
 namespace {
 // Any object of this module serves to find the module's own file.
 const char kModuleAnchor = 0;
@@ -30,3 +32,5 @@ bool ReadModuleLocation(char* buffer, size_t bufferSize) {
   std::memcpy(buffer, path->c_str(), path->size() + 1);
   return true;
 }
+
+}  // namespace ombrixdc

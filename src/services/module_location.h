@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+namespace ombrixdc {
+
 // The registered module path; nullopt when the class is not registered or the store cannot
 // be read.
 std::optional<std::string> RegisteredModulePath();
@@ -14,3 +16,5 @@ std::optional<std::string> RegisteredModulePath();
 // nothing is registered, the file of the loaded module that holds this code. False, and the
 // buffer left untouched, when no path is known or the path and its terminator do not fit.
 bool ReadModuleLocation(char* buffer, size_t bufferSize);
+
+}  // namespace ombrixdc

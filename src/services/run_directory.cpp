@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <system_error>
 
+namespace ombrixdc {
+
 std::string FormRunDirectory(const std::optional<std::string>& workingDirectory,
                              const std::optional<std::string>& workingFolder) {
   return workingDirectory.value_or("") + workingFolder.value_or("");
@@ -32,3 +34,5 @@ bool IsAccessibleFolder(const std::optional<std::string>& runDirectory) {
     return false;
   return ::access(path.c_str(), R_OK | X_OK) == 0;
 }
+
+}  // namespace ombrixdc

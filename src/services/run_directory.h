@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace ombrixdc {
+
 // The WorkingDirectory setting followed directly by the WorkingFolder property, with no
 // separator inserted (an absent text counts as empty).
 std::string FormRunDirectory(const std::optional<std::string>& workingDirectory,
@@ -19,3 +21,5 @@ void CreateRunDirectory(const std::string& runDirectory);
 
 // True when the text names an existing folder that can be listed and entered.
 bool IsAccessibleFolder(const std::optional<std::string>& runDirectory);
+
+}  // namespace ombrixdc

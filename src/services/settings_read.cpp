@@ -4,6 +4,8 @@
 #include "platform/vexa/interfaces.h"
 #include "src/services/controller_objects.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // Each read keeps going after a failure so every readable value is still taken.
@@ -111,3 +113,5 @@ std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile) {
   settings.workingDirectory = read.String("OmbrixDC", "WorkingDirectory");
   return settings;
 }
+
+}  // namespace ombrixdc

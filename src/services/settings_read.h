@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace ombrixdc {
+
 struct TuningSettings {
   double positionalTolerance = 0.01;
   double knownPartScanAcceleration = -1.0;
@@ -38,3 +40,5 @@ struct ViewerSettings {
 };
 // Nothing when the settings store cannot be created; then the viewer keeps what it had.
 std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile);
+
+}  // namespace ombrixdc

@@ -14,6 +14,8 @@
 #include "src/component/process_state.h"
 #include "tests/support/temp_folder.h"
 
+namespace ombrixdc {
+
 struct RecordedEvent {
   std::string text;  // "status 1", "complete 0", "graphics closed"
   std::thread::id thread;
@@ -111,3 +113,5 @@ class ComponentTest : public ::testing::Test {
   std::shared_ptr<RecordingSink> sink;
   std::filesystem::path settingsFile;
 };
+
+}  // namespace ombrixdc

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "src/component/circle_dc_component.h"
-#include "src/engine/scan_state.h"
+#include "src/component/process_state.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -37,7 +39,7 @@ TEST(GetData, GivesPointsAboutTheSlowCentreWithTheirCircle) {
   EXPECT_NEAR(points.y[2], 2.0 + 5.0 * std::sin(4.0), 1e-12);
   for (double z : points.z)
     EXPECT_EQ(z, 0.0);
-  EXPECT_EQ(ProcessScanState().slowScanFlag.load(), kSlowScan);
+  EXPECT_EQ(ProcessScanState().slowScanFlag.load(), ScanKind::Slow);
 }
 
 TEST(GetData, FastSetsUseTheFastCentre) {
@@ -50,7 +52,7 @@ TEST(GetData, FastSetsUseTheFastCentre) {
   c.GetData(E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, &points, &success);
   ASSERT_EQ(success, 1);
   EXPECT_NEAR(points.centre.x(), 10.0, 1e-12);
-  EXPECT_EQ(ProcessScanState().slowScanFlag.load(), kFastScan);
+  EXPECT_EQ(ProcessScanState().slowScanFlag.load(), ScanKind::Fast);
 }
 
 TEST(GetData, UnknownTypeOrEmptySet_FailsWithError7AndLeavesOutputsAlone) {
@@ -72,3 +74,5 @@ TEST(GetData, UnknownTypeOrEmptySet_FailsWithError7AndLeavesOutputsAlone) {
     EXPECT_EQ(c.GetLastError(), 0x83100007u) << type;
   }
 }
+
+}  // namespace ombrixdc

@@ -15,6 +15,8 @@
 #include "tests/platform/ui/xvfb_display.h"
 #include "tests/support/viewer_data_sets_text.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -236,3 +238,5 @@ TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnc
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include "src/component/circle_dc_component.h"
 
+namespace ombrixdc {
+
 TEST(ComponentProperties, NewObject_HasTheDocumentedDefaults) {
   CircleDCComponent c;
   EXPECT_EQ(c.GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
@@ -59,3 +61,5 @@ TEST(ComponentProperties, EnterProbeOffsets_ReplacesThePreviousPoint) {
   EXPECT_EQ(p.y(), 5);
   EXPECT_EQ(p.z(), 6);
 }
+
+}  // namespace ombrixdc

@@ -3,6 +3,8 @@
 #include "platform/com/class_registry.h"
 #include "tests/component/component_fixture.h"
 
+namespace ombrixdc {
+
 TEST_F(ComponentTest, InitialiseObject_WithoutLink_FailsWithError1) {
   LONG success = 1;
   EXPECT_EQ(component->InitialiseObject(nullptr, nullptr, &success), S_FALSE);
@@ -191,3 +193,5 @@ TEST_F(ComponentTest, SystemSettingsFile_WithAnUnreadableValue_FailsWithError1) 
   EXPECT_EQ(success, 0);
   EXPECT_EQ(component->GetLastError(), 0x83100001u);
 }
+
+}  // namespace ombrixdc

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "platform/com/object.h"
 #include "tests/component/component_fixture.h"
+
+namespace ombrixdc {
 
 using Texts = std::vector<std::string>;
 
@@ -279,14 +282,6 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
   EXPECT_EQ(texts[2], "complete 1");
 }
 
-TEST(ErrorCodeTable, MapsNumbersToCodesAndPassesControllerCodesThrough) {
-  EXPECT_EQ(ErrorCode(0), 0u);
-  for (int32_t n = 1; n <= 14; ++n)
-    EXPECT_EQ(ErrorCode(n), 0x83100000u + n);
-  EXPECT_EQ(ErrorCode(static_cast<int32_t>(0x81600038u)), 0x81600038u);
-  EXPECT_EQ(ErrorCode(15), 15u);
-}
-
 TEST_F(ComponentTest, WorkerThatCannotStart_ReportsError8AndCompletesTheRun) {
   PrepareRun();
   component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
@@ -333,3 +328,91 @@ TEST_F(ComponentTest, RefusedLockWithoutACode_IsStillReportedAsAFailure) {
   EXPECT_EQ(success, 0);
   EXPECT_EQ(component->GetLastError(), 0x80004005u);
 }
+
+namespace {
+
+// Holds a run's worker in the middle of its slow scan while the client's thread calls in.
+class PausedSlowScan {
+ public:
+  explicit PausedSlowScan(vexa_sim::SimulatedMachine& machine) {
+    const int32_t slowScan = machine.ScansStarted() + 1;
+    machine.OnScanPoint([this, &machine, slowScan](int32_t index) {
+      if (index == 50 && machine.ScansStarted() == slowScan) {
+        reached_.set_value();
+        resume_.get_future().wait();
+      }
+    });
+  }
+  void WaitUntilReached() { reached_.get_future().wait(); }
+  void Resume() { resume_.set_value(); }
+
+ private:
+  std::promise<void> reached_, resume_;
+};
+
+}  // namespace
+
+// What the client's thread may do while a run is in progress, with the worker stopped in the
+// middle of its slow scan: none of it may reach into the run.
+TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
+  struct Case {
+    const char* name;
+    std::function<void()> call;
+  };
+  auto otherMachine = std::make_shared<vexa_sim::SimulatedMachine>();
+  ComPtr<IVexa_link> otherLink = vexa_sim::MakeSimulatedLink(otherMachine);
+  const Case cases[] = {
+      // Reading a fast data set selects the fast scan for the client; the run's slow scan
+      // must still be kept as the slow one.
+      {"GetData and SaveData",
+       [&] {
+         DataSetPoints points;
+         LONG success = 0;
+         EXPECT_EQ(component->GetData(E_OMBRIX_DC_CIRCLE_DATA_FAST, &points, &success), S_OK);
+         EXPECT_EQ(success, 1);
+         EXPECT_EQ(component->SaveData(std::string("during"), &success), S_OK);
+       }},
+      // The run keeps the controller objects it started with.
+      {"InitialiseObject with another link",
+       [&] {
+         LONG success = 0;
+         EXPECT_EQ(component->InitialiseObject(otherLink.Get(), nullptr, &success), S_OK);
+       }},
+      // A second run on the same component is refused: no check, no event, no error.
+      {"PerformCircle again",
+       [&] {
+         EXPECT_EQ(component->PerformCircle(), S_FALSE);
+         EXPECT_EQ(component->LastErrorNumber.load(), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    PrepareRun();
+    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+    ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;  // data for GetData to convert
+    component->WaitForRuns();
+    machine->SetTip(component->StartPosition.Get());
+    component->SlowCentre.Set(CMaPoint(99.0, 99.0, 99.0));
+    const int32_t scansBefore = machine->ScansStarted();
+    component->Sinks.DisconnectAll();
+    sink = std::make_shared<RecordingSink>();
+    component->Sinks.Connect(sink);
+
+    PausedSlowScan pause(*machine);
+    ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;
+    pause.WaitUntilReached();
+    c.call();
+    pause.Resume();
+    component->WaitForRuns();
+
+    EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}))
+        << c.name;
+    EXPECT_EQ(component->GetLastError(), 0u) << c.name;
+    EXPECT_EQ(machine->ScansStarted(), scansBefore + 2) << c.name;
+    EXPECT_EQ(otherMachine->ScansStarted(), 0) << c.name;
+    EXPECT_LT(component->SlowCentre.Get().DistanceTo(component->FastCentre.Get()), 0.1) << c.name;
+    EXPECT_FALSE(machine->LockHeld()) << c.name;
+    machine->OnScanPoint(nullptr);
+  }
+}
+
+}  // namespace ombrixdc

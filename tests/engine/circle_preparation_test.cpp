@@ -8,6 +8,8 @@
 
 #include "tests/engine/scan_samples.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using namespace engine_test;
@@ -85,8 +87,8 @@ TEST_F(PrepareBoreScan, ReversedAnticlockwiseInputGivesTheSameProfile) {
 }
 
 // Each sample's radius and angle come from its centred tip point, rounded step by step as
-// sqrt(x*x + y*y) + d and the angle of (x/r, y/r), so that profiles computed elsewhere from the
-// same scan agree to the last bit. The tip lists are left centred and trimmed, sample for sample.
+// sqrt(x*x + y*y) + d and the angle of (x/r, y/r), so that the same scan always gives the
+// same profile, to the last bit. The tip lists are left centred and trimmed, sample for sample.
 TEST_F(PrepareBoreScan, RadiiAndAnglesAreRoundedExactlyAsTheTipPointsGive) {
   const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
   ASSERT_EQ(prepared.error, ErrorNumber::None);
@@ -292,3 +294,5 @@ TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

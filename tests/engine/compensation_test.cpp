@@ -7,6 +7,8 @@
 #include "src/engine/circle_preparation.h"
 #include "tests/engine/scan_samples.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using namespace engine_test;
@@ -131,3 +133,5 @@ TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

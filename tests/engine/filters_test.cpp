@@ -7,6 +7,8 @@
 #include <complex>
 #include <vector>
 
+namespace ombrixdc {
+
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
@@ -204,3 +206,5 @@ TEST(FilterRadii, UsesFirstOrderForMethodOneAndSecondOrderOtherwise) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

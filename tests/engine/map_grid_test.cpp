@@ -8,6 +8,8 @@
 #include "src/engine/circle_preparation.h"
 #include "tests/engine/scan_samples.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using namespace engine_test;
@@ -157,8 +159,8 @@ double LagrangeAsWritten(const RadialProfile& p, const std::vector<std::size_t>&
   return sum;
 }
 
-// Maps learnt by other implementations of the same interpolation are compared value for
-// value, so the rounding must be that of the sum as written, at every grid angle.
+// Stored maps are written with every digit of each value, so the rounding must be that of the
+// sum as written, at every grid angle.
 TEST(ResampleToMapGrid, RoundsTheLagrangeSumAsWritten) {
   const RadialProfile p = UnevenProfile(500, Lumpy);
   const std::size_t n = p.angles.GetSize();
@@ -219,3 +221,5 @@ TEST(FitToMapGrid, ReportsPointsOnALineAsUnusable) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

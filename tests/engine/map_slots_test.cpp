@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "src/engine/map_state.h"
+namespace ombrixdc {
 
 namespace {
 
@@ -55,18 +55,6 @@ TEST(ApplyMap, RefusesAMapShorterThanTheRunsGrid) {
   }
 }
 
-TEST(MapState, StartsEmptyAndKeepsWhatIsStored) {
-  MapState& state = ProcessMapState();
-  state.Clear();
-  EXPECT_TRUE(state.Slot(MapSlotIndex::DcMapData).values.IsEmpty());
-  EXPECT_EQ(state.mapGridStartAngle, 1.5707963267948966);
-
-  state.SetSlot(MapSlotIndex::DcMapData, MapSlot{Array({1.0}), Array({2.0})});
-  const MapSlots slots = state.Slots();
-  EXPECT_EQ(slots[MapSlotIndex::DcMapData].values.Values(), std::vector<double>{1.0});
-  EXPECT_TRUE(slots[MapSlotIndex::PreMapData].values.IsEmpty());
-  state.Clear();
-  EXPECT_TRUE(state.Slot(MapSlotIndex::DcMapData).values.IsEmpty());
-}
-
 }  // namespace
+
+}  // namespace ombrixdc

@@ -6,6 +6,8 @@
 #include "platform/trivell/geometry.h"
 #include "src/engine/profile.h"
 
+namespace ombrixdc {
+
 namespace engine_test {
 
 inline constexpr double kPi = 3.141592653589793;
@@ -43,3 +45,5 @@ RadialProfile ProfileOf(std::size_t n, F f) {
 }
 
 }  // namespace engine_test
+
+}  // namespace ombrixdc

@@ -7,6 +7,8 @@
 #include "src/engine/circle_preparation.h"
 #include "tests/files/golden_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // A slightly oval profile about the slow scan's centre, on a grid of 0.0625 rad.
@@ -96,3 +98,5 @@ TEST(CircleDataFile, AFurtherBlockIsReadButNotUsed) {
   EXPECT_FALSE(Read(text + "\r\nDataSize:  2\r\n 1 2 3\r\n-4-5-6\r\n").readError);
   EXPECT_TRUE(Read(text + "\r\nDataSize:  3\r\n 1 2 3\r\n-4-5-6\r\n").readError);
 }
+
+}  // namespace ombrixdc

@@ -8,6 +8,8 @@
 #include "src/engine/circle_preparation.h"
 #include "tests/files/golden_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -189,3 +191,5 @@ TEST(DataSetsFile, PathTakesOnlyABareFileName) {
   EXPECT_EQ(DataSetsFilePath(run, std::string_view("a\0b", 3)).error,
             ErrorNumber::StoredMapUnusable);
 }
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 
 #include "tests/support/temp_folder.h"
 
+namespace ombrixdc {
+
 namespace {
 
 std::string Content(const std::filesystem::path& path) {
@@ -57,3 +59,5 @@ TEST(FileOutput, MapPairIsReplacedOnlyWhenBothFilesAreWritten) {
   EXPECT_EQ(Content(map), "new map");
   EXPECT_EQ(FileCount(folder.Path()), 2);
 }
+
+}  // namespace ombrixdc

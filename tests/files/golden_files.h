@@ -1,10 +1,12 @@
 #pragma once
-// The expected files of one offline learning run, made by an independent implementation of
-// the same formats: the map file, the circle data file and the data sets file.
+// The expected files of one offline learning run of the example bore: the map file, the
+// circle data file and the data sets file, as a machine's stored files look.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+namespace ombrixdc {
 
 inline std::filesystem::path GoldenFolder() {
   return std::filesystem::path(__FILE__).parent_path() / "golden" / "offline-learning";
@@ -27,3 +29,5 @@ inline std::string WithLfLineEnds(std::string text) {
   }
   return out;
 }
+
+}  // namespace ombrixdc

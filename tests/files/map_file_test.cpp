@@ -7,6 +7,8 @@
 
 #include "tests/files/golden_files.h"
 
+namespace ombrixdc {
+
 namespace {
 
 MapFileHeader LearntHeader() {
@@ -42,7 +44,8 @@ MapSlots SomeSlots() {
 
 MapMatchResult Match(const std::string& file, const MapFileHeader& current, bool ignore) {
   TokenReader reader(file);
-  return MatchMapFile(reader, current, MatchTolerances{}, ignore);
+  return MatchMapFile(reader, current, MatchTolerances{},
+                      ignore ? MapComparison::Relaxed : MapComparison::Full);
 }
 
 CMaPoint Tilted(double degrees) {
@@ -237,3 +240,5 @@ TEST(MapFile, DamagedDataBlocksAreReadErrors) {
   TokenReader missing(file.substr(0, file.find("PremappedDcMapData")));
   EXPECT_TRUE(ReadMapData(missing).readError);
 }
+
+}  // namespace ombrixdc

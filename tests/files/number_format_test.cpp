@@ -10,6 +10,8 @@
 
 #include "src/files/token_reader.h"
 
+namespace ombrixdc {
+
 namespace {
 
 struct DoubleCase {
@@ -116,3 +118,5 @@ TEST(NumberFormat, IgnoresTheProcessLocale) {
   EXPECT_EQ(setting, "-3.250000");
   EXPECT_EQ(first, 1.5);
 }
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace ombrixdc {
+
 namespace {
 
 RawScanPoints Read(const std::string& text) {
@@ -56,3 +58,5 @@ TEST(RawScanFile, ReadingStopsAtTheFirstIncompleteOrMalformedLine) {
   EXPECT_EQ(Read("").x.GetSize(), 0u);
   EXPECT_EQ(Read("\r\n\r\n").x.GetSize(), 0u);
 }
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace ombrixdc {
+
 namespace {
 const char* kFile =
     "MeasuringUnit (0 mm, 1 inches): 1\r\nHeadAngleA: 10.5\r\nHeadAngleB: -20\r\n"
@@ -24,12 +26,12 @@ TEST(SystemSettingsFile, ReadsAllFifteenValuesInOrder) {
   EXPECT_EQ(v.centre.z(), 3.0);
   EXPECT_EQ(v.xaxis.y(), 1.0);
   EXPECT_EQ(v.normal.z(), -1.0);
-  EXPECT_EQ(v.toleranceCentre, 0.5);
-  EXPECT_EQ(v.toleranceRadius, 0.25);
-  EXPECT_EQ(v.toleranceSpeed, 2.0);
-  EXPECT_EQ(v.toleranceAcceleration, 3.0);
-  EXPECT_EQ(v.toleranceStartAngle, 4.0);
-  EXPECT_EQ(v.toleranceFine, 0.001);
+  EXPECT_EQ(v.tolerances.centre, 0.5);
+  EXPECT_EQ(v.tolerances.radius, 0.25);
+  EXPECT_EQ(v.tolerances.speed, 2.0);
+  EXPECT_EQ(v.tolerances.acceleration, 3.0);
+  EXPECT_EQ(v.tolerances.startAngle, 4.0);
+  EXPECT_EQ(v.tolerances.fine, 0.001);
   EXPECT_EQ(v.positionalTolerance, 0.05);
 }
 
@@ -47,9 +49,11 @@ TEST(SystemSettingsFile, AValueThatFailsKeepsItsPreviousValueAndFailsTheRead) {
   TokenReader reader("MeasuringUnit (0 mm, 1 inches): 1 HeadA: x HeadB: 2");
   SystemSettings v;
   v.headAngleA = 7.0;
-  v.toleranceFine = 0.5;
+  v.tolerances.fine = 0.5;
   EXPECT_FALSE(ReadSystemSettings(reader, v));
   EXPECT_EQ(v.measuringUnit, 1);
   EXPECT_EQ(v.headAngleA, 7.0);
-  EXPECT_EQ(v.toleranceFine, 0.5);  // "ToleranceCentre:" never found
+  EXPECT_EQ(v.tolerances.fine, 0.5);  // "ToleranceCentre:" never found
 }
+
+}  // namespace ombrixdc

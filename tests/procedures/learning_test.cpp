@@ -1,6 +1,9 @@
 // Whole runs on the simulated machine: the events of learning, compensated and AUTO runs, the
 // checkpoints an abort is seen at, and the runs that must not leave a map behind.
+#include "src/procedures/procedures.h"
 #include "tests/procedures/procedure_fixture.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -118,44 +121,50 @@ TEST_F(ProcedureTest, Abort_AtEachCheckpoint_StopsTheMachineAndStoresNoMap) {
 }
 
 // Offline the abort is seen right after each replayed scan, in the learning and in the
-// compensated procedure (requested here as the run announces the scan).
-TEST_F(OfflineRunTest, Abort_AfterEachReplayedScan_EndsTheRunAsAborted) {
-  struct AbortOn : RecordingSink {
-    CircleDCComponent* component;
-    int32_t status;
-    void OnStatusChange(int32_t s) override {
-      RecordingSink::OnStatusChange(s);
-      if (s == status)
-        component->Abort();
-    }
+// compensated procedure (requested as the procedure announces the scan). The procedures run
+// here on a RunContext of their own, with no component and no controller.
+TEST(OfflineProcedures, Abort_AfterEachReplayedScan_EndsTheRunAsAborted) {
+  TempFolder folder;
+  const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
+  for (const char* name : {"ScanSlow.dat", "ScanFast.dat"})
+    fs::copy_file(data / name, folder.Path() / name);
+  RunContext run;
+  run.runFolder = folder.Path();
+  run.offlineTesting = true;
+  run.mapGridStartAngle = kMapGridStartAngle;
+  MapFileHeader& f = run.feature;
+  f.radius = 8.0;
+  f.tipRadius = 1.5;
+  f.scanDeflection = 0.3;
+  f.slowSpeed = 5.0;
+  f.fastSpeed = 30.0;
+  f.filterNumber = 20;
+  f.filterMethod = 1;
+  f.mapPitch = 0.5;
+  f.bufferPitch = 0.05;
+  f.dcStartAngle = 30.0;
+
+  RecordingReporter learnt;
+  ASSERT_TRUE(RunLearning(run, learnt).IsCompleted());
+  ASSERT_TRUE(fs::exists(folder.Path() / "_circle1.rsm"));
+  run.mapNumber = 1;
+
+  const std::pair<int32_t, std::vector<int32_t>> cases[] = {
+      {2, {2}},
+      {3, {2, 3}},
+      {4, {4}},
   };
-  const std::pair<int32_t, Texts> cases[] = {
-      {2, {"status 1", "status 2", "status 6", "complete 1"}},
-      {3, {"status 1", "status 2", "status 3", "status 6", "complete 1"}},
-      {4, {"status 1", "status 4", "status 6", "complete 1"}},
-  };
-  for (const auto& [status, events] : cases) {
-    if (status == 4) {
-      ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
-    }
-    const auto names = MapFiles();
-    component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Set(DataSet{});
-    auto aborting = std::make_shared<AbortOn>();
-    aborting->component = component.get();
-    aborting->status = status;
-    component->Sinks.DisconnectAll();
-    component->Sinks.Connect(aborting);
-    component->Learning.Set(status == 4 ? E_OMBRIX_DC_CIRCLE_NO_LEARNING
-                                        : E_OMBRIX_DC_CIRCLE_LEARNING);
-    StartPosition();
-    component->PerformCircle();
-    component->WaitForRuns();
-    EXPECT_EQ(aborting->Texts(), events) << status;
-    EXPECT_EQ(component->GetLastError(), 0u) << status;
-    EXPECT_EQ(MapFiles(), names) << status;  // no map written
+  for (const auto& [status, statuses] : cases) {
+    RecordingReporter report;
+    report.abortAtStatus = status;
+    const fs::file_time_type mapWritten = fs::last_write_time(folder.Path() / "_circle1.rsm");
+    const StepResult result = status == 4 ? RunCompensated(run, report) : RunLearning(run, report);
+    EXPECT_EQ(result.end, StepEnd::Aborted) << status;
+    EXPECT_EQ(report.statuses, statuses) << status;
+    EXPECT_FALSE(fs::exists(folder.Path() / "_circle2.rsm")) << status;  // no map written
+    EXPECT_EQ(fs::last_write_time(folder.Path() / "_circle1.rsm"), mapWritten) << status;
     // Slow is learnt before the learning's fast scan; an aborted compensated run reads no map.
-    EXPECT_EQ(component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get().radii.IsEmpty(), status != 3)
-        << status;
+    EXPECT_EQ(report.dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].radii.IsEmpty(), status != 3) << status;
   }
 }
 
@@ -169,3 +178,5 @@ TEST_F(OfflineRunTest, MapPairThatCannotBeCreated_FailsWithError6) {
   EXPECT_FALSE(fs::exists(RunDir() / "_circle1.rsm"));
   EXPECT_TRUE(fs::is_directory(RunDir() / "_circle1.rsd"));
 }
+
+}  // namespace ombrixdc

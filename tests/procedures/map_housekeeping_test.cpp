@@ -1,8 +1,10 @@
 // Ageing of stored map pairs: DeleteOldMapFiles alone, and the worker's use of TimeOut.
 #include <chrono>
 
-#include "src/procedures/procedures.h"
+#include "src/procedures/map_search.h"
 #include "tests/procedures/procedure_fixture.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -78,3 +80,5 @@ TEST_F(OfflineRunTest, TimeOut_DecidesWhetherAnOldMapIsDeletedBeforeTheSearch) {
     EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"}));
   }
 }
+
+}  // namespace ombrixdc

@@ -3,6 +3,8 @@
 // told apart by the header comparison.
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using Names = std::vector<std::string>;
@@ -139,3 +141,5 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
       fs::remove(RunDir() / name);
   }
 }
+
+}  // namespace ombrixdc

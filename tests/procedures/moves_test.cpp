@@ -2,8 +2,9 @@
 // move that follows when the probe is still more than 2.0 away, and a failed move.
 #include "src/procedures/moves.h"
 
-#include "src/procedures/run_limits.h"
 #include "tests/procedures/procedure_fixture.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -48,9 +49,7 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
   const ComPtr<IVexa_move> machineMove = component->Move;
   for (const Case& c : kCases) {
     component->Move = machineMove;
-    NewSink();
     component->ScanDirection.Set(c.direction);
-    component->LastErrorNumber = 0;
     machine->FailMoves(0);
     machine->RefuseLock(0);
     machine->SetTip(c.tip);
@@ -62,7 +61,7 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
     };
     HoldLock();
 
-    ReturnToStart(*component);
+    const StepResult returned = ReturnToStart(component->MakeRunContext());
 
     const auto made = moves->Moves();
     ASSERT_EQ(made.size(), c.linear ? 2u : 1u) << c.name;
@@ -74,10 +73,9 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
       EXPECT_FALSE(made[1].rotation) << c.name;
       EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << c.name;
     }
-    EXPECT_EQ(component->LastErrorNumber.load(), c.error) << c.name;
+    EXPECT_EQ(returned.error, c.error) << c.name;
+    EXPECT_EQ(returned.IsCompleted(), c.error == 0) << c.name;
     EXPECT_EQ(machine->LockHeld(), c.error == 0) << c.name;
-    // A failed move puts the run in error; a refused lock only records the link's code.
-    EXPECT_EQ(sink->Texts(), c.error == 4 ? Texts{"status 7"} : Texts{}) << c.name;
     if (c.error != 4) {
       EXPECT_LT(machine->Tip().DistanceTo(c.end), 1e-9) << c.name;
     }
@@ -106,7 +104,7 @@ TEST_F(ProcedureTest, FailedReturnToStart_EndsTheLearningRunWithoutAFastScanOrAM
 
 TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCode) {
   PrepareRun();
-  RunTimeLimits& limits = ProcessRunTimeLimits();
+  ProcessTimeLimits& limits = ProcessRunTimeLimits();
   const int64_t savedBase = limits.baseMilliseconds;
   const double savedFactor = limits.factor;
   limits.baseMilliseconds = 100;
@@ -116,8 +114,11 @@ TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCod
   limits.baseMilliseconds = savedBase;
   limits.factor = savedFactor;
 
-  EXPECT_EQ(texts, (Texts{"status 1", "status 2", "status 7", "status 7", "complete 0"}));
+  // The failure is recorded once: one Status 7.
+  EXPECT_EQ(texts, (Texts{"status 1", "status 2", "status 7", "complete 0"}));
   EXPECT_EQ(component->GetLastError(), 0x81600038u);
   EXPECT_GE(machine->StopsRequested(), 1);
   EXPECT_EQ(machine->ScansStarted(), 0);
 }
+
+}  // namespace ombrixdc

@@ -1,10 +1,12 @@
 // The offline example end to end: raw scan files in, map file, circle data file and data sets
-// file out, compared with the files an independent implementation made from the same input.
+// file out, compared with the example's expected files.
 #include <charconv>
 #include <cmath>
 
 #include "tests/files/golden_files.h"
 #include "tests/procedures/procedure_fixture.h"
+
+namespace ombrixdc {
 
 namespace {
 
@@ -58,7 +60,7 @@ TEST_F(OfflineRunTest, ExampleRun_WritesTheExpectedMapCircleDataAndDataSetsFiles
   EXPECT_EQ(success, 1);
   EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"}));
   // The map holds differences of two radii of 8: their last digits follow the fast profile's
-  // fitted centre, which two implementations find to about 1e-12 of the radius.
+  // fitted centre, which a least-squares fit finds only to about 1e-12 of the radius.
   for (const char* name : {"_circle1.rsm", "_circle1.rsd", "results.dat"}) {
     EXPECT_EQ(
         CompareTextAndNumbers(ReadWholeFile(RunDir() / name), ReadGoldenFile(name), 1e-9, 1e-11),
@@ -78,3 +80,5 @@ TEST(GoldenComparison, CatchesAChangedNumberWidthOrLineEnd) {
   EXPECT_NE(CompareTextAndNumbers("A: 1.6\r\n", "A: 1.5\r\n", 1e-9), "");
   EXPECT_NE(CompareTextAndNumbers("A: 1.5e-005\r\n", "A: 1.6e-005\r\n", 1e-9, 1e-11), "");
 }
+
+}  // namespace ombrixdc

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,10 +17,11 @@
 #include <vector>
 
 #include "platform/com/object.h"
-#include "src/engine/map_state.h"
-#include "src/engine/scan_state.h"
+#include "src/component/process_state.h"
 #include "src/procedures/run_files.h"
 #include "tests/component/component_fixture.h"
+
+namespace ombrixdc {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
@@ -100,15 +103,37 @@ inline std::string ReadWholeFile(const fs::path& path) {
   return text.str();
 }
 
+// Stands in for the component: records what a procedure reports, and lets a test request an
+// abort. Called on the thread that runs the procedure.
+class RecordingReporter final : public RunReporter {
+ public:
+  void ChangeStatus(ECircleStatus status) override {
+    statuses.push_back(status);
+    if (status == abortAtStatus)
+      abort = true;
+  }
+  bool AbortRequested() const override { return abort.load(); }
+  void PublishDataSet(EDataType type, const DataSet& data) override { dataSets[type] = data; }
+  void PublishCentre(ScanKind scan, const CMaPoint& centre) override {
+    (scan == ScanKind::Slow ? slowCentre : fastCentre) = centre;
+  }
+  void PublishMapSlots(const MapSlots& published) override { slots = published; }
+  void PublishFastSpeed(double speed) override { fastSpeed = speed; }
+
+  std::atomic<bool> abort{false};
+  int32_t abortAtStatus = -1;  // the stage at whose start the client asks the run to stop
+  std::vector<int32_t> statuses;
+  std::array<DataSet, kDataTypeCount> dataSets;
+  CMaPoint slowCentre, fastCentre;
+  MapSlots slots;
+  double fastSpeed = 0.0;
+};
+
 class ProcedureTest : public ComponentTest {
  protected:
-  void SetUp() override {
-    ComponentTest::SetUp();
-    ProcessMapState().Clear();
-    ProcessScanState().slowScanFlag = kSlowScan;
-  }
+  void SetUp() override { ComponentTest::SetUp(); }
 
-  fs::path RunDir() const { return RunFolder(*component); }
+  fs::path RunDir() const { return component->RunFolder(); }
 
   // Replaces the sink, so that the next run's events are seen alone.
   void NewSink() {
@@ -190,3 +215,5 @@ class OfflineRunTest : public ProcedureTest {
     return sink->Texts();
   }
 };
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 // results; damaged raw files in an offline run.
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   PrepareRun();
   component->SaveRawData.Set(1);
@@ -72,3 +74,5 @@ TEST_F(OfflineRunTest, DamagedRawFiles) {
     EXPECT_EQ(MapFiles().empty(), c.error != 0) << c.name;
   }
 }
+
+}  // namespace ombrixdc

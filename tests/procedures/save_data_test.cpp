@@ -1,6 +1,8 @@
 // SaveData after a real (offline) run: where the data sets file goes and how it fails.
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 class SaveDataTest : public OfflineRunTest {
@@ -75,3 +77,5 @@ TEST_F(SaveDataTest, EmptyCorrectedSet_LeavesTheFileEndingAfterTheFastBlock) {
   EXPECT_EQ(text.substr(text.size() - 6), "\r\n\r\n\r\n");
   EXPECT_NE(text[text.size() - 7], '\n');
 }
+
+}  // namespace ombrixdc

@@ -4,10 +4,14 @@
 
 #include "tests/procedures/procedure_fixture.h"
 
+namespace ombrixdc {
+
 namespace {
 
 using vexa_sim::StatusFlag;
 
+// The scans run on a RunContext taken from a prepared component, reporting to a recorder: the
+// component itself takes no part.
 class ScanCircleTest : public ProcedureTest {
  protected:
   void SetUp() override {
@@ -16,11 +20,15 @@ class ScanCircleTest : public ProcedureTest {
     component->FastSpeed.Set(50.0);
     HoldLock();
   }
-  int32_t Scan(bool slow, ScanOutput* out = nullptr) {
-    ProcessScanState().slowScanFlag = slow ? kSlowScan : kFastScan;
-    ScanOutput scratch;
-    return ScanCircle(*component, slow ? 5.0 : 50.0, out ? *out : scratch);
+  // The error the scan fails with (0 when it completed or was aborted).
+  int32_t Scan(ScanKind scan, ScanOutput* out = nullptr) {
+    const RunContext run = component->MakeRunContext();
+    ScanResult result = ScanCircle(run, report, scan, scan == ScanKind::Slow ? 5.0 : 50.0);
+    if (out)
+      *out = std::move(result.output);
+    return result.step.error;
   }
+  RecordingReporter report;
   size_t Lines(const char* name) const {
     const std::string text = ReadWholeFile(RunDir() / name);
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -31,7 +39,7 @@ class ScanCircleTest : public ProcedureTest {
 
 TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
   struct Case {
-    bool slow;
+    ScanKind scan;
     int32_t direction;
     double dcStartAngle;
     std::optional<double> preMove;  // rotation before the scan, degrees
@@ -39,10 +47,13 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
   };
   const int32_t cw = E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN, acw = E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN;
   const Case cases[] = {
-      {true, cw, 30.0, std::nullopt, 90.0},    {true, cw, 45.0, 15.0, 90.0},
-      {true, acw, 45.0, -15.0, 90.0},          {false, cw, 30.0, std::nullopt, 72.0},
-      {false, acw, 30.0, std::nullopt, 108.0}, {false, cw, 45.0, std::nullopt, 57.0},
-      {false, acw, 45.0, std::nullopt, 123.0},
+      {ScanKind::Slow, cw, 30.0, std::nullopt, 90.0},
+      {ScanKind::Slow, cw, 45.0, 15.0, 90.0},
+      {ScanKind::Slow, acw, 45.0, -15.0, 90.0},
+      {ScanKind::Fast, cw, 30.0, std::nullopt, 72.0},
+      {ScanKind::Fast, acw, 30.0, std::nullopt, 108.0},
+      {ScanKind::Fast, cw, 45.0, std::nullopt, 57.0},
+      {ScanKind::Fast, acw, 45.0, std::nullopt, 123.0},
   };
   ComPtr<RecordingMove> moves = WatchMoves();
   for (const Case& c : cases) {
@@ -50,7 +61,7 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
     component->DCStartAngle.Set(c.dcStartAngle);
     const size_t movesBefore = moves->Moves().size();
     const int32_t locksBefore = machine->LocksGranted();
-    EXPECT_EQ(Scan(c.slow), 0);
+    EXPECT_EQ(Scan(c.scan), 0);
     EXPECT_DOUBLE_EQ(machine->LastScan()->startAngle, c.startAngle);
     const auto made = moves->Moves();
     ASSERT_EQ(made.size() - movesBefore, c.preMove ? 1u : 0u);
@@ -66,17 +77,16 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
 
 TEST_F(ScanCircleTest, FailedPreMove_Gives4InError_AndARefusedLockTheLinksCode) {
   const LONG lockError = static_cast<LONG>(0x81600050u);
-  const std::tuple<std::function<void()>, int32_t, Texts> cases[] = {
-      {[&] { machine->FailMoves(vexa_sim::kMoveStopped); }, 4, {"status 7"}},
-      {[&] { machine->RefuseLock(lockError); }, lockError, {}},
+  const std::pair<std::function<void()>, int32_t> cases[] = {
+      {[&] { machine->FailMoves(vexa_sim::kMoveStopped); }, 4},
+      {[&] { machine->RefuseLock(lockError); }, lockError},
   };
-  for (const auto& [fault, error, events] : cases) {
-    NewSink();
+  for (const auto& [fault, error] : cases) {
     fault();
-    EXPECT_EQ(Scan(true), error);
+    EXPECT_EQ(Scan(ScanKind::Slow), error);
     EXPECT_EQ(machine->ScansStarted(), 0);
-    EXPECT_FALSE(machine->LockHeld());  // given up for the move and not taken back
-    EXPECT_EQ(sink->Texts(), events);
+    EXPECT_FALSE(machine->LockHeld());     // given up for the move and not taken back
+    EXPECT_TRUE(report.statuses.empty());  // the run's worker records the failure
     machine->FailMoves(0);
     machine->RefuseLock(0);
     HoldLock();
@@ -87,7 +97,7 @@ TEST_F(ScanCircleTest, ScanCommand_RunsTheTipCentreInsideABoreAndOutsideABoss) {
   for (auto [boreOrBoss, pathDiameter] : {std::pair{0, 18.0}, std::pair{1, 22.0}}) {
     component->BoreOrBoss.Set(boreOrBoss);
     ScanOutput out;
-    EXPECT_EQ(Scan(false, &out), 0);
+    EXPECT_EQ(Scan(ScanKind::Fast, &out), 0);
     const vexa_sim::CircleScanRequest scan = *machine->LastScan();
     EXPECT_DOUBLE_EQ(scan.pathDiameter, pathDiameter);
     EXPECT_EQ(scan.boreOrBoss, boreOrBoss);
@@ -125,14 +135,14 @@ TEST_F(ScanCircleTest, EveryStatusFlag_GivesItsErrorNumber) {
   ASSERT_EQ(std::size(table), static_cast<size_t>(StatusFlag::Count));
   for (const auto& [flag, number] : table) {
     machine->SetStatusFlag(flag, 1);
-    EXPECT_EQ(static_cast<uint32_t>(Scan(false)), number) << static_cast<int>(flag);
+    EXPECT_EQ(static_cast<uint32_t>(Scan(ScanKind::Fast)), number) << static_cast<int>(flag);
     machine->SetStatusFlag(flag, 0);
   }
   // With several flags set the first in the controller's order decides: set them from the
   // last to the first, each newly set flag taking over.
   for (auto it = std::rbegin(table); it != std::rend(table); ++it) {
     machine->SetStatusFlag(it->first, 1);
-    EXPECT_EQ(static_cast<uint32_t>(ControllerStatusCheck(component->AxisStatus.Get())),
+    EXPECT_EQ(static_cast<uint32_t>(ControllerStatusCheck(component->AxisStatus.Get()).error),
               it->second);
   }
 }
@@ -144,22 +154,22 @@ TEST_F(ScanCircleTest, ExtendedStatus_SecondByteDecides) {
   };
   for (const auto& [byte, number] : table) {
     machine->SetExtendedStatus(1, byte);
-    EXPECT_EQ(static_cast<uint32_t>(Scan(false)), number) << int(byte);
+    EXPECT_EQ(static_cast<uint32_t>(Scan(ScanKind::Fast)), number) << int(byte);
   }
   machine->SetExtendedStatus(1, 0x10);
   machine->FailExtendedStatusRead(static_cast<LONG>(0x81600077u));
-  EXPECT_EQ(static_cast<uint32_t>(Scan(false)), 0x81600077u);
+  EXPECT_EQ(static_cast<uint32_t>(Scan(ScanKind::Fast)), 0x81600077u);
 }
 
-TEST_F(ScanCircleTest, AbortDuringTheScan_StopsTheMachineAndReturns0Unprepared) {
-  component->LastErrorNumber = 4;
+TEST_F(ScanCircleTest, AbortDuringTheScan_StopsTheMachineAndEndsAbortedUnprepared) {
   machine->OnScanPoint([this](int32_t index) {
     if (index == 100)
-      component->Abort();
+      report.abort = true;
   });
-  ScanOutput out;
-  EXPECT_EQ(Scan(false, &out), 0);
-  EXPECT_EQ(component->LastErrorNumber.load(), 0);
+  const RunContext run = component->MakeRunContext();
+  const ScanResult result = ScanCircle(run, report, ScanKind::Fast, 50.0);
+  const ScanOutput& out = result.output;
+  EXPECT_EQ(result.step.end, StepEnd::Aborted);
   EXPECT_EQ(machine->StopsRequested(), 1);
   EXPECT_TRUE(out.profile.radii.IsEmpty());
   EXPECT_EQ(out.deflections.a.GetSize(), 101u);  // what was recorded before the abort
@@ -172,7 +182,7 @@ TEST_F(ScanCircleTest, Disengaging_GivesTheStatusCheckResult) {
       machine->Disengage(true);
     }
   });
-  EXPECT_EQ(Scan(false), 5);
+  EXPECT_EQ(Scan(ScanKind::Fast), 5);
   machine->Disengage(false);
   machine->SetExtendedStatus(1, 0x10);
   machine->OnScanPoint([this](int32_t index) {
@@ -181,17 +191,17 @@ TEST_F(ScanCircleTest, Disengaging_GivesTheStatusCheckResult) {
       machine->Disengage(true);
     }
   });
-  EXPECT_EQ(static_cast<uint32_t>(Scan(false)), 0x81600040u);
+  EXPECT_EQ(static_cast<uint32_t>(Scan(ScanKind::Fast)), 0x81600040u);
 }
 
 TEST_F(ScanCircleTest, FailedTipRead_StopsRecordingWhileTheScanRunsOn) {
   component->SaveRawData.Set(1);
-  EXPECT_EQ(Scan(false), 0);
+  EXPECT_EQ(Scan(ScanKind::Fast), 0);
   const size_t whole = Lines("ScanFast.dat");
   ASSERT_GT(whole, 400u);
 
   machine->FailTipReadsAfter(300);
-  EXPECT_EQ(Scan(false), 5);  // too little of the circle to prepare
+  EXPECT_EQ(Scan(ScanKind::Fast), 5);  // too little of the circle to prepare
   EXPECT_EQ(Lines("ScanFast.dat"), 300u);
   EXPECT_EQ(Lines("ProbeFast.dat"), 300u);
   EXPECT_EQ(machine->ScansStarted(), 2);
@@ -202,6 +212,8 @@ TEST_F(ScanCircleTest, RawFilesThatCannotBeWritten_FailWithError6) {
   component->SaveRawData.Set(1);
   component->RunDirectory.Set((folder.Path() / "missing").string());
   ScanOutput out;
-  EXPECT_EQ(Scan(true, &out), 6);
+  EXPECT_EQ(Scan(ScanKind::Slow, &out), 6);
   EXPECT_TRUE(out.profile.radii.IsEmpty());
 }
+
+}  // namespace ombrixdc

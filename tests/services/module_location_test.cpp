@@ -9,6 +9,8 @@
 #include "platform/com/registry_store.h"
 #include "tests/support/isolated_registry.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // No test of this program reads or writes the user's real registry store.
@@ -50,3 +52,5 @@ TEST(ModuleLocation, NothingRegistered_FallsBackToTheLoadedModule) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

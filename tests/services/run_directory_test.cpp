@@ -4,6 +4,8 @@
 
 #include "tests/support/temp_folder.h"
 
+namespace ombrixdc {
+
 TEST(RunDirectory, IsFormedByPlainConcatenation) {
   EXPECT_EQ(FormRunDirectory(std::string("/data/"), std::string("Default")), "/data/Default");
   EXPECT_EQ(FormRunDirectory(std::string("/data"), std::string("Default")), "/dataDefault");
@@ -32,3 +34,5 @@ TEST(RunDirectory, AFileOrNothingIsNotAnAccessibleFolder) {
   EXPECT_FALSE(IsAccessibleFolder(std::nullopt));
   EXPECT_FALSE(IsAccessibleFolder(std::string()));
 }
+
+}  // namespace ombrixdc

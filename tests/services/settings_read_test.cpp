@@ -5,6 +5,8 @@
 #include "platform/vexa/simulated_machine.h"
 #include "tests/support/temp_folder.h"
 
+namespace ombrixdc {
+
 namespace {
 
 class SettingsReadTest : public ::testing::Test {
@@ -100,3 +102,5 @@ TEST_F(SettingsReadTest, ProbeTypePicksTheAccelerationSection) {
     EXPECT_EQ(r.values.knownPartScanAcceleration, 42.0) << type;
   }
 }
+
+}  // namespace ombrixdc

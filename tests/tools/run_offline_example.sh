@@ -17,6 +17,9 @@ feature=(--set FeatureRadius=8 --set TipRadius=1.5 --set ScanDeflection=0.3 --se
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
+# The documented error table is the one the system uses.
+diff -u "$tests/../docs/errors.md" <("$ombrixdc" errors) || fail "docs/errors.md differs from the table"
+
 # Learning, then saving the data sets: the exact lines of the example come first, byte for
 # byte; the summary of the results follows them after an empty line.
 "$ombrixdc" run --ini settings.ini --offline --set Learning=1 "${feature[@]}" \

@@ -13,9 +13,11 @@
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/completion_latch.h"
 #include "tools/ombrixdc/demo_picture.h"
-#include "tools/ombrixdc/error_explanations.h"
+#include "tools/ombrixdc/error_line.h"
 #include "tools/ombrixdc/stop_signals.h"
 #include "tools/ombrixdc/terminal_progress.h"
+
+using namespace ombrixdc;
 
 namespace fs = std::filesystem;
 
@@ -131,8 +133,7 @@ RunEnd Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, Completion
   LONG success = 0;
   c.GetStartPosition(&x, &y, &z, &success);
   if (!success) {
-    std::printf("  GetStartPosition failed: GetLastError %s\n",
-                ExplainErrorCode(c.GetLastError()).c_str());
+    std::printf("  GetStartPosition failed: %s\n", ErrorCodeLine(c.GetLastError()).c_str());
     return RunEnd::Failed;
   }
   machine.SetTip(CMaPoint(x, y, z));  // the measuring application moves the probe there
@@ -142,7 +143,7 @@ RunEnd Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, Completion
   const RunEnd end = WaitForRun(c, machine, latch, signals);
   const uint32_t error = c.GetLastError();
   if (error != 0) {
-    std::printf("  GetLastError %s\n", ExplainErrorCode(error).c_str());
+    std::printf("  %s\n", ErrorCodeLine(error).c_str());
     return end == RunEnd::Aborted ? end : RunEnd::Failed;
   }
   return end;

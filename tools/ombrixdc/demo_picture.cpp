@@ -9,7 +9,9 @@
 #include "src/viewer/viewer_logo.h"
 #include "src/viewer/viewer_text.h"
 
-bool WriteRadialErrorPicture(const CircleDCComponent& component,
+using namespace ombrixdc;
+
+bool WriteRadialErrorPicture(const ombrixdc::CircleDCComponent& component,
                              const std::filesystem::path& file) {
   ombrixdc::PaintInput input;
   ombrixdc::ViewerDataSets& data = input.data;

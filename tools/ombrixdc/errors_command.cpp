@@ -1,36 +1,34 @@
 #include "tools/ombrixdc/errors_command.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <string>
 
-#include "tools/ombrixdc/error_explanations.h"
+#include "src/engine/error_number.h"
 
 namespace {
 
-std::string ErrorTableMarkdown() {
-  std::string text =
-      "# Errors\n\n"
-      "After a failed run `GetLastError` returns one of these codes (0 when there was no "
-      "error); `ombrixdc run` prints the same line after `GetLastError`. Codes 0x816000xx are "
-      "the controller's own and are passed on unchanged: check the machine's state and the "
-      "controller's message.\n\n"
-      "| Code | Number | Name | What to check |\n"
-      "| --- | --- | --- | --- |\n";
-  for (const ErrorExplanation& entry : ErrorExplanations()) {
-    text += "| " + HexCode(ErrorCode(entry.number)) + " | " +
-            std::to_string(static_cast<int32_t>(entry.number)) + " | " + std::string(entry.name) +
-            " | " + std::string(entry.check) + " |\n";
+void PrintErrorTable() {
+  std::printf("# Error numbers and codes\n\n");
+  std::printf(
+      "What `GetLastError` returns after a failure, and what it means. A controller code "
+      "the table does not name is returned as it is. Made by `ombrixdc errors`.\n\n");
+  std::printf("| name | LastErrorNumber | GetLastError | meaning |\n|---|---|---|---|\n");
+  for (const ombrixdc::ErrorEntry& e : ombrixdc::kErrorTable) {
+    // A controller code is kept in LastErrorNumber as the code itself.
+    char number[16];
+    if (static_cast<uint32_t>(e.number) == e.code) {
+      std::snprintf(number, sizeof number, "the code");
+    } else {
+      std::snprintf(number, sizeof number, "%d", e.number);
+    }
+    std::printf("| %.*s | %s | 0x%08X | %.*s |\n", static_cast<int>(e.name.size()), e.name.data(),
+                number, e.code, static_cast<int>(e.meaning.size()), e.meaning.data());
   }
-  return text;
 }
 
 }  // namespace
 
 void AddErrorsCommand(CLI::App& app) {
-  CLI::App* command = app.add_subcommand(
-      "errors", "Print the table of error codes and what to check (docs/errors.md)");
-  command->callback([] {
-    std::fputs(ErrorTableMarkdown().c_str(), stdout);
-    throw CLI::RuntimeError(0);
-  });
+  CLI::App* command = app.add_subcommand("errors", "Print the table of error numbers and codes");
+  command->callback([] { PrintErrorTable(); });
 }

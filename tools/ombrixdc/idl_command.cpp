@@ -9,6 +9,8 @@
 
 #include "src/component/automation/idl_writer.h"
 
+using namespace ombrixdc;
+
 CLI::App* AddIdlCommand(CLI::App& app) {
   CLI::App* command =
       app.add_subcommand("idl", "Print the automation interface and its type library as IDL");

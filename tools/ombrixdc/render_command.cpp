@@ -15,6 +15,8 @@
 #include "src/viewer/viewer_logo.h"
 #include "src/viewer/viewer_text.h"
 
+using namespace ombrixdc;
+
 namespace {
 
 // Larger pictures than this are a typing error, not a window.

@@ -15,12 +15,14 @@
 #include "src/component/automation/vexa_circle_dc.h"
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/completion_latch.h"
-#include "tools/ombrixdc/error_explanations.h"
+#include "tools/ombrixdc/error_line.h"
 #include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/number_text.h"
 #include "tools/ombrixdc/run_summary.h"
 #include "tools/ombrixdc/stop_signals.h"
 #include "tools/ombrixdc/terminal_progress.h"
+
+using namespace ombrixdc;
 
 namespace {
 
@@ -113,21 +115,15 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
 // Why SaveData refused `name`, from the error it recorded.
 std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& folder) {
   constexpr size_t kLongestFileName = 255;  // bytes, on the usual file systems
-  if (code == 0x83100006u)
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNameInvalid))
     return "not a bare file name (it must not be \".\" or \"..\" nor contain '/' or '\\'); the "
            "file is always written in the run directory";
-  if (code == 0x83100007u &&
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten) &&
       name.size() + (name.find('.') == std::string::npos ? 4 : 0) > kLongestFileName)
     return "the file name is longer than the file system allows (255 bytes)";
-  if (code == 0x83100007u)
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten))
     return "the file could not be written in " + folder;
   return "refused with GetLastError " + Hex(code);
-}
-
-// What the user should check, on standard error, so the run's own lines stay as they are.
-void ExplainFailure(uint32_t code) {
-  if (code != 0)
-    std::fprintf(stderr, "ombrixdc: the run failed: %s\n", ExplainErrorCode(code).c_str());
 }
 
 // Waits for the run's end. A stop signal asks the run to abort and then waits a bounded time
@@ -200,9 +196,7 @@ int Run(const RunOptions& options) {
   out.Line("StartPosition " + ShortestText(x) + " " + ShortestText(y) + " " + ShortestText(z) +
            " " + std::to_string(success));
   if (!success) {
-    const uint32_t error = component.GetLastError();  // reading it clears it
-    out.Line("GetLastError " + Hex(error));
-    ExplainFailure(error);
+    out.Line(ErrorCodeLine(component.GetLastError()));
     if (options.json)
       std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
     return 1;
@@ -214,18 +208,17 @@ int Run(const RunOptions& options) {
   const MapFileTimes mapsBefore = ReadMapFileTimes(component.RunDirectory.Get().value_or(""));
 
   component.PerformCircle();
-  // A worker marks itself finished only after its PerformCircleComplete, so when none is
-  // running any completion has already been recorded: a run that ends before this check is
-  // still reported, and a refused run (no worker) is not waited for.
+  // A run that is still going is waited for (bounded). One that has already ended may not
+  // have fired PerformCircleComplete yet: joining its worker makes sure it has, and a refused
+  // run (no worker) is not waited for.
   std::optional<int32_t> completed;
   if (component.RunInProgress())
     completed = WaitForRun(component, latch, signals, options.timeoutSeconds, progress);
-  else
-    completed = latch.Wait(std::chrono::seconds(0));
   component.WaitForRuns();
+  if (!completed)
+    completed = latch.Wait(std::chrono::seconds(0));
   const uint32_t error = component.GetLastError();
-  out.Line("GetLastError " + Hex(error));
-  ExplainFailure(error);
+  out.Line(ErrorCodeLine(error));
   const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
   bool good = completed == 1 && error == 0 && !aborted;
 

@@ -6,6 +6,8 @@
 #include "src/component/process_state.h"
 #include "tools/ombrixdc/number_text.h"
 
+using namespace ombrixdc;
+
 namespace fs = std::filesystem;
 
 namespace {

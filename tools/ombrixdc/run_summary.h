@@ -21,14 +21,14 @@
 
 struct DataSetSummary {
   const char* name;
-  std::optional<DataSetPoints> fit;  // centre, radius and form; points left empty
+  std::optional<ombrixdc::DataSetPoints> fit;  // centre, radius and form; points left empty
 };
 
 struct RunSummary {
   std::string runDirectory;
   int32_t mapNumber = 0;
   const char* mapUse = "none";  // "written", "used" or "none"
-  std::array<DataSetSummary, kDataTypeCount> dataSets;
+  std::array<DataSetSummary, ombrixdc::kDataTypeCount> dataSets;
 };
 
 // The map files of a run directory with their modification times, taken before a run so
@@ -38,7 +38,7 @@ MapFileTimes ReadMapFileTimes(const std::filesystem::path& runDirectory);
 
 // `before`: the map files before the run. A map file that is new or newer is the one the
 // run wrote; otherwise the map the run used, if any.
-RunSummary SummariseRun(CircleDCComponent& c, const MapFileTimes& before);
+RunSummary SummariseRun(ombrixdc::CircleDCComponent& c, const MapFileTimes& before);
 
 std::vector<std::string> SummaryLines(const RunSummary& summary);
 // One JSON object: {"transcript": [...lines...], "runDirectory": ..., "mapNumber": ...,

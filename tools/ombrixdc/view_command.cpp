@@ -13,6 +13,8 @@
 #include "src/component/circle_dc_component.h"
 #include "src/viewer/viewer_thread.h"
 
+using namespace ombrixdc;
+
 namespace {
 
 struct ViewOptions {

@@ -3,6 +3,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text/ascii.h"
+
+namespace ombrixdc {
+
 namespace {
 
 bool NameEquals(LPOLESTR name, std::string_view expected) {
@@ -12,13 +16,8 @@ bool NameEquals(LPOLESTR name, std::string_view expected) {
   for (; name[i] != u'\0'; ++i) {
     if (i == expected.size())
       return false;
-    char16_t c = name[i];
-    if (c >= u'A' && c <= u'Z')
-      c = c - u'A' + u'a';
-    char e = expected[i];
-    if (e >= 'A' && e <= 'Z')
-      e = static_cast<char>(e - 'A' + 'a');
-    if (c != static_cast<char16_t>(static_cast<unsigned char>(e)))
+    const char16_t e = static_cast<unsigned char>(AsciiLower(expected[i]));
+    if (AsciiLower(name[i]) != e)
       return false;
   }
   return i == expected.size();
@@ -317,3 +316,5 @@ HRESULT DescribedInvoke(IVexa_CircleDC& object, const InterfaceDescription& ifac
   }
   return hr;
 }
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 // interface's function table.
 #include "src/component/automation/type_library.h"
 
+namespace ombrixdc {
+
 // Names are compared without regard to case. rgszNames[0] names a member; any further names
 // are its parameters, which get their positions (0, 1, ...). DISP_E_UNKNOWNNAME when a name
 // is unknown (its DISPID is then DISPID_UNKNOWN).
@@ -27,3 +29,5 @@ HRESULT DescribedGetIDsOfNames(const InterfaceDescription& iface, REFIID riid, L
 HRESULT DescribedInvoke(IVexa_CircleDC& object, const InterfaceDescription& iface, DISPID dispid,
                         REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                         VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr);
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace ombrixdc {
+
 namespace {
 
 constexpr const char* kIndent = "    ";
@@ -140,3 +142,5 @@ std::string FormatIdl(const TypeLibraryDescription& library) {
   text += std::string(kIndent) + "};\n};\n";
   return text;
 }
+
+}  // namespace ombrixdc

@@ -4,4 +4,8 @@
 
 #include "src/component/automation/type_library.h"
 
+namespace ombrixdc {
+
 std::string FormatIdl(const TypeLibraryDescription& library);
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 #include "src/component/automation/registration.h"
 #include "src/component/automation/vexa_circle_dc.h"
 
+using namespace ombrixdc;
+
 namespace {
 // Any object of the module serves to find the module's own file.
 const char kModuleAnchor = 0;

@@ -1,5 +1,7 @@
 #include "src/component/automation/put_property.h"
 
+namespace ombrixdc {
+
 HRESULT PutPropertyByName(IDispatch* object, std::string_view name, std::string_view valueText) {
   if (!object)
     return E_POINTER;
@@ -19,3 +21,5 @@ HRESULT PutPropertyByName(IDispatch* object, std::string_view name, std::string_
   return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
                         nullptr, nullptr, nullptr);
 }
+
+}  // namespace ombrixdc

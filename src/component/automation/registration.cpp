@@ -4,6 +4,8 @@
 #include "platform/com/type_library_registration.h"
 #include "src/component/automation/type_library.h"
 
+namespace ombrixdc {
+
 namespace {
 
 #define OMBRIXDC_CLSID "{B84CFBEC-6B23-11D7-9362-005004553512}"
@@ -60,3 +62,5 @@ HRESULT UnregisterCircleDCServer() {
     return S_OK;
   });
 }
+
+}  // namespace ombrixdc

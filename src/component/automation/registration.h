@@ -7,9 +7,13 @@
 #include "platform/com/hresult.h"
 #include "platform/com/registrar.h"
 
+namespace ombrixdc {
+
 // The entries written under the classes root; "%MODULE%" stands for the module's path.
 std::span<const RegistrationEntry> CircleDCRegistrationScript();
 
 // Apply or remove the entries and the type library in the registry store.
 HRESULT RegisterCircleDCServer(std::string_view modulePath);
 HRESULT UnregisterCircleDCServer();
+
+}  // namespace ombrixdc

@@ -4,6 +4,8 @@
 
 #include "platform/vexa/interfaces.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // ---- calls into the function table -------------------------------------------------------------
@@ -310,3 +312,5 @@ const TypeLibraryDescription kLibrary = {
 const TypeLibraryDescription& CircleDCTypeLibrary() {
   return kLibrary;
 }
+
+}  // namespace ombrixdc

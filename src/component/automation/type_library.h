@@ -9,6 +9,8 @@
 
 #include "src/component/automation/public_interface.h"
 
+namespace ombrixdc {
+
 enum class MemberKind { Method, PropertyGet, PropertyPut };
 enum class ParamDirection { In, Out, OutRetval };
 enum class ValueType { Double, Long, Int, Bstr, DoubleArray, Enumeration, Interface };
@@ -88,3 +90,5 @@ struct TypeLibraryDescription {
 };
 
 const TypeLibraryDescription& CircleDCTypeLibrary();
+
+}  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include "src/component/automation/dispatch_invoke.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // Hands the component's events to the connection point's sinks.
@@ -73,6 +75,9 @@ SAFEARRAY* ToSafeArray(const std::vector<double>& values) {
 }
 
 }  // namespace
+}  // namespace ombrixdc
+
+using namespace ombrixdc;
 
 Vexa_CircleDC::Vexa_CircleDC() : events_(this, DIID__IVexa_CircleDCEvents) {
   component_.Sinks.Connect(std::make_shared<EventRelay>(events_));
@@ -386,6 +391,8 @@ HRESULT Vexa_CircleDC::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP)
   return S_OK;
 }
 
+namespace ombrixdc {
+
 // ---- creation -----------------------------------------------------------------------------------
 
 HRESULT CreateVexaCircleDC(REFIID riid, void** ppv) {
@@ -406,3 +413,5 @@ IClassFactory* NewVexaCircleDCClassFactory() {
     return static_cast<IVexa_CircleDC*>(MakeComObject<Vexa_CircleDC>().Detach());
   });
 }
+
+}  // namespace ombrixdc

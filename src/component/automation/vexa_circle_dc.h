@@ -12,6 +12,7 @@
 #include "src/component/automation/public_interface.h"
 #include "src/component/circle_dc_component.h"
 
+// The class the public header declares, so it stays in the global namespace.
 class Vexa_CircleDC : public ComObject<IVexa_CircleDC, IConnectionPointContainer> {
  public:
   Vexa_CircleDC();
@@ -99,7 +100,7 @@ class Vexa_CircleDC : public ComObject<IVexa_CircleDC, IConnectionPointContainer
   HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) override;
 
   // The component behind the interface (for the command line and tests in this process).
-  CircleDCComponent& Component() { return component_; }
+  ombrixdc::CircleDCComponent& Component() { return component_; }
 
  protected:
   ~Vexa_CircleDC() override = default;
@@ -108,10 +109,14 @@ class Vexa_CircleDC : public ComObject<IVexa_CircleDC, IConnectionPointContainer
   // Declared before the component: the component's destruction waits for a running worker,
   // which may still fire events through it.
   EventConnectionPoint events_;
-  CircleDCComponent component_;
+  ombrixdc::CircleDCComponent component_;
 };
+
+namespace ombrixdc {
 
 // A new Vexa_CircleDC, queried for riid.
 HRESULT CreateVexaCircleDC(REFIID riid, void** ppv);
 // The class factory of Vexa_CircleDC, with one reference: one new object per CreateInstance.
 IClassFactory* NewVexaCircleDCClassFactory();
+
+}  // namespace ombrixdc

@@ -11,6 +11,8 @@
 #include "src/component/automation/vexa_circle_dc.h"
 #include "src/viewer/viewer_thread.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // The real automation object, with two operations watched: what ShowGraphics receives, and a
@@ -268,3 +270,5 @@ TEST_F(DispatchTest, GetDataHandsBackOutputsAndArraysThroughReferences) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

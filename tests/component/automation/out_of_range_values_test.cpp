@@ -10,6 +10,7 @@
 #include "src/component/automation/vexa_circle_dc.h"
 #include "tests/component/component_fixture.h"
 
+namespace ombrixdc {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -70,3 +71,4 @@ TEST_F(ComponentTest, OutOfRangeValues_AreRefusedWhereTheyEnter) {
 }
 
 }  // namespace
+}  // namespace ombrixdc

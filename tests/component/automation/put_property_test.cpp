@@ -4,6 +4,8 @@
 
 #include "src/component/automation/vexa_circle_dc.h"
 
+namespace ombrixdc {
+
 namespace {
 
 TEST(PutPropertyByName, ConvertsTheTextToThePropertysType) {
@@ -34,3 +36,5 @@ TEST(PutPropertyByName, ReportsNamesAndValuesThatDoNotFit) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

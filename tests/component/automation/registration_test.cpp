@@ -6,6 +6,8 @@
 #include "src/component/automation/public_interface.h"
 #include "tests/support/isolated_registry.h"
 
+namespace ombrixdc {
+
 namespace {
 
 // No test of this program reads or writes the user's real registry store.
@@ -73,3 +75,5 @@ TEST(CircleDCRegistration, UnregisteringLeavesOnlyTheClassesRootKeysOfOthers) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

@@ -7,6 +7,8 @@
 #include "src/component/automation/idl_writer.h"
 #include "tests/support/circle_dc_interface_table.h"
 
+namespace ombrixdc {
+
 namespace {
 
 char KindLetter(MemberKind kind) {
@@ -176,3 +178,5 @@ TEST(IdlWriter, ListsTheInterfaceFromTheDescription) {
 }
 
 }  // namespace
+
+}  // namespace ombrixdc

@@ -1,6 +1,0 @@
-#include "src/engine/scan_state.h"
-
-ScanState& ProcessScanState() {
-  static ScanState state;
-  return state;
-}

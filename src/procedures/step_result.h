@@ -1,0 +1,29 @@
+#pragma once
+// How a measuring step ended. A step that fails says why and nothing more: the run's worker
+// records the failure (error number, Status 7, OnStatusChange) in one place.
+#include <cstdint>
+
+#include "src/engine/error_number.h"
+
+namespace ombrixdc {
+
+enum class StepEnd {
+  Completed,
+  Aborted,  // the client asked the run to stop; the machine was stopped
+  Failed,   // `error` holds the error number or the controller's code
+};
+
+struct [[nodiscard]] StepResult {
+  StepEnd end = StepEnd::Completed;
+  int32_t error = 0;
+
+  static StepResult Completed() { return {}; }
+  static StepResult Aborted() { return {StepEnd::Aborted, 0}; }
+  static StepResult Failed(int32_t error) { return {StepEnd::Failed, error}; }
+  static StepResult Failed(ErrorNumber error) { return Failed(Number(error)); }
+  static StepResult Failed(ControllerCode code) { return Failed(Number(code)); }
+
+  bool IsCompleted() const { return end == StepEnd::Completed; }
+};
+
+}  // namespace ombrixdc
