@@ -14,8 +14,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.set_version_flag("--version", "ombrixdc " OMBRIXDC_VERSION);
   app.footer(
-      "Run 'ombrixdc COMMAND --help' for a command's options. Error codes: "
-      "share/ombrixdc/errors.md.");
+      "Run 'ombrixdc COMMAND --help' for a command's options and 'ombrixdc errors' for the "
+      "error codes.");
 
   DemoOptions demo;
   CLI::App* demoCommand =
@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
   AddViewCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);
-  AddErrorsCommand(app);
   AddRenderCommand(app);
+  AddErrorsCommand(app);
 
   try {
     app.parse(argc, argv);
