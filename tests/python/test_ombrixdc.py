@@ -59,7 +59,7 @@ def test_offline_learning_matches_the_expected_data_sets(tmp_path):
     assert (result.events, arrived, result.ok, result.last_error) == \
         (expected_events, expected_events, True, 0)
 
-    expected = read_data_sets(HERE / "data" / "expected-results.dat")
+    expected = read_data_sets(TESTS / "files" / "golden" / "offline-learning" / "results.dat")
     got = dc.get_data()
     assert list(got) == list(ombrixdc.DATA_SET_NAMES)
     for name, block in zip(ombrixdc.DATA_SET_NAMES, BLOCKS):
