@@ -70,11 +70,14 @@ std::string FindWindowServer() {
   if (const std::string module = ModulePath(); !module.empty()) {
     const fs::path folder = fs::absolute(module, error).parent_path();
     candidates.push_back(folder / kHelperName);
-    candidates.push_back(folder.parent_path() / "bin" / kHelperName);
+    // The bin folder of the install the module sits in: P/lib/libombrixdc.so, and the
+    // Python module's P/lib/python3/dist-packages.
+    fs::path up = folder;
+    for (int levels = 0; levels < 3 && up.has_relative_path(); ++levels) {
+      up = up.parent_path();
+      candidates.push_back(up / "bin" / kHelperName);
+    }
   }
-#ifdef OMBRIXDC_INSTALL_BINDIR
-  candidates.push_back(fs::path(OMBRIXDC_INSTALL_BINDIR) / kHelperName);
-#endif
   for (const fs::path& candidate : candidates) {
     if (IsExecutableFile(candidate)) {
       return candidate.lexically_normal().string();
