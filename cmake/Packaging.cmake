@@ -8,6 +8,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Circle dynamic compensation for coordinate measuring machines")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)  # the build keeps its debug information; the package does not
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # The shared libraries the programs and the window server link, by their Debian packages.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
