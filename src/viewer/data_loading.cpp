@@ -61,31 +61,14 @@ bool OpenDataSetsFileLocked(ViewerState& state, const std::string& name) {
   return true;
 }
 
-// The component's run as the viewer shows it: fitted circles of the six sets, the feature's
-// description, the ring scale and whether the reference scan is worth showing.
+// Puts the component's run in the picture: its data sets, the ring scale and whether the
+// reference scan is worth showing.
 void TakeRunData(ViewerState& state, ViewerClient& client,
                  const std::array<DataSet, kViewerDataSetCount>& runSets) {
   const ClientRunData run = client.RunData();
-  ViewerDataSets data;
-  std::array<const DataSet*, 6> sets{};
-  for (size_t k = 0; k < sets.size(); ++k)
-    sets[k] = &runSets[k];
-  FitViewerDataSets(data, sets, run.SlowCentre, run.FastCentre);
-  data.MeasuringUnit = run.MeasuringUnit;
-  data.FeatureRadius = run.FeatureRadius;
-  data.ScanDirection = run.ScanDirection;
-  data.Centre = run.Centre;
-  data.Normal = run.Normal;
-  data.Xaxis = run.Xaxis;
-  data.SlowSpeed = run.SlowSpeed;
-  data.FastSpeed = run.FastSpeed;
-  data.CorrectedSpeed = run.FastSpeed;
+  ViewerDataSets data = RunViewerDataSets(run, runSets);
   const RingIndexChoice ring = ChooseRingIndex(data);
-  // A learning run scanned the reference itself, so it always belongs in the picture.
-  const int32_t showReference =
-      run.Learning == 1
-          ? 1
-          : ReferenceVisibility(run.SlowCentre, run.FastCentre, state.SlowSpeedRepeatability);
+  const int32_t showReference = RunReferenceVisibility(run, state.SlowSpeedRepeatability);
   {
     std::lock_guard lock(state.dataMutex);
     state.Data = std::move(data);
@@ -172,6 +155,32 @@ void OpenDataSetsFileFromDialog(ui::WindowHost& host) {
   state.DialogTitle = std::string(kViewerBaseTitle) + " - " + std::string(FileNamePart(*chosen));
   SetShownComponent(state, nullptr);
   ShowNewData(host, state.DialogTitle, result.ShowReference);
+}
+
+ViewerDataSets RunViewerDataSets(const ClientRunData& run,
+                                 const std::array<DataSet, kViewerDataSetCount>& runSets) {
+  ViewerDataSets data;
+  std::array<const DataSet*, kViewerDataSetCount> sets{};
+  for (size_t k = 0; k < sets.size(); ++k)
+    sets[k] = &runSets[k];
+  FitViewerDataSets(data, sets, run.SlowCentre, run.FastCentre);
+  data.MeasuringUnit = run.MeasuringUnit;
+  data.FeatureRadius = run.FeatureRadius;
+  data.ScanDirection = run.ScanDirection;
+  data.Centre = run.Centre;
+  data.Normal = run.Normal;
+  data.Xaxis = run.Xaxis;
+  data.SlowSpeed = run.SlowSpeed;
+  data.FastSpeed = run.FastSpeed;
+  data.CorrectedSpeed = run.FastSpeed;
+  return data;
+}
+
+int32_t RunReferenceVisibility(const ClientRunData& run, double slowSpeedRepeatability) {
+  // A learning run scanned the reference itself, so it always belongs in the picture.
+  if (run.Learning == 1)
+    return 1;
+  return ReferenceVisibility(run.SlowCentre, run.FastCentre, slowSpeedRepeatability);
 }
 
 }  // namespace ombrixdc

@@ -6,12 +6,14 @@
 // Loads run on the client's thread, a run's worker thread or the viewer thread, one at a
 // time; each ends by asking the window, when it exists, for a repaint. The process's current
 // directory is never changed: relative file names are found in ViewerDirectory.
+#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "platform/ui/window_host.h"
 #include "src/viewer/viewer_client.h"
+#include "src/viewer/viewer_data.h"
 
 namespace ombrixdc {
 
@@ -22,6 +24,14 @@ inline constexpr const char* kViewerBaseTitle = "OmbrixDC";
 // viewer is open, else by the viewer thread when it starts), or the client's own data sets
 // when its run produced corrected ones.
 void UpdateFromComponent(ViewerClient& client);
+
+// The viewer's picture of a finished run: the six sets with their fitted circles (the
+// slow centre added to the slow sets, the fast centre to the others) and the feature.
+ViewerDataSets RunViewerDataSets(const ClientRunData& run,
+                                 const std::array<DataSet, kViewerDataSetCount>& runSets);
+// Whether the reference scan of a run is shown: always after learning, else only while the
+// slow and fast centres lie within twice the machine's repeatability.
+int32_t RunReferenceVisibility(const ClientRunData& run, double slowSpeedRepeatability);
 
 // Loads the data sets file `name` (relative names are in ViewerDirectory). When it was read
 // and the window exists, the title becomes "OmbrixDC - " and the name as given. True when the

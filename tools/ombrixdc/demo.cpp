@@ -14,6 +14,7 @@
 #include "tools/ombrixdc/completion_latch.h"
 #include "tools/ombrixdc/demo_picture.h"
 #include "tools/ombrixdc/error_line.h"
+#include "tools/ombrixdc/run_wait.h"
 #include "tools/ombrixdc/stop_signals.h"
 #include "tools/ombrixdc/terminal_progress.h"
 
@@ -26,10 +27,8 @@ namespace {
 constexpr double kFeatureRadius = 10.0;
 constexpr double kSlowSpeed = 5.0;
 constexpr double kFastSpeed = 60.0;
-// How long one run of the simulated machine may take, and how long it may take to stop once
-// asked to abort.
+// How long one run of the simulated machine may take.
 constexpr double kRunLimitSeconds = 600.0;
-constexpr double kAbortGraceSeconds = 30.0;
 
 // Marks a folder as the demonstration's own: only such a folder (or an empty one) is written,
 // and only there are old maps cleared.
@@ -96,28 +95,11 @@ fs::path WriteSettingsFile(const fs::path& folder) {
 enum class RunEnd { Succeeded, Failed, Aborted };
 
 // Waits for the run's end; a stop signal asks it to abort and waits a bounded time for that.
-RunEnd WaitForRun(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, CompletionLatch& latch,
-                  const StopSignals& signals) {
-  std::optional<int32_t> completed;
+RunEnd WaitForRunEnd(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine,
+                     CompletionLatch& latch, const StopSignals& signals) {
   if (c.RunInProgress()) {
     ScanProgress progress(machine, ScanProgress::OutputIsTerminal());
-    completed = progress.Wait(
-        latch, std::chrono::duration<double>(kRunLimitSeconds),
-        [&c] { return std::string(CircleStatusName(c.GetCurrentCircleStatus())); },
-        [&signals] { return signals.Received(); });
-    if (!completed) {
-      if (!signals.Received())
-        std::fprintf(stderr, "ombrixdc: the run did not end within %g s; aborting it\n",
-                     kRunLimitSeconds);
-      c.Abort();
-      completed = latch.Wait(std::chrono::duration<double>(kAbortGraceSeconds));
-      if (!completed) {
-        std::fprintf(stderr, "ombrixdc: the run did not end within %g s of the abort request\n",
-                     kAbortGraceSeconds);
-        std::fflush(stdout);
-        std::_Exit(kExitAborted);  // the worker still holds the component: do not wait for it
-      }
-    }
+    WaitForRun(c, latch, signals, kRunLimitSeconds, progress);
   }
   c.WaitForRuns();
   if (signals.Received() || c.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED)
@@ -140,7 +122,7 @@ RunEnd Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, Completion
   c.EnterProbeOffsets(0.0, 0.0, 0.0);
   latch.Reset();
   c.PerformCircle();
-  const RunEnd end = WaitForRun(c, machine, latch, signals);
+  const RunEnd end = WaitForRunEnd(c, machine, latch, signals);
   const uint32_t error = c.GetLastError();
   if (error != 0) {
     std::printf("  %s\n", ErrorCodeLine(error).c_str());

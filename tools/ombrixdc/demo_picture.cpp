@@ -3,7 +3,8 @@
 #include <cstdio>
 
 #include "src/component/circle_dc_component.h"
-#include "src/viewer/data_sets_reader.h"
+#include "src/component/viewer_link.h"
+#include "src/viewer/data_loading.h"
 #include "src/viewer/render_view.h"
 #include "src/viewer/ring_scale.h"
 #include "src/viewer/viewer_logo.h"
@@ -11,33 +12,21 @@
 
 using namespace ombrixdc;
 
-bool WriteRadialErrorPicture(const ombrixdc::CircleDCComponent& component,
-                             const std::filesystem::path& file) {
-  ombrixdc::PaintInput input;
-  ombrixdc::ViewerDataSets& data = input.data;
-  data.MeasuringUnit = component.MeasuringUnit.Get();
-  data.FeatureRadius = component.FeatureRadius.Get();
-  data.ScanDirection = component.ScanDirection.Get();
-  data.Centre = component.Centre.Get();
-  data.Normal = component.Normal.Get();
-  data.Xaxis = component.Xaxis.Get();
-  data.SlowSpeed = component.SlowSpeed.Get();
-  data.FastSpeed = component.FastSpeed.Get();
-  data.CorrectedSpeed = data.FastSpeed;
-  std::array<DataSet, 6> sets;
-  std::array<const DataSet*, 6> runSets{};
-  for (std::size_t k = 0; k < sets.size(); ++k) {
-    sets[k] = component.DataSets[k].Get();
-    runSets[k] = &sets[k];
-  }
-  ombrixdc::FitViewerDataSets(data, runSets, component.SlowCentre.Get(),
-                              component.FastCentre.Get());
-  input.RingIndex = ombrixdc::ChooseRingIndex(data).RingIndex;
+bool WriteRadialErrorPicture(CircleDCComponent& component, const std::filesystem::path& file) {
+  // The picture the viewer would show after this run; the demonstration is about the
+  // reference, so it is always drawn.
+  ComponentViewerLink run(component);
+  std::array<DataSet, kViewerDataSetCount> runSets;
+  for (size_t k = 0; k < runSets.size(); ++k)
+    runSets[k] = run.DataSetOf(static_cast<int32_t>(k));
+  PaintInput input;
+  input.data = RunViewerDataSets(run.RunData(), runSets);
+  input.RingIndex = ChooseRingIndex(input.data).RingIndex;
   input.ShowReference = 1;
-  input.logo = ombrixdc::LoadViewerLogo();
-  input.text = ombrixdc::BuiltInTextLookup(ombrixdc::TextVariantFromEnvironment());
+  input.logo = LoadViewerLogo();
+  input.text = BuiltInTextLookup(TextVariantFromEnvironment());
 
-  const auto result = ombrixdc::RenderViewToFile(file, ombrixdc::kDefaultClientSize, input);
+  const RenderResult result = RenderViewToFile(file, kDefaultClientSize, input);
   if (!result.ok) {
     std::fprintf(stderr, "ombrixdc: radial error picture not written: %s\n", result.error.c_str());
     return false;

@@ -8,4 +8,5 @@ class CircleDCComponent;
 
 // Draws the component's data sets as the viewer shows them after a run (reference shown) into
 // `file` and prints its path; false, with the reason on stderr, when it cannot be written.
-bool WriteRadialErrorPicture(const ombrixdc::CircleDCComponent& component, const std::filesystem::path& file);
+bool WriteRadialErrorPicture(ombrixdc::CircleDCComponent& component,
+                             const std::filesystem::path& file);

@@ -19,15 +19,13 @@
 #include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/number_text.h"
 #include "tools/ombrixdc/run_summary.h"
+#include "tools/ombrixdc/run_wait.h"
 #include "tools/ombrixdc/stop_signals.h"
 #include "tools/ombrixdc/terminal_progress.h"
 
 using namespace ombrixdc;
 
 namespace {
-
-// How long a run asked to abort may take to stop the machine and report its end.
-constexpr double kAbortGraceSeconds = 30.0;
 
 struct RunOptions {
   std::string ini;
@@ -124,31 +122,6 @@ std::string SaveRefusal(uint32_t code, const std::string& name, const std::strin
   if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten))
     return "the file could not be written in " + folder;
   return "refused with GetLastError " + Hex(code);
-}
-
-// Waits for the run's end. A stop signal asks the run to abort and then waits a bounded time
-// for it to stop the machine; a run that does not stop in time ends the process.
-std::optional<int32_t> WaitForRun(CircleDCComponent& component, CompletionLatch& latch,
-                                  const StopSignals& signals, double timeoutSeconds,
-                                  ScanProgress& progress) {
-  std::optional<int32_t> completed = progress.Wait(
-      latch, std::chrono::duration<double>(timeoutSeconds),
-      [&component] { return std::string(CircleStatusName(component.GetCurrentCircleStatus())); },
-      [&signals] { return signals.Received(); });
-  if (completed)
-    return completed;
-  if (!signals.Received())
-    std::fprintf(stderr, "ombrixdc: no PerformCircleComplete within %g s; aborting the run\n",
-                 timeoutSeconds);
-  component.Abort();
-  completed = latch.Wait(std::chrono::duration<double>(kAbortGraceSeconds));
-  if (!completed) {
-    std::fprintf(stderr, "ombrixdc: the run did not end within %g s of the abort request\n",
-                 kAbortGraceSeconds);
-    std::fflush(stdout);
-    std::_Exit(kExitAborted);  // the worker still holds the component: do not wait for it
-  }
-  return completed;
 }
 
 int Run(const RunOptions& options) {
