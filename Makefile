@@ -49,7 +49,7 @@ bench: deps
 	build-bench/bin/ombrixdc_bench
 
 format:
-	find platform src tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+	find platform src tools tests bench python examples include \( -name '*.h' -o -name '*.cpp' \) | xargs clang-format -i
 
 clean:
 	rm -rf build build-asan build-tsan build-bench
