@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan demo bench format clean
+.PHONY: deps configure build test test-asan test-tsan mutation demo bench format clean
 
 deps:
 	bash scripts/install-deps
@@ -27,6 +27,10 @@ test-tsan: deps
 	cmake -S . -B build-tsan -DOMBRIXDC_SANITIZE=tsan -DOMBRIXDC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-tsan -j$(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j$(JOBS)
+
+# Applies each fault in tests/mutants and checks that the suite catches it (long; not in CI).
+mutation: deps
+	bash scripts/mutation-check
 
 demo: build
 	build/bin/ombrixdc demo

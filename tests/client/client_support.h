@@ -4,11 +4,8 @@
 // linked into the client.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "include/CoVexa_OmbrixDC.h"
@@ -133,14 +130,13 @@ inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::str
 // ---- an event sink
 // -----------------------------------------------------------------------------------
 
-// Records every event with the thread it came on, and any way the call differs from how the
+// Records every event, and any way the call differs from how the
 // component is to fire events.
 class RecordingSink final : public ComObject<IDispatch> {
  public:
   struct Event {
     DISPID dispid;
     LONG argument;  // -1 when the event has none
-    std::thread::id thread;
   };
 
   HRESULT GetTypeInfoCount(UINT* count) override {
@@ -160,9 +156,7 @@ class RecordingSink final : public ComObject<IDispatch> {
         (expectedArgs == 1 && params->rgvarg[0].vt != VT_I4)) {
       problems_.push_back("event " + std::to_string(dispid) + " called the wrong way");
     }
-    events_.push_back(
-        {dispid, expectedArgs ? params->rgvarg[0].lVal : -1, std::this_thread::get_id()});
-    changed_.notify_all();
+    events_.push_back({dispid, expectedArgs ? params->rgvarg[0].lVal : -1});
     return S_OK;
   }
 
@@ -174,20 +168,9 @@ class RecordingSink final : public ComObject<IDispatch> {
     std::lock_guard lock(mutex_);
     return problems_;
   }
-  // Waits until an event with this DISPID has arrived.
-  bool WaitFor(DISPID dispid, std::chrono::seconds limit) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, limit, [&] {
-      for (const Event& e : events_)
-        if (e.dispid == dispid)
-          return true;
-      return false;
-    });
-  }
 
  private:
   std::mutex mutex_;
-  std::condition_variable changed_;
   std::vector<Event> events_;
   std::vector<std::string> problems_;
 };

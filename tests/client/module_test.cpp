@@ -11,14 +11,6 @@ namespace {
 
 const std::string kClassKey = "CLSID\\{B84CFBEC-6B23-11D7-9362-005004553512}";
 
-TEST(ClientModule, ExportsTheFourEntryPoints) {
-  const ServerModule& module = CircleDCModule();
-  EXPECT_NE(module.getClassObject, nullptr);
-  EXPECT_NE(module.canUnloadNow, nullptr);
-  EXPECT_NE(module.registerServer, nullptr);
-  EXPECT_NE(module.unregisterServer, nullptr);
-}
-
 TEST(ClientModule, FactoryServesOnlyItsClassAndMakesANewObjectPerRequest) {
   const ServerModule& module = CircleDCModule();
   void* p = reinterpret_cast<void*>(1);
@@ -63,6 +55,23 @@ TEST(ClientModule, CanUnloadOnlyWithoutLiveObjectsOrServerLocks) {
   EXPECT_EQ(module.canUnloadNow(), S_FALSE);  // the lock still holds it
   ASSERT_EQ(factory->LockServer(FALSE), S_OK);
   EXPECT_EQ(module.canUnloadNow(), S_OK);
+}
+
+TEST(ClientModule, SimulatorModuleCanUnloadOnlyWithoutServerLocks) {
+  const IsolatedRegistry registry;
+  const ServerModule& module = SimulatorModule();
+  ASSERT_EQ(module.registerServer(), S_OK);
+  CLSID link = GUID_NULL;
+  ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &link), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(module.getClassObject(link, IID_IClassFactory, factory.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+  EXPECT_EQ(module.unregisterServer(), S_OK);
 }
 
 TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItAll) {

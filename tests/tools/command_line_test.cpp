@@ -117,15 +117,11 @@ TEST(CommandLine, RefusalsSayWhy) {
   };
   const Case cases[] = {
       {{"--set", "Learning=1e400"}, false, 2, "Learning=1e400: value out of range"},
-      {{"--set", "FilterNumber=-1e400"}, false, 2, "value out of range"},
       {{"--timeout", "nan"}, false, 2, "finite number of seconds greater than 0: nan"},
-      {{"--timeout", "0"}, false, 2, "finite number of seconds greater than 0: 0"},
       {{"--timeout", "abc"}, false, 2, "not a number: abc"},
       {{"--probe-offsets", "0,inf,0"}, false, 2, "must be a finite number: inf"},
       {{"--save", ""}, false, 2, "--save: must not be empty"},
       {{"--save", "../x"}, false, 1, "--save ../x: not a bare file name"},
-      {{"--save", "a/b"}, false, 1, "--save a/b: not a bare file name"},
-      {{"--save", "/tmp/abs"}, false, 1, "not a bare file name"},
       {{"--save", longName}, false, 1, "longer than the file system allows"},
       {{kProgram, "idl", "-o", (folder.Path() / "none" / "x.idl").string()},
        true,

@@ -47,34 +47,6 @@ class DataLoadingTest : public ::testing::Test {
   std::filesystem::path startDirectory;
 };
 
-TEST_F(DataLoadingTest, FileReferenceVisibility_FollowsTheDistanceOfTheFirstTwoCentres) {
-  struct Case {
-    double offset;         // of the fast centre from the reference centre, mm
-    double repeatability;  // mm
-    int32_t showReference;
-  };
-  const Case cases[] = {
-      {0.0, 0.0, 1},       // equal centres keep the reference even with no repeatability
-      {0.001, 0.0, 0},     // any distinct centres hide it then
-      {0.0015, 0.001, 1},  // within twice the repeatability
-      {0.002, 0.001, 0},   // at twice the repeatability it is hidden
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.offset);
-    state().SlowSpeedRepeatability = c.repeatability;
-    state().ShowReference = 1 - c.showReference;
-    folder.Write("sets.dat", DataSetsFileText({10, 20, 0}, {10 + c.offset, 20, 0}, 0.010));
-    // A relative name is found in ViewerDirectory.
-    ASSERT_TRUE(OpenDataSetsFile("sets.dat"));
-    EXPECT_EQ(state().ShowReference, c.showReference);
-    EXPECT_EQ(state().RingIndex, 1);  // form 0.010 mm: 5-micron rings
-  }
-  std::lock_guard lock(state().dataMutex);
-  EXPECT_EQ(state().Data.ScanDirection, 1);
-  EXPECT_NEAR(state().Data.sets[1].radii.at(2), 8.0, 1e-9);
-  EXPECT_NEAR(state().Data.sets[1].angles.at(1), M_PI / 2.0, 1e-9);
-}
-
 TEST_F(DataLoadingTest, RunReferenceVisibility_LearningAlwaysShowsIt) {
   struct Case {
     int32_t learning;

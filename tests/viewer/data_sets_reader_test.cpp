@@ -93,25 +93,6 @@ TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {
   EXPECT_EQ(ReferenceVisibility({1, 2, 3}, {1, 2, 3}, 0.0), 1);  // equal centres keep it
 }
 
-TEST(DataSetsReader, NoPointsGivesSixEmptySetsWhoseFormsStillChooseTheScale) {
-  std::string text =
-      "MeasuringUnit (0 mm, 1 inches): 0\nRadius: 4\nCentre: 1 2 3\nNormal: 0 0 1\n"
-      "Xaxis: 1 0 0\nSlowSpeed: 5\nFastSpeed: 20\n"
-      "ScanDirection (0 clockwise, 1 anti-clockwise): 0\nSize of Data Set: 0\n";
-  for (int32_t k = 0; k < 6; ++k)
-    text +=
-        "Form: " + std::to_string(k == 4 ? 0.030 : 0.001) + "\nRadius: 4\nCentre: 0 0 0\nData:\n";
-  ViewerDataSets data;
-  data.sets[2].radii = {1.0};  // from an earlier file
-  data.sets[2].angles = {0.0};
-  const DataSetsReadResult result = Read(text, data);
-  ASSERT_TRUE(result.ok);
-  for (const ViewerDataSet& set : data.sets)
-    EXPECT_TRUE(set.radii.empty() && set.angles.empty());
-  EXPECT_EQ(result.ring.normalisedIndex, 2);
-  EXPECT_EQ(result.ring.RingIndex, 2);
-}
-
 TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   const std::string text = WrittenText();
   const auto at = [&text](const std::string& what, std::size_t nth) {

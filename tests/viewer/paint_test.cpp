@@ -192,16 +192,6 @@ TEST(Paint, RepeatabilityBandTakesEverySecondReferencePoint) {
   }
 }
 
-TEST(Paint, NoScaleChosenDrawsNeitherCurvesNorBand) {
-  PaintInput withData = Feature();
-  withData.RingIndex = -1;
-  PaintInput withoutData = withData;
-  for (ViewerDataSet& set : withData.data.sets)
-    set.radii = set.angles = {0.0, 1.0, 2.0};
-  EXPECT_EQ(Paint(withData).list.Ops(), Paint(withoutData).list.Ops());
-  EXPECT_NE(Paint(withData).Text("2 microns"), nullptr);  // block 1 shows the first scale
-}
-
 TEST(Paint, PanelBlocksStandAtTheirRowsBelowTheTitle) {
   const Drawing d = Paint(Feature());
   ui::DisplayList probe;  // widths from the shared font setup; wLoc in the default font
@@ -286,18 +276,6 @@ TEST(Paint, PanelNumbersFollowUnitScaleViewAndReference) {
     for (const std::string& text : c.absent)
       EXPECT_EQ(d.Text(text), nullptr) << &c - cases << ": " << text;
   }
-}
-
-TEST(Paint, WithoutFeatureOnlyTitleBlockOneAndKeyAreDrawn) {
-  const Drawing d = Paint(PaintInput{});
-  std::string texts;
-  for (const auto& t : d.texts)
-    texts += t.first.text + "|";
-  EXPECT_EQ(texts,
-            "Radial Error View|- X|+ X|+ Y|- Y|Nominal Diameter:|0.000 mm|Ring Intervals:|"
-            "2 microns|Tick Intervals:|1 microns|Nominal Circle|Reference Scan Data|"
-            "Fast Scan Data|Corrected Scan Data|Machine Repeatability|");
-  EXPECT_TRUE(d.polygons.empty());  // no arrow
 }
 
 TEST(Paint, NumberFormatsAndValuesTooLargeToShow) {

@@ -38,7 +38,8 @@ class FakeErrorObject final : public ComObject<IVexa_error> {
   }
 
   std::string echo;
-  std::map<std::string, std::string> texts{{"33097", "Radialfehleransicht"}, {"33030", "Bereit"}};
+  std::map<std::string, std::string> texts{
+      {"33097", "Radialfehleransicht"}, {"33030", "Bereit"}, {"33204", ""}};
 
  private:
   std::string language_;
@@ -76,6 +77,7 @@ TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) 
   EXPECT_EQ(text(33097), "Radialfehleransicht");
   EXPECT_EQ(text(33030), "Bereit");
   EXPECT_EQ(text(33116), "Centre");  // missing from its file: the built-in (UK) word
+  EXPECT_EQ(text(33204), "sec");     // empty in its file: the built-in word too
 
   const TextLookup builtIn = ViewerTextLookup(nullptr, TextVariant::EnglishUS);
   EXPECT_EQ(builtIn(33097), "Radial Error View");

@@ -44,11 +44,7 @@ TEST_F(ViewerWindowTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
   };
   const Case cases[] = {
       {Case::Tooltip, kCommandMagnify, "Decrease distance between rings", "Magnify error"},
-      {Case::Tooltip, kCommandOpen, "Open an existing scan data sets file", "Open"},
-      {Case::Tooltip, kCommandReference, "Show or hide reference scan data",
-       "Toggle reference data"},
       {Case::MenuSelect, kCommandGrid, "Show or hide radial grids", ""},
-      {Case::MenuSelect, 0, "Ready", ""},
       {Case::MenuSelect, kCommandExit, "Close the drawing window", ""},
       {Case::MouseMove, 0, "Ready", ""},
   };

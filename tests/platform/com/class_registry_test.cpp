@@ -73,18 +73,6 @@ TEST(ClassRegistry, RefusesBadCallsWithoutCreatingAnything) {
   CoRevokeClassObject(cookie);
 }
 
-TEST(ClassRegistry, CreationFailuresBecomeStatusCodes) {
-  const CLSID nothing = TestClass(5);
-  const CLSID throws = TestClass(6);
-  const DWORD a = RegisterInProcessClass(nothing, [] { return static_cast<IUnknown*>(nullptr); });
-  const DWORD b =
-      RegisterInProcessClass(throws, []() -> IUnknown* { throw std::runtime_error("x"); });
-  EXPECT_EQ(CreatedId(nothing), E_OUTOFMEMORY);
-  EXPECT_EQ(CreatedId(throws), E_FAIL);
-  CoRevokeClassObject(a);
-  CoRevokeClassObject(b);
-}
-
 // A hand-written class object, to see what the table does with the reference it holds.
 class CountingFactory final : public ComObject<IClassFactory> {
  public:
@@ -98,27 +86,6 @@ class CountingFactory final : public ComObject<IClassFactory> {
  private:
   bool* destroyed_;
 };
-
-TEST(ClassRegistry, HoldsTheFactoryUntilRevokedAndHonoursSingleUse) {
-  const CLSID clsid = TestClass(7);
-  bool destroyed = false;
-  DWORD cookie = 0;
-  {
-    ComPtr<IClassFactory> factory = MakeComObject<CountingFactory>(&destroyed);
-    EXPECT_EQ(CoRegisterClassObject(clsid, nullptr, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &cookie),
-              E_INVALIDARG);
-    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_ALL, 7, &cookie), E_INVALIDARG);
-    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_ALL, 1, nullptr), E_POINTER);
-    ASSERT_EQ(
-        CoRegisterClassObject(clsid, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie),
-        S_OK);
-  }
-  EXPECT_FALSE(destroyed);
-  EXPECT_EQ(CreatedId(clsid), 99);
-  EXPECT_EQ(CreatedId(clsid), REGDB_E_CLASSNOTREG);  // the single use is spent
-  EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
-  EXPECT_TRUE(destroyed);
-}
 
 TEST(ClassFactory, CountsServerLocksAndIsNotALiveObject) {
   const ULONG alive = ComObjectsAlive();
@@ -135,17 +102,6 @@ TEST(ClassFactory, CountsServerLocksAndIsNotALiveObject) {
     EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);  // never below zero
   }
   EXPECT_EQ(ComServerLocks(), locks);
-}
-
-TEST(ClassRegistry, FactoryMayCreateOtherClassesWhileCreating) {
-  const CLSID inner = TestClass(8);
-  const CLSID outer = TestClass(9);
-  const DWORD a = RegisterInProcessClass(inner, MakesWidget(8));
-  const DWORD b = RegisterInProcessClass(
-      outer, [inner]() -> IUnknown* { return NewWidget(100 + CreatedId(inner)); });
-  EXPECT_EQ(CreatedId(outer), 108);
-  CoRevokeClassObject(a);
-  CoRevokeClassObject(b);
 }
 
 TEST(ClassRegistry, ConcurrentCreationWhileAnotherThreadRegistersAndRevokes) {

@@ -96,36 +96,4 @@ TEST(EventConnectionPoint, RefusesASinkThatCannotTakeTheEvents) {
   EXPECT_EQ(source->Point().Advise(nullptr, &cookie), E_POINTER);
 }
 
-TEST(EventConnectionPoint, SharesTheSourcesLifetimeAndReleasesSinksWithIt) {
-  std::vector<std::string> log;
-  ComPtr<IConnectionPoint> point;
-  {
-    auto source = MakeComObject<TestSource>();
-    ASSERT_EQ(source->FindConnectionPoint(IID_ITestEvents, point.ReleaseAndGetAddressOf()), S_OK);
-    auto sink = MakeComObject<LoggingSink>("s", &log);
-    DWORD cookie = 0;
-    point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
-  }
-  // The client's connection point still holds the source; the source holds the sink.
-  ComPtr<IConnectionPointContainer> container;
-  ASSERT_EQ(point->GetConnectionPointContainer(container.ReleaseAndGetAddressOf()), S_OK);
-  IID iid{};
-  point->GetConnectionInterface(&iid);
-  EXPECT_EQ(iid, IID_ITestEvents);
-
-  ComPtr<IEnumConnections> connections;
-  ASSERT_EQ(point->EnumConnections(connections.ReleaseAndGetAddressOf()), S_OK);
-  CONNECTDATA data[2] = {};
-  ULONG fetched = 0;
-  EXPECT_EQ(connections->Next(2, data, &fetched), S_FALSE);
-  ASSERT_EQ(fetched, 1u);
-  EXPECT_EQ(data[0].dwCookie, 1u);
-  data[0].pUnk->Release();
-  const ULONG objectsBefore = ComObjectsAlive();
-  connections.Reset();
-  container.Reset();
-  point.Reset();  // the last reference: source and sink go
-  EXPECT_EQ(ComObjectsAlive(), objectsBefore - 3);
-}
-
 }  // namespace

@@ -47,24 +47,4 @@ TEST(GuidText, RejectsAnythingButTheStrictForm) {
     EXPECT_FALSE(ParseGuid(text).has_value()) << text;
 }
 
-TEST(GuidOrder, ComparesFieldsInTurnThenData4BytesInOrder) {
-  GUID a = kSample;
-  GUID b = kSample;
-  EXPECT_FALSE(a < b);
-  b.Data4[7] = 0x09;  // last byte decides only when everything before is equal
-  EXPECT_TRUE(a < b);
-  EXPECT_NE(a, b);
-  a.Data4[0] = 0x9A;  // an earlier byte outranks a later one
-  EXPECT_TRUE(b < a);
-  b.Data3 = 0x11D3;  // Data3 outranks all of Data4
-  EXPECT_TRUE(a < b);
-  a.Data1 = 0x4C5CE8B1;  // Data1 outranks the rest
-  EXPECT_TRUE(b < a);
-  EXPECT_FALSE(a < a);
-
-  std::map<GUID, int> byId = {{kSample, 1}, {IID_IUnknown, 2}, {GUID_NULL, 3}};
-  EXPECT_EQ(byId.at(*ParseGuid("4c5ce8b0-e05c-11d2-998f-b11d00e72b08")), 1);
-  EXPECT_EQ(byId.begin()->second, 3);
-}
-
 }  // namespace

@@ -26,15 +26,6 @@ TEST(Registrar, AppliesTheScriptWithTheModulePath) {
   EXPECT_EQ(root.Value("CLSID"), std::nullopt);
 }
 
-TEST(Registrar, ReRegisteringClearsWhatAForceRemoveKeyHeldBefore) {
-  ClassesRoot root;
-  ApplyRegistration(root, kScript, "/old.so");
-  root.CreateKey("CLSID\\{1}\\Stale");
-  ApplyRegistration(root, kScript, "/new.so");
-  EXPECT_FALSE(root.KeyExists("CLSID\\{1}\\Stale"));
-  EXPECT_EQ(root.Value("CLSID\\{1}\\InprocServer32"), "/new.so");
-}
-
 TEST(Registrar, UnregisteringHonoursForceRemoveAndNoRemove) {
   ClassesRoot root;
   root.SetValue("CLSID\\{2}\\InprocServer32", "", "/other.so");  // another server's class

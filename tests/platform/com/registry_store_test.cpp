@@ -21,38 +21,6 @@ std::string FileText(const std::filesystem::path& file) {
   return text.str();
 }
 
-// Sets or clears an environment variable for one scope.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name))
-      previous_ = old;
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedVariable() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
-
-TEST(RegistryStore, FileComesFromTheVariableElseTheConfigurationFolder) {
-  {
-    ScopedVariable store("OMBRIXDC_REGISTRY", "/tmp/some/store.reg");
-    EXPECT_EQ(RegistryStorePath(), "/tmp/some/store.reg");
-  }
-  ScopedVariable store("OMBRIXDC_REGISTRY", nullptr);
-  {
-    ScopedVariable config("XDG_CONFIG_HOME", "/xdg");
-    EXPECT_EQ(RegistryStorePath(), "/xdg/ombrixdc/classes-root.reg");
-  }
-  ScopedVariable config("XDG_CONFIG_HOME", nullptr);
-  ScopedVariable home("HOME", "/home/operator");
-  EXPECT_EQ(RegistryStorePath(), "/home/operator/.config/ombrixdc/classes-root.reg");
-  ScopedVariable relative("XDG_CONFIG_HOME", "relative/config");  // not usable
-  EXPECT_EQ(RegistryStorePath(), "/home/operator/.config/ombrixdc/classes-root.reg");
-}
-
 TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesAreWrittenAsText) {
   const IsolatedRegistry registry;
   ClassesRoot root;

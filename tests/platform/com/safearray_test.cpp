@@ -57,17 +57,4 @@ TEST(SafeArray, CopyIsIndependentAndKeepsTheLowerBound) {
   SafeArrayDestroy(copy);
 }
 
-TEST(SafeArray, EmptyVectorAndUnsupportedTypes) {
-  SAFEARRAY* empty = SafeArrayCreateVector(VT_R8, 0, 0);
-  ASSERT_NE(empty, nullptr);
-  LONG upper = 0;
-  EXPECT_EQ(SafeArrayGetUBound(empty, 1, &upper), S_OK);
-  EXPECT_EQ(upper, -1);
-  EXPECT_EQ(SafeArrayDestroy(empty), S_OK);
-  EXPECT_EQ(SafeArrayCreateVector(VT_BSTR, 0, 3), nullptr);
-  EXPECT_EQ(SafeArrayDestroy(nullptr), S_OK);
-  SAFEARRAYBOUND twoDimensions[2] = {{2, 0}, {2, 0}};
-  EXPECT_EQ(SafeArrayCreate(VT_R8, 2, twoDimensions), nullptr);
-}
-
 }  // namespace

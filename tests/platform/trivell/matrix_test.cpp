@@ -27,31 +27,4 @@ TEST(CMaMatrix, RowVectorTimesFrameGivesWorldAndTransposeUndoesIt) {
   }
 }
 
-TEST(CMaMatrix, ProductUsesFirstThreeColumnsAndTreatsMissingRowsAsZero) {
-  CMaMatrix wide(3, 4);
-  for (int r = 0; r < 3; ++r) {
-    wide.SetRowVector(r, CMaVector(r + 1.0, 10.0 * (r + 1), 100.0 * (r + 1)));
-    wide(r, 3) = 99.0;  // left alone by SetRowVector, ignored by the product
-  }
-  wide.SetRowVector(7, CMaVector(5, 5, 5));  // outside: ignored
-  const CMaVector p = CMaVector(1, 1, 1) * wide;
-  EXPECT_EQ(p[0], 6.0);
-  EXPECT_EQ(p[1], 60.0);
-  EXPECT_EQ(p[2], 600.0);
-  EXPECT_EQ(wide(0, 3), 99.0);
-
-  CMaMatrix shallow(2, 3);
-  shallow.SetRowVector(0, CMaVector(1, 2, 3));
-  shallow.SetRowVector(1, CMaVector(4, 5, 6));
-  const CMaVector q = CMaVector(1, 1, 1000) * shallow;
-  EXPECT_EQ(q[0], 5.0);
-  EXPECT_EQ(q[2], 9.0);
-  const CMaMatrix t = wide.Transpose();
-  EXPECT_EQ(t.Rows(), 4);
-  EXPECT_EQ(t.Columns(), 3);
-  EXPECT_EQ(t(3, 2), 99.0);
-  EXPECT_EQ(t(1, 2), 30.0);
-  EXPECT_EQ(CMaMatrix(-2, 3).Rows(), 0);
-}
-
 }  // namespace

@@ -41,28 +41,6 @@ WindowSpec ViewerLikeSpec() {
   return spec;
 }
 
-TEST(HeadlessHost, KeepsTheWindowStateATestReadsBack) {
-  HeadlessHost host;
-  EXPECT_EQ(host.NativeId(), 0);
-  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
-  EXPECT_FALSE(host.Create(ViewerLikeSpec())) << "one window per host";
-  EXPECT_NE(host.NativeId(), 0);
-  EXPECT_EQ(host.ClientRect(), (Rect{0, 0, 760, 531}));
-  host.SetTitle("OmbrixDC - run.dat");
-  host.SetMenuCheck(32782, true);
-  host.SetMenuCheck(32778, false);
-  host.SetToolbarCheck(32778, false);
-  host.SetStatusText("Show or hide radial grids");
-  host.Show(false);
-  const HeadlessHost::State state = host.GetState();
-  EXPECT_EQ(state.title, "OmbrixDC - run.dat");
-  EXPECT_EQ(state.menuChecks,
-            (std::map<int32_t, bool>{{32768, false}, {32778, false}, {32782, true}}));
-  EXPECT_EQ(state.toolbarChecks, (std::map<int32_t, bool>{{32778, false}}));
-  EXPECT_EQ(state.statusText, "Show or hide radial grids");
-  EXPECT_FALSE(state.visible);
-}
-
 TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   HeadlessHost host;
   Recorder recorder;
@@ -98,30 +76,6 @@ TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   EXPECT_EQ(host.LastPaint().Ops().size(), 2u);
   EXPECT_EQ(host.DestroyedCount(), 1);
   EXPECT_EQ(host.NativeId(), 0);
-}
-
-TEST(HeadlessHost, OpenDialogAnswersWhatTheTestChose) {
-  HeadlessHost host;
-  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
-  const OpenFileRequest request{"/runs/", {{"Data Files (*.dat)", "*.dat"}}};
-  EXPECT_EQ(host.OpenFileDialog(request), std::nullopt) << "cancel unless told otherwise";
-  host.SetNextOpenFileResult("/runs/a.dat");
-  EXPECT_EQ(host.OpenFileDialog(request), "/runs/a.dat");
-  EXPECT_EQ(host.OpenFileDialog(request), std::nullopt) << "the answer is used once";
-  EXPECT_EQ(host.LastOpenFileRequest()->startDirectory, "/runs/");
-}
-
-TEST(HeadlessHost, WakeEndsAWaitWithNothingQueued) {
-  HeadlessHost host;
-  Recorder recorder;
-  ASSERT_TRUE(host.Create(ViewerLikeSpec()));
-  std::thread waker([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    host.Wake();
-  });
-  EXPECT_TRUE(host.DispatchNext(recorder));
-  waker.join();
-  EXPECT_TRUE(recorder.events.empty());
 }
 
 }  // namespace

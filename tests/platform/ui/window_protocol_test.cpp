@@ -86,6 +86,8 @@ std::string NestedMenu(int depth) {
 
 TEST(WindowProtocol, DamagedMessagesAreRefused) {
   const std::string create = WithoutLength(Frame(Request{CreateWindow{}}));
+  WindowSpec oddButton;
+  oddButton.toolbar = {{static_cast<ui::ToolKind>(3), 32768, 0, false}};
   ASSERT_TRUE(DecodeRequest(NestedMenu(3)).has_value());
   struct Case {
     const char* what;
@@ -98,6 +100,7 @@ TEST(WindowProtocol, DamagedMessagesAreRefused) {
       {"truncated", create.substr(0, create.size() - 1)},
       {"bool other than 0 or 1", std::string("\x02\x02", 2)},
       {"menu nested too deep", NestedMenu(20)},
+      {"toolbar button of no known kind", WithoutLength(Frame(Request{CreateWindow{oddButton}}))},
   };
   for (const Case& c : cases) {
     EXPECT_FALSE(DecodeRequest(c.payload).has_value()) << c.what;

@@ -161,22 +161,6 @@ TEST_F(WindowServerTest, UserInputReachesTheListenerAndDestroyEndsOnce) {
   host_.reset();  // reaps the helper
 }
 
-TEST_F(WindowServerTest, OpenDialogCancelledGivesNothing) {
-  TempFolder folder;
-  folder.Write("run.dat", "x");
-  std::optional<std::string> chosen = "not answered";
-  std::thread viewer([&] {
-    chosen = host_->OpenFileDialog({folder.Path().string(), {{"Data Files (*.dat)", "*.dat"}}});
-  });
-  std::this_thread::sleep_for(500ms);
-  if (const char* keep = std::getenv("OMBRIXDC_KEEP_DIALOG_SCREENSHOT")) {
-    std::system(("import -display " + xvfb_.Display() + " -window root " + keep).c_str());
-  }
-  host_->SimulateInput(protocol::TestAction::AnswerDialog, 0);
-  viewer.join();
-  EXPECT_EQ(chosen, std::nullopt);
-}
-
 std::atomic<int> brokenPipes{0};
 
 TEST_F(WindowServerTest, KilledHelperCountsAsTheWindowDestroyedOnceWithoutSigpipe) {

@@ -52,21 +52,3 @@ TEST(DynamicsModel, EachTermMatchesItsWorkedValue) {
   EXPECT_NEAR(0.0015 * std::exp(-5.0 / 4.0),
               DynamicRadialError(transient, At(100.0, 10.0, 10.0, 5.0)), 1e-15);
 }
-
-TEST(DynamicsModel, DefaultsPutAFastScanMicronsOffAndASlowScanWellWithinATenthOfOne) {
-  const DynamicsModel model;
-  double slowLargest = 0.0, fastSmallest = 1.0, fastLargest = 0.0;
-  for (double theta = 0.0; theta < 360.0; theta += 0.25) {
-    for (double s = 0.0; s < 20.0; s += 0.5) {
-      const double slow = DynamicRadialError(model, At(5.0, 10.0, theta, s));
-      const double fast = DynamicRadialError(model, At(100.0, 10.0, theta, s));
-      slowLargest = std::max(slowLargest, std::abs(slow));
-      fastSmallest = std::min(fastSmallest, fast);
-      fastLargest = std::max(fastLargest, fast);
-    }
-  }
-  EXPECT_LT(slowLargest, 0.00005);
-  EXPECT_GT(fastSmallest, 0.0005);
-  EXPECT_LT(fastLargest, 0.007);
-  EXPECT_GT(fastLargest, 0.004);
-}

@@ -63,11 +63,3 @@ TEST_F(ErrorObjectTest, RefusesLanguagesWithoutTextsOrOutsideTheFolder) {
   fs::remove(folder_.parent_path() / "Escape.lng");
   EXPECT_EQ("Deutsch", Language());
 }
-
-TEST_F(ErrorObjectTest, WithoutLanguageThereAreNoTexts) {
-  ComBstr text, language;
-  EXPECT_EQ(S_FALSE, Text("33097", &text));
-  EXPECT_EQ(0u, text.Length());
-  error_->get_Language(language.Receive());
-  EXPECT_TRUE(language.IsAbsent());
-}

@@ -8,64 +8,6 @@
 
 using namespace vexa_sim;
 
-namespace {
-
-void ExpectSameModels(const MachineConfig& expected, const MachineConfig& actual) {
-  EXPECT_TRUE(expected.featureCentre.IsEqual(actual.featureCentre, 0.0));
-  EXPECT_TRUE(expected.featureXaxis.IsEqual(actual.featureXaxis, 0.0));
-  EXPECT_TRUE(expected.featureNormal.IsEqual(actual.featureNormal, 0.0));
-  EXPECT_EQ(expected.measuringUnit, actual.measuringUnit);
-  EXPECT_EQ(expected.probeType, actual.probeType);
-  EXPECT_EQ(expected.headFlag, actual.headFlag);
-  EXPECT_EQ(expected.headAngleA, actual.headAngleA);
-  EXPECT_EQ(expected.headAngleB, actual.headAngleB);
-  EXPECT_TRUE(expected.feature == actual.feature);
-  EXPECT_TRUE(expected.dynamics == actual.dynamics);
-  EXPECT_TRUE(expected.noise == actual.noise);
-}
-
-}  // namespace
-
-// The sample file documents every key with its default: read back, it is the default machine.
-TEST(MachineDescription, SampleFileListsEveryDefault) {
-  const auto sample =
-      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path() /
-      "docs" / "machine-description.ini";
-  std::string error;
-  const auto config = LoadMachineDescription(sample.string(), &error);
-  ASSERT_TRUE(config.has_value()) << error;
-  ExpectSameModels(MachineConfig{}, *config);
-  // An empty file is the default machine too.
-  TempFolder folder;
-  const auto empty = LoadMachineDescription(folder.Write("empty.ini", "").string(), &error);
-  ASSERT_TRUE(empty.has_value()) << error;
-  ExpectSameModels(MachineConfig{}, *empty);
-}
-
-TEST(MachineDescription, GivenKeysOverrideTheDefaultsWhateverTheirCase) {
-  TempFolder folder;
-  const auto path = folder.Write("machine.ini",
-                                 "[frame]\ncentre = 250, 120.5, -40\n"
-                                 "[FEATURE]\nsizeerror = -0.001\nLobes = \"4:0.002:-1.5\"\n"
-                                 "[Dynamics]\nNaturalFrequency=35\nGlitchHeight=0\n"
-                                 "[Noise]\nSigma=0\nSeed=18446744073709551615\n"
-                                 "[Probe]\nProbeType=10\nMeasuringUnit=1\n");
-  std::string error;
-  const auto config = LoadMachineDescription(path.string(), &error);
-  ASSERT_TRUE(config.has_value()) << error;
-  MachineConfig expected;
-  expected.featureCentre = CMaPoint(250.0, 120.5, -40.0);
-  expected.feature.sizeError = -0.001;
-  expected.feature.lobes = {{4, 0.002, -1.5}};
-  expected.dynamics.naturalFrequency = 35.0;
-  expected.dynamics.glitchHeight = 0.0;
-  expected.noise.sigma = 0.0;
-  expected.noise.seed = UINT64_MAX;
-  expected.probeType = 10;
-  expected.measuringUnit = 1;
-  ExpectSameModels(expected, *config);
-}
-
 TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhereAndWhy) {
   const struct {
     const char* text;
@@ -101,23 +43,4 @@ TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhereAndWhy) {
   EXPECT_FALSE(LoadMachineDescription((folder.Path() / "absent.ini").string(), &error));
   EXPECT_NE(std::string::npos, error.find("absent.ini: cannot be read"));
   EXPECT_FALSE(LoadMachineDescription((folder.Path() / "absent.ini").string()));  // no message
-}
-
-TEST(MachineDescription, LobesReadAsUndulationsAmplitudeAndPhase) {
-  std::string error;
-  const auto lobes = ParseFormLobes(" 3:0.0015:0.3 , 5 : 8e-4 : +1.1,12:-0.0001:0", &error);
-  ASSERT_TRUE(lobes.has_value()) << error;
-  ASSERT_EQ(3u, lobes->size());
-  EXPECT_EQ(5, (*lobes)[1].undulations);
-  EXPECT_EQ(0.0008, (*lobes)[1].amplitude);
-  EXPECT_EQ(1.1, (*lobes)[1].phase);
-  EXPECT_EQ(-0.0001, (*lobes)[2].amplitude);
-  EXPECT_TRUE(ParseFormLobes("  ", &error)->empty());  // a round feature
-
-  for (const char* bad : {"1:0.001:0", "0:0.001:0", "2.5:0.001:0", "3:nan:0", "3:0.001:x",
-                          "3:0.001:0,", "3:0.001:0:1", "10001:0.001:0"}) {
-    error.clear();
-    EXPECT_FALSE(ParseFormLobes(bad, &error).has_value()) << bad;
-    EXPECT_NE(std::string::npos, error.find("lobe ")) << bad;
-  }
 }

@@ -47,19 +47,3 @@ TEST(SimulatedControllerRegistration, EveryClassIsCreatedByItsIdWithItsInterface
     EXPECT_TRUE(object);
   }
 }
-
-TEST(SimulatedControllerRegistration, RegisteringAgainKeepsAFakeRegisteredSince) {
-  RegisterSimulatedController();
-  const DWORD cookie = RegisterInProcessClass(CLSID_Vexa_stop, [] {
-    auto* fake = new FakeStop();
-    fake->AddRef();
-    return static_cast<IUnknown*>(fake);
-  });
-  RegisterSimulatedController();
-  LONG success = 0;
-  Create<IVexa_stop>(CLSID_Vexa_stop)->Stop(nullptr, &success);
-  EXPECT_EQ(42, success);
-  CoRevokeClassObject(cookie);
-  Create<IVexa_stop>(CLSID_Vexa_stop)->Stop(nullptr, &success);
-  EXPECT_EQ(0, success);  // the simulated stop: no link, no machine
-}

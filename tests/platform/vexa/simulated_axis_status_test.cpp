@@ -17,20 +17,6 @@ const FlagEntry kFlags[] = {
 #undef VEXA_TEST_FLAG
 };
 
-LONG StartDefaultScan(Rig& rig) {
-  auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
-  LONG success = 0;
-  scan->StartCircleScan(rig.link.Get(), 1, 0, 0, 1, 0, 18.0, 0, 0, 0, 0, 0, 1, 90.0, 90.0, 0, 0,
-                        2.0, 0.3, 20.0, 0.5, 0, 0.1, 1.0, &success);
-  return success;
-}
-
-LONG ControllerState(Rig& rig) {
-  LONG state = -1;
-  rig.ps->ControllerState(&state);
-  return state;
-}
-
 }  // namespace
 
 TEST(SimulatedAxisStatus, EachInjectedFlagShowsOnItsOwnPropertyOnly) {
@@ -64,64 +50,4 @@ TEST(SimulatedAxisStatus, TipReadsFailAfterTheGivenNumberUntilRestored) {
   rig.machine->FailTipReadsAfter(-1);
   rig.ps->getTip(&x, &y, &z, &success);
   EXPECT_EQ(1, success);
-}
-
-TEST(SimulatedAxisStatus, DisengagingStopsTheScanAndRefusesNewOnes) {
-  Rig rig;
-  EXPECT_EQ(E_CONTROLLER_STATE_ENGAGED, ControllerState(rig));
-  ASSERT_EQ(1, StartDefaultScan(rig));
-  // Disengage at an exact point of the scan, as a fault would strike during polling.
-  rig.machine->OnScanPoint([&](int32_t index) {
-    if (index == 5)
-      rig.machine->Disengage(true);
-  });
-  const auto points = PollScan(rig.ps.Get());
-  EXPECT_EQ(6u, points.size());
-  EXPECT_EQ(E_CONTROLLER_STATE_DISENGAGED, ControllerState(rig));
-  EXPECT_EQ(0, StartDefaultScan(rig));
-
-  rig.machine->OnScanPoint(nullptr);
-  rig.machine->Disengage(false);
-  EXPECT_EQ(E_CONTROLLER_STATE_ENGAGED, ControllerState(rig));
-  EXPECT_EQ(1, StartDefaultScan(rig));
-}
-
-TEST(SimulatedAxisStatus, ExtendedStatusDefaultsToFinishedAndReportsInjections) {
-  Rig rig;
-  BYTE bytes[kVexaExtendedStatusBytes] = {0xFF, 0xFF, 0xFF, 0xFF};
-  LONG success = 0, error = 0;
-  rig.ps->getExtendedStatus(bytes, &success);
-  EXPECT_EQ(1, success);
-  EXPECT_EQ(0x10, bytes[1]);
-  EXPECT_EQ(0x00, bytes[0]);
-
-  rig.machine->SetExtendedStatus(1, 0x40);
-  rig.machine->SetExtendedStatus(4, 0x99);  // out of range: ignored
-  rig.ps->getExtendedStatus(bytes, &success);
-  EXPECT_EQ(0x40, bytes[1]);
-
-  const LONG readError = static_cast<LONG>(0x8160ABCDu);
-  rig.machine->FailExtendedStatusRead(readError);
-  rig.ps->getExtendedStatus(bytes, &success);
-  EXPECT_EQ(0, success);
-  rig.ps->GetLastError(&error);
-  EXPECT_EQ(readError, error);
-}
-
-TEST(SimulatedAxisStatus, ObjectWithoutMachineReportsFailureAndNothingRunning) {
-  auto ps = Create<IVexa_axis_position_and_status>(CLSID_Vexa_axis_position_and_status);
-  auto foreign = ComPtr<IVexa_link>(new ForeignLink());
-  LONG success = -1, done = 0, state = -1, error = 0;
-  ps->InitialiseObject(foreign.Get(), &success);
-  EXPECT_EQ(0, success);
-  EXPECT_NE(S_OK, ps->Update());
-  double x, y, z;
-  ps->getTip(&x, &y, &z, &success);
-  EXPECT_EQ(0, success);
-  ps->GetLastError(&error);
-  EXPECT_EQ(kErrorNoMachine, error);
-  ps->actionCompleted(&done);
-  ps->ControllerState(&state);
-  EXPECT_EQ(1, done);
-  EXPECT_EQ(E_CONTROLLER_STATE_DISENGAGED, state);
 }

@@ -62,22 +62,6 @@ TEST(SimulatedLink, TimesOutWithConfiguredErrorWhileAnotherThreadHoldsLock) {
   EXPECT_EQ(1, machine->LocksGranted());
 }
 
-TEST(SimulatedLink, WaiterGetsLockAsSoonAsHolderReleasesIt) {
-  auto machine = std::make_shared<SimulatedMachine>();
-  auto holder = MakeSimulatedLink(machine);
-  auto waiter = MakeSimulatedLink(machine);
-  ASSERT_EQ(1, GetLock(holder.Get(), 0));
-  auto release = std::async(std::launch::async, [&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    return ReleaseLock(holder.Get());
-  });
-  const auto start = Clock::now();
-  EXPECT_EQ(1, GetLock(waiter.Get(), 10000));
-  EXPECT_LT(MillisecondsSince(start), 5000.0);
-  EXPECT_EQ(1, release.get());
-  EXPECT_EQ(0, LastError(waiter.Get()));
-}
-
 TEST(SimulatedLink, RefusalFailsAtOnceAndPassesItsCodeThrough) {
   auto machine = std::make_shared<SimulatedMachine>();
   auto link = MakeSimulatedLink(machine);
@@ -90,24 +74,4 @@ TEST(SimulatedLink, RefusalFailsAtOnceAndPassesItsCodeThrough) {
 
   machine->RefuseLock(0);
   EXPECT_EQ(1, GetLock(link.Get(), 0));
-}
-
-TEST(SimulatedLink, RefusalEndsAWaitInProgress) {
-  auto machine = std::make_shared<SimulatedMachine>();
-  auto holder = MakeSimulatedLink(machine);
-  auto waiter = MakeSimulatedLink(machine);
-  ASSERT_EQ(1, GetLock(holder.Get(), 0));
-  auto wait = std::async(std::launch::async, [&] { return GetLock(waiter.Get(), 10000); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  machine->RefuseLock(77);
-  EXPECT_EQ(std::future_status::ready, wait.wait_for(std::chrono::seconds(5)));
-  EXPECT_EQ(0, wait.get());
-  EXPECT_EQ(77, LastError(waiter.Get()));
-}
-
-TEST(SimulatedLink, LinkWithoutMachineFailsInsteadOfCrashing) {
-  auto link = MakeSimulatedLink(nullptr);
-  EXPECT_EQ(0, GetLock(link.Get(), 0));
-  EXPECT_EQ(kErrorNoMachine, LastError(link.Get()));
-  EXPECT_EQ(0, ReleaseLock(link.Get()));
 }

@@ -53,29 +53,6 @@ TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirection
   // The tip stays at the last point once the scan has ended.
   EXPECT_TRUE(rig.machine->Tip().IsEqual(points.back().tip, 0.0));
 }
-// The real machine reads microns off the path, but never so far that a point falls behind its
-// predecessor: the circle data preparation relies on the order.
-TEST_P(ScanGeometry, RealMachineKeepsDirectionOrderAndStaysWithinMicronsOfThePath) {
-  for (const double speed : {5.0, 100.0}) {
-    Rig rig;
-    ScanArgs args;
-    args.direction = GetParam();
-    args.speed = speed;
-    args.pitch = 0.02;
-    ASSERT_EQ(1, StartScan(rig, args));
-    const auto points = PollScan(rig.ps.Get());
-    ASSERT_EQ(std::floor(450.0 / 360.0 * MA_PI * args.diameter / args.pitch) + 1.0,
-              static_cast<double>(points.size()));
-    const double sign = args.direction == 0 ? 1.0 : -1.0;
-    for (size_t i = 0; i < points.size(); ++i) {
-      EXPECT_NEAR(args.diameter / 2.0, points[i].tip.DistanceTo(args.centre), 0.015);
-      if (i > 0) {
-        ASSERT_GT(sign * TurnBetween(args.centre, points[i - 1].tip, points[i].tip), 0.0)
-            << "speed " << speed << " point " << i;
-      }
-    }
-  }
-}
 
 INSTANTIATE_TEST_SUITE_P(BothDirections, ScanGeometry, ::testing::Values(BYTE{0}, BYTE{1}));
 
@@ -96,33 +73,6 @@ TEST(SimulatedScan, DeflectionPointsRadiallyTowardsTheSurface) {
       EXPECT_EQ(0.0, point.deflection.z());
     }
   }
-}
-
-TEST(SimulatedScan, RecordsRequestAndEndsOnStop) {
-  Rig rig;
-  ScanArgs args;
-  ASSERT_EQ(1, StartScan(rig, args));
-  ASSERT_TRUE(rig.machine->LastScan().has_value());
-  EXPECT_EQ(18.0, rig.machine->LastScan()->pathDiameter);
-  EXPECT_EQ(1.0, rig.machine->LastScan()->reserved5);
-  LONG done = -1, success = 0;
-  rig.ps->Update();
-  rig.ps->actionCompleted(&done);
-  EXPECT_EQ(0, done);
-  // Busy: no second scan while the first runs.
-  LONG error = 0;
-  EXPECT_EQ(0, StartScan(rig, args, nullptr, &error));
-  EXPECT_EQ(kErrorMachineBusy, error);
-
-  Create<IVexa_stop>(CLSID_Vexa_stop)->Stop(rig.link.Get(), &success);
-  EXPECT_EQ(1, success);
-  rig.ps->Update();
-  rig.ps->actionCompleted(&done);
-  LONG flag = -1;
-  rig.ps->probedPointData(&flag);
-  EXPECT_EQ(1, done);
-  EXPECT_EQ(0, flag);
-  EXPECT_EQ(1, rig.machine->StopsRequested());
 }
 
 TEST(SimulatedScan, RejectsIllegalArgumentsWithAnError) {
@@ -157,17 +107,4 @@ TEST(SimulatedScan, RejectsIllegalArgumentsWithAnError) {
     EXPECT_EQ(kErrorIllegalScanParameter, error) << c.what;
     EXPECT_EQ(0, rig.machine->ScansStarted()) << c.what;
   }
-}
-
-TEST(SimulatedScan, ForeignOrMissingLinkFails) {
-  Rig rig;
-  auto foreign = ComPtr<IVexa_link>(new ForeignLink());
-  LONG error = 0;
-  EXPECT_EQ(0, StartScan(rig, ScanArgs{}, foreign.Get(), &error));
-  EXPECT_EQ(kErrorNoMachine, error);
-  auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
-  LONG success = -1;
-  scan->StartCircleScan(nullptr, 1, 0, 0, 1, 0, 18.0, 0, 0, 0, 0, 0, 1, 90, 90, 0, 0, 2, 0.3, 20,
-                        0.1, 0, 0.1, 1.0, &success);
-  EXPECT_EQ(0, success);
 }
