@@ -48,6 +48,8 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
       {"FilterNumber 0", true, [](auto& c) { c.FilterNumber.Set(0); }, 0x83100001u},
       {"FeatureRadius 0", true, [](auto& c) { c.FeatureRadius.Set(0.0); }, 0x83100001u},
       {"TipRadius NaN", true, [](auto& c) { c.TipRadius.Set(std::nan("")); }, 0x83100001u},
+      {"FeatureRadius infinite", true, [](auto& c) { c.FeatureRadius.Set(INFINITY); }, 0x83100001u},
+      {"SlowSpeed infinite", true, [](auto& c) { c.SlowSpeed.Set(INFINITY); }, 0x83100001u},
       {"ScanDeflection < 0", true, [](auto& c) { c.ScanDeflection.Set(-0.3); }, 0x83100001u},
       {"MaxScanSpeed 0", true, [](auto& c) { c.MaxScanSpeed.Set(0.0); }, 0x83100001u},
       {"SlowSpeed 0", true, [](auto& c) { c.SlowSpeed.Set(0.0); }, 0x83100001u},
