@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <thread>
+#include <utility>
 
 #include "platform/com/object.h"
 #include "tests/component/component_fixture.h"
@@ -186,6 +188,35 @@ TEST_F(ComponentTest, RunEvents_ComeFromTheRightThreads) {
     EXPECT_NE(events[i].thread, std::this_thread::get_id());
     EXPECT_EQ(events[i].thread, events[1].thread);
   }
+}
+
+// A client that starts the next run from its PerformCircleComplete handler finds the run over
+// and the lock free.
+TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
+  struct Restarter final : CircleDCEvents {
+    void OnStatusChange(int32_t) override {}
+    void PerformCircleComplete(int32_t) override {
+      if (auto once = std::exchange(onComplete, nullptr))
+        once();
+    }
+    void OnGraphicsClosed() override {}
+    std::function<void()> onComplete;
+  };
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  auto restarter = std::make_shared<Restarter>();
+  HRESULT second = E_FAIL;
+  restarter->onComplete = [&] {
+    machine->SetTip(component->StartPosition.Get());
+    second = component->PerformCircle();
+  };
+  component->Sinks.Connect(restarter);
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  component->WaitForRuns();  // the run started from the handler
+  EXPECT_EQ(second, S_OK);
+  const Texts texts = sink->Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "complete 1"), 2);
 }
 
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
