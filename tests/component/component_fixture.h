@@ -74,6 +74,14 @@ class ComponentTest : public ::testing::Test {
   }
   void TearDown() override { component.reset(); }
 
+  // A fresh component, machine and folder for the next case of a table.
+  void Restart() {
+    TearDown();
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+      std::filesystem::remove_all(entry.path());
+    SetUp();
+  }
+
   void Initialise() {
     LONG success = 0;
     ASSERT_EQ(component->InitialiseObject(link.Get(), nullptr, &success), S_OK);

@@ -52,14 +52,4 @@ TEST(ComponentProperties, Strings_TellAbsentFromEmpty) {
   EXPECT_EQ(*c.HeaderInfo[2].Get(), "");
 }
 
-TEST(ComponentProperties, EnterProbeOffsets_ReplacesThePreviousPoint) {
-  CircleDCComponent c;
-  c.EnterProbeOffsets(1, 2, 3);
-  c.EnterProbeOffsets(4, 5, 6);
-  const CMaPoint p = *c.ProbeOffsets.Get();
-  EXPECT_EQ(p.x(), 4);
-  EXPECT_EQ(p.y(), 5);
-  EXPECT_EQ(p.z(), 6);
-}
-
 }  // namespace ombrixdc

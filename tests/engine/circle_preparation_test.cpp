@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "tests/engine/scan_samples.h"
@@ -32,42 +33,41 @@ class PrepareBoreScan : public ::testing::Test {
   TipLists tips = CircleTips(100.0, 50.0, 9.0, from, to, kSamples);
 };
 
-TEST_F(PrepareBoreScan, GivesOneRevolutionOfSurfaceRadiiFromThePlusYAxis) {
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  EXPECT_NEAR(prepared.centre.x(), 100.0, kTol);
-  EXPECT_NEAR(prepared.centre.y(), 50.0, kTol);
-
-  // The profile is the samples from the first one at or past pi/2 to the last one at or
-  // before 2*pi + pi/2, at their own (unwrapped) angles.
+// The profile is the samples from the first one at or past pi/2 to the last one at or before
+// 2*pi + pi/2. Each sample's radius and angle come from its centred tip point, rounded step by
+// step as sqrt(x*x + y*y) +- d and the angle of (x/r, y/r), so that the same scan always gives
+// the same profile, to the last bit; the tip lists are left centred and trimmed with it. The
+// surface points come back about the centre found.
+TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsGive) {
   const std::vector<double> a = SampleAngles(from, to, kSamples);
   const auto first = std::find_if(a.begin(), a.end(), [](double v) { return v >= kPi / 2; });
   const auto last = std::find_if(a.begin(), a.end(), [](double v) { return v > 2.5 * kPi; });
   const auto expectedCount = static_cast<std::size_t>(last - first);
-  const RadialProfile& p = prepared.profile;
-  ASSERT_EQ(p.radii.GetSize(), expectedCount);
-  ASSERT_EQ(p.angles.GetSize(), expectedCount);
-  for (std::size_t i = 0; i < expectedCount; ++i) {
-    EXPECT_NEAR(p.radii[i], 10.0, kTol) << i;
-    EXPECT_NEAR(p.angles[i], first[static_cast<std::ptrdiff_t>(i)], kTol) << i;
-    if (i > 0) {
-      EXPECT_GT(p.angles[i], p.angles[i - 1]) << i;
+  for (const auto& [boreOrBoss, tipSign] : {std::pair{0, 1.0}, std::pair{1, -1.0}}) {
+    TipLists t = tips;
+    const PreparedScan prepared = PrepareScanProfile(boreOrBoss, 0, 1.0, t.x, t.y, t.z);
+    ASSERT_EQ(prepared.error, ErrorNumber::None);
+    EXPECT_NEAR(prepared.centre.x(), 100.0, kTol);
+    EXPECT_NEAR(prepared.centre.y(), 50.0, kTol);
+    const RadialProfile& p = prepared.profile;
+    ASSERT_EQ(p.radii.GetSize(), expectedCount);
+    ASSERT_EQ(p.angles.GetSize(), expectedCount);
+    ASSERT_EQ(t.x.GetSize(), expectedCount);
+    EXPECT_NEAR(p.angles[0], *first, kTol);
+    EXPECT_LE(p.angles[expectedCount - 1], kPi / 2 + kTwoPi);
+    for (std::size_t i = 0; i < expectedCount; ++i) {
+      const double x = t.x[i], y = t.y[i];
+      const double r = std::sqrt(x * x + y * y);
+      const double lift = x >= 0.0 && y >= 0.0 ? kTwoPi : 0.0;  // the closing run
+      EXPECT_EQ(p.radii[i], r + tipSign) << i;
+      EXPECT_EQ(p.angles[i], MaArcCosSin(x / r, y / r) + lift) << i;
+      EXPECT_NEAR(r, 9.0, kTol) << i;
+      EXPECT_EQ(t.z[i], 3.0);
     }
-  }
-  EXPECT_GE(p.angles[0], kPi / 2);
-  EXPECT_LE(p.angles[expectedCount - 1], kPi / 2 + kTwoPi);
-  // The tip lists are left centred and trimmed with the profile.
-  ASSERT_EQ(tips.x.GetSize(), expectedCount);
-  EXPECT_LE(tips.x[0], 0.0);
-  EXPECT_NEAR(std::hypot(tips.x[0], tips.y[0]), 9.0, kTol);
-  EXPECT_EQ(tips.z[0], 3.0);
-}
-
-TEST_F(PrepareBoreScan, BossSubtractsTheTipRadius) {
-  const PreparedScan prepared = PrepareScanProfile(1, 0, 1.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  for (double r : prepared.profile.radii) {
-    EXPECT_NEAR(r, 8.0, kTol);
+    const CMaPointArray points = ProfileToPoints(p.radii, p.angles, prepared.centre);
+    ASSERT_EQ(points.GetSize(), expectedCount);
+    for (const CMaPoint& point : points)
+      EXPECT_NEAR(std::hypot(point.x() - 100.0, point.y() - 50.0), 9.0 + tipSign, kTol);
   }
 }
 
@@ -83,34 +83,6 @@ TEST_F(PrepareBoreScan, ReversedAnticlockwiseInputGivesTheSameProfile) {
   for (std::size_t i = 0; i < forward.profile.radii.GetSize(); ++i) {
     EXPECT_NEAR(backward.profile.radii[i], forward.profile.radii[i], 1e-12);
     EXPECT_NEAR(backward.profile.angles[i], forward.profile.angles[i], 1e-12);
-  }
-}
-
-// Each sample's radius and angle come from its centred tip point, rounded step by step as
-// sqrt(x*x + y*y) + d and the angle of (x/r, y/r), so that the same scan always gives the
-// same profile, to the last bit. The tip lists are left centred and trimmed, sample for sample.
-TEST_F(PrepareBoreScan, RadiiAndAnglesAreRoundedExactlyAsTheTipPointsGive) {
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  const RadialProfile& p = prepared.profile;
-  ASSERT_EQ(tips.x.GetSize(), p.radii.GetSize());
-  for (std::size_t i = 0; i < p.radii.GetSize(); ++i) {
-    const double x = tips.x[i], y = tips.y[i];
-    const double r = std::sqrt(x * x + y * y);
-    const double lift = x >= 0.0 && y >= 0.0 ? kTwoPi : 0.0;  // the closing run
-    EXPECT_EQ(p.radii[i], r + 1.0) << i;
-    EXPECT_EQ(p.angles[i], MaArcCosSin(x / r, y / r) + lift) << i;
-  }
-}
-
-TEST_F(PrepareBoreScan, ProfileToPointsGivesTheSurfaceBackInMachineCoordinates) {
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
-  const CMaPointArray points =
-      ProfileToPoints(prepared.profile.radii, prepared.profile.angles, prepared.centre);
-  ASSERT_EQ(points.GetSize(), prepared.profile.radii.GetSize());
-  for (const CMaPoint& point : points) {
-    EXPECT_NEAR(std::hypot(point.x() - 100.0, point.y() - 50.0), 10.0, kTol);
-    EXPECT_EQ(point.z(), prepared.centre.z());
   }
 }
 
@@ -155,24 +127,22 @@ TipLists LatticeScan(std::size_t rotateBy) {
   return tips;
 }
 
-TEST(PrepareScanProfile, PointOnThePlusYAxisStartsTheRevolution) {
-  TipLists tips = LatticeScan(9);  // begins at (0, 65)
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  ASSERT_EQ(prepared.centre.x(), 0.0);  // the premise of this test
-  EXPECT_EQ(prepared.profile.angles.GetSize(), 36u);
-  EXPECT_NEAR(prepared.profile.angles[0], kPi / 2, 1e-15);
-  EXPECT_NEAR(prepared.profile.angles[35], kTwoPi + std::atan2(63.0, 16.0), 1e-12);
-}
-
-TEST(PrepareScanProfile, PointOnThePlusYAxisEndsTheRevolution) {
-  TipLists tips = LatticeScan(10);  // begins at (-16, 63), ends at (0, 65)
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  ASSERT_EQ(prepared.centre.x(), 0.0);
-  ASSERT_EQ(prepared.profile.angles.GetSize(), 36u);
-  EXPECT_NEAR(prepared.profile.angles[35], kTwoPi + kPi / 2, 1e-15);
-  EXPECT_TRUE(std::is_sorted(prepared.profile.angles.begin(), prepared.profile.angles.end()));
+// A lattice point on the +Y axis starts the revolution when the scan begins there, and ends it
+// when the scan ends there.
+TEST(PrepareScanProfile, PointOnThePlusYAxisStartsOrEndsTheRevolution) {
+  for (const auto& [rotateBy, firstAngle, lastAngle] :
+       {std::tuple{9u, kPi / 2, kTwoPi + std::atan2(63.0, 16.0)},       // begins at (0, 65)
+        std::tuple{10u, std::atan2(63.0, -16.0), kTwoPi + kPi / 2}}) {  // ends at (0, 65)
+    TipLists tips = LatticeScan(rotateBy);
+    const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
+    ASSERT_EQ(prepared.error, ErrorNumber::None);
+    ASSERT_EQ(prepared.centre.x(), 0.0);  // the premise: points on the axis stay exact
+    const CMaDoubleArray& angles = prepared.profile.angles;
+    ASSERT_EQ(angles.GetSize(), 36u);
+    EXPECT_NEAR(angles[0], firstAngle, 1e-12) << rotateBy;
+    EXPECT_NEAR(angles[35], lastAngle, 1e-12) << rotateBy;
+    EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end())) << rotateBy;
+  }
 }
 
 struct UnusableCase {
@@ -265,15 +235,6 @@ TEST(ProfileToPoints, AddsTheCentreToEveryPoint) {
   EXPECT_EQ(ProfileToPoints(radii, angles, CMaPoint()).GetSize(), 3u);
 }
 
-TEST(FitProfileCircle, ConstantRadiusGivesThatRadiusAboutTheOrigin) {
-  const RadialProfile p = ProfileOf(360, [](double) { return 7.0; });
-  const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
-  EXPECT_TRUE(circle.fitted);
-  EXPECT_NEAR(circle.radius, 7.0, 1e-12);
-  EXPECT_NEAR(circle.centreOffset, 0.0, 1e-12);
-  EXPECT_NEAR(circle.form, 0.0, 1e-9);
-}
-
 TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
   // A circle of radius 4 about (3, 4) seen from the origin: r(a) solves |r*u(a) - c| = 4.
   auto radius = [](double a) {
@@ -291,6 +252,8 @@ TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
   EXPECT_NEAR(circle.centre.x(), 3.0, 1e-9);
   EXPECT_NEAR(circle.centre.y(), 4.0, 1e-9);
   EXPECT_NEAR(circle.centreOffset, 5.0, 1e-9);
+  EXPECT_TRUE(circle.fitted);
+  EXPECT_NEAR(circle.form, 0.0, 1e-9);
 }
 
 }  // namespace

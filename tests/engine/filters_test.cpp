@@ -114,20 +114,6 @@ TEST(FilterFirstOrder, NumberZeroAveragesTheFirstAndLastSamplesEverywhere) {
   }
 }
 
-TEST(FilterFirstOrder, LargerNumberFollowsTheInputMoreClosely) {
-  const CMaDoubleArray x = Samples(720, Wavy);
-  double previous = INFINITY;
-  for (int filterNumber : {2, 10, 50, 250}) {
-    const CMaDoubleArray y = FilterFirstOrder(filterNumber, x);
-    double worst = 0.0;
-    for (std::size_t i = 0; i < x.GetSize(); ++i) {
-      worst = std::max(worst, std::fabs(y[i] - x[i]));
-    }
-    EXPECT_LT(worst, previous) << filterNumber;
-    previous = worst;
-  }
-}
-
 TEST(FilterFirstOrder, ReversedInputGivesExactlyTheReversedOutput) {
   const CMaDoubleArray x = Samples(101, Wavy);
   CMaDoubleArray reversed = x;

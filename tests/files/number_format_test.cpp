@@ -33,21 +33,16 @@ std::string PrintfData(double value) {
 
 }  // namespace
 
+// The edges; ordinary values are compared with printf below.
 TEST(NumberFormat, DataValuesHaveSignSpaceAndThreeDigitExponent) {
   const DoubleCase cases[] = {
-      {0.001, " 1.0000000000000000e-003"},
       {0.0, " 0.0000000000000000e+000"},
       // -0.0 compares equal to 0.0 and gets the space; the runtime still prints its sign.
       {-0.0, " -0.0000000000000000e+000"},
-      {12.5, " 1.2500000000000000e+001"},
       {-3.25, "-3.2500000000000000e+000"},
-      {1e-300, " 1.0000000000000000e-300"},
       {1e300, " 1.0000000000000001e+300"},
-      {-1e300, "-1.0000000000000001e+300"},
       {5e-324, " 4.9406564584124654e-324"},
       {std::numeric_limits<double>::max(), " 1.7976931348623157e+308"},
-      {0.1, " 1.0000000000000001e-001"},
-      {2.0 / 3.0, " 6.6666666666666663e-001"},
       {std::numeric_limits<double>::infinity(), " inf"},
       {-std::numeric_limits<double>::infinity(), "-inf"},
       {std::nan(""), " nan"},

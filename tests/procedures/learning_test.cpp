@@ -168,15 +168,4 @@ TEST(OfflineProcedures, Abort_AfterEachReplayedScan_EndsTheRunAsAborted) {
   }
 }
 
-// A circle data file name taken by a folder: the pair cannot be stored.
-TEST_F(OfflineRunTest, MapPairThatCannotBeCreated_FailsWithError6) {
-  fs::create_directories(folder.Path() / "Default" / "_circle1.rsd" / "in-the-way");
-  EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING),
-            (Texts{"status 1", "status 2", "status 3", "status 7", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x83100006u);
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ERROR);
-  EXPECT_FALSE(fs::exists(RunDir() / "_circle1.rsm"));
-  EXPECT_TRUE(fs::is_directory(RunDir() / "_circle1.rsd"));
-}
-
 }  // namespace ombrixdc

@@ -1,6 +1,7 @@
 // Which stored map a run uses and which number a new map takes, through offline runs of the
 // example: maps of one bore learnt with different filter numbers or probe deflections are
 // told apart by the header comparison.
+#include "src/procedures/map_search.h"
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
@@ -140,6 +141,23 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
     for (const std::string& name : MapFiles())
       fs::remove(RunDir() / name);
   }
+}
+
+// A map whose header agrees with the feature as far as it can be read, but cannot be read to
+// the end, is reported as a damaged match; the search still goes on to the next number.
+TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn) {
+  TempFolder folder;
+  MapFileHeader feature;  // tip radius 0: an unreadable one would compare equal
+  feature.radius = 8.0;
+  std::string damaged = WriteMapFile(feature, {});
+  damaged.replace(damaged.find("TipRadius:  0.0"), 15, "TipRadius:  ?.0");
+  folder.Write("_circle1.rsm", damaged);
+  MapSearchResult r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
+  EXPECT_EQ(r.mapNumber, 0);
+  EXPECT_TRUE(r.damagedMatch);
+  folder.Write("_circle2.rsm", WriteMapFile(feature, {}));
+  r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
+  EXPECT_EQ(r.mapNumber, 2);
 }
 
 }  // namespace ombrixdc

@@ -121,4 +121,13 @@ TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCod
   EXPECT_EQ(machine->ScansStarted(), 0);
 }
 
+// A move's or scan's limit grows with its expected duration, capped at an hour of it.
+TEST(RunTimeLimits, BasePlusFactorTimesTheExpectedDuration) {
+  const RunTimeLimits limits{1000, 2.5};
+  const std::pair<double, int64_t> cases[] = {
+      {0.0, 1000}, {-4.0, 1000}, {2.0, 6000}, {3600.0, 9'001'000}, {1e9, 9'001'000}};
+  for (const auto& [seconds, milliseconds] : cases)
+    EXPECT_EQ(limits.For(seconds).count(), milliseconds) << seconds;
+}
+
 }  // namespace ombrixdc

@@ -39,7 +39,9 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   }
 }
 
-TEST_F(OfflineRunTest, DamagedRawFiles) {
+// Offline runs whose raw scan files are damaged, or whose map pair cannot be stored (its circle
+// data file name taken by a folder).
+TEST_F(OfflineRunTest, DamagedRawFilesOrABlockedMapPair) {
   struct Case {
     const char* name;
     std::function<void(const fs::path& runDir)> damage;
@@ -62,16 +64,22 @@ TEST_F(OfflineRunTest, DamagedRawFiles) {
        },
        {"status 1", "status 2", "status 3", "status 5", "complete 1"},
        0u},
+      {"circle data file name taken",
+       [](auto& d) { fs::create_directories(d / "_circle1.rsd" / "in-the-way"); },
+       {"status 1", "status 2", "status 3", "status 7", "complete 0"},
+       0x83100006u},
   };
   const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
   const fs::path runDir = folder.Path() / "Default";
   for (const Case& c : cases) {
     for (const char* name : {"ScanSlow.dat", "ScanFast.dat"})
       fs::copy_file(data / name, runDir / name, fs::copy_options::overwrite_existing);
+    for (const std::string& name : MapFiles())
+      fs::remove_all(runDir / name);
     c.damage(runDir);
     EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING), c.events) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    EXPECT_EQ(MapFiles().empty(), c.error != 0) << c.name;
+    EXPECT_EQ(fs::exists(runDir / "_circle1.rsm"), c.error == 0) << c.name;
   }
 }
 

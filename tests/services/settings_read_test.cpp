@@ -23,70 +23,58 @@ const char* kRequired =
 
 }  // namespace
 
-TEST_F(SettingsReadTest, ReadsEveryValue) {
-  const auto r = Read(std::string(kRequired) +
-                      "DCSpeedFactor=2.5\nDCStartAngle=45\nScanSettlingTime=300\nTimeOut=24\n"
-                      "WorkingDirectory=/data/\n[MoveConfiguration]\nPositionalTolerance=0.02\n");
-  EXPECT_TRUE(r.storeCreated);
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ(r.values.positionalTolerance, 0.02);
-  EXPECT_EQ(r.values.knownPartScanAcceleration, 200.0);
-  EXPECT_EQ(r.values.bufferPitch, 0.1);
-  EXPECT_EQ(r.values.dcMapPitch, 0.5);
-  EXPECT_EQ(r.values.dcSpeedFactor, 2.5);
-  EXPECT_EQ(r.values.dcStartAngle, 45.0);
-  EXPECT_EQ(r.values.scanSettlingTime, 300);
-  EXPECT_EQ(r.values.timeOut, 24);
-  EXPECT_EQ(r.values.workingDirectory, std::optional<std::string>("/data/"));
-}
-
-TEST_F(SettingsReadTest, ClampsSpeedFactorAndStartAngle) {
+// The values read from a settings file, with the defaults of missing ones and the ranges of
+// the speed factor and start angle applied; ok only when every read succeeded and the three
+// required values are there.
+TEST_F(SettingsReadTest, ReadsClampsAndDefaultsEveryValue) {
   struct Case {
-    const char* factor;
-    const char* angle;
-    double expectedFactor, expectedAngle;
-  } cases[] = {
-      {"0.05", "200", 0.1, 120.0},
-      {"25", "29.9", 10.0, 30.0},
-      {"10", "120", 10.0, 120.0},
+    const char* name;
+    std::optional<std::string> content;  // none: the file does not exist
+    bool ok;
+    TuningSettings expected;
+  };
+  const std::string required = kRequired;
+  const auto with = [](double tolerance, double factor, double angle, int32_t settling,
+                       int32_t timeOut, std::optional<std::string> folder) {
+    return TuningSettings{tolerance, 200.0, 0.1, 0.5, factor, angle, settling, timeOut, folder};
+  };
+  const Case cases[] = {
+      {"every value",
+       required + "DCSpeedFactor=2.5\nDCStartAngle=45\nScanSettlingTime=300\nTimeOut=24\n"
+                  "WorkingDirectory=/data/\n[MoveConfiguration]\nPositionalTolerance=0.02\n",
+       true, with(0.02, 2.5, 45.0, 300, 24, "/data/")},
+      {"only the required ones", required, true, with(0.01, 0.1, 30.0, 0, -1, std::nullopt)},
+      {"tolerance 0 is kept", required + "[MoveConfiguration]\nPositionalTolerance=0\n", true,
+       with(0.0, 0.1, 30.0, 0, -1, std::nullopt)},
+      {"factor and angle too small", required + "DCSpeedFactor=0.05\nDCStartAngle=29.9\n", true,
+       with(0.01, 0.1, 30.0, 0, -1, std::nullopt)},
+      {"factor and angle too large", required + "DCSpeedFactor=25\nDCStartAngle=200\n", true,
+       with(0.01, 10.0, 120.0, 0, -1, std::nullopt)},
+      {"factor and angle at their limits", required + "DCSpeedFactor=10\nDCStartAngle=120\n", true,
+       with(0.01, 10.0, 120.0, 0, -1, std::nullopt)},
+      {"map pitch missing, the rest kept",
+       "[KT410]\nKnownPartScanAcceleration=200\n[OmbrixDC]\nBufferPitch=0.1\nDCSpeedFactor=3\n",
+       false,
+       {0.01, 200.0, 0.1, -1.0, 3.0, 30.0, 0, -1, std::nullopt}},
+      {"no file: ranges still applied", std::nullopt, false, {}},
   };
   for (const Case& c : cases) {
-    const auto r = Read(std::string(kRequired) + "DCSpeedFactor=" + c.factor +
-                        "\nDCStartAngle=" + c.angle + "\n");
-    EXPECT_EQ(r.values.dcSpeedFactor, c.expectedFactor) << c.factor;
-    EXPECT_EQ(r.values.dcStartAngle, c.expectedAngle) << c.angle;
+    const auto r = c.content ? Read(*c.content)
+                             : ReadTuningSettings(1, (folder.Path() / "missing.ini").string());
+    const TuningSettings& v = r.values;
+    const TuningSettings& e = c.expected;
+    EXPECT_TRUE(r.storeCreated) << c.name;
+    EXPECT_EQ(r.ok, c.ok) << c.name;
+    EXPECT_EQ(v.positionalTolerance, e.positionalTolerance) << c.name;
+    EXPECT_EQ(v.knownPartScanAcceleration, e.knownPartScanAcceleration) << c.name;
+    EXPECT_EQ(v.bufferPitch, e.bufferPitch) << c.name;
+    EXPECT_EQ(v.dcMapPitch, e.dcMapPitch) << c.name;
+    EXPECT_EQ(v.dcSpeedFactor, e.dcSpeedFactor) << c.name;
+    EXPECT_EQ(v.dcStartAngle, e.dcStartAngle) << c.name;
+    EXPECT_EQ(v.scanSettlingTime, e.scanSettlingTime) << c.name;
+    EXPECT_EQ(v.timeOut, e.timeOut) << c.name;
+    EXPECT_EQ(v.workingDirectory, e.workingDirectory) << c.name;
   }
-}
-
-TEST_F(SettingsReadTest, MissingValuesTakeTheirDefaults) {
-  const auto r = Read(kRequired);
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ(r.values.positionalTolerance, 0.01);  // missing -> -1 -> 0.01
-  EXPECT_EQ(r.values.dcSpeedFactor, 0.1);
-  EXPECT_EQ(r.values.dcStartAngle, 30.0);
-  EXPECT_EQ(r.values.scanSettlingTime, 0);
-  EXPECT_EQ(r.values.timeOut, -1);
-  EXPECT_FALSE(r.values.workingDirectory.has_value());
-
-  const auto zero = Read(std::string(kRequired) + "[MoveConfiguration]\nPositionalTolerance=0\n");
-  EXPECT_EQ(zero.values.positionalTolerance, 0.0);  // exact match required, not replaced
-}
-
-TEST_F(SettingsReadTest, FailsWhenARequiredValueIsMissing_KeepingTheRest) {
-  const auto r = Read(
-      "[KT410]\nKnownPartScanAcceleration=200\n[OmbrixDC]\nBufferPitch=0.1\n"
-      "DCSpeedFactor=3\n");
-  EXPECT_TRUE(r.storeCreated);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.values.dcMapPitch, -1.0);
-  EXPECT_EQ(r.values.dcSpeedFactor, 3.0);
-}
-
-TEST_F(SettingsReadTest, FailsWhenTheFileCannotBeRead) {
-  const auto r = ReadTuningSettings(1, (folder.Path() / "missing.ini").string());
-  EXPECT_TRUE(r.storeCreated);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.values.dcSpeedFactor, 0.1);  // ranges still applied
 }
 
 TEST_F(SettingsReadTest, ProbeTypePicksTheAccelerationSection) {
