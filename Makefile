@@ -48,8 +48,11 @@ bench: deps
 	cmake --build build-bench -j$(JOBS) --target ombrixdc_bench
 	build-bench/bin/ombrixdc_bench
 
+# The style file asks for braces on every block, which needs clang-format 16.
+CLANG_FORMAT ?= clang-format-16
+
 format:
-	find platform src tools tests bench python examples include \( -name '*.h' -o -name '*.cpp' \) | xargs clang-format -i
+	find platform src tools tests bench python examples include \( -name '*.h' -o -name '*.cpp' \) | xargs $(CLANG_FORMAT) -i
 
 clean:
 	rm -rf build build-asan build-tsan build-bench

@@ -35,22 +35,24 @@ class EventCollector final : public ComObject<IDispatch> {
     const std::optional<int32_t> argument = params && params->cArgs == 1
                                                 ? std::optional<int32_t>(params->rgvarg[0].lVal)
                                                 : std::nullopt;
-    if (dispid == DISPID_OnStatusChange)
+    if (dispid == DISPID_OnStatusChange) {
       event = {"OnStatusChange", argument};
-    else if (dispid == DISPID_PerformCircleComplete)
+    } else if (dispid == DISPID_PerformCircleComplete) {
       event = {"PerformCircleComplete", argument};
-    else if (dispid == DISPID_OnGraphicsClosed)
+    } else if (dispid == DISPID_OnGraphicsClosed) {
       event = {"OnGraphicsClosed", std::nullopt};
-    else
+    } else {
       return DISP_E_MEMBERNOTFOUND;
+    }
     EventCallback callback;
     {
       std::lock_guard lock(mutex_);
       events_.push_back(event);
       callback = callback_;
     }
-    if (callback)
+    if (callback) {
       callback(event);
+    }
     if (dispid == DISPID_PerformCircleComplete) {
       std::lock_guard lock(mutex_);
       completion_ = argument.value_or(0);
@@ -90,8 +92,9 @@ class EventCollector final : public ComObject<IDispatch> {
 namespace {
 
 void Check(HRESULT hr) {
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     throw CallError{static_cast<uint32_t>(hr), ErrorText(static_cast<uint32_t>(hr))};
+  }
 }
 
 // The component's class, served in this process so that it is created by its class id as a
@@ -101,8 +104,9 @@ void RegisterComponentClass() {
     return static_cast<IUnknown*>(
         static_cast<IVexa_CircleDC*>(MakeComObject<Vexa_CircleDC>().Detach()));
   });
-  if (cookie == 0)
+  if (cookie == 0) {
     throw CallError{static_cast<uint32_t>(E_FAIL), "the component's class could not be registered"};
+  }
 }
 
 void ToVariant(const PropertyValue& value, ComVariant& variant) {
@@ -134,8 +138,9 @@ PropertyValue FromVariant(const VARIANT& variant) {
 std::vector<double> Values(SAFEARRAY* array) {
   LONG lower = 0, upper = -1;
   if (!array || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-      FAILED(SafeArrayGetUBound(array, 1, &upper)))
+      FAILED(SafeArrayGetUBound(array, 1, &upper))) {
     return {};
+  }
   std::vector<double> values;
   values.reserve(static_cast<size_t>(upper - lower + 1));
   for (LONG i = lower; i <= upper; ++i) {
@@ -153,8 +158,9 @@ CircleDCSession::CircleDCSession(const std::string& machineDescription) {
   if (!machineDescription.empty()) {
     std::string why;
     auto loaded = vexa_sim::LoadMachineDescription(machineDescription, &why);
-    if (!loaded)
+    if (!loaded) {
       throw CallError{static_cast<uint32_t>(E_INVALIDARG), why};
+    }
     config = *loaded;
   }
   vexa_sim::RegisterSimulatedController();
@@ -175,8 +181,9 @@ CircleDCSession::CircleDCSession(const std::string& machineDescription) {
 }
 
 CircleDCSession::~CircleDCSession() {
-  if (point_)
+  if (point_) {
     point_->Unadvise(cookie_);
+  }
 }
 
 void CircleDCSession::Put(const std::string& name, const PropertyValue& value) {
@@ -190,8 +197,9 @@ void CircleDCSession::Put(const std::string& name, const PropertyValue& value) {
   DISPPARAMS params{&argument, &named, 1, 1};
   Check(dc_->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
                     nullptr, nullptr));
-  if (name == "OfflineTesting")
+  if (name == "OfflineTesting") {
     offline_ = std::holds_alternative<int32_t>(value) ? std::get<int32_t>(value) != 0 : offline_;
+  }
 }
 
 PropertyValue CircleDCSession::Get(const std::string& name) {
@@ -219,8 +227,9 @@ RunOutcome CircleDCSession::PerformCircle(const std::array<double, 3>& probeOffs
   dc_->GetStartPosition(&x, &y, &z, &found);
   outcome.startPositionFound = found != 0;
   if (found) {
-    if (!offline_)
+    if (!offline_) {
       machine_->SetTip(CMaPoint(x, y, z));
+    }
     dc_->EnterProbeOffsets(probeOffsets[0], probeOffsets[1], probeOffsets[2]);
     if (dc_->PerformCircle() == S_OK) {
       outcome.success = events_->WaitForCompletion(timeout);
@@ -259,8 +268,9 @@ std::optional<DataSet> CircleDCSession::GetData(int32_t type) {
   SafeArrayDestroy(xs);
   SafeArrayDestroy(ys);
   SafeArrayDestroy(zs);
-  if (!success)
+  if (!success) {
     return std::nullopt;
+  }
   return data;
 }
 
@@ -303,8 +313,9 @@ std::string ErrorText(uint32_t code) {
     default:
       break;
   }
-  if (const ErrorEntry* entry = FindErrorCode(code))
+  if (const ErrorEntry* entry = FindErrorCode(code)) {
     return std::string(entry->name) + ": " + std::string(entry->meaning);
+  }
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%08X", code);
   return std::string("code ") + hex;

@@ -44,18 +44,22 @@ auto Translating(F&& call) {
 }
 
 PropertyValue FromPython(const std::string& name, const py::handle& value) {
-  if (py::isinstance<py::bool_>(value))
+  if (py::isinstance<py::bool_>(value)) {
     return static_cast<int32_t>(value.cast<bool>());
+  }
   if (py::isinstance<py::int_>(value)) {
     const auto number = value.cast<long long>();  // Python's unbounded int, checked below
-    if (number >= INT32_MIN && number <= INT32_MAX)
+    if (number >= INT32_MIN && number <= INT32_MAX) {
       return static_cast<int32_t>(number);
+    }
     return static_cast<double>(number);  // refused by a whole-number property as overflow
   }
-  if (py::isinstance<py::float_>(value))
+  if (py::isinstance<py::float_>(value)) {
     return value.cast<double>();
-  if (py::isinstance<py::str>(value))
+  }
+  if (py::isinstance<py::str>(value)) {
     return value.cast<std::string>();
+  }
   throw py::type_error(name + ": a property takes an int, a float or a str");
 }
 
@@ -82,8 +86,9 @@ class Component {
  public:
   Component(const std::string& machine, bool offline, const py::kwargs& properties)
       : session_(Translating([&] { return std::make_unique<CircleDCSession>(machine); })) {
-    if (offline)
+    if (offline) {
       Translating([&] { Session().Put("OfflineTesting", int32_t{1}); });
+    }
     LiveComponents().insert(this);
     Set(properties);
   }
@@ -130,8 +135,9 @@ class Component {
       delete held;
     });
     Session().SetEventCallback([shared](const Event& event) {
-      if (!Py_IsInitialized() || _Py_IsFinalizing())
+      if (!Py_IsInitialized() || _Py_IsFinalizing()) {
         return;  // an event after exit began (the viewer closing) has nobody to go to
+      }
       py::gil_scoped_acquire acquire;
       try {
         (*shared)(event.name, event.value ? py::cast(*event.value) : py::none());
@@ -148,8 +154,9 @@ class Component {
       outcome = Session().PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
     }
     py::list events;
-    for (const Event& event : outcome.events)
+    for (const Event& event : outcome.events) {
       events.append(EventTuple(event));
+    }
     py::dict fields;
     fields["events"] = events;
     fields["success"] = outcome.success ? py::cast(*outcome.success) : py::none();
@@ -166,8 +173,9 @@ class Component {
     }
     py::dict sets;
     for (int32_t kind = 0; kind < 6; ++kind) {
-      if (const auto data = Translating([&] { return Session().GetData(kind); }))
+      if (const auto data = Translating([&] { return Session().GetData(kind); })) {
         sets[kDataSetNames[kind]] = DataSetObject(*data);
+      }
     }
     return sets;
   }
@@ -185,10 +193,11 @@ class Component {
 
  private:
   CircleDCSession& Session() {
-    if (!session_)
+    if (!session_) {
       Translating([]() -> int {
         throw CallError{static_cast<uint32_t>(E_FAIL), "the component was closed"};
       });
+    }
     return *session_;
   }
   std::unique_ptr<CircleDCSession> session_;
@@ -206,8 +215,9 @@ PYBIND11_MODULE(ombrixdc, module) {
   module.attr("Error") = ErrorClass();
   const char* const constants[] = {"SLOW",     "FAST",     "CORRECTED",
                                    "SLOW_MAP", "FAST_MAP", "CORRECTED_MAP"};
-  for (int32_t kind = 0; kind < 6; ++kind)
+  for (int32_t kind = 0; kind < 6; ++kind) {
     module.attr(constants[kind]) = kind;
+  }
   module.attr("DATA_SET_NAMES") =
       py::make_tuple("Slow", "Fast", "Corrected", "SlowMap", "FastMap", "CorrectedMap");
   module.def("error_text", &ErrorText, py::arg("code"), "What an error code means");
@@ -243,7 +253,8 @@ PYBIND11_MODULE(ombrixdc, module) {
       .def("__exit__", [](Component& self, py::args) { self.Close(); });
   py::module_::import("atexit").attr("register")(py::cpp_function([] {
     const std::unordered_set<Component*> live = Component::LiveComponents();
-    for (Component* component : live)
+    for (Component* component : live) {
       component->Close();
+    }
   }));
 }

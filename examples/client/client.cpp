@@ -41,8 +41,9 @@ std::string Number(double value) {
 class EventSink final : public IDispatch {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv)
+    if (!ppv) {
       return E_POINTER;
+    }
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID__IVexa_CircleDCEvents) {
       *ppv = static_cast<IDispatch*>(this);
       AddRef();
@@ -97,8 +98,9 @@ struct Bstr {
 };
 
 bool Failed(HRESULT hr, const char* what) {
-  if (hr >= 0)
+  if (hr >= 0) {
     return false;
+  }
   std::fprintf(stderr, "ombrixdc_client: %s failed: 0x%08X\n", what, static_cast<unsigned>(hr));
   return true;
 }
@@ -165,8 +167,9 @@ int main(int argc, char** argv) {
   const auto simulatorClasses =
       reinterpret_cast<DllGetClassObjectFunction>(dlsym(simulator, "DllGetClassObject"));
   if (!registerServer || !unregisterServer || !simulatorClasses ||
-      Failed(registerServer(), "registering the simulated controller"))
+      Failed(registerServer(), "registering the simulated controller")) {
     return 1;
+  }
 
   int status = 1;
   IClassFactory* factory = nullptr;
@@ -208,8 +211,9 @@ int main(int argc, char** argv) {
       LONG error = 0;
       if (success) {
         dc->EnterProbeOffsets(0.0, 0.0, 0.0);
-        if (dc->PerformCircle() == S_OK)
+        if (dc->PerformCircle() == S_OK) {
           sink.WaitForCompletion();
+        }
         LONG completed = 0;
         dc->GetPerformCircleComplete(&completed, &success);
       }
@@ -228,8 +232,9 @@ int main(int argc, char** argv) {
   for (IUnknown* object :
        {static_cast<IUnknown*>(point), static_cast<IUnknown*>(container),
         static_cast<IUnknown*>(dc), static_cast<IUnknown*>(factory), link, linkObject}) {
-    if (object)
+    if (object) {
       object->Release();
+    }
   }
   unregisterServer();
   return status;

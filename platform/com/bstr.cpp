@@ -38,20 +38,27 @@ struct LeadByte {
 };
 
 LeadByte ClassifyLead(uint8_t b) {
-  if (b >= 0xC2 && b <= 0xDF)
+  if (b >= 0xC2 && b <= 0xDF) {
     return {1, 0x80, 0xBF, char32_t(b & 0x1F)};
-  if (b == 0xE0)
+  }
+  if (b == 0xE0) {
     return {2, 0xA0, 0xBF, char32_t(b & 0x0F)};
-  if (b == 0xED)
+  }
+  if (b == 0xED) {
     return {2, 0x80, 0x9F, char32_t(b & 0x0F)};
-  if (b >= 0xE1 && b <= 0xEF)
+  }
+  if (b >= 0xE1 && b <= 0xEF) {
     return {2, 0x80, 0xBF, char32_t(b & 0x0F)};
-  if (b == 0xF0)
+  }
+  if (b == 0xF0) {
     return {3, 0x90, 0xBF, char32_t(b & 0x07)};
-  if (b >= 0xF1 && b <= 0xF3)
+  }
+  if (b >= 0xF1 && b <= 0xF3) {
     return {3, 0x80, 0xBF, char32_t(b & 0x07)};
-  if (b == 0xF4)
+  }
+  if (b == 0xF4) {
     return {3, 0x80, 0x8F, char32_t(b & 0x07)};
+  }
   return {};
 }
 
@@ -73,8 +80,9 @@ std::u16string Utf16FromUtf8(std::string_view text) {
     int taken = 0;
     for (; taken < lead.continuations && i < text.size(); ++taken, ++i) {
       const auto c = static_cast<uint8_t>(text[i]);
-      if (c < lead.low || c > lead.high)
+      if (c < lead.low || c > lead.high) {
         break;
+      }
       cp = (cp << 6) | (c & 0x3F);
       lead.low = 0x80;
       lead.high = 0xBF;
@@ -137,22 +145,26 @@ std::string Utf8FromUtf16(const OLECHAR* text, uint32_t length) {
 // ---- allocation -----------------------------------------------------------------------------
 
 BSTR SysAllocString(LPCOLESTR text) {
-  if (!text)
+  if (!text) {
     return nullptr;
+  }
   const size_t length = std::char_traits<OLECHAR>::length(text);
-  if (length > kMaxLength)
+  if (length > kMaxLength) {
     return nullptr;
+  }
   return SysAllocStringLen(text, static_cast<uint32_t>(length));
 }
 
 BSTR SysAllocStringLen(LPCOLESTR text, uint32_t length) {
-  if (length > kMaxLength)
+  if (length > kMaxLength) {
     return nullptr;
+  }
   const ByteCount bytes = length * static_cast<ByteCount>(sizeof(OLECHAR));
   char* block =
       static_cast<char*>(std::malloc(sizeof(ByteCount) + size_t{bytes} + sizeof(OLECHAR)));
-  if (!block)
+  if (!block) {
     return nullptr;
+  }
   std::memcpy(block, &bytes, sizeof bytes);
   auto* chars = reinterpret_cast<OLECHAR*>(block + sizeof(ByteCount));
   if (text) {
@@ -165,13 +177,15 @@ BSTR SysAllocStringLen(LPCOLESTR text, uint32_t length) {
 }
 
 void SysFreeString(BSTR text) {
-  if (text)
+  if (text) {
     std::free(BlockOf(text));
+  }
 }
 
 uint32_t SysStringLen(BSTR text) {
-  if (!text)
+  if (!text) {
     return 0;
+  }
   ByteCount bytes = 0;
   std::memcpy(&bytes, BlockOf(text), sizeof bytes);
   return bytes / sizeof(OLECHAR);
@@ -181,20 +195,23 @@ uint32_t SysStringLen(BSTR text) {
 
 BSTR BstrFromUtf8(std::string_view text) {
   const std::u16string wide = Utf16FromUtf8(text);
-  if (wide.size() > kMaxLength)
+  if (wide.size() > kMaxLength) {
     return nullptr;
+  }
   return SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
 }
 
 std::string Utf8FromBstr(BSTR text) {
-  if (!text)
+  if (!text) {
     return {};
+  }
   return Utf8FromUtf16(text, SysStringLen(text));
 }
 
 std::u16string U16FromBstr(BSTR text) {
-  if (!text)
+  if (!text) {
     return {};
+  }
   return std::u16string(text, SysStringLen(text));
 }
 

@@ -53,10 +53,12 @@ class ClassTable {
   ComPtr<IUnknown> Find(REFCLSID clsid) {
     std::lock_guard lock(mutex_);
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-      if (it->clsid != clsid || it->used)
+      if (it->clsid != clsid || it->used) {
         continue;
-      if (it->singleUse)
+      }
+      if (it->singleUse) {
         it->used = true;
+      }
       return it->factory;
     }
     return nullptr;
@@ -68,13 +70,16 @@ class ClassTable {
   DWORD NextCookie() {
     for (;;) {
       ++lastCookie_;
-      if (lastCookie_ == 0)
+      if (lastCookie_ == 0) {
         continue;
+      }
       bool inUse = false;
-      for (const Registration& entry : entries_)
+      for (const Registration& entry : entries_) {
         inUse = inUse || entry.cookie == lastCookie_;
-      if (!inUse)
+      }
+      if (!inUse) {
         return lastCookie_;
+      }
     }
   }
 
@@ -103,13 +108,16 @@ class FunctionClassFactory final : public ComObject<IClassFactory> {
   }
 
   HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-    if (!ppv)
+    if (!ppv) {
       return E_POINTER;
+    }
     *ppv = nullptr;
-    if (outer)
+    if (outer) {
       return CLASS_E_NOAGGREGATION;
-    if (!create_)
+    }
+    if (!create_) {
       return CLASS_E_CLASSNOTAVAILABLE;
+    }
     IUnknown* object = nullptr;
     try {
       object = create_();
@@ -118,8 +126,9 @@ class FunctionClassFactory final : public ComObject<IClassFactory> {
     } catch (...) {
       return E_FAIL;  // no exception may cross the interface boundary
     }
-    if (!object)
+    if (!object) {
       return E_OUTOFMEMORY;
+    }
     const HRESULT hr = object->QueryInterface(riid, ppv);
     object->Release();  // the caller's reference is the query's; a refused query frees it
     return hr;
@@ -133,8 +142,9 @@ class FunctionClassFactory final : public ComObject<IClassFactory> {
     // An unlock without a lock would wrap the count and pin the module for good.
     ULONG held = serverLocks.load();
     do {
-      if (held == 0)
+      if (held == 0) {
         return E_UNEXPECTED;
+      }
     } while (!serverLocks.compare_exchange_weak(held, held - 1));
     return S_OK;
   }
@@ -149,13 +159,16 @@ class FunctionClassFactory final : public ComObject<IClassFactory> {
 
 HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD clsContext, DWORD flags,
                               DWORD* cookie) {
-  if (!cookie)
+  if (!cookie) {
     return E_POINTER;
+  }
   *cookie = 0;
-  if (!factory)
+  if (!factory) {
     return E_INVALIDARG;
-  if (flags != REGCLS_SINGLEUSE && flags != REGCLS_MULTIPLEUSE)
+  }
+  if (flags != REGCLS_SINGLEUSE && flags != REGCLS_MULTIPLEUSE) {
     return E_INVALIDARG;
+  }
   try {
     *cookie = Classes().Add(clsid, factory, clsContext, flags == REGCLS_SINGLEUSE);
   } catch (const std::bad_alloc&) {
@@ -171,24 +184,28 @@ HRESULT CoRevokeClassObject(DWORD cookie) {
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsContext, REFIID riid,
                          void** ppv) {
-  if (!ppv)
+  if (!ppv) {
     return E_POINTER;
+  }
   *ppv = nullptr;
-  if (outer)
+  if (outer) {
     return CLASS_E_NOAGGREGATION;
+  }
 
   // Classes registered in this process come first (tests and fakes stand in for servers this
   // way); then the registry store names the module that serves the class.
   ComPtr<IUnknown> classObject = Classes().Find(clsid);
   if (!classObject) {
     const HRESULT hr = GetClassObjectFromStore(clsid, clsContext, &classObject);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
       return hr;
+    }
   }
   ComPtr<IClassFactory> factory;
   HRESULT hr = classObject.As(&factory);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   hr = factory->CreateInstance(nullptr, riid, ppv);
   if (FAILED(hr)) {
     *ppv = nullptr;  // never hand a failed call's leftovers to the caller

@@ -11,8 +11,9 @@ class ComPtr {
   ComPtr() = default;
   ComPtr(std::nullptr_t) {}
   ComPtr(T* p) : p_(p) {  // NOLINT: implicit like the platform's smart pointers
-    if (p_)
+    if (p_) {
       p_->AddRef();
+    }
   }
   ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
   ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
@@ -36,8 +37,9 @@ class ComPtr {
   }
   T* Detach() { return std::exchange(p_, nullptr); }
   void Reset() {
-    if (T* p = std::exchange(p_, nullptr))
+    if (T* p = std::exchange(p_, nullptr)) {
       p->Release();
+    }
   }
 
   T* Get() const { return p_; }
@@ -53,8 +55,9 @@ class ComPtr {
   // QueryInterface for another interface of the same object.
   template <class U>
   HRESULT As(ComPtr<U>* out) const {
-    if (!p_)
+    if (!p_) {
       return E_POINTER;
+    }
     return p_->QueryInterface(InterfaceId<U>::value, out->ReleaseAndGetVoidAddressOf());
   }
 

@@ -24,15 +24,19 @@ class SnapshotEnumerator final : public ComObject<Enum> {
       : items_(std::move(items)), position_(position) {}
 
   HRESULT Next(ULONG count, Item* out, ULONG* fetched) override {
-    if (!out)
+    if (!out) {
       return E_POINTER;
-    if (count != 1 && !fetched)
+    }
+    if (count != 1 && !fetched) {
       return E_INVALIDARG;
+    }
     ULONG given = 0;
-    while (given < count && position_ < items_->size())
+    while (given < count && position_ < items_->size()) {
       out[given++] = HandOut((*items_)[position_++]);
-    if (fetched)
+    }
+    if (fetched) {
       *fetched = given;
+    }
     return given == count ? S_OK : S_FALSE;
   }
   HRESULT Skip(ULONG count) override {
@@ -45,8 +49,9 @@ class SnapshotEnumerator final : public ComObject<Enum> {
     return S_OK;
   }
   HRESULT Clone(Enum** out) override {
-    if (!out)
+    if (!out) {
       return E_POINTER;
+    }
     auto* clone = new SnapshotEnumerator(items_, position_);
     clone->AddRef();
     *out = clone;

@@ -3,37 +3,43 @@
 #include <algorithm>
 
 HRESULT EventConnectionPoint::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv)
+  if (!ppv) {
     return E_POINTER;
+  }
   *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IConnectionPoint)
+  if (riid != IID_IUnknown && riid != IID_IConnectionPoint) {
     return E_NOINTERFACE;
+  }
   *ppv = static_cast<IConnectionPoint*>(this);
   AddRef();
   return S_OK;
 }
 
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* pIID) {
-  if (!pIID)
+  if (!pIID) {
     return E_POINTER;
+  }
   *pIID = eventInterface_;
   return S_OK;
 }
 
 HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** ppCPC) {
-  if (!ppCPC)
+  if (!ppCPC) {
     return E_POINTER;
+  }
   owner_->AddRef();
   *ppCPC = owner_;
   return S_OK;
 }
 
 HRESULT EventConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
-  if (!pdwCookie)
+  if (!pdwCookie) {
     return E_POINTER;
+  }
   *pdwCookie = 0;
-  if (!pUnkSink)
+  if (!pUnkSink) {
     return E_POINTER;
+  }
   ComPtr<IUnknown> probe;
   if (FAILED(pUnkSink->QueryInterface(eventInterface_, probe.ReleaseAndGetVoidAddressOf())) &&
       FAILED(pUnkSink->QueryInterface(IID_IDispatch, probe.ReleaseAndGetVoidAddressOf()))) {
@@ -41,8 +47,9 @@ HRESULT EventConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
   }
   std::lock_guard lock(mutex_);
   // Cookie 0 means "not connected" to clients, so the counter skips it when it wraps.
-  if (nextCookie_ == 0)
+  if (nextCookie_ == 0) {
     nextCookie_ = 1;
+  }
   const DWORD cookie = nextCookie_++;
   connections_.push_back({ComPtr<IUnknown>(pUnkSink), cookie});
   *pdwCookie = cookie;
@@ -56,8 +63,9 @@ HRESULT EventConnectionPoint::Unadvise(DWORD dwCookie) {
     const auto it =
         std::find_if(connections_.begin(), connections_.end(),
                      [dwCookie](const ConnectionEntry& c) { return c.cookie == dwCookie; });
-    if (it == connections_.end())
+    if (it == connections_.end()) {
       return CONNECT_E_NOCONNECTION;
+    }
     released = std::move(it->sink);
     connections_.erase(it);
   }
@@ -65,8 +73,9 @@ HRESULT EventConnectionPoint::Unadvise(DWORD dwCookie) {
 }
 
 HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
-  if (!ppEnum)
+  if (!ppEnum) {
     return E_POINTER;
+  }
   *ppEnum = NewConnectionsEnumerator(Snapshot());
   return S_OK;
 }
@@ -82,8 +91,9 @@ void EventConnectionPoint::FireEvent(DISPID dispid, const VARIANT* args, UINT co
   std::reverse(reversed.begin(), reversed.end());
   for (const ConnectionEntry& connection : Snapshot()) {
     ComPtr<IDispatch> sink;
-    if (FAILED(connection.sink.As(&sink)) || !sink)
+    if (FAILED(connection.sink.As(&sink)) || !sink) {
       continue;
+    }
     DISPPARAMS params{reversed.data(), nullptr, count, 0};
     ComVariant result;
     sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,

@@ -18,8 +18,9 @@ std::map<std::string, void*>& LoadedModules() {
 }  // namespace
 
 HRESULT LoadServerModule(const std::string& path, void** handle, std::string* error) {
-  if (!handle)
+  if (!handle) {
     return E_POINTER;
+  }
   *handle = nullptr;
   std::lock_guard lock(modulesMutex);
   auto& modules = LoadedModules();
@@ -48,12 +49,14 @@ void* FindModuleExport(void* handle, const char* name) {
 HRESULT CallModuleEntry(const std::string& path, const char* name, std::string* error) {
   void* handle = nullptr;
   const HRESULT hr = LoadServerModule(path, &handle, error);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   auto entry = reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, name));
   if (!entry) {
-    if (error)
+    if (error) {
       *error = path + " does not export " + name;
+    }
     return CO_E_ERRORINDLL;
   }
   return entry();
@@ -61,8 +64,9 @@ HRESULT CallModuleEntry(const std::string& path, const char* name, std::string* 
 
 std::string ModuleFileOf(const void* address) {
   Dl_info info{};
-  if (!dladdr(address, &info) || !info.dli_fname || !*info.dli_fname)
+  if (!dladdr(address, &info) || !info.dli_fname || !*info.dli_fname) {
     return {};
+  }
   std::error_code error;
   const std::filesystem::path file = std::filesystem::canonical(info.dli_fname, error);
   return error ? std::filesystem::absolute(info.dli_fname, error).string() : file.string();

@@ -25,24 +25,27 @@ class ComObject : public Interfaces... {
   ComObject& operator=(const ComObject&) = delete;
 
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv)
+    if (!ppv) {
       return E_POINTER;
+    }
     *ppv = nullptr;
     if (riid == IID_IUnknown) {
       *ppv = static_cast<IUnknown*>(static_cast<First*>(this));
     } else {
       (TryInterface<Interfaces>(riid, ppv) || ...);
     }
-    if (!*ppv)
+    if (!*ppv) {
       return E_NOINTERFACE;
+    }
     AddRef();
     return S_OK;
   }
   ULONG AddRef() override { return ++refs_; }
   ULONG Release() override {
     const ULONG left = --refs_;
-    if (left == 0)
+    if (left == 0) {
       delete this;
+    }
     return left;
   }
 
@@ -52,8 +55,9 @@ class ComObject : public Interfaces... {
   // Lets a derived class answer for more interfaces (an interface's bases, for example).
   template <class I>
   bool TryInterface(REFIID riid, void** ppv) {
-    if (riid != InterfaceId<I>::value)
+    if (riid != InterfaceId<I>::value) {
       return false;
+    }
     *ppv = static_cast<I*>(this);
     return true;
   }

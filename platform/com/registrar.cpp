@@ -10,8 +10,9 @@ std::string Expand(std::string_view text, std::string_view modulePath) {
   for (size_t pos = 0;;) {
     const size_t found = text.find(kModule, pos);
     out += text.substr(pos, found - pos);
-    if (found == std::string_view::npos)
+    if (found == std::string_view::npos) {
       return out;
+    }
     out += modulePath;
     pos = found + kModule.size();
   }
@@ -22,13 +23,16 @@ std::string Expand(std::string_view text, std::string_view modulePath) {
 void ApplyRegistration(ClassesRoot& root, std::span<const RegistrationEntry> script,
                        std::string_view modulePath) {
   for (const RegistrationEntry& entry : script) {
-    if (entry.flag == RegistrationFlag::ForceRemove)
+    if (entry.flag == RegistrationFlag::ForceRemove) {
       root.DeleteTree(entry.key);
+    }
     root.CreateKey(entry.key);
-    if (entry.defaultValue)
+    if (entry.defaultValue) {
       root.SetValue(entry.key, {}, Expand(*entry.defaultValue, modulePath));
-    for (const RegistrationValue& value : entry.values)
+    }
+    for (const RegistrationValue& value : entry.values) {
       root.SetValue(entry.key, value.name, Expand(value.value, modulePath));
+    }
   }
 }
 

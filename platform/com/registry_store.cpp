@@ -25,8 +25,9 @@ std::string EnvironmentValue(const char* name) {
 fs::path HomeFolder() {
   std::string home = EnvironmentValue("HOME");
   if (home.empty()) {
-    if (const passwd* entry = getpwuid(getuid()))
+    if (const passwd* entry = getpwuid(getuid())) {
       home = entry->pw_dir ? entry->pw_dir : "";
+    }
   }
   return home;
 }
@@ -36,8 +37,9 @@ class FileDescriptor {
  public:
   explicit FileDescriptor(int fd) : fd_(fd) {}
   ~FileDescriptor() {
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
       close(fd_);
+    }
   }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -51,10 +53,12 @@ bool WriteAll(int fd, const std::string& text) {
   size_t written = 0;
   while (written < text.size()) {
     const ssize_t n = write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR)
+    if (n < 0 && errno == EINTR) {
       continue;
-    if (n <= 0)
+    }
+    if (n <= 0) {
       return false;
+    }
     written += static_cast<size_t>(n);
   }
   return true;
@@ -71,8 +75,9 @@ HRESULT WriteAtomically(const fs::path& file, const std::string& text) {
     FileDescriptor fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     ok = fd.Get() >= 0 && WriteAll(fd.Get(), text) && fsync(fd.Get()) == 0;
   }
-  if (ok)
+  if (ok) {
     ok = rename(temporary.c_str(), file.c_str()) == 0;
+  }
   if (!ok) {
     unlink(temporary.c_str());
     return REGDB_E_WRITEREGDB;
@@ -80,8 +85,9 @@ HRESULT WriteAtomically(const fs::path& file, const std::string& text) {
   // Make the rename itself durable.
   FileDescriptor folder(open(file.parent_path().empty() ? "." : file.parent_path().c_str(),
                              O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.Get() >= 0)
+  if (folder.Get() >= 0) {
     fsync(folder.Get());
+  }
   return S_OK;
 }
 
@@ -94,20 +100,23 @@ class StoreLock {
   explicit StoreLock(fs::path lockFile) : path_(std::move(lockFile)) {
     for (;;) {
       fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-      if (fd_ < 0)
+      if (fd_ < 0) {
         return;
+      }
       int locked = 0;
       while ((locked = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
       }
       struct stat held {};
       struct stat current {};
       if (locked == 0 && fstat(fd_, &held) == 0 && stat(path_.c_str(), &current) == 0 &&
-          held.st_dev == current.st_dev && held.st_ino == current.st_ino)
+          held.st_dev == current.st_dev && held.st_ino == current.st_ino) {
         return;
+      }
       close(fd_);
       fd_ = -1;
-      if (locked != 0)
+      if (locked != 0) {
         return;
+      }
     }
   }
   ~StoreLock() {
@@ -129,18 +138,21 @@ class StoreLock {
 
 fs::path RegistryStorePath() {
   const std::string explicitFile = EnvironmentValue("OMBRIXDC_REGISTRY");
-  if (!explicitFile.empty())
+  if (!explicitFile.empty()) {
     return explicitFile;
+  }
   fs::path config = EnvironmentValue("XDG_CONFIG_HOME");
   // A relative XDG_CONFIG_HOME is invalid and is to be ignored.
-  if (config.empty() || config.is_relative())
+  if (config.empty() || config.is_relative()) {
     config = HomeFolder() / ".config";
+  }
   return config / "ombrixdc" / "classes-root.reg";
 }
 
 HRESULT ReadClassesRoot(const fs::path& file, ClassesRoot* root) {
-  if (!root)
+  if (!root) {
     return E_POINTER;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     std::error_code error;
@@ -152,11 +164,13 @@ HRESULT ReadClassesRoot(const fs::path& file, ClassesRoot* root) {
   }
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad())
+  if (in.bad()) {
     return REGDB_E_READREGDB;
+  }
   std::optional<ClassesRoot> parsed = ClassesRoot::Parse(text.str());
-  if (!parsed)
+  if (!parsed) {
     return REGDB_E_READREGDB;
+  }
   *root = std::move(*parsed);
   return S_OK;
 }
@@ -167,20 +181,24 @@ HRESULT ReadClassesRoot(ClassesRoot* root) {
 
 HRESULT UpdateClassesRoot(const fs::path& file, const ClassesRootEdit& edit) {
   std::error_code error;
-  if (file.has_parent_path())
+  if (file.has_parent_path()) {
     fs::create_directories(file.parent_path(), error);
+  }
   // The lock lives in a file of its own: the store file itself is replaced by each write, and
   // a lock on a replaced file would protect nothing.
   const StoreLock lock(file.string() + ".lock");
-  if (!lock.Held())
+  if (!lock.Held()) {
     return REGDB_E_WRITEREGDB;
+  }
   ClassesRoot root;
   HRESULT hr = ReadClassesRoot(file, &root);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;  // never overwrite a store that could not be read
+  }
   hr = edit(root);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   return WriteAtomically(file, root.Format());
 }  // the lock and its file go with `lock`
 

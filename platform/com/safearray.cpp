@@ -39,8 +39,9 @@ VARTYPE StoredVartype(SAFEARRAY* psa) {
 int64_t OffsetOf(SAFEARRAY* psa, const LONG* indices) {
   const SAFEARRAYBOUND& bound = psa->rgsabound[0];
   const int64_t index = int64_t{indices[0]} - bound.lLbound;
-  if (index < 0 || index >= int64_t{bound.cElements})
+  if (index < 0 || index >= int64_t{bound.cElements}) {
     return -1;
+  }
   return index * psa->cbElements;
 }
 
@@ -48,12 +49,14 @@ int64_t OffsetOf(SAFEARRAY* psa, const LONG* indices) {
 
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
   const ULONG size = ElementSize(vt);
-  if (size == 0)
+  if (size == 0) {
     return nullptr;
+  }
   const size_t dataBytes = size_t{cElements} * size;
   char* block = static_cast<char*>(std::calloc(1, kDataOffset + dataBytes));
-  if (!block)
+  if (!block) {
     return nullptr;
+  }
   const DWORD storedVt = vt;
   std::memcpy(block + kPrefix - sizeof storedVt, &storedVt, sizeof storedVt);
   auto* psa = reinterpret_cast<SAFEARRAY*>(block + kPrefix);
@@ -67,30 +70,36 @@ SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
 }
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) {
-  if (cDims != 1 || !rgsabound)
+  if (cDims != 1 || !rgsabound) {
     return nullptr;
+  }
   return SafeArrayCreateVector(vt, rgsabound[0].lLbound, rgsabound[0].cElements);
 }
 
 HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
-  if (!psa)
+  if (!psa) {
     return S_OK;
-  if (psa->cLocks > 0)
+  }
+  if (psa->cLocks > 0) {
     return DISP_E_ARRAYISLOCKED;
+  }
   std::free(BlockOf(psa));
   return S_OK;
 }
 
 HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
-  if (!ppsaOut)
+  if (!ppsaOut) {
     return E_INVALIDARG;
+  }
   *ppsaOut = nullptr;
-  if (!psa)
+  if (!psa) {
     return S_OK;
+  }
   SAFEARRAY* copy = SafeArrayCreateVector(StoredVartype(psa), psa->rgsabound[0].lLbound,
                                           psa->rgsabound[0].cElements);
-  if (!copy)
+  if (!copy) {
     return E_OUTOFMEMORY;
+  }
   std::memcpy(copy->pvData, psa->pvData, size_t{psa->rgsabound[0].cElements} * psa->cbElements);
   *ppsaOut = copy;
   return S_OK;
@@ -105,58 +114,70 @@ UINT SafeArrayGetElemsize(SAFEARRAY* psa) {
 }
 
 HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt) {
-  if (!psa || !pvt)
+  if (!psa || !pvt) {
     return E_INVALIDARG;
+  }
   *pvt = StoredVartype(psa);
   return S_OK;
 }
 
 HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound) {
-  if (!psa || !plLbound)
+  if (!psa || !plLbound) {
     return E_INVALIDARG;
-  if (nDim != 1)
+  }
+  if (nDim != 1) {
     return DISP_E_BADINDEX;
+  }
   *plLbound = psa->rgsabound[0].lLbound;
   return S_OK;
 }
 
 HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound) {
-  if (!psa || !plUbound)
+  if (!psa || !plUbound) {
     return E_INVALIDARG;
-  if (nDim != 1)
+  }
+  if (nDim != 1) {
     return DISP_E_BADINDEX;
+  }
   // An empty array starting at the lowest index has no representable upper bound.
   const int64_t upper = int64_t{psa->rgsabound[0].lLbound} + psa->rgsabound[0].cElements - 1;
-  if (upper < std::numeric_limits<LONG>::min() || upper > std::numeric_limits<LONG>::max())
+  if (upper < std::numeric_limits<LONG>::min() || upper > std::numeric_limits<LONG>::max()) {
     return DISP_E_OVERFLOW;
+  }
   *plUbound = static_cast<LONG>(upper);
   return S_OK;
 }
 
 HRESULT SafeArrayLock(SAFEARRAY* psa) {
-  if (!psa)
+  if (!psa) {
     return E_INVALIDARG;
-  if (psa->cLocks == std::numeric_limits<ULONG>::max())
+  }
+  if (psa->cLocks == std::numeric_limits<ULONG>::max()) {
     return E_UNEXPECTED;
+  }
   ++psa->cLocks;
   return S_OK;
 }
 
 HRESULT SafeArrayUnlock(SAFEARRAY* psa) {
-  if (!psa)
+  if (!psa) {
     return E_INVALIDARG;
-  if (psa->cLocks == 0)
+  }
+  if (psa->cLocks == 0) {
     return E_UNEXPECTED;
+  }
   --psa->cLocks;
   return S_OK;
 }
 
 HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData) {
-  if (!psa || !ppvData)
+  if (!psa || !ppvData) {
     return E_INVALIDARG;
+  }
   const HRESULT hr = SafeArrayLock(psa);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   *ppvData = psa->pvData;
   return S_OK;
 }
@@ -166,21 +187,25 @@ HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
 }
 
 HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void* pv) {
-  if (!psa || !rgIndices || !pv)
+  if (!psa || !rgIndices || !pv) {
     return E_INVALIDARG;
+  }
   const int64_t offset = OffsetOf(psa, rgIndices);
-  if (offset < 0)
+  if (offset < 0) {
     return DISP_E_BADINDEX;
+  }
   std::memcpy(pv, static_cast<char*>(psa->pvData) + offset, psa->cbElements);
   return S_OK;
 }
 
 HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv) {
-  if (!psa || !rgIndices || !pv)
+  if (!psa || !rgIndices || !pv) {
     return E_INVALIDARG;
+  }
   const int64_t offset = OffsetOf(psa, rgIndices);
-  if (offset < 0)
+  if (offset < 0) {
     return DISP_E_BADINDEX;
+  }
   std::memcpy(static_cast<char*>(psa->pvData) + offset, pv, psa->cbElements);
   return S_OK;
 }

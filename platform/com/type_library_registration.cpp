@@ -50,12 +50,14 @@ void RecordTypeLibrary(ClassesRoot& root, const TypeLibraryRecord& library,
 
 void EraseTypeLibrary(ClassesRoot& root, const TypeLibraryRecord& library) {
   root.DeleteTree(LibraryKey(library) + "\\" + VersionText(library));
-  if (root.Subkeys(LibraryKey(library)).empty())
+  if (root.Subkeys(LibraryKey(library)).empty()) {
     root.DeleteTree(LibraryKey(library));
+  }
   for (const TypeLibraryInterface& entry : library.interfaces) {
     const std::string key = InterfaceKey(entry);
     // An interface key that another library has since claimed is left to that library.
-    if (root.Value(key + "\\TypeLib") == FormatGuid(library.libid))
+    if (root.Value(key + "\\TypeLib") == FormatGuid(library.libid)) {
       root.DeleteTree(key);
+    }
   }
 }

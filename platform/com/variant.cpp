@@ -47,27 +47,33 @@ bool IsValidBaseType(VARTYPE base) {
 // A plain VT_VARIANT only exists by reference; VT_EMPTY and VT_NULL never by reference.
 bool IsValidVartype(VARTYPE vt) {
   const VARTYPE base = vt & VT_TYPEMASK;
-  if ((vt & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) != 0 || !IsValidBaseType(base))
+  if ((vt & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) != 0 || !IsValidBaseType(base)) {
     return false;
-  if (base == VT_VARIANT && !(vt & (VT_BYREF | VT_ARRAY)))
+  }
+  if (base == VT_VARIANT && !(vt & (VT_BYREF | VT_ARRAY))) {
     return false;
-  if ((base == VT_EMPTY || base == VT_NULL) && (vt & (VT_BYREF | VT_ARRAY)))
+  }
+  if ((base == VT_EMPTY || base == VT_NULL) && (vt & (VT_BYREF | VT_ARRAY))) {
     return false;
+  }
   return true;
 }
 
 // A shallow, non-reference view of v: a reference is followed to the value it names.
 // Nothing in the view is owned.
 const VARIANT* Dereference(const VARIANT* v, VARIANT* scratch) {
-  if (!(v->vt & VT_BYREF))
+  if (!(v->vt & VT_BYREF)) {
     return v;
+  }
   const VARTYPE vt = v->vt & ~VT_BYREF;
-  if (vt == VT_VARIANT)
+  if (vt == VT_VARIANT) {
     return v->pvarVal ? Dereference(v->pvarVal, scratch) : nullptr;
+  }
   VariantInit(scratch);
   scratch->vt = vt;
-  if (!v->byref)
+  if (!v->byref) {
     return nullptr;
+  }
   if (vt & VT_ARRAY) {
     scratch->parray = *v->pparray;
     return scratch;
@@ -112,10 +118,12 @@ struct Number {
 
 std::u16string_view Trimmed(BSTR text) {
   std::u16string_view view(text ? text : u"", SysStringLen(text));
-  while (!view.empty() && (view.front() == u' ' || view.front() == u'\t'))
+  while (!view.empty() && (view.front() == u' ' || view.front() == u'\t')) {
     view.remove_prefix(1);
-  while (!view.empty() && (view.back() == u' ' || view.back() == u'\t'))
+  }
+  while (!view.empty() && (view.back() == u' ' || view.back() == u'\t')) {
     view.remove_suffix(1);
+  }
   return view;
 }
 
@@ -135,14 +143,17 @@ HRESULT ParseNumber(BSTR text, Number* out) {
   std::u16string_view view = Trimmed(text);
   std::string narrow;
   for (char16_t c : view) {
-    if (c > 0x7F)
+    if (c > 0x7F) {
       return DISP_E_TYPEMISMATCH;
+    }
     narrow.push_back(static_cast<char>(c));
   }
-  if (!narrow.empty() && narrow.front() == '+')
+  if (!narrow.empty() && narrow.front() == '+') {
     narrow.erase(0, 1);
-  if (narrow.empty())
+  }
+  if (narrow.empty()) {
     return DISP_E_TYPEMISMATCH;
+  }
   const char* first = narrow.data();
   const char* last = first + narrow.size();
   int64_t integer = 0;
@@ -153,12 +164,14 @@ HRESULT ParseNumber(BSTR text, Number* out) {
   }
   double real = 0.0;
   auto [end, error] = std::from_chars(first, last, real);
-  if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
+  if (end != last || (error != std::errc() && error != std::errc::result_out_of_range)) {
     return DISP_E_TYPEMISMATCH;
+  }
   if (error == std::errc::result_out_of_range) {
     real = OutOfRangeValue(narrow);
-    if (std::isinf(real))
+    if (std::isinf(real)) {
       return DISP_E_OVERFLOW;
+    }
   }
   *out = {false, 0, real};
   return S_OK;
@@ -196,10 +209,11 @@ HRESULT ReadNumber(const VARIANT& v, Number* out) {
       *out = {true, v.llVal, 0.0};
       return S_OK;
     case VT_UI8:
-      if (v.ullVal > static_cast<ULONGLONG>(std::numeric_limits<int64_t>::max()))
+      if (v.ullVal > static_cast<ULONGLONG>(std::numeric_limits<int64_t>::max())) {
         *out = {false, 0, static_cast<double>(v.ullVal)};
-      else
+      } else {
         *out = {true, static_cast<int64_t>(v.ullVal), 0.0};
+      }
       return S_OK;
     case VT_R4:
       *out = {false, 0, v.fltVal};
@@ -217,14 +231,16 @@ HRESULT ReadNumber(const VARIANT& v, Number* out) {
 // An integer within [low, high]; a fraction rounds half to even, as the platform does.
 HRESULT ToInteger(const Number& n, int64_t low, int64_t high, int64_t* out) {
   if (n.integral) {
-    if (n.integer < low || n.integer > high)
+    if (n.integer < low || n.integer > high) {
       return DISP_E_OVERFLOW;
+    }
     *out = n.integer;
     return S_OK;
   }
   const double rounded = std::nearbyint(n.real);
-  if (!(rounded >= static_cast<double>(low) && rounded <= static_cast<double>(high)))
+  if (!(rounded >= static_cast<double>(low) && rounded <= static_cast<double>(high))) {
     return DISP_E_OVERFLOW;  // also NaN
+  }
   *out = static_cast<int64_t>(rounded);
   return S_OK;
 }
@@ -264,8 +280,9 @@ HRESULT StoreInteger(const Number& n, VARTYPE vt, VARIANT* out) {
       out->llVal = value;
       break;
   }
-  if (SUCCEEDED(hr))
+  if (SUCCEEDED(hr)) {
     out->vt = vt;
+  }
   return hr;
 }
 
@@ -276,13 +293,15 @@ double RealOf(const Number& n) {
 // ---- text --------------------------------------------------------------------------------------
 
 bool EqualsIgnoringCase(std::u16string_view text, std::string_view word) {
-  if (text.size() != word.size())
+  if (text.size() != word.size()) {
     return false;
+  }
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     const char16_t lower = (c >= u'A' && c <= u'Z') ? c - u'A' + u'a' : c;
-    if (lower != static_cast<char16_t>(word[i]))
+    if (lower != static_cast<char16_t>(word[i])) {
       return false;
+    }
   }
   return true;
 }
@@ -293,8 +312,9 @@ std::string FormatReal(double value) {
   auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
   std::string text(buffer, error == std::errc() ? end : buffer);
   for (char& c : text) {
-    if (c == 'e')
+    if (c == 'e') {
       c = 'E';
+    }
   }
   return text;
 }
@@ -303,8 +323,9 @@ HRESULT ToText(const VARIANT& v, USHORT flags, VARIANT* out) {
   std::string text;
   if (v.vt == VT_BSTR) {
     BSTR copy = v.bstrVal ? SysAllocStringLen(v.bstrVal, SysStringLen(v.bstrVal)) : nullptr;
-    if (v.bstrVal && !copy)
+    if (v.bstrVal && !copy) {
       return E_OUTOFMEMORY;
+    }
     out->vt = VT_BSTR;
     out->bstrVal = copy;
     return S_OK;
@@ -315,13 +336,15 @@ HRESULT ToText(const VARIANT& v, USHORT flags, VARIANT* out) {
   } else if (v.vt != VT_EMPTY) {
     Number n;
     const HRESULT hr = ReadNumber(v, &n);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
       return hr;
+    }
     text = n.integral ? std::to_string(n.integer) : FormatReal(n.real);
   }
   BSTR result = BstrFromUtf8(text);
-  if (!result)
+  if (!result) {
     return E_OUTOFMEMORY;
+  }
   out->vt = VT_BSTR;
   out->bstrVal = result;
   return S_OK;
@@ -338,8 +361,9 @@ HRESULT ToBool(const VARIANT& v, VARIANT* out) {
   }
   Number n;
   const HRESULT hr = ReadNumber(v, &n);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   const bool nonzero = n.integral ? n.integer != 0 : n.real != 0.0;
   out->vt = VT_BOOL;
   out->boolVal = nonzero ? VARIANT_TRUE : VARIANT_FALSE;
@@ -347,27 +371,31 @@ HRESULT ToBool(const VARIANT& v, VARIANT* out) {
 }
 
 HRESULT ToInterface(const VARIANT& v, VARTYPE vt, VARIANT* out) {
-  if (v.vt != VT_UNKNOWN && v.vt != VT_DISPATCH)
+  if (v.vt != VT_UNKNOWN && v.vt != VT_DISPATCH) {
     return DISP_E_TYPEMISMATCH;
+  }
   IUnknown* object = v.punkVal;  // a dispatch pointer is an IUnknown pointer too
   if (vt == VT_DISPATCH && v.vt == VT_UNKNOWN && object) {
     IDispatch* dispatch = nullptr;
-    if (FAILED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
+    if (FAILED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
       return DISP_E_TYPEMISMATCH;
+    }
     out->vt = VT_DISPATCH;
     out->pdispVal = dispatch;
     return S_OK;
   }
-  if (object)
+  if (object) {
     object->AddRef();
+  }
   out->vt = vt;
   out->punkVal = object;
   return S_OK;
 }
 
 HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT* out) {
-  if (v.vt == vt || vt == VT_EMPTY)
+  if (v.vt == vt || vt == VT_EMPTY) {
     return vt == VT_EMPTY ? S_OK : VariantCopy(out, &v);
+  }
   switch (vt) {
     case VT_I1:
     case VT_UI1:
@@ -386,12 +414,14 @@ HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT* out) {
     case VT_R8: {
       Number n;
       const HRESULT hr = ReadNumber(v, &n);
-      if (FAILED(hr))
+      if (FAILED(hr)) {
         return hr;
+      }
       const double value = RealOf(n);
       if (vt == VT_R4) {
-        if (std::isfinite(value) && std::abs(value) > std::numeric_limits<float>::max())
+        if (std::isfinite(value) && std::abs(value) > std::numeric_limits<float>::max()) {
           return DISP_E_OVERFLOW;
+        }
         out->fltVal = static_cast<float>(value);
       } else {
         out->dblVal = value;
@@ -420,15 +450,18 @@ void VariantInit(VARIANTARG* v) {
 }
 
 HRESULT VariantClear(VARIANTARG* v) {
-  if (!v)
+  if (!v) {
     return E_INVALIDARG;
-  if (!IsValidVartype(v->vt))
+  }
+  if (!IsValidVartype(v->vt)) {
     return DISP_E_BADVARTYPE;
+  }
   if (!(v->vt & VT_BYREF)) {
     if (v->vt & VT_ARRAY) {
       const HRESULT hr = SafeArrayDestroy(v->parray);
-      if (FAILED(hr))
+      if (FAILED(hr)) {
         return hr;
+      }
     } else if (v->vt == VT_BSTR) {
       SysFreeString(v->bstrVal);
     } else if ((v->vt == VT_UNKNOWN || v->vt == VT_DISPATCH) && v->punkVal) {
@@ -440,22 +473,27 @@ HRESULT VariantClear(VARIANTARG* v) {
 }
 
 HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src) {
-  if (!dest || !src)
+  if (!dest || !src) {
     return E_INVALIDARG;
-  if (!IsValidVartype(src->vt))
+  }
+  if (!IsValidVartype(src->vt)) {
     return DISP_E_BADVARTYPE;
-  if (dest == src)
+  }
+  if (dest == src) {
     return S_OK;
+  }
   VARIANT copy = *src;
   if (!(src->vt & VT_BYREF)) {
     if (src->vt & VT_ARRAY) {
       const HRESULT hr = SafeArrayCopy(src->parray, &copy.parray);
-      if (FAILED(hr))
+      if (FAILED(hr)) {
         return hr;
+      }
     } else if (src->vt == VT_BSTR && src->bstrVal) {
       copy.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
-      if (!copy.bstrVal)
+      if (!copy.bstrVal) {
         return E_OUTOFMEMORY;
+      }
     } else if ((src->vt == VT_UNKNOWN || src->vt == VT_DISPATCH) && src->punkVal) {
       src->punkVal->AddRef();
     }
@@ -470,19 +508,23 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src) {
 }
 
 HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src) {
-  if (!dest || !src)
+  if (!dest || !src) {
     return E_INVALIDARG;
-  if (!IsValidVartype(src->vt))
+  }
+  if (!IsValidVartype(src->vt)) {
     return DISP_E_BADVARTYPE;
+  }
   VARIANT scratch;
   const VARIANT* value = Dereference(src, &scratch);
-  if (!value)
+  if (!value) {
     return E_INVALIDARG;
+  }
   VARIANT copy;
   VariantInit(&copy);
   HRESULT hr = VariantCopy(&copy, value);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   hr = VariantClear(dest);
   if (FAILED(hr)) {
     VariantClear(&copy);
@@ -493,21 +535,26 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src) {
 }
 
 HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt) {
-  if (!dest || !src)
+  if (!dest || !src) {
     return E_INVALIDARG;
-  if (!IsValidVartype(src->vt))
+  }
+  if (!IsValidVartype(src->vt)) {
     return DISP_E_BADVARTYPE;
-  if (vt & VT_BYREF)
+  }
+  if (vt & VT_BYREF) {
     return DISP_E_TYPEMISMATCH;
+  }
   VARIANT scratch;
   const VARIANT* value = Dereference(src, &scratch);
-  if (!value)
+  if (!value) {
     return E_INVALIDARG;
+  }
   VARIANT result;
   VariantInit(&result);
   HRESULT hr = Convert(*value, flags, vt, &result);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   // Converting in place: the result is already independent of the source.
   hr = VariantClear(dest);
   if (FAILED(hr)) {

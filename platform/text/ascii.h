@@ -23,17 +23,20 @@ constexpr bool AsciiIsSpace(char c) {
 
 inline std::string AsciiLowerCase(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower)
+  for (char& c : lower) {
     c = AsciiLower(c);
+  }
   return lower;
 }
 
 constexpr bool AsciiEqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
+  if (a.size() != b.size()) {
     return false;
+  }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i]))
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
       return false;
+    }
   }
   return true;
 }

@@ -43,21 +43,25 @@ LONG CircleScanPath::Check(const CircleScanRequest& request, const FeatureModel&
       !(request.speed > 0.0) || !(SweepDegrees(request) > 0.0) || !(request.tipDiameter >= 0.0)) {
     return kErrorIllegalScanParameter;
   }
-  if (request.scanDirection > 1 || request.boreOrBoss > 1)
+  if (request.scanDirection > 1 || request.boreOrBoss > 1) {
     return kErrorIllegalScanParameter;
+  }
   // The scan runs in the XY plane of the feature frame only.
   const CMaPoint& axis = request.axis;
-  if (axis.x() != 0.0 || axis.y() != 0.0 || !(axis.z() > 0.0))
+  if (axis.x() != 0.0 || axis.y() != 0.0 || !(axis.z() > 0.0)) {
     return kErrorIllegalScanParameter;
-  if (!(PointsAlongPath(request) <= kMaxScanPoints))
+  }
+  if (!(PointsAlongPath(request) <= kMaxScanPoints)) {
     return kErrorIllegalScanParameter;
+  }
   // The real surface must stay clear of the centre, and so must the tip centre that runs a
   // tip radius inside a bore: a path narrower than the tip cannot go round a boss.
   const double margin = LargestSurfaceDeviation(feature);
   const double radius = NominalRadius(request);
   const double tipCentreRadius = IsBoss(request) ? radius : radius - request.tipDiameter / 2.0;
-  if (!(radius - margin > 0.0) || !(tipCentreRadius - margin > 0.0))
+  if (!(radius - margin > 0.0) || !(tipCentreRadius - margin > 0.0)) {
     return kErrorIllegalScanParameter;
+  }
   return 0;
 }
 

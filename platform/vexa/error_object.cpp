@@ -16,18 +16,21 @@ namespace {
 std::string LanguageFilePath(const std::string& language) {
   const char* folder = std::getenv("OMBRIXDC_LANGUAGE_DIR");
   const std::string file = language + ".lng";
-  if (!folder || !*folder)
+  if (!folder || !*folder) {
     return file;
+  }
   std::string path = folder;
-  if (path.back() != '/')
+  if (path.back() != '/') {
     path += '/';
+  }
   return path + file;
 }
 
 // A language names a file in the language folder, never a path out of it.
 bool IsPlainName(std::u16string_view language) {
-  if (language.empty() || language.front() == u'.')
+  if (language.empty() || language.front() == u'.') {
     return false;
+  }
   return language.find_first_of(u"/\\:") == std::u16string_view::npos &&
          language.find(u'\0') == std::u16string_view::npos;
 }
@@ -43,19 +46,22 @@ class ErrorObject final : public ComObject<IVexa_error> {
       language_.clear();
       return S_OK;
     }
-    if (!IsPlainName(name))
+    if (!IsPlainName(name)) {
       return E_INVALIDARG;
+    }
     const ComBstr copy = ComBstr::CopyOf(language);
-    if (!IsReadableIniFile(LanguageFilePath(copy.Utf8())))
+    if (!IsReadableIniFile(LanguageFilePath(copy.Utf8()))) {
       return E_INVALIDARG;
+    }
     std::lock_guard lock(mutex_);
     language_ = name;
     return S_OK;
   }
 
   HRESULT get_Language(BSTR* language) override {
-    if (!language)
+    if (!language) {
       return E_POINTER;
+    }
     std::lock_guard lock(mutex_);
     *language = language_.empty()
                     ? nullptr
@@ -66,24 +72,28 @@ class ErrorObject final : public ComObject<IVexa_error> {
   // S_FALSE and an empty text when there is no such text (or no language); E_FAIL and an
   // empty text when the language file can no longer be read.
   HRESULT GetText(BSTR section, BSTR key, BSTR* text) override {
-    if (!text)
+    if (!text) {
       return E_POINTER;
+    }
     *text = SysAllocString(u"");
     std::u16string language;
     {
       std::lock_guard lock(mutex_);
       language = language_;
     }
-    if (language.empty() || !section || !key)
+    if (language.empty() || !section || !key) {
       return S_FALSE;
+    }
     const ComBstr name =
         ComBstr::Attach(SysAllocStringLen(language.data(), static_cast<uint32_t>(language.size())));
     const IniLookup lookup =
         LookUpIniValue(LanguageFilePath(name.Utf8()), Utf8FromBstr(section), Utf8FromBstr(key));
-    if (lookup.outcome == IniLookup::Outcome::Unreadable)
+    if (lookup.outcome == IniLookup::Outcome::Unreadable) {
       return E_FAIL;
-    if (lookup.outcome == IniLookup::Outcome::Missing)
+    }
+    if (lookup.outcome == IniLookup::Outcome::Missing) {
       return S_FALSE;
+    }
     SysFreeString(*text);
     *text = BstrFromUtf8(lookup.value);
     return S_OK;

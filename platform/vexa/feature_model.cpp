@@ -6,8 +6,9 @@ namespace vexa_sim {
 
 double FormDeviation(const FeatureModel& feature, double theta) {
   double deviation = 0.0;
-  for (const FormLobe& lobe : feature.lobes)
+  for (const FormLobe& lobe : feature.lobes) {
     deviation += lobe.amplitude * std::cos(lobe.undulations * theta + lobe.phase);
+  }
   return deviation;
 }
 
@@ -22,8 +23,9 @@ double FormSlope(const FeatureModel& feature, double theta) {
 double LargestSurfaceDeviation(const FeatureModel& feature) {
   double largest =
       std::abs(feature.sizeError) + MaPythag(feature.centreOffsetX, feature.centreOffsetY);
-  for (const FormLobe& lobe : feature.lobes)
+  for (const FormLobe& lobe : feature.lobes) {
     largest += std::abs(lobe.amplitude);
+  }
   return largest;
 }
 

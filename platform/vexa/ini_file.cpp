@@ -22,10 +22,12 @@ struct LineSource {
 char* ReadLine(char* buffer, int size, void* stream) {
   auto* source = static_cast<LineSource*>(stream);
   int c = std::getc(source->file);
-  while (c == ' ' || c == '\t')
+  while (c == ' ' || c == '\t') {
     c = std::getc(source->file);
-  if (c == EOF)
+  }
+  if (c == EOF) {
     return nullptr;
+  }
   ++source->lines;
   int length = 0;
   while (c != EOF && c != '\n') {
@@ -71,8 +73,9 @@ std::string Unquoted(std::string_view value) {
 bool ParseIniFile(const std::string& path, ini_handler handler, void* user, LineSource* source) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        &std::fclose);
-  if (!file)
+  if (!file) {
     return false;
+  }
   source->file = file.get();
   const int status = ini_parse_stream(&ReadLine, source, handler, user);
   // A folder opens but does not read; a syntax error means the file is not what it claims.
@@ -101,8 +104,9 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
 IniLookup LookUpIniValue(const std::string& path, std::string_view section, std::string_view key) {
   IniLookup result;
   Search search{section, key};
-  if (!ParseIniFile(path, &search))
+  if (!ParseIniFile(path, &search)) {
     return result;
+  }
   if (!search.found) {
     result.outcome = IniLookup::Outcome::Missing;
     return result;
@@ -115,8 +119,9 @@ IniLookup LookUpIniValue(const std::string& path, std::string_view section, std:
 std::optional<std::vector<IniEntry>> ReadIniEntries(const std::string& path) {
   LineSource source;
   Collection collection{&source, {}};
-  if (!ParseIniFile(path, &OnEntry, &collection, &source))
+  if (!ParseIniFile(path, &OnEntry, &collection, &source)) {
     return std::nullopt;
+  }
   return std::move(collection.entries);
 }
 

@@ -12,10 +12,12 @@ namespace {
 
 std::string_view Trimmed(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front()))
+  while (!text.empty() && blank(text.front())) {
     text.remove_prefix(1);
-  while (!text.empty() && blank(text.back()))
+  }
+  while (!text.empty() && blank(text.back())) {
     text.remove_suffix(1);
+  }
   return text;
 }
 
@@ -33,8 +35,9 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 template <class T>
 bool ReadWhole(std::string_view text, T* value) {
   text = Trimmed(text);
-  if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
     text.remove_prefix(1);
+  }
   const char* end = text.data() + text.size();
   const auto [stop, status] = std::from_chars(text.data(), end, *value);
   return status == std::errc() && stop == end;
@@ -48,20 +51,24 @@ enum class Bound { Any, NonNegative, Positive };
 
 std::string SetNumber(std::string_view text, Bound bound, double* field) {
   double value = 0.0;
-  if (!ReadFinite(text, &value))
+  if (!ReadFinite(text, &value)) {
     return "not a finite number";
-  if (bound == Bound::Positive && !(value > 0.0))
+  }
+  if (bound == Bound::Positive && !(value > 0.0)) {
     return "must be greater than 0";
-  if (bound == Bound::NonNegative && !(value >= 0.0))
+  }
+  if (bound == Bound::NonNegative && !(value >= 0.0)) {
     return "must not be negative";
+  }
   *field = value;
   return {};
 }
 
 std::string SetInteger(std::string_view text, int32_t lowest, int32_t highest, int32_t* field) {
   int32_t value = 0;
-  if (!ReadWhole(text, &value))
+  if (!ReadWhole(text, &value)) {
     return "not a whole number";
+  }
   if (value < lowest || value > highest) {
     return "must lie from " + std::to_string(lowest) + " to " + std::to_string(highest);
   }
@@ -87,8 +94,9 @@ std::string SetTriple(std::string_view text, CMaPoint* field) {
 std::string SetLobes(std::string_view text, std::vector<FormLobe>* field) {
   std::string error;
   auto lobes = ParseFormLobes(text, &error);
-  if (!lobes)
+  if (!lobes) {
     return error;
+  }
   *field = std::move(*lobes);
   return {};
 }
@@ -174,11 +182,13 @@ constexpr size_t kRuleCount = sizeof(kRules) / sizeof(kRules[0]);
 
 bool SameName(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  if (a.size() != b.size())
+  if (a.size() != b.size()) {
     return false;
+  }
   for (size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i]))
+    if (lower(a[i]) != lower(b[i])) {
       return false;
+    }
   }
   return true;
 }
@@ -188,11 +198,13 @@ bool SameName(std::string_view a, std::string_view b) {
 size_t FindRule(const IniEntry& entry, bool* knownSection) {
   *knownSection = false;
   for (size_t i = 0; i < kRuleCount; ++i) {
-    if (!SameName(entry.section, kRules[i].section))
+    if (!SameName(entry.section, kRules[i].section)) {
       continue;
+    }
     *knownSection = true;
-    if (SameName(entry.key, kRules[i].key))
+    if (SameName(entry.key, kRules[i].key)) {
       return i;
+    }
   }
   return kRuleCount;
 }
@@ -206,8 +218,9 @@ bool FrameUsable(const MachineConfig& config) {
 }
 
 std::optional<MachineConfig> Fail(std::string* error, std::string message) {
-  if (error)
+  if (error) {
     *error = std::move(message);
+  }
   return std::nullopt;
 }
 
@@ -215,8 +228,9 @@ std::optional<MachineConfig> Fail(std::string* error, std::string message) {
 
 std::optional<std::vector<FormLobe>> ParseFormLobes(std::string_view text, std::string* error) {
   std::vector<FormLobe> lobes;
-  if (Trimmed(text).empty())
+  if (Trimmed(text).empty()) {
     return lobes;  // a round feature
+  }
   const auto items = Split(text, ',');
   for (size_t i = 0; i < items.size(); ++i) {
     const auto fields = Split(items[i], ':');
@@ -231,8 +245,9 @@ std::optional<std::vector<FormLobe>> ParseFormLobes(std::string_view text, std::
       problem = "the amplitude and the phase must be finite numbers";
     }
     if (!problem.empty()) {
-      if (error)
+      if (error) {
         *error = "lobe " + std::to_string(i + 1) + " \"" + std::string(items[i]) + "\": " + problem;
+      }
       return std::nullopt;
     }
     lobes.push_back(lobe);
@@ -242,8 +257,9 @@ std::optional<std::vector<FormLobe>> ParseFormLobes(std::string_view text, std::
 
 std::optional<MachineConfig> LoadMachineDescription(const std::string& path, std::string* error) {
   const auto entries = ReadIniEntries(path);
-  if (!entries)
+  if (!entries) {
     return Fail(error, path + ": cannot be read as an INI file");
+  }
   MachineConfig config;
   std::vector<bool> given(kRuleCount, false);
   for (const IniEntry& entry : *entries) {
@@ -251,13 +267,16 @@ std::optional<MachineConfig> LoadMachineDescription(const std::string& path, std
         path + ":" + std::to_string(entry.line) + ": [" + entry.section + "] " + entry.key + ": ";
     bool knownSection = false;
     const size_t rule = FindRule(entry, &knownSection);
-    if (rule == kRuleCount)
+    if (rule == kRuleCount) {
       return Fail(error, where + (knownSection ? "unknown key" : "unknown section"));
-    if (given[rule])
+    }
+    if (given[rule]) {
       return Fail(error, where + "given more than once");
+    }
     given[rule] = true;
-    if (std::string problem = kRules[rule].apply(entry.value, config); !problem.empty())
+    if (std::string problem = kRules[rule].apply(entry.value, config); !problem.empty()) {
       return Fail(error, where + "\"" + entry.value + "\" " + problem);
+    }
   }
   if (!FrameUsable(config)) {
     return Fail(error, path + ": [Frame] XAxis and Normal must be non-zero and not parallel");

@@ -28,8 +28,9 @@ CMaPoint Rotate(const CMaPoint& p, const CMaVector& k, double radians) {
 }  // namespace
 
 LONG CheckMove(const MoveRequest& move) {
-  if (!std::isfinite(move.speed) || !(move.speed > 0.0))
+  if (!std::isfinite(move.speed) || !(move.speed > 0.0)) {
     return kMoveRejected;
+  }
   if (move.rotation) {
     const CMaVector axis = move.axis;
     if (!Finite(move.axis) || !std::isfinite(move.angle) || !(axis.Length() > 0.0)) {
@@ -54,8 +55,9 @@ int32_t MoveStepCount(const MoveRequest& move, const CMaPoint& start) {
   }
   const double steps = std::ceil(length / move.speed / kMoveStepSeconds);
   // Compared as doubles: a huge length must not overflow the conversion.
-  if (!(steps > kMoveSteps))
+  if (!(steps > kMoveSteps)) {
     return kMoveSteps;
+  }
   return steps < kMaxMoveSteps ? static_cast<int32_t>(steps) : kMaxMoveSteps;
 }
 

@@ -26,8 +26,9 @@ void RegisterSimulatedController() {
         {CLSID_Vexa_error, &NewErrorObject},
     };
     // The registrations last as long as the process; their cookies are not needed.
-    for (const auto& entry : classes)
+    for (const auto& entry : classes) {
       RegisterInProcessClass(entry.clsid, entry.create);
+    }
   });
 }
 

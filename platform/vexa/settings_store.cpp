@@ -17,8 +17,9 @@ template <class Number>
 bool ParseNumber(std::string_view text, Number* number) {
   if (!text.empty() && text.front() == '+') {
     text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-')
+    if (!text.empty() && text.front() == '-') {
       return false;
+    }
   }
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *number);
   return error == std::errc{} && end == text.data() + text.size();
@@ -28,8 +29,9 @@ class SettingsStore final : public ComObject<IVexa_settings> {
  public:
   HRESULT ReadDouble(BSTR section, BSTR key, double defaultValue, BSTR file,
                      double* value) override {
-    if (!value)
+    if (!value) {
       return E_POINTER;
+    }
     *value = defaultValue;
     IniLookup lookup;
     if (const HRESULT hr = LookUp(section, key, file, &lookup); hr != S_OK) {
@@ -37,30 +39,34 @@ class SettingsStore final : public ComObject<IVexa_settings> {
     }
     double number = 0.0;
     // Infinities and NaN are no setting a machine can use.
-    if (!ParseNumber(lookup.value, &number) || !std::isfinite(number))
+    if (!ParseNumber(lookup.value, &number) || !std::isfinite(number)) {
       return E_FAIL;
+    }
     *value = number;
     return S_OK;
   }
 
   HRESULT ReadInteger(BSTR section, BSTR key, LONG defaultValue, BSTR file, LONG* value) override {
-    if (!value)
+    if (!value) {
       return E_POINTER;
+    }
     *value = defaultValue;
     IniLookup lookup;
     if (const HRESULT hr = LookUp(section, key, file, &lookup); hr != S_OK) {
       return FAILED(hr) ? hr : S_OK;  // a missing key leaves the default
     }
     LONG number = 0;
-    if (!ParseNumber(lookup.value, &number))
+    if (!ParseNumber(lookup.value, &number)) {
       return E_FAIL;
+    }
     *value = number;
     return S_OK;
   }
 
   HRESULT ReadString(BSTR section, BSTR key, BSTR defaultValue, BSTR file, BSTR* value) override {
-    if (!value)
+    if (!value) {
       return E_POINTER;
+    }
     *value = nullptr;
     IniLookup lookup;
     const HRESULT hr = LookUp(section, key, file, &lookup);
@@ -72,10 +78,12 @@ class SettingsStore final : public ComObject<IVexa_settings> {
   // S_OK with the value found; S_FALSE when the key is missing (the caller keeps the
   // default); a failure status when the file cannot be read or the names are absent.
   static HRESULT LookUp(BSTR section, BSTR key, BSTR file, IniLookup* lookup) {
-    if (!section || !key)
+    if (!section || !key) {
       return E_INVALIDARG;
-    if (!file)
+    }
+    if (!file) {
       return E_FAIL;
+    }
     *lookup = LookUpIniValue(Utf8FromBstr(file), Utf8FromBstr(section), Utf8FromBstr(key));
     switch (lookup->outcome) {
       case IniLookup::Outcome::Found:

@@ -13,8 +13,9 @@ namespace {
 class SimulatedAxisStatus final : public ComObject<IVexa_axis_position_and_status> {
  public:
   HRESULT InitialiseObject(IVexa_link* link, LONG* success) override {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     auto machine = MachineOfLink(link);
     *success = machine ? 1 : 0;
     lastError_ = machine ? 0 : kErrorNoMachine;
@@ -24,44 +25,51 @@ class SimulatedAxisStatus final : public ComObject<IVexa_axis_position_and_statu
 
   HRESULT Update() override {
     const auto machine = machine_.Get();
-    if (!machine)
+    if (!machine) {
       return E_UNEXPECTED;
+    }
     machine->Internal().Update();
     return S_OK;
   }
 
   HRESULT getTip(double* x, double* y, double* z, LONG* success) override {
-    if (!x || !y || !z || !success)
+    if (!x || !y || !z || !success) {
       return E_POINTER;
+    }
     *x = *y = *z = 0.0;
     *success = 0;
     const auto machine = machine_.Get();
-    if (!machine)
+    if (!machine) {
       return Fail(kErrorNoMachine);
+    }
     CMaPoint tip;
-    if (!machine->Internal().ReadTip(&tip))
+    if (!machine->Internal().ReadTip(&tip)) {
       return Fail(kErrorTipRead);
+    }
     tip.GetData(*x, *y, *z);
     *success = 1;
     return S_OK;
   }
 
   HRESULT getProbeDeflection(double* a, double* b, double* c, LONG* success) override {
-    if (!a || !b || !c || !success)
+    if (!a || !b || !c || !success) {
       return E_POINTER;
+    }
     *a = *b = *c = 0.0;
     *success = 0;
     const auto machine = machine_.Get();
-    if (!machine)
+    if (!machine) {
       return Fail(kErrorNoMachine);
+    }
     machine->Internal().Deflection().GetData(*a, *b, *c);
     *success = 1;
     return S_OK;
   }
 
   HRESULT probedPointData(LONG* flag) override {
-    if (!flag)
+    if (!flag) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     *flag = machine && machine->Internal().PointDelivered() ? 1 : 0;
     return machine ? S_OK : E_UNEXPECTED;
@@ -69,16 +77,18 @@ class SimulatedAxisStatus final : public ComObject<IVexa_axis_position_and_statu
 
   // Without a machine nothing is running, so a polling client is not kept waiting.
   HRESULT actionCompleted(LONG* done) override {
-    if (!done)
+    if (!done) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     *done = !machine || machine->Internal().ActionCompleted() ? 1 : 0;
     return machine ? S_OK : E_UNEXPECTED;
   }
 
   HRESULT ControllerState(LONG* state) override {
-    if (!state)
+    if (!state) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     *state = machine && machine->Internal().Engaged() ? E_CONTROLLER_STATE_ENGAGED
                                                       : E_CONTROLLER_STATE_DISENGAGED;
@@ -86,37 +96,40 @@ class SimulatedAxisStatus final : public ComObject<IVexa_axis_position_and_statu
   }
 
   HRESULT getExtendedStatus(BYTE statusBytes[kVexaExtendedStatusBytes], LONG* success) override {
-    if (!statusBytes || !success)
+    if (!statusBytes || !success) {
       return E_POINTER;
+    }
     *success = 0;
     const auto machine = machine_.Get();
-    if (!machine)
+    if (!machine) {
       return Fail(kErrorNoMachine);
+    }
     LONG error = 0;
-    if (!machine->Internal().ReadExtendedStatus(statusBytes, &error))
+    if (!machine->Internal().ReadExtendedStatus(statusBytes, &error)) {
       return Fail(error);
+    }
     *success = 1;
     return S_OK;
   }
 
   HRESULT GetLastError(LONG* error) override {
-    if (!error)
+    if (!error) {
       return E_POINTER;
+    }
     *error = lastError_;
     return S_OK;
   }
 
-#define VEXA_SIM_FLAG_GETTER(name)            \
-  HRESULT get_##name(LONG* value) override {  \
-    return ReadFlag(StatusFlag::name, value); \
-  }
+#define VEXA_SIM_FLAG_GETTER(name) \
+  HRESULT get_##name(LONG* value) override { return ReadFlag(StatusFlag::name, value); }
   VEXA_STATUS_FLAGS(VEXA_SIM_FLAG_GETTER)
 #undef VEXA_SIM_FLAG_GETTER
 
  private:
   HRESULT ReadFlag(StatusFlag flag, LONG* value) {
-    if (!value)
+    if (!value) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     *value = machine ? machine->Internal().Flag(flag) : 0;
     return machine ? S_OK : E_UNEXPECTED;

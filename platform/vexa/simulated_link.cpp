@@ -15,35 +15,42 @@ class SimulatedLink final : public ComObject<IVexa_link, IVexaSimulatedLink> {
       : machine_(std::move(machine)) {}
 
   HRESULT getLock(LONG waitLimit, LONG* success) override {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     *success = 0;
-    if (!machine_)
+    if (!machine_) {
       return Fail(kErrorNoMachine);
+    }
     LONG error = 0;
-    if (!machine_->Internal().AcquireLock(waitLimit, &error))
+    if (!machine_->Internal().AcquireLock(waitLimit, &error)) {
       return Fail(error);
+    }
     lastError_ = 0;
     *success = 1;
     return S_OK;
   }
 
   HRESULT releaseLock(LONG* success) override {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     *success = 0;
-    if (!machine_)
+    if (!machine_) {
       return Fail(kErrorNoMachine);
-    if (!machine_->Internal().ReleaseLock())
+    }
+    if (!machine_->Internal().ReleaseLock()) {
       return Fail(kErrorLockNotHeld);
+    }
     lastError_ = 0;
     *success = 1;
     return S_OK;
   }
 
   HRESULT GetLastError(LONG* error) override {
-    if (!error)
+    if (!error) {
       return E_POINTER;
+    }
     *error = lastError_;
     return S_OK;
   }
@@ -64,8 +71,9 @@ class SimulatedLink final : public ComObject<IVexa_link, IVexaSimulatedLink> {
 }  // namespace
 
 std::shared_ptr<SimulatedMachine> MachineOfLink(IUnknown* link) {
-  if (!link)
+  if (!link) {
     return nullptr;
+  }
   ComPtr<IVexaSimulatedLink> simulated;
   if (FAILED(
           link->QueryInterface(IID_IVexaSimulatedLink, simulated.ReleaseAndGetVoidAddressOf())) ||

@@ -32,8 +32,9 @@ class MachineBinding {
   // Binds the machine behind `link` (none for a foreign link or no link) and reports through
   // `success` whether there is one, as the controller objects' InitialiseObject does.
   HRESULT BindToLink(IVexa_link* link, LONG* success) {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     auto machine = MachineOfLink(link);
     *success = machine ? 1 : 0;
     Bind(std::move(machine));

@@ -56,8 +56,9 @@ bool SimulatedMachine::State::AcquireLock(LONG waitLimitMs, LONG* error) {
 bool SimulatedMachine::State::ReleaseLock() {
   {
     std::lock_guard lock(mutex);
-    if (!lockHeld)
+    if (!lockHeld) {
       return false;
+    }
     lockHeld = false;
     ++locksReleased;
   }
@@ -67,10 +68,12 @@ bool SimulatedMachine::State::ReleaseLock() {
 
 bool SimulatedMachine::State::ReadTip(CMaPoint* out) {
   std::lock_guard lock(mutex);
-  if (goodTipReads == 0)
+  if (goodTipReads == 0) {
     return false;
-  if (goodTipReads > 0)
+  }
+  if (goodTipReads > 0) {
     --goodTipReads;
+  }
   *out = tip;
   return true;
 }
@@ -186,8 +189,9 @@ void SimulatedMachine::FailMoves(LONG finalStatus) {
 }
 
 void SimulatedMachine::SetStatusFlag(StatusFlag flag, LONG value) {
-  if (flag < StatusFlag{} || flag >= StatusFlag::Count)
+  if (flag < StatusFlag{} || flag >= StatusFlag::Count) {
     return;
+  }
   std::lock_guard lock(state_->mutex);
   state_->flags[static_cast<size_t>(flag)] = value;
 }
@@ -200,14 +204,16 @@ void SimulatedMachine::FailTipReadsAfter(int32_t goodReads) {
 void SimulatedMachine::Disengage(bool disengaged) {
   std::lock_guard lock(state_->mutex);
   // Servos off: whatever was moving stops where it is.
-  if (disengaged)
+  if (disengaged) {
     state_->StopLocked(kMoveStopped);
+  }
   state_->disengaged = disengaged;
 }
 
 void SimulatedMachine::SetExtendedStatus(int index, BYTE value) {
-  if (index < 0 || index >= kVexaExtendedStatusBytes)
+  if (index < 0 || index >= kVexaExtendedStatusBytes) {
     return;
+  }
   std::lock_guard lock(state_->mutex);
   state_->extendedStatus[static_cast<size_t>(index)] = value;
 }

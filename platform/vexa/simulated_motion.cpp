@@ -11,12 +11,14 @@ void SimulatedMachine::State::Update() {
   {
     std::lock_guard lock(mutex);
     delivered = StepLocked();
-    if (delivered >= 0)
+    if (delivered >= 0) {
       hook = scanPointHook;
+    }
   }
   // Outside the lock: the hook may inject faults, which take the lock themselves.
-  if (hook)
+  if (hook) {
     hook(delivered);
+  }
 }
 
 int32_t SimulatedMachine::State::StepLocked() {
@@ -31,12 +33,14 @@ int32_t SimulatedMachine::State::StepLocked() {
     deflection = sample.deflection;
     pointDelivered = true;
     // The tip stays at the last point when the scan ends.
-    if (nextScanPoint >= scan->PointCount())
+    if (nextScanPoint >= scan->PointCount()) {
       scan.reset();
+    }
     return index;
   }
-  if (move)
+  if (move) {
     StepMoveLocked();
+  }
   return -1;
 }
 
@@ -45,8 +49,9 @@ void SimulatedMachine::State::StepMoveLocked() {
   // running status keeps it hanging there until the fault is lifted or the move stopped.
   if (failMovesStatus != 0 && moveStep >= moveSteps / 2) {
     moveStatus = failMovesStatus;
-    if (failMovesStatus != kVexaMoveRunning)
+    if (failMovesStatus != kVexaMoveRunning) {
       move.reset();
+    }
     return;
   }
   ++moveStep;
@@ -59,12 +64,15 @@ void SimulatedMachine::State::StepMoveLocked() {
 
 LONG SimulatedMachine::State::StartScan(const CircleScanRequest& request) {
   std::lock_guard lock(mutex);
-  if (disengaged)
+  if (disengaged) {
     return kErrorDisengaged;
-  if (scan || move)
+  }
+  if (scan || move) {
     return kErrorMachineBusy;
-  if (const LONG error = CircleScanPath::Check(request, config.feature); error != 0)
+  }
+  if (const LONG error = CircleScanPath::Check(request, config.feature); error != 0) {
     return error;
+  }
   scan.emplace(request, config.feature, config.dynamics);
   nextScanPoint = 0;
   // Every scan its own noise, the same on every run of the same sequence of scans.
@@ -104,8 +112,9 @@ void SimulatedMachine::State::RejectMove() {
 
 LONG SimulatedMachine::State::PollMove(CMaPoint* tipOut) {
   std::lock_guard lock(mutex);
-  if (move)
+  if (move) {
     StepMoveLocked();
+  }
   *tipOut = tip;
   return moveStatus;
 }

@@ -40,11 +40,13 @@ class SimulatedMove final : public ComObject<IVexa_move> {
   }
 
   HRESULT SetTarget(IVexa_move_target* target, LONG* success) override {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     *success = 0;
-    if (!target)
+    if (!target) {
       return E_POINTER;
+    }
     const MoveRequest move = ReadTarget(target);
     std::lock_guard lock(mutex_);
     target_ = move;
@@ -55,14 +57,16 @@ class SimulatedMove final : public ComObject<IVexa_move> {
   HRESULT StartMove(double speed, LONG /*reserved1*/, LONG /*reserved2*/, LONG /*reserved3*/,
                     LONG /*reserved4*/) override {
     const auto machine = machine_.Get();
-    if (!machine)
+    if (!machine) {
       return E_UNEXPECTED;
+    }
     std::optional<MoveRequest> move;
     {
       std::lock_guard lock(mutex_);
       move = target_;
-      if (move)
+      if (move) {
         move->rotation = rotationNext_;
+      }
       rotationNext_ = false;  // the choice applies to one move
     }
     if (!move) {
@@ -75,8 +79,9 @@ class SimulatedMove final : public ComObject<IVexa_move> {
   }
 
   HRESULT GetMoveStatus(LONG* status, double* x, double* y, double* z) override {
-    if (!status || !x || !y || !z)
+    if (!status || !x || !y || !z) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     if (!machine) {
       *status = 0;

@@ -33,8 +33,9 @@ class SimulatedMoveTarget final : public ComObject<IVexa_move_target> {
   }
 
   HRESULT GetAxis(double* x, double* y, double* z) override {
-    if (!x || !y || !z)
+    if (!x || !y || !z) {
       return E_POINTER;
+    }
     std::lock_guard lock(mutex_);
     *x = values_.axisX;
     *y = values_.axisY;
@@ -55,8 +56,9 @@ class SimulatedMoveTarget final : public ComObject<IVexa_move_target> {
     return S_OK;
   }
   HRESULT Get(double Values::*field, double* value) {
-    if (!value)
+    if (!value) {
       return E_POINTER;
+    }
     std::lock_guard lock(mutex_);
     *value = values_.*field;
     return S_OK;

@@ -24,8 +24,9 @@ class SimulatedProbeInfo final : public ComObject<IVexa_probe_info> {
 
  private:
   HRESULT Read(int32_t MachineConfig::*field, BYTE* value) {
-    if (!value)
+    if (!value) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     // The controller reports these as bytes.
     *value = machine ? static_cast<BYTE>(machine->Config().*field) : 0;
@@ -46,8 +47,9 @@ class SimulatedHead final : public ComObject<IVexa_head> {
 
  private:
   HRESULT Read(double MachineConfig::*field, double* degrees) {
-    if (!degrees)
+    if (!degrees) {
       return E_POINTER;
+    }
     const auto machine = machine_.Get();
     *degrees = machine ? machine->Config().*field : 0.0;
     return machine ? S_OK : E_UNEXPECTED;
@@ -70,8 +72,9 @@ class SimulatedFrame final : public ComObject<IVexa_frame> {
   }
 
   HRESULT GetPoint(double* x, double* y, double* z) override {
-    if (!x || !y || !z)
+    if (!x || !y || !z) {
       return E_POINTER;
+    }
     std::lock_guard lock(mutex_);
     // Without a mapped point there is nothing to report: zeros and a failure status.
     image_.value_or(CMaPoint()).GetData(*x, *y, *z);

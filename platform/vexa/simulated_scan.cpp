@@ -19,8 +19,9 @@ class SimulatedCircleScan final : public ComObject<IVexa_circle_scan> {
                           double tipDiameter, double deflection, double speed, double bufferPitch,
                           double reserved3, double reserved4, double reserved5,
                           LONG* success) override {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     *success = 0;
     const auto machine = MachineOfLink(link);
     if (!machine) {
@@ -54,8 +55,9 @@ class SimulatedCircleScan final : public ComObject<IVexa_circle_scan> {
   }
 
   HRESULT GetLastError(LONG* error) override {
-    if (!error)
+    if (!error) {
       return E_POINTER;
+    }
     *error = lastError_;
     return S_OK;
   }

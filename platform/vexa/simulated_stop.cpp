@@ -10,12 +10,14 @@ namespace {
 class SimulatedStop final : public ComObject<IVexa_stop> {
  public:
   HRESULT Stop(IVexa_link* link, LONG* success) override {
-    if (!success)
+    if (!success) {
       return E_POINTER;
+    }
     const auto machine = MachineOfLink(link);
     *success = machine ? 1 : 0;
-    if (machine)
+    if (machine) {
       machine->Internal().Stop();
+    }
     return S_OK;
   }
 };

@@ -58,8 +58,9 @@ struct Script {
            std::span<const RegistrationValue> values = {}) {
     const std::string_view keptKey = Keep(std::move(key));
     std::optional<std::string_view> keptValue;
-    if (value)
+    if (value) {
       keptValue = Keep(std::move(*value));
+    }
     entries.push_back({keptKey, keptValue, flag, values});
   }
 };
@@ -80,8 +81,9 @@ Script RegistrationScript() {
     script.Add(key, std::string(served.name) + " Class (simulated controller)",
                RegistrationFlag::ForceRemove);
     script.Add(key + "\\InprocServer32", "%MODULE%", RegistrationFlag::None, kBothModels);
-    if (served.progId)
+    if (served.progId) {
       script.Add(key + "\\ProgID", served.progId);
+    }
   }
   return script;
 }
@@ -91,8 +93,9 @@ Script RegistrationScript() {
 extern "C" {
 
 HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
-  if (!ppv)
+  if (!ppv) {
     return E_POINTER;
+  }
   *ppv = nullptr;
   for (const ServedClass& served : kClasses) {
     if (served.clsid == rclsid) {
@@ -109,8 +112,9 @@ HRESULT DllCanUnloadNow() {
 
 HRESULT DllRegisterServer() {
   const std::string module = ModuleFileOf(&kModuleAnchor);
-  if (module.empty())
+  if (module.empty()) {
     return SELFREG_E_CLASS;
+  }
   const Script script = RegistrationScript();
   return UpdateClassesRoot([&](ClassesRoot& root) {
     ApplyRegistration(root, script.entries, module);

@@ -20,8 +20,9 @@ CircleDCComponent::~CircleDCComponent() {
   Move.Reset();
   CircleScan.Reset();
   Stop.Reset();
-  for (auto& dataSet : DataSets)
+  for (auto& dataSet : DataSets) {
     dataSet.Set(DataSet{});
+  }
   Sinks.DisconnectAll();
 }
 
@@ -32,8 +33,9 @@ void CircleDCComponent::SetFilterMethod(int32_t method) {
 bool CircleDCComponent::EnterProbeOffsets(double x, double y, double z) {
   // Offsets are written to the map file and compared when a stored map is matched; a
   // non-finite one would make a map that never matches again.
-  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
     return false;
+  }
   ProbeOffsets.Set(CMaPoint(x, y, z));
   return true;
 }
@@ -49,8 +51,9 @@ void CircleDCComponent::FailRun(int32_t errorNumber) {
 }
 
 HRESULT CircleDCComponent::GetPerformCircleComplete(LONG* completed, LONG* success) {
-  if (!completed || !success)
+  if (!completed || !success) {
     return E_POINTER;
+  }
   *completed = RunCompleted.load();
   *success = LastErrorNumber.load() == 0 ? 1 : 0;
   return S_OK;

@@ -8,8 +8,9 @@
 namespace ombrixdc {
 
 HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* success) {
-  if (!out || !success)
+  if (!out || !success) {
     return E_POINTER;
+  }
   *success = 0;
   if (type < 0 || type >= kDataTypeCount) {
     LastErrorNumber = Number(ErrorNumber::NoData);
@@ -47,8 +48,9 @@ HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* succe
 }
 
 HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success) {
-  if (!success)
+  if (!success) {
     return E_POINTER;
+  }
   *success = 0;
   if (DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get().radii.IsEmpty()) {
     LastErrorNumber = Number(ErrorNumber::NoData);
@@ -62,10 +64,12 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
 
   DataSetsFileContent content;
   content.header = FeatureHeader();
-  for (size_t i = 0; i < content.headerInfo.size(); ++i)
+  for (size_t i = 0; i < content.headerInfo.size(); ++i) {
     content.headerInfo[i] = HeaderInfo[i].Get();
-  for (size_t i = 0; i < content.dataSets.size(); ++i)
+  }
+  for (size_t i = 0; i < content.dataSets.size(); ++i) {
     content.dataSets[i] = DataSets[i].Get();
+  }
   content.slowCentre = SlowCentre.Get();
   content.fastCentre = FastCentre.Get();
   const DataSetsFileText file = WriteDataSetsFile(content);

@@ -15,8 +15,9 @@ bool EventSinks::Disconnect(uint32_t cookie) {
   std::lock_guard lock(mutex_);
   const auto it = std::find_if(entries_.begin(), entries_.end(),
                                [cookie](const Entry& e) { return e.cookie == cookie; });
-  if (it == entries_.end())
+  if (it == entries_.end()) {
     return false;
+  }
   entries_.erase(it);
   return true;
 }
@@ -38,22 +39,25 @@ std::vector<EventSinks::Entry> EventSinks::Snapshot() const {
 
 void EventSinks::FireOnStatusChange(int32_t currentStatus) const {
   for (const Entry& e : Snapshot()) {
-    if (e.sink)
+    if (e.sink) {
       e.sink->OnStatusChange(currentStatus);
+    }
   }
 }
 
 void EventSinks::FirePerformCircleComplete(int32_t success) const {
   for (const Entry& e : Snapshot()) {
-    if (e.sink)
+    if (e.sink) {
       e.sink->PerformCircleComplete(success);
+    }
   }
 }
 
 void EventSinks::FireOnGraphicsClosed() const {
   for (const Entry& e : Snapshot()) {
-    if (e.sink)
+    if (e.sink) {
       e.sink->OnGraphicsClosed();
+    }
   }
 }
 

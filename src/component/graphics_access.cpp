@@ -31,8 +31,9 @@ HRESULT CircleDCComponent::ShowGraphics(int32_t left, int32_t top, int32_t width
     requested = ui::Rect{rect.left, rect.top, rect.right, rect.bottom};
   }
   if (ombrixdc::AdoptWindowRect({current.left, current.top, current.right, current.bottom},
-                                requested))
+                                requested)) {
     WindowRectChanged.Set(1);
+  }
   GraphicsFilename.Set(fileName);
   return ombrixdc::ShowViewer(*viewerLink_) ? S_OK : S_FALSE;
 }
@@ -42,23 +43,26 @@ HRESULT CircleDCComponent::ShowGraphicsComplete() {
 }
 
 HRESULT CircleDCComponent::GetGraphicsClosed(LONG* closed) {
-  if (!closed)
+  if (!closed) {
     return E_POINTER;
+  }
   *closed = GraphicsOpen.Get() == 0 ? 1 : 0;
   return S_OK;
 }
 
 void CircleDCComponent::RefreshViewerAfterRun() {
-  if (GraphicsOpen.Get() == 0)
+  if (GraphicsOpen.Get() == 0) {
     return;
+  }
   // The run's own data sets replace whatever file the window showed.
   GraphicsFilename.Set(std::nullopt);
   ombrixdc::UpdateFromComponent(*viewerLink_);
 }
 
 void CircleDCComponent::CloseViewerOnDestruction() {
-  if (GraphicsOpen.Get() != 0)
+  if (GraphicsOpen.Get() != 0) {
     ShowGraphicsComplete();
+  }
   ombrixdc::ForgetViewerClient(*viewerLink_);
 }
 

@@ -23,8 +23,9 @@ constexpr double kPlusYAxis = MA_PI / 2.0;
 
 HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
                                             LONG* success) {
-  if (!success)
+  if (!success) {
     return E_POINTER;
+  }
   Link = link;
   AxisStatus = ps;
   if (!link) {
@@ -34,16 +35,21 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
     return S_FALSE;
   }
   HRESULT hr = S_OK;
-  if (!AxisStatus)
+  if (!AxisStatus) {
     hr = CreateControllerObject(CLSID_Vexa_axis_position_and_status, &AxisStatus);
-  if (SUCCEEDED(hr))
+  }
+  if (SUCCEEDED(hr)) {
     hr = CreateControllerObject(CLSID_Vexa_stop, &Stop);
-  if (SUCCEEDED(hr))
+  }
+  if (SUCCEEDED(hr)) {
     hr = CreateControllerObject(CLSID_Vexa_circle_scan, &CircleScan);
-  if (SUCCEEDED(hr))
+  }
+  if (SUCCEEDED(hr)) {
     hr = CreateControllerObject(CLSID_Vexa_move_target, &MoveTarget);
-  if (SUCCEEDED(hr))
+  }
+  if (SUCCEEDED(hr)) {
     hr = CreateControllerObject(CLSID_Vexa_move, &Move);
+  }
   if (FAILED(hr)) {
     *success = 0;
     return hr;
@@ -58,8 +64,9 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
 bool CircleDCComponent::ReadSettings() {
   const OptionalText iniFile = IniFilepath.Get();
   const SettingsReadResult read = ReadTuningSettings(ProbeType.Get(), iniFile.value_or(""));
-  if (!read.storeCreated)
+  if (!read.storeCreated) {
     return false;
+  }
   const TuningSettings& v = read.values;
   ProcessRunControlState().positionalTolerance = v.positionalTolerance;
   KnownPartScanAcceleration.Set(v.knownPartScanAcceleration);
@@ -76,15 +83,17 @@ bool CircleDCComponent::ReadSettings() {
 }
 
 bool CircleDCComponent::ReadSystemSettingsFile() {
-  if (OfflineTesting.Get() == 0)
+  if (OfflineTesting.Get() == 0) {
     return true;
+  }
   // Offline, the offsets come from the file (or are zero): offsets entered before are dropped.
   ProbeOffsets.Set(CMaPoint(0.0, 0.0, 0.0));
 
   const OptionalText runDirectory = RunDirectory.Get();
   std::optional<TokenReader> reader;
-  if (runDirectory)
+  if (runDirectory) {
     reader = TokenReader::FromFile(RunDirectoryPath(*runDirectory) / "System.dat");
+  }
 
   SystemSettings values;  // the defaults of a missing file
   MapMatchTolerances& tolerances = ProcessMapMatchTolerances();
@@ -137,8 +146,9 @@ void ApplyQuery(CircleDCComponent& c, const ControllerQueryResult& query) {
 }  // namespace
 
 HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LONG* success) {
-  if (!x || !y || !z || !success)
+  if (!x || !y || !z || !success) {
     return E_POINTER;
+  }
   *x = *y = *z = 0.0;
 
   bool queryOk = true;
@@ -149,8 +159,9 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     ApplyQuery(*this, query);
     queryOk = query.ok;
   }
-  if (!queryOk)
+  if (!queryOk) {
     LastErrorNumber = kParameterError;
+  }
 
   if (!(ModeFastSpeed() > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
       !IniFilepath.Get()) {
@@ -158,8 +169,9 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   } else if (!ReadSettings()) {
     LastErrorNumber = kSettingsError;
   }
-  if (!ReadSystemSettingsFile())
+  if (!ReadSystemSettingsFile()) {
     LastErrorNumber = kParameterError;
+  }
 
   if (LastErrorNumber.load() != 0) {
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;

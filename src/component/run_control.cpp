@@ -24,14 +24,17 @@ bool Positive(double value) {
 }  // namespace
 
 bool CircleDCComponent::ParameterCheck() {
-  if (Status.load() == E_OMBRIX_DC_CIRCLE_INITIALISED)
+  if (Status.load() == E_OMBRIX_DC_CIRCLE_INITIALISED) {
     return true;
-  if (!Link || FilterNumber.Get() < 1)
+  }
+  if (!Link || FilterNumber.Get() < 1) {
     return false;
+  }
   for (double value : {FeatureRadius.Get(), TipRadius.Get(), ScanDeflection.Get(),
                        MaxScanSpeed.Get(), SlowSpeed.Get(), ModeParameter.Get()}) {
-    if (!Positive(value))
+    if (!Positive(value)) {
       return false;
+    }
   }
   if (!Positive(KnownPartScanAcceleration.Get()) || !Positive(BufferPitch.Get()) ||
       !Positive(DCMapPitch.Get())) {
@@ -49,8 +52,9 @@ bool CircleDCComponent::ParameterCheck() {
 
 HRESULT CircleDCComponent::PerformCircle() {
   // A second worker on the same fields would mix two runs: refuse, touching nothing.
-  if (RunInProgress())
+  if (RunInProgress()) {
     return S_FALSE;
+  }
   RunCompleted = 0;
   if (!ParameterCheck()) {
     int32_t none = 0;
@@ -77,8 +81,9 @@ HRESULT CircleDCComponent::PerformCircle() {
 
   // Whether an error is pending is decided now, before the worker can record one of its own.
   const bool errorPending = LastErrorNumber.load() != 0;
-  if (!StartWorkerThread())
+  if (!StartWorkerThread()) {
     return S_FALSE;
+  }
   return errorPending ? S_FALSE : S_OK;
 }
 
@@ -142,8 +147,9 @@ void CircleDCComponent::WaitForRuns() {
     std::lock_guard lock(workersMutex_);
     running.swap(workers_);
   }
-  for (Worker& worker : running)
+  for (Worker& worker : running) {
     worker.thread.join();
+  }
 }
 
 void CircleDCComponent::ChooseAndRunProcedure(RunContext& run) {
@@ -152,8 +158,9 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run) {
   if (learning != E_OMBRIX_DC_CIRCLE_LEARNING) {
     const MapSearchResult search =
         FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Full);
-    if (search.damagedMatch)
+    if (search.damagedMatch) {
       FailRun(Number(ErrorNumber::StoredMapUnusable));
+    }
     run.mapNumber = search.mapNumber;
     ProcessRunControlState().mapNumber = search.mapNumber;
     if (search.mapNumber > 0) {
@@ -163,17 +170,21 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run) {
       LastErrorNumber = Number(ErrorNumber::NoStoredMap);
     }
   }
-  if (LastErrorNumber.load() != 0)
+  if (LastErrorNumber.load() != 0) {
     return;
+  }
   ComponentRunReporter report(*this);
   StepResult result = StepResult::Completed();
-  if (procedure == Procedure::Learning)
+  if (procedure == Procedure::Learning) {
     result = RunLearning(run, report);
-  if (procedure == Procedure::Compensated)
+  }
+  if (procedure == Procedure::Compensated) {
     result = RunCompensated(run, report);
+  }
   // The one place a procedure's failure is recorded.
-  if (result.end == StepEnd::Failed)
+  if (result.end == StepEnd::Failed) {
     FailRun(result.error);
+  }
 }
 
 void CircleDCComponent::RunWorker(RunContext run) {
@@ -187,8 +198,9 @@ void CircleDCComponent::RunWorker(RunContext run) {
 
   IVexa_link* link = run.controller.link.Get();
   LONG locked = 0;
-  if (link)
+  if (link) {
     link->getLock(kLockWaitLimit, &locked);
+  }
   if (!locked) {
     LastErrorNumber = LockRefusalCode(link);
   } else {

@@ -54,8 +54,9 @@ ombrixdc::ClientRunData ComponentViewerLink::RunData() const {
 }
 
 DataSet ComponentViewerLink::DataSetOf(int32_t index) const {
-  if (index < 0 || index >= kDataTypeCount)
+  if (index < 0 || index >= kDataTypeCount) {
     return {};
+  }
   return component_.DataSets[index].Get();
 }
 

@@ -12,20 +12,24 @@ ReferenceResult ComputeReference(const CompensationParameters& p,
   const CMaDoubleArray filtered = FilterRadii(p.filterMethod, p.filterNumber, slowProfile.radii);
   DataSetResult slow = ResampleToMapGrid(p.mapPitch, p.featureRadius, p.mapGridStartAngle, filtered,
                                          slowProfile.angles);
-  if (PassOnFailure(slow, result))
+  if (PassOnFailure(slow, result)) {
     return result;
+  }
   // The premap compares the unfiltered scan's least-squares circle with the filtered slow
   // profile, so premapped data show the dynamic error about a perfect circle.
   DataSetResult fit = FitToMapGrid(p.mapPitch, p.featureRadius, p.mapGridStartAngle,
                                    slowProfile.radii, slowProfile.angles);
-  if (PassOnFailure(fit, result))
+  if (PassOnFailure(fit, result)) {
     return result;
+  }
   MapSlotResult preMap = StoreMap(fit.data.radii, slow.data.radii, fit.data.angles);
-  if (PassOnFailure(preMap, result))
+  if (PassOnFailure(preMap, result)) {
     return result;
+  }
   DataSetResult slowMap = ApplyMap(preMap.slot, slow.data.radii);
-  if (PassOnFailure(slowMap, result))
+  if (PassOnFailure(slowMap, result)) {
     return result;
+  }
   result.slow = std::move(slow.data);
   result.slowMap = std::move(slowMap.data);
   result.preMap = std::move(preMap.slot);
@@ -74,16 +78,19 @@ CompensatedResult ComputeCompensated(const CompensationParameters& p, const MapS
                                      const RadialProfile& fastProfile) {
   CompensatedResult result;
   DataSetResult fast = ComputeFast(p, fastProfile);
-  if (PassOnFailure(fast, result))
+  if (PassOnFailure(fast, result)) {
     return result;
+  }
   DataSetResult fastMap = ComputeFastMap(slots[MapSlotIndex::PreMapData], fast.data);
-  if (PassOnFailure(fastMap, result))
+  if (PassOnFailure(fastMap, result)) {
     return result;
+  }
   CorrectedResult corrected =
       ComputeCorrected(slots[MapSlotIndex::DcMapData], slots[MapSlotIndex::PremappedDcMapData],
                        fast.data, fastMap.data);
-  if (PassOnFailure(corrected, result))
+  if (PassOnFailure(corrected, result)) {
     return result;
+  }
   result.fast = std::move(fast.data);
   result.fastMap = std::move(fastMap.data);
   result.corrected = std::move(corrected.corrected);
@@ -95,21 +102,26 @@ LearningResult ComputeLearning(const CompensationParameters& p, const RadialProf
                                const RadialProfile& fastProfile) {
   LearningResult result;
   ReferenceResult reference = ComputeReference(p, slowProfile);
-  if (PassOnFailure(reference, result))
+  if (PassOnFailure(reference, result)) {
     return result;
+  }
   DataSetResult fast = ComputeFast(p, fastProfile);
-  if (PassOnFailure(fast, result))
+  if (PassOnFailure(fast, result)) {
     return result;
+  }
   DataSetResult fastMap = ComputeFastMap(reference.preMap, fast.data);
-  if (PassOnFailure(fastMap, result))
+  if (PassOnFailure(fastMap, result)) {
     return result;
+  }
   LearnedMaps maps = LearnDcMaps(reference.slow, reference.slowMap, fast.data, fastMap.data);
-  if (PassOnFailure(maps, result))
+  if (PassOnFailure(maps, result)) {
     return result;
+  }
   CorrectedResult corrected =
       ComputeCorrected(maps.dcMap, maps.premappedDcMap, fast.data, fastMap.data);
-  if (PassOnFailure(corrected, result))
+  if (PassOnFailure(corrected, result)) {
     return result;
+  }
   RunDataSets& sets = result.dataSets;
   sets.slow = std::move(reference.slow);
   sets.slowMap = std::move(reference.slowMap);

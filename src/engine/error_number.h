@@ -149,8 +149,9 @@ inline constexpr std::array kErrorTable{
 // The table's entry for a recorded value; nullptr for 0 and for a value it does not list.
 constexpr const ErrorEntry* FindError(int32_t number) {
   for (const ErrorEntry& entry : kErrorTable) {
-    if (entry.number == number)
+    if (entry.number == number) {
       return &entry;
+    }
   }
   return nullptr;
 }
@@ -159,8 +160,9 @@ constexpr const ErrorEntry* FindError(int32_t number) {
 // the table does not list (a controller code it does not name) passes through unchanged.
 constexpr uint32_t ErrorCode(int32_t number) {
   for (const ErrorEntry& entry : kErrorTable) {
-    if (entry.number == number)
+    if (entry.number == number) {
       return entry.code;
+    }
   }
   return static_cast<uint32_t>(number);
 }
@@ -171,8 +173,9 @@ constexpr uint32_t ErrorCode(ErrorNumber error) {
 // The table's entry for a code GetLastError returned; nullptr for 0 and unlisted codes.
 constexpr const ErrorEntry* FindErrorCode(uint32_t code) {
   for (const ErrorEntry& entry : kErrorTable) {
-    if (entry.code == code)
+    if (entry.code == code) {
       return &entry;
+    }
   }
   return nullptr;
 }
@@ -181,8 +184,9 @@ constexpr const ErrorEntry* FindErrorCode(uint32_t code) {
 // caller then returns `to` at once. Both are results with an `error` member.
 template <class From, class To>
 bool PassOnFailure(const From& from, To& to) {
-  if (from.error == ErrorNumber::None)
+  if (from.error == ErrorNumber::None) {
     return false;
+  }
   to.error = from.error;
   return true;
 }

@@ -11,18 +11,21 @@ namespace ombrixdc {
 
 std::optional<TokenReader> TokenReader::FromFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in)
+  if (!in) {
     return std::nullopt;
+  }
   std::ostringstream content;
   content << in.rdbuf();
-  if (in.bad())
+  if (in.bad()) {
     return std::nullopt;
+  }
   return TokenReader(std::move(content).str());
 }
 
 void TokenReader::SkipSpace() {
-  while (pos_ < text_.size() && AsciiIsSpace(text_[pos_]))
+  while (pos_ < text_.size() && AsciiIsSpace(text_[pos_])) {
     ++pos_;
+  }
 }
 
 bool TokenReader::AtEnd() {
@@ -32,18 +35,21 @@ bool TokenReader::AtEnd() {
 
 std::optional<std::string> TokenReader::ReadWord() {
   SkipSpace();
-  if (pos_ >= text_.size())
+  if (pos_ >= text_.size()) {
     return std::nullopt;
+  }
   const size_t start = pos_;
-  while (pos_ < text_.size() && !AsciiIsSpace(text_[pos_]))
+  while (pos_ < text_.size() && !AsciiIsSpace(text_[pos_])) {
     ++pos_;
+  }
   return text_.substr(start, pos_ - start);
 }
 
 bool TokenReader::SkipPast(std::string_view label) {
   while (auto word = ReadWord()) {
-    if (AsciiEqualsIgnoringCase(*word, label))
+    if (AsciiEqualsIgnoringCase(*word, label)) {
       return true;
+    }
   }
   return false;
 }
@@ -56,10 +62,12 @@ std::optional<T> TokenReader::ReadNumber() {
   const char* first = text_.data() + pos_;
   const char* last = text_.data() + text_.size();
   const bool plus = first != last && *first == '+';
-  if (plus)
+  if (plus) {
     ++first;
-  if (plus && first != last && *first == '-')
+  }
+  if (plus && first != last && *first == '-') {
     return std::nullopt;
+  }
   T value{};
   std::from_chars_result result;
   if constexpr (std::is_floating_point_v<T>) {
@@ -67,8 +75,9 @@ std::optional<T> TokenReader::ReadNumber() {
   } else {
     result = std::from_chars(first, last, value);
   }
-  if (result.ec != std::errc())
+  if (result.ec != std::errc()) {
     return std::nullopt;
+  }
   pos_ = static_cast<size_t>(result.ptr - text_.data());
   return value;
 }

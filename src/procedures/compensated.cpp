@@ -20,18 +20,21 @@ constexpr double kCalibrationFastSpeed = 50.0;
 StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& reference) {
   std::optional<TokenReader> mapReader =
       TokenReader::FromFile(MapFilePath(run.runFolder, run.mapNumber));
-  if (!mapReader)
+  if (!mapReader) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
   MapDataResult map = ReadMapData(*mapReader);
   reference.slots = std::move(map.slots);
   report.PublishMapSlots(reference.slots);
-  if (map.readError)
+  if (map.readError) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
 
   std::optional<TokenReader> circleReader =
       TokenReader::FromFile(CircleDataFilePath(run.runFolder, run.mapNumber));
-  if (!circleReader)
+  if (!circleReader) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
   CircleDataResult circle = ReadCircleDataFile(*circleReader);
   reference.slowCentre = circle.data.slowCentre;
   reference.slow = std::move(circle.data.slow);
@@ -39,8 +42,9 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   report.PublishCentre(ScanKind::Slow, reference.slowCentre);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
-  if (circle.readError)
+  if (circle.readError) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
   return StepResult::Completed();
 }
 
@@ -48,8 +52,9 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
 StepResult LearnMap(RunReporter& report, const DataSet& fast, const DataSet& fastMap,
                     Reference& reference) {
   const LearnedMaps learned = LearnDcMaps(reference.slow, reference.slowMap, fast, fastMap);
-  if (learned.error != ErrorNumber::None)
+  if (learned.error != ErrorNumber::None) {
     return StepResult::Failed(learned.error);
+  }
   reference.slots[MapSlotIndex::DcMapData] = learned.dcMap;
   reference.slots[MapSlotIndex::PremappedDcMapData] = learned.premappedDcMap;
   report.PublishMapSlots(reference.slots);
@@ -64,47 +69,57 @@ StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage s
     run.feature.fastSpeed = kCalibrationFastSpeed;
     report.PublishFastSpeed(kCalibrationFastSpeed);
   }
-  if (StopIfAborted(run, report))
+  if (StopIfAborted(run, report)) {
     return StepResult::Aborted();
+  }
   report.ChangeStatus(stage == FastScanStage::Learning ? E_OMBRIX_DC_CIRCLE_LEARNING_FAST_SCAN
                                                        : E_OMBRIX_DC_CIRCLE_REPLAYING_FAST_SCAN);
 
   const ScanResult scan = ScanOrReplay(run, report, ScanKind::Fast, run.feature.fastSpeed);
-  if (!scan.step.IsCompleted())
+  if (!scan.step.IsCompleted()) {
     return scan.step;
-  if (report.AbortRequested())
+  }
+  if (report.AbortRequested()) {
     return StepResult::Aborted();
+  }
   if (stage == FastScanStage::Replaying) {
-    if (StepResult loaded = LoadStoredMap(run, report, reference); !loaded.IsCompleted())
+    if (StepResult loaded = LoadStoredMap(run, report, reference); !loaded.IsCompleted()) {
       return loaded;
+    }
   }
 
   const DataSetResult fast = ComputeFast(Parameters(run), scan.output.profile);
-  if (fast.error != ErrorNumber::None)
+  if (fast.error != ErrorNumber::None) {
     return StepResult::Failed(fast.error);
+  }
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FAST, fast.data);
-  if (StopIfAborted(run, report))
+  if (StopIfAborted(run, report)) {
     return StepResult::Aborted();
+  }
 
   const DataSetResult fastMap =
       ComputeFastMap(reference.slots[MapSlotIndex::PreMapData], fast.data);
-  if (fastMap.error != ErrorNumber::None)
+  if (fastMap.error != ErrorNumber::None) {
     return StepResult::Failed(fastMap.error);
+  }
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, fastMap.data);
 
   if (stage == FastScanStage::Learning) {
     if (StepResult learnt = LearnMap(report, fast.data, fastMap.data, reference);
-        !learnt.IsCompleted())
+        !learnt.IsCompleted()) {
       return learnt;
+    }
   }
-  if (StopIfAborted(run, report))
+  if (StopIfAborted(run, report)) {
     return StepResult::Aborted();
+  }
 
   const CorrectedResult corrected =
       ComputeCorrected(reference.slots[MapSlotIndex::DcMapData],
                        reference.slots[MapSlotIndex::PremappedDcMapData], fast.data, fastMap.data);
-  if (corrected.error != ErrorNumber::None)
+  if (corrected.error != ErrorNumber::None) {
     return StepResult::Failed(corrected.error);
+  }
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_CORRECTED, corrected.corrected);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, corrected.correctedMap);
   return StepResult::Completed();

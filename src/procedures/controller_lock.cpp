@@ -4,22 +4,25 @@ namespace ombrixdc {
 
 void StopMachine(const ControllerObjects& controller) {
   LONG stopped = 0;
-  if (controller.stop)
+  if (controller.stop) {
     controller.stop->Stop(controller.link.Get(), &stopped);
+  }
 }
 
 int32_t LockRefusalCode(IVexa_link* link) {
   LONG error = 0;
-  if (link)
+  if (link) {
     link->GetLastError(&error);
+  }
   return error != 0 ? error : Number(ControllerCode::LockRefusedWithoutCode);
 }
 
 StepResult TakeLockBack(const ControllerObjects& controller) {
   LONG locked = 0;
   controller.link->getLock(kLockWaitLimit, &locked);
-  if (!locked)
+  if (!locked) {
     return StepResult::Failed(LockRefusalCode(controller.link.Get()));
+  }
   return StepResult::Completed();
 }
 

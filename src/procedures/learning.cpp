@@ -21,8 +21,9 @@ namespace {
 StepResult LearnReference(const RunContext& run, RunReporter& report, const ScanOutput& slowScan,
                           Reference& reference) {
   const ReferenceResult computed = ComputeReference(Parameters(run), slowScan.profile);
-  if (computed.error != ErrorNumber::None)
+  if (computed.error != ErrorNumber::None) {
     return StepResult::Failed(computed.error);
+  }
   reference.slow = computed.slow;
   reference.slowMap = computed.slowMap;
   reference.slowCentre = slowScan.centre;
@@ -42,8 +43,9 @@ struct MapNumberChoice {
 };
 MapNumberChoice ChooseMapNumber(const RunContext& run) {
   MapSearchResult search;
-  if (run.overwrite != E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP)
+  if (run.overwrite != E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP) {
     search = FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Relaxed);
+  }
   const int32_t n = search.mapNumber != 0 ? search.mapNumber : NextFreeMapNumber(run.runFolder);
   return {n, search.damagedMatch};
 }
@@ -61,43 +63,51 @@ StepResult StoreMapPair(const RunContext& run, const Reference& reference) {
                                   WriteCircleDataFile(circle))) {
     return StepResult::Failed(ErrorNumber::MapPairNotWritten);
   }
-  if (choice.damagedMatch)
+  if (choice.damagedMatch) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
   return StepResult::Completed();
 }
 
 }  // namespace
 
 StepResult RunLearning(RunContext& run, RunReporter& report) {
-  if (StopIfAborted(run, report))
+  if (StopIfAborted(run, report)) {
     return StepResult::Aborted();
+  }
   report.ChangeStatus(E_OMBRIX_DC_CIRCLE_LEARNING_SLOW_SCAN);
 
   const ScanResult slow = ScanOrReplay(run, report, ScanKind::Slow, run.feature.slowSpeed);
-  if (!slow.step.IsCompleted())
+  if (!slow.step.IsCompleted()) {
     return slow.step;
-  if (report.AbortRequested())
+  }
+  if (report.AbortRequested()) {
     return StepResult::Aborted();
+  }
   Reference reference;
   if (StepResult learnt = LearnReference(run, report, slow.output, reference);
-      !learnt.IsCompleted())
+      !learnt.IsCompleted()) {
     return learnt;
+  }
 
   if (!run.offlineTesting) {
     // A probe that did not get back to the start, or a lock not taken back, would make the
     // fast scan from the wrong place without the lock.
-    if (StepResult returned = ReturnToStart(run); !returned.IsCompleted())
+    if (StepResult returned = ReturnToStart(run); !returned.IsCompleted()) {
       return returned;
+    }
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, run.scanSettlingTime)));
 
   // A fast scan that failed leaves no map to store: a map written then would not belong to
   // the feature.
   if (StepResult fast = RunFastScanStep(run, report, FastScanStage::Learning, reference);
-      !fast.IsCompleted())
+      !fast.IsCompleted()) {
     return fast;
-  if (report.AbortRequested())
+  }
+  if (report.AbortRequested()) {
     return StepResult::Aborted();
+  }
   return StoreMapPair(run, reference);
 }
 

@@ -24,13 +24,15 @@ std::vector<fs::directory_entry> Listing(const fs::path& folder, const char* ext
   std::vector<fs::directory_entry> entries;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    if (!HasExtension(entry, extension))
+    if (!HasExtension(entry, extension)) {
       continue;
+    }
     std::error_code statusError;
     const auto status = entry.status(statusError);
     const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-    if (entry.is_directory(statusError) && readOnly)
+    if (entry.is_directory(statusError) && readOnly) {
       continue;
+    }
     entries.push_back(entry);
   }
   return entries;
@@ -44,8 +46,9 @@ constexpr int64_t kMinutesPerHour = 60;
 bool IsOld(const fs::directory_entry& entry, fs::file_time_type now, int64_t limitMinutes) {
   std::error_code ec;
   const fs::file_time_type written = entry.last_write_time(ec);
-  if (ec || !(now > written))
+  if (ec || !(now > written)) {
     return false;
+  }
   const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(now - written).count();
   const double ageMinutes = static_cast<double>(seconds) * kMinutesPerSecond;
   return ageMinutes > static_cast<double>(limitMinutes);
@@ -64,23 +67,27 @@ int32_t DeleteOldMapFiles(const fs::path& runFolder, int32_t ageLimitHours) {
   int32_t count = 0;
 
   const auto circleDataFiles = Listing(runFolder, ".rsd");
-  if (circleDataFiles.empty())
+  if (circleDataFiles.empty()) {
     return 0;
+  }
   for (const auto& entry : circleDataFiles) {
-    if (!IsOld(entry, now, limitMinutes) || !Delete(entry.path()))
+    if (!IsOld(entry, now, limitMinutes) || !Delete(entry.path())) {
       continue;
+    }
     ++count;
     // The map file of the pair goes with it, whatever its own age.
     fs::path mapFile = entry.path();
     std::string name = mapFile.filename().string();
     name.back() = 'm';
     mapFile.replace_filename(name);
-    if (Delete(mapFile))
+    if (Delete(mapFile)) {
       ++count;
+    }
   }
   for (const auto& entry : Listing(runFolder, ".rsm")) {
-    if (IsOld(entry, now, limitMinutes) && Delete(entry.path()))
+    if (IsOld(entry, now, limitMinutes) && Delete(entry.path())) {
       ++count;
+    }
   }
   return count;
 }

@@ -12,22 +12,25 @@ MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
   MapSearchResult search;
   for (int32_t n = 1;; ++n) {
     std::optional<TokenReader> reader = TokenReader::FromFile(MapFilePath(runFolder, n));
-    if (!reader)
+    if (!reader) {
       return search;
+    }
     const MapMatchResult result = MatchMapFile(*reader, feature, tolerances, comparison);
     if (result.matches) {
       search.mapNumber = n;
       return search;
     }
-    if (result.readError)
+    if (result.readError) {
       search.damagedMatch = true;
+    }
   }
 }
 
 int32_t NextFreeMapNumber(const std::filesystem::path& runFolder) {
   int32_t n = 1;
-  while (std::ifstream(MapFilePath(runFolder, n)).is_open())
+  while (std::ifstream(MapFilePath(runFolder, n)).is_open()) {
     ++n;
+  }
   return n;
 }
 

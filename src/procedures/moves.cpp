@@ -59,8 +59,9 @@ void StartMove(const ControllerObjects& controller, const MoveTarget& target, do
 
 MoveOutcome RunMove(const RunContext& run, const MoveTarget& target) {
   const ControllerObjects& controller = run.controller;
-  if (!controller.move || !controller.moveTarget)
+  if (!controller.move || !controller.moveTarget) {
     return MoveOutcome::Failed;
+  }
   const auto deadline = std::chrono::steady_clock::now() + MoveTimeLimit(run, target);
   StartMove(controller, target, run.feature.fastSpeed);
 
@@ -120,11 +121,13 @@ StepResult ReturnToStart(const RunContext& run) {
   MoveOutcome outcome = RotateAboutFeatureAxis(run, angle);
 
   tip = TipPosition(controller.axisStatus.Get());
-  if (tip.DistanceTo(run.startPosition) > kReturnDistanceThreshold)
+  if (tip.DistanceTo(run.startPosition) > kReturnDistanceThreshold) {
     outcome = MoveLinear(run, run.startPosition);
+  }
 
-  if (outcome != MoveOutcome::Completed)
+  if (outcome != MoveOutcome::Completed) {
     return MoveResult(outcome);
+  }
   return TakeLockBack(controller);
 }
 

@@ -6,15 +6,17 @@
 namespace ombrixdc {
 
 bool StopIfAborted(const RunContext& run, const RunReporter& report) {
-  if (!report.AbortRequested())
+  if (!report.AbortRequested()) {
     return false;
+  }
   StopMachine(run.controller);
   return true;
 }
 
 ScanResult ScanOrReplay(const RunContext& run, RunReporter& report, ScanKind scan, double speed) {
-  if (run.offlineTesting)
+  if (run.offlineTesting) {
     return ReadRawScanFiles(run, report, scan);
+  }
   return ScanCircle(run, report, scan, speed);
 }
 

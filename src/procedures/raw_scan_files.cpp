@@ -14,15 +14,17 @@ StepResult WriteRawScanFiles(const std::filesystem::path& runFolder, ScanKind sc
   const bool probeWritten =
       WriteTextFile(ProbeFilePath(runFolder, scan),
                     WriteRawScanFile(deflections.a, deflections.b, deflections.c));
-  if (scanWritten && probeWritten)
+  if (scanWritten && probeWritten) {
     return StepResult::Completed();
+  }
   return StepResult::Failed(ErrorNumber::RawScanFileFailed);
 }
 
 ScanResult ReadRawScanFiles(const RunContext& run, RunReporter& report, ScanKind scan) {
   std::optional<TokenReader> reader = TokenReader::FromFile(RawScanFilePath(run.runFolder, scan));
-  if (!reader)
+  if (!reader) {
     return {StepResult::Failed(ErrorNumber::RawScanFileFailed), {}};
+  }
   RawScanPoints points = ReadRawScanFile(*reader);
   return PrepareRecordedScan(run, report, scan, points.x, points.y, points.z, {});
 }

@@ -79,8 +79,9 @@ StepResult PreMove(const RunContext& run) {
                            ? dcStartAngle - kPreMoveAngle
                            : kPreMoveAngle - dcStartAngle;
   const StepResult moved = MoveResult(RotateAboutFeatureAxis(run, angle));
-  if (!moved.IsCompleted())
+  if (!moved.IsCompleted()) {
     return moved;
+  }
   return TakeLockBack(run.controller);
 }
 
@@ -140,32 +141,39 @@ PollEnd PollScan(const RunContext& run, const RunReporter& report, double speed,
     double x = 0, y = 0, z = 0;
     LONG success = 0;
     status->getTip(&x, &y, &z, &success);
-    if (!success)
+    if (!success) {
       recording = false;
+    }
     LONG probed = 0;
     status->probedPointData(&probed);
-    if (recording && probed == 1)
+    if (recording && probed == 1) {
       RecordPoint(status, x, y, z, tip, deflections);
+    }
     LONG done = 0;
     status->actionCompleted(&done);
-    if (report.AbortRequested())
+    if (report.AbortRequested()) {
       return PollEnd::Aborted;
+    }
     LONG state = E_CONTROLLER_STATE_ENGAGED;
     status->ControllerState(&state);
-    if (state == E_CONTROLLER_STATE_DISENGAGED)
+    if (state == E_CONTROLLER_STATE_DISENGAGED) {
       return PollEnd::Disengaged;
-    if (done != 0)
+    }
+    if (done != 0) {
       return PollEnd::Completed;
-    if (std::chrono::steady_clock::now() > deadline)
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
       return PollEnd::TimedOut;
+    }
   }
 }
 
 }  // namespace
 
 double ScanStartAngle(ScanKind scan, int32_t scanDirection, double dcStartAngle) {
-  if (scan == ScanKind::Slow)
+  if (scan == ScanKind::Slow) {
     return kSlowScanStartAngle;
+  }
   return scanDirection == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN
              ? kFastScanStartClockwise - dcStartAngle
              : dcStartAngle + kFastScanStartAnticlockwise;
@@ -185,12 +193,15 @@ StepResult ExtendedStatusCheck(Axis* status) {
     status->GetLastError(&error);
     return error != 0 ? StepResult::Failed(error) : StepResult::Completed();
   }
-  if (bytes[1] & kScanFinishedProperly)
+  if (bytes[1] & kScanFinishedProperly) {
     return StepResult::Completed();
-  if (bytes[1] & kScanStatusBit20)
+  }
+  if (bytes[1] & kScanStatusBit20) {
     return StepResult::Failed(ControllerCode::ScanNotFinished);
-  if (bytes[1] & kScanStatusBit40)
+  }
+  if (bytes[1] & kScanStatusBit40) {
     return StepResult::Failed(ErrorNumber::ExtendedStatusBit40);
+  }
   return StepResult::Failed(ErrorNumber::ExtendedStatus);
 }
 
@@ -198,8 +209,9 @@ StepResult ControllerStatusCheck(Axis* status) {
   for (const FlagError& flag : kStatusFlags) {
     LONG value = 0;
     (status->*flag.get)(&value);
-    if (value != 0)
+    if (value != 0) {
       return StepResult::Failed(flag.error);
+    }
   }
   return ExtendedStatusCheck(status);
 }
@@ -210,8 +222,9 @@ ScanResult PrepareRecordedScan(const RunContext& run, RunReporter& report, ScanK
   const MapFileHeader& f = run.feature;
   PreparedScan prepared =
       PrepareScanProfile(f.boreOrBoss, f.scanDirection, f.tipRadius, x, y, z, deflections);
-  if (prepared.error != ErrorNumber::None)
+  if (prepared.error != ErrorNumber::None) {
     return {StepResult::Failed(prepared.error), {}};
+  }
   report.PublishCentre(scan, prepared.centre);
   return {StepResult::Completed(),
           {std::move(prepared.profile), std::move(deflections), prepared.centre}};
@@ -221,8 +234,9 @@ ScanResult ScanCircle(const RunContext& run, RunReporter& report, ScanKind scan,
   const ControllerObjects& controller = run.controller;
   const MapFileHeader& f = run.feature;
   if (scan == ScanKind::Slow && f.dcStartAngle > kPreMoveAngle) {
-    if (StepResult moved = PreMove(run); !moved.IsCompleted())
+    if (StepResult moved = PreMove(run); !moved.IsCompleted()) {
       return {moved, {}};
+    }
   }
   if (!StartScan(run, speed, ScanStartAngle(scan, f.scanDirection, f.dcStartAngle))) {
     LONG error = 0;
@@ -245,15 +259,19 @@ ScanResult ScanCircle(const RunContext& run, RunReporter& report, ScanKind scan,
       break;
   }
 
-  if (StepResult status = ExtendedStatusCheck(controller.axisStatus.Get()); !status.IsCompleted())
+  if (StepResult status = ExtendedStatusCheck(controller.axisStatus.Get()); !status.IsCompleted()) {
     return {status, {}};
-  if (StepResult status = ControllerStatusCheck(controller.axisStatus.Get()); !status.IsCompleted())
+  }
+  if (StepResult status = ControllerStatusCheck(controller.axisStatus.Get());
+      !status.IsCompleted()) {
     return {status, {}};
+  }
   if (run.saveRawData) {
     if (StepResult written =
             WriteRawScanFiles(run.runFolder, scan, tip.x, tip.y, tip.z, deflections);
-        !written.IsCompleted())
+        !written.IsCompleted()) {
       return {written, {}};
+    }
   }
   return PrepareRecordedScan(run, report, scan, tip.x, tip.y, tip.z, std::move(deflections));
 }

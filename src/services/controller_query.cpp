@@ -8,8 +8,9 @@ namespace {
 
 std::optional<ProbeReport> ReadProbe(IVexa_link* link) {
   ComPtr<IVexa_probe_info> info;
-  if (FAILED(CreateControllerObject(CLSID_Vexa_probe_info, &info)) || !info)
+  if (FAILED(CreateControllerObject(CLSID_Vexa_probe_info, &info)) || !info) {
     return std::nullopt;
+  }
   LONG success = 0;
   info->InitialiseObject(link, &success);
   BYTE unit = 0, type = 0, head = 0;
@@ -21,8 +22,9 @@ std::optional<ProbeReport> ReadProbe(IVexa_link* link) {
 
 std::optional<HeadReport> ReadHead(IVexa_link* link, IVexa_axis_position_and_status* ps) {
   ComPtr<IVexa_head> head;
-  if (FAILED(CreateControllerObject(CLSID_Vexa_head, &head)) || !head)
+  if (FAILED(CreateControllerObject(CLSID_Vexa_head, &head)) || !head) {
     return std::nullopt;
+  }
   LONG success = 0;
   head->InitialiseObject(link, ps, &success);
   HeadReport report;
@@ -47,8 +49,9 @@ ControllerQueryResult QueryController(IVexa_link* link, IVexa_axis_position_and_
     result.ok = false;
   } else if (result.probe->headFlag != 0) {
     result.head = ReadHead(link, ps);
-    if (!result.head)
+    if (!result.head) {
       result.ok = false;
+    }
   }
 
   ComPtr<IVexa_frame> frame;

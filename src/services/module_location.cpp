@@ -15,8 +15,9 @@ const char kModuleAnchor = 0;
 
 std::optional<std::string> RegisteredModulePath() {
   ClassesRoot root;
-  if (FAILED(ReadClassesRoot(&root)))
+  if (FAILED(ReadClassesRoot(&root))) {
     return std::nullopt;
+  }
   return root.Value("CLSID\\" + FormatGuid(CLSID_Vexa_CircleDC) + "\\InprocServer32");
 }
 
@@ -24,11 +25,13 @@ bool ReadModuleLocation(char* buffer, size_t bufferSize) {
   std::optional<std::string> path = RegisteredModulePath();
   if (!path) {
     path = ModuleFileOf(&kModuleAnchor);
-    if (path->empty())
+    if (path->empty()) {
       return false;
+    }
   }
-  if (!buffer || path->size() + 1 > bufferSize)
+  if (!buffer || path->size() + 1 > bufferSize) {
     return false;
+  }
   std::memcpy(buffer, path->c_str(), path->size() + 1);
   return true;
 }

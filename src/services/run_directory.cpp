@@ -19,19 +19,22 @@ std::filesystem::path RunDirectoryPath(const std::string& runDirectory) {
 }
 
 void CreateRunDirectory(const std::string& runDirectory) {
-  if (runDirectory.empty())
+  if (runDirectory.empty()) {
     return;
+  }
   std::error_code ignored;
   std::filesystem::create_directories(RunDirectoryPath(runDirectory), ignored);
 }
 
 bool IsAccessibleFolder(const std::optional<std::string>& runDirectory) {
-  if (!runDirectory || runDirectory->empty())
+  if (!runDirectory || runDirectory->empty()) {
     return false;
+  }
   const std::filesystem::path path = RunDirectoryPath(*runDirectory);
   std::error_code ec;
-  if (!std::filesystem::is_directory(path, ec))
+  if (!std::filesystem::is_directory(path, ec)) {
     return false;
+  }
   return ::access(path.c_str(), R_OK | X_OK) == 0;
 }
 

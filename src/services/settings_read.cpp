@@ -29,16 +29,18 @@ class SettingsReader {
     ComBstr value;
     Track(store_->ReadString(ComBstr(section).Get(), ComBstr(key).Get(), nullptr, file_.Get(),
                              value.Receive()));
-    if (value.IsAbsent())
+    if (value.IsAbsent()) {
       return std::nullopt;
+    }
     return value.Utf8();
   }
   bool AllSucceeded() const { return allSucceeded_; }
 
  private:
   void Track(HRESULT hr) {
-    if (FAILED(hr))
+    if (FAILED(hr)) {
       allSucceeded_ = false;
+    }
   }
   IVexa_settings* store_;
   ComBstr file_;
@@ -67,8 +69,9 @@ const char* ProbeTypeSection(int32_t probeType) {
 SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniFile) {
   SettingsReadResult result;
   ComPtr<IVexa_settings> store;
-  if (FAILED(CreateControllerObject(CLSID_Vexa_settings, &store)) || !store)
+  if (FAILED(CreateControllerObject(CLSID_Vexa_settings, &store)) || !store) {
     return result;
+  }
   result.storeCreated = true;
 
   SettingsReader read(store.Get(), iniFile);
@@ -84,8 +87,9 @@ SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniF
   v.timeOut = read.Integer("OmbrixDC", "TimeOut", -1);
   v.workingDirectory = read.String("OmbrixDC", "WorkingDirectory");
 
-  if (v.positionalTolerance < 0.0)
+  if (v.positionalTolerance < 0.0) {
     v.positionalTolerance = 0.01;
+  }
   // -1.0 is the default passed for the three values a run cannot do without.
   const bool requiredPresent =
       v.knownPartScanAcceleration != -1.0 && v.bufferPitch != -1.0 && v.dcMapPitch != -1.0;
@@ -105,8 +109,9 @@ SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniF
 
 std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile) {
   ComPtr<IVexa_settings> store;
-  if (FAILED(CreateControllerObject(CLSID_Vexa_settings, &store)) || !store)
+  if (FAILED(CreateControllerObject(CLSID_Vexa_settings, &store)) || !store) {
     return std::nullopt;
+  }
   SettingsReader read(store.Get(), iniFile);
   ViewerSettings settings;
   settings.slowSpeedRepeatability = read.Double("OmbrixDC", "SlowSpeedRepeatability", 0.0);

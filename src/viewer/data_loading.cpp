@@ -52,8 +52,9 @@ void ShowNewData(ui::WindowHost& host, const std::string& title, int32_t showRef
 bool OpenDataSetsFileLocked(ViewerState& state, const std::string& name) {
   const DataSetsReadResult result =
       ReadIntoViewer(state, ViewerFilePath(name, ViewerDirectoryNow(state)));
-  if (!result.ok)
+  if (!result.ok) {
     return false;
+  }
   if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost()) {
     state.NamedFileTitle = std::string(kViewerBaseTitle) + " - " + name;
     ShowNewData(*host, state.NamedFileTitle, result.ShowReference);
@@ -86,8 +87,9 @@ void TakeRunData(ViewerState& state, ViewerClient& client,
 
 std::filesystem::path ViewerFilePath(const std::string& name, const std::string& viewerDirectory) {
   const std::filesystem::path path(name);
-  if (viewerDirectory.empty() || path.is_absolute())
+  if (viewerDirectory.empty() || path.is_absolute()) {
     return path;
+  }
   return std::filesystem::path(viewerDirectory) / path;
 }
 
@@ -101,27 +103,31 @@ void UpdateFromComponent(ViewerClient& client) {
   std::lock_guard load(state.loadMutex);
   const std::shared_ptr<ui::WindowHost> host = state.LiveHost();
   const bool open = client.GraphicsOpen();
-  if (open && host)
+  if (open && host) {
     host->BringToFront();
+  }
 
   const std::optional<std::string> fileName = client.GraphicsFilename();
   const bool namesFile = fileName && !fileName->empty();
   if (client.WindowRectChanged() && host) {
     host->Move(client.WindowRect());
-    if (!namesFile)
+    if (!namesFile) {
       host->Invalidate();
+    }
   }
   if (namesFile) {
     // A viewer thread that is only starting opens the file itself.
-    if (open)
+    if (open) {
       OpenDataSetsFileLocked(state, *fileName);
+    }
     SetShownComponent(state, nullptr);
     return;
   }
 
   std::array<DataSet, kViewerDataSetCount> runSets;
-  for (size_t k = 0; k < runSets.size(); ++k)
+  for (size_t k = 0; k < runSets.size(); ++k) {
     runSets[k] = client.DataSetOf(static_cast<int32_t>(k));
+  }
   // Both corrected sets exist only after a run that finished; before that the viewer keeps
   // showing what it has.
   if (runSets[2].radii.IsEmpty() || runSets[5].radii.IsEmpty()) {
@@ -145,13 +151,15 @@ void OpenDataSetsFileFromDialog(ui::WindowHost& host) {
   request.filters = {{"Data Files (*.dat)", "*.dat"}, {"All Files (*.*)", "*.*"}};
   // The user takes their time here; no load is held up meanwhile.
   const std::optional<std::string> chosen = host.OpenFileDialog(request);
-  if (!chosen || chosen->empty())
+  if (!chosen || chosen->empty()) {
     return;
+  }
 
   std::lock_guard load(state.loadMutex);
   const DataSetsReadResult result = ReadIntoViewer(state, ViewerFilePath(*chosen, directory));
-  if (!result.ok)
+  if (!result.ok) {
     return;
+  }
   state.DialogTitle = std::string(kViewerBaseTitle) + " - " + std::string(FileNamePart(*chosen));
   SetShownComponent(state, nullptr);
   ShowNewData(host, state.DialogTitle, result.ShowReference);
@@ -161,8 +169,9 @@ ViewerDataSets RunViewerDataSets(const ClientRunData& run,
                                  const std::array<DataSet, kViewerDataSetCount>& runSets) {
   ViewerDataSets data;
   std::array<const DataSet*, kViewerDataSetCount> sets{};
-  for (size_t k = 0; k < sets.size(); ++k)
+  for (size_t k = 0; k < sets.size(); ++k) {
     sets[k] = &runSets[k];
+  }
   FitViewerDataSets(data, sets, run.SlowCentre, run.FastCentre);
   data.MeasuringUnit = run.MeasuringUnit;
   data.FeatureRadius = run.FeatureRadius;
@@ -178,8 +187,9 @@ ViewerDataSets RunViewerDataSets(const ClientRunData& run,
 
 int32_t RunReferenceVisibility(const ClientRunData& run, double slowSpeedRepeatability) {
   // A learning run scanned the reference itself, so it always belongs in the picture.
-  if (run.Learning == 1)
+  if (run.Learning == 1) {
     return 1;
+  }
   return ReferenceVisibility(run.SlowCentre, run.FastCentre, slowSpeedRepeatability);
 }
 

@@ -18,43 +18,53 @@ bool ReadPoint(TokenReader& in, CMaPoint& target) {
   const auto x = in.ReadDouble();
   const auto y = x ? in.ReadDouble() : std::nullopt;
   const auto z = y ? in.ReadDouble() : std::nullopt;
-  if (!z)
+  if (!z) {
     return false;
+  }
   target = CMaPoint(*x, *y, *z);
   return true;
 }
 
 bool ReadInto(std::optional<double> value, double& target) {
-  if (value)
+  if (value) {
     target = *value;
+  }
   return value.has_value();
 }
 
 // Everything before the data sets: feature description, speeds, direction. The labels in
 // between are skipped as single words, so only their order matters.
 bool ReadFeature(TokenReader& in, ViewerDataSets& data) {
-  if (!in.SkipPast("inches):"))
+  if (!in.SkipPast("inches):")) {
     return false;
-  const auto unit = in.ReadInt();
-  if (!unit)
-    return false;
-  data.MeasuringUnit = *unit;
-  if (!in.SkipPast("Radius:") || !ReadInto(in.ReadDouble(), data.FeatureRadius))
-    return false;
-  for (CMaPoint* point : {&data.Centre, &data.Normal, &data.Xaxis}) {
-    if (!in.ReadWord() || !ReadPoint(in, *point))
-      return false;
   }
-  if (!in.SkipPast("SlowSpeed:") || !ReadInto(in.ReadDouble(), data.SlowSpeed))
+  const auto unit = in.ReadInt();
+  if (!unit) {
     return false;
-  if (!in.ReadWord() || !ReadInto(in.ReadDouble(), data.FastSpeed))
+  }
+  data.MeasuringUnit = *unit;
+  if (!in.SkipPast("Radius:") || !ReadInto(in.ReadDouble(), data.FeatureRadius)) {
     return false;
+  }
+  for (CMaPoint* point : {&data.Centre, &data.Normal, &data.Xaxis}) {
+    if (!in.ReadWord() || !ReadPoint(in, *point)) {
+      return false;
+    }
+  }
+  if (!in.SkipPast("SlowSpeed:") || !ReadInto(in.ReadDouble(), data.SlowSpeed)) {
+    return false;
+  }
+  if (!in.ReadWord() || !ReadInto(in.ReadDouble(), data.FastSpeed)) {
+    return false;
+  }
   data.CorrectedSpeed = data.FastSpeed;
-  if (!in.SkipPast("anti-clockwise):"))
+  if (!in.SkipPast("anti-clockwise):")) {
     return false;
+  }
   const auto direction = in.ReadInt();
-  if (!direction)
+  if (!direction) {
     return false;
+  }
   data.ScanDirection = *direction;
   return true;
 }
@@ -63,15 +73,17 @@ bool ReadFeature(TokenReader& in, ViewerDataSets& data) {
 std::optional<ViewerDataSet> ReadPoints(TokenReader& in, std::size_t count,
                                         const CMaPoint& centre) {
   // The count comes from the file: it sizes nothing the rest of the text cannot fill.
-  if (MinimalRowsLength(count, 3) > in.Remaining())
+  if (MinimalRowsLength(count, 3) > in.Remaining()) {
     return std::nullopt;
+  }
   ViewerDataSet set;
   set.radii.reserve(count);
   set.angles.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
     CMaPoint p;
-    if (!ReadPoint(in, p))
+    if (!ReadPoint(in, p)) {
       return std::nullopt;
+    }
     const double dx = p.x() - centre.x();
     const double dy = p.y() - centre.y();
     const double r = MaPythag(dx, dy);
@@ -83,17 +95,22 @@ std::optional<ViewerDataSet> ReadPoints(TokenReader& in, std::size_t count,
 }
 
 bool ReadSet(TokenReader& in, std::size_t count, ViewerDataSet& set) {
-  if (!in.SkipPast("Form:") || !ReadInto(in.ReadDouble(), set.form))
+  if (!in.SkipPast("Form:") || !ReadInto(in.ReadDouble(), set.form)) {
     return false;
-  if (!in.ReadWord() || !ReadInto(in.ReadDouble(), set.radius))
+  }
+  if (!in.ReadWord() || !ReadInto(in.ReadDouble(), set.radius)) {
     return false;
-  if (!in.ReadWord() || !ReadPoint(in, set.centre))
+  }
+  if (!in.ReadWord() || !ReadPoint(in, set.centre)) {
     return false;
-  if (!in.ReadWord())
+  }
+  if (!in.ReadWord()) {
     return false;
+  }
   auto points = ReadPoints(in, count, set.centre);
-  if (!points)
+  if (!points) {
     return false;
+  }
   set.radii = std::move(points->radii);
   set.angles = std::move(points->angles);
   return true;
@@ -112,15 +129,18 @@ int32_t ReferenceVisibility(const CMaPoint& slowCentre, const CMaPoint& fastCent
 DataSetsReadResult ReadViewerDataSets(TokenReader& reader, ViewerDataSets& data,
                                       double SlowSpeedRepeatability) {
   DataSetsReadResult result;
-  if (!ReadFeature(reader, data) || !reader.SkipPast("Set:"))
+  if (!ReadFeature(reader, data) || !reader.SkipPast("Set:")) {
     return result;
+  }
   const auto count = reader.ReadInt();
   // A negative point count is a damaged file, not an empty one.
-  if (!count || *count < 0)
+  if (!count || *count < 0) {
     return result;
+  }
   for (ViewerDataSet& set : data.sets) {
-    if (!ReadSet(reader, static_cast<std::size_t>(*count), set))
+    if (!ReadSet(reader, static_cast<std::size_t>(*count), set)) {
       return result;
+    }
   }
   result.ok = true;
   result.ShowReference =
@@ -132,8 +152,9 @@ DataSetsReadResult ReadViewerDataSets(TokenReader& reader, ViewerDataSets& data,
 DataSetsReadResult ReadViewerDataSetsFile(const std::filesystem::path& path, ViewerDataSets& data,
                                           double SlowSpeedRepeatability) {
   auto reader = TokenReader::FromFile(path);
-  if (!reader)
+  if (!reader) {
     return {};
+  }
   return ReadViewerDataSets(*reader, data, SlowSpeedRepeatability);
 }
 

@@ -19,16 +19,18 @@ void PaintRadialErrorView(ui::Canvas& canvas, ui::Rect client, const PaintInput&
   const PlotGeometry plot = ComputePlotGeometry(client, canvas.TextExtent("- X").height);
 
   DrawHeadings(canvas, panel, input, text);
-  if (input.logo.width > 0 && input.logo.height > 0)
+  if (input.logo.width > 0 && input.logo.height > 0) {
     canvas.DrawImage({10, 35}, input.logo);
+  }
   DrawRepeatabilityBand(canvas, plot, input);
   DrawAxesAndGrid(canvas, plot, input.ShowGrid);
   DrawCurves(canvas, plot, input);
   canvas.SelectPen(kBlackPen);
   const int32_t blockY = DrawLegendBlock(canvas, panel, input, text);
   const bool feature = input.data.FeatureRadius > 0.0;
-  if (feature)
+  if (feature) {
     DrawScanDirectionArrow(canvas, plot, input.data.ScanDirection);
+  }
   DrawNominalCircle(canvas, plot);
   DrawColourKey(canvas, panel, blockY, input, text);
   if (feature) {

@@ -22,8 +22,9 @@ int32_t Width(const ui::Canvas& canvas, std::string_view text) {
 int32_t WidestOf(const ui::Canvas& canvas, const TextLookup& text,
                  std::initializer_list<int32_t> ids) {
   int32_t widest = 0;
-  for (int32_t id : ids)
+  for (int32_t id : ids) {
     widest = std::max(widest, Width(canvas, text(id)));
+  }
   return widest;
 }
 
@@ -51,8 +52,9 @@ std::string UnitText(const PaintInput& input, const TextLookup& text) {
 // A length for the tables: mm with `mmDecimals`, or inches with `inchDecimals`.
 std::string Length(const PaintInput& input, double mm, int32_t mmDecimals, int32_t inchDecimals,
                    const TextLookup& text) {
-  if (input.data.MeasuringUnit == 1)
+  if (input.data.MeasuringUnit == 1) {
     return Number(mm / kMillimetresPerInch, inchDecimals, text);
+  }
   return Number(mm, mmDecimals, text);
 }
 
@@ -72,25 +74,29 @@ struct Table {
   }
   void Rule(ui::Canvas& canvas, int32_t y) const { Line(canvas, x0 - c0, y, x0 + 3 * c, y); }
   void ColumnLines(ui::Canvas& canvas, int32_t yt, int32_t yb) const {
-    for (int32_t k = 0; k <= 3; ++k)
+    for (int32_t k = 0; k <= 3; ++k) {
       Line(canvas, x0 + k * c, yt, x0 + k * c, yb);
+    }
   }
 };
 
 }  // namespace
 
 std::optional<std::string> FormatDecimals(double value, int32_t decimals) {
-  if (decimals < 1 || decimals > 5)
+  if (decimals < 1 || decimals > 5) {
     decimals = 4;
+  }
   // Room for any double in fixed notation; what is longer than a cell's text is refused.
   std::array<char, 400> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                     std::chars_format::fixed, decimals);
-  if (result.ec != std::errc())
+  if (result.ec != std::errc()) {
     return std::nullopt;
+  }
   const auto length = static_cast<std::size_t>(result.ptr - buffer.data());
-  if (length > kMaxNumberLength)
+  if (length > kMaxNumberLength) {
     return std::nullopt;
+  }
   return std::string(buffer.data(), length);
 }
 
@@ -144,8 +150,9 @@ int32_t DrawLegendBlock(ui::Canvas& canvas, const PanelLayout& panel, const Pain
   canvas.SetTextColour(kBlack);
   int32_t y = 75;
   for (int32_t line = 0; line < 3; ++line) {
-    if (line > 0)
+    if (line > 0) {
       y += panel.h;
+    }
     canvas.TextOut({panel.left, y}, text(33098 + line) + ":");
     canvas.TextOut({panel.valueX, y}, values[static_cast<std::size_t>(line)]);
   }
@@ -194,8 +201,9 @@ void DrawLocationTable(ui::Canvas& canvas, const PanelLayout& panel, const Paint
   const int32_t yt = panel.bottom - 310 + (5 * h) / 2;
   Line(canvas, table.x0, yt, table.x0 + 3 * table.c, yt);
   const int32_t yh = yt + h / 2;
-  for (int32_t k = 0; k < 3; ++k)
+  for (int32_t k = 0; k < 3; ++k) {
     table.Heading(canvas, k, yh, std::string(1, static_cast<char>('X' + k)));
+  }
   table.Rule(canvas, yh + (3 * h) / 2 - 5);
 
   // The feature's y axis completes its frame: Normal x Xaxis.
@@ -236,8 +244,9 @@ void DrawResultsTable(ui::Canvas& canvas, const PanelLayout& panel, const PaintI
   const int32_t yt = panel.bottom - 138;
   Line(canvas, table.x0, yt, table.x0 + 3 * table.c, yt);
   const int32_t yh = yt + h / 2;
-  for (int32_t k = 0; k < 3; ++k)
+  for (int32_t k = 0; k < 3; ++k) {
     table.Heading(canvas, k, yh, text(33016 + k));
+  }
   const int32_t ym = yh + (3 * h) / 2;
   table.Rule(canvas, ym);
 
@@ -254,10 +263,12 @@ void DrawResultsTable(ui::Canvas& canvas, const PanelLayout& panel, const PaintI
                                       Length(input, 2.0 * set.radius, 4, 5, text),
                                       Length(input, speeds[i], 4, 5, text)};
     // A hidden reference scan has no results to compare against.
-    if (j == 0 && !input.ShowReference)
+    if (j == 0 && !input.ShowReference) {
       column.fill(text(33119) + " ");
-    for (int32_t row = 0; row < 3; ++row)
+    }
+    for (int32_t row = 0; row < 3; ++row) {
       table.Value(canvas, j, y1 + row * h, column[static_cast<std::size_t>(row)]);
+    }
   }
   const int32_t yb = y1 + 3 * h + 5;
   table.Rule(canvas, yb);

@@ -19,8 +19,9 @@ constexpr std::array<ui::Rgb, 3> kCurveColours{kReferenceBlue, kFastRed, kCorrec
 constexpr double kCoordinateLimit = 1 << 22;
 
 int32_t Trunc(double value) {
-  if (std::isnan(value))
+  if (std::isnan(value)) {
     return 0;
+  }
   return static_cast<int32_t>(std::trunc(std::clamp(value, -kCoordinateLimit, kCoordinateLimit)));
 }
 
@@ -60,8 +61,9 @@ PlotGeometry ComputePlotGeometry(ui::Rect client, int32_t labelHeight) {
 }
 
 std::optional<int32_t> RingInterval(int32_t RingIndex) {
-  if (RingIndex < 0 || RingIndex >= kRingCount)
+  if (RingIndex < 0 || RingIndex >= kRingCount) {
     return std::nullopt;
+  }
   return kRingIntervals[static_cast<std::size_t>(RingIndex)];
 }
 
@@ -72,8 +74,9 @@ ui::Point MapError(const PlotGeometry& g, double e, double interval, double thet
   const double x = g.cx + std::cos(theta) * rho;
   const double y = g.cy - std::sin(theta) * rho;
   // A value that is not a number (a damaged file) has no place: it is drawn at the centre.
-  if (std::isnan(x) || std::isnan(y))
+  if (std::isnan(x) || std::isnan(y)) {
     return {g.cx, g.cy};
+  }
   return {Trunc(x), Trunc(y)};
 }
 
@@ -85,8 +88,9 @@ void DrawRepeatabilityBand(ui::Canvas& canvas, const PlotGeometry& g, const Pain
   const auto interval = RingInterval(input.RingIndex);
   const ViewerDataSet& reference = input.data.sets[FirstSetOfView(input)];
   const std::size_t n = std::min(reference.radii.size(), reference.angles.size());
-  if (!interval || n == 0)
+  if (!interval || n == 0) {
     return;
+  }
   const double radius0 = input.data.sets[0].radius;
   const double w =
       input.SlowSpeedRepeatability != 0.0 ? input.SlowSpeedRepeatability * 1000.0 : 1.0;
@@ -116,8 +120,9 @@ void DrawAxesAndGrid(ui::Canvas& canvas, const PlotGeometry& g, int32_t ShowGrid
   canvas.SelectPen(kGridPen);
   Line(canvas, cx - g.L, cy, cx + g.L, cy);
   Line(canvas, cx, cy - g.L, cx, cy + g.L);
-  if (!ShowGrid)
+  if (!ShowGrid) {
     return;
+  }
   const int32_t f = g.P / 4;
   const int32_t t = (5 * g.P) / 6;
   Line(canvas, cx - f, cy - f, cx - t, cy - t);
@@ -143,20 +148,23 @@ void DrawAxesAndGrid(ui::Canvas& canvas, const PlotGeometry& g, int32_t ShowGrid
 
 void DrawCurves(ui::Canvas& canvas, const PlotGeometry& g, const PaintInput& input) {
   const auto interval = RingInterval(input.RingIndex);
-  if (!interval)
+  if (!interval) {
     return;
+  }
   const double radius0 = input.data.sets[0].radius;
   const std::array<int32_t, 3> shown{input.ShowReference, input.ShowFast, input.ShowCorrected};
   const std::size_t first = FirstSetOfView(input);
   for (std::size_t j = 0; j < 3; ++j) {
     const ViewerDataSet& set = input.data.sets[first + j];
     const std::size_t n = std::min(set.radii.size(), set.angles.size());
-    if (!shown[j] || n == 0)
+    if (!shown[j] || n == 0) {
       continue;
+    }
     canvas.SelectPen({kCurveColours[j], 2, ui::LineStyle::Solid});
     canvas.MoveTo(MapPoint(g, radius0, *interval, set.radii[0], set.angles[0]));
-    for (std::size_t i = 1; i < n; ++i)
+    for (std::size_t i = 1; i < n; ++i) {
       canvas.LineTo(MapPoint(g, radius0, *interval, set.radii[i], set.angles[i]));
+    }
   }
 }
 

@@ -9,23 +9,29 @@ namespace ombrixdc {
 
 std::optional<RenderFormat> RenderFormatFromPath(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
-  for (char& c : extension)
+  for (char& c : extension) {
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension == ".png")
+  }
+  if (extension == ".png") {
     return RenderFormat::Png;
-  if (extension == ".svg")
+  }
+  if (extension == ".svg") {
     return RenderFormat::Svg;
-  if (extension == ".pdf")
+  }
+  if (extension == ".pdf") {
     return RenderFormat::Pdf;
+  }
   return std::nullopt;
 }
 
 RenderResult RenderViewToFile(const std::filesystem::path& path, ui::Size size,
                               const PaintInput& input) {
-  if (!RenderFormatFromPath(path))
+  if (!RenderFormatFromPath(path)) {
     return {false, "the output file must end in .png, .svg or .pdf: " + path.string()};
-  if (size.width <= 0 || size.height <= 0)
+  }
+  if (size.width <= 0 || size.height <= 0) {
     return {false, "the picture size must be positive"};
+  }
   std::string whyNot;
   const bool ok = ui::RenderToFile(
       path.string(), size,
@@ -33,8 +39,9 @@ RenderResult RenderViewToFile(const std::filesystem::path& path, ui::Size size,
         PaintRadialErrorView(canvas, client, input);
       },
       &whyNot);
-  if (!ok)
+  if (!ok) {
     return {false, whyNot.empty() ? "cannot write " + path.string() : whyNot};
+  }
   return {true, {}};
 }
 

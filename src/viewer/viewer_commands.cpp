@@ -24,8 +24,9 @@ constexpr CheckCommand kCheckCommands[] = {
 
 const CheckCommand* FindCheckCommand(int32_t id) {
   for (const CheckCommand& c : kCheckCommands) {
-    if (c.id == id)
+    if (c.id == id) {
       return &c;
+    }
   }
   return nullptr;
 }
@@ -33,32 +34,38 @@ const CheckCommand* FindCheckCommand(int32_t id) {
 }  // namespace
 
 CommandOutcome ApplyViewerCommand(int32_t id, ViewerState& state, ui::WindowHost* host) {
-  if (id == kCommandOpen)
+  if (id == kCommandOpen) {
     return CommandOutcome::OpenFile;
-  if (id == kCommandExit)
+  }
+  if (id == kCommandExit) {
     return CommandOutcome::Exit;
+  }
   if (id == kCommandMagnify) {
     int32_t index = state.RingIndex.load();
     // Only the viewer thread changes the scale by command; a loader may set it meanwhile, and
     // then its choice stands.
-    if (index >= 1 && state.RingIndex.compare_exchange_strong(index, index - 1))
+    if (index >= 1 && state.RingIndex.compare_exchange_strong(index, index - 1)) {
       return CommandOutcome::Repaint;
+    }
     return CommandOutcome::None;
   }
   if (id == kCommandShrink) {
     int32_t index = state.RingIndex.load();
-    if (index < kRingCount - 1 && state.RingIndex.compare_exchange_strong(index, index + 1))
+    if (index < kRingCount - 1 && state.RingIndex.compare_exchange_strong(index, index + 1)) {
       return CommandOutcome::Repaint;
+    }
     return CommandOutcome::None;
   }
   const CheckCommand* check = FindCheckCommand(id);
-  if (!check)
+  if (!check) {
     return CommandOutcome::None;
+  }
   const int32_t value = (state.*(check->flag)).fetch_xor(1) ^ 1;
   if (host) {
     host->SetMenuCheck(id, value != 0);
-    if (check->onToolbar)
+    if (check->onToolbar) {
       host->SetToolbarCheck(id, value != 0);
+    }
   }
   return CommandOutcome::Repaint;
 }
@@ -87,19 +94,22 @@ int32_t TooltipTextId(int32_t id) {
 }
 
 std::string CutText(std::string text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes)
+  if (text.size() <= maxBytes) {
     return text;
+  }
   std::size_t end = maxBytes;
   // Step back over continuation bytes so that no character is cut in half.
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
     --end;
+  }
   text.resize(end);
   return text;
 }
 
 std::optional<ui::Size> SpringBackSize(ui::Size client, bool restored) {
-  if (restored && (client.width < kMinClientSize.width || client.height < kMinClientSize.height))
+  if (restored && (client.width < kMinClientSize.width || client.height < kMinClientSize.height)) {
     return kDefaultOuterSize;
+  }
   return std::nullopt;
 }
 
@@ -121,8 +131,9 @@ std::vector<ui::ToolButton> ViewerToolbar(const ViewerState& state) {
 
 void SetMenuChecks(std::vector<ui::MenuItem>& menu, const ViewerState& state) {
   for (ui::MenuItem& item : menu) {
-    if (const CheckCommand* check = FindCheckCommand(item.id))
+    if (const CheckCommand* check = FindCheckCommand(item.id)) {
       item.checked = (state.*(check->flag)).load() != 0;
+    }
     SetMenuChecks(item.items, state);
   }
 }

@@ -10,10 +10,12 @@ namespace ombrixdc {
 
 std::unique_ptr<ui::WindowHost> DefaultViewerHost(std::string* whyNot) {
   std::string reason;
-  if (std::unique_ptr<ui::WindowHost> server = ui::StartWindowServer(&reason))
+  if (std::unique_ptr<ui::WindowHost> server = ui::StartWindowServer(&reason)) {
     return server;
-  if (whyNot)
+  }
+  if (whyNot) {
     *whyNot = reason;
+  }
   // Without a display the component keeps working and the viewer keeps its state; the user
   // is told once why no window appears.
   static std::once_flag told;

@@ -46,23 +46,26 @@ LogoLocations DefaultLogoLocations() {
   // The registered module path (or this module's own file while none is registered); a
   // generous buffer, since install folders here are often deeper than the old 128 bytes.
   std::array<char, 4096> module{};
-  if (ReadModuleLocation(module.data(), module.size()))
+  if (ReadModuleLocation(module.data(), module.size())) {
     where.modulePath = std::string(module.data());
+  }
   // An install moved to another prefix (a package, `cmake --install --prefix`) keeps its data
   // in share/ombrixdc beside the module's lib or bin folder.
   if (where.modulePath && !where.modulePath->empty()) {
     const std::filesystem::path moved =
         std::filesystem::path(*where.modulePath).parent_path().parent_path() / "share" / "ombrixdc";
     std::error_code ec;
-    if (std::filesystem::is_directory(moved, ec))
+    if (std::filesystem::is_directory(moved, ec)) {
       where.dataDirectory = moved;
+    }
   }
   return where;
 }
 
 std::optional<ui::Image> LoadLogoFile(const std::filesystem::path& path) {
-  if (!IsFile(path))
+  if (!IsFile(path)) {
     return std::nullopt;
+  }
   auto picture = ui::LoadBmp(path.string());
   if (!picture || picture->width <= 0 || picture->height <= 0 ||
       picture->pixels.size() !=
@@ -92,20 +95,23 @@ ui::Image BuiltInLogo() {
     canvas.MoveTo({kLogoWidth - 40, 11});
     canvas.LineTo({kLogoWidth - 10, 11});
   });
-  if (logo.width != kLogoWidth || logo.height != kLogoHeight)
+  if (logo.width != kLogoWidth || logo.height != kLogoHeight) {
     return FitToLogo(logo);  // no surface: a white place rather than nothing
+  }
   return logo;
 }
 
 ui::Image LoadViewerLogo(const LogoLocations& where) {
   if (!where.dataDirectory.empty()) {
-    if (auto logo = LoadLogoFile(where.dataDirectory / kLogoFileName))
+    if (auto logo = LoadLogoFile(where.dataDirectory / kLogoFileName)) {
       return *logo;
+    }
   }
   if (where.modulePath && !where.modulePath->empty()) {
     const std::filesystem::path module(*where.modulePath);
-    if (auto logo = LoadLogoFile(module.parent_path() / kLogoFileName))
+    if (auto logo = LoadLogoFile(module.parent_path() / kLogoFileName)) {
       return *logo;
+    }
   }
   return BuiltInLogo();
 }

@@ -86,12 +86,14 @@ bool StartsChecked(int32_t viewPosition) {
 
 std::string BuiltInViewerText(int32_t id, TextVariant variant) {
   for (const TextEntry& entry : kTexts) {
-    if (entry.id != id)
+    if (entry.id != id) {
       continue;
+    }
     const char* text = variant == TextVariant::EnglishUK && entry.uk ? entry.uk : entry.us;
     std::string result(text);
-    if (result.size() > kMaxViewerTextLength)
+    if (result.size() > kMaxViewerTextLength) {
       result.resize(kMaxViewerTextLength);
+    }
     return result;
   }
   return {};
@@ -104,8 +106,9 @@ TextVariant TextVariantFromLocaleName(std::string_view localeName) {
 TextVariant TextVariantFromEnvironment() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);
-    if (value && *value)
+    if (value && *value) {
       return TextVariantFromLocaleName(value);
+    }
   }
   return TextVariant::EnglishUS;
 }
@@ -118,8 +121,9 @@ std::vector<ui::MenuItem> BuiltInMenu() {
   static constexpr const char* kViewItems[kViewCommandCount] = {
       "&Metrology", "M&agnify", "S&hrink", "&Grid", "&Reference", "&Fast", "&Corrected"};
   std::vector<ui::MenuItem> view;
-  for (int32_t i = 0; i < kViewCommandCount; ++i)
+  for (int32_t i = 0; i < kViewCommandCount; ++i) {
     view.push_back({kFirstViewCommand + i, kViewItems[i], StartsChecked(i), {}});
+  }
   return {
       Popup("&File", {{kOpenCommand, "&Open...", false, {}}, {kExitCommand, "E&xit", false, {}}}),
       Popup("&View", std::move(view))};
@@ -127,8 +131,9 @@ std::vector<ui::MenuItem> BuiltInMenu() {
 
 std::vector<ui::MenuItem> MenuFromTexts(const TextLookup& text) {
   std::vector<ui::MenuItem> view;
-  for (int32_t i = 0; i < kViewCommandCount; ++i)
+  for (int32_t i = 0; i < kViewCommandCount; ++i) {
     view.push_back({kFirstViewCommand + i, text(33012 + i), StartsChecked(i), {}});
+  }
   return {Popup(text(33001), {{kOpenCommand, text(33002) + "...", false, {}},
                               {kExitCommand, text(33003), false, {}}}),
           Popup(text(33011), std::move(view))};

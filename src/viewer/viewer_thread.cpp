@@ -24,8 +24,9 @@ bool OnViewerThread(ViewerState& state) {
 // The viewer thread never waits for controlMutex: a client thread holding it may be waiting
 // for the viewer thread to end (a sink calling ShowGraphics from inside OnGraphicsClosed).
 std::unique_lock<std::mutex> LockControl(ViewerState& state) {
-  if (OnViewerThread(state))
+  if (OnViewerThread(state)) {
     return std::unique_lock(state.controlMutex, std::try_to_lock);
+  }
   return std::unique_lock(state.controlMutex);
 }
 
@@ -36,8 +37,9 @@ class ServedPin {
   explicit ServedPin(ViewerState& state, ViewerClient* client) : state_(state), client_(client) {}
   // Pins whatever is served now; call with sessionMutex held.
   static ServedPin PinLocked(ViewerState& state) {
-    if (state.Served)
+    if (state.Served) {
       ++state.ServedPins;
+    }
     return ServedPin(state, state.Served);
   }
   static ServedPin Pin(ViewerState& state) {
@@ -50,8 +52,9 @@ class ServedPin {
   ServedPin& operator=(const ServedPin&) = delete;
   ServedPin& operator=(ServedPin&&) = delete;
   ~ServedPin() {
-    if (!client_)
+    if (!client_) {
       return;
+    }
     std::lock_guard lock(state_.sessionMutex);
     --state_.ServedPins;
     state_.sessionChanged.notify_all();
@@ -66,14 +69,16 @@ class ServedPin {
 void ReadViewerSettingsInto(ViewerState& state, ViewerClient& client) {
   const std::optional<ViewerSettings> settings =
       ReadViewerSettings(client.IniFilepath().value_or(""));
-  if (!settings)
+  if (!settings) {
     return;
+  }
   state.SlowSpeedRepeatability = settings->slowSpeedRepeatability;
   std::string directory = settings->workingDirectory.value_or("");
   // The same folder the component's runs use: the working directory and the working folder
   // side by side, exactly as written in the settings.
-  if (!directory.empty())
+  if (!directory.empty()) {
     directory += client.WorkingFolder().value_or("");
+  }
   std::lock_guard lock(state.sessionMutex);
   state.ViewerDirectory = std::move(directory);
 }
@@ -97,15 +102,17 @@ WindowStart PrepareWindow(ViewerState& state) {
   WindowStart start;
   const ServedPin pin = ServedPin::Pin(state);
   ViewerClient* client = pin.get();
-  if (client)
+  if (client) {
     ReadViewerSettingsInto(state, *client);
+  }
   state.ErrorObject = client ? ErrorObjectForLanguage(client->Language()) : nullptr;
   start.text = ViewerTextLookup(state.ErrorObject, TextVariantFromEnvironment());
 
   ui::WindowSpec& spec = start.spec;
   spec.menu = state.ErrorObject ? MenuFromTexts(start.text) : BuiltInMenu();
-  if (spec.menu.empty())
+  if (spec.menu.empty()) {
     spec.menu = BuiltInMenu();
+  }
   // The checks show the switches as they are: they live on from an earlier window.
   SetMenuChecks(spec.menu, state);
   spec.toolbar = ViewerToolbar(state);
@@ -121,8 +128,9 @@ void WindowDestroyed(ViewerState& state, ViewerSession& session) {
   std::optional<ServedPin> pin;
   {
     std::lock_guard lock(state.sessionMutex);
-    if (std::exchange(session.closedFired, true))
+    if (std::exchange(session.closedFired, true)) {
       return;
+    }
     session.ending = true;
     pin.emplace(ServedPin::PinLocked(state));
     state.sessionChanged.notify_all();
@@ -158,8 +166,9 @@ void WindowCreated(ViewerState& state, ViewerSession& session,
     session.windowCreated = true;
     pin.emplace(ServedPin::PinLocked(state));
   }
-  if (ViewerClient* client = pin->get())
+  if (ViewerClient* client = pin->get()) {
     client->SetWindowHandle(handle);
+  }
   state.ViewerWindowOpen = 1;
   session.host->Invalidate();  // the first picture
   std::lock_guard lock(state.sessionMutex);
@@ -175,8 +184,9 @@ void RunMessageLoop(ViewerState& state, ui::WindowHost& host, ViewerWindow& wind
       state.CloseRequested = 0;
       state.ViewerWindowOpen = 0;
     }
-    if (!host.DispatchNext(window))
+    if (!host.DispatchNext(window)) {
       break;
+    }
   }
 }
 
@@ -193,16 +203,19 @@ void OpenNamedFileAtStart(ViewerState& state) {
   std::optional<std::string> fileName;
   {
     const ServedPin pin = ServedPin::Pin(state);
-    if (pin.get())
+    if (pin.get()) {
       fileName = pin.get()->GraphicsFilename();
+    }
   }
-  if (fileName && !fileName->empty())
+  if (fileName && !fileName->empty()) {
     OpenDataSetsFile(*fileName);
+  }
 }
 
 void ShowOrHide(ViewerState& state, ViewerClient& client) {
-  if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost())
+  if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost()) {
     host->Show(client.WindowVisible());
+  }
 }
 
 // Serves CloseRequested and waits for the thread; the caller holds controlMutex.
@@ -213,27 +226,33 @@ void CloseViewerLocked(ViewerState& state) {
   {
     std::lock_guard lock(state.sessionMutex);
     session = state.Session;
-    if (session)
+    if (session) {
       host = session->host;
+    }
   }
   // The loop looks at the flag before each wait; the wake ends a wait already begun.
-  if (host)
+  if (host) {
     host->Wake();
-  if (!session || OnViewerThread(state))
+  }
+  if (!session || OnViewerThread(state)) {
     return;
+  }
   {
     std::unique_lock lock(state.sessionMutex);
     state.sessionChanged.wait(lock, [&] { return session->ended; });
   }
-  if (state.Thread.joinable())
+  if (state.Thread.joinable()) {
     state.Thread.join();
+  }
 }
 
 bool StartViewer(ViewerState& state, ViewerClient& client) {
-  if (OnViewerThread(state))
+  if (OnViewerThread(state)) {
     return false;  // its own thread is ending; it cannot wait for itself
-  if (state.Thread.joinable())
+  }
+  if (state.Thread.joinable()) {
     state.Thread.join();
+  }
   UpdateFromComponent(client);
   auto session = std::make_shared<ViewerSession>();
   {
@@ -265,10 +284,12 @@ bool StartViewer(ViewerState& state, ViewerClient& client) {
 bool AdoptWindowRect(const ui::Rect& current, const std::optional<ui::Rect>& requested) {
   ViewerState& state = ProcessViewerState();
   std::lock_guard lock(state.sessionMutex);
-  if (!state.WindowRect)
+  if (!state.WindowRect) {
     state.WindowRect = current;
-  if (!requested || *requested == *state.WindowRect)
+  }
+  if (!requested || *requested == *state.WindowRect) {
     return false;
+  }
   state.WindowRect = *requested;
   return true;
 }
@@ -276,8 +297,9 @@ bool AdoptWindowRect(const ui::Rect& current, const std::optional<ui::Rect>& req
 bool ShowViewer(ViewerClient& client) {
   ViewerState& state = ProcessViewerState();
   const std::unique_lock control = LockControl(state);
-  if (!control.owns_lock())
+  if (!control.owns_lock()) {
     return false;
+  }
   enum class Path { Update, TakeOver, Start } path = Path::Start;
   std::optional<ServedPin> previous;
   {
@@ -287,27 +309,32 @@ bool ShowViewer(ViewerClient& client) {
       path = Path::Update;
     } else if (live) {
       path = Path::TakeOver;
-      if (state.Served != &client)
+      if (state.Served != &client) {
         previous.emplace(ServedPin::PinLocked(state));
+      }
       state.Served = &client;
     }
   }
 
-  if (path == Path::Start)
+  if (path == Path::Start) {
     return StartViewer(state, client);
+  }
   if (path == Path::Update) {
     const std::optional<std::string> fileName = client.GraphicsFilename();
-    if (client.WindowRectChanged() || (fileName && !fileName->empty()))
+    if (client.WindowRectChanged() || (fileName && !fileName->empty())) {
       UpdateFromComponent(client);
+    }
     ShowOrHide(state, client);
     return true;
   }
   // One window per process: the component that asked last is the one it serves.
-  if (previous && previous->get())
+  if (previous && previous->get()) {
     previous->get()->SetGraphicsOpen(false);
+  }
   client.SetGraphicsOpen(true);
-  if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost())
+  if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost()) {
     client.SetWindowHandle(static_cast<int32_t>(host->NativeId()));
+  }
   UpdateFromComponent(client);
   ShowOrHide(state, client);
   return true;
@@ -317,8 +344,9 @@ bool CloseViewerFor(ViewerClient& client) {
   ViewerState& state = ProcessViewerState();
   {
     std::lock_guard lock(state.sessionMutex);
-    if (!state.Session || state.Session->ending || state.Served != &client)
+    if (!state.Session || state.Session->ending || state.Served != &client) {
       return false;
+    }
   }
   const std::unique_lock control = LockControl(state);
   if (control.owns_lock()) {
@@ -334,10 +362,11 @@ bool CloseViewerFor(ViewerClient& client) {
 void CloseViewer() {
   ViewerState& state = ProcessViewerState();
   const std::unique_lock control = LockControl(state);
-  if (control.owns_lock())
+  if (control.owns_lock()) {
     CloseViewerLocked(state);
-  else
+  } else {
     state.CloseRequested = 1;
+  }
 }
 
 void ForgetViewerClient(ViewerClient& client) {
@@ -345,15 +374,18 @@ void ForgetViewerClient(ViewerClient& client) {
   const bool onViewerThread = OnViewerThread(state);
   {
     std::unique_lock lock(state.sessionMutex);
-    if (state.Served == &client)
+    if (state.Served == &client) {
       state.Served = nullptr;
+    }
     // On the viewer thread the pin, if any, is this very call's caller's: nothing to wait for.
-    if (!onViewerThread)
+    if (!onViewerThread) {
       state.sessionChanged.wait(lock, [&] { return state.ServedPins == 0; });
+    }
   }
   std::lock_guard lock(state.dataMutex);
-  if (state.ShownComponent == &client)
+  if (state.ShownComponent == &client) {
     state.ShownComponent = nullptr;
+  }
 }
 
 void ViewerThread(std::shared_ptr<ViewerSession> session) {

@@ -92,10 +92,12 @@ std::string ViewerWindow::OnTooltip(int32_t id) {
 }
 
 void ViewerWindow::OnDestroyed() {
-  if (std::exchange(destroyed_, true))
+  if (std::exchange(destroyed_, true)) {
     return;
-  if (onDestroyed_)
+  }
+  if (onDestroyed_) {
     onDestroyed_();
+  }
 }
 
 void ViewerWindow::ShowStatus(int32_t textId) {

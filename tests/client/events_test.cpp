@@ -22,8 +22,9 @@ class SilentSink final : public ComObject<_IVexa_CircleDCEvents> {
 
 std::vector<std::pair<DISPID, LONG>> Seen(RecordingSink& sink) {
   std::vector<std::pair<DISPID, LONG>> seen;
-  for (const auto& e : sink.Events())
+  for (const auto& e : sink.Events()) {
     seen.emplace_back(e.dispid, e.argument);
+  }
   return seen;
 }
 
@@ -91,8 +92,9 @@ TEST(ClientEvents, SkipASinkWithoutDispatchAndReachTheOthersInConnectionOrder) {
 
   ASSERT_EQ(point->Unadvise(cookies[1]), S_OK);
   EXPECT_EQ(point->Unadvise(cookies[1]), CONNECT_E_NOCONNECTION);
-  for (DWORD cookie : {cookies[0], cookies[2]})
+  for (DWORD cookie : {cookies[0], cookies[2]}) {
     point->Unadvise(cookie);
+  }
   EXPECT_EQ(SimulatorModule().unregisterServer(), S_OK);
 }
 

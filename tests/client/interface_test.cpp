@@ -77,8 +77,9 @@ TEST(ClientInterface, EveryNameBindsToItsDispid) {
   for (const InterfaceRow& row : kCircleDCInterface) {
     EXPECT_EQ(IdOf(object.Get(), row.name), row.dispid) << row.name;
     std::string lower = row.name;
-    for (char& c : lower)
+    for (char& c : lower) {
       c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     EXPECT_EQ(IdOf(object.Get(), lower.c_str()), row.dispid) << lower;
   }
   ComBstr unknown("PerformCircles");
@@ -150,8 +151,9 @@ TEST(ClientInterface, EveryPropertyRoundTripsThroughInvokeAndTheFunctionTable) {
 
 TEST(ClientInterface, ReadOnlyAndWriteOnlyPropertiesRefuseTheOtherDirection) {
   ComPtr<IVexa_CircleDC> object = CreateFromFactory();
-  for (const char* readOnly : {"Status", "GetLastError", "WindowHandle"})
+  for (const char* readOnly : {"Status", "GetLastError", "WindowHandle"}) {
     EXPECT_EQ(PutByName(object.Get(), readOnly, Long(1)), DISP_E_MEMBERNOTFOUND) << readOnly;
+  }
   for (const char* writeOnly : {"OfflineTesting", "SaveRawData", "FilterMethod"}) {
     ComVariant got;
     EXPECT_EQ(CallByName(object.Get(), writeOnly, DISPATCH_PROPERTYGET, {}, &got),

@@ -104,8 +104,9 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   ASSERT_EQ(CircleDCModule().unregisterServer(), S_OK);
   ASSERT_EQ(SimulatorModule().unregisterServer(), S_OK);
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
-  for (const std::string& key : root.KeyPaths())
+  for (const std::string& key : root.KeyPaths()) {
     EXPECT_EQ(key.find("Corvane.Vexa_CircleDC"), std::string::npos) << key;
+  }
   EXPECT_TRUE(root.KeyExists("CLSID"));
   EXPECT_EQ(root.Subkeys("CLSID"), std::vector<std::string>{});
   EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),

@@ -32,8 +32,9 @@ class RecordingSink : public CircleDCEvents {
   std::vector<std::string> Texts() const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> texts;
-    for (const auto& e : events_)
+    for (const auto& e : events_) {
       texts.push_back(e.text);
+    }
     return texts;
   }
   std::vector<RecordedEvent> Events() const {
@@ -77,8 +78,9 @@ class ComponentTest : public ::testing::Test {
   // A fresh component, machine and folder for the next case of a table.
   void Restart() {
     TearDown();
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
       std::filesystem::remove_all(entry.path());
+    }
     SetUp();
   }
 

@@ -37,8 +37,9 @@ TEST(GetData, GivesPointsAboutTheSlowCentreWithTheirCircle) {
   ASSERT_EQ(points.z.size(), 3u);
   EXPECT_NEAR(points.x[1], 1.0 + 5.0 * std::cos(2.0), 1e-12);
   EXPECT_NEAR(points.y[2], 2.0 + 5.0 * std::sin(4.0), 1e-12);
-  for (double z : points.z)
+  for (double z : points.z) {
     EXPECT_EQ(z, 0.0);
+  }
   EXPECT_EQ(ProcessScanState().slowScanFlag.load(), ScanKind::Slow);
 }
 

@@ -25,8 +25,9 @@ using Texts = std::vector<std::string>;
 bool WaitFor(const std::function<bool()>& condition) {
   const auto end = Clock::now() + std::chrono::seconds(10);
   while (!condition()) {
-    if (Clock::now() > end)
+    if (Clock::now() > end) {
       return false;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return true;
@@ -128,10 +129,11 @@ TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
     auto userSink = std::make_shared<RecordingSink>();
     const uint32_t cookie = component->Sinks.Connect(userSink);
     Open(*component);
-    if (closeBox)
+    if (closeBox) {
       Host()->InjectCloseBox();
-    else
+    } else {
       Host()->InjectCommand(32769);  // File > Exit
+    }
     // GraphicsOpen is cleared before the event goes out, so a sink may ask for it.
     ASSERT_TRUE(WaitFor([&] { return !userSink->Texts().empty(); }));
     EXPECT_EQ(GraphicsClosed(*component), 1);
@@ -193,8 +195,9 @@ TEST_F(GraphicsTest, FileOpen_StartsInTheWorkingFolder_AndLeavesTheCurrentDirect
 // server that dies counts as the window closed while the application carries on.
 TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnce) {
   XvfbDisplay xvfb;
-  if (xvfb.Display().empty())
+  if (xvfb.Display().empty()) {
     GTEST_SKIP() << "Xvfb cannot start here";
+  }
   ombrixdc::SetViewerHostFactory([&xvfb](std::string* whyNot) {
     ui::WindowServerOptions options;
     options.display = xvfb.Display();
@@ -213,8 +216,9 @@ TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnc
   std::string answer;
   if (FILE* pipe = popen(query.c_str(), "r")) {
     char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe))
+    while (fgets(buffer, sizeof buffer, pipe)) {
       answer += buffer;
+    }
     pclose(pipe);
   }
   EXPECT_NE(answer.find("\"OmbrixDC\""), std::string::npos) << answer;

@@ -196,8 +196,9 @@ TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
   struct Restarter final : CircleDCEvents {
     void OnStatusChange(int32_t) override {}
     void PerformCircleComplete(int32_t) override {
-      if (auto once = std::exchange(onComplete, nullptr))
+      if (auto once = std::exchange(onComplete, nullptr)) {
         once();
+      }
     }
     void OnGraphicsClosed() override {}
     std::function<void()> onComplete;

@@ -66,8 +66,9 @@ TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsG
     }
     const CMaPointArray points = ProfileToPoints(p.radii, p.angles, prepared.centre);
     ASSERT_EQ(points.GetSize(), expectedCount);
-    for (const CMaPoint& point : points)
+    for (const CMaPoint& point : points) {
       EXPECT_NEAR(std::hypot(point.x() - 100.0, point.y() - 50.0), 9.0 + tipSign, kTol);
+    }
   }
 }
 

@@ -46,8 +46,9 @@ TEST(ErrorCode, MapsEveryTableNumberAndPassesOthersThrough) {
         << e.name;
   }
   EXPECT_EQ(numbers.count(0), 0u);
-  for (int32_t n = 1; n <= 14; ++n)
+  for (int32_t n = 1; n <= 14; ++n) {
     EXPECT_EQ(numbers.count(n), 1u) << n;
+  }
 }
 
 }  // namespace

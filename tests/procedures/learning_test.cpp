@@ -38,8 +38,9 @@ TEST_F(ProcedureTest, FailedFastScan_EndsTheLearningRunWithoutStoringAMap) {
   PrepareRun();
   // The controller does not report the second (fast) scan finished properly.
   machine->OnScanPoint([this](int32_t) {
-    if (machine->ScansStarted() == 2)
+    if (machine->ScansStarted() == 2) {
       machine->SetExtendedStatus(1, 0x00);
+    }
   });
   EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING),
             (Texts{"status 1", "status 2", "status 3", "status 7", "complete 0"}));
@@ -55,8 +56,9 @@ TEST_F(ProcedureTest, CalibrationMode_ScansFastAt50) {
   component->MaxScanSpeed.Set(80.0);
   std::vector<double> speeds;  // written on the run's thread, read after it is joined
   machine->OnScanPoint([&](int32_t index) {
-    if (index == 0)
+    if (index == 0) {
       speeds.push_back(machine->LastScan()->speed);
+    }
   });
   EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING), kLearnt);
   EXPECT_EQ(speeds, (std::vector<double>{5.0, 50.0}));
@@ -99,16 +101,19 @@ TEST_F(ProcedureTest, Abort_AtEachCheckpoint_StopsTheMachineAndStoresNoMap) {
     machine->OnScanPoint([&](int32_t index) {
       const int32_t scan = machine->ScansStarted();
       if (index == 50 && ((c.when == When::DuringSlowScan && scan == 1) ||
-                          (c.when == When::DuringFastScan && scan == 2)))
+                          (c.when == When::DuringFastScan && scan == 2))) {
         component->Abort();
+      }
     });
     // Move 0 turns the probe before the slow scan, move 1 brings it back to the start.
     moves->onStart = [&](size_t index, bool) {
-      if (c.when == When::DuringReturnToStart && index == 1)
+      if (c.when == When::DuringReturnToStart && index == 1) {
         component->Abort();
+      }
     };
-    if (c.when == When::BeforeTheRun)
+    if (c.when == When::BeforeTheRun) {
       component->Abort();
+    }
 
     EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING), c.events) << c.name;
     EXPECT_EQ(machine->ScansStarted(), c.scans) << c.name;
@@ -126,8 +131,9 @@ TEST_F(ProcedureTest, Abort_AtEachCheckpoint_StopsTheMachineAndStoresNoMap) {
 TEST(OfflineProcedures, Abort_AfterEachReplayedScan_EndsTheRunAsAborted) {
   TempFolder folder;
   const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
-  for (const char* name : {"ScanSlow.dat", "ScanFast.dat"})
+  for (const char* name : {"ScanSlow.dat", "ScanFast.dat"}) {
     fs::copy_file(data / name, folder.Path() / name);
+  }
   RunContext run;
   run.runFolder = folder.Path();
   run.offlineTesting = true;

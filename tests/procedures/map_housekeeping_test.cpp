@@ -18,8 +18,9 @@ void WriteAged(const TempFolder& folder, const std::string& name, std::chrono::s
 
 std::vector<std::string> Remaining(const TempFolder& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder.Path()))
+  for (const auto& entry : fs::directory_iterator(folder.Path())) {
     names.push_back(entry.path().filename().string());
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -40,8 +41,9 @@ TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
       {"_circle5.rsm", minutes(120)},                                  // old map alone: goes
       {"notes.txt", minutes(600)},                                     // not a map file
   };
-  for (const File& f : files)
+  for (const File& f : files) {
     WriteAged(folder, f.name, f.age);
+  }
 
   EXPECT_EQ(DeleteOldMapFiles(folder.Path(), 1), 5);
   EXPECT_EQ(Remaining(folder),
@@ -68,8 +70,9 @@ TEST_F(OfflineRunTest, TimeOut_DecidesWhetherAnOldMapIsDeletedBeforeTheSearch) {
   };
   for (const Case& c : cases) {
     ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
-    for (const char* name : {"_circle1.rsm", "_circle1.rsd"})
+    for (const char* name : {"_circle1.rsm", "_circle1.rsd"}) {
       fs::last_write_time(RunDir() / name, fs::file_time_type::clock::now() - minutes(120));
+    }
     NewSink();
     component->TimeOut.Set(c.timeOut);
     component->Learning.Set(E_OMBRIX_DC_CIRCLE_AUTO);

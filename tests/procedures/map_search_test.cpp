@@ -40,8 +40,9 @@ TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
        2},
   };
   for (const Case& c : cases) {
-    for (const std::string& name : MapFiles())
+    for (const std::string& name : MapFiles()) {
       fs::remove(RunDir() / name);
+    }
     component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP);
     Learn(20, 0.4);  // another feature: a different deflection
     Learn(20, 0.3);  // this feature
@@ -68,8 +69,9 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
 
   // Forget what the learning left behind, so that only the files can supply it.
   ProcessMapState().Clear();
-  for (auto& dataSet : component->DataSets)
+  for (auto& dataSet : component->DataSets) {
     dataSet.Set(DataSet{});
+  }
   EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
             (Texts{"status 1", "status 4", "status 5", "complete 1"}));
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 3);
@@ -85,8 +87,9 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
         std::max(largestDifferenceToMap1, std::abs(slow.radii[i] - slowOfMap1.radii[i]));
   }
   EXPECT_GT(largestDifferenceToMap1, 1e-6);  // map 1 would have been told from map 3
-  for (int32_t type = 0; type < kDataTypeCount; ++type)
+  for (int32_t type = 0; type < kDataTypeCount; ++type) {
     EXPECT_FALSE(component->DataSets[type].Get().radii.IsEmpty()) << type;
+  }
 
   // Without map 2 the search never reaches map 3, and a new map takes number 2.
   fs::remove(RunDir() / "_circle2.rsm");
@@ -138,8 +141,9 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
     c.damage(RunDir());
     EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    for (const std::string& name : MapFiles())
+    for (const std::string& name : MapFiles()) {
       fs::remove(RunDir() / name);
+    }
   }
 }
 

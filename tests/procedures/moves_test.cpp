@@ -67,8 +67,9 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
     ASSERT_EQ(made.size(), c.linear ? 2u : 1u) << c.name;
     EXPECT_TRUE(made[0].rotation) << c.name;
     EXPECT_NEAR(made[0].angle, c.rotation, 1e-9) << c.name;
-    for (const auto& move : made)
+    for (const auto& move : made) {
       EXPECT_EQ(move.speed, 50.0) << c.name;
+    }
     if (c.linear) {
       EXPECT_FALSE(made[1].rotation) << c.name;
       EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << c.name;
@@ -126,8 +127,9 @@ TEST(RunTimeLimits, BasePlusFactorTimesTheExpectedDuration) {
   const RunTimeLimits limits{1000, 2.5};
   const std::pair<double, int64_t> cases[] = {
       {0.0, 1000}, {-4.0, 1000}, {2.0, 6000}, {3600.0, 9'001'000}, {1e9, 9'001'000}};
-  for (const auto& [seconds, milliseconds] : cases)
+  for (const auto& [seconds, milliseconds] : cases) {
     EXPECT_EQ(limits.For(seconds).count(), milliseconds) << seconds;
+  }
 }
 
 }  // namespace ombrixdc

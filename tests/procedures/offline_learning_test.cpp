@@ -28,18 +28,20 @@ std::string CompareTextAndNumbers(const std::string& actual, const std::string& 
           std::from_chars(expected.data() + e, expected.data() + expected.size(), ve).ptr;
       const size_t aLength = aEnd - (actual.data() + a), eLength = eEnd - (expected.data() + e);
       const double scale = std::max(std::abs(va), std::abs(ve));
-      if (aLength != eLength || std::abs(va - ve) > std::max(relative * scale, absolute))
+      if (aLength != eLength || std::abs(va - ve) > std::max(relative * scale, absolute)) {
         return "at byte " + std::to_string(e) + ": " + actual.substr(a, aLength) + " vs " +
                expected.substr(e, eLength);
+      }
       a += aLength;
       e += eLength;
     } else if (actual[a++] != expected[e++]) {
       return "at byte " + std::to_string(e - 1) + ": text differs";
     }
   }
-  if (a != actual.size() || e != expected.size())
+  if (a != actual.size() || e != expected.size()) {
     return "lengths differ: " + std::to_string(actual.size()) + " vs " +
            std::to_string(expected.size());
+  }
   return "";
 }
 

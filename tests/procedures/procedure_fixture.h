@@ -70,8 +70,9 @@ class RecordingMove final : public ComObject<IVexa_move> {
       index = moves_.size();
       moves_.push_back(move);
     }
-    if (onStart)
+    if (onStart) {
       onStart(index, move.rotation);
+    }
     return inner_->StartMove(speed, r1, r2, r3, r4);
   }
   HRESULT GetMoveStatus(LONG* status, double* x, double* y, double* z) override {
@@ -109,8 +110,9 @@ class RecordingReporter final : public RunReporter {
  public:
   void ChangeStatus(ECircleStatus status) override {
     statuses.push_back(status);
-    if (status == abortAtStatus)
+    if (status == abortAtStatus) {
       abort = true;
+    }
   }
   bool AbortRequested() const override { return abort.load(); }
   void PublishDataSet(EDataType type, const DataSet& data) override { dataSets[type] = data; }
@@ -172,8 +174,9 @@ class ProcedureTest : public ComponentTest {
     std::error_code noFolderYet;
     for (const auto& entry : fs::directory_iterator(RunDir(), noFolderYet)) {
       const std::string ext = entry.path().extension().string();
-      if (ext == ".rsm" || ext == ".rsd")
+      if (ext == ".rsm" || ext == ".rsd") {
         names.push_back(entry.path().filename().string());
+      }
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -188,8 +191,9 @@ class OfflineRunTest : public ProcedureTest {
     ProcedureTest::SetUp();
     const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
     fs::create_directories(folder.Path() / "Default");
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"})
+    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
       fs::copy_file(data / name, folder.Path() / "Default" / name);
+    }
     settingsFile = folder.Write("settings.ini", ExampleSettings(folder.Path()));
 
     Initialise();

@@ -9,11 +9,13 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   component->SaveRawData.Set(1);
   ASSERT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   std::array<DataSet, kDataTypeCount> online;
-  for (int32_t type = 0; type < kDataTypeCount; ++type)
+  for (int32_t type = 0; type < kDataTypeCount; ++type) {
     online[type] = component->DataSets[type].Get();
+  }
   const CMaPoint slowCentre = component->SlowCentre.Get(), fastCentre = component->FastCentre.Get();
-  for (const char* name : {"ScanSlow.dat", "ProbeSlow.dat", "ScanFast.dat", "ProbeFast.dat"})
+  for (const char* name : {"ScanSlow.dat", "ProbeSlow.dat", "ScanFast.dat", "ProbeFast.dat"}) {
     EXPECT_TRUE(fs::exists(RunDir() / name)) << name;
+  }
   const auto lines = [&](const char* name) {
     const std::string text = ReadWholeFile(RunDir() / name);
     return std::count(text.begin(), text.end(), '\n');
@@ -34,8 +36,9 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
     const DataSet replayed = component->DataSets[type].Get();
     ASSERT_EQ(replayed.radii.GetSize(), online[type].radii.GetSize()) << type;
-    for (size_t i = 0; i < replayed.radii.GetSize(); ++i)
+    for (size_t i = 0; i < replayed.radii.GetSize(); ++i) {
       ASSERT_NEAR(replayed.radii[i], online[type].radii[i], 1e-12) << type << " " << i;
+    }
   }
 }
 
@@ -72,10 +75,12 @@ TEST_F(OfflineRunTest, DamagedRawFilesOrABlockedMapPair) {
   const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
   const fs::path runDir = folder.Path() / "Default";
   for (const Case& c : cases) {
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat"})
+    for (const char* name : {"ScanSlow.dat", "ScanFast.dat"}) {
       fs::copy_file(data / name, runDir / name, fs::copy_options::overwrite_existing);
-    for (const std::string& name : MapFiles())
+    }
+    for (const std::string& name : MapFiles()) {
       fs::remove_all(runDir / name);
+    }
     c.damage(runDir);
     EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING), c.events) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;

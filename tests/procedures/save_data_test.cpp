@@ -21,8 +21,9 @@ class SaveDataTest : public OfflineRunTest {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(RunDir())) {
       const std::string name = entry.path().filename().string();
-      if (name.find("Scan") != 0 && name != "System.dat" && name.find("_circle") != 0)
+      if (name.find("Scan") != 0 && name != "System.dat" && name.find("_circle") != 0) {
         names.push_back(name);
+      }
     }
     return names;
   }
@@ -44,8 +45,9 @@ TEST_F(SaveDataTest, Naming_AddsDatToABareName_AndRefusesAnythingButABareName) {
       {std::nullopt, 0, 0x83100006u, {}},
   };
   for (const Case& c : cases) {
-    for (const std::string& name : DataFiles())
+    for (const std::string& name : DataFiles()) {
       fs::remove(RunDir() / name);
+    }
     EXPECT_EQ(Save(c.name), std::make_pair(c.success, c.error)) << c.name.value_or("(absent)");
     EXPECT_EQ(DataFiles(), c.created) << c.name.value_or("(absent)");
   }

@@ -24,8 +24,9 @@ class ScanCircleTest : public ProcedureTest {
   int32_t Scan(ScanKind scan, ScanOutput* out = nullptr) {
     const RunContext run = component->MakeRunContext();
     ScanResult result = ScanCircle(run, report, scan, scan == ScanKind::Slow ? 5.0 : 50.0);
-    if (out)
+    if (out) {
       *out = std::move(result.output);
+    }
     return result.step.error;
   }
   RecordingReporter report;
@@ -163,8 +164,9 @@ TEST_F(ScanCircleTest, ExtendedStatus_SecondByteDecides) {
 
 TEST_F(ScanCircleTest, AbortDuringTheScan_StopsTheMachineAndEndsAbortedUnprepared) {
   machine->OnScanPoint([this](int32_t index) {
-    if (index == 100)
+    if (index == 100) {
       report.abort = true;
+    }
   });
   const RunContext run = component->MakeRunContext();
   const ScanResult result = ScanCircle(run, report, ScanKind::Fast, 50.0);

@@ -25,19 +25,23 @@ inline ChildResult RunChild(const std::vector<std::string>& args,
                             const std::function<void(const std::string&, pid_t)>& watch = {}) {
   ChildResult result;
   int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0)
+  if (pipe(out) != 0 || pipe(err) != 0) {
     return result;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  for (char** e = environ; *e; ++e)
+  for (char** e = environ; *e; ++e) {
     environment.emplace_back(*e);  // later entries lose to the earlier ones given
+  }
   std::vector<char*> argv, envp;
-  for (const std::string& a : args)
+  for (const std::string& a : args) {
     argv.push_back(const_cast<char*>(a.c_str()));
-  for (const std::string& e : environment)
+  }
+  for (const std::string& e : environment) {
     envp.push_back(const_cast<char*>(e.c_str()));
+  }
   argv.push_back(nullptr);
   envp.push_back(nullptr);
   pid_t pid = 0;
@@ -57,14 +61,16 @@ inline ChildResult RunChild(const std::vector<std::string>& args,
         --open;
       } else if (fds[i].revents) {
         texts[i]->append(buffer, static_cast<size_t>(n));
-        if (i == 0 && watch)
+        if (i == 0 && watch) {
           watch(result.out, pid);
+        }
       }
     }
   }
   for (const pollfd& f : fds) {
-    if (f.fd >= 0)
+    if (f.fd >= 0) {
       close(f.fd);
+    }
   }
   int status = 0;
   if (spawned && waitpid(pid, &status, 0) == pid) {

@@ -12,15 +12,17 @@
 class IsolatedRegistry {
  public:
   IsolatedRegistry() {
-    if (const char* previous = std::getenv(kVariable))
+    if (const char* previous = std::getenv(kVariable)) {
       previous_ = previous;
+    }
     setenv(kVariable, File().c_str(), 1);
   }
   ~IsolatedRegistry() {
-    if (previous_)
+    if (previous_) {
       setenv(kVariable, previous_->c_str(), 1);
-    else
+    } else {
       unsetenv(kVariable);
+    }
   }
   IsolatedRegistry(const IsolatedRegistry&) = delete;
   IsolatedRegistry& operator=(const IsolatedRegistry&) = delete;

@@ -84,11 +84,13 @@ TEST(CommandLine, Run_FirstStopSignalAbortsTheRun_SecondExitsAtOnce) {
     const fs::path ini = folder.Write("settings.ini", Settings(folder.Path()));
     bool sent = false;
     const ChildResult r = RunChild(LearningRun(ini), {}, [&](const std::string& out, pid_t pid) {
-      if (sent || out.find("OnStatusChange 2\n") == std::string::npos)
+      if (sent || out.find("OnStatusChange 2\n") == std::string::npos) {
         return;
+      }
       sent = true;
-      for (int signal : c.signals)
+      for (int signal : c.signals) {
         kill(pid, signal);
+      }
     });
     ASSERT_TRUE(sent) << r.out;
     EXPECT_EQ(r.signal, 0);
@@ -132,8 +134,9 @@ TEST(CommandLine, RefusalsSayWhy) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.extra.back());
     std::vector<std::string> args = c.wholeCommand ? c.extra : LearningRun(ini);
-    if (!c.wholeCommand)
+    if (!c.wholeCommand) {
       args.insert(args.end(), c.extra.begin(), c.extra.end());
+    }
     const ChildResult r = RunChild(args, {"OMBRIXDC_REGISTRY=" + damagedStore.string()});
     EXPECT_EQ(r.exitStatus, c.exitStatus) << r.err;
     EXPECT_NE(r.err.find(c.stderrText), std::string::npos) << r.err;

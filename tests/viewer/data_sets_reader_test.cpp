@@ -97,8 +97,9 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   const std::string text = WrittenText();
   const auto at = [&text](const std::string& what, std::size_t nth) {
     std::size_t pos = 0;
-    for (std::size_t i = 0; i <= nth; ++i)
+    for (std::size_t i = 0; i <= nth; ++i) {
       pos = text.find(what, i == 0 ? 0 : pos + 1);
+    }
     return pos;
   };
   struct Case {
@@ -150,8 +151,9 @@ TEST(DataSetsReader, ReadsTheGoldenExample) {
   EXPECT_EQ(data.sets[1].form, 0.017923);
   for (const ViewerDataSet& set : data.sets) {
     ASSERT_EQ(set.radii.size(), 100u);
-    for (double r : set.radii)
+    for (double r : set.radii) {
       EXPECT_NEAR(r, 8.0, 0.02);
+    }
   }
   // Largest metrology form 0.017923 mm: c = 6, 10-micron rings; the centres lie 0.000125 mm
   // apart, well within twice the repeatability.

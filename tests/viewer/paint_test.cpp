@@ -62,22 +62,23 @@ Drawing Paint(const PaintInput& input) {
   ui::Rgb colour;
   Point at;
   for (const ui::DrawOp& op : d.list.Ops()) {
-    if (auto* p = std::get_if<ui::SelectPenOp>(&op))
+    if (auto* p = std::get_if<ui::SelectPenOp>(&op)) {
       pen = p->pen;
-    else if (auto* c = std::get_if<ui::TextColourOp>(&op))
+    } else if (auto* c = std::get_if<ui::TextColourOp>(&op)) {
       colour = c->colour;
-    else if (auto* m = std::get_if<ui::MoveToOp>(&op))
+    } else if (auto* m = std::get_if<ui::MoveToOp>(&op)) {
       at = m->to;
-    else if (auto* l = std::get_if<ui::LineToOp>(&op))
+    } else if (auto* l = std::get_if<ui::LineToOp>(&op)) {
       d.lines.push_back({std::exchange(at, l->to), l->to, pen});
-    else if (auto* t = std::get_if<ui::TextOp>(&op))
+    } else if (auto* t = std::get_if<ui::TextOp>(&op)) {
       d.texts.emplace_back(*t, colour);
-    else if (auto* circle = std::get_if<ui::CircleOp>(&op))
+    } else if (auto* circle = std::get_if<ui::CircleOp>(&op)) {
       d.circles.emplace_back(circle->box, pen);
-    else if (auto* polygon = std::get_if<ui::PolygonOp>(&op))
+    } else if (auto* polygon = std::get_if<ui::PolygonOp>(&op)) {
       d.polygons.push_back(polygon->points);
-    else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op))
+    } else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op)) {
       d.bands.emplace_back(*band, pen);
+    }
   }
   return d;
 }
@@ -96,8 +97,9 @@ PaintInput Feature() {
   input.data.SlowSpeed = 5.0;
   input.data.FastSpeed = input.data.CorrectedSpeed = 30.0;
   input.RingIndex = 1;
-  for (std::size_t k = 0; k < 6; ++k)
+  for (std::size_t k = 0; k < 6; ++k) {
     input.data.sets[k] = {{}, {}, 0.001 * static_cast<double>(k + 1), 8.0 + 0.01 * k, {}};
+  }
   return input;
 }
 
@@ -118,8 +120,9 @@ TEST(Paint, AxesLabelsRingsDiagonalsAndTicksStandWhereTheGeometryPutsThem) {
                           // ticks from s = b - q/2 - q = 67 by 7: first d = 47, last d = 141
                           {{179, 245}, {187, 237}},
                           {{367, 433}, {375, 425}},
-                          {{85, 425}, {93, 433}}})
+                          {{85, 425}, {93, 433}}}) {
     EXPECT_TRUE(d.HasLine(from, to)) << from.x << "," << from.y;
+  }
   // Seven dotted rings at b + k q, then the nominal circle, black, at base = 130.
   ASSERT_EQ(d.circles.size(), 8u);
   for (int32_t k = 0; k < 7; ++k) {
@@ -199,8 +202,9 @@ TEST(Paint, PanelBlocksStandAtTheirRowsBelowTheTitle) {
   probe.SelectFont(ui::Font::VariablePitch);
   const auto widest = [&probe](std::initializer_list<const char*> texts) {
     int32_t w = 0;
-    for (const char* t : texts)
+    for (const char* t : texts) {
       w = std::max(w, probe.TextExtent(t).width);
+    }
     return w;
   };
   const int32_t wA = widest({"Nominal Circle", "Reference Scan Data", "Fast Scan Data",
@@ -215,8 +219,9 @@ TEST(Paint, PanelBlocksStandAtTheirRowsBelowTheTitle) {
                           {"Nominal Circle", {valueX, 120}},  // 101 + (3 * 13) / 2
                           {"Machine Repeatability", {valueX, 172}},
                           {"Location in Machine Coordinates", {left, 226}},  // bottom - 305
-                          {"Metrology Data", {left, 358}}})                  // bottom - 173
+                          {"Metrology Data", {left, 358}}}) {                // bottom - 173
     EXPECT_EQ(d.Text(text)->topLeft, at) << text;
+  }
   EXPECT_TRUE(d.HasLine({left, 126}, {valueX - 20, 126}));  // the key's first line
   EXPECT_EQ(d.texts[d.texts.size() - 1].second, paint::kBlack);
   // Location table: top rule at 221 + 32 = 253, headings at 259, rows from 278; results table:
@@ -226,8 +231,9 @@ TEST(Paint, PanelBlocksStandAtTheirRowsBelowTheTitle) {
                          {"Z-Axis", 304},
                          {"Reference", 399},
                          {"Form (mm)", 423},
-                         {"Speed (mm/sec)", 449}})
+                         {"Speed (mm/sec)", 449}}) {
     EXPECT_EQ(d.Text(text)->topLeft.y, y) << text;
+  }
   // The X column's centre value ends 10 pixels before the column's right edge.
   const int32_t c = probe.TextExtent("9999.99").width + 20;
   EXPECT_EQ(d.Text("250.0")->topLeft.x + probe.TextExtent("250.0").width, 760 - 2 * c - 30);
@@ -271,10 +277,12 @@ TEST(Paint, PanelNumbersFollowUnitScaleViewAndReference) {
     input.ShowReference = c.showReference;
     input.MetrologyView = c.metrologyView;
     const Drawing d = Paint(input);
-    for (const std::string& text : c.shown)
+    for (const std::string& text : c.shown) {
       EXPECT_NE(d.Text(text), nullptr) << &c - cases << ": " << text;
-    for (const std::string& text : c.absent)
+    }
+    for (const std::string& text : c.absent) {
       EXPECT_EQ(d.Text(text), nullptr) << &c - cases << ": " << text;
+    }
   }
 }
 

@@ -36,8 +36,9 @@ int32_t CountPlotPixels(const std::filesystem::path& png, uint32_t rgb) {
   const unsigned char* data = cairo_image_surface_get_data(surface);
   for (int32_t y = 0; data && y < cairo_image_surface_get_height(surface); ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
-    for (int32_t x = 0; x < 450; ++x)
+    for (int32_t x = 0; x < 450; ++x) {
       count += (row[x] & 0xFFFFFF) == rgb ? 1 : 0;
+    }
   }
   cairo_surface_destroy(surface);
   return count;

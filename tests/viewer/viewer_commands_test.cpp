@@ -57,8 +57,9 @@ TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
       // Nothing else moved.
       std::array<int32_t, 5> after = switches();
       int32_t changed = 0;
-      for (size_t i = 0; i < before.size(); ++i)
+      for (size_t i = 0; i < before.size(); ++i) {
         changed += before[i] != after[i];
+      }
       EXPECT_EQ(changed, 1);
     }
   }

@@ -18,8 +18,9 @@ class FakeErrorObject final : public ComObject<IVexa_error> {
  public:
   HRESULT put_Language(BSTR language) override {
     const std::string name = Utf8FromBstr(language);
-    if (name != "Deutsch" && name != "Deutsch2")
+    if (name != "Deutsch" && name != "Deutsch2") {
       return E_INVALIDARG;
+    }
     language_ = name;
     return S_OK;
   }
@@ -30,8 +31,9 @@ class FakeErrorObject final : public ComObject<IVexa_error> {
   HRESULT GetText(BSTR section, BSTR key, BSTR* text) override {
     *text = SysAllocString(u"");
     const auto found = texts.find(Utf8FromBstr(key));
-    if (Utf8FromBstr(section) != "VexaOmbrixDCWindowText" || found == texts.end())
+    if (Utf8FromBstr(section) != "VexaOmbrixDCWindowText" || found == texts.end()) {
       return S_FALSE;
+    }
     SysFreeString(*text);
     *text = BstrFromUtf8(found->second);
     return S_OK;

@@ -23,8 +23,9 @@ class ViewerWindowTest : public ::testing::Test {
   // Delivers everything queued, then the paint it asked for.
   void Dispatch() {
     while (host.DispatchNext(window) && host.Exists()) {
-      if (host.PaintCount() > paints)
+      if (host.PaintCount() > paints) {
         break;
+      }
     }
     paints = host.PaintCount();
   }
@@ -51,12 +52,13 @@ TEST_F(ViewerWindowTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
     host.SetStatusText("-");
-    if (c.kind == Case::Tooltip)
+    if (c.kind == Case::Tooltip) {
       host.InjectTooltipRequest(c.id);
-    else if (c.kind == Case::MenuSelect)
+    } else if (c.kind == Case::MenuSelect) {
       host.InjectMenuSelect(c.id);
-    else
+    } else {
       host.InjectMouseMove();
+    }
     ASSERT_TRUE(host.DispatchNext(window));
     EXPECT_EQ(host.GetState().statusText, c.status);
     if (c.kind == Case::Tooltip) {

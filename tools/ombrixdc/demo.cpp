@@ -73,8 +73,9 @@ bool PrepareFolder(const fs::path& folder) {
   // A fresh start: maps learnt by an earlier demonstration would be found and reused.
   for (const auto& entry : fs::directory_iterator(folder / "Default", ec)) {
     const auto ext = entry.path().extension();
-    if (ext == ".rsm" || ext == ".rsd")
+    if (ext == ".rsm" || ext == ".rsd") {
       fs::remove(entry.path(), ec);
+    }
   }
   return true;
 }
@@ -102,8 +103,9 @@ RunEnd WaitForRunEnd(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine,
     WaitForRun(c, latch, signals, kRunLimitSeconds, progress);
   }
   c.WaitForRuns();
-  if (signals.Received() || c.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED)
+  if (signals.Received() || c.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED) {
     return RunEnd::Aborted;
+  }
   return RunEnd::Succeeded;
 }
 
@@ -141,11 +143,13 @@ double FormMicrons(CircleDCComponent& c, EDataType type) {
 // Root mean square of the radial difference of two data sets on the map grid, in microns.
 double RmsDifferenceMicrons(const DataSet& a, const DataSet& b) {
   const size_t n = std::min(a.radii.GetSize(), b.radii.GetSize());
-  if (n == 0)
+  if (n == 0) {
     return std::nan("");
+  }
   double sum = 0.0;
-  for (size_t i = 0; i < n; ++i)
+  for (size_t i = 0; i < n; ++i) {
     sum += (a.radii[i] - b.radii[i]) * (a.radii[i] - b.radii[i]);
+  }
   return std::sqrt(sum / static_cast<double>(n)) * 1000.0;
 }
 
@@ -174,8 +178,9 @@ void PrintSummary(CircleDCComponent& c) {
 int RunDemo(const DemoOptions& options) {
   const fs::path folder = options.directory.empty() ? fs::temp_directory_path() / "ombrixdc-demo"
                                                     : fs::path(options.directory);
-  if (!PrepareFolder(folder))
+  if (!PrepareFolder(folder)) {
     return 1;
+  }
   CompletionLatch latch;
   // Before any other thread starts, so every thread leaves the stop signals to it.
   StopSignals signals([&latch] { latch.Interrupt(); });
@@ -209,8 +214,9 @@ int RunDemo(const DemoOptions& options) {
       std::printf("\nDemonstration aborted.\n");
       return kExitAborted;
     }
-    if (end == RunEnd::Failed)
+    if (end == RunEnd::Failed) {
       return 1;
+    }
   }
 
   component.SaveData(std::string("demo-results"), &success);

@@ -17,8 +17,9 @@ bool WriteRadialErrorPicture(CircleDCComponent& component, const std::filesystem
   // reference, so it is always drawn.
   ComponentViewerLink run(component);
   std::array<DataSet, kViewerDataSetCount> runSets;
-  for (size_t k = 0; k < runSets.size(); ++k)
+  for (size_t k = 0; k < runSets.size(); ++k) {
     runSets[k] = run.DataSetOf(static_cast<int32_t>(k));
+  }
   PaintInput input;
   input.data = RunViewerDataSets(run.RunData(), runSets);
   input.RingIndex = ChooseRingIndex(input.data).RingIndex;

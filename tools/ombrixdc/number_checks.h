@@ -12,10 +12,12 @@ inline std::optional<double> NumberFromText(const std::string& text) {
   double value = 0.0;
   const char* last = text.data() + text.size();
   const auto [end, error] = std::from_chars(text.data(), last, value);
-  if (text.empty() || end != last || error == std::errc::invalid_argument)
+  if (text.empty() || end != last || error == std::errc::invalid_argument) {
     return std::nullopt;
-  if (error == std::errc::result_out_of_range)
+  }
+  if (error == std::errc::result_out_of_range) {
     return std::nan("");  // reported as not finite below
+  }
   return value;
 }
 
@@ -24,10 +26,12 @@ inline CLI::Validator FiniteNumber() {
   return CLI::Validator(
       [](std::string& text) -> std::string {
         const std::optional<double> value = NumberFromText(text);
-        if (!value)
+        if (!value) {
           return "not a number: " + text;
-        if (!std::isfinite(*value))
+        }
+        if (!std::isfinite(*value)) {
           return "must be a finite number: " + text;
+        }
         return {};
       },
       "NUMBER");
@@ -38,10 +42,12 @@ inline CLI::Validator PositiveSeconds() {
   return CLI::Validator(
       [](std::string& text) -> std::string {
         const std::optional<double> value = NumberFromText(text);
-        if (!value)
+        if (!value) {
           return "not a number: " + text;
-        if (!(*value > 0.0 && std::isfinite(*value)))
+        }
+        if (!(*value > 0.0 && std::isfinite(*value))) {
           return "must be a finite number of seconds greater than 0: " + text;
+        }
         return {};
       },
       "SECONDS");

@@ -32,23 +32,27 @@ std::vector<std::string> DefaultModules() {
 std::string StoreProblem(const fs::path& store, HRESULT hr) {
   if (hr == REGDB_E_READREGDB) {
     std::ifstream in(store, std::ios::binary);
-    if (!in)
+    if (!in) {
       return std::strerror(errno);
+    }
     std::ostringstream text;
     text << in.rdbuf();
     std::string error;
-    if (!ClassesRoot::Parse(text.str(), &error))
+    if (!ClassesRoot::Parse(text.str(), &error)) {
       return "not a registry export: " + error;
+    }
     return {};
   }
   if (hr == REGDB_E_WRITEREGDB) {
     const fs::path folder = store.has_parent_path() ? store.parent_path() : fs::path(".");
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (ec)
+    if (ec) {
       return "cannot create the folder " + folder.string() + ": " + ec.message();
-    if (access(folder.c_str(), W_OK) != 0)
+    }
+    if (access(folder.c_str(), W_OK) != 0) {
       return "cannot write in " + folder.string() + ": " + std::strerror(errno);
+    }
   }
   return {};
 }
@@ -94,8 +98,9 @@ CLI::App* AddRegisterCommand(CLI::App& app) {
                       "beside this program's folder)");
   command->callback([unregister, modules] {
     const std::vector<std::string> chosen = modules->empty() ? DefaultModules() : *modules;
-    if (!RegisterModules(chosen, *unregister))
+    if (!RegisterModules(chosen, *unregister)) {
       throw CLI::RuntimeError(1);
+    }
   });
   return command;
 }

@@ -39,20 +39,23 @@ int Fail(const std::string& message) {
 std::optional<int32_t> ParseSide(std::string_view text) {
   int32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value <= 0 || value > kMaxSide)
+  if (error != std::errc{} || end != text.data() + text.size() || value <= 0 || value > kMaxSide) {
     return std::nullopt;
+  }
   return value;
 }
 
 // "WxH" in pixels, e.g. "1024x768".
 std::optional<ui::Size> ParseSize(const std::string& text) {
   const auto x = text.find_first_of("xX");
-  if (x == std::string::npos)
+  if (x == std::string::npos) {
     return std::nullopt;
+  }
   const auto width = ParseSide(std::string_view(text).substr(0, x));
   const auto height = ParseSide(std::string_view(text).substr(x + 1));
-  if (!width || !height)
+  if (!width || !height) {
     return std::nullopt;
+  }
   return ui::Size{*width, *height};
 }
 
@@ -60,18 +63,22 @@ std::optional<ui::Size> ParseSize(const std::string& text) {
 // 0 when missing). An error message when the settings file cannot be used.
 std::optional<std::string> ReadRepeatability(const std::string& ini, double& repeatability) {
   repeatability = 0.0;
-  if (ini.empty())
+  if (ini.empty()) {
     return std::nullopt;
+  }
   const auto lookup = vexa_sim::LookUpIniValue(ini, "OmbrixDC", "SlowSpeedRepeatability");
   using Outcome = vexa_sim::IniLookup::Outcome;
-  if (lookup.outcome == Outcome::Unreadable)
+  if (lookup.outcome == Outcome::Unreadable) {
     return "cannot read the settings file " + ini + " (missing, unreadable or not INI syntax)";
-  if (lookup.outcome == Outcome::Missing)
+  }
+  if (lookup.outcome == Outcome::Missing) {
     return std::nullopt;
+  }
   const std::string& text = lookup.value;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), repeatability);
-  if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(repeatability))
+  if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(repeatability)) {
     return "SlowSpeedRepeatability in " + ini + " is not a number: " + text;
+  }
   return std::nullopt;
 }
 
@@ -79,42 +86,49 @@ int Render(const RenderOptions& options) {
   ui::Size size = ombrixdc::kDefaultClientSize;
   if (!options.size.empty()) {
     const auto parsed = ParseSize(options.size);
-    if (!parsed)
+    if (!parsed) {
       return Fail("--size must be WIDTHxHEIGHT in pixels, 1 to " + std::to_string(kMaxSide) +
                   " each: " + options.size);
+    }
     size = *parsed;
   }
-  if (!ombrixdc::RenderFormatFromPath(options.output))
+  if (!ombrixdc::RenderFormatFromPath(options.output)) {
     return Fail("the output file must end in .png, .svg or .pdf: " + options.output);
+  }
 
   ombrixdc::PaintInput input;
-  if (auto error = ReadRepeatability(options.ini, input.SlowSpeedRepeatability))
+  if (auto error = ReadRepeatability(options.ini, input.SlowSpeedRepeatability)) {
     return Fail(*error);
+  }
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(options.file, ec))
+  if (!std::filesystem::is_regular_file(options.file, ec)) {
     return Fail("no such data sets file: " + options.file);
+  }
   const auto read =
       ombrixdc::ReadViewerDataSetsFile(options.file, input.data, input.SlowSpeedRepeatability);
-  if (!read.ok)
+  if (!read.ok) {
     return Fail("cannot read " + options.file + ": unreadable, not a data sets file, or damaged");
+  }
 
   input.MetrologyView = options.view == "metrology" ? 1 : 0;
   input.ShowReference = read.ShowReference;
   input.RingIndex = read.ring.RingIndex;
   for (const std::string& curve : options.hide) {
-    if (curve == "reference")
+    if (curve == "reference") {
       input.ShowReference = 0;
-    else if (curve == "fast")
+    } else if (curve == "fast") {
       input.ShowFast = 0;
-    else
+    } else {
       input.ShowCorrected = 0;
+    }
   }
   input.logo = ombrixdc::LoadViewerLogo();
   input.text = ombrixdc::BuiltInTextLookup(ombrixdc::TextVariantFromEnvironment());
 
   const auto result = ombrixdc::RenderViewToFile(options.output, size, input);
-  if (!result.ok)
+  if (!result.ok) {
     return Fail(result.error);
+  }
   std::printf("%s\n", options.output.c_str());
   return 0;
 }

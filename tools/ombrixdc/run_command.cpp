@@ -94,8 +94,9 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
   }
   const HRESULT hr =
       PutPropertyByName(object, assignment.substr(0, equals), assignment.substr(equals + 1));
-  if (SUCCEEDED(hr))
+  if (SUCCEEDED(hr)) {
     return true;
+  }
   if (hr == DISP_E_UNKNOWNNAME) {
     *error = "no such property (the names are those 'ombrixdc idl' lists)";
   } else if (hr == DISP_E_MEMBERNOTFOUND) {
@@ -113,14 +114,17 @@ bool SetProperty(IDispatch* object, std::string_view assignment, std::string* er
 // Why SaveData refused `name`, from the error it recorded.
 std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& folder) {
   constexpr size_t kLongestFileName = 255;  // bytes, on the usual file systems
-  if (code == ErrorCode(ErrorNumber::DataSetsFileNameInvalid))
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNameInvalid)) {
     return "not a bare file name (it must not be \".\" or \"..\" nor contain '/' or '\\'); the "
            "file is always written in the run directory";
+  }
   if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten) &&
-      name.size() + (name.find('.') == std::string::npos ? 4 : 0) > kLongestFileName)
+      name.size() + (name.find('.') == std::string::npos ? 4 : 0) > kLongestFileName) {
     return "the file name is longer than the file system allows (255 bytes)";
-  if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten))
+  }
+  if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten)) {
     return "the file could not be written in " + folder;
+  }
   return "refused with GetLastError " + Hex(code);
 }
 
@@ -152,10 +156,12 @@ int Run(const RunOptions& options) {
   component.Sinks.Connect(std::make_shared<PrintingSink>(out, latch));
   LONG success = 0;
   component.InitialiseObject(link.Get(), nullptr, &success);
-  if (!options.ini.empty())
+  if (!options.ini.empty()) {
     component.IniFilepath.Set(options.ini);
-  if (options.offline)
+  }
+  if (options.offline) {
     component.OfflineTesting.Set(1);
+  }
   for (const std::string& assignment : options.sets) {
     std::string error;
     if (!SetProperty(static_cast<IVexa_CircleDC*>(object.Get()), assignment, &error)) {
@@ -170,12 +176,14 @@ int Run(const RunOptions& options) {
            " " + std::to_string(success));
   if (!success) {
     out.Line(ErrorCodeLine(component.GetLastError()));
-    if (options.json)
+    if (options.json) {
       std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
+    }
     return 1;
   }
-  if (!options.offline)
+  if (!options.offline) {
     machine->SetTip(CMaPoint(x, y, z));
+  }
   component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
                               options.probeOffsets[2]);
   const MapFileTimes mapsBefore = ReadMapFileTimes(component.RunDirectory.Get().value_or(""));
@@ -185,11 +193,13 @@ int Run(const RunOptions& options) {
   // have fired PerformCircleComplete yet: joining its worker makes sure it has, and a refused
   // run (no worker) is not waited for.
   std::optional<int32_t> completed;
-  if (component.RunInProgress())
+  if (component.RunInProgress()) {
     completed = WaitForRun(component, latch, signals, options.timeoutSeconds, progress);
+  }
   component.WaitForRuns();
-  if (!completed)
+  if (!completed) {
     completed = latch.Wait(std::chrono::seconds(0));
+  }
   const uint32_t error = component.GetLastError();
   out.Line(ErrorCodeLine(error));
   const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
@@ -207,17 +217,20 @@ int Run(const RunOptions& options) {
     good = success != 0;
   }
   std::optional<RunSummary> summary;
-  if (good)
+  if (good) {
     summary = SummariseRun(component, mapsBefore);
+  }
   if (options.json) {
     std::fputs(SummaryJson(out.Lines(), summary).c_str(), stdout);
   } else if (summary) {
     out.Line("");
-    for (const std::string& line : SummaryLines(*summary))
+    for (const std::string& line : SummaryLines(*summary)) {
       out.Line(line);
+    }
   }
-  if (aborted || signals.Received())
+  if (aborted || signals.Received()) {
     return kExitAborted;
+  }
   return good ? 0 : 1;
 }
 

@@ -19,12 +19,14 @@ constexpr const char* kDataSetNames[kDataTypeCount] = {"Slow",    "Fast",    "Co
 int32_t MapFileNumber(const fs::path& file) {
   const std::string name = file.filename().string();
   constexpr std::string_view prefix = "_circle";
-  if (file.extension() != ".rsm" || name.rfind(prefix, 0) != 0)
+  if (file.extension() != ".rsm" || name.rfind(prefix, 0) != 0) {
     return 0;
+  }
   const std::string digits = file.stem().string().substr(prefix.size());
   if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
-      digits.size() > 9)
+      digits.size() > 9) {
     return 0;
+  }
   return std::stoi(digits);
 }
 
@@ -56,8 +58,9 @@ MapFileTimes ReadMapFileTimes(const fs::path& runDirectory) {
   MapFileTimes times;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(runDirectory, ec)) {
-    if (const int32_t n = MapFileNumber(entry.path()))
+    if (const int32_t n = MapFileNumber(entry.path())) {
       times[n] = entry.last_write_time(ec);
+    }
   }
   return times;
 }
@@ -79,8 +82,9 @@ RunSummary SummariseRun(CircleDCComponent& c, const MapFileTimes& before) {
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
     DataSetSummary& set = summary.dataSets[type];
     set.name = kDataSetNames[type];
-    if (c.DataSets[type].Get().radii.IsEmpty())
+    if (c.DataSets[type].Get().radii.IsEmpty()) {
       continue;  // GetData would record "no data" as an error
+    }
     DataSetPoints points;
     LONG success = 0;
     c.GetData(type, &points, &success);
@@ -116,8 +120,9 @@ std::vector<std::string> SummaryLines(const RunSummary& summary) {
 std::string SummaryJson(const std::vector<std::string>& transcript,
                         const std::optional<RunSummary>& summary) {
   std::string json = "{\"transcript\": [";
-  for (size_t i = 0; i < transcript.size(); ++i)
+  for (size_t i = 0; i < transcript.size(); ++i) {
     json += (i ? ", " : "") + JsonText(transcript[i]);
+  }
   json += "]";
   if (summary) {
     json += ", \"runDirectory\": " + JsonText(summary->runDirectory);

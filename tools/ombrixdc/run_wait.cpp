@@ -21,11 +21,13 @@ std::optional<int32_t> WaitForRun(CircleDCComponent& component, CompletionLatch&
       latch, std::chrono::duration<double>(timeoutSeconds),
       [&component] { return std::string(CircleStatusName(component.GetCurrentCircleStatus())); },
       [&signals] { return signals.Received(); });
-  if (completed)
+  if (completed) {
     return completed;
-  if (!signals.Received())
+  }
+  if (!signals.Received()) {
     std::fprintf(stderr, "ombrixdc: no PerformCircleComplete within %g s; aborting the run\n",
                  timeoutSeconds);
+  }
   component.Abort();
   completed = latch.Wait(std::chrono::duration<double>(kAbortGraceSeconds));
   if (!completed) {

@@ -37,8 +37,9 @@ void StopSignals::Watch() {
   const sigset_t set = StopSet();
   for (;;) {
     int signal = 0;
-    if (sigwait(&set, &signal) != 0 || closing_.load())
+    if (sigwait(&set, &signal) != 0 || closing_.load()) {
       return;
+    }
     if (received_.exchange(signal) != 0) {
       std::fprintf(stderr, "ombrixdc: second signal; exiting without waiting for the run\n");
       std::_Exit(128 + signal);

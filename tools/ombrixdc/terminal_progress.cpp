@@ -14,8 +14,9 @@ std::mutex terminalMutex;
 bool progressShown = false;
 
 void ClearLocked() {
-  if (progressShown)
+  if (progressShown) {
     std::fputs("\r\x1b[K", stdout);  // back to the line's start, erase to its end
+  }
   progressShown = false;
 }
 
@@ -30,13 +31,15 @@ void TerminalLine(const std::string& text) {
 
 ScanProgress::ScanProgress(vexa_sim::SimulatedMachine& machine, bool enabled)
     : machine_(machine), enabled_(enabled) {
-  if (enabled_)
+  if (enabled_) {
     machine_.OnScanPoint([this](int32_t point) { lastPoint_.store(point); });
+  }
 }
 
 ScanProgress::~ScanProgress() {
-  if (enabled_)
+  if (enabled_) {
     machine_.OnScanPoint(nullptr);
+  }
 }
 
 bool ScanProgress::OutputIsTerminal() {
@@ -46,10 +49,11 @@ bool ScanProgress::OutputIsTerminal() {
 void ScanProgress::Draw(const std::string& state, double seconds) {
   std::lock_guard lock(terminalMutex);
   const int32_t point = lastPoint_.load();
-  if (point >= 0)
+  if (point >= 0) {
     std::printf("\r  ... %s, scan point %d, %.1f s\x1b[K", state.c_str(), point + 1, seconds);
-  else
+  } else {
     std::printf("\r  ... %s, %.1f s\x1b[K", state.c_str(), seconds);
+  }
   std::fflush(stdout);
   progressShown = true;
 }

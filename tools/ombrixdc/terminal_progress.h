@@ -32,8 +32,9 @@ class ScanProgress {
   template <class State, class Stopped>
   std::optional<int32_t> Wait(CompletionLatch& latch, std::chrono::duration<double> timeout,
                               State state, Stopped stopped) {
-    if (!enabled_)
+    if (!enabled_) {
       return latch.Wait(timeout);
+    }
     const auto start = std::chrono::steady_clock::now();
     std::optional<int32_t> completed;
     for (;;) {
@@ -41,8 +42,9 @@ class ScanProgress {
       Draw(state(), elapsed.count());
       const auto slice = std::min<std::chrono::duration<double>>(timeout - elapsed, kRedraw);
       completed = latch.Wait(slice);
-      if (completed || elapsed + slice >= timeout || stopped())
+      if (completed || elapsed + slice >= timeout || stopped()) {
         break;
+      }
     }
     Clear();
     return completed;

@@ -55,16 +55,18 @@ int RunView(const ViewOptions& options) {
   std::string whyNot = "the window could not be made";
   ombrixdc::SetViewerHostFactory([&whyNot](std::string* reason) {
     std::unique_ptr<ui::WindowHost> host = ui::StartWindowServer(reason);
-    if (!host && reason && !reason->empty())
+    if (!host && reason && !reason->empty()) {
       whyNot = *reason;
+    }
     return host;
   });
 
   CircleDCComponent component;
   auto sink = std::make_shared<ClosedSink>();
   component.Sinks.Connect(sink);
-  if (!options.ini.empty())
+  if (!options.ini.empty()) {
     component.IniFilepath.Set(options.ini);
+  }
   const OptionalText file = options.file.empty()
                                 ? std::nullopt
                                 : OptionalText(std::filesystem::absolute(options.file).string());
@@ -80,8 +82,9 @@ int RunView(const ViewOptions& options) {
   // The event says it first; GetGraphicsClosed covers a window that went without one.
   while (!sink->WaitFor(std::chrono::milliseconds(200))) {
     component.GetGraphicsClosed(&closed);
-    if (closed != 0)
+    if (closed != 0) {
       break;
+    }
   }
   return 0;
 }

@@ -55,14 +55,17 @@ std::string MemberText(const MemberDescription& member) {
   std::string text = kIndent;
   text += kIndent;
   text += "[";
-  if (member.kind == MemberKind::PropertyGet)
+  if (member.kind == MemberKind::PropertyGet) {
     text += "propget, ";
-  if (member.kind == MemberKind::PropertyPut)
+  }
+  if (member.kind == MemberKind::PropertyPut) {
     text += "propput, ";
+  }
   text += "id(" + std::to_string(member.dispid) + "), helpstring(" + Quoted(member.helpString) +
           ")] HRESULT " + std::string(member.name) + "(";
-  for (size_t i = 0; i < member.params.size(); ++i)
+  for (size_t i = 0; i < member.params.size(); ++i) {
     text += (i ? ", " : "") + ParamText(member.params[i]);
+  }
   return text + ");\n";
 }
 
@@ -111,24 +114,27 @@ std::string FormatIdl(const TypeLibraryDescription& library) {
             Uuid(external.iid) + "\n";
   }
   text += "\n";
-  for (const EnumDescription& e : library.enumerations)
+  for (const EnumDescription& e : library.enumerations) {
     text += EnumText(e);
+  }
 
   text += Attributes({"object", "uuid(" + Uuid(dual.iid) + ")", "dual", "oleautomation",
                       "helpstring(" + Quoted(dual.helpString) + ")", "pointer_default(unique)"},
                      kIndent);
   text += std::string(kIndent) + "interface " + std::string(dual.name) + " : IDispatch\n" +
           kIndent + "{\n";
-  for (const MemberDescription& member : dual.members)
+  for (const MemberDescription& member : dual.members) {
     text += MemberText(member);
+  }
   text += std::string(kIndent) + "};\n\n";
 
   text += Attributes(
       {"uuid(" + Uuid(events.iid) + ")", "helpstring(" + Quoted(events.helpString) + ")"}, kIndent);
   text += std::string(kIndent) + "dispinterface " + std::string(events.name) + "\n" + kIndent +
           "{\n" + kIndent + "properties:\n" + kIndent + "methods:\n";
-  for (const MemberDescription& member : events.members)
+  for (const MemberDescription& member : events.members) {
     text += MemberText(member);
+  }
   text += std::string(kIndent) + "};\n\n";
 
   const CoclassDescription& coclass = library.coclass;

@@ -15,11 +15,13 @@ extern "C" {
 
 // The class factory of Vexa_CircleDC; CLASS_E_CLASSNOTAVAILABLE for any other class.
 HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
-  if (!ppv)
+  if (!ppv) {
     return E_POINTER;
+  }
   *ppv = nullptr;
-  if (rclsid != CLSID_Vexa_CircleDC)
+  if (rclsid != CLSID_Vexa_CircleDC) {
     return CLASS_E_CLASSNOTAVAILABLE;
+  }
   auto factory = ComPtr<IClassFactory>::Attach(NewVexaCircleDCClassFactory());
   return factory->QueryInterface(riid, ppv);
 }

@@ -3,19 +3,22 @@
 namespace ombrixdc {
 
 HRESULT PutPropertyByName(IDispatch* object, std::string_view name, std::string_view valueText) {
-  if (!object)
+  if (!object) {
     return E_POINTER;
+  }
   ComBstr member(name);
   LPOLESTR names[] = {member.Get()};
   DISPID dispid = DISPID_UNKNOWN;
   HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
-  if (FAILED(hr))
+  if (FAILED(hr)) {
     return hr;
+  }
   ComVariant value;
   value.vt = VT_BSTR;
   value.bstrVal = BstrFromUtf8(valueText);
-  if (!value.bstrVal)
+  if (!value.bstrVal) {
     return E_OUTOFMEMORY;
+  }
   DISPID namedPut = DISPID_PROPERTYPUT;
   DISPPARAMS params{&value, &namedPut, 1, 1};
   return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,

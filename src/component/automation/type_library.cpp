@@ -19,22 +19,24 @@ struct SingleParam<HRESULT (IVexa_CircleDC::*)(A)> {
 
 template <class T>
 void Store(ArgumentValue& slot, T value) {
-  if constexpr (std::is_same_v<T, double>)
+  if constexpr (std::is_same_v<T, double>) {
     slot.real = value;
-  else if constexpr (std::is_same_v<T, BSTR>)
+  } else if constexpr (std::is_same_v<T, BSTR>) {
     slot.text = value;
-  else
+  } else {
     slot.integer = static_cast<LONG>(value);  // LONG, INT and the enumerations
+  }
 }
 
 template <class T>
 T Load(const ArgumentValue& slot) {
-  if constexpr (std::is_same_v<T, double>)
+  if constexpr (std::is_same_v<T, double>) {
     return slot.real;
-  else if constexpr (std::is_same_v<T, BSTR>)
+  } else if constexpr (std::is_same_v<T, BSTR>) {
     return slot.text;
-  else
+  } else {
     return static_cast<T>(slot.integer);
+  }
 }
 
 // A property get (or a method whose one parameter is its result).

@@ -31,12 +31,14 @@ class EventRelay final : public CircleDCEvents {
 
 // An absent string stays absent both ways; an empty one stays empty.
 HRESULT GetText(const SharedValue<OptionalText>& field, BSTR* out) {
-  if (!out)
+  if (!out) {
     return E_POINTER;
+  }
   *out = nullptr;
   const OptionalText text = field.Get();
-  if (text && !(*out = BstrFromUtf8(*text)))
+  if (text && !(*out = BstrFromUtf8(*text))) {
     return E_OUTOFMEMORY;
+  }
   return S_OK;
 }
 
@@ -47,8 +49,9 @@ HRESULT PutText(SharedValue<OptionalText>& field, BSTR value) {
 
 template <class T, class Out>
 HRESULT GetScalar(const SharedScalar<T>& field, Out* out) {
-  if (!out)
+  if (!out) {
     return E_POINTER;
+  }
   *out = static_cast<Out>(field.Get());
   return S_OK;
 }
@@ -61,8 +64,9 @@ HRESULT PutScalar(SharedScalar<T>& field, In value) {
 
 // A new automation array holding the values; null when it cannot be had.
 SAFEARRAY* ToSafeArray(const std::vector<double>& values) {
-  if (values.size() > UINT32_MAX)
+  if (values.size() > UINT32_MAX) {
     return nullptr;
+  }
   SAFEARRAY* array = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(values.size()));
   void* data = nullptr;
   if (!array || FAILED(SafeArrayAccessData(array, &data))) {
@@ -96,15 +100,17 @@ HRESULT Vexa_CircleDC::QueryInterface(REFIID riid, void** ppv) {
 // ------------------------------------------------------------------------------------
 
 HRESULT Vexa_CircleDC::GetTypeInfoCount(UINT* pctinfo) {
-  if (!pctinfo)
+  if (!pctinfo) {
     return E_POINTER;
+  }
   *pctinfo = 0;
   return S_OK;
 }
 
 HRESULT Vexa_CircleDC::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
-  if (!ppTInfo)
+  if (!ppTInfo) {
     return E_POINTER;
+  }
   *ppTInfo = nullptr;
   return DISP_E_BADINDEX;
 }
@@ -139,15 +145,17 @@ HRESULT Vexa_CircleDC::get_Status(ECircleStatus* pVal) {
 }
 
 HRESULT Vexa_CircleDC::GetCurrentCircleStatus(ECircleStatus* Status) {
-  if (!Status)
+  if (!Status) {
     return E_POINTER;
+  }
   *Status = component_.GetCurrentCircleStatus();
   return S_OK;
 }
 
 HRESULT Vexa_CircleDC::get_GetLastError(LONG* pVal) {
-  if (!pVal)
+  if (!pVal) {
     return E_POINTER;
+  }
   *pVal = static_cast<LONG>(component_.GetLastError());
   return S_OK;
 }
@@ -324,13 +332,15 @@ HRESULT Vexa_CircleDC::GetPerformCircleComplete(LONG* completed, LONG* success) 
 HRESULT Vexa_CircleDC::GetData(EDataType type, double* form, double* radius, double* centreX,
                                double* centreY, double* centreZ, SAFEARRAY** X, SAFEARRAY** Y,
                                SAFEARRAY** Z, LONG* success) {
-  if (!form || !radius || !centreX || !centreY || !centreZ || !X || !Y || !Z || !success)
+  if (!form || !radius || !centreX || !centreY || !centreZ || !X || !Y || !Z || !success) {
     return E_POINTER;
+  }
   *X = *Y = *Z = nullptr;
   DataSetPoints points;
   const HRESULT hr = component_.GetData(type, &points, success);
-  if (FAILED(hr) || *success == 0)
+  if (FAILED(hr) || *success == 0) {
     return hr;  // no data: the outputs other than the arrays are left as they were
+  }
   *form = points.form;
   *radius = points.radius;
   *centreX = points.centre.x();
@@ -338,8 +348,9 @@ HRESULT Vexa_CircleDC::GetData(EDataType type, double* form, double* radius, dou
   *centreZ = points.centre.z();
   SAFEARRAY* arrays[] = {ToSafeArray(points.x), ToSafeArray(points.y), ToSafeArray(points.z)};
   if (!arrays[0] || !arrays[1] || !arrays[2]) {
-    for (SAFEARRAY* array : arrays)
+    for (SAFEARRAY* array : arrays) {
       SafeArrayDestroy(array);
+    }
     component_.LastErrorNumber = static_cast<int32_t>(ErrorNumber::NoData);
     *success = 0;
     return S_OK;
@@ -374,18 +385,21 @@ HRESULT Vexa_CircleDC::GetGraphicsClosed(LONG* closed) {
 // ---- IConnectionPointContainer ------------------------------------------------------------------
 
 HRESULT Vexa_CircleDC::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
-  if (!ppEnum)
+  if (!ppEnum) {
     return E_POINTER;
+  }
   *ppEnum = NewConnectionPointsEnumerator({ComPtr<IConnectionPoint>(&events_)});
   return S_OK;
 }
 
 HRESULT Vexa_CircleDC::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
-  if (!ppCP)
+  if (!ppCP) {
     return E_POINTER;
+  }
   *ppCP = nullptr;
-  if (riid != DIID__IVexa_CircleDCEvents)
+  if (riid != DIID__IVexa_CircleDCEvents) {
     return CONNECT_E_NOCONNECTION;
+  }
   events_.AddRef();
   *ppCP = &events_;
   return S_OK;
@@ -396,8 +410,9 @@ namespace ombrixdc {
 // ---- creation -----------------------------------------------------------------------------------
 
 HRESULT CreateVexaCircleDC(REFIID riid, void** ppv) {
-  if (!ppv)
+  if (!ppv) {
     return E_POINTER;
+  }
   *ppv = nullptr;
   ComPtr<Vexa_CircleDC> object;
   try {

@@ -65,8 +65,9 @@ VARIANT Text(const char* utf8) {  // the test frees it with Free
 }
 template <size_t N>
 void Free(VARIANT (&args)[N]) {
-  for (VARIANT& v : args)
+  for (VARIANT& v : args) {
     VariantClear(&v);
+  }
 }
 
 class DispatchTest : public ::testing::Test {

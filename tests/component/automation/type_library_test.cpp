@@ -48,8 +48,9 @@ TEST(TypeLibrary, MethodParametersHaveTheirTypesAndDirections) {
   auto describe = [&](std::string_view name) {
     std::string text;
     for (const MemberDescription& m : members) {
-      if (m.name != name || m.kind != MemberKind::Method)
+      if (m.name != name || m.kind != MemberKind::Method) {
         continue;
+      }
       for (const ParamDescription& p : m.params) {
         text += p.direction == ParamDirection::In    ? "in "
                 : p.direction == ParamDirection::Out ? "out "
@@ -118,8 +119,9 @@ TEST(IdlWriter, ListsTheInterfaceFromTheDescription) {
       "        [default] interface IVexa_CircleDC;\n        [default, source] dispinterface "
       "_IVexa_CircleDCEvents;\n",
   };
-  for (const char* line : lines)
+  for (const char* line : lines) {
     EXPECT_NE(idl.find(line), std::string::npos) << line;
+  }
   // Every member appears once, in table order.
   size_t position = 0;
   for (const InterfaceRow& row : kCircleDCInterface) {

@@ -111,21 +111,24 @@ TEST(ClassRegistry, ConcurrentCreationWhileAnotherThreadRegistersAndRevokes) {
   std::atomic<bool> stop{false};
   std::atomic<int> failures{0};
   std::thread churn([&] {
-    while (!stop)
+    while (!stop) {
       CoRevokeClassObject(RegisterInProcessClass(clsid, MakesWidget(2)));
+    }
   });
   std::vector<std::thread> creators;
   for (int t = 0; t < 4; ++t) {
     creators.emplace_back([&] {
       for (int i = 0; i < 500; ++i) {
         const LONG id = CreatedId(clsid);
-        if (id != 1 && id != 2)
+        if (id != 1 && id != 2) {
           ++failures;
+        }
       }
     });
   }
-  for (std::thread& creator : creators)
+  for (std::thread& creator : creators) {
     creator.join();
+  }
   stop = true;
   churn.join();
   EXPECT_EQ(failures, 0);

@@ -24,12 +24,14 @@ class LoggingSink final : public ComObject<IDispatch> {
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
                  EXCEPINFO*, UINT*) override {
     std::string entry = name_ + ":" + std::to_string(dispid) + "(";
-    for (UINT i = params->cArgs; i-- > 0;)
+    for (UINT i = params->cArgs; i-- > 0;) {
       entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
+    }
     entry += ")";
     if (riid != IID_NULL || lcid != LOCALE_USER_DEFAULT || flags != DISPATCH_METHOD ||
-        params->cNamedArgs != 0)
+        params->cNamedArgs != 0) {
       entry += " BAD CALL";
+    }
     log_->push_back(entry);
     return S_OK;
   }

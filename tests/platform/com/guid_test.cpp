@@ -43,8 +43,9 @@ TEST(GuidText, RejectsAnythingButTheStrictForm) {
       "{4C5CE8B-0E05C-11D2-998F-B11D00E72B08}",   // dash out of place
       "4C5CE8B0E05C11D2998FB11D00E72B08",         // no dashes at all
   };
-  for (const char* text : bad)
+  for (const char* text : bad) {
     EXPECT_FALSE(ParseGuid(text).has_value()) << text;
+  }
 }
 
 }  // namespace

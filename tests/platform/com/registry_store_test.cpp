@@ -42,8 +42,9 @@ TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesAreWrittenAsText) {
   // Nothing but the store is left in the folder: no temporary file, no lock file.
   size_t files = 0;
   for ([[maybe_unused]] const auto& entry :
-       std::filesystem::directory_iterator(registry.File().parent_path()))
+       std::filesystem::directory_iterator(registry.File().parent_path())) {
     ++files;
+  }
   EXPECT_EQ(files, 1u);
 }
 
@@ -89,12 +90,14 @@ TEST(RegistryStore, ConcurrentWritersLoseNothing) {
       }
     });
   }
-  for (std::thread& writer : writers)
+  for (std::thread& writer : writers) {
     writer.join();
+  }
   ClassesRoot root;
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
-  for (int w = 0; w < kWriters; ++w)
+  for (int w = 0; w < kWriters; ++w) {
     EXPECT_EQ(root.Subkeys("Writer" + std::to_string(w)).size(), size_t{kKeysEach});
+  }
 }
 
 }  // namespace

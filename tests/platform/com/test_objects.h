@@ -36,8 +36,9 @@ class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
  public:
   explicit TestWidget(LONG id = 0, bool* destroyed = nullptr) : id_(id), destroyed_(destroyed) {}
   ~TestWidget() override {
-    if (destroyed_)
+    if (destroyed_) {
       *destroyed_ = true;
+    }
   }
   LONG Id() override { return id_; }
   LONG Twice(LONG value) override { return 2 * value; }

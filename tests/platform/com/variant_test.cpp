@@ -136,8 +136,9 @@ TEST(Variant, TextConvertsToNumbersWhateverTheProcessLocale) {
   EXPECT_EQ(Change(*Text(&text, "1e10"), VT_I4, &out), DISP_E_OVERFLOW);
   // Beyond the range of a double: overflow for every target, never a silent 0; too small to
   // tell from 0 reads as 0, a subnormal as itself.
-  for (VARTYPE target : {VT_R8, VT_R4, VT_I4, VT_BOOL})
+  for (VARTYPE target : {VT_R8, VT_R4, VT_I4, VT_BOOL}) {
     EXPECT_EQ(Change(*Text(&text, "-1e400"), target, &out), DISP_E_OVERFLOW) << target;
+  }
   EXPECT_EQ(Change(*Text(&text, "1e-400"), VT_R8, &out), S_OK);
   EXPECT_EQ(out.dblVal, 0.0);
   EXPECT_EQ(Change(*Text(&text, "4e-320"), VT_R8, &out), S_OK);

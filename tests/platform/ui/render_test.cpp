@@ -46,8 +46,9 @@ TEST(RenderToFile, WritesTheFormatOfTheExtension) {
 std::string TwoByTwoBmp() {
   std::string bmp = "BM";
   auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
       bmp += static_cast<char>(v >> (8 * i));
+    }
   };
   auto u16 = [&](uint16_t v) {
     bmp += static_cast<char>(v);

@@ -31,8 +31,9 @@ double TrueTipRadius(const MachineConfig& config, const ScanArgs& args, double t
   const double tipRadius = args.tipDiameter / 2.0;
   const double side = args.boreOrBoss == 1 ? 1.0 : -1.0;
   double radius = args.diameter / 2.0 - side * tipRadius + config.feature.sizeError;
-  for (const FormLobe& lobe : config.feature.lobes)
+  for (const FormLobe& lobe : config.feature.lobes) {
     radius += lobe.amplitude * std::cos(lobe.undulations * theta + lobe.phase);
+  }
   return radius + side * tipRadius;
 }
 
@@ -56,15 +57,17 @@ std::vector<double> Residuals(const std::vector<ScanPoint>& points, const Machin
 double Mean(const std::vector<double>& values, size_t from = 0, size_t to = SIZE_MAX) {
   to = std::min(to, values.size());
   double sum = 0.0;
-  for (size_t i = from; i < to; ++i)
+  for (size_t i = from; i < to; ++i) {
     sum += values[i];
+  }
   return sum / static_cast<double>(to - from);
 }
 
 double LargestMagnitude(const std::vector<double>& values) {
   double largest = 0.0;
-  for (const double v : values)
+  for (const double v : values) {
     largest = std::max(largest, std::abs(v));
+  }
   return largest;
 }
 
@@ -83,8 +86,9 @@ TEST(ScanReading, SlowScanLiesWithinATenthOfAMicronOfTheTrueFeature) {
     Rig noisy;
     const auto residuals = Residuals(Scan(noisy, args), noisy.machine->Config(), args);
     double squares = 0.0;
-    for (const double r : residuals)
+    for (const double r : residuals) {
       squares += r * r;
+    }
     const double rms = std::sqrt(squares / static_cast<double>(residuals.size()));
     const double sigma = noisy.machine->Config().noise.sigma;
     EXPECT_NEAR(0.0, Mean(residuals), 0.02 * kMicron);
@@ -110,6 +114,7 @@ TEST(ScanReading, FastScanReadsAFewMicronsIntoTheMaterialOfBoreAndBossAlike) {
   EXPECT_GT(*std::min_element(boreResiduals.begin(), boreResiduals.end()), 0.5 * kMicron);
   EXPECT_LT(*std::max_element(boreResiduals.begin(), boreResiduals.end()), 8.0 * kMicron);
   // The boss reads small by the same amounts.
-  for (size_t i = 0; i < boreResiduals.size(); ++i)
+  for (size_t i = 0; i < boreResiduals.size(); ++i) {
     ASSERT_NEAR(boreResiduals[i], -bossResiduals[i], 0.002 * kMicron) << "point " << i;
+  }
 }

@@ -35,10 +35,12 @@ class FakeStop final : public ComObject<IVexa_stop> {
 
 TEST(SimulatedControllerRegistration, EveryClassIsCreatedByItsIdWithItsInterface) {
   std::vector<std::thread> threads;
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 4; ++i) {
     threads.emplace_back(RegisterSimulatedController);
-  for (auto& t : threads)
+  }
+  for (auto& t : threads) {
     t.join();
+  }
   for (const auto& entry : kClasses) {
     ComPtr<IUnknown> object;
     EXPECT_EQ(S_OK, CoCreateInstance(entry.clsid, nullptr, CLSCTX_ALL, entry.iid,

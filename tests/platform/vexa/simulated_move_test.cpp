@@ -42,8 +42,9 @@ struct MoveRig : Rig {
       CMaPoint at;
       move->GetMoveStatus(&status, &at.x(), &at.y(), &at.z());
       ++polls;
-      if (path)
+      if (path) {
         path->push_back(at);
+      }
     }
     return status;
   }

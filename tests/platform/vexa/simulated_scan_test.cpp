@@ -42,8 +42,9 @@ TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirection
   for (size_t i = 0; i < points.size(); ++i) {
     EXPECT_NEAR(radius, points[i].tip.DistanceTo(args.centre), 1e-9);
     EXPECT_DOUBLE_EQ(args.centre.z(), points[i].tip.z());
-    if (i == 0)
+    if (i == 0) {
       continue;
+    }
     EXPECT_NEAR(args.pitch, points[i].tip.DistanceTo(points[i - 1].tip), 1e-6);
     const double turn = TurnBetween(args.centre, points[i - 1].tip, points[i].tip);
     ASSERT_GT(sign * turn, 0.0) << "point " << i;

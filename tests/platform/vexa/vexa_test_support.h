@@ -56,8 +56,9 @@ inline std::vector<ScanPoint> PollScan(IVexa_axis_position_and_status* ps, int m
       points.push_back(point);
     }
     ps->actionCompleted(&done);
-    if (done == 1)
+    if (done == 1) {
       return points;
+    }
   }
   ADD_FAILURE() << "scan did not complete";
   return points;
@@ -88,8 +89,9 @@ inline LONG StartScan(Rig& rig, const ScanArgs& a, IVexa_link* link = nullptr,
                         a.diameter, a.centre.x(), a.centre.y(), a.centre.z(), a.axis.x(),
                         a.axis.y(), a.axis.z(), a.startAngle, a.overtravel, 0.0, 0.0, a.tipDiameter,
                         a.deflection, a.speed, a.pitch, 0.0, 0.1, 1.0, &success);
-  if (error)
+  if (error) {
     scan->GetLastError(error);
+  }
   return success;
 }
 
