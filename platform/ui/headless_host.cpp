@@ -17,23 +17,23 @@ void CollectMenuChecks(const std::vector<MenuItem>& items, std::map<int32_t, boo
 
 }  // namespace
 
-bool HeadlessHost::Create(const WindowSpec& spec) {
+bool HeadlessHost::Create(const WindowSpec& windowSpec) {
   std::lock_guard lock(mutex_);
   if (state_.exists || finished_) {
     return false;  // one window per host
   }
   state_ = State{};
   state_.exists = true;
-  state_.title = spec.title;
-  state_.frame = spec.frame;
-  state_.visible = spec.visible;
-  CollectMenuChecks(spec.menu, state_.menuChecks);
-  for (const ToolButton& button : spec.toolbar) {
+  state_.title = windowSpec.title;
+  state_.frame = windowSpec.frame;
+  state_.visible = windowSpec.visible;
+  CollectMenuChecks(windowSpec.menu, state_.menuChecks);
+  for (const ToolButton& button : windowSpec.toolbar) {
     if (button.kind == ToolKind::CheckButton) {
       state_.toolbarChecks[button.id] = button.checked;
     }
   }
-  state_.statusText = spec.statusText;
+  state_.statusText = windowSpec.statusText;
   return true;
 }
 

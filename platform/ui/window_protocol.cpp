@@ -48,26 +48,26 @@ bool Get(ByteReader& in, MenuItem& item, int depth) {
   return true;
 }
 
-void Put(ByteWriter& out, const WindowSpec& spec) {
-  out.Bytes(spec.title), Put(out, spec.frame), out.Bool(spec.visible);
-  out.U32(static_cast<uint32_t>(spec.menu.size()));
-  for (const MenuItem& item : spec.menu) {
+void Put(ByteWriter& out, const WindowSpec& windowSpec) {
+  out.Bytes(windowSpec.title), Put(out, windowSpec.frame), out.Bool(windowSpec.visible);
+  out.U32(static_cast<uint32_t>(windowSpec.menu.size()));
+  for (const MenuItem& item : windowSpec.menu) {
     Put(out, item);
   }
-  out.U32(static_cast<uint32_t>(spec.toolbar.size()));
-  for (const ToolButton& b : spec.toolbar) {
+  out.U32(static_cast<uint32_t>(windowSpec.toolbar.size()));
+  for (const ToolButton& b : windowSpec.toolbar) {
     out.I32(static_cast<int32_t>(b.kind)), out.I32(b.id), out.I32(b.image), out.Bool(b.checked);
   }
-  out.Bytes(spec.statusText);
+  out.Bytes(windowSpec.statusText);
 }
-bool Get(ByteReader& in, WindowSpec& spec) {
+bool Get(ByteReader& in, WindowSpec& windowSpec) {
   uint32_t count = 0;
-  if (!in.Bytes(spec.title) || !Get(in, spec.frame) || !in.Bool(spec.visible) || !in.U32(count) ||
-      !in.Holds(count, 13)) {
+  if (!in.Bytes(windowSpec.title) || !Get(in, windowSpec.frame) || !in.Bool(windowSpec.visible) ||
+      !in.U32(count) || !in.Holds(count, 13)) {
     return false;
   }
-  spec.menu.resize(count);
-  for (MenuItem& item : spec.menu) {
+  windowSpec.menu.resize(count);
+  for (MenuItem& item : windowSpec.menu) {
     if (!Get(in, item, 1)) {
       return false;
     }
@@ -75,8 +75,8 @@ bool Get(ByteReader& in, WindowSpec& spec) {
   if (!in.U32(count) || !in.Holds(count, 13)) {
     return false;
   }
-  spec.toolbar.resize(count);
-  for (ToolButton& b : spec.toolbar) {
+  windowSpec.toolbar.resize(count);
+  for (ToolButton& b : windowSpec.toolbar) {
     int32_t kind = 0;
     if (!in.I32(kind) || kind < 0 || kind > 2 || !in.I32(b.id) || !in.I32(b.image) ||
         !in.Bool(b.checked)) {
@@ -84,7 +84,7 @@ bool Get(ByteReader& in, WindowSpec& spec) {
     }
     b.kind = static_cast<ToolKind>(kind);
   }
-  return in.Bytes(spec.statusText);
+  return in.Bytes(windowSpec.statusText);
 }
 
 void Put(ByteWriter& out, const OpenFileRequest& r) {
@@ -110,10 +110,10 @@ bool Get(ByteReader& in, OpenFileRequest& r) {
 
 // Client messages.
 void Put(ByteWriter& out, const CreateWindow& m) {
-  Put(out, m.spec);
+  Put(out, m.windowSpec);
 }
 bool Get(ByteReader& in, CreateWindow& m) {
-  return Get(in, m.spec);
+  return Get(in, m.windowSpec);
 }
 void Put(ByteWriter& out, const MoveWindow& m) {
   Put(out, m.frame);

@@ -326,15 +326,15 @@ std::optional<T> WindowServerHost::AwaitReply(int timeoutMs) {
   }
 }
 
-bool WindowServerHost::Create(const WindowSpec& spec) {
+bool WindowServerHost::Create(const WindowSpec& windowSpec) {
   {
     std::lock_guard lock(mutex_);
     if (created_ || serverGone_) {
       return false;  // one window per helper
     }
-    frame_ = spec.frame;
+    frame_ = windowSpec.frame;
   }
-  Send(protocol::CreateWindow{spec});
+  Send(protocol::CreateWindow{windowSpec});
   const std::optional<protocol::Created> created = AwaitReply<protocol::Created>(kCreateTimeoutMs);
   std::lock_guard lock(mutex_);
   if (!created || serverGone_) {

@@ -13,11 +13,11 @@ namespace {
 class CommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ui::WindowSpec spec;
-    spec.menu = BuiltInMenu();
-    SetMenuChecks(spec.menu, state);
-    spec.toolbar = ViewerToolbar(state);
-    ASSERT_TRUE(host.Create(spec));
+    ui::WindowSpec windowSpec;
+    windowSpec.menu = BuiltInMenu();
+    SetMenuChecks(windowSpec.menu, state);
+    windowSpec.toolbar = ViewerToolbar(state);
+    ASSERT_TRUE(host.Create(windowSpec));
   }
   ViewerState state;
   ui::HeadlessHost host;

@@ -14,11 +14,11 @@ namespace {
 class ViewerWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ui::WindowSpec spec;
-    spec.frame = {40, 30, 40 + 768, 30 + 577};
-    spec.menu = BuiltInMenu();
-    spec.toolbar = ViewerToolbar(state);
-    ASSERT_TRUE(host.Create(spec));
+    ui::WindowSpec windowSpec;
+    windowSpec.frame = {40, 30, 40 + 768, 30 + 577};
+    windowSpec.menu = BuiltInMenu();
+    windowSpec.toolbar = ViewerToolbar(state);
+    ASSERT_TRUE(host.Create(windowSpec));
   }
   // Delivers everything queued, then the paint it asked for.
   void Dispatch() {

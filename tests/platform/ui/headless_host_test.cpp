@@ -28,17 +28,17 @@ struct Recorder final : WindowListener {
 };
 
 WindowSpec ViewerLikeSpec() {
-  WindowSpec spec;
-  spec.title = "OmbrixDC";
-  spec.frame = {100, 100, 868, 677};
-  spec.menu = {
+  WindowSpec windowSpec;
+  windowSpec.title = "OmbrixDC";
+  windowSpec.frame = {100, 100, 868, 677};
+  windowSpec.menu = {
       {0, "&File", false, {{32768, "&Open...", false, {}}}},
       {0, "&View", false, {{32778, "&Metrology", true, {}}, {32782, "&Reference", false, {}}}}};
-  spec.toolbar = {{ToolKind::Button, 32768, 0, false},
-                  {ToolKind::Separator, 0, 0, false},
-                  {ToolKind::CheckButton, 32778, 1, true}};
-  spec.statusText = "Ready";
-  return spec;
+  windowSpec.toolbar = {{ToolKind::Button, 32768, 0, false},
+                        {ToolKind::Separator, 0, 0, false},
+                        {ToolKind::CheckButton, 32778, 1, true}};
+  windowSpec.statusText = "Ready";
+  return windowSpec;
 }
 
 TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {

@@ -26,14 +26,15 @@ std::string WithoutLength(const std::string& framed) {
 }
 
 TEST(WindowProtocol, RequestsSurviveTheStreamCutAnywhere) {
-  WindowSpec spec;
-  spec.title = "OmbrixDC";
-  spec.frame = {100, 100, 868, 677};
-  spec.menu = {{0, "&View", false, {{32778, "&Metrology", true, {}}}}};
-  spec.toolbar = {{ToolKind::CheckButton, 32778, 1, true}, {ToolKind::Separator, 0, 0, false}};
-  spec.statusText = "Ready";
+  WindowSpec windowSpec;
+  windowSpec.title = "OmbrixDC";
+  windowSpec.frame = {100, 100, 868, 677};
+  windowSpec.menu = {{0, "&View", false, {{32778, "&Metrology", true, {}}}}};
+  windowSpec.toolbar = {{ToolKind::CheckButton, 32778, 1, true},
+                        {ToolKind::Separator, 0, 0, false}};
+  windowSpec.statusText = "Ready";
   const Request requests[] = {
-      CreateWindow{spec},
+      CreateWindow{windowSpec},
       OpenDialog{{"/runs/", {{"Data Files (*.dat)", "*.dat"}, {"All Files (*.*)", "*.*"}}}},
       PaintWindow{std::string("ODL1\0\0\0\0", 8)}, SetMenuCheck{32782, false},
       TestInput{TestAction::PressCloseBox, 0}};
@@ -46,11 +47,11 @@ TEST(WindowProtocol, RequestsSurviveTheStreamCutAnywhere) {
     ASSERT_EQ(payloads.size(), std::size(requests));
     const std::optional<Request> create = DecodeRequest(payloads[0]);
     ASSERT_TRUE(create.has_value());
-    const WindowSpec& back = std::get<CreateWindow>(*create).spec;
+    const WindowSpec& back = std::get<CreateWindow>(*create).windowSpec;
     EXPECT_EQ(back.menu[0].items[0].text, "&Metrology");
     EXPECT_TRUE(back.menu[0].items[0].checked);
     EXPECT_EQ(back.toolbar[1].kind, ToolKind::Separator);
-    EXPECT_EQ(back.frame, spec.frame);
+    EXPECT_EQ(back.frame, windowSpec.frame);
     const auto dialog = std::get<OpenDialog>(*DecodeRequest(payloads[1]));
     EXPECT_EQ(dialog.request.filters[1].pattern, "*.*");
     EXPECT_EQ(std::get<SetMenuCheck>(*DecodeRequest(payloads[3])).id, 32782);
@@ -79,9 +80,9 @@ std::string NestedMenu(int depth) {
   for (int i = 0; i < depth; ++i) {
     item = ui::MenuItem{0, "&File", false, {item}};
   }
-  WindowSpec spec;
-  spec.menu = {item};
-  return WithoutLength(Frame(Request{CreateWindow{spec}}));
+  WindowSpec windowSpec;
+  windowSpec.menu = {item};
+  return WithoutLength(Frame(Request{CreateWindow{windowSpec}}));
 }
 
 TEST(WindowProtocol, DamagedMessagesAreRefused) {

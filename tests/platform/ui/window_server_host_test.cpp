@@ -52,18 +52,20 @@ struct Recorder final : WindowListener {
 };
 
 WindowSpec TestWindow() {
-  WindowSpec spec;
-  spec.title = "OmbrixDC";
-  spec.frame = {60, 40, 828, 617};
-  spec.menu = {{0, "&File", false, {{32768, "&Open...", false, {}}, {32769, "E&xit", false, {}}}},
-               {0, "&View", false, {{32781, "&Grid", true, {}}, {32783, "&Fast", true, {}}}}};
-  spec.toolbar = {{ToolKind::Button, 32768, 0, false},     {ToolKind::Separator, 0, 0, false},
-                  {ToolKind::CheckButton, 32778, 1, true}, {ToolKind::CheckButton, 32782, 2, true},
-                  {ToolKind::Separator, 0, 0, false},      {ToolKind::Button, 32779, 3, false},
-                  {ToolKind::Button, 32780, 4, false},     {ToolKind::Separator, 0, 0, false},
-                  {ToolKind::CheckButton, 32781, 5, true}};
-  spec.statusText = "Ready";
-  return spec;
+  WindowSpec windowSpec;
+  windowSpec.title = "OmbrixDC";
+  windowSpec.frame = {60, 40, 828, 617};
+  windowSpec.menu = {
+      {0, "&File", false, {{32768, "&Open...", false, {}}, {32769, "E&xit", false, {}}}},
+      {0, "&View", false, {{32781, "&Grid", true, {}}, {32783, "&Fast", true, {}}}}};
+  windowSpec.toolbar = {
+      {ToolKind::Button, 32768, 0, false},     {ToolKind::Separator, 0, 0, false},
+      {ToolKind::CheckButton, 32778, 1, true}, {ToolKind::CheckButton, 32782, 2, true},
+      {ToolKind::Separator, 0, 0, false},      {ToolKind::Button, 32779, 3, false},
+      {ToolKind::Button, 32780, 4, false},     {ToolKind::Separator, 0, 0, false},
+      {ToolKind::CheckButton, 32781, 5, true}};
+  windowSpec.statusText = "Ready";
+  return windowSpec;
 }
 
 class WindowServerTest : public ::testing::Test {
