@@ -2,6 +2,7 @@
 // The viewer's built-in words: the display texts of the plot, panel, menu, toolbar tooltips and
 // status bar, by string id, in the two English variants the viewer ships with. The variant
 // follows the process's language as the C library names it (en_GB -> United Kingdom).
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
