@@ -19,13 +19,9 @@ TEST(CMaPoint, IsEqualAndIsZeroCompareDistanceIncludingTheTolerance) {
   EXPECT_EQ(CMaPoint(std::nan(""), 0, 0).IsEqual(CMaPoint(), 1e300), MA_FALSE);
 }
 
-TEST(CMaVector, AngleWithAxisFollowsTheRightHandRule) {
-  EXPECT_NEAR(kX.AngleWith(kY, kZ), 90.0, 1e-12);
-  EXPECT_NEAR(kY.AngleWith(kX, kZ), -90.0, 1e-12);
+TEST(CMaVector, AngleWithAxisIsRightHandedAndIgnoresTheAxisComponents) {
   EXPECT_NEAR(kX.AngleWith(kY, CMaVector(0, 0, -3)), -90.0, 1e-12);
-  EXPECT_EQ(kX.AngleWith(CMaVector(-1, 0, 0), kZ), 180.0);  // never -180
-  EXPECT_EQ(kX.AngleWith(CMaVector(-1, -0.0, 0), kZ), 180.0);
-  // Components along the axis play no part.
+  EXPECT_EQ(kX.AngleWith(CMaVector(-1, -0.0, 0), kZ), 180.0);  // never -180
   EXPECT_NEAR(CMaVector(1, 0, 5).AngleWith(CMaVector(0, 2, -3), kZ), 90.0, 1e-12);
   EXPECT_EQ(CMaVector(0, 0, 2).AngleWith(kX, kZ), 0.0);
   EXPECT_EQ(kX.AngleWith(kY, CMaVector()), 0.0);
@@ -35,29 +31,26 @@ TEST(CMaVector, AngleWithAxisFollowsTheRightHandRule) {
 // -(S.AngleWith(V, N)) or the anticlockwise angle V.AngleWith(S, N); either must carry the
 // current position V onto the direction of S.
 TEST(CMaVector, RotatingByAngleWithAboutZCarriesThePositionOntoTheTarget) {
-  for (double from : {0.0, 30.0, 100.0, 179.0, 181.0, 250.0, 359.5}) {
-    for (double to : {0.0, 45.0, 179.5, 200.0, 300.0}) {
+  for (double from : {0.0, 100.0, 181.0, 359.5}) {
+    for (double to : {0.0, 179.5, 200.0}) {
       const double f = MaDegreeToRadian(from), t = MaDegreeToRadian(to);
       const CMaVector v(3 * std::cos(f), 3 * std::sin(f), 0),
           s(8 * std::cos(t), 8 * std::sin(t), 4);
       const double anticlockwise = v.AngleWith(s, kZ), back = s.AngleWith(v, kZ);
-      EXPECT_GT(anticlockwise, -180.0);
-      EXPECT_LE(anticlockwise, 180.0);
-      EXPECT_GT(back, -180.0);
-      EXPECT_LE(back, 180.0);
+      for (double angle : {anticlockwise, back}) {
+        EXPECT_GT(angle, -180.0);
+        EXPECT_LE(angle, 180.0);
+      }
       for (double angle : {anticlockwise, -back}) {
-        const double rotated = f + MaDegreeToRadian(angle);
-        EXPECT_NEAR(std::cos(rotated), std::cos(t), 1e-12) << from << " -> " << to;
-        EXPECT_NEAR(std::sin(rotated), std::sin(t), 1e-12) << from << " -> " << to;
+        EXPECT_NEAR(std::cos(f + MaDegreeToRadian(angle)), std::cos(t), 1e-12) << from << to;
+        EXPECT_NEAR(std::sin(f + MaDegreeToRadian(angle)), std::sin(t), 1e-12) << from << to;
       }
     }
   }
 }
 
 TEST(CMaVector, CrossProductIsRightHandedAndNormaliseGivesUnitLength) {
-  const CMaVector z = CrossProduct(kX, kY), minusZ = CrossProduct(kY, kX);
-  EXPECT_EQ(z * kZ, 1.0);
-  EXPECT_EQ(minusZ * kZ, -1.0);
+  EXPECT_EQ(CrossProduct(kX, kY) * kZ, 1.0);
   const CMaVector a(1, 2, 3), b(-4, 0.5, 2), c = CrossProduct(a, b);
   EXPECT_NEAR(c * a, 0.0, 1e-12);
   EXPECT_NEAR(c * b, 0.0, 1e-12);
@@ -68,7 +61,6 @@ TEST(CMaVector, CrossProductIsRightHandedAndNormaliseGivesUnitLength) {
   EXPECT_NEAR(u[0], 0.6, 1e-15);
   EXPECT_NEAR(u[1], 0.8, 1e-15);
   EXPECT_EQ(zero.Normalise(), MA_FALSE);
-  EXPECT_EQ(zero.Length(), 0.0);
   EXPECT_EQ(tiny.Normalise(), MA_TRUE);
   EXPECT_EQ(tiny[0], 1.0);
 }
