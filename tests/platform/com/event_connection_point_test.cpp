@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/object.h"
 #include "tests/platform/com/test_objects.h"
 
 namespace {
@@ -27,12 +26,9 @@ class LoggingSink final : public ComObject<IDispatch> {
     for (UINT i = params->cArgs; i-- > 0;) {
       entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
     }
-    entry += ")";
-    if (riid != IID_NULL || lcid != LOCALE_USER_DEFAULT || flags != DISPATCH_METHOD ||
-        params->cNamedArgs != 0) {
-      entry += " BAD CALL";
-    }
-    log_->push_back(entry);
+    const bool plain = riid == IID_NULL && lcid == LOCALE_USER_DEFAULT &&
+                       flags == DISPATCH_METHOD && params->cNamedArgs == 0;
+    log_->push_back(entry + (plain ? ")" : ") BAD CALL"));
     return S_OK;
   }
 
@@ -44,26 +40,10 @@ class LoggingSink final : public ComObject<IDispatch> {
 // Owns a connection point the way an event source does.
 class TestSource final : public ComObject<IConnectionPointContainer> {
  public:
-  TestSource() : point_(this, IID_ITestEvents) {}
   HRESULT EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
-  HRESULT FindConnectionPoint(REFIID, IConnectionPoint** out) override {
-    point_.AddRef();
-    *out = &point_;
-    return S_OK;
-  }
-  EventConnectionPoint& Point() { return point_; }
-
- private:
-  EventConnectionPoint point_;
+  HRESULT FindConnectionPoint(REFIID, IConnectionPoint**) override { return E_NOTIMPL; }
+  EventConnectionPoint point{this, IID_ITestEvents};
 };
-
-VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
 
 TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFirst) {
   std::vector<std::string> log;
@@ -71,31 +51,35 @@ TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFir
   auto first = MakeComObject<LoggingSink>("first", &log);
   auto second = MakeComObject<LoggingSink>("second", &log);
   DWORD cookie1 = 0, cookie2 = 0;
-  ASSERT_EQ(source->Point().Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
-  ASSERT_EQ(source->Point().Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
-  EXPECT_NE(cookie1, 0u);
+  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
+  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
   EXPECT_NE(cookie1, cookie2);
 
-  const VARIANT args[] = {Long(10), Long(20)};
-  source->Point().FireEvent(7, args, 2);
+  VARIANT args[2];
+  for (LONG i = 0; i < 2; ++i) {
+    VariantInit(&args[i]);
+    args[i].vt = VT_I4;
+    args[i].lVal = 10 * (i + 1);
+  }
+  source->point.FireEvent(7, args, 2);
   EXPECT_EQ(log, (std::vector<std::string>{"second:7(10,20)", "first:7(10,20)"}));
 
   log.clear();
-  ASSERT_EQ(source->Point().Unadvise(cookie2), S_OK);
-  EXPECT_EQ(source->Point().Unadvise(cookie2), CONNECT_E_NOCONNECTION);
-  source->Point().FireEvent(3, nullptr, 0);
+  ASSERT_EQ(source->point.Unadvise(cookie2), S_OK);
+  EXPECT_EQ(source->point.Unadvise(cookie2), CONNECT_E_NOCONNECTION);
+  source->point.FireEvent(3, nullptr, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"first:3()"}));
-  source->Point().Unadvise(cookie1);
+  source->point.Unadvise(cookie1);
 }
 
 TEST(EventConnectionPoint, RefusesASinkThatCannotTakeTheEvents) {
   auto source = MakeComObject<TestSource>();
   auto widget = MakeComObject<TestWidget>();
   DWORD cookie = 99;
-  EXPECT_EQ(source->Point().Advise(static_cast<ITestWidget*>(widget.Get()), &cookie),
+  EXPECT_EQ(source->point.Advise(static_cast<ITestWidget*>(widget.Get()), &cookie),
             CONNECT_E_CANNOTCONNECT);
   EXPECT_EQ(cookie, 0u);
-  EXPECT_EQ(source->Point().Advise(nullptr, &cookie), E_POINTER);
+  EXPECT_EQ(source->point.Advise(nullptr, &cookie), E_POINTER);
 }
 
 }  // namespace

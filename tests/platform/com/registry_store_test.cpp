@@ -21,31 +21,23 @@ std::string FileText(const std::filesystem::path& file) {
   return text.str();
 }
 
-TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesAreWrittenAsText) {
+TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesReadBackAndLeaveNoOtherFile) {
   const IsolatedRegistry registry;
   ClassesRoot root;
   root.CreateKey("Leftover");
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
-  EXPECT_TRUE(root.KeyPaths().empty());
+  EXPECT_TRUE(root.KeyPaths().empty());  // a missing file is an empty root
 
   ASSERT_EQ(UpdateClassesRoot([](ClassesRoot& r) {
               r.SetValue("Corvane.Vexa_CircleDC\\CurVer", "", "Corvane.Vexa_CircleDC.1");
               return S_OK;
             }),
             S_OK);
-  EXPECT_NE(FileText(registry.File())
-                .find("[HKEY_CLASSES_ROOT\\Corvane.Vexa_CircleDC\\CurVer]\n"
-                      "@=\"Corvane.Vexa_CircleDC.1\""),
-            std::string::npos);
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
   EXPECT_EQ(root.Value("Corvane.Vexa_CircleDC\\CurVer"), "Corvane.Vexa_CircleDC.1");
   // Nothing but the store is left in the folder: no temporary file, no lock file.
-  size_t files = 0;
-  for ([[maybe_unused]] const auto& entry :
-       std::filesystem::directory_iterator(registry.File().parent_path())) {
-    ++files;
-  }
-  EXPECT_EQ(files, 1u);
+  const auto folder = std::filesystem::directory_iterator(registry.File().parent_path());
+  EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
 }
 
 TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
@@ -77,12 +69,10 @@ TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
 
 TEST(RegistryStore, ConcurrentWritersLoseNothing) {
   const IsolatedRegistry registry;
-  constexpr int kWriters = 4;
-  constexpr int kKeysEach = 25;
   std::vector<std::thread> writers;
-  for (int w = 0; w < kWriters; ++w) {
+  for (int w = 0; w < 3; ++w) {
     writers.emplace_back([w] {
-      for (int k = 0; k < kKeysEach; ++k) {
+      for (int k = 0; k < 20; ++k) {
         UpdateClassesRoot([&](ClassesRoot& root) {
           root.SetValue("Writer" + std::to_string(w) + "\\Key" + std::to_string(k), "", "v");
           return S_OK;
@@ -95,8 +85,8 @@ TEST(RegistryStore, ConcurrentWritersLoseNothing) {
   }
   ClassesRoot root;
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
-  for (int w = 0; w < kWriters; ++w) {
-    EXPECT_EQ(root.Subkeys("Writer" + std::to_string(w)).size(), size_t{kKeysEach});
+  for (int w = 0; w < 3; ++w) {
+    EXPECT_EQ(root.Subkeys("Writer" + std::to_string(w)).size(), 20u);
   }
 }
 

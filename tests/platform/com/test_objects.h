@@ -1,11 +1,13 @@
 #pragma once
-// Small interfaces and an object implementing them, shared by the object and registry tests.
+// Two small interfaces and an object implementing both, shared by the object, registry and
+// variant tests.
 #include "platform/com/object.h"
 
 inline constexpr IID IID_ITestWidget = {
     0x6A1F0C21, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x01}};
 inline constexpr IID IID_ITestGadget = {
     0x6A1F0C22, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x02}};
+// An interface no test object implements.
 inline constexpr IID IID_ITestMissing = {
     0x6A1F0C23, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x03}};
 
@@ -25,12 +27,6 @@ struct ITestGadget : IUnknown {
 };
 OMBRIXDC_INTERFACE_ID(ITestGadget, IID_ITestGadget);
 
-struct ITestMissing : IUnknown {
- protected:
-  ~ITestMissing() = default;
-};
-OMBRIXDC_INTERFACE_ID(ITestMissing, IID_ITestMissing);
-
 // Reports its destruction through `destroyed` when given one.
 class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
  public:
@@ -48,7 +44,7 @@ class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
   bool* destroyed_;
 };
 
-// A new widget as a creation function hands it over: with the one reference it returns.
+// A new widget with the one reference a creation function hands over.
 inline IUnknown* NewWidget(LONG id = 0, bool* destroyed = nullptr) {
   return static_cast<ITestWidget*>(MakeComObject<TestWidget>(id, destroyed).Detach());
 }
