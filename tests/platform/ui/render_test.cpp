@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "platform/ui/bitmap_file.h"
 #include "tests/support/temp_folder.h"
@@ -41,55 +41,36 @@ TEST(RenderToFile, WritesTheFormatOfTheExtension) {
   EXPECT_NE(Contents(folder.Path() / "plot.SVG").find("<svg"), std::string::npos);
 }
 
-// A 24-bit bottom-up BMP of 2 x 2 pixels written by hand: the rows are stored bottom first,
-// pixels as blue, green, red, each row padded to 4 bytes.
-std::string TwoByTwoBmp() {
-  std::string bmp = "BM";
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-      bmp += static_cast<char>(v >> (8 * i));
-    }
-  };
-  auto u16 = [&](uint16_t v) {
-    bmp += static_cast<char>(v);
-    bmp += static_cast<char>(v >> 8);
-  };
-  u32(54 + 16), u32(0), u32(54);             // file size, reserved, pixel offset
-  u32(40), u32(2), u32(2), u16(1), u16(24);  // header size, width, height, planes, bits
-  u32(0), u32(16), u32(2835), u32(2835), u32(0), u32(0);
-  bmp += std::string(
-      "\x00\xFF\x00"
-      "\xFF\xFF\xFF"
-      "\x00\x00",
-      8);  // bottom: green, white
-  bmp += std::string(
-      "\x00\x00\xFF"
-      "\xFF\x00\x00"
-      "\x00\x00",
-      8);  // top: red, blue
-  return bmp;
+// A BMP file written by hand: the file header, then `info` (the bitmap header), then `pixels`.
+std::string Bmp(std::vector<uint32_t> info, size_t infoSize, const std::string& pixels) {
+  info.resize(infoSize / 4);
+  std::string bmp = "BM" + std::string(12, '\0');
+  bmp[10] = static_cast<char>(14 + infoSize);
+  bmp.append(reinterpret_cast<const char*>(info.data()), infoSize);
+  return bmp + pixels;
 }
 
-TEST(LoadBmp, ReadsPixelsTopRowFirstAndRefusesOtherFiles) {
+TEST(LoadBmp, ReadsPixelsTopRowFirstBlendsAlphaOnWhiteAndRefusesOtherFiles) {
   TempFolder folder;
-  const std::optional<Image> image = LoadBmp(folder.Write("logo.bmp", TwoByTwoBmp()).string());
-  ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(*image, (Image{2, 2, {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF}}));
-  // A 32-bit logo with alpha: transparent red, half-transparent blue, opaque green on white.
-  std::string alpha = "BM" + std::string(12, '\0');
-  alpha[10] = 14 + 108;
-  std::string info(108, '\0');
-  const uint32_t fields[] = {108, 3, 1, 0x200001, 3,      12,   0,
-                             0,   0, 0, 0xFF0000, 0xFF00, 0xFF, 0xFF000000};
-  std::memcpy(info.data(), fields, sizeof fields);  // size, width, height, planes + bits, ...
-  alpha += info + std::string("\x00\x00\xFF\x00\xFF\x00\x00\x80\x00\xFF\x00\xFF", 12);
+  // 24 bits, 2 x 2, bottom row first, pixels as blue, green, red, rows padded to 4 bytes:
+  // green, white / red, blue.
+  const std::string plain = Bmp({40, 2, 2, 0x180001, 0, 16}, 40,
+                                std::string("\x00\xFF\x00\xFF\xFF\xFF\x00\x00"
+                                            "\x00\x00\xFF\xFF\x00\x00\x00\x00",
+                                            16));
+  EXPECT_EQ(LoadBmp(folder.Write("logo.bmp", plain).string()),
+            (Image{2, 2, {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF}}));
+  // 32 bits with alpha: transparent red, half-transparent blue, opaque green.
+  const std::string alpha =
+      Bmp({108, 3, 1, 0x200001, 3, 12, 0, 0, 0, 0, 0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 108,
+          std::string("\x00\x00\xFF\x00\xFF\x00\x00\x80\x00\xFF\x00\xFF", 12));
   EXPECT_EQ(LoadBmp(folder.Write("alpha.bmp", alpha).string()),
             (Image{3, 1, {0xFFFFFF, 0x7F7FFF, 0x00FF00}}));
 
   std::string whyNot;
   ASSERT_TRUE(RenderToFile((folder.Path() / "logo.png").string(), {4, 4}, Cross, &whyNot));
   EXPECT_FALSE(LoadBmp((folder.Path() / "logo.png").string()).has_value()) << "not a BMP";
-  EXPECT_FALSE(LoadBmp(folder.Write("cut.bmp", TwoByTwoBmp().substr(0, 30)).string()));
+  EXPECT_FALSE(LoadBmp(folder.Write("cut.bmp", plain.substr(0, 30)).string()));
   EXPECT_FALSE(LoadBmp((folder.Path() / "absent.bmp").string()).has_value());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// A private X server for the window server's tests: Xvfb on a display number it picks
-// itself (-displayfd), ended when the object goes.
+// A private X server for tests of real windows: Xvfb on a display number it picks itself
+// (-displayfd), ended when the object goes.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <string>
-#include <vector>
 
 extern char** environ;
 
@@ -20,21 +19,14 @@ class XvfbDisplay {
     if (::pipe2(ends, O_CLOEXEC) != 0) {
       return;
     }
-    constexpr int kChildFd = 9;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], kChildFd);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], 9);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(kChildFd),
-                                     "-screen",   "0",          "1024x768x24",
-                                     "-nolisten", "tcp"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-      argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    if (::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ) != 0) {
+    const char* argv[] = {"Xvfb",        "-displayfd", "9",   "-screen", "0",
+                          "1024x768x24", "-nolisten",  "tcp", nullptr};
+    if (::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
       pid_ = 0;
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -46,9 +38,7 @@ class XvfbDisplay {
       number += c;
     }
     ::close(ends[0]);
-    if (!number.empty()) {
-      display_ = ":" + number;
-    }
+    display_ = number.empty() ? "" : ":" + number;
   }
   ~XvfbDisplay() {
     if (pid_ > 0) {
