@@ -1,5 +1,4 @@
 #include <chrono>
-#include <future>
 #include <thread>
 
 #include "tests/platform/vexa/vexa_test_support.h"
@@ -10,22 +9,12 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-LONG GetLock(IVexa_link* link, LONG waitLimit) {
-  LONG success = -1;
+// The success value of getLock, with the link's last error.
+std::pair<LONG, LONG> GetLock(IVexa_link* link, LONG waitLimit) {
+  LONG success = -1, error = 0;
   EXPECT_EQ(S_OK, link->getLock(waitLimit, &success));
-  return success;
-}
-
-LONG ReleaseLock(IVexa_link* link) {
-  LONG success = -1;
-  EXPECT_EQ(S_OK, link->releaseLock(&success));
-  return success;
-}
-
-LONG LastError(IVexa_link* link) {
-  LONG error = 0;
   link->GetLastError(&error);
-  return error;
+  return {success, error};
 }
 
 double MillisecondsSince(Clock::time_point start) {
@@ -37,41 +26,36 @@ double MillisecondsSince(Clock::time_point start) {
 TEST(SimulatedLink, GrantsFreeLockAndReleasesItOnce) {
   auto machine = std::make_shared<SimulatedMachine>();
   auto link = MakeSimulatedLink(machine);
-  EXPECT_EQ(1, GetLock(link.Get(), 0));
+  EXPECT_EQ(1, GetLock(link.Get(), 0).first);
   EXPECT_TRUE(machine->LockHeld());
-  EXPECT_EQ(1, ReleaseLock(link.Get()));
-  EXPECT_FALSE(machine->LockHeld());
-  EXPECT_EQ(0, ReleaseLock(link.Get()));
-  EXPECT_EQ(kErrorLockNotHeld, LastError(link.Get()));
-  EXPECT_EQ(1, machine->LocksGranted());
-  EXPECT_EQ(1, machine->LocksReleased());
+  for (const LONG released : {1, 0}) {
+    LONG success = -1, error = 0;
+    EXPECT_EQ(S_OK, link->releaseLock(&success));
+    EXPECT_EQ(released, success);
+    EXPECT_FALSE(machine->LockHeld());
+    link->GetLastError(&error);
+    EXPECT_EQ(released ? 0 : kErrorLockNotHeld, error);
+  }
 }
 
-TEST(SimulatedLink, TimesOutWithConfiguredErrorWhileAnotherThreadHoldsLock) {
+TEST(SimulatedLink, TimesOutWhileAnotherThreadHoldsTheLockAndFailsAtOnceWhenRefused) {
   MachineConfig config;
   config.lockTimeoutError = static_cast<LONG>(0x81600077u);
   auto machine = std::make_shared<SimulatedMachine>(config);
-  auto holder = MakeSimulatedLink(machine);
-  auto waiter = MakeSimulatedLink(machine);
-  std::thread([&] { EXPECT_EQ(1, GetLock(holder.Get(), 0)); }).join();
-
-  const auto start = Clock::now();
-  EXPECT_EQ(0, GetLock(waiter.Get(), 60));
+  auto holder = MakeSimulatedLink(machine), waiter = MakeSimulatedLink(machine);
+  std::thread([&] { EXPECT_EQ(1, GetLock(holder.Get(), 0).first); }).join();
+  auto start = Clock::now();
+  EXPECT_EQ(std::make_pair(0, config.lockTimeoutError), GetLock(waiter.Get(), 60));
   EXPECT_GE(MillisecondsSince(start), 55.0);
-  EXPECT_EQ(config.lockTimeoutError, LastError(waiter.Get()));
   EXPECT_EQ(1, machine->LocksGranted());
-}
 
-TEST(SimulatedLink, RefusalFailsAtOnceAndPassesItsCodeThrough) {
-  auto machine = std::make_shared<SimulatedMachine>();
-  auto link = MakeSimulatedLink(machine);
+  LONG success = 0;
+  holder->releaseLock(&success);
   const LONG refusal = static_cast<LONG>(0x81600123u);
   machine->RefuseLock(refusal);
-  const auto start = Clock::now();
-  EXPECT_EQ(0, GetLock(link.Get(), 10000));
+  start = Clock::now();
+  EXPECT_EQ(std::make_pair(0, refusal), GetLock(waiter.Get(), 10000));
   EXPECT_LT(MillisecondsSince(start), 5000.0);
-  EXPECT_EQ(refusal, LastError(link.Get()));
-
   machine->RefuseLock(0);
-  EXPECT_EQ(1, GetLock(link.Get(), 0));
+  EXPECT_EQ(1, GetLock(waiter.Get(), 0).first);
 }

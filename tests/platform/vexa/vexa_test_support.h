@@ -36,24 +36,22 @@ struct Rig {
 };
 
 struct ScanPoint {
-  CMaPoint tip;
-  CMaPoint deflection;
+  CMaPoint tip, deflection;
 };
 
 // Polls as a measuring client does until the action completes (bounded, so a scan that never
 // ends fails the test instead of hanging it).
-inline std::vector<ScanPoint> PollScan(IVexa_axis_position_and_status* ps, int maxPasses = 100000) {
+inline std::vector<ScanPoint> PollScan(IVexa_axis_position_and_status* ps) {
   std::vector<ScanPoint> points;
-  for (int pass = 0; pass < maxPasses; ++pass) {
+  for (int pass = 0; pass < 100000; ++pass) {
     ps->Update();
-    ScanPoint point;
+    ScanPoint p;
     LONG success = 0, flag = 0, done = 0;
-    ps->getTip(&point.tip.x(), &point.tip.y(), &point.tip.z(), &success);
+    ps->getTip(&p.tip.x(), &p.tip.y(), &p.tip.z(), &success);
     ps->probedPointData(&flag);
     if (success == 1 && flag == 1) {
-      ps->getProbeDeflection(&point.deflection.x(), &point.deflection.y(), &point.deflection.z(),
-                             &success);
-      points.push_back(point);
+      ps->getProbeDeflection(&p.deflection.x(), &p.deflection.y(), &p.deflection.z(), &success);
+      points.push_back(p);
     }
     ps->actionCompleted(&done);
     if (done == 1) {
@@ -81,26 +79,17 @@ struct ScanArgs {
 };
 
 // The success value StartCircleScan gives; *error (when given) the scan object's last error.
-inline LONG StartScan(Rig& rig, const ScanArgs& a, IVexa_link* link = nullptr,
-                      LONG* error = nullptr) {
+inline LONG StartScan(Rig& rig, const ScanArgs& a, LONG* error = nullptr) {
   auto scan = Create<IVexa_circle_scan>(CLSID_Vexa_circle_scan);
   LONG success = -1;
-  scan->StartCircleScan(link ? link : rig.link.Get(), 1, a.boreOrBoss, a.direction, 1, 0,
-                        a.diameter, a.centre.x(), a.centre.y(), a.centre.z(), a.axis.x(),
-                        a.axis.y(), a.axis.z(), a.startAngle, a.overtravel, 0.0, 0.0, a.tipDiameter,
+  scan->StartCircleScan(rig.link.Get(), 1, a.boreOrBoss, a.direction, 1, 0, a.diameter,
+                        a.centre.x(), a.centre.y(), a.centre.z(), a.axis.x(), a.axis.y(),
+                        a.axis.z(), a.startAngle, a.overtravel, 0.0, 0.0, a.tipDiameter,
                         a.deflection, a.speed, a.pitch, 0.0, 0.1, 1.0, &success);
   if (error) {
     scan->GetLastError(error);
   }
   return success;
 }
-
-// A link of some other controller: the simulated objects must refuse it.
-class ForeignLink final : public ComObject<IVexa_link> {
- public:
-  HRESULT getLock(LONG, LONG* success) override { return *success = 1, S_OK; }
-  HRESULT releaseLock(LONG* success) override { return *success = 1, S_OK; }
-  HRESULT GetLastError(LONG* error) override { return *error = 0, S_OK; }
-};
 
 }  // namespace vexa_test
