@@ -81,27 +81,23 @@ TEST(ClassRegistry, ConcurrentCreationWhileAnotherThreadRegistersAndRevokes) {
   const CLSID clsid = TestClass(10);
   const DWORD base = RegisterInProcessClass(clsid, MakesWidget(1));
   const ULONG alive = ComObjectsAlive();
-  std::atomic<bool> stop{false};
-  std::atomic<int> failures{0};
-  std::thread churn([&] {
-    while (!stop) {
-      CoRevokeClassObject(RegisterInProcessClass(clsid, MakesWidget(2)));
-    }
-  });
-  std::vector<std::thread> creators;
-  for (int t = 0; t < 3; ++t) {
-    creators.emplace_back([&] {
+  std::atomic<int> failures{0}, creatorsLeft{2};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t) {
+    threads.emplace_back([&] {
       for (int i = 0; i < 500; ++i) {
         const LONG id = CreatedId(clsid);
         failures += id != 1 && id != 2;
       }
+      --creatorsLeft;
     });
   }
-  for (std::thread& creator : creators) {
-    creator.join();
+  while (creatorsLeft > 0) {
+    CoRevokeClassObject(RegisterInProcessClass(clsid, MakesWidget(2)));
   }
-  stop = true;
-  churn.join();
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(ComObjectsAlive(), alive);
   CoRevokeClassObject(base);

@@ -16,22 +16,17 @@ constexpr RegistrationEntry kScript[] = {
     {"CLSID\\{1}\\Help", "see %MODULE%.txt"},
 };
 
-TEST(Registrar, AppliesTheScriptWithTheModulePath) {
+TEST(Registrar, AppliesTheScriptWithTheModulePathAndRemovesItHonouringTheFlags) {
   ClassesRoot root;
+  root.SetValue("CLSID\\{2}\\InprocServer32", "", "/other.so");  // another server's class
+  root.SetValue("Maker.Widget\\Extra", "", "left by someone else");
   ApplyRegistration(root, kScript, "/opt/lib/libwidget.so");
   EXPECT_EQ(root.Value("Maker.Widget\\CLSID"), "{1}");
   EXPECT_EQ(root.Value("CLSID\\{1}\\InprocServer32", "ThreadingModel"), "Both");
   EXPECT_EQ(root.Value("CLSID\\{1}\\Help"), "see /opt/lib/libwidget.so.txt");
   EXPECT_EQ(root.Value("CLSID"), std::nullopt);
-}
 
-TEST(Registrar, UnregisteringHonoursForceRemoveAndNoRemove) {
-  ClassesRoot root;
-  root.SetValue("CLSID\\{2}\\InprocServer32", "", "/other.so");  // another server's class
-  root.SetValue("Maker.Widget\\Extra", "", "left by someone else");
-  ApplyRegistration(root, kScript, "/lib.so");
   root.CreateKey("CLSID\\{1}\\AddedLater");  // goes with its ForceRemove parent
-
   RemoveRegistration(root, kScript);
   EXPECT_FALSE(root.KeyExists("CLSID\\{1}"));
   EXPECT_TRUE(root.KeyExists("CLSID\\{2}\\InprocServer32"));

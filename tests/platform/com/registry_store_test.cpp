@@ -21,25 +21,6 @@ std::string FileText(const std::filesystem::path& file) {
   return text.str();
 }
 
-TEST(RegistryStore, MissingFileIsAnEmptyRoot_UpdatesReadBackAndLeaveNoOtherFile) {
-  const IsolatedRegistry registry;
-  ClassesRoot root;
-  root.CreateKey("Leftover");
-  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
-  EXPECT_TRUE(root.KeyPaths().empty());  // a missing file is an empty root
-
-  ASSERT_EQ(UpdateClassesRoot([](ClassesRoot& r) {
-              r.SetValue("Corvane.Vexa_CircleDC\\CurVer", "", "Corvane.Vexa_CircleDC.1");
-              return S_OK;
-            }),
-            S_OK);
-  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
-  EXPECT_EQ(root.Value("Corvane.Vexa_CircleDC\\CurVer"), "Corvane.Vexa_CircleDC.1");
-  // Nothing but the store is left in the folder: no temporary file, no lock file.
-  const auto folder = std::filesystem::directory_iterator(registry.File().parent_path());
-  EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
-}
-
 TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
   const IsolatedRegistry registry;
   UpdateClassesRoot([](ClassesRoot& r) {
@@ -67,14 +48,19 @@ TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
   EXPECT_EQ(FileText(registry.File()), "[HKEY_CLASSES_ROOT\\Half");  // not overwritten
 }
 
-TEST(RegistryStore, ConcurrentWritersLoseNothing) {
+// Threads stand in for client processes: the store is locked and replaced whole per update.
+TEST(RegistryStore, ConcurrentWritersLoseNothingAndLeaveNoOtherFile) {
   const IsolatedRegistry registry;
+  ClassesRoot root;
+  root.CreateKey("Leftover");
+  ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  EXPECT_TRUE(root.KeyPaths().empty());  // a missing file is an empty root
   std::vector<std::thread> writers;
   for (int w = 0; w < 3; ++w) {
     writers.emplace_back([w] {
       for (int k = 0; k < 20; ++k) {
-        UpdateClassesRoot([&](ClassesRoot& root) {
-          root.SetValue("Writer" + std::to_string(w) + "\\Key" + std::to_string(k), "", "v");
+        UpdateClassesRoot([&](ClassesRoot& r) {
+          r.SetValue("Writer" + std::to_string(w) + "\\Key" + std::to_string(k), "", "v");
           return S_OK;
         });
       }
@@ -83,11 +69,13 @@ TEST(RegistryStore, ConcurrentWritersLoseNothing) {
   for (std::thread& writer : writers) {
     writer.join();
   }
-  ClassesRoot root;
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
   for (int w = 0; w < 3; ++w) {
     EXPECT_EQ(root.Subkeys("Writer" + std::to_string(w)).size(), 20u);
   }
+  // Nothing but the store is left in the folder: no temporary file, no lock file.
+  const auto folder = std::filesystem::directory_iterator(registry.File().parent_path());
+  EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
 }
 
 }  // namespace

@@ -18,23 +18,21 @@ void Write(const std::string& key, const std::string& value) {
   });
 }
 
-TEST(StoreClassLookup, ProgIdsNameTheirClassDirectlyOrThroughCurVer) {
+TEST(StoreClassLookup, ProgIdsNameTheirClassDirectlyOrThroughCurVerAndServersMustLoad) {
   const IsolatedRegistry registry;
   Write("Maker.Widget.1\\CLSID", FormatGuid(kClass));
   Write("Maker.Widget\\CurVer", "Maker.Widget.1");
   Write("Maker.Broken\\CLSID", "not a class id");
-  CLSID clsid = GUID_NULL;
-  ASSERT_EQ(CLSIDFromProgID(u"Maker.Widget.1", &clsid), S_OK);
-  EXPECT_EQ(clsid, kClass);
-  clsid = GUID_NULL;
-  ASSERT_EQ(CLSIDFromProgID(u"maker.widget", &clsid), S_OK);
-  EXPECT_EQ(clsid, kClass);
-  EXPECT_EQ(CLSIDFromProgID(u"Maker.Broken", &clsid), CO_E_CLASSSTRING);
-  EXPECT_EQ(CLSIDFromProgID(u"Maker.Unknown", &clsid), CO_E_CLASSSTRING);
-}
+  const std::pair<const char16_t*, HRESULT> cases[] = {{u"Maker.Widget.1", S_OK},
+                                                       {u"maker.widget", S_OK},
+                                                       {u"Maker.Broken", CO_E_CLASSSTRING},
+                                                       {u"Maker.Unknown", CO_E_CLASSSTRING}};
+  for (const auto& [progId, expected] : cases) {
+    CLSID clsid = GUID_NULL;
+    EXPECT_EQ(CLSIDFromProgID(progId, &clsid), expected);
+    EXPECT_EQ(clsid, expected == S_OK ? kClass : GUID_NULL);
+  }
 
-TEST(StoreClassLookup, UnregisteredOrUnloadableServersFailCreation) {
-  const IsolatedRegistry registry;
   void* object = nullptr;
   EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object),
             REGDB_E_CLASSNOTREG);
