@@ -25,7 +25,8 @@ std::string WithoutLength(const std::string& framed) {
   return framed.substr(4);
 }
 
-TEST(WindowProtocol, RequestsSurviveTheStreamCutAnywhere) {
+// Decoding then encoding again gives the very bytes sent: nothing is lost or changed.
+TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
   WindowSpec windowSpec;
   windowSpec.title = "OmbrixDC";
   windowSpec.frame = {100, 100, 868, 677};
@@ -45,33 +46,20 @@ TEST(WindowProtocol, RequestsSurviveTheStreamCutAnywhere) {
   for (const size_t cut : {size_t{1}, size_t{7}, stream.size()}) {
     const std::vector<std::string> payloads = PayloadsOf(stream, cut);
     ASSERT_EQ(payloads.size(), std::size(requests));
-    const std::optional<Request> create = DecodeRequest(payloads[0]);
-    ASSERT_TRUE(create.has_value());
-    const WindowSpec& back = std::get<CreateWindow>(*create).windowSpec;
-    EXPECT_EQ(back.menu[0].items[0].text, "&Metrology");
-    EXPECT_TRUE(back.menu[0].items[0].checked);
-    EXPECT_EQ(back.toolbar[1].kind, ToolKind::Separator);
-    EXPECT_EQ(back.frame, windowSpec.frame);
-    const auto dialog = std::get<OpenDialog>(*DecodeRequest(payloads[1]));
-    EXPECT_EQ(dialog.request.filters[1].pattern, "*.*");
-    EXPECT_EQ(std::get<SetMenuCheck>(*DecodeRequest(payloads[3])).id, 32782);
+    for (size_t i = 0; i < payloads.size(); ++i) {
+      const std::optional<Request> back = DecodeRequest(payloads[i]);
+      ASSERT_TRUE(back.has_value()) << i;
+      EXPECT_EQ(Frame(*back), Frame(requests[i])) << i;
+    }
   }
-}
-
-TEST(WindowProtocol, EventsRoundTrip) {
   const Event events[] = {Created{int64_t{0x7FFFFFFF12}}, Resized{{760, 531}, false},
                           DialogResult{std::nullopt}, DialogResult{std::string("/runs/a.dat")},
                           Failed{"cannot open the display :9"}};
   for (const Event& event : events) {
     const std::optional<Event> back = DecodeEvent(WithoutLength(Frame(event)));
     ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->index(), event.index());
+    EXPECT_EQ(Frame(*back), Frame(event));
   }
-  EXPECT_EQ(
-      std::get<Created>(*DecodeEvent(WithoutLength(Frame(Event{Created{0x7FFFFFFF12}})))).nativeId,
-      0x7FFFFFFF12);
-  EXPECT_EQ(std::get<DialogResult>(*DecodeEvent(WithoutLength(Frame(events[3])))).path,
-            "/runs/a.dat");
 }
 
 // A CreateWindow whose menu nests `depth` popups deep.

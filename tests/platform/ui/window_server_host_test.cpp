@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/ui/bitmap_file.h"
+#include "tests/platform/ui/recording_listener.h"
 #include "tests/platform/ui/xvfb_display.h"
 #include "tests/support/temp_folder.h"
 
@@ -18,34 +19,6 @@ namespace ui {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Recorder final : WindowListener {
-  std::vector<int32_t> commands, tooltipsAsked;
-  int32_t closeBoxes = 0, destroyed = 0;
-  Rect lastClient;
-  Size resized;
-  void OnPaint(Canvas& canvas, Rect client) override {
-    lastClient = client;
-    // The three plot colours as wide bands in the middle of the client area.
-    const Rgb colours[] = {{0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
-    for (int32_t i = 0, top = 100; i < 3; ++i, top += 60) {
-      canvas.SelectPen(Pen{colours[i], 1, LineStyle::Solid});
-      canvas.SelectBrush(colours[i]);
-      const Point band[] = {{100, top}, {400, top}, {400, top + 40}, {100, top + 40}};
-      canvas.Polygon(band);
-    }
-  }
-  void OnCommand(int32_t id) override { commands.push_back(id); }
-  void OnCloseBox() override { ++closeBoxes; }
-  void OnResize(Size client, bool) override { resized = client; }
-  void OnMouseMove() override {}
-  void OnMenuSelect(int32_t) override {}
-  std::string OnTooltip(int32_t id) override {
-    tooltipsAsked.push_back(id);
-    return "Magnify error";
-  }
-  void OnDestroyed() override { ++destroyed; }
-};
 
 class WindowServerTest : public ::testing::Test {
  protected:
@@ -112,35 +85,35 @@ class WindowServerTest : public ::testing::Test {
 
   XvfbDisplay xvfb_;
   std::unique_ptr<WindowServerHost> host_;
-  Recorder recorder_;
+  RecordingListener recorder_;
 };
 
 TEST_F(WindowServerTest, PaintsResizesTakesUserInputAndDestroyEndsOnce) {
   // The frame less the borders, caption and menu bar of the window system this replaces,
   // whatever height our menu bar has: a viewer that springs a small window back to its
   // default frame must find the default client area there.
-  ASSERT_TRUE(DispatchUntil([&] { return recorder_.lastClient == Rect{0, 0, 760, 531}; }));
-  EXPECT_EQ(recorder_.resized, (Size{760, 531}));
+  ASSERT_TRUE(DispatchUntil([&] { return recorder_.Saw("paint 760x531"); }));
+  EXPECT_TRUE(recorder_.Saw("resize 760x531 restored"));
   EXPECT_TRUE(ShowsThePlotColours());
   host_->Resize({900, 700});
-  EXPECT_TRUE(DispatchUntil([&] {
-    return recorder_.lastClient == Rect{0, 0, 892, 654};
-  })) << "a resized window is painted again at its new size";
+  EXPECT_TRUE(DispatchUntil([&] { return recorder_.Saw("paint 892x654"); }))
+      << "a resized window is painted again at its new size";
 
   host_->SimulateInput(protocol::TestAction::ActivateMenuItem, 32769);
   host_->SimulateInput(protocol::TestAction::ClickToolButton, 32778);
   host_->SimulateInput(protocol::TestAction::HoverToolButton, 32779);
   host_->SimulateInput(protocol::TestAction::PressCloseBox, 0);
-  ASSERT_TRUE(DispatchUntil([&] { return recorder_.closeBoxes == 1; }));
-  EXPECT_EQ(recorder_.commands, (std::vector<int32_t>{32769, 32778}));
-  EXPECT_EQ(recorder_.tooltipsAsked, std::vector<int32_t>{32779});
+  recorder_.events.clear();
+  ASSERT_TRUE(DispatchUntil([&] { return recorder_.Saw("close box"); }));
+  EXPECT_EQ(recorder_.events, (std::vector<std::string>{"command 32769", "command 32778",
+                                                        "tooltip 32779", "close box"}));
   EXPECT_TRUE(host_->Exists()) << "the close box leaves the decision to the viewer";
 
   host_->Destroy();
   EXPECT_FALSE(host_->Exists());
-  EXPECT_TRUE(DispatchUntil([&] { return recorder_.destroyed > 0; }));
+  EXPECT_TRUE(DispatchUntil([&] { return recorder_.Saw("destroyed"); }));
   EXPECT_FALSE(host_->DispatchNext(recorder_));
-  EXPECT_EQ(recorder_.destroyed, 1);
+  EXPECT_EQ(std::count(recorder_.events.begin(), recorder_.events.end(), "destroyed"), 1);
 }
 
 std::atomic<int> brokenPipes{0};
@@ -158,10 +131,10 @@ TEST_F(WindowServerTest, KilledHelperCountsAsTheWindowDestroyedOnceWithoutSigpip
     host_->SetStatusText("Ready");  // writes to a socket nobody reads any more
     host_->Invalidate();
   }
-  EXPECT_TRUE(DispatchUntil([&] { return recorder_.destroyed > 0; }));
+  EXPECT_TRUE(DispatchUntil([&] { return recorder_.Saw("destroyed"); }));
   EXPECT_FALSE(host_->DispatchNext(recorder_));
   host_->Destroy();
-  EXPECT_EQ(recorder_.destroyed, 1);
+  EXPECT_EQ(std::count(recorder_.events.begin(), recorder_.events.end(), "destroyed"), 1);
   EXPECT_FALSE(host_->Exists());
   EXPECT_EQ(host_->HelperProcessId(), 0) << "the helper is reaped";
   EXPECT_EQ(brokenPipes, 0);
