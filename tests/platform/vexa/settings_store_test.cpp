@@ -1,66 +1,41 @@
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "platform/com/bstr.h"
 #include "tests/platform/vexa/vexa_test_support.h"
+#include "tests/support/temp_folder.h"
 
 using namespace vexa_test;
-namespace fs = std::filesystem;
 
 namespace {
 
-class SettingsStoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("vexa_settings_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-    Write(
-        "; settings of the test machine\r\n"
-        "# a comment of the other kind\r\n"
-        "[OmbrixDC]\r\n"
-        "BufferPitch = 0.25\r\n"
-        "dcMapPitch=1.5 ; inline remark\r\n"
-        ";DCSpeedFactor=5\r\n"
-        "   TimeOut=48\r\n"
-        "WorkingDirectory=\"D:\\Data\\\"\r\n"
-        "Bad=12abc\r\n"
-        "Infinite=inf\r\n"
-        "Huge=99999999999\r\n"
-        "[KT410]\r\n"
-        "KnownPartScanAcceleration=+250\r\n"
-        "BufferPitch=9\r\n");
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+const char kSettings[] =
+    "; settings of the test machine\r\n"
+    "# a comment of the other kind\r\n"
+    "[OmbrixDC]\r\n"
+    "BufferPitch = 0.25\r\n"
+    "dcMapPitch=1.5 ; inline remark\r\n"
+    ";DCSpeedFactor=5\r\n"
+    "   TimeOut=48\r\n"
+    "WorkingDirectory=\"D:\\Data\\\"\r\n"
+    "Bad=12abc\r\n"
+    "Infinite=inf\r\n"
+    "Huge=99999999999\r\n"
+    "[KT410]\r\n"
+    "KnownPartScanAcceleration=+250\r\n";
 
-  void Write(const std::string& text) { std::ofstream(File(), std::ios::binary) << text; }
-  std::string File() const { return (folder_ / "settings.ini").string(); }
-
-  HRESULT ReadDouble(const char* section, const char* key, double* value,
-                     const std::string& file = {}) {
-    return store_->ReadDouble(ComBstr(section).Get(), ComBstr(key).Get(), -1.0,
-                              ComBstr(file.empty() ? File() : file).Get(), value);
-  }
-  HRESULT ReadInteger(const char* key, LONG* value) {
-    return store_->ReadInteger(ComBstr("OmbrixDC").Get(), ComBstr(key).Get(), -1,
-                               ComBstr(File()).Get(), value);
-  }
-  HRESULT ReadString(const char* key, BSTR defaultValue, ComBstr* value,
-                     const std::string& file = {}) {
-    return store_->ReadString(ComBstr("OmbrixDC").Get(), ComBstr(key).Get(), defaultValue,
-                              ComBstr(file.empty() ? File() : file).Get(), value->Receive());
-  }
-
-  fs::path folder_;
-  ComPtr<IVexa_settings> store_ = Create<IVexa_settings>(CLSID_Vexa_settings);
-};
+// The value ReadDouble gives for `key` (default -1), with its result.
+std::pair<HRESULT, double> ReadDouble(const std::string& file, const char* section,
+                                      const char* key) {
+  double value = 0.0;
+  const HRESULT hr = Create<IVexa_settings>(CLSID_Vexa_settings)
+                         ->ReadDouble(ComBstr(section).Get(), ComBstr(key).Get(), -1.0,
+                                      ComBstr(file).Get(), &value);
+  return {hr, value};
+}
 
 }  // namespace
 
-TEST_F(SettingsStoreTest, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusable) {
+TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusable) {
+  TempFolder folder;
+  const std::string file = folder.Write("settings.ini", kSettings).string();
   const struct {
     const char* section;
     const char* key;
@@ -77,28 +52,29 @@ TEST_F(SettingsStoreTest, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhe
       {"OmbrixDC", "Infinite", E_FAIL, -1.0},
   };
   for (const auto& c : cases) {
-    double value = 0.0;
-    EXPECT_EQ(ReadDouble(c.section, c.key, &value), c.hr) << c.key;
-    EXPECT_EQ(value, c.value) << c.key;
+    EXPECT_EQ(ReadDouble(file, c.section, c.key), std::make_pair(c.hr, c.value)) << c.key;
   }
+  auto store = Create<IVexa_settings>(CLSID_Vexa_settings);
+  const ComBstr section("OmbrixDC"), path(file);
   LONG number = 0;
-  EXPECT_EQ(E_FAIL, ReadInteger("Huge", &number));  // beyond 32 bits
+  EXPECT_EQ(E_FAIL, store->ReadInteger(section.Get(), ComBstr("Huge").Get(), -1, path.Get(),
+                                       &number));  // beyond 32 bits
   EXPECT_EQ(-1, number);
-  EXPECT_EQ(E_FAIL, ReadInteger("BufferPitch", &number));
-  ComBstr text;
-  EXPECT_EQ(S_OK, ReadString("WorkingDirectory", nullptr, &text));
+  ComBstr text, fallback("C:\\Fallback\\");
+  EXPECT_EQ(S_OK, store->ReadString(section.Get(), ComBstr("WorkingDirectory").Get(), nullptr,
+                                    path.Get(), text.Receive()));
   EXPECT_EQ("D:\\Data\\", text.Utf8());
-  EXPECT_EQ(S_OK, ReadString("Missing", nullptr, &text));
-  EXPECT_TRUE(text.IsAbsent());
-  ComBstr fallback("C:\\Fallback\\");
-  EXPECT_EQ(S_OK, ReadString("Missing", fallback.Get(), &text));
+  EXPECT_EQ(S_OK, store->ReadString(section.Get(), ComBstr("Missing").Get(), fallback.Get(),
+                                    path.Get(), text.Receive()));
   EXPECT_EQ("C:\\Fallback\\", text.Utf8());
 }
 
-TEST_F(SettingsStoreTest, FileWithASyntaxErrorOrOverlongLineFails) {
-  double value = 0.0;
-  Write("[OmbrixDC]\nBufferPitch=0.25\nthis line is no setting\n");
-  EXPECT_EQ(E_FAIL, ReadDouble("OmbrixDC", "BufferPitch", &value));
-  Write("[OmbrixDC]\nWorkingDirectory=" + std::string(400, 'a') + "\nBufferPitch=0.25\n");
-  EXPECT_EQ(E_FAIL, ReadDouble("OmbrixDC", "BufferPitch", &value));
+TEST(SettingsStore, FileWithASyntaxErrorOrOverlongLineFails) {
+  TempFolder folder;
+  for (const std::string& text :
+       {std::string("[OmbrixDC]\nBufferPitch=0.25\nthis line is no setting\n"),
+        "[OmbrixDC]\nWorkingDirectory=" + std::string(400, 'a') + "\nBufferPitch=0.25\n"}) {
+    EXPECT_EQ(ReadDouble(folder.Write("bad.ini", text).string(), "OmbrixDC", "BufferPitch"),
+              std::make_pair(E_FAIL, -1.0));
+  }
 }
