@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-#include <vector>
-
 #include "tests/platform/com/test_objects.h"
 
 namespace {
@@ -75,32 +71,6 @@ TEST(ClassFactory, CountsServerLocksNeverBelowZeroAndIsNotALiveObject) {
     EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);
   }
   EXPECT_EQ(ComServerLocks(), locks);
-}
-
-TEST(ClassRegistry, ConcurrentCreationWhileAnotherThreadRegistersAndRevokes) {
-  const CLSID clsid = TestClass(10);
-  const DWORD base = RegisterInProcessClass(clsid, MakesWidget(1));
-  const ULONG alive = ComObjectsAlive();
-  std::atomic<int> failures{0}, creatorsLeft{2};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 2; ++t) {
-    threads.emplace_back([&] {
-      for (int i = 0; i < 500; ++i) {
-        const LONG id = CreatedId(clsid);
-        failures += id != 1 && id != 2;
-      }
-      --creatorsLeft;
-    });
-  }
-  while (creatorsLeft > 0) {
-    CoRevokeClassObject(RegisterInProcessClass(clsid, MakesWidget(2)));
-  }
-  for (std::thread& thread : threads) {
-    thread.join();
-  }
-  EXPECT_EQ(failures, 0);
-  EXPECT_EQ(ComObjectsAlive(), alive);
-  CoRevokeClassObject(base);
 }
 
 }  // namespace

@@ -32,22 +32,21 @@ TEST(SimulatedAxisStatus, EachInjectedFlagShowsOnItsOwnPropertyOnly) {
   }
 }
 
+// Two good reads, a failed one with its error, and a good one once restored.
 TEST(SimulatedAxisStatus, TipReadsFailAfterTheGivenNumberUntilRestored) {
   Rig rig;
   rig.machine->SetTip(CMaPoint(1.0, 2.0, 3.0));
   rig.machine->FailTipReadsAfter(2);
-  double x = 0, y = 0, z = 0;
-  LONG success = 0, error = 0;
-  for (int read = 0; read < 2; ++read) {
-    rig.ps->getTip(&x, &y, &z, &success);
-    EXPECT_EQ(1, success);
+  for (const LONG success : {1, 1, 0, 1}) {
+    double x = 0, y = 0, z = 0;
+    LONG read = -1, error = 0;
+    rig.ps->getTip(&x, &y, &z, &read);
+    EXPECT_EQ(success, read);
+    EXPECT_EQ(success ? 2.0 : 0.0, y);
+    if (!success) {
+      rig.ps->GetLastError(&error);
+      EXPECT_EQ(kErrorTipRead, error);
+      rig.machine->FailTipReadsAfter(-1);
+    }
   }
-  EXPECT_EQ(2.0, y);
-  rig.ps->getTip(&x, &y, &z, &success);
-  EXPECT_EQ(0, success);
-  rig.ps->GetLastError(&error);
-  EXPECT_EQ(kErrorTipRead, error);
-  rig.machine->FailTipReadsAfter(-1);
-  rig.ps->getTip(&x, &y, &z, &success);
-  EXPECT_EQ(1, success);
 }

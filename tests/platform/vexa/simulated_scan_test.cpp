@@ -58,8 +58,7 @@ TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirection
   args.direction = GetParam();
   args.centre = CMaPoint(3.0, -2.0, 5.0);
   args.startAngle = 72.0;
-  ASSERT_EQ(1, StartScan(rig, args));
-  const auto points = PollScan(rig.ps.Get());
+  const auto points = Scan(rig, args);
   // 450 degrees of a circle of radius 9 at a pitch of 0.1: 706.86 pitches, 707 points.
   ASSERT_EQ(707u, points.size());
   const double sign = args.direction == 0 ? 1.0 : -1.0;
@@ -82,8 +81,7 @@ TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflectionAndCentredNois
     args.speed = 5.0;
     args.centre = CMaPoint(1.0, 2.0, -3.0);
     Rig quiet(Quiet());
-    ASSERT_EQ(1, StartScan(quiet, args));
-    const auto points = PollScan(quiet.ps.Get());
+    const auto points = Scan(quiet, args);
     for (const double r : Residuals(points, Quiet(), args)) {
       ASSERT_LT(std::abs(r), 0.1 * kMicron);
     }
@@ -99,8 +97,7 @@ TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflectionAndCentredNois
     }
 
     Rig noisy;
-    ASSERT_EQ(1, StartScan(noisy, args));
-    const auto residuals = Residuals(PollScan(noisy.ps.Get()), noisy.machine->Config(), args);
+    const auto residuals = Residuals(Scan(noisy, args), noisy.machine->Config(), args);
     const double rms =
         std::sqrt(std::inner_product(residuals.begin(), residuals.end(), residuals.begin(), 0.0) /
                   static_cast<double>(residuals.size()));
@@ -117,10 +114,8 @@ TEST(ScanReading, FastScanReadsAFewMicronsIntoTheMaterialOfBoreAndBossAlike) {
   ScanArgs boss = bore;
   boss.boreOrBoss = 1;
   Rig boreRig(Quiet()), bossRig(Quiet());
-  ASSERT_EQ(1, StartScan(boreRig, bore));
-  ASSERT_EQ(1, StartScan(bossRig, boss));
-  const auto boreResiduals = Residuals(PollScan(boreRig.ps.Get()), Quiet(), bore);
-  const auto bossResiduals = Residuals(PollScan(bossRig.ps.Get()), Quiet(), boss);
+  const auto boreResiduals = Residuals(Scan(boreRig, bore), Quiet(), bore);
+  const auto bossResiduals = Residuals(Scan(bossRig, boss), Quiet(), boss);
   ASSERT_EQ(boreResiduals.size(), bossResiduals.size());
   // A bore of radius 10 reads large by a few microns everywhere; the boss small by as much.
   EXPECT_GT(Mean(boreResiduals), 2.0 * kMicron);

@@ -92,4 +92,10 @@ inline LONG StartScan(Rig& rig, const ScanArgs& a, LONG* error = nullptr) {
   return success;
 }
 
+// The points of a scan that must start.
+inline std::vector<ScanPoint> Scan(Rig& rig, const ScanArgs& args) {
+  EXPECT_EQ(1, StartScan(rig, args));
+  return PollScan(rig.ps.Get());
+}
+
 }  // namespace vexa_test
