@@ -13,28 +13,24 @@ inline constexpr IID IID_ITestEvents = {
     0x6A1F0C30, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x30}};
 
 // A sink that writes each call into a shared log: "<name>:<dispid>(<args, natural order>)".
-class LoggingSink final : public ComObject<IDispatch> {
- public:
-  LoggingSink(std::string name, std::vector<std::string>* log)
-      : name_(std::move(name)), log_(log) {}
+struct LoggingSink final : ComObject<IDispatch> {
+  LoggingSink(std::string name, std::vector<std::string>* log) : name(std::move(name)), log(log) {}
   HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
                  EXCEPINFO*, UINT*) override {
-    std::string entry = name_ + ":" + std::to_string(dispid) + "(";
+    std::string entry = name + ":" + std::to_string(dispid) + "(";
     for (UINT i = params->cArgs; i-- > 0;) {
       entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
     }
     const bool plain = riid == IID_NULL && lcid == LOCALE_USER_DEFAULT &&
                        flags == DISPATCH_METHOD && params->cNamedArgs == 0;
-    log_->push_back(entry + (plain ? ")" : ") BAD CALL"));
+    log->push_back(entry + (plain ? ")" : ") BAD CALL"));
     return S_OK;
   }
-
- private:
-  std::string name_;
-  std::vector<std::string>* log_;
+  std::string name;
+  std::vector<std::string>* log;
 };
 
 // Owns a connection point the way an event source does.

@@ -10,9 +10,7 @@ namespace {
 TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   HeadlessHost host;
   RecordingListener recorder;
-  WindowSpec spec;
-  spec.frame = {100, 100, 868, 677};
-  ASSERT_TRUE(host.Create(spec));
+  ASSERT_TRUE(host.Create(WindowSpec{}));
   host.Invalidate();
   host.InjectCommand(32781);
   host.InjectMenuSelect(32768);

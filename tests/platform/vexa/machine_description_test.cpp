@@ -15,14 +15,11 @@ TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhereAndWhy) {
   } cases[] = {
       {"[Noise]\nSigma = fast\n", ":2: [Noise] Sigma: \"fast\" not a finite number"},
       {"[Noise]\nSigma = -0.1\n", "must not be negative"},
-      {"[Noise]\nSeed = -1\n", "[Noise] Seed"},
       {"[Dynamics]\nNaturalFrequency = 0\n", "must be greater than 0"},
       {"[Dynamics]\nNaturalFrequncy = 20\n", "unknown key"},
       {"[Dynamic]\nNaturalFrequency = 20\n", "unknown section"},
       {"[Feature]\nSizeError = 0.001\n\nSizeError = 0.002\n", ":4: [Feature] SizeError: given"},
-      {"[Feature]\nLobes = 3:0.001\n", "lobe 1 \"3:0.001\""},
       {"[Probe]\nMeasuringUnit = 2\n", "must lie from 0 to 1"},
-      {"[Frame]\nCentre = 1, 2\n", "not three finite numbers"},
       {"[Frame]\nNormal = 2, 0, 0\n", "not parallel"},
       {"not ini at all\n", "cannot be read as an INI file"},
   };
