@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/com/class_registry.h"
+#include "platform/com/store_class_lookup.h"
 #include "tests/support/isolated_registry.h"
 
 namespace {
@@ -21,12 +23,19 @@ std::string FileText(const std::filesystem::path& file) {
   return text.str();
 }
 
-TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
-  const IsolatedRegistry registry;
-  UpdateClassesRoot([](ClassesRoot& r) {
-    r.CreateKey("Kept");
+constexpr CLSID kClass = {
+    0x5B7C3A10, 0x1D2E, 0x4F30, {0x9A, 0x8B, 0x7C, 0x6D, 0x5E, 0x4F, 0x30, 0x21}};
+
+void Write(const std::string& key, const std::string& value) {
+  UpdateClassesRoot([&](ClassesRoot& root) {
+    root.SetValue(key, "", value);
     return S_OK;
   });
+}
+
+TEST(RegistryStore, FailedEditOrDamagedStoreLeavesTheFileAlone) {
+  const IsolatedRegistry registry;
+  Write("Kept", "v");
   const std::string before = FileText(registry.File());
   EXPECT_EQ(UpdateClassesRoot([](ClassesRoot& r) {
               r.DeleteTree("Kept");
@@ -59,10 +68,7 @@ TEST(RegistryStore, ConcurrentWritersLoseNothingAndLeaveNoOtherFile) {
   for (int w = 0; w < 3; ++w) {
     writers.emplace_back([w] {
       for (int k = 0; k < 20; ++k) {
-        UpdateClassesRoot([&](ClassesRoot& r) {
-          r.SetValue("Writer" + std::to_string(w) + "\\Key" + std::to_string(k), "", "v");
-          return S_OK;
-        });
+        Write("Writer" + std::to_string(w) + "\\Key" + std::to_string(k), "v");
       }
     });
   }
@@ -76,6 +82,30 @@ TEST(RegistryStore, ConcurrentWritersLoseNothingAndLeaveNoOtherFile) {
   // Nothing but the store is left in the folder: no temporary file, no lock file.
   const auto folder = std::filesystem::directory_iterator(registry.File().parent_path());
   EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
+}
+
+TEST(StoreClassLookup, ProgIdsNameTheirClassDirectlyOrThroughCurVerAndServersMustLoad) {
+  const IsolatedRegistry registry;
+  Write("Maker.Widget.1\\CLSID", FormatGuid(kClass));
+  Write("Maker.Widget\\CurVer", "Maker.Widget.1");
+  Write("Maker.Broken\\CLSID", "not a class id");
+  const std::pair<const char16_t*, HRESULT> cases[] = {{u"Maker.Widget.1", S_OK},
+                                                       {u"maker.widget", S_OK},
+                                                       {u"Maker.Broken", CO_E_CLASSSTRING},
+                                                       {u"Maker.Unknown", CO_E_CLASSSTRING}};
+  for (const auto& [progId, expected] : cases) {
+    CLSID clsid = GUID_NULL;
+    EXPECT_EQ(CLSIDFromProgID(progId, &clsid), expected);
+    EXPECT_EQ(clsid, expected == S_OK ? kClass : GUID_NULL);
+  }
+
+  void* object = nullptr;
+  EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object),
+            REGDB_E_CLASSNOTREG);
+  Write("CLSID\\" + FormatGuid(kClass) + "\\InprocServer32",
+        (registry.File().parent_path() / "no-such-module.so").string());
+  EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object), CO_E_DLLNOTFOUND);
+  EXPECT_EQ(object, nullptr);
 }
 
 }  // namespace
