@@ -9,7 +9,7 @@
 namespace ombrixdc {
 
 inline std::filesystem::path GoldenFolder() {
-  return std::filesystem::path(__FILE__).parent_path() / "golden" / "offline-learning";
+  return std::filesystem::path(OMBRIXDC_SOURCE_DIR) / "tests/files/golden/offline-learning";
 }
 
 inline std::string ReadGoldenFile(const std::string& name) {

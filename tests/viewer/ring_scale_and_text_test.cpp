@@ -19,11 +19,9 @@ TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {
   const Case cases[] = {
       {{0.010, 0.002, 0.0}, 1},  // c = 4: 5-micron rings
       {{0.0005, 0.0, 0.0}, 0},   // c = 1
-      {{0.0, 7.0, 0.0}, 7},      // c = 2334: beyond the widest rings
       {{0.004, 0.0, 0.0}, 0},    // c = 2 fits 2-micron rings
-      {{0.0, 0.0, 0.0071}, 1},   // c = 1 - trunc(-2.03) = 3
       {{0.150, 0.0, 0.0}, 4},    // c = 1 - trunc(-49.67) = 50: exactly the 50-micron rings
-      {{1e300, 0.0, 0.0}, 7},    // no overflow on the way
+      {{0.0, 0.0, 1e300}, 7},    // beyond the widest rings, no overflow on the way
       {{nan, 0.0, 0.0}, 7},
   };
   for (const Case& c : cases) {
@@ -41,9 +39,6 @@ TEST(ViewerText, UsAndUkVariantsDifferWhereTheSpellingDoes) {
   const Case cases[] = {
       {33111, "Normalized Data", "Normalised Data"},
       {33116, "Center", "Centre"},
-      {32778, "Toggle between the metrology view and the normalized view",
-       "Toggle between the metrology view and the normalised view"},
-      {32768, "Open an existing scan data sets file", "Open an existing scan data sets file"},
       {33204, "sec", "sec"},
       {12345, "", ""},  // no such text
   };
@@ -64,9 +59,7 @@ TEST(ViewerText, EnvironmentIsReadInTheCLibrarysOrder) {
       {"", "", "en_GB.UTF-8", TextVariant::EnglishUK},
       {"", "en_US.UTF-8", "en_GB.UTF-8", TextVariant::EnglishUS},
       {"en_GB.UTF-8", "en_US.UTF-8", "", TextVariant::EnglishUK},
-      {"", "", "", TextVariant::EnglishUS},
       {"", "", "en_gb", TextVariant::EnglishUS},
-      {"", "", "C", TextVariant::EnglishUS},
   };
   for (const Case& c : cases) {
     setenv("LC_ALL", c.all, 1);

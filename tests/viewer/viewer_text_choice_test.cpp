@@ -55,10 +55,7 @@ TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglis
   };
   const Case cases[] = {
       {std::nullopt, "", false},       // no language set
-      {"", "", false},                 //
-      {"english", "", false},          // English in any case: the built-in texts
-      {"English", "", false},          //
-      {"ENGLISH", "", false},          //
+      {"eNGLISH", "", false},          // English in any case: the built-in texts
       {"Klingon", "", false},          // refused
       {"Deutsch", "Deutsch2", false},  // took another language instead
       {"Deutsch", "Deutsc", false},    // read back shorter
@@ -81,9 +78,7 @@ TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) 
   EXPECT_EQ(text(33116), "Centre");  // missing from its file: the built-in (UK) word
   EXPECT_EQ(text(33204), "sec");     // empty in its file: the built-in word too
 
-  const TextLookup builtIn = ViewerTextLookup(nullptr, TextVariant::EnglishUS);
-  EXPECT_EQ(builtIn(33097), "Radial Error View");
-  EXPECT_EQ(builtIn(33116), "Center");
+  EXPECT_EQ(ViewerTextLookup(nullptr, TextVariant::EnglishUS)(33116), "Center");
 }
 
 }  // namespace

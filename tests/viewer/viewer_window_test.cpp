@@ -45,7 +45,6 @@ TEST_F(ViewerWindowTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
   };
   const Case cases[] = {
       {Case::Tooltip, kCommandMagnify, "Decrease distance between rings", "Magnify error"},
-      {Case::MenuSelect, kCommandGrid, "Show or hide radial grids", ""},
       {Case::MenuSelect, kCommandExit, "Close the drawing window", ""},
       {Case::MouseMove, 0, "Ready", ""},
   };
