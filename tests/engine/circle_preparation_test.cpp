@@ -87,16 +87,6 @@ TEST_F(PrepareBoreScan, ReversedAnticlockwiseInputGivesTheSameProfile) {
   }
 }
 
-TEST(PrepareScanProfile, DecreasingSamplesInClockwiseModeAreTrimmedButDoNotIncrease) {
-  TipLists tips = CircleTips(0.0, 0.0, 5.0, kTwoPi + 3 * kPi / 4, 0.05, 300);
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  const CMaDoubleArray& angles = prepared.profile.angles;
-  // Starts with the very first sample (second quadrant), ends with the last (first quadrant).
-  EXPECT_EQ(angles.GetSize(), 300u);
-  EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end()) == false);
-}
-
 // Lattice points of the circle of radius 65 about the origin, anticlockwise from +X: the
 // fitted centre of the whole set is exactly the origin, so points on the axes stay exact.
 std::vector<std::pair<double, double>> Lattice65() {
@@ -146,11 +136,6 @@ TEST(PrepareScanProfile, PointOnThePlusYAxisStartsOrEndsTheRevolution) {
   }
 }
 
-struct UnusableCase {
-  const char* name;
-  std::vector<double> angles;
-};
-
 TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
   auto span = [](double from, double to, int n) {
     std::vector<double> a;
@@ -159,7 +144,7 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
     }
     return a;
   };
-  const UnusableCase cases[] = {
+  const std::pair<const char*, std::vector<double>> cases[] = {
       {"empty", {}},
       {"two points", {0.1, 2.0}},
       {"never reaches the +Y axis", span(kPi + 0.1, kTwoPi - 0.1, 50)},
@@ -167,23 +152,19 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
       {"three samples from the axis round",
        {1.1 * kPi, 1.5 * kPi, 1.9 * kPi, 0.6 * kPi, 1.2 * kPi, 0.3 * kPi}},
   };
-  for (const UnusableCase& c : cases) {
+  for (const auto& [name, angles] : cases) {
     TipLists tips;
-    for (double a : c.angles) {
+    for (double a : angles) {
       tips.x.Add(20.0 + 4.0 * std::cos(a));
       tips.y.Add(-7.0 + 4.0 * std::sin(a));
       tips.z.Add(0.0);
     }
     const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
-    EXPECT_EQ(prepared.error, kUnusableScan) << c.name;
-    EXPECT_TRUE(prepared.profile.radii.IsEmpty()) << c.name;
-    EXPECT_TRUE(prepared.profile.angles.IsEmpty()) << c.name;
+    EXPECT_EQ(prepared.error, kUnusableScan) << name;
+    EXPECT_TRUE(prepared.profile.radii.IsEmpty() && prepared.profile.angles.IsEmpty()) << name;
   }
-}
-
-TEST(PrepareScanProfile, ReportsTipListsOfDifferentLengthsAsUnusable) {
   TipLists tips = CircleTips(0.0, 0.0, 5.0, 0.0, 2.5 * kPi, 100);
-  tips.z.SetSize(99);
+  tips.z.SetSize(99);  // tip lists of different lengths
   EXPECT_EQ(PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z).error, kUnusableScan);
 }
 
@@ -218,24 +199,6 @@ TEST(PrepareScanProfile, DeflectionsAreReversedAndTrimmedWithTheTips) {
   }
 }
 
-TEST(ProfileToPoints, AddsTheCentreToEveryPoint) {
-  CMaDoubleArray radii, angles;
-  for (double a : {0.0, kPi / 2, kPi, 1.5 * kPi}) {
-    radii.Add(2.0);
-    angles.Add(a);
-  }
-  const CMaPointArray points = ProfileToPoints(radii, angles, CMaPoint(1.0, 2.0, 3.0));
-  const double expected[][3] = {{3, 2, 3}, {1, 4, 3}, {-1, 2, 3}, {1, 0, 3}};
-  ASSERT_EQ(points.GetSize(), 4u);
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_NEAR(points[i].x(), expected[i][0], 1e-12);
-    EXPECT_NEAR(points[i].y(), expected[i][1], 1e-12);
-    EXPECT_NEAR(points[i].z(), expected[i][2], 1e-12);
-  }
-  angles.SetSize(3);
-  EXPECT_EQ(ProfileToPoints(radii, angles, CMaPoint()).GetSize(), 3u);
-}
-
 TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
   // A circle of radius 4 about (3, 4) seen from the origin: r(a) solves |r*u(a) - c| = 4.
   auto radius = [](double a) {
@@ -249,12 +212,14 @@ TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
     p.radii.Add(radius(a));
   }
   const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
-  EXPECT_NEAR(circle.radius, 4.0, 1e-9);
-  EXPECT_NEAR(circle.centre.x(), 3.0, 1e-9);
-  EXPECT_NEAR(circle.centre.y(), 4.0, 1e-9);
-  EXPECT_NEAR(circle.centreOffset, 5.0, 1e-9);
   EXPECT_TRUE(circle.fitted);
-  EXPECT_NEAR(circle.form, 0.0, 1e-9);
+  for (auto [got, expected] : {std::pair{circle.radius, 4.0},
+                               {circle.centre.x(), 3.0},
+                               {circle.centre.y(), 4.0},
+                               {circle.centreOffset, 5.0},
+                               {circle.form, 0.0}}) {
+    EXPECT_NEAR(got, expected, 1e-9);
+  }
 }
 
 }  // namespace
