@@ -1,4 +1,4 @@
-// The viewer's commands and frame rules, checked on a window without a display.
+// The viewer's commands, frame rules and window answers, played on a window without a display.
 #include "src/viewer/viewer_commands.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_state.h"
 #include "src/viewer/viewer_text.h"
+#include "src/viewer/viewer_window.h"
 
 namespace ombrixdc {
 namespace {
@@ -16,6 +17,7 @@ class CommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ui::WindowSpec windowSpec;
+    windowSpec.frame = {40, 30, 40 + 768, 30 + 577};
     windowSpec.menu = BuiltInMenu();
     SetMenuChecks(windowSpec.menu, state);
     windowSpec.toolbar = ViewerToolbar(state);
@@ -23,6 +25,7 @@ class CommandTest : public ::testing::Test {
   }
   ViewerState state;
   ui::HeadlessHost host;
+  ViewerWindow window{state, host, BuiltInTextLookup(TextVariant::EnglishUS), ui::Image{}, nullptr};
 };
 
 // Every check command inverts its own switch only, and the window's checks follow it; the
@@ -86,6 +89,44 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
     EXPECT_EQ(ApplyViewerCommand(c.id, state, &host), c.outcome);
     EXPECT_EQ(state.RingIndex, c.expected);
   }
+}
+
+TEST_F(CommandTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
+  struct Case {
+    enum { Tooltip, MenuSelect, MouseMove } kind;
+    int32_t id;
+    std::string status;
+    std::string tooltip;
+  };
+  const Case cases[] = {
+      {Case::Tooltip, kCommandMagnify, "Decrease distance between rings", "Magnify error"},
+      {Case::MenuSelect, kCommandExit, "Close the drawing window", ""},
+      {Case::MouseMove, 0, "Ready", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    host.SetStatusText("-");
+    if (c.kind == Case::Tooltip) {
+      host.InjectTooltipRequest(c.id);
+    } else if (c.kind == Case::MenuSelect) {
+      host.InjectMenuSelect(c.id);
+    } else {
+      host.InjectMouseMove();
+    }
+    ASSERT_TRUE(host.DispatchNext(window));
+    EXPECT_EQ(host.GetState().statusText, c.status);
+    if (c.kind == Case::Tooltip) {
+      EXPECT_EQ(host.LastTooltip(), c.tooltip);
+    }
+  }
+}
+
+TEST_F(CommandTest, TooSmallRestoredWindow_SpringsBackAtItsTopLeft) {
+  host.InjectResize({500, 300}, true);
+  ASSERT_TRUE(host.DispatchNext(window));
+  const ui::Rect frame = host.GetState().frame;
+  EXPECT_EQ(frame, (ui::Rect{40, 30, 40 + 768, 30 + 577}));
+  EXPECT_EQ(host.ClientRect(), (ui::Rect{0, 0, 760, 531}));
 }
 
 TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
