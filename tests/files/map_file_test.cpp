@@ -11,24 +11,22 @@ namespace ombrixdc {
 
 namespace {
 
+// The header of the golden example's run.
 MapFileHeader LearntHeader() {
-  MapFileHeader h;
-  h.measuringUnit = 0;
-  h.acceleration = 200.0;
-  h.bufferPitch = 0.05;
-  h.mapPitch = 0.5;
-  h.dcStartAngle = 30.0;
-  h.filterMethod = 1;
-  h.radius = 8.0;
-  h.centre = CMaPoint(250.0, 120.0, -40.0);
-  h.modeParameter = 30.0;
-  h.filterNumber = 20;
-  h.slowSpeed = 5.0;
-  h.fastSpeed = 30.0;
-  h.scanDeflection = 0.3;
-  h.headAngleB = 90.0;
-  h.tipRadius = 1.5;
-  return h;
+  return {.acceleration = 200.0,
+          .bufferPitch = 0.05,
+          .mapPitch = 0.5,
+          .dcStartAngle = 30.0,
+          .filterMethod = 1,
+          .radius = 8.0,
+          .centre = {250.0, 120.0, -40.0},
+          .modeParameter = 30.0,
+          .filterNumber = 20,
+          .slowSpeed = 5.0,
+          .fastSpeed = 30.0,
+          .scanDeflection = 0.3,
+          .headAngleB = 90.0,
+          .tipRadius = 1.5};
 }
 
 MapSlots SomeSlots() {
