@@ -27,33 +27,23 @@ TEST(MapGridAngles, PitchHalfOnRadiusTenGives125AnglesOneStepApart) {
   EXPECT_GE((*grid)[124] + step, kPi / 2 + kTwoPi);
 }
 
-struct BadStep {
-  const char* name;
-  double mapPitch, featureRadius;
-};
-
 TEST(MapGridAngles, RefusesStepsThatGiveNoUsableGrid) {
-  const BadStep cases[] = {
-      {"zero pitch", 0.0, 10.0},
-      {"negative radius", 0.5, -10.0},
-      {"NaN pitch", std::nan(""), 10.0},
-      {"infinite radius", 0.5, INFINITY},
-      {"step finer than any machine resolves", 1e-300, 10.0},
-      {"step of more than a revolution", 100.0, 10.0},
+  const std::pair<double, double> pitchAndRadius[] = {
+      {0.0, 10.0},     {0.5, -10.0},  {std::nan(""), 10.0},
+      {0.5, INFINITY},  // and a step finer than any machine resolves, or over a revolution:
+      {1e-300, 10.0},  {100.0, 10.0},
   };
-  const RadialProfile profile = ProfileOf(100, [](double) { return 5.0; });
-  for (const BadStep& c : cases) {
-    EXPECT_FALSE(MapGridAngles(c.mapPitch, c.featureRadius, kMapGridStartAngle)) << c.name;
-    const DataSetResult resampled = ResampleToMapGrid(
-        c.mapPitch, c.featureRadius, kMapGridStartAngle, profile.radii, profile.angles);
-    EXPECT_EQ(resampled.error, ErrorNumber::Settings) << c.name;
-    EXPECT_TRUE(resampled.data.radii.IsEmpty()) << c.name;
-    EXPECT_EQ(
-        FitToMapGrid(c.mapPitch, c.featureRadius, kMapGridStartAngle, profile.radii, profile.angles)
-            .error,
-        ErrorNumber::Settings)
-        << c.name;
+  for (const auto& [pitch, radius] : pitchAndRadius) {
+    EXPECT_FALSE(MapGridAngles(pitch, radius, kMapGridStartAngle)) << pitch << " " << radius;
   }
+  // Both users of the grid report it as a settings error.
+  const RadialProfile p = ProfileOf(100, [](double) { return 5.0; });
+  const DataSetResult resampled =
+      ResampleToMapGrid(0.0, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  EXPECT_EQ(resampled.error, ErrorNumber::Settings);
+  EXPECT_TRUE(resampled.data.radii.IsEmpty());
+  EXPECT_EQ(FitToMapGrid(0.0, 10.0, kMapGridStartAngle, p.radii, p.angles).error,
+            ErrorNumber::Settings);
 }
 
 double Lumpy(double a) {

@@ -19,15 +19,4 @@ inline std::string ReadGoldenFile(const std::string& name) {
   return content.str();
 }
 
-// The same text with LF line ends, as a file copied through a Unix tool would have.
-inline std::string WithLfLineEnds(std::string text) {
-  std::string out;
-  for (const char c : text) {
-    if (c != '\r') {
-      out += c;
-    }
-  }
-  return out;
-}
-
 }  // namespace ombrixdc

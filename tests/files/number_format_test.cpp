@@ -73,19 +73,6 @@ TEST(NumberFormat, SettingValuesAndIntegers) {
   EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
 }
 
-TEST(NumberFormat, LinesEndWithCrLfAndPointsUseThreeSpaces) {
-  TextWriter out;
-  out.SettingPointLine("Centre: ", CMaPoint(250.0, 120.0, -40.0));
-  out.DataPoint(CMaPoint(-0.5, 7.5, 0.0));
-  out.DataRow(std::array{1.0, -2.0, -3.0});
-  out.TextModeText("two\nlines").LineEnd().EmptyLines(1);
-  EXPECT_EQ(out.Str(),
-            "Centre:  250.000000    120.000000   -40.000000\r\n"
-            "-5.0000000000000000e-001    7.5000000000000000e+000    0.0000000000000000e+000\r\n"
-            " 1.0000000000000000e+000-2.0000000000000000e+000-3.0000000000000000e+000\r\n"
-            "two\r\nlines\r\n\r\n");
-}
-
 TEST(NumberFormat, IgnoresTheProcessLocale) {
   // A host may set a locale that writes decimal commas; the files must not change.
   const std::string saved = std::setlocale(LC_ALL, nullptr);

@@ -66,17 +66,13 @@ void ExpectWrittenValues(const ViewerDataSets& data) {
   }
 }
 
-TEST(DataSetsReader, ReadsWhatTheWriterWrote_LabelsInAnyCase) {
-  std::string upper = WrittenText();
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  for (const std::string& text : {WrittenText(), upper, WithLfLineEnds(WrittenText())}) {
-    ViewerDataSets data;
-    const DataSetsReadResult result = Read(text, data);
-    ASSERT_TRUE(result.ok);
-    ExpectWrittenValues(data);
-    EXPECT_EQ(result.ring.RingIndex, 0);  // true circles: every form 0
-  }
+// Labels in any case and any line ends are the token reader's; here what the values are.
+TEST(DataSetsReader, ReadsWhatTheWriterWrote) {
+  ViewerDataSets data;
+  const DataSetsReadResult result = Read(WrittenText(), data);
+  ASSERT_TRUE(result.ok);
+  ExpectWrittenValues(data);
+  EXPECT_EQ(result.ring.RingIndex, 0);  // true circles: every form 0
 }
 
 TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {

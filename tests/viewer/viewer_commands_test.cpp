@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <tuple>
 
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_state.h"
@@ -92,33 +93,16 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
 }
 
 TEST_F(CommandTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
-  struct Case {
-    enum { Tooltip, MenuSelect, MouseMove } kind;
-    int32_t id;
-    std::string status;
-    std::string tooltip;
-  };
-  const Case cases[] = {
-      {Case::Tooltip, kCommandMagnify, "Decrease distance between rings", "Magnify error"},
-      {Case::MenuSelect, kCommandExit, "Close the drawing window", ""},
-      {Case::MouseMove, 0, "Ready", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.status);
-    host.SetStatusText("-");
-    if (c.kind == Case::Tooltip) {
-      host.InjectTooltipRequest(c.id);
-    } else if (c.kind == Case::MenuSelect) {
-      host.InjectMenuSelect(c.id);
-    } else {
-      host.InjectMouseMove();
-    }
-    ASSERT_TRUE(host.DispatchNext(window));
-    EXPECT_EQ(host.GetState().statusText, c.status);
-    if (c.kind == Case::Tooltip) {
-      EXPECT_EQ(host.LastTooltip(), c.tooltip);
-    }
-  }
+  host.InjectTooltipRequest(kCommandMagnify);
+  ASSERT_TRUE(host.DispatchNext(window));
+  EXPECT_EQ(host.GetState().statusText, "Decrease distance between rings");
+  EXPECT_EQ(host.LastTooltip(), "Magnify error");
+  host.InjectMenuSelect(kCommandExit);
+  ASSERT_TRUE(host.DispatchNext(window));
+  EXPECT_EQ(host.GetState().statusText, "Close the drawing window");
+  host.InjectMouseMove();
+  ASSERT_TRUE(host.DispatchNext(window));
+  EXPECT_EQ(host.GetState().statusText, "Ready");
 }
 
 TEST_F(CommandTest, TooSmallRestoredWindow_SpringsBackAtItsTopLeft) {
@@ -130,12 +114,8 @@ TEST_F(CommandTest, TooSmallRestoredWindow_SpringsBackAtItsTopLeft) {
 }
 
 TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
-  struct Case {
-    int32_t id;
-    int32_t menuSelect;
-    int32_t tooltip;
-  };
-  const Case cases[] = {
+  // A command or menu id, the status text id on its selection, its tooltip's text id.
+  const int32_t cases[][3] = {
       {0, 33030, 33030},  // the menu closing
       {32767, 33030, 33030},
       {kCommandOpen, kCommandOpen, 33002},
@@ -145,30 +125,24 @@ TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
       {kCommandReference, kCommandReference, 33035},
       {kCommandFast, kCommandFast, 33030},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(MenuSelectTextId(c.id), c.menuSelect) << c.id;
-    EXPECT_EQ(TooltipTextId(c.id), c.tooltip) << c.id;
+  for (const auto& [id, menuSelect, tooltip] : cases) {
+    EXPECT_EQ(MenuSelectTextId(id), menuSelect) << id;
+    EXPECT_EQ(TooltipTextId(id), tooltip) << id;
   }
 }
 
 TEST(ViewerFrameRules, SpringBack_OnlyForARestoredWindowBelowTheSmallestClientArea) {
-  struct Case {
-    ui::Size client;
-    bool restored;
-    bool springsBack;
-  };
-  const Case cases[] = {
+  // The client area, whether the window is restored, whether it springs back.
+  const std::tuple<ui::Size, bool, bool> cases[] = {
       {{760, 531}, true, false},
       {{759, 531}, true, true},
       {{760, 530}, true, true},
       {{100, 100}, false, false},
   };
-  for (const Case& c : cases) {
-    const std::optional<ui::Size> outer = SpringBackSize(c.client, c.restored);
-    EXPECT_EQ(outer.has_value(), c.springsBack) << c.client.width << "x" << c.client.height;
-    if (outer) {
-      EXPECT_EQ(*outer, (ui::Size{768, 577}));
-    }
+  for (const auto& [client, restored, springsBack] : cases) {
+    const std::optional<ui::Size> outer = SpringBackSize(client, restored);
+    EXPECT_EQ(outer, springsBack ? std::optional(ui::Size{768, 577}) : std::nullopt)
+        << client.width << "x" << client.height;
   }
 }
 
