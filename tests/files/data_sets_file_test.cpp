@@ -166,23 +166,19 @@ TEST(DataSetsFile, EmptyDataSetsStopTheFileWithError7) {
 
 TEST(DataSetsFile, PathTakesOnlyABareFileName) {
   const std::filesystem::path run = "/runs/Default";
-  struct Case {
-    const char* name;
-    ErrorNumber error;
-    const char* path;
+  const std::pair<const char*, const char*> cases[] = {
+      // the name and its path, if any
+      {"results", "/runs/Default/results.dat"},
+      {"r.e.s", "/runs/Default/r.e.s"},
+      {"..\\results", ""},
+      {"sub/results", ""},
+      {"", ""},
+      {"..", ""},
   };
-  const Case cases[] = {
-      {"results", ErrorNumber::None, "/runs/Default/results.dat"},
-      {"r.e.s", ErrorNumber::None, "/runs/Default/r.e.s"},
-      {"..\\results", ErrorNumber::StoredMapUnusable, ""},
-      {"sub/results", ErrorNumber::StoredMapUnusable, ""},
-      {"", ErrorNumber::StoredMapUnusable, ""},
-      {"..", ErrorNumber::StoredMapUnusable, ""},
-  };
-  for (const Case& c : cases) {
-    const DataSetsFilePathResult r = DataSetsFilePath(run, c.name);
-    EXPECT_EQ(r.error, c.error) << c.name;
-    EXPECT_EQ(r.path, std::filesystem::path(c.path)) << c.name;
+  for (const auto& [name, path] : cases) {
+    const DataSetsFilePathResult r = DataSetsFilePath(run, name);
+    EXPECT_EQ(r.error, *path ? ErrorNumber::None : ErrorNumber::StoredMapUnusable) << name;
+    EXPECT_EQ(r.path, std::filesystem::path(path)) << name;
   }
   EXPECT_EQ(DataSetsFilePath(run, std::string_view("a\0b", 3)).error,
             ErrorNumber::StoredMapUnusable);

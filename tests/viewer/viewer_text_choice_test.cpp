@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "platform/com/bstr.h"
 #include "platform/com/object.h"
@@ -48,12 +49,8 @@ class FakeErrorObject final : public ComObject<IVexa_error> {
 };
 
 TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglish) {
-  struct Case {
-    std::optional<std::string> language;
-    std::string echo;
-    bool kept;
-  };
-  const Case cases[] = {
+  // The language set, what the error object reads back, whether it is kept.
+  const std::tuple<std::optional<std::string>, std::string, bool> cases[] = {
       {std::nullopt, "", false},       // no language set
       {"eNGLISH", "", false},          // English in any case: the built-in texts
       {"Klingon", "", false},          // refused
@@ -61,11 +58,11 @@ TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglis
       {"Deutsch", "Deutsc", false},    // read back shorter
       {"Deutsch", "", true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.language.value_or("(absent)"));
+  for (const auto& [language, echo, kept] : cases) {
     ComPtr<FakeErrorObject> errorObject = MakeComObject<FakeErrorObject>();
-    errorObject->echo = c.echo;
-    EXPECT_EQ(KeepErrorObjectForLanguage(*errorObject.Get(), c.language), c.kept);
+    errorObject->echo = echo;
+    EXPECT_EQ(KeepErrorObjectForLanguage(*errorObject.Get(), language), kept)
+        << language.value_or("(absent)");
   }
 }
 
