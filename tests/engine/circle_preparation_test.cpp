@@ -72,30 +72,18 @@ TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsG
   }
 }
 
-// Lattice points of the circle of radius 65 about the origin, anticlockwise from +X: the
-// fitted centre of the whole set is exactly the origin, so points on the axes stay exact.
-std::vector<std::pair<double, double>> Lattice65() {
-  const int firstQuadrant[][2] = {{65, 0},  {63, 16}, {60, 25}, {56, 33}, {52, 39},
-                                  {39, 52}, {33, 56}, {25, 60}, {16, 63}};
-  std::vector<std::pair<double, double>> points;
-  for (int quarter = 0; quarter < 4; ++quarter) {
-    for (const auto& p : firstQuadrant) {
-      double x = p[0], y = p[1];
-      for (int k = 0; k < quarter; ++k) {
-        std::swap(x, y);
-        x = -x;  // rotate a quarter turn anticlockwise
-      }
-      points.emplace_back(x, y);
-    }
-  }
-  return points;
-}
-
-TipLists LatticeScan(std::size_t rotateBy) {
-  auto points = Lattice65();
-  std::rotate(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(rotateBy), points.end());
+// The twelve lattice points of the circle of radius 5 about the origin, anticlockwise from
+// the `from`th after +X: the fitted centre of the whole set is exactly the origin, so points on
+// the axes stay exact.
+TipLists LatticeScan(std::size_t from) {
+  const double firstQuadrant[][2] = {{5, 0}, {4, 3}, {3, 4}};
   TipLists tips;
-  for (const auto& [x, y] : points) {
+  for (std::size_t i = from; i < from + 12; ++i) {
+    double x = firstQuadrant[i % 3][0], y = firstQuadrant[i % 3][1];
+    for (std::size_t quarter = 0; quarter < (i % 12) / 3; ++quarter) {
+      std::swap(x, y);
+      x = -x;  // a quarter turn anticlockwise
+    }
     tips.x.Add(x);
     tips.y.Add(y);
     tips.z.Add(0.0);
@@ -106,18 +94,18 @@ TipLists LatticeScan(std::size_t rotateBy) {
 // A lattice point on the +Y axis starts the revolution when the scan begins there, and ends it
 // when the scan ends there.
 TEST(PrepareScanProfile, PointOnThePlusYAxisStartsOrEndsTheRevolution) {
-  for (const auto& [rotateBy, firstAngle, lastAngle] :
-       {std::tuple{9u, kPi / 2, kTwoPi + std::atan2(63.0, 16.0)},       // begins at (0, 65)
-        std::tuple{10u, std::atan2(63.0, -16.0), kTwoPi + kPi / 2}}) {  // ends at (0, 65)
-    TipLists tips = LatticeScan(rotateBy);
+  for (const auto& [from, firstAngle, lastAngle] :
+       {std::tuple{3u, kPi / 2, kTwoPi + std::atan2(4.0, 3.0)},      // begins at (0, 5)
+        std::tuple{4u, std::atan2(4.0, -3.0), kTwoPi + kPi / 2}}) {  // ends at (0, 5)
+    TipLists tips = LatticeScan(from);
     const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
     ASSERT_EQ(prepared.error, ErrorNumber::None);
     ASSERT_EQ(prepared.centre.x(), 0.0);  // the premise: points on the axis stay exact
     const CMaDoubleArray& angles = prepared.profile.angles;
-    ASSERT_EQ(angles.GetSize(), 36u);
-    EXPECT_NEAR(angles[0], firstAngle, 1e-12) << rotateBy;
-    EXPECT_NEAR(angles[35], lastAngle, 1e-12) << rotateBy;
-    EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end())) << rotateBy;
+    ASSERT_EQ(angles.GetSize(), 12u);
+    EXPECT_NEAR(angles[0], firstAngle, 1e-12) << from;
+    EXPECT_NEAR(angles[11], lastAngle, 1e-12) << from;
+    EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end())) << from;
   }
 }
 

@@ -13,18 +13,11 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
-CMaDoubleArray Samples(std::size_t n, double (*f)(double)) {
+template <class F>
+CMaDoubleArray Samples(std::size_t n, F f) {
   CMaDoubleArray x(n);
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = f(kTwoPi * static_cast<double>(i) / static_cast<double>(n));
-  }
-  return x;
-}
-
-CMaDoubleArray Sine(std::size_t n, int cycles) {
-  CMaDoubleArray x(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    x[i] = std::sin(cycles * kTwoPi * static_cast<double>(i) / static_cast<double>(n));
   }
   return x;
 }
@@ -68,7 +61,7 @@ TEST_P(BothFilters, ScaleUndulationsByTheirResponseWithoutShiftingThem) {
   double gains[2];
   const int cycles[2] = {3, 100};
   for (int c = 0; c < 2; ++c) {
-    const CMaDoubleArray x = Sine(n, cycles[c]);
+    const CMaDoubleArray x = Samples(n, [&](double a) { return std::sin(cycles[c] * a); });
     const CMaDoubleArray y = GetParam().filter(filterNumber, x);
     gains[c] = GetParam().gain(filterNumber, n, cycles[c]);
     // The second laps start from seeds one or two samples out of step (values from the
