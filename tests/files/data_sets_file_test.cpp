@@ -54,21 +54,15 @@ CMaPoint ReadPoint(TokenReader& reader) {
   return p;
 }
 
-DataSet Circle(double radius, int count) {
-  DataSet set;
-  for (int i = 0; i < count; ++i) {
-    set.radii.Add(radius + 1e-4 * std::cos(3.0 * i));
-    set.angles.Add(1.6 + 2.0 * MA_PI * i / count);
-  }
-  return set;
-}
-
 DataSetsFileContent SomeContent() {
   DataSetsFileContent c;
   c.header.radius = 8.0;
   c.headerInfo[0] = "Example";
   for (DataSet& set : c.dataSets) {
-    set = Circle(8.0, 12);
+    for (int i = 0; i < 12; ++i) {
+      set.radii.Add(8.0 + 1e-4 * std::cos(3.0 * i));
+      set.angles.Add(1.6 + 2.0 * MA_PI * i / 12);
+    }
   }
   c.slowCentre = CMaPoint(250.0, 120.0, -40.0);
   c.fastCentre = CMaPoint(-250.0, -120.0, 40.0);
