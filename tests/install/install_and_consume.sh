@@ -36,8 +36,11 @@ for find in cmake pkg-config; do
   "$cmake" --build "$client" > "$work/build.log" 2>&1 || { cat "$work/build.log"; fail "build ($find)"; }
   ! grep -q "warning" "$work/build.log" || { cat "$work/build.log"; fail "warnings ($find)"; }
   # The client must run on the installed library, not on the build tree's.
-  ldd "$client/ombrixdc_client" | grep -q "libombrixdc.so.0 => $prefix/lib/" \
-    || fail "client ($find) does not load the installed library: $(ldd "$client/ombrixdc_client")"
+  # Read whole before searching: a grep -q that stops early would break ldd's pipe, which
+  # pipefail reports as a failure.
+  libs="$(ldd "$client/ombrixdc_client")"
+  grep -q "libombrixdc.so.0 => $prefix/lib/" <<< "$libs" \
+    || fail "client ($find) does not load the installed library: $libs"
   rm -f "$work/run/work/Default/"_circle1.* "$work/run/work/Default/results.dat"
   (cd "$work/run" && OMBRIXDC_REGISTRY="$work/registry.reg" \
     "$client/ombrixdc_client" "$prefix/lib/libvexasim.so" > "$work/out.txt") \
