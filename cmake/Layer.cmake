@@ -21,6 +21,8 @@ function(ombrixdc_add_test_dir name dir)
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  # Fixtures are found by absolute path, whatever folder the tests are started from.
+  target_compile_definitions(${name} PRIVATE OMBRIXDC_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

@@ -72,55 +72,18 @@ TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsG
   }
 }
 
-TEST_F(PrepareBoreScan, ReversedAnticlockwiseInputGivesTheSameProfile) {
-  TipLists reversed = tips;
-  std::reverse(reversed.x.begin(), reversed.x.end());
-  std::reverse(reversed.y.begin(), reversed.y.end());
-  std::reverse(reversed.z.begin(), reversed.z.end());
-  const PreparedScan forward = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
-  const PreparedScan backward = PrepareScanProfile(0, 1, 1.0, reversed.x, reversed.y, reversed.z);
-  ASSERT_EQ(backward.error, ErrorNumber::None);
-  ASSERT_EQ(backward.profile.radii.GetSize(), forward.profile.radii.GetSize());
-  for (std::size_t i = 0; i < forward.profile.radii.GetSize(); ++i) {
-    EXPECT_NEAR(backward.profile.radii[i], forward.profile.radii[i], 1e-12);
-    EXPECT_NEAR(backward.profile.angles[i], forward.profile.angles[i], 1e-12);
-  }
-}
-
-TEST(PrepareScanProfile, DecreasingSamplesInClockwiseModeAreTrimmedButDoNotIncrease) {
-  TipLists tips = CircleTips(0.0, 0.0, 5.0, kTwoPi + 3 * kPi / 4, 0.05, 300);
-  const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
-  ASSERT_EQ(prepared.error, ErrorNumber::None);
-  const CMaDoubleArray& angles = prepared.profile.angles;
-  // Starts with the very first sample (second quadrant), ends with the last (first quadrant).
-  EXPECT_EQ(angles.GetSize(), 300u);
-  EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end()) == false);
-}
-
-// Lattice points of the circle of radius 65 about the origin, anticlockwise from +X: the
-// fitted centre of the whole set is exactly the origin, so points on the axes stay exact.
-std::vector<std::pair<double, double>> Lattice65() {
-  const int firstQuadrant[][2] = {{65, 0},  {63, 16}, {60, 25}, {56, 33}, {52, 39},
-                                  {39, 52}, {33, 56}, {25, 60}, {16, 63}};
-  std::vector<std::pair<double, double>> points;
-  for (int quarter = 0; quarter < 4; ++quarter) {
-    for (const auto& p : firstQuadrant) {
-      double x = p[0], y = p[1];
-      for (int k = 0; k < quarter; ++k) {
-        std::swap(x, y);
-        x = -x;  // rotate a quarter turn anticlockwise
-      }
-      points.emplace_back(x, y);
-    }
-  }
-  return points;
-}
-
-TipLists LatticeScan(std::size_t rotateBy) {
-  auto points = Lattice65();
-  std::rotate(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(rotateBy), points.end());
+// The twelve lattice points of the circle of radius 5 about the origin, anticlockwise from
+// the `from`th after +X: the fitted centre of the whole set is exactly the origin, so points on
+// the axes stay exact.
+TipLists LatticeScan(std::size_t from) {
+  const double firstQuadrant[][2] = {{5, 0}, {4, 3}, {3, 4}};
   TipLists tips;
-  for (const auto& [x, y] : points) {
+  for (std::size_t i = from; i < from + 12; ++i) {
+    double x = firstQuadrant[i % 3][0], y = firstQuadrant[i % 3][1];
+    for (std::size_t quarter = 0; quarter < (i % 12) / 3; ++quarter) {
+      std::swap(x, y);
+      x = -x;  // a quarter turn anticlockwise
+    }
     tips.x.Add(x);
     tips.y.Add(y);
     tips.z.Add(0.0);
@@ -131,25 +94,20 @@ TipLists LatticeScan(std::size_t rotateBy) {
 // A lattice point on the +Y axis starts the revolution when the scan begins there, and ends it
 // when the scan ends there.
 TEST(PrepareScanProfile, PointOnThePlusYAxisStartsOrEndsTheRevolution) {
-  for (const auto& [rotateBy, firstAngle, lastAngle] :
-       {std::tuple{9u, kPi / 2, kTwoPi + std::atan2(63.0, 16.0)},       // begins at (0, 65)
-        std::tuple{10u, std::atan2(63.0, -16.0), kTwoPi + kPi / 2}}) {  // ends at (0, 65)
-    TipLists tips = LatticeScan(rotateBy);
+  for (const auto& [from, firstAngle, lastAngle] :
+       {std::tuple{3u, kPi / 2, kTwoPi + std::atan2(4.0, 3.0)},      // begins at (0, 5)
+        std::tuple{4u, std::atan2(4.0, -3.0), kTwoPi + kPi / 2}}) {  // ends at (0, 5)
+    TipLists tips = LatticeScan(from);
     const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
     ASSERT_EQ(prepared.error, ErrorNumber::None);
     ASSERT_EQ(prepared.centre.x(), 0.0);  // the premise: points on the axis stay exact
     const CMaDoubleArray& angles = prepared.profile.angles;
-    ASSERT_EQ(angles.GetSize(), 36u);
-    EXPECT_NEAR(angles[0], firstAngle, 1e-12) << rotateBy;
-    EXPECT_NEAR(angles[35], lastAngle, 1e-12) << rotateBy;
-    EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end())) << rotateBy;
+    ASSERT_EQ(angles.GetSize(), 12u);
+    EXPECT_NEAR(angles[0], firstAngle, 1e-12) << from;
+    EXPECT_NEAR(angles[11], lastAngle, 1e-12) << from;
+    EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end())) << from;
   }
 }
-
-struct UnusableCase {
-  const char* name;
-  std::vector<double> angles;
-};
 
 TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
   auto span = [](double from, double to, int n) {
@@ -159,7 +117,7 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
     }
     return a;
   };
-  const UnusableCase cases[] = {
+  const std::pair<const char*, std::vector<double>> cases[] = {
       {"empty", {}},
       {"two points", {0.1, 2.0}},
       {"never reaches the +Y axis", span(kPi + 0.1, kTwoPi - 0.1, 50)},
@@ -167,27 +125,25 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
       {"three samples from the axis round",
        {1.1 * kPi, 1.5 * kPi, 1.9 * kPi, 0.6 * kPi, 1.2 * kPi, 0.3 * kPi}},
   };
-  for (const UnusableCase& c : cases) {
+  for (const auto& [name, angles] : cases) {
     TipLists tips;
-    for (double a : c.angles) {
+    for (double a : angles) {
       tips.x.Add(20.0 + 4.0 * std::cos(a));
       tips.y.Add(-7.0 + 4.0 * std::sin(a));
       tips.z.Add(0.0);
     }
     const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
-    EXPECT_EQ(prepared.error, kUnusableScan) << c.name;
-    EXPECT_TRUE(prepared.profile.radii.IsEmpty()) << c.name;
-    EXPECT_TRUE(prepared.profile.angles.IsEmpty()) << c.name;
+    EXPECT_EQ(prepared.error, kUnusableScan) << name;
+    EXPECT_TRUE(prepared.profile.radii.IsEmpty() && prepared.profile.angles.IsEmpty()) << name;
   }
-}
-
-TEST(PrepareScanProfile, ReportsTipListsOfDifferentLengthsAsUnusable) {
   TipLists tips = CircleTips(0.0, 0.0, 5.0, 0.0, 2.5 * kPi, 100);
-  tips.z.SetSize(99);
+  tips.z.SetSize(99);  // tip lists of different lengths
   EXPECT_EQ(PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z).error, kUnusableScan);
 }
 
-TEST(PrepareScanProfile, DeflectionsAreReversedAndTrimmedWithTheTips) {
+// An anticlockwise scan gives the profile of the same scan taken clockwise; its deflections are
+// reversed and trimmed with the tips.
+TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFollow) {
   TipLists tips = CircleTips(0.0, 0.0, 5.0, 2.75 * kPi, 0.0, 200);  // anticlockwise order
   DeflectionLists deflections;
   for (std::size_t i = 0; i < 200; ++i) {
@@ -203,7 +159,15 @@ TEST(PrepareScanProfile, DeflectionsAreReversedAndTrimmedWithTheTips) {
 
   const PreparedScan prepared = PrepareScanProfile(0, 1, 0.0, tips.x, tips.y, tips.z, deflections);
   ASSERT_EQ(prepared.error, ErrorNumber::None);
+  TipLists clockwise = CircleTips(0.0, 0.0, 5.0, 0.0, 2.75 * kPi, 200);
+  const RadialProfile forward =
+      PrepareScanProfile(0, 0, 0.0, clockwise.x, clockwise.y, clockwise.z).profile;
   const std::size_t m = prepared.profile.radii.GetSize();
+  ASSERT_EQ(forward.radii.GetSize(), m);
+  for (std::size_t i = 0; i < m; ++i) {
+    EXPECT_NEAR(prepared.profile.radii[i], forward.radii[i], 1e-12);
+    EXPECT_NEAR(prepared.profile.angles[i], forward.angles[i], 1e-12);
+  }
   ASSERT_EQ(deflections.a.GetSize(), m);
   ASSERT_EQ(deflections.b.GetSize(), m);
   for (std::size_t i = 0; i < m; ++i) {
@@ -216,24 +180,6 @@ TEST(PrepareScanProfile, DeflectionsAreReversedAndTrimmedWithTheTips) {
   for (std::size_t i = 0; i < deflections.c.GetSize(); ++i) {
     EXPECT_EQ(deflections.c[i], expectedC[start + i]);
   }
-}
-
-TEST(ProfileToPoints, AddsTheCentreToEveryPoint) {
-  CMaDoubleArray radii, angles;
-  for (double a : {0.0, kPi / 2, kPi, 1.5 * kPi}) {
-    radii.Add(2.0);
-    angles.Add(a);
-  }
-  const CMaPointArray points = ProfileToPoints(radii, angles, CMaPoint(1.0, 2.0, 3.0));
-  const double expected[][3] = {{3, 2, 3}, {1, 4, 3}, {-1, 2, 3}, {1, 0, 3}};
-  ASSERT_EQ(points.GetSize(), 4u);
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_NEAR(points[i].x(), expected[i][0], 1e-12);
-    EXPECT_NEAR(points[i].y(), expected[i][1], 1e-12);
-    EXPECT_NEAR(points[i].z(), expected[i][2], 1e-12);
-  }
-  angles.SetSize(3);
-  EXPECT_EQ(ProfileToPoints(radii, angles, CMaPoint()).GetSize(), 3u);
 }
 
 TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
@@ -249,12 +195,14 @@ TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
     p.radii.Add(radius(a));
   }
   const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
-  EXPECT_NEAR(circle.radius, 4.0, 1e-9);
-  EXPECT_NEAR(circle.centre.x(), 3.0, 1e-9);
-  EXPECT_NEAR(circle.centre.y(), 4.0, 1e-9);
-  EXPECT_NEAR(circle.centreOffset, 5.0, 1e-9);
   EXPECT_TRUE(circle.fitted);
-  EXPECT_NEAR(circle.form, 0.0, 1e-9);
+  for (auto [got, expected] : {std::pair{circle.radius, 4.0},
+                               {circle.centre.x(), 3.0},
+                               {circle.centre.y(), 4.0},
+                               {circle.centreOffset, 5.0},
+                               {circle.form, 0.0}}) {
+    EXPECT_NEAR(got, expected, 1e-9);
+  }
 }
 
 }  // namespace

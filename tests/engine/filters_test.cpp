@@ -13,18 +13,11 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
-CMaDoubleArray Samples(std::size_t n, double (*f)(double)) {
+template <class F>
+CMaDoubleArray Samples(std::size_t n, F f) {
   CMaDoubleArray x(n);
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = f(kTwoPi * static_cast<double>(i) / static_cast<double>(n));
-  }
-  return x;
-}
-
-CMaDoubleArray Sine(std::size_t n, int cycles) {
-  CMaDoubleArray x(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    x[i] = std::sin(cycles * kTwoPi * static_cast<double>(i) / static_cast<double>(n));
   }
   return x;
 }
@@ -62,39 +55,21 @@ struct FilterCase {
 
 class BothFilters : public ::testing::TestWithParam<FilterCase> {};
 
-TEST_P(BothFilters, LeaveAConstantUnchanged) {
-  CMaDoubleArray x(500);
-  std::fill(x.begin(), x.end(), 12.5);
-  const CMaDoubleArray y = GetParam().filter(20, x);
-  ASSERT_EQ(y.GetSize(), x.GetSize());
-  for (double v : y) {
-    EXPECT_NEAR(v, 12.5, 1e-12);
-  }
-}
-
 TEST_P(BothFilters, ScaleUndulationsByTheirResponseWithoutShiftingThem) {
   const std::size_t n = 3600;
   const int filterNumber = 20;
   double gains[2];
   const int cycles[2] = {3, 100};
   for (int c = 0; c < 2; ++c) {
-    const CMaDoubleArray x = Sine(n, cycles[c]);
+    const CMaDoubleArray x = Samples(n, [&](double a) { return std::sin(cycles[c] * a); });
     const CMaDoubleArray y = GetParam().filter(filterNumber, x);
     gains[c] = GetParam().gain(filterNumber, n, cycles[c]);
     // The second laps start from seeds one or two samples out of step (values from the
-    // other end of the revolution); away from that seam only the steady state is left.
+    // other end of the revolution); away from that seam only the steady state is left, a real
+    // gain with no shift (zero phase).
     for (std::size_t i = n / 4; i < 3 * n / 4; ++i) {
       ASSERT_NEAR(y[i], gains[c] * x[i], 1e-9) << cycles[c] << " cycles, sample " << i;
     }
-    // Zero phase: the largest excursion in a middle half cycle stays on the input's crest (far
-    // above its natural frequency the second-order response turns the undulation over).
-    const std::size_t period = n / static_cast<std::size_t>(cycles[c]);
-    const std::size_t start = period * static_cast<std::size_t>(cycles[c] / 2);
-    const auto from = y.begin() + static_cast<std::ptrdiff_t>(start);
-    const auto top =
-        std::max_element(from, from + static_cast<std::ptrdiff_t>(period / 2),
-                         [](double a, double b) { return std::fabs(a) < std::fabs(b); });
-    EXPECT_EQ(static_cast<std::size_t>(top - y.begin()), start + period / 4);
   }
   EXPECT_GT(gains[0], 0.95);
   EXPECT_LT(std::fabs(gains[1]), 0.5 * gains[0]);
@@ -106,16 +81,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"SecondOrder", FilterSecondOrder, SecondOrderGain}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FilterFirstOrder, NumberZeroAveragesTheFirstAndLastSamplesEverywhere) {
+// Number 0 averages the first and last samples everywhere; a reversed input gives exactly
+// the reversed output, as the backward lap mirrors the forward one.
+TEST(FilterFirstOrder, NumberZeroAndReversedInput) {
   const CMaDoubleArray x = Samples(37, Wavy);
-  const CMaDoubleArray y = FilterFirstOrder(0, x);
-  for (double v : y) {
-    EXPECT_DOUBLE_EQ(v, 0.5 * (x[0] + x[36]));
-  }
-}
-
-TEST(FilterFirstOrder, ReversedInputGivesExactlyTheReversedOutput) {
-  const CMaDoubleArray x = Samples(101, Wavy);
+  EXPECT_EQ(FilterFirstOrder(0, x).Values(), std::vector<double>(37, 0.5 * (x[0] + x[36])));
   CMaDoubleArray reversed = x;
   std::reverse(reversed.begin(), reversed.end());
   CMaDoubleArray y = FilterFirstOrder(3, x);
@@ -132,26 +102,15 @@ std::vector<double> SecondOrderByHand(int filterNumber, const std::vector<double
   const double den = d * d + 2.0 * q * d + 4.0 * p;
   const double b0 = d * d / den, b1 = 2.0 * d * d / den;
   const double a1 = (2.0 * d * d - 8.0 * p) / den, a2 = (d * d - 2.0 * q * d + 4.0 * p) / den;
-  std::vector<double> f(n), b(n), y(n);
-  f[0] = x[0];
-  f[1] = x[1];
+  std::vector<double> f = x, b = x, y(n);
   for (int lap = 0; lap < 2; ++lap) {
-    if (lap == 1) {
-      const double last = f[n - 1], beforeLast = f[n - 2];
-      f[0] = last;
-      f[1] = beforeLast;
+    if (lap == 1) {  // forward: the end of lap one, in order; backward: its start, swapped
+      f[0] = f[n - 1], f[1] = f[n - 2];
+      const double first = b[0];
+      b[n - 1] = b[1], b[n - 2] = first;
     }
     for (std::size_t i = 2; i < n; ++i) {
       f[i] = b0 * (x[i] + x[i - 2]) + b1 * x[i - 1] - a1 * f[i - 1] - a2 * f[i - 2];
-    }
-  }
-  b[n - 1] = x[n - 1];
-  b[n - 2] = x[n - 2];
-  for (int lap = 0; lap < 2; ++lap) {
-    if (lap == 1) {
-      const double first = b[0], second = b[1];
-      b[n - 1] = second;
-      b[n - 2] = first;
     }
     for (std::size_t i = n - 2; i-- > 0;) {
       b[i] = b0 * (x[i] + x[i + 2]) + b1 * x[i + 1] - a1 * b[i + 1] - a2 * b[i + 2];
@@ -173,21 +132,13 @@ TEST(FilterSecondOrder, SeedsEachSecondLapFromTheEndOfTheFirst) {
   }
 }
 
-TEST(Filters, ReturnInputsTooShortForTheirRecursionUnchanged) {
-  for (std::size_t n : {0u, 1u}) {
-    const CMaDoubleArray x = Samples(n, Wavy);
-    EXPECT_EQ(FilterFirstOrder(20, x).Values(), x.Values()) << n;
-  }
-  for (std::size_t n : {0u, 1u, 2u}) {
-    const CMaDoubleArray x = Samples(n, Wavy);
-    EXPECT_EQ(FilterSecondOrder(20, x).Values(), x.Values()) << n;
-  }
-}
-
-TEST(FilterRadii, UsesFirstOrderForMethodOneAndSecondOrderOtherwise) {
-  const CMaDoubleArray x = Samples(64, Wavy);
+// Inputs too short for the recursion come back unchanged; method 1 is the first-order filter,
+// any other the second-order one.
+TEST(FilterRadii, ShortInputsUnchanged_MethodOneIsFirstOrder) {
+  const CMaDoubleArray one = Samples(1, Wavy), two = Samples(2, Wavy), x = Samples(64, Wavy);
+  EXPECT_EQ(FilterFirstOrder(20, one).Values(), one.Values());
+  EXPECT_EQ(FilterSecondOrder(20, two).Values(), two.Values());
   EXPECT_EQ(FilterRadii(1, 5, x).Values(), FilterFirstOrder(5, x).Values());
-  EXPECT_EQ(FilterRadii(2, 5, x).Values(), FilterSecondOrder(5, x).Values());
   EXPECT_EQ(FilterRadii(7, 5, x).Values(), FilterSecondOrder(5, x).Values());
 }
 

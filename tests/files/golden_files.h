@@ -9,7 +9,7 @@
 namespace ombrixdc {
 
 inline std::filesystem::path GoldenFolder() {
-  return std::filesystem::path(__FILE__).parent_path() / "golden" / "offline-learning";
+  return std::filesystem::path(OMBRIXDC_SOURCE_DIR) / "tests/files/golden/offline-learning";
 }
 
 inline std::string ReadGoldenFile(const std::string& name) {
@@ -17,17 +17,6 @@ inline std::string ReadGoldenFile(const std::string& name) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
-}
-
-// The same text with LF line ends, as a file copied through a Unix tool would have.
-inline std::string WithLfLineEnds(std::string text) {
-  std::string out;
-  for (const char c : text) {
-    if (c != '\r') {
-      out += c;
-    }
-  }
-  return out;
 }
 
 }  // namespace ombrixdc

@@ -11,24 +11,22 @@ namespace ombrixdc {
 
 namespace {
 
+// The header of the golden example's run.
 MapFileHeader LearntHeader() {
-  MapFileHeader h;
-  h.measuringUnit = 0;
-  h.acceleration = 200.0;
-  h.bufferPitch = 0.05;
-  h.mapPitch = 0.5;
-  h.dcStartAngle = 30.0;
-  h.filterMethod = 1;
-  h.radius = 8.0;
-  h.centre = CMaPoint(250.0, 120.0, -40.0);
-  h.modeParameter = 30.0;
-  h.filterNumber = 20;
-  h.slowSpeed = 5.0;
-  h.fastSpeed = 30.0;
-  h.scanDeflection = 0.3;
-  h.headAngleB = 90.0;
-  h.tipRadius = 1.5;
-  return h;
+  return {.acceleration = 200.0,
+          .bufferPitch = 0.05,
+          .mapPitch = 0.5,
+          .dcStartAngle = 30.0,
+          .filterMethod = 1,
+          .radius = 8.0,
+          .centre = {250.0, 120.0, -40.0},
+          .modeParameter = 30.0,
+          .filterNumber = 20,
+          .slowSpeed = 5.0,
+          .fastSpeed = 30.0,
+          .scanDeflection = 0.3,
+          .headAngleB = 90.0,
+          .tipRadius = 1.5};
 }
 
 MapSlots SomeSlots() {
@@ -53,13 +51,6 @@ CMaPoint Tilted(double degrees) {
   return {std::sin(a), 0.0, std::cos(a)};
 }
 
-void ExpectSameSlots(const MapSlots& a, const MapSlots& b) {
-  for (std::size_t s = 0; s < kMapSlotCount; ++s) {
-    EXPECT_EQ(a.slot[s].values.Values(), b.slot[s].values.Values()) << s;
-    EXPECT_EQ(a.slot[s].angles.Values(), b.slot[s].angles.Values()) << s;
-  }
-}
-
 }  // namespace
 
 TEST(MapFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
@@ -74,29 +65,7 @@ TEST(MapFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   EXPECT_EQ(data.slots.slot[2].values.GetSize(), 100u);
   EXPECT_EQ(WriteMapFile(header.header, data.slots), golden);
 
-  // The same file with LF line ends reads the same and matches the same feature.
-  const std::string lf = WithLfLineEnds(golden);
-  TokenReader lfReader(lf);
-  ExpectSameSlots(ReadMapData(lfReader).slots, data.slots);
-  EXPECT_TRUE(Match(lf, header.header, false).matches);
   EXPECT_TRUE(Match(golden, LearntHeader(), false).matches);
-}
-
-// Read back, a written file matches its own feature under both comparisons, and its map data
-// come back to the last bit.
-TEST(MapFile, WrittenFileMatchesItsFeatureAndKeepsItsDataExactly) {
-  const MapSlots slots = SomeSlots();
-  const std::string file = WriteMapFile(LearntHeader(), slots);
-  EXPECT_EQ(file.substr(0, 26), "OmBrixDC Circle Map file\r\n");
-  for (const bool ignore : {false, true}) {
-    const MapMatchResult r = Match(file, LearntHeader(), ignore);
-    EXPECT_TRUE(r.matches);
-    EXPECT_FALSE(r.readError);
-  }
-  TokenReader reader(file);
-  const MapDataResult r = ReadMapData(reader);
-  EXPECT_FALSE(r.readError);
-  ExpectSameSlots(r.slots, slots);
 }
 
 TEST(MapFile, MatchingFollowsTheToleranceOfEveryValue) {
@@ -109,9 +78,7 @@ TEST(MapFile, MatchingFollowsTheToleranceOfEveryValue) {
   const Case cases[] = {
       {"filter number", [](auto& h) { h.filterNumber = 21; }, false, true},
       {"slow speed", [](auto& h) { h.slowSpeed += 1.5; }, false, true},
-      {"fast speed", [](auto& h) { h.fastSpeed -= 1.5; }, false, true},
       {"speeds within 1", [](auto& h) { h.slowSpeed += 0.75, h.fastSpeed -= 1.0; }, true, true},
-      {"mode", [](auto& h) { h.mode = 1; }, true, true},
       {"mode parameter", [](auto& h) { h.modeParameter = 75.0; }, true, true},
       {"radius 0.9 larger", [](auto& h) { h.radius += 0.9; }, true, true},
       {"radius 1.1 larger", [](auto& h) { h.radius += 1.1; }, false, false},
@@ -119,7 +86,6 @@ TEST(MapFile, MatchingFollowsTheToleranceOfEveryValue) {
       {"centre 1.001 away", [](auto& h) { h.centre.z() -= 1.001; }, false, false},
       {"normal 1.0003 deg", [](auto& h) { h.normal = Tilted(1.0003); }, true, true},
       {"normal 1.0006 deg", [](auto& h) { h.normal = Tilted(1.0006); }, false, false},
-      {"zero normal", [](auto& h) { h.normal = CMaPoint(0, 0, 0); }, false, false},
       {"x-axis 1.5 deg", [](auto& h) { h.xaxis = CMaPoint(1.0, 0.02619, 0.0); }, false, false},
       {"acceleration +5", [](auto& h) { h.acceleration = 205.0; }, true, true},
       {"acceleration +5.5", [](auto& h) { h.acceleration = 205.5; }, false, false},
@@ -160,9 +126,7 @@ TEST(MapFile, HeadAnglesMatchOnlyAsWrittenWithSixDecimals) {
 
 TEST(MapFile, ScannedKeywordsIgnoreCaseAndSkippedLabelsAreNotCompared) {
   std::string file = WriteMapFile(LearntHeader(), SomeSlots());
-  for (auto [from, to] : {std::pair{"inches):", "INCHES):"},
-                          {"boss):", "BOSS):"},
-                          {"FilterNumber:", "filternumber:"},
+  for (auto [from, to] : {std::pair{"boss):", "BOSS):"},
                           {"Acceleration:", "Accel:"},
                           {"TipRadius:", "Tip:"},
                           {"anti-clockwise):", "ANTI-Clockwise):"}}) {
@@ -200,44 +164,38 @@ TEST(MapFile, TruncatedOrForeignFilesDoNotMatch) {
   }
 }
 
+// One row per check of a data block: its count unreadable, negative (an empty block), more
+// than the rest of the file can hold (never allocated), a bad value, a missing block.
 TEST(MapFile, DamagedDataBlocksAreReadErrors) {
   const std::string file = WriteMapFile(LearntHeader(), SomeSlots());
-  const auto withBlockCount = [&](const char* block, const std::string& count) {
-    std::string text = file;
-    const std::size_t at = text.find("DataSize:", text.find(block)) + 9;
-    text.replace(at, text.find('\r', at) - at, count);
-    TokenReader reader(text);
-    return ReadMapData(reader);
+  const auto dcCount = file.find("DataSize:", file.find("\nDcMapData")) + 9;
+  const auto dcRow2 =
+      file.find("\r\n", file.find("\r\n", file.find("\r\n\r\n", dcCount) + 4) + 2) + 3;
+  const auto withText = [&](std::size_t at, std::size_t length, const char* text) {
+    return std::string(file).replace(at, length, text);
   };
-  // A negative count is an empty block, not an error.
-  MapDataResult r = withBlockCount("\nDcMapData", " -3");
-  EXPECT_TRUE(r.slots[MapSlotIndex::DcMapData].values.IsEmpty());
-  EXPECT_EQ(r.slots[MapSlotIndex::PremappedDcMapData].values.GetSize(), 5u);
-  // A count the rest of the file cannot hold is damage, and is never allocated.
-  for (const char* count : {" 2000000000", " 1000"}) {
-    r = withBlockCount("PreMapData", count);
-    EXPECT_TRUE(r.readError) << count;
-    EXPECT_TRUE(r.slots[MapSlotIndex::PreMapData].values.IsEmpty());
-    EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values.GetSize(), 5u);
+  struct Case {
+    std::string text;
+    bool readError;
+    std::size_t dcValues;
+  };
+  const Case cases[] = {
+      {withText(dcCount, 3, " x"), true, 0},
+      {withText(dcCount, 3, " -3"), false, 0},
+      {withText(dcCount, 3, " 1000"), true, 0},
+      {withText(dcRow2, 1, "#"), true, 5},  // the rows before the bad value are kept
+      {file.substr(0, file.find("PremappedDcMapData")), true, 5},
+  };
+  for (const Case& c : cases) {
+    TokenReader reader(c.text);
+    const MapDataResult r = ReadMapData(reader);
+    EXPECT_EQ(r.readError, c.readError) << &c - cases;
+    EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values.GetSize(), c.dcValues) << &c - cases;
+    EXPECT_EQ(r.slots[MapSlotIndex::PreMapData].values.GetSize(), 5u) << &c - cases;
   }
-  EXPECT_TRUE(withBlockCount("PremappedDcMapData", " x").readError);
-
-  // A bad row keeps the declared size with the rows before it.
-  std::string text = file;
-  const std::size_t count = text.find("DataSize:", text.find("\nDcMapData"));
-  const std::size_t row0 = text.find("\r\n\r\n", count) + 4;
-  const std::size_t row2 = text.find("\r\n", text.find("\r\n", row0) + 2) + 2;
-  text[row2 + 1] = '#';  // the first digit of the third row's value
-  TokenReader reader(text);
-  r = ReadMapData(reader);
-  EXPECT_TRUE(r.readError);
-  EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values.GetSize(), 5u);
-  EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values[1],
+  TokenReader reader(withText(dcRow2, 1, "#"));
+  EXPECT_EQ(ReadMapData(reader).slots[MapSlotIndex::DcMapData].values[1],
             SomeSlots()[MapSlotIndex::DcMapData].values[1]);
-  EXPECT_EQ(r.slots[MapSlotIndex::PremappedDcMapData].values.GetSize(), 5u);
-
-  TokenReader missing(file.substr(0, file.find("PremappedDcMapData")));
-  EXPECT_TRUE(ReadMapData(missing).readError);
 }
 
 }  // namespace ombrixdc

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace ombrixdc {
 
 namespace {
@@ -18,21 +20,13 @@ TEST(SystemSettingsFile, ReadsAllFifteenValuesInOrder) {
   TokenReader reader(kFile);
   SystemSettings v;
   EXPECT_TRUE(ReadSystemSettings(reader, v));
-  EXPECT_EQ(v.measuringUnit, 1);
-  EXPECT_EQ(v.headAngleA, 10.5);
-  EXPECT_EQ(v.headAngleB, -20.0);
-  EXPECT_EQ(v.probeType, 6);
-  EXPECT_EQ(v.probeOffsets.y(), -0.25);
-  EXPECT_EQ(v.centre.z(), 3.0);
-  EXPECT_EQ(v.xaxis.y(), 1.0);
-  EXPECT_EQ(v.normal.z(), -1.0);
-  EXPECT_EQ(v.tolerances.centre, 0.5);
-  EXPECT_EQ(v.tolerances.radius, 0.25);
-  EXPECT_EQ(v.tolerances.speed, 2.0);
-  EXPECT_EQ(v.tolerances.acceleration, 3.0);
-  EXPECT_EQ(v.tolerances.startAngle, 4.0);
-  EXPECT_EQ(v.tolerances.fine, 0.001);
-  EXPECT_EQ(v.positionalTolerance, 0.05);
+  const auto& t = v.tolerances;
+  EXPECT_EQ(std::tuple(v.measuringUnit, v.headAngleA, v.headAngleB, v.probeType, v.probeOffsets.y(),
+                       v.centre.z(), v.xaxis.y(), v.normal.z()),
+            std::tuple(1, 10.5, -20.0, 6, -0.25, 3.0, 1.0, -1.0));
+  EXPECT_EQ(std::tuple(t.centre, t.radius, t.speed, t.acceleration, t.startAngle, t.fine,
+                       v.positionalTolerance),
+            std::tuple(0.5, 0.25, 2.0, 3.0, 4.0, 0.001, 0.05));
 }
 
 TEST(SystemSettingsFile, TakesTheSecondPointAsTheXaxisWhateverItsLabel) {

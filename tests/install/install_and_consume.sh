@@ -34,9 +34,13 @@ for find in cmake pkg-config; do
     -B "$client" -DCMAKE_PREFIX_PATH="$prefix" -DOMBRIXDC_FIND="$find" \
     > "$work/configure.log" 2>&1 || { cat "$work/configure.log"; fail "configure ($find)"; }
   "$cmake" --build "$client" > "$work/build.log" 2>&1 || { cat "$work/build.log"; fail "build ($find)"; }
+  ! grep -q "warning" "$work/build.log" || { cat "$work/build.log"; fail "warnings ($find)"; }
   # The client must run on the installed library, not on the build tree's.
-  ldd "$client/ombrixdc_client" | grep -q "libombrixdc.so.0 => $prefix/lib/" \
-    || fail "client ($find) does not load the installed library: $(ldd "$client/ombrixdc_client")"
+  # Read whole before searching: a grep -q that stops early would break ldd's pipe, which
+  # pipefail reports as a failure.
+  libs="$(ldd "$client/ombrixdc_client")"
+  grep -q "libombrixdc.so.0 => $prefix/lib/" <<< "$libs" \
+    || fail "client ($find) does not load the installed library: $libs"
   rm -f "$work/run/work/Default/"_circle1.* "$work/run/work/Default/results.dat"
   (cd "$work/run" && OMBRIXDC_REGISTRY="$work/registry.reg" \
     "$client/ombrixdc_client" "$prefix/lib/libvexasim.so" > "$work/out.txt") \
@@ -44,3 +48,4 @@ for find in cmake pkg-config; do
   head -n "$(wc -l < "$expected")" "$work/out.txt" | diff -u "$expected" - \
     || fail "event lines differ ($find)"
 done
+! grep -qs VexaSim "$work/registry.reg" || fail "the simulated controller was left registered"

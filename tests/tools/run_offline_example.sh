@@ -43,30 +43,11 @@ rounded() { awk -v name="$1" '$1 == "DataSet" && $2 == name {
   || fail "Fast summary $(rounded Fast)"
 [[ "$(grep -c '^DataSet [A-Za-z]* centre ' summary.txt)" == 6 ]] || fail "not six data sets"
 
-# A second process finds the stored map and corrects the fast scan with it.
-"$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" > replay.txt \
-  || fail "compensated run exited $?"
-grep -qx "OnStatusChange 4" replay.txt || fail "compensated run did not replay the map"
-grep -qx "PerformCircleComplete 1" replay.txt || fail "compensated run did not complete"
-grep -qx "MapNumber 1 used" replay.txt || fail "compensated run did not name the map it used"
-
-# For scripts: one JSON document holding the same lines and results.
+# A second process finds the stored map and corrects the fast scan with it; for scripts, one
+# JSON document holds the lines and results.
 "$ombrixdc" run --ini settings.ini --offline --set learning=0 "${feature[@]}" --json > replay.json \
   || fail "compensated run with --json exited $?"
 grep -q '"transcript": \["StartPosition .*", "OnStatusChange 1", "OnStatusChange 4"' replay.json \
   || fail "--json transcript: $(cat replay.json)"
 grep -q '"mapNumber": 1, "map": "used", "dataSets": \[{"name": "Slow", "centre": \[' replay.json \
   || fail "--json results: $(cat replay.json)"
-
-# A file name with a folder in it is refused: SaveData 0 and exit status 1.
-status=0
-"$ombrixdc" run --ini settings.ini --offline --set Learning=1 "${feature[@]}" \
-  --save 'sub\results' > refused.txt || status=$?
-[[ $status -eq 1 ]] || fail "refused save exited $status"
-[[ "$(tail -n 1 refused.txt)" == "SaveData 0" ]] || fail "refused save printed $(tail -n 1 refused.txt)"
-
-# An unknown property is a usage error.
-status=0
-"$ombrixdc" run --ini settings.ini --offline --set NoSuchProperty=1 > usage.txt 2>&1 || status=$?
-[[ $status -eq 2 ]] || fail "unknown property exited $status"
-

