@@ -1,0 +1,161 @@
+// Learning runs of `ombrixdc run` killed with SIGKILL at random moments: whatever a kill
+// leaves in the run directory, every map pair there is complete or absent, a compensated run
+// afterwards uses a complete map, and temporary files are never taken for maps.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <thread>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const std::string kProgram = OMBRIXDC_PROGRAM;
+constexpr int32_t kWorkers = 5;  // runs mostly wait on the simulated machine: run several
+constexpr int32_t kKillsPerWorker = 40;
+
+// A run on the simulated machine with its run directory in `folder`/Default; no settling
+// wait and no ageing, so the runs are short and nothing is deleted behind the test.
+std::vector<std::string> RunArgs(const TempFolder& folder, int learning, int overwrite) {
+  const fs::path ini =
+      folder.Write("settings.ini",
+                   "[KT410]\nKnownPartScanAcceleration=200\n[OmbrixDC]\nBufferPitch=0.05\n"
+                   "DCMapPitch=0.5\nDCSpeedFactor=10\nDCStartAngle=45\nScanSettlingTime=0\n"
+                   "TimeOut=-1\nWorkingDirectory=" +
+                       folder.Path().string() + "/\n");
+  std::vector<std::string> args{kProgram, "run",
+                                "--ini",  ini.string(),
+                                "--set",  "Learning=" + std::to_string(learning),
+                                "--set",  "Overwrite=" + std::to_string(overwrite)};
+  for (const char* value : {"FeatureRadius=10", "TipRadius=1", "ScanDeflection=0.3", "SlowSpeed=5",
+                            "ModeParameter=60"}) {
+    args.insert(args.end(), {"--set", value});
+  }
+  return args;
+}
+
+std::string FileText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+fs::path PairFile(const TempFolder& folder, int32_t n, const char* extension) {
+  return folder.Path() / "Default" / ("_circle" + std::to_string(n) + extension);
+}
+
+// The simulated machine is deterministic, so every complete pair equals the reference pair.
+struct Reference {
+  std::string map, circleData;
+  double runSeconds = 0, tailSeconds = 0;  // a whole run, and from its fast scan to the end
+};
+
+// `kills` learning runs killed at a random moment: half timed from the run's start over its
+// whole length, half from the fast scan's start, where the map pair is computed and written.
+int32_t KillLearningRuns(const TempFolder& folder, int overwrite, const Reference& reference,
+                         uint32_t seed) {
+  std::mt19937 random(seed);
+  int32_t killed = 0;
+  for (int32_t attempt = 0; killed < kKillsPerWorker && attempt < 2 * kKillsPerWorker; ++attempt) {
+    const bool tail = attempt % 2 == 1;
+    const std::string trigger = tail ? "OnStatusChange 3\n" : "OnStatusChange 1\n";
+    std::uniform_real_distribution<double> delay(
+        0, 1.2 * (tail ? reference.tailSeconds : reference.runSeconds));
+    bool sent = false;
+    const ChildResult r =
+        RunChild(RunArgs(folder, 1, overwrite), {}, [&](const std::string& out, pid_t pid) {
+          if (!sent && out.find(trigger) != std::string::npos) {
+            sent = true;
+            std::this_thread::sleep_for(std::chrono::duration<double>(delay(random)));
+            kill(pid, SIGKILL);
+          }
+        });
+    killed += r.signal == SIGKILL ? 1 : 0;
+  }
+  return killed;
+}
+
+// Every map file is the complete reference map beside its complete circle data file; a circle
+// data file alone (a kill between the two renames) is complete too. Returns the temporaries.
+int32_t ExpectOnlyCompletePairs(const TempFolder& folder, const Reference& reference) {
+  int32_t temporaries = 0;
+  for (const auto& entry : fs::directory_iterator(folder.Path() / "Default")) {
+    const std::string extension = entry.path().extension().string();
+    if (extension == ".rsm") {
+      EXPECT_EQ(FileText(entry.path()), reference.map) << entry.path();
+      EXPECT_TRUE(fs::exists(fs::path(entry.path()).replace_extension(".rsd"))) << entry.path();
+    } else if (extension == ".rsd") {
+      EXPECT_EQ(FileText(entry.path()), reference.circleData) << entry.path();
+    }
+    temporaries += extension == ".tmp" ? 1 : 0;
+  }
+  return temporaries;
+}
+
+// One clean run gives the reference pair and how long a run and its fast scan last.
+Reference LearnReference(const TempFolder& folder) {
+  const Clock::time_point start = Clock::now();
+  Clock::time_point fastScan;
+  const ChildResult r = RunChild(RunArgs(folder, 1, 1), {}, [&](const std::string& out, pid_t) {
+    if (fastScan == Clock::time_point() && out.find("OnStatusChange 3\n") != std::string::npos) {
+      fastScan = Clock::now();
+    }
+  });
+  const Clock::time_point end = Clock::now();
+  EXPECT_EQ(r.exitStatus, 0) << r.out << r.err;
+  return {FileText(PairFile(folder, 1, ".rsm")), FileText(PairFile(folder, 1, ".rsd")),
+          std::chrono::duration<double>(end - start).count(),
+          std::chrono::duration<double>(end - fastScan).count()};
+}
+
+TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNeverMaps) {
+  const TempFolder referenceFolder;
+  const Reference reference = LearnReference(referenceFolder);
+  ASSERT_FALSE(reference.map.empty());
+
+  // Even workers give each learnt map a new number, odd ones replace map 1.
+  const TempFolder folders[kWorkers];
+  int32_t killed[kWorkers] = {};
+  std::thread workers[kWorkers];
+  const uint32_t seed = std::random_device()();
+  for (int32_t w = 0; w < kWorkers; ++w) {
+    workers[w] = std::thread(
+        [&, w] { killed[w] = KillLearningRuns(folders[w], w % 2, reference, seed + w); });
+  }
+  for (std::thread& worker : workers) {
+    worker.join();
+  }
+  for (int32_t w = 0; w < kWorkers; ++w) {
+    SCOPED_TRACE("worker " + std::to_string(w) + ", seed " + std::to_string(seed));
+    EXPECT_EQ(killed[w], kKillsPerWorker);
+    const bool hasMap = fs::exists(PairFile(folders[w], 1, ".rsm"));
+    const int32_t temporaries = ExpectOnlyCompletePairs(folders[w], reference);
+    // The compensated run meets whatever the kills left, temporaries included.
+    const ChildResult r = RunChild(RunArgs(folders[w], 0, 1));
+    EXPECT_EQ(r.exitStatus, hasMap ? 0 : 1) << r.out << r.err;
+    EXPECT_NE(r.out.find(hasMap ? "MapNumber 1 used" : "NoStoredMap"), std::string::npos) << r.out;
+    std::printf("worker %d: %d kills, %d temporaries left\n", w, killed[w], temporaries);
+  }
+
+  // A complete map of the feature under a temporary name, and a half-written one, are not
+  // maps: a compensated run finds none, and learning takes number 1.
+  const TempFolder planted;
+  fs::create_directories(planted.Path() / "Default");
+  planted.Write("Default/_circle1.rsm.tmp", reference.map);
+  planted.Write("Default/_circle1.rsd.tmp", reference.circleData);
+  planted.Write("Default/_circle2.rsm.tmp", reference.map.substr(0, reference.map.size() / 2));
+  const ChildResult compensated = RunChild(RunArgs(planted, 0, 1));
+  EXPECT_NE(compensated.out.find("NoStoredMap"), std::string::npos) << compensated.out;
+  const ChildResult learning = RunChild(RunArgs(planted, 1, 0));
+  EXPECT_NE(learning.out.find("MapNumber 1 written"), std::string::npos) << learning.out;
+  EXPECT_EQ(FileText(PairFile(planted, 1, ".rsm")), reference.map);
+}
+
+}  // namespace
