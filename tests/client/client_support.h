@@ -4,6 +4,8 @@
 // linked into the client.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/module_loader.h"
 #include "platform/com/object.h"
+#include "platform/com/store_class_lookup.h"
 
 // The exported entry points of a server module.
 struct ServerModule {
@@ -125,6 +128,45 @@ inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::str
   value.vt = VT_BSTR;
   value.bstrVal = BstrFromUtf8(text);
   return PutByName(object, name, value);
+}
+
+// Connects `o` to a link of the simulated controller (its module registered in the store) and
+// sets a feature whose parameters pass the run's checks, with the settings file in `folder`.
+// The link, which the client keeps for as long as the object uses it.
+inline ComPtr<IUnknown> ConnectToSimulator(IDispatch* o, const std::filesystem::path& folder,
+                                           double radius, double tip, const char* startAngle) {
+  EXPECT_EQ(SimulatorModule().registerServer(), S_OK);
+  const std::filesystem::path settings = folder / "settings.ini";
+  std::ofstream(settings, std::ios::binary)
+      << "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n[KT410]\r\n"
+         "KnownPartScanAcceleration=200.0\r\n[OmbrixDC]\r\nBufferPitch=0.05\r\n"
+         "DCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\nDCStartAngle="
+      << startAngle
+      << "\r\nScanSettlingTime=0\r\nTimeOut=-1\r\nWorkingDirectory=" << folder.string() << "/\r\n";
+  CLSID linkClass = GUID_NULL;
+  EXPECT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
+  ComPtr<IUnknown> link;
+  EXPECT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
+                             link.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  VARIANT linkArg;
+  VariantInit(&linkArg);
+  linkArg.vt = VT_UNKNOWN;
+  linkArg.punkVal = link.Get();
+  VARIANT noAxisStatus = linkArg;
+  noAxisStatus.punkVal = nullptr;  // the component creates its own
+  EXPECT_EQ(CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, noAxisStatus}), S_OK);
+  PutByName(o, "FeatureRadius", Real(radius));
+  PutByName(o, "TipRadius", Real(tip));
+  PutByName(o, "ScanDeflection", Real(0.3));
+  PutByName(o, "SlowSpeed", Real(5.0));
+  PutTextByName(o, "IniFilepath", settings.string());
+  double x, y, z;
+  EXPECT_EQ(CallByName(o, "GetStartPosition", DISPATCH_METHOD,
+                       {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}),
+            S_OK);
+  CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+  return link;
 }
 
 // ---- an event sink

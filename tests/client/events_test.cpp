@@ -1,6 +1,5 @@
 // Events across the binary boundary: a client's sinks connected through the connection point
 // hear the component's events, late bound, in connection order.
-#include "platform/com/store_class_lookup.h"
 #include "tests/client/client_support.h"
 #include "tests/support/isolated_registry.h"
 #include "tests/support/temp_folder.h"
@@ -31,15 +30,6 @@ std::vector<std::pair<DISPID, LONG>> Seen(RecordingSink& sink) {
 TEST(ClientEvents, SkipASinkWithoutDispatchAndReachTheOthersInConnectionOrder) {
   const IsolatedRegistry registry;
   TempFolder folder;
-  ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
-  std::filesystem::create_directories(folder.Path() / "Default");
-  const std::filesystem::path settings =
-      folder.Write("settings.ini",
-                   "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
-                   "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
-                   "[OmbrixDC]\r\nBufferPitch=0.1\r\nDCMapPitch=0.5\r\nDCSpeedFactor=5.0\r\n"
-                   "DCStartAngle=90.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\nWorkingDirectory=" +
-                       folder.Path().string() + "/\r\n");
   ComPtr<IDispatch> object = CreateFromFactory();
   ComPtr<IConnectionPointContainer> container;
   ASSERT_EQ(object.As(&container), S_OK);
@@ -55,31 +45,8 @@ TEST(ClientEvents, SkipASinkWithoutDispatchAndReachTheOthersInConnectionOrder) {
   ASSERT_EQ(point->Advise(static_cast<IDispatch*>(first.Get()), &cookies[1]), S_OK);
   ASSERT_EQ(point->Advise(static_cast<IDispatch*>(second.Get()), &cookies[2]), S_OK);
 
-  // The simulated controller's link, from its own server module, through the store.
-  CLSID linkClass = GUID_NULL;
-  ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
-  ComPtr<IUnknown> link;
-  ASSERT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
-                             link.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  VARIANT linkArg;
-  VariantInit(&linkArg);
-  linkArg.vt = VT_UNKNOWN;
-  linkArg.punkVal = link.Get();
-  VARIANT noAxisStatus = linkArg;
-  noAxisStatus.punkVal = nullptr;  // the component creates its own
   IDispatch* o = object.Get();
-  ASSERT_EQ(CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, noAxisStatus}), S_OK);
-  PutByName(o, "FeatureRadius", Real(10.0));
-  PutByName(o, "TipRadius", Real(1.0));
-  PutByName(o, "ScanDeflection", Real(0.3));
-  PutByName(o, "SlowSpeed", Real(5.0));
-  PutTextByName(o, "IniFilepath", settings.string());
-  double x, y, z;
-  ASSERT_EQ(CallByName(o, "GetStartPosition", DISPATCH_METHOD,
-                       {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}),
-            S_OK);
-  CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+  const ComPtr<IUnknown> link = ConnectToSimulator(o, folder.Path(), 10.0, 1.0, "90.0");
   // The simulated probe does not stand at the start position: OnStatusChange(1), then (7).
   EXPECT_EQ(CallByName(o, "PerformCircle", DISPATCH_METHOD, {}), S_FALSE);
   const std::vector<std::pair<DISPID, LONG>> expected = {
