@@ -75,33 +75,11 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
   }
 }
 
-namespace {
-
-// A link whose lock is always refused and which reports no error of its own.
-class SilentRefusingLink final : public ComObject<IVexa_link> {
- public:
-  HRESULT getLock(LONG, LONG* success) override {
-    *success = 0;
-    return S_OK;
-  }
-  HRESULT releaseLock(LONG* success) override {
-    *success = 0;
-    return S_OK;
-  }
-  HRESULT GetLastError(LONG* error) override {
-    *error = 0;
-    return S_OK;
-  }
-};
-
-}  // namespace
-
 // How a prepared run ends: its events, the error GetLastError then gives, the status it leaves,
 // the success PerformCircleComplete reports, and the controller locks taken (each given back).
 TEST_F(ComponentTest, RunOutcomes) {
   const CMaPoint off(0.02, 0.0, 0.0);
-  const Texts kFailed = {"status 1", "complete 0"},
-              kAborted = {"status 1", "status 6", "complete 1"};
+  const Texts kFailed = {"status 1", "complete 0"};
   const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
   const Texts kNotStarted = {"status 1", "status 7"};
   const Texts kNoRawFile = {"status 1", "status 2", "status 7", "complete 0"};
@@ -135,12 +113,6 @@ TEST_F(ComponentTest, RunOutcomes) {
        }},
       {"run directory is a file", kFailed, 0x8310000Eu, kReady, 1,
        [&] { component->RunDirectory.Set(folder.Write("not-a-folder", "x").string()); }},
-      {"refused lock passes the link's code through", kFailed, 0x81600038u, kReady, 0,
-       [&] { machine->RefuseLock(static_cast<LONG>(0x81600038u)); }},
-      {"refused lock without a code", kFailed, 0x80004005u, kReady, 0,
-       [&] { component->Link = MakeComObject<SilentRefusingLink>(); }},
-      {"abort before the run", kAborted, 0u, E_OMBRIX_DC_CIRCLE_ABORTED, 1,
-       [&] { component->Abort(); }},
       {"abort before a run that fails", kFailed, 0x83100009u, kReady, 1,
        [&] {
          component->Abort();
@@ -258,17 +230,6 @@ TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
   EXPECT_EQ(machine->LocksGranted(), 1);
   EXPECT_EQ(machine->LocksReleased(), 1);
   EXPECT_EQ(component->GetLastError(), 0x81600038u);
-}
-
-TEST_F(ComponentTest, AbortDuringARun_EndsItAsAborted) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  LockHolder otherClient(link.Get());
-  EXPECT_EQ(component->PerformCircle(), S_OK);  // the worker now waits for the lock
-  component->Abort();
-  otherClient.Release();
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 1"}));
 }
 
 TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorker) {

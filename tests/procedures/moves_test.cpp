@@ -87,41 +87,6 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
   }
 }
 
-// A probe that did not get back to the start ends the learning run: no fast scan from the
-// wrong place, without the lock, and no map learnt from it.
-TEST_F(ProcedureTest, FailedReturnToStart_EndsTheLearningRunWithoutAFastScanOrAMap) {
-  PrepareRun();
-  ComPtr<RecordingMove> moves = WatchMoves();
-  moves->onStart = [&](size_t index, bool) {
-    machine->FailMoves(index >= 1 ? vexa_sim::kMoveStopped : 0);
-  };
-  EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING),
-            (Texts{"status 1", "status 2", "status 7", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x83100004u);
-  EXPECT_EQ(machine->ScansStarted(), 1);
-  EXPECT_TRUE(MapFiles().empty());
-  EXPECT_FALSE(machine->LockHeld());
-}
-
-TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCode) {
-  PrepareRun();
-  ProcessTimeLimits& limits = ProcessRunTimeLimits();
-  const int64_t savedBase = limits.baseMilliseconds;
-  const double savedFactor = limits.factor;
-  limits.baseMilliseconds = 100;
-  limits.factor = 0.0;
-  machine->FailMoves(kVexaMoveRunning);  // the slow scan's pre-move hangs
-  const Texts texts = RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING);
-  limits.baseMilliseconds = savedBase;
-  limits.factor = savedFactor;
-
-  // The failure is recorded once: one Status 7.
-  EXPECT_EQ(texts, (Texts{"status 1", "status 2", "status 7", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x81600038u);
-  EXPECT_GE(machine->StopsRequested(), 1);
-  EXPECT_EQ(machine->ScansStarted(), 0);
-}
-
 // A move's or scan's limit grows with its expected duration, capped at an hour of it.
 TEST(RunTimeLimits, BasePlusFactorTimesTheExpectedDuration) {
   const RunTimeLimits limits{1000, 2.5};
