@@ -22,6 +22,11 @@ VARIANT Of(VARTYPE vt) {
   v.vt = vt;  // every pointer member null
   return v;
 }
+VARIANT Missing() {
+  VARIANT v = Of(VT_ERROR);
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}
 VARIANT Text(const std::string& text) {
   VARIANT v = Of(VT_BSTR);
   v.bstrVal = BstrFromUtf8(text);
@@ -53,7 +58,8 @@ const Value kValues[] = {
     {"null reference", [] { return Of(VT_BYREF | VT_R8); }, E_INVALIDARG, E_INVALIDARG,
      E_INVALIDARG},
     {"null array", [] { return Of(VT_ARRAY | VT_R8); }, kMismatch, kMismatch, kMismatch},
-    {"missing", [] { return Of(VT_ERROR); }, kMismatch, kMismatch, kMismatch},
+    {"error value", [] { return Of(VT_ERROR); }, kMismatch, kMismatch, kMismatch},
+    {"missing", Missing, DISP_E_PARAMNOTOPTIONAL, DISP_E_PARAMNOTOPTIONAL, DISP_E_PARAMNOTOPTIONAL},
 };
 
 char TypeOf(const char* property) {
@@ -172,10 +178,15 @@ TEST_F(HostileCallTest, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       return hr;
     };
   };
-  const auto invoke = [this](DISPPARAMS* params) {
-    return [this, params](ComVariant& result) {
-      return o->Invoke(IdOf(o, "GetData"), IID_NULL, 0, DISPATCH_METHOD, params, &result, nullptr,
-                       nullptr);
+  const auto invoke = [this](DISPPARAMS* params, DISPID id = 19, WORD flags = DISPATCH_METHOD,
+                             REFIID riid = IID_NULL) {
+    return [this, params, id, flags, &riid](ComVariant& result) {
+      return o->Invoke(id, riid, 0, flags, params, &result, nullptr, nullptr);
+    };
+  };
+  const auto call = [this](const char* name, WORD flags, std::vector<VARIANT> args) {
+    return [this, name, flags, args](ComVariant& result) {
+      return CallByName(o, name, flags, args, &result);
     };
   };
   VARIANT two[2] = {Long(0), Long(0)};
@@ -206,6 +217,18 @@ TEST_F(HostileCallTest, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       {"GetData with ten arguments", getData(Long(0), [](auto& a) { a.push_back(Long(1)); }),
        DISP_E_BADPARAMCOUNT, -1, 0},
       {"Invoke without parameters", invoke(nullptr), DISP_E_BADPARAMCOUNT, -1, 0},
+      {"Invoke of an unknown DISPID", invoke(nullptr, 99), DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"Invoke for another interface", invoke(nullptr, 1, DISPATCH_METHOD, IID_IDispatch),
+       DISP_E_UNKNOWNINTERFACE, -1, 0},
+      {"put of a read-only property", call("Status", DISPATCH_PROPERTYPUT, {Long(1)}),
+       DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"get of a write-only property", call("OfflineTesting", DISPATCH_PROPERTYGET, {}),
+       DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"a property called as a method", call("ModeParameter", DISPATCH_METHOD, {}),
+       DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"a required argument missing",
+       call("EnterProbeOffsets", DISPATCH_METHOD, {Real(1), Missing(), Real(3)}),
+       DISP_E_PARAMNOTOPTIONAL, -1, 0},
       {"Invoke with a count and no arguments", invoke(&noArray), E_INVALIDARG, -1, 0},
       {"Invoke with a named count and no names", invoke(&noNames), DISP_E_PARAMNOTFOUND, -1, 0},
       {"Invoke with more names than arguments", invoke(&tooManyNames), E_INVALIDARG, -1, 0},

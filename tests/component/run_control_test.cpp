@@ -4,6 +4,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "platform/com/object.h"
@@ -144,21 +145,12 @@ TEST_F(ComponentTest, RunOutcomes) {
     EXPECT_EQ(machine->LocksReleased(), c.locks) << c.name;
     EXPECT_FALSE(machine->LockHeld()) << c.name;
     EXPECT_EQ(component->AbortRequested.load(), c.abortLeft) << c.name;
-  }
-}
-
-// Status changes from the client's thread, the rest of the run's events from one worker.
-TEST_F(ComponentTest, RunEvents_ComeFromTheRightThreads) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  EXPECT_EQ(component->PerformCircle(), S_OK);
-  component->WaitForRuns();
-  const auto events = sink->Events();
-  ASSERT_EQ(events.size(), 5u);
-  EXPECT_EQ(events[0].thread, std::this_thread::get_id());
-  for (size_t i = 1; i < events.size(); ++i) {
-    EXPECT_NE(events[i].thread, std::this_thread::get_id());
-    EXPECT_EQ(events[i].thread, events[1].thread);
+    // Status changes from the client's thread, the rest of a run's events from one worker.
+    const auto events = sink->Events();
+    for (size_t i = 0; c.status == E_OMBRIX_DC_CIRCLE_FINISHED && i < events.size(); ++i) {
+      EXPECT_EQ(events[i].thread == std::this_thread::get_id(), i == 0) << c.name << i;
+      EXPECT_EQ(events[i].thread, events[std::min<size_t>(i, 1)].thread) << c.name << i;
+    }
   }
 }
 
@@ -192,27 +184,26 @@ TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "complete 1"), 2);
 }
 
+// The fast speed is ModeParameter under input speed, MaxScanSpeed under any other mode, capped
+// at twice DCSpeedFactor times the radius.
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   PrepareRun();
   component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   component->DCSpeedFactor.Set(1.5);
   component->FeatureRadius.Set(20.0);
   component->ModeParameter.Set(80.0);
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 60.0);
-
-  component->Mode.Set(E_OMBRIX_DC_CIRCLE_MODE_CAL_FORM);
-  component->MaxScanSpeed.Set(50.0);
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 50.0);
-
-  component->Mode.Set(7);  // any mode but input speed starts from MaxScanSpeed
-  component->MaxScanSpeed.Set(40.0);
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), 40.0);
+  const std::tuple<int32_t, double, double> cases[] = {
+      {E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED, 100.0, 60.0},
+      {E_OMBRIX_DC_CIRCLE_MODE_CAL_FORM, 50.0, 50.0},
+      {7, 40.0, 40.0},
+  };
+  for (const auto& [mode, maxScanSpeed, fastSpeed] : cases) {
+    component->Mode.Set(mode);
+    component->MaxScanSpeed.Set(maxScanSpeed);
+    component->PerformCircle();
+    component->WaitForRuns();
+    EXPECT_DOUBLE_EQ(component->FastSpeed.Get(), fastSpeed) << mode;
+  }
 }
 
 TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
