@@ -195,7 +195,30 @@ TEST_F(HostileCallTest, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       tooManyNames{two, &badName, 1, 2}, unknownName{two, &badName, 2, 1};
   const uint32_t kNoData = 0x83100007, kBadName = 0x83100006;
   const Row rows[] = {
-      {"GetData of the slow set", getData(Long(0), keep), S_OK, 1, 0},
+      {"GetData of the slow set",
+       [this](ComVariant& result) {
+         Outputs out;
+         SAFEARRAY* typedY = nullptr;  // a typed array output in place of a variant
+         std::vector<VARIANT> args = out.Args(Long(0));
+         args[7] = Ref(VT_ARRAY | VT_R8, &typedY);
+         const HRESULT hr = CallByName(o, "GetData", DISPATCH_METHOD, args, &result);
+         // Every point lies within the form of the circle handed back with it.
+         LONG last = -1, lastZ = -2;
+         SafeArrayGetUBound(out.x.parray, 1, &last);
+         SafeArrayGetUBound(out.z.parray, 1, &lastZ);
+         EXPECT_GT(last, 50);
+         EXPECT_EQ(lastZ, last);
+         EXPECT_NEAR(out.radius, 8.0, 0.01);
+         for (LONG i = 0; i <= last; ++i) {
+           double x = 0, y = 0;
+           SafeArrayGetElement(out.x.parray, &i, &x);
+           SafeArrayGetElement(typedY, &i, &y);
+           EXPECT_LE(std::abs(std::hypot(x - out.cx, y - out.cy) - out.radius), out.form + 1e-9);
+         }
+         SafeArrayDestroy(typedY);
+         return hr;
+       },
+       S_OK, 1, 0},
       {"GetData type -1", getData(Long(-1), keep), S_OK, 0, kNoData},
       {"GetData type 6", getData(Long(6), keep), S_OK, 0, kNoData},
       {"GetData smallest type", getData(Long(std::numeric_limits<LONG>::min()), keep), S_OK, 0,

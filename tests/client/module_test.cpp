@@ -70,11 +70,19 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   void* p = nullptr;
   EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
             REGDB_E_CLASSNOTREG);
+  // Another server's class, and a key under this class left by an older registration.
+  const std::string other = "CLSID\\{00000000-0000-0000-0000-000000000001}";
+  UpdateClassesRoot([&](ClassesRoot& root) {
+    root.SetValue(other + "\\InprocServer32", "", "/x.so");
+    root.CreateKey(kClassKey + "\\Stale");
+    return S_OK;
+  });
 
   ASSERT_EQ(CircleDCModule().registerServer(), S_OK);
   ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
   ClassesRoot root;
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  EXPECT_FALSE(root.KeyExists(kClassKey + "\\Stale"));
   const std::optional<std::string> module = root.Value(kClassKey + "\\InprocServer32");
   ASSERT_TRUE(module);
   EXPECT_TRUE(std::filesystem::equivalent(*module, OMBRIXDC_MODULE_PATH)) << *module;
@@ -97,9 +105,9 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
   for (const std::string& key : root.KeyPaths()) {
     EXPECT_EQ(key.find("Corvane.Vexa_CircleDC"), std::string::npos) << key;
+    EXPECT_EQ(key.find("B84CFB"), std::string::npos) << key;  // library and interfaces too
   }
-  EXPECT_TRUE(root.KeyExists("CLSID"));
-  EXPECT_EQ(root.Subkeys("CLSID"), std::vector<std::string>{});
+  EXPECT_EQ(root.Subkeys("CLSID"), (std::vector<std::string>{other.substr(6)}));
   EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
             REGDB_E_CLASSNOTREG);
 }
