@@ -2,15 +2,12 @@
 // variant types, empty and huge strings, NaN and infinities, negative and huge counts, null
 // pointers where a pointer may stand. Every call gets a defined answer (the HRESULT, and the
 // error number GetLastError then gives), never a crash.
-#include <chrono>
 #include <cmath>
 #include <functional>
 #include <limits>
 
 #include "tests/client/client_support.h"
 #include "tests/support/circle_dc_interface_table.h"
-#include "tests/support/isolated_registry.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -104,38 +101,6 @@ TEST(ClientHostileInput, EveryPropertySetterAnswersEveryHostileValue) {
   }
 }
 
-// An object that has learnt the offline example, so that GetData and SaveData have data to
-// hand out and write.
-class HostileCallTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const std::filesystem::path data =
-        std::filesystem::path(__FILE__).parent_path() / "../procedures/data/offline-learning";
-    std::filesystem::create_directories(folder.Path() / "Default");
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
-      std::filesystem::copy_file(data / name, folder.Path() / "Default" / name);
-    }
-    PutByName(o, "OfflineTesting", Long(1));
-    link = ConnectToSimulator(o, folder.Path(), 8.0, 1.5, "30.0");
-    PutByName(o, "ModeParameter", Real(30.0));
-    PutByName(o, "Learning", Long(E_OMBRIX_DC_CIRCLE_LEARNING));
-    ASSERT_EQ(CallByName(o, "PerformCircle", DISPATCH_METHOD, {}), S_OK);
-    LONG completed = 0, success = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!completed && std::chrono::steady_clock::now() < end) {
-      CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
-                 {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
-    }
-    ASSERT_EQ(success, 1);
-  }
-  void TearDown() override { SimulatorModule().unregisterServer(); }
-  const IsolatedRegistry registry;
-  TempFolder folder;
-  ComPtr<IVexa_CircleDC> object = CreateFromFactory();
-  IDispatch* o = object.Get();
-  ComPtr<IUnknown> link;
-};
-
 // GetData's nine arguments: the type, then references to the eight outputs.
 struct Outputs {
   double form = 0, radius = 0, cx = 0, cy = 0;
@@ -153,7 +118,9 @@ struct Outputs {
   }
 };
 
-TEST_F(HostileCallTest, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
+// On an object that has learnt the offline example, so that GetData and SaveData have data to
+// hand out and write.
+TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
   struct Row {
     const char* name;
     std::function<HRESULT(ComVariant& result)> call;
