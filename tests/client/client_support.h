@@ -4,6 +4,9 @@
 // linked into the client.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,6 +17,9 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/module_loader.h"
 #include "platform/com/object.h"
+#include "platform/com/store_class_lookup.h"
+#include "tests/support/isolated_registry.h"
+#include "tests/support/temp_folder.h"
 
 // The exported entry points of a server module.
 struct ServerModule {
@@ -173,4 +179,103 @@ class RecordingSink final : public ComObject<IDispatch> {
   std::mutex mutex_;
   std::vector<Event> events_;
   std::vector<std::string> problems_;
+};
+
+// A sink that answers the event interface but has no dispatch interface to take the calls.
+class SilentSink final : public ComObject<_IVexa_CircleDCEvents> {
+ public:
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    ++calls;
+    return S_OK;
+  }
+  int calls = 0;
+};
+
+// An object connected to a link of the simulated controller (its module registered in an
+// isolated store) that has learnt the offline example from its raw scan files, all through
+// Invoke, with three sinks connected before the run: a silent one, then two recording ones.
+class OfflineClientRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
+    const std::filesystem::path data =
+        std::filesystem::path(__FILE__).parent_path() / "../procedures/data/offline-learning";
+    const std::filesystem::path runDir = folder.Path() / "Default";
+    std::filesystem::create_directories(runDir);
+    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
+      std::filesystem::copy_file(data / name, runDir / name);
+    }
+    std::ofstream(folder.Path() / "settings.ini", std::ios::binary)
+        << "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n[KT410]\r\n"
+           "KnownPartScanAcceleration=200.0\r\n[OmbrixDC]\r\nBufferPitch=0.05\r\n"
+           "DCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\nDCStartAngle=30.0\r\nTimeOut=-1\r\n"
+           "ScanSettlingTime=0\r\nWorkingDirectory="
+        << folder.Path().string() << "/\r\n";
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(object.As(&container), S_OK);
+    ASSERT_EQ(
+        container->FindConnectionPoint(DIID__IVexa_CircleDCEvents, point.ReleaseAndGetAddressOf()),
+        S_OK);
+    ASSERT_EQ(point->Advise(static_cast<_IVexa_CircleDCEvents*>(silent.Get()), &cookies[0]), S_OK);
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(first.Get()), &cookies[1]), S_OK);
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(second.Get()), &cookies[2]), S_OK);
+
+    CLSID linkClass = GUID_NULL;
+    ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
+    ASSERT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
+                               link.ReleaseAndGetVoidAddressOf()),
+              S_OK);
+    VARIANT linkArg;
+    VariantInit(&linkArg);
+    linkArg.vt = VT_UNKNOWN;
+    linkArg.punkVal = link.Get();
+    VARIANT noAxisStatus = linkArg;
+    noAxisStatus.punkVal = nullptr;  // the component creates its own
+    ASSERT_EQ(CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, noAxisStatus}), S_OK);
+    const std::pair<const char*, VARIANT> puts[] = {
+        {"OfflineTesting", Long(1)},
+        {"FeatureRadius", Real(8.0)},
+        {"TipRadius", Real(1.5)},
+        {"ScanDeflection", Real(0.3)},
+        {"SlowSpeed", Real(5.0)},
+        {"ModeParameter", Real(30.0)},
+        {"Learning", Long(E_OMBRIX_DC_CIRCLE_LEARNING)}};
+    for (const auto& [name, value] : puts) {
+      ASSERT_EQ(PutByName(o, name, value), S_OK);
+    }
+    ASSERT_EQ(PutTextByName(o, "IniFilepath", (folder.Path() / "settings.ini").string()), S_OK);
+    double x, y, z;
+    ASSERT_EQ(CallByName(o, "GetStartPosition", DISPATCH_METHOD,
+                         {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}),
+              S_OK);
+    CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+    ASSERT_EQ(CallByName(o, "PerformCircle", DISPATCH_METHOD, {}), S_OK);
+    LONG completed = 0, success = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!completed && std::chrono::steady_clock::now() < end) {
+      CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
+                 {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
+    }
+    ASSERT_EQ(success, 1);
+  }
+  void TearDown() override {
+    for (DWORD cookie : cookies) {
+      point->Unadvise(cookie);
+    }
+    EXPECT_EQ(SimulatorModule().unregisterServer(), S_OK);
+  }
+
+  const IsolatedRegistry registry;
+  TempFolder folder;
+  ComPtr<IVexa_CircleDC> object = CreateFromFactory();
+  IDispatch* o = object.Get();
+  ComPtr<IUnknown> link;
+  ComPtr<IConnectionPoint> point;
+  ComPtr<SilentSink> silent = MakeComObject<SilentSink>();
+  ComPtr<RecordingSink> first = MakeComObject<RecordingSink>(),
+                        second = MakeComObject<RecordingSink>();
+  DWORD cookies[3] = {};
 };

@@ -38,40 +38,31 @@ TEST(ClientModule, FactoryServesOnlyItsClassAndMakesANewObjectPerRequest) {
   EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
 }
 
+// Each module stays loaded while a live object or a server lock holds it; a factory alone does
+// not.
 TEST(ClientModule, CanUnloadOnlyWithoutLiveObjectsOrServerLocks) {
-  const ServerModule& module = CircleDCModule();
-  ASSERT_EQ(module.canUnloadNow(), S_OK);
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(module.getClassObject(CLSID_Vexa_CircleDC, IID_IClassFactory,
-                                  factory.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  EXPECT_EQ(module.canUnloadNow(), S_OK);  // a factory alone does not hold the module
-  ComPtr<IDispatch> object;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, object.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
-  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
-  object.Reset();
-  EXPECT_EQ(module.canUnloadNow(), S_FALSE);  // the lock still holds it
-  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(module.canUnloadNow(), S_OK);
-}
-
-TEST(ClientModule, SimulatorModuleCanUnloadOnlyWithoutServerLocks) {
   const IsolatedRegistry registry;
-  const ServerModule& module = SimulatorModule();
-  ASSERT_EQ(module.registerServer(), S_OK);
+  ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
   CLSID link = GUID_NULL;
   ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &link), S_OK);
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(module.getClassObject(link, IID_IClassFactory, factory.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  EXPECT_EQ(module.canUnloadNow(), S_OK);
-  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
-  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
-  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(module.canUnloadNow(), S_OK);
-  EXPECT_EQ(module.unregisterServer(), S_OK);
+  for (const auto& [module, clsid] :
+       {std::pair{&CircleDCModule(), CLSID_Vexa_CircleDC}, std::pair{&SimulatorModule(), link}}) {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(
+        module->getClassObject(clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddressOf()),
+        S_OK);
+    EXPECT_EQ(module->canUnloadNow(), S_OK);
+    ComPtr<IUnknown> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddressOf()),
+              S_OK);
+    EXPECT_EQ(module->canUnloadNow(), S_FALSE);  // a live object holds it
+    object.Reset();
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(module->canUnloadNow(), S_FALSE);  // the lock holds it
+    ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(module->canUnloadNow(), S_OK);
+  }
+  EXPECT_EQ(SimulatorModule().unregisterServer(), S_OK);
 }
 
 TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItAll) {
@@ -79,11 +70,19 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   void* p = nullptr;
   EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
             REGDB_E_CLASSNOTREG);
+  // Another server's class, and a key under this class left by an older registration.
+  const std::string other = "CLSID\\{00000000-0000-0000-0000-000000000001}";
+  UpdateClassesRoot([&](ClassesRoot& root) {
+    root.SetValue(other + "\\InprocServer32", "", "/x.so");
+    root.CreateKey(kClassKey + "\\Stale");
+    return S_OK;
+  });
 
   ASSERT_EQ(CircleDCModule().registerServer(), S_OK);
   ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
   ClassesRoot root;
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
+  EXPECT_FALSE(root.KeyExists(kClassKey + "\\Stale"));
   const std::optional<std::string> module = root.Value(kClassKey + "\\InprocServer32");
   ASSERT_TRUE(module);
   EXPECT_TRUE(std::filesystem::equivalent(*module, OMBRIXDC_MODULE_PATH)) << *module;
@@ -106,9 +105,9 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   ASSERT_EQ(ReadClassesRoot(&root), S_OK);
   for (const std::string& key : root.KeyPaths()) {
     EXPECT_EQ(key.find("Corvane.Vexa_CircleDC"), std::string::npos) << key;
+    EXPECT_EQ(key.find("B84CFB"), std::string::npos) << key;  // library and interfaces too
   }
-  EXPECT_TRUE(root.KeyExists("CLSID"));
-  EXPECT_EQ(root.Subkeys("CLSID"), std::vector<std::string>{});
+  EXPECT_EQ(root.Subkeys("CLSID"), (std::vector<std::string>{other.substr(6)}));
   EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
             REGDB_E_CLASSNOTREG);
 }

@@ -1,18 +1,14 @@
 // The Radial Error View from the component's side: opening, refreshing after a run, and every
 // way of closing it, on a window host without a display.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <chrono>
-#include <cstdio>
 #include <functional>
 
 #include "platform/ui/headless_host.h"
-#include "platform/ui/window_server_host.h"
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
 #include "tests/component/component_fixture.h"
-#include "tests/platform/ui/xvfb_display.h"
 #include "tests/support/viewer_data_sets_text.h"
 
 namespace ombrixdc {
@@ -80,16 +76,12 @@ TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
   EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
   EXPECT_EQ(Host()->GetState().frame, frame);
   EXPECT_EQ(component->WindowRectChanged.Get(), 0);
-}
-
-TEST_F(GraphicsTest, WhileOpen_ARectangleMovesTheWindow_AndWindowVisibleHidesIt) {
-  Open(*component);
+  // A rectangle moves it, and WindowVisible 0 hides it.
   component->WindowVisible.Set(0);
   EXPECT_EQ(component->ShowGraphics(30, 40, 800, 600, std::nullopt), S_OK);
   EXPECT_EQ(component->WindowRectChanged.Get(), 1);
-  const ui::HeadlessHost::State window = Host()->GetState();
-  EXPECT_EQ(window.frame, (ui::Rect{30, 40, 830, 640}));
-  EXPECT_FALSE(window.visible);
+  EXPECT_EQ(Host()->GetState().frame, (ui::Rect{30, 40, 830, 640}));
+  EXPECT_FALSE(Host()->GetState().visible);
 }
 
 TEST_F(GraphicsTest, FinishedRun_RefreshesTheOpenWindowWithItsDataSets) {
@@ -189,45 +181,6 @@ TEST_F(GraphicsTest, FileOpen_StartsInTheWorkingFolder_AndLeavesTheCurrentDirect
   // 0.5 mm: c = 1 - trunc(499 x (-1/3)) = 167 microns, so 500-micron rings.
   EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 6);
   EXPECT_EQ(std::filesystem::current_path(), startDirectory);
-}
-
-// The window on a real (virtual) display: WindowHandle is the X11 window, and a window
-// server that dies counts as the window closed while the application carries on.
-TEST_F(GraphicsTest, RealWindow_HandleIsTheX11Window_AndAKilledServerClosesItOnce) {
-  XvfbDisplay xvfb;
-  if (xvfb.Display().empty()) {
-    GTEST_SKIP() << "Xvfb cannot start here";
-  }
-  ombrixdc::SetViewerHostFactory([&xvfb](std::string* whyNot) {
-    ui::WindowServerOptions options;
-    options.display = xvfb.Display();
-    return ui::StartWindowServer(whyNot, options);
-  });
-  ASSERT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
-  const std::shared_ptr<ui::WindowHost> host = ombrixdc::ProcessViewerState().LiveHost();
-  auto* server = dynamic_cast<ui::WindowServerHost*>(host.get());
-  ASSERT_NE(server, nullptr);
-  const int32_t handle = component->WindowHandle.Get();
-  ASSERT_NE(handle, 0);
-  EXPECT_EQ(handle, server->NativeId());
-  // The X server itself knows a window of that id with the viewer's title.
-  const std::string query =
-      "xwininfo -display " + xvfb.Display() + " -id " + std::to_string(handle) + " 2>/dev/null";
-  std::string answer;
-  if (FILE* pipe = popen(query.c_str(), "r")) {
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) {
-      answer += buffer;
-    }
-    pclose(pipe);
-  }
-  EXPECT_NE(answer.find("\"OmbrixDC\""), std::string::npos) << answer;
-
-  ASSERT_EQ(::kill(server->HelperProcessId(), SIGKILL), 0);
-  ASSERT_TRUE(WaitFor([&] { return !sink->Texts().empty(); }));
-  EXPECT_EQ(GraphicsClosed(*component), 1);
-  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
-  EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
 }
 
 }  // namespace

@@ -44,12 +44,4 @@ TEST(ComponentProperties, FilterMethod_IsClampedTo1Or2) {
   }
 }
 
-TEST(ComponentProperties, Strings_TellAbsentFromEmpty) {
-  CircleDCComponent c;
-  EXPECT_FALSE(c.HeaderInfo[2].Get().has_value());
-  c.HeaderInfo[2].Set(std::string());
-  ASSERT_TRUE(c.HeaderInfo[2].Get().has_value());
-  EXPECT_EQ(*c.HeaderInfo[2].Get(), "");
-}
-
 }  // namespace ombrixdc

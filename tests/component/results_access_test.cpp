@@ -158,19 +158,4 @@ TEST_F(ComponentTest, SystemSettingsFile_IsIgnoredUnlessOffline) {
   EXPECT_EQ(ProcessRunControlState().positionalTolerance.load(), 0.05);
 }
 
-TEST_F(ComponentTest, SystemSettingsFile_MissingOffline_GivesTheDefaultFrame) {
-  Initialise();
-  SetGoodParameters();
-  component->OfflineTesting.Set(1);
-  component->EnterProbeOffsets(9, 9, 9);
-  component->Centre.Set(CMaPoint(5, 5, 5));
-  StartPosition();
-  EXPECT_EQ(component->ProbeType.Get(), 1);
-  EXPECT_EQ(component->ProbeOffsets.Get()->x(), 0.0);
-  EXPECT_EQ(component->Centre.Get().x(), 0.0);
-  EXPECT_EQ(component->Xaxis.Get().x(), 1.0);
-  EXPECT_EQ(component->Normal.Get().z(), 1.0);
-  EXPECT_EQ(ProcessMapMatchTolerances().centre.load(), 1.0);
-}
-
 }  // namespace ombrixdc

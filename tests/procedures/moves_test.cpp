@@ -14,7 +14,7 @@ struct Case {
   const char* name;
   CMaPoint tip;  // where the slow scan left the probe; the start position is (0, 10, 0)
   int32_t direction;
-  enum Fault { None, Rotation, Every, Lock } fault;
+  bool rotationFails;
   double rotation;  // degrees
   bool linear;
   int32_t error;
@@ -25,19 +25,16 @@ const CMaPoint kStart(0.0, 10.0, 0.0);
 const int32_t kCw = E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN;
 const int32_t kAcw = E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN;
 const CMaPoint kTenDegreesShort(10.0 * std::sin(10 * kDeg), 10.0 * std::cos(10 * kDeg), 0.0);
-const LONG kLockError = static_cast<LONG>(0x81600050u);
 
 const Case kCases[] = {
-    {"a quarter turn short, clockwise", {10, 0, 0}, kCw, Case::None, 90.0, false, 0, kStart},
-    {"a quarter turn short, anticlockwise", {10, 0, 0}, kAcw, Case::None, 90.0, false, 0, kStart},
-    {"a quarter turn beyond", {-10, 0, 0}, kCw, Case::None, -90.0, false, 0, kStart},
-    {"at the start", kStart, kCw, Case::None, 0.0, false, 0, kStart},
-    {"exactly 2.0 outside", {0, 12, 0}, kCw, Case::None, 0.0, false, 0, {0, 12, 0}},
-    {"2.5 outside", {0, 12.5, 0}, kCw, Case::None, 0.0, true, 0, kStart},
-    {"rotation fails far from the start", {-10, 0, 0}, kCw, Case::Rotation, -90.0, true, 0, kStart},
-    {"rotation fails near the start", kTenDegreesShort, kCw, Case::Rotation, 10.0, false, 4, {}},
-    {"both moves fail", {-10, 0, 0}, kCw, Case::Every, -90.0, true, 4, {}},
-    {"lock not given back", {10, 0, 0}, kCw, Case::Lock, 90.0, false, kLockError, kStart},
+    {"a quarter turn short, clockwise", {10, 0, 0}, kCw, false, 90.0, false, 0, kStart},
+    {"a quarter turn short, anticlockwise", {10, 0, 0}, kAcw, false, 90.0, false, 0, kStart},
+    {"a quarter turn beyond", {-10, 0, 0}, kCw, false, -90.0, false, 0, kStart},
+    {"at the start", kStart, kCw, false, 0.0, false, 0, kStart},
+    {"exactly 2.0 outside", {0, 12, 0}, kCw, false, 0.0, false, 0, {0, 12, 0}},
+    {"2.5 outside", {0, 12.5, 0}, kCw, false, 0.0, true, 0, kStart},
+    {"rotation fails far from the start", {-10, 0, 0}, kCw, true, -90.0, true, 0, kStart},
+    {"rotation fails near the start", kTenDegreesShort, kCw, true, 10.0, false, 4, {}},
 };
 
 }  // namespace
@@ -51,13 +48,10 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
     component->Move = machineMove;
     component->ScanDirection.Set(c.direction);
     machine->FailMoves(0);
-    machine->RefuseLock(0);
     machine->SetTip(c.tip);
     ComPtr<RecordingMove> moves = WatchMoves();
     moves->onStart = [&](size_t, bool rotation) {
-      const bool fail = c.fault == Case::Every || (c.fault == Case::Rotation && rotation);
-      machine->FailMoves(fail ? vexa_sim::kMoveStopped : 0);
-      machine->RefuseLock(c.fault == Case::Lock ? kLockError : 0);
+      machine->FailMoves(c.rotationFails && rotation ? vexa_sim::kMoveStopped : 0);
     };
     HoldLock();
 
@@ -85,41 +79,6 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
       link->releaseLock(&released);
     }
   }
-}
-
-// A probe that did not get back to the start ends the learning run: no fast scan from the
-// wrong place, without the lock, and no map learnt from it.
-TEST_F(ProcedureTest, FailedReturnToStart_EndsTheLearningRunWithoutAFastScanOrAMap) {
-  PrepareRun();
-  ComPtr<RecordingMove> moves = WatchMoves();
-  moves->onStart = [&](size_t index, bool) {
-    machine->FailMoves(index >= 1 ? vexa_sim::kMoveStopped : 0);
-  };
-  EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING),
-            (Texts{"status 1", "status 2", "status 7", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x83100004u);
-  EXPECT_EQ(machine->ScansStarted(), 1);
-  EXPECT_TRUE(MapFiles().empty());
-  EXPECT_FALSE(machine->LockHeld());
-}
-
-TEST_F(ProcedureTest, MoveThatNeverEnds_StopsTheMachineAndFailsWithTheTimeoutCode) {
-  PrepareRun();
-  ProcessTimeLimits& limits = ProcessRunTimeLimits();
-  const int64_t savedBase = limits.baseMilliseconds;
-  const double savedFactor = limits.factor;
-  limits.baseMilliseconds = 100;
-  limits.factor = 0.0;
-  machine->FailMoves(kVexaMoveRunning);  // the slow scan's pre-move hangs
-  const Texts texts = RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING);
-  limits.baseMilliseconds = savedBase;
-  limits.factor = savedFactor;
-
-  // The failure is recorded once: one Status 7.
-  EXPECT_EQ(texts, (Texts{"status 1", "status 2", "status 7", "complete 0"}));
-  EXPECT_EQ(component->GetLastError(), 0x81600038u);
-  EXPECT_GE(machine->StopsRequested(), 1);
-  EXPECT_EQ(machine->ScansStarted(), 0);
 }
 
 // A move's or scan's limit grows with its expected duration, capped at an hour of it.

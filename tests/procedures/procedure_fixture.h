@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -104,37 +102,20 @@ inline std::string ReadWholeFile(const fs::path& path) {
   return text.str();
 }
 
-// Stands in for the component: records what a procedure reports, and lets a test request an
-// abort. Called on the thread that runs the procedure.
-class RecordingReporter final : public RunReporter {
+// Stands in for the component for a procedure run on its own: takes what it reports and never
+// asks it to stop.
+class IgnoringReporter final : public RunReporter {
  public:
-  void ChangeStatus(ECircleStatus status) override {
-    statuses.push_back(status);
-    if (status == abortAtStatus) {
-      abort = true;
-    }
-  }
-  bool AbortRequested() const override { return abort.load(); }
-  void PublishDataSet(EDataType type, const DataSet& data) override { dataSets[type] = data; }
-  void PublishCentre(ScanKind scan, const CMaPoint& centre) override {
-    (scan == ScanKind::Slow ? slowCentre : fastCentre) = centre;
-  }
-  void PublishMapSlots(const MapSlots& published) override { slots = published; }
-  void PublishFastSpeed(double speed) override { fastSpeed = speed; }
-
-  std::atomic<bool> abort{false};
-  int32_t abortAtStatus = -1;  // the stage at whose start the client asks the run to stop
-  std::vector<int32_t> statuses;
-  std::array<DataSet, kDataTypeCount> dataSets;
-  CMaPoint slowCentre, fastCentre;
-  MapSlots slots;
-  double fastSpeed = 0.0;
+  void ChangeStatus(ECircleStatus) override {}
+  bool AbortRequested() const override { return false; }
+  void PublishDataSet(EDataType, const DataSet&) override {}
+  void PublishCentre(ScanKind, const CMaPoint&) override {}
+  void PublishMapSlots(const MapSlots&) override {}
+  void PublishFastSpeed(double) override {}
 };
 
 class ProcedureTest : public ComponentTest {
  protected:
-  void SetUp() override { ComponentTest::SetUp(); }
-
   fs::path RunDir() const { return component->RunFolder(); }
 
   // Replaces the sink, so that the next run's events are seen alone.

@@ -42,9 +42,8 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   }
 }
 
-// Offline runs whose raw scan files are damaged, or whose map pair cannot be stored (its circle
-// data file name taken by a folder).
-TEST_F(OfflineRunTest, DamagedRawFilesOrABlockedMapPair) {
+// Offline runs whose raw scan files are damaged.
+TEST_F(OfflineRunTest, DamagedRawFiles) {
   struct Case {
     const char* name;
     std::function<void(const fs::path& runDir)> damage;
@@ -67,10 +66,6 @@ TEST_F(OfflineRunTest, DamagedRawFilesOrABlockedMapPair) {
        },
        {"status 1", "status 2", "status 3", "status 5", "complete 1"},
        0u},
-      {"circle data file name taken",
-       [](auto& d) { fs::create_directories(d / "_circle1.rsd" / "in-the-way"); },
-       {"status 1", "status 2", "status 3", "status 7", "complete 0"},
-       0x83100006u},
   };
   const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
   const fs::path runDir = folder.Path() / "Default";

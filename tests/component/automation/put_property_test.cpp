@@ -8,31 +8,42 @@ namespace ombrixdc {
 
 namespace {
 
-TEST(PutPropertyByName, ConvertsTheTextToThePropertysType) {
+// A property set by name from text, as the command line's --set NAME=VALUE does: the text is
+// converted to the property's type, and a value that does not fit is refused where it enters
+// (never turned into 0), the property keeping its value.
+TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
+  struct Case {
+    const char* name;
+    const char* text;
+    HRESULT hr;
+    std::function<bool(const CircleDCComponent&)> holds;
+  };
+  const Case cases[] = {
+      {"featureradius", "12.5", S_OK, [](auto& c) { return c.FeatureRadius.Get() == 12.5; }},
+      {"Learning", "2", S_OK, [](auto& c) { return c.Learning.Get() == 2; }},
+      {"IniFilepath", "/data/a b.ini", S_OK,
+       [](auto& c) { return c.IniFilepath.Get() == "/data/a b.ini"; }},
+      {"FilterMethod", "7", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},  // clamped
+      {"NoSuchProperty", "1", DISP_E_UNKNOWNNAME, [](auto&) { return true; }},
+      {"Status", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
+      {"PerformCircle", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
+      {"FilterNumber", "many", DISP_E_TYPEMISMATCH,
+       [](auto& c) { return c.FilterNumber.Get() == 20; }},
+      {"FilterNumber", "1e12", DISP_E_OVERFLOW, [](auto& c) { return c.FilterNumber.Get() == 20; }},
+      {"FilterNumber", "-1e400", DISP_E_OVERFLOW,
+       [](auto& c) { return c.FilterNumber.Get() == 20; }},
+      // Not 0: no silent replay run instead of the learning asked for.
+      {"Learning", "1e400", DISP_E_OVERFLOW, [](auto& c) { return c.Learning.Get() == 2; }},
+      {"FeatureRadius", "1e400", DISP_E_OVERFLOW,
+       [](auto& c) { return c.FeatureRadius.Get() == 12.5; }},
+      {"ModeParameter", "-1e400", DISP_E_OVERFLOW,
+       [](auto& c) { return c.ModeParameter.Get() == 50.0; }},
+  };
   auto object = MakeComObject<Vexa_CircleDC>();
-  IDispatch* dispatch = object.Get();
-  CircleDCComponent& c = object->Component();
-  EXPECT_EQ(PutPropertyByName(dispatch, "featureradius", "12.5"), S_OK);
-  EXPECT_EQ(c.FeatureRadius.Get(), 12.5);
-  EXPECT_EQ(PutPropertyByName(dispatch, "OfflineTesting", "1"), S_OK);
-  EXPECT_EQ(c.OfflineTesting.Get(), 1);
-  EXPECT_EQ(PutPropertyByName(dispatch, "Learning", "2"), S_OK);
-  EXPECT_EQ(c.Learning.Get(), E_OMBRIX_DC_CIRCLE_AUTO);
-  EXPECT_EQ(PutPropertyByName(dispatch, "IniFilepath", "/data/settings file.ini"), S_OK);
-  EXPECT_EQ(c.IniFilepath.Get(), "/data/settings file.ini");
-  EXPECT_EQ(PutPropertyByName(dispatch, "FilterMethod", "7"), S_OK);
-  EXPECT_EQ(c.FilterMethod.Get(), 2);  // the component's own clamp still applies
-}
-
-TEST(PutPropertyByName, ReportsNamesAndValuesThatDoNotFit) {
-  auto object = MakeComObject<Vexa_CircleDC>();
-  IDispatch* dispatch = object.Get();
-  EXPECT_EQ(PutPropertyByName(dispatch, "NoSuchProperty", "1"), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(PutPropertyByName(dispatch, "Status", "1"), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(PutPropertyByName(dispatch, "PerformCircle", "1"), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(PutPropertyByName(dispatch, "FilterNumber", "many"), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(PutPropertyByName(dispatch, "FilterNumber", "1e12"), DISP_E_OVERFLOW);
-  EXPECT_EQ(object->Component().FilterNumber.Get(), 20);  // unchanged
+  for (const Case& c : cases) {
+    EXPECT_EQ(PutPropertyByName(object.Get(), c.name, c.text), c.hr) << c.name << "=" << c.text;
+    EXPECT_TRUE(c.holds(object->Component())) << c.name << "=" << c.text;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,258 @@
+// Hostile values through IDispatch::Invoke, as a script or a careless client passes them: wrong
+// variant types, empty and huge strings, NaN and infinities, negative and huge counts, null
+// pointers where a pointer may stand. Every call gets a defined answer (the HRESULT, and the
+// error number GetLastError then gives), never a crash.
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "tests/client/client_support.h"
+#include "tests/support/circle_dc_interface_table.h"
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+VARIANT Of(VARTYPE vt) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = vt;  // every pointer member null
+  return v;
+}
+VARIANT Missing() {
+  VARIANT v = Of(VT_ERROR);
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}
+VARIANT Text(const std::string& text) {
+  VARIANT v = Of(VT_BSTR);
+  v.bstrVal = BstrFromUtf8(text);
+  return v;
+}
+
+struct Value {
+  const char* name;
+  std::function<VARIANT()> make;
+  // The put's answer for a property of type 'd' (double), 'l' (32-bit integer), 's' (string).
+  HRESULT d, l, s;
+};
+
+const HRESULT kMismatch = DISP_E_TYPEMISMATCH, kOverflow = DISP_E_OVERFLOW;
+
+const Value kValues[] = {
+    {"empty", [] { return Of(VT_EMPTY); }, S_OK, S_OK, S_OK},
+    {"null", [] { return Of(VT_NULL); }, kMismatch, kMismatch, kMismatch},
+    {"empty string", [] { return Text(""); }, kMismatch, kMismatch, S_OK},
+    {"huge string", [] { return Text(std::string(1 << 22, '9')); }, kOverflow, kOverflow, S_OK},
+    {"null string", [] { return Of(VT_BSTR); }, kMismatch, kMismatch, S_OK},
+    {"NaN", [] { return Real(std::nan("")); }, S_OK, kOverflow, S_OK},
+    {"infinity", [] { return Real(kInf); }, S_OK, kOverflow, S_OK},
+    {"-infinity", [] { return Real(-kInf); }, S_OK, kOverflow, S_OK},
+    {"huge negative count", [] { return Real(-1e300); }, S_OK, kOverflow, S_OK},
+    {"smallest integer", [] { return Long(std::numeric_limits<LONG>::min()); }, S_OK, S_OK, S_OK},
+    {"null object", [] { return Of(VT_UNKNOWN); }, kMismatch, kMismatch, kMismatch},
+    {"null dispatch", [] { return Of(VT_DISPATCH); }, kMismatch, kMismatch, kMismatch},
+    {"null reference", [] { return Of(VT_BYREF | VT_R8); }, E_INVALIDARG, E_INVALIDARG,
+     E_INVALIDARG},
+    {"null array", [] { return Of(VT_ARRAY | VT_R8); }, kMismatch, kMismatch, kMismatch},
+    {"error value", [] { return Of(VT_ERROR); }, kMismatch, kMismatch, kMismatch},
+    {"missing", Missing, DISP_E_PARAMNOTOPTIONAL, DISP_E_PARAMNOTOPTIONAL, DISP_E_PARAMNOTOPTIONAL},
+};
+
+char TypeOf(const char* property) {
+  static const std::pair<const char*, char> kTypes[] = {
+      {"ModeParameter", 'd'}, {"TipRadius", 'd'},      {"FeatureRadius", 'd'},
+      {"SlowSpeed", 'd'},     {"ScanDeflection", 'd'}, {"MaxScanSpeed", 'd'},
+      {"IniFilepath", 's'},   {"WorkingFolder", 's'},  {"HeaderInfo1", 's'},
+      {"HeaderInfo2", 's'},   {"HeaderInfo3", 's'},    {"HeaderInfo4", 's'},
+      {"HeaderInfo5", 's'},   {"Language", 's'},
+  };
+  for (const auto& [name, type] : kTypes) {
+    if (std::string(name) == property) {
+      return type;
+    }
+  }
+  return 'l';
+}
+
+TEST(ClientHostileInput, EveryPropertySetterAnswersEveryHostileValue) {
+  ComPtr<IVexa_CircleDC> object = CreateFromFactory();
+  ASSERT_TRUE(object);
+  for (const InterfaceRow& row : kCircleDCInterface) {
+    if (row.kind != 'p') {
+      continue;
+    }
+    const char type = TypeOf(row.name);
+    for (const Value& value : kValues) {
+      ComVariant before, after;
+      CallByName(object.Get(), row.name, DISPATCH_PROPERTYGET, {}, &before);
+      VARIANT v = value.make();
+      const HRESULT expected = type == 'd' ? value.d : type == 'l' ? value.l : value.s;
+      EXPECT_EQ(PutByName(object.Get(), row.name, v), expected) << row.name << " " << value.name;
+      VariantClear(&v);
+      // A refused value leaves the property as it was.
+      CallByName(object.Get(), row.name, DISPATCH_PROPERTYGET, {}, &after);
+      if (FAILED(expected) && before.vt == VT_R8) {
+        EXPECT_EQ(after.dblVal, before.dblVal) << row.name << " " << value.name;
+      } else if (FAILED(expected) && before.vt == VT_I4) {
+        EXPECT_EQ(after.lVal, before.lVal) << row.name << " " << value.name;
+      }
+    }
+  }
+}
+
+// GetData's nine arguments: the type, then references to the eight outputs.
+struct Outputs {
+  double form = 0, radius = 0, cx = 0, cy = 0;
+  ComVariant cz, x, y, z;
+  std::vector<VARIANT> Args(VARIANT type) {
+    return {type,
+            Ref(VT_R8, &form),
+            Ref(VT_R8, &radius),
+            Ref(VT_R8, &cx),
+            Ref(VT_R8, &cy),
+            Ref(VT_VARIANT, &cz),
+            Ref(VT_VARIANT, &x),
+            Ref(VT_VARIANT, &y),
+            Ref(VT_VARIANT, &z)};
+  }
+};
+
+// On an object that has learnt the offline example, so that GetData and SaveData have data to
+// hand out and write.
+TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
+  struct Row {
+    const char* name;
+    std::function<HRESULT(ComVariant& result)> call;
+    HRESULT hr;
+    LONG success;    // the call's result, -1 when it gives none
+    uint32_t error;  // what GetLastError then gives
+  };
+  const auto getData = [&](VARIANT type, std::function<void(std::vector<VARIANT>&)> spoil) {
+    return [this, type, spoil](ComVariant& result) {
+      Outputs out;
+      std::vector<VARIANT> args = out.Args(type);
+      spoil(args);
+      const HRESULT hr = CallByName(o, "GetData", DISPATCH_METHOD, args, &result);
+      VariantClear(&args[0]);  // the type, when it is a string (each row runs once)
+      return hr;
+    };
+  };
+  const auto keep = [](std::vector<VARIANT>&) {};
+  const auto saveData = [this](std::function<VARIANT()> name) {
+    return [this, name](ComVariant& result) {
+      VARIANT v = name();
+      const HRESULT hr = CallByName(o, "SaveData", DISPATCH_METHOD, {v}, &result);
+      VariantClear(&v);
+      return hr;
+    };
+  };
+  const auto invoke = [this](DISPPARAMS* params, DISPID id = 19, WORD flags = DISPATCH_METHOD,
+                             REFIID riid = IID_NULL) {
+    return [this, params, id, flags, &riid](ComVariant& result) {
+      return o->Invoke(id, riid, 0, flags, params, &result, nullptr, nullptr);
+    };
+  };
+  const auto call = [this](const char* name, WORD flags, std::vector<VARIANT> args) {
+    return [this, name, flags, args](ComVariant& result) {
+      return CallByName(o, name, flags, args, &result);
+    };
+  };
+  VARIANT two[2] = {Long(0), Long(0)};
+  DISPID badName = 99;
+  DISPPARAMS noArray{nullptr, nullptr, 2, 0}, noNames{two, nullptr, 2, 1},
+      tooManyNames{two, &badName, 1, 2}, unknownName{two, &badName, 2, 1};
+  const uint32_t kNoData = 0x83100007, kBadName = 0x83100006;
+  const Row rows[] = {
+      {"GetData of the slow set",
+       [this](ComVariant& result) {
+         Outputs out;
+         SAFEARRAY* typedY = nullptr;  // a typed array output in place of a variant
+         std::vector<VARIANT> args = out.Args(Long(0));
+         args[7] = Ref(VT_ARRAY | VT_R8, &typedY);
+         const HRESULT hr = CallByName(o, "GetData", DISPATCH_METHOD, args, &result);
+         // Every point lies within the form of the circle handed back with it.
+         LONG last = -1, lastZ = -2;
+         SafeArrayGetUBound(out.x.parray, 1, &last);
+         SafeArrayGetUBound(out.z.parray, 1, &lastZ);
+         EXPECT_GT(last, 50);
+         EXPECT_EQ(lastZ, last);
+         EXPECT_NEAR(out.radius, 8.0, 0.01);
+         for (LONG i = 0; i <= last; ++i) {
+           double x = 0, y = 0;
+           SafeArrayGetElement(out.x.parray, &i, &x);
+           SafeArrayGetElement(typedY, &i, &y);
+           EXPECT_LE(std::abs(std::hypot(x - out.cx, y - out.cy) - out.radius), out.form + 1e-9);
+         }
+         SafeArrayDestroy(typedY);
+         return hr;
+       },
+       S_OK, 1, 0},
+      {"GetData type -1", getData(Long(-1), keep), S_OK, 0, kNoData},
+      {"GetData type 6", getData(Long(6), keep), S_OK, 0, kNoData},
+      {"GetData smallest type", getData(Long(std::numeric_limits<LONG>::min()), keep), S_OK, 0,
+       kNoData},
+      {"GetData type NaN", getData(Real(std::nan("")), keep), DISP_E_OVERFLOW, -1, 0},
+      {"GetData type 1e300", getData(Real(1e300), keep), DISP_E_OVERFLOW, -1, 0},
+      {"GetData type text", getData(Text("slow"), keep), DISP_E_TYPEMISMATCH, -1, 0},
+      {"GetData null output", getData(Long(0), [](auto& a) { a[2] = Of(VT_BYREF | VT_R8); }),
+       DISP_E_TYPEMISMATCH, -1, 0},
+      {"GetData null array output",
+       getData(Long(0), [](auto& a) { a[7] = Of(VT_BYREF | VT_VARIANT); }), DISP_E_TYPEMISMATCH, -1,
+       0},
+      {"GetData output by value", getData(Long(0), [](auto& a) { a[1] = Real(0); }),
+       DISP_E_TYPEMISMATCH, -1, 0},
+      {"GetData output of the wrong type",
+       getData(Long(0), [](auto& a) { a[1].vt = VT_BYREF | VT_BSTR; }), DISP_E_TYPEMISMATCH, -1, 0},
+      {"GetData without outputs", getData(Long(0), [](auto& a) { a.resize(1); }),
+       DISP_E_BADPARAMCOUNT, -1, 0},
+      {"GetData with ten arguments", getData(Long(0), [](auto& a) { a.push_back(Long(1)); }),
+       DISP_E_BADPARAMCOUNT, -1, 0},
+      {"Invoke without parameters", invoke(nullptr), DISP_E_BADPARAMCOUNT, -1, 0},
+      {"Invoke of an unknown DISPID", invoke(nullptr, 99), DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"Invoke for another interface", invoke(nullptr, 1, DISPATCH_METHOD, IID_IDispatch),
+       DISP_E_UNKNOWNINTERFACE, -1, 0},
+      {"put of a read-only property", call("Status", DISPATCH_PROPERTYPUT, {Long(1)}),
+       DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"get of a write-only property", call("OfflineTesting", DISPATCH_PROPERTYGET, {}),
+       DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"a property called as a method", call("ModeParameter", DISPATCH_METHOD, {}),
+       DISP_E_MEMBERNOTFOUND, -1, 0},
+      {"a required argument missing",
+       call("EnterProbeOffsets", DISPATCH_METHOD, {Real(1), Missing(), Real(3)}),
+       DISP_E_PARAMNOTOPTIONAL, -1, 0},
+      {"Invoke with a count and no arguments", invoke(&noArray), E_INVALIDARG, -1, 0},
+      {"Invoke with a named count and no names", invoke(&noNames), DISP_E_PARAMNOTFOUND, -1, 0},
+      {"Invoke with more names than arguments", invoke(&tooManyNames), E_INVALIDARG, -1, 0},
+      {"Invoke with an unknown name", invoke(&unknownName), DISP_E_PARAMNOTFOUND, -1, 0},
+      {"SaveData null name", saveData([] { return Of(VT_BSTR); }), S_OK, 0, kBadName},
+      {"SaveData empty name", saveData([] { return Text(""); }), S_OK, 0, kBadName},
+      {"SaveData name with a folder", saveData([] { return Text("../out"); }), S_OK, 0, kBadName},
+      {"SaveData huge name", saveData([] { return Text(std::string(1 << 16, 'n')); }), S_OK, 0,
+       0x83100007},
+      {"SaveData name NaN", saveData([] { return Real(std::nan("")); }), S_OK, 1, 0},
+      {"SaveData name object", saveData([] { return Of(VT_UNKNOWN); }), DISP_E_TYPEMISMATCH, -1, 0},
+      {"EnterProbeOffsets infinity",
+       [this](ComVariant&) {
+         return CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD,
+                           {Real(1), Real(-kInf), Real(2)});
+       },
+       S_FALSE, -1, 0},
+      {"SaveData without a name",
+       [this](ComVariant& r) { return CallByName(o, "SaveData", DISPATCH_METHOD, {}, &r); },
+       DISP_E_BADPARAMCOUNT, -1, 0},
+  };
+  for (const Row& row : rows) {
+    ComVariant result;
+    EXPECT_EQ(row.call(result), row.hr) << row.name;
+    EXPECT_EQ(row.success < 0 ? VT_EMPTY : VT_I4, result.vt) << row.name;
+    if (row.success >= 0) {
+      EXPECT_EQ(result.lVal, row.success) << row.name;
+    }
+    ComVariant error;
+    ASSERT_EQ(CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &error), S_OK);
+    EXPECT_EQ(static_cast<uint32_t>(error.lVal), row.error) << row.name;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,318 @@
+// Every fault the simulated machine can inject, during a learning run and during a compensated
+// run: each row gives the error the client then reads, the status the run leaves, and its
+// events. Whatever went wrong, the controller lock is given back, the run's worker is gone, and
+// the run directory holds only complete, readable map pairs (the compensated runs' stored pair
+// untouched) and no temporary file.
+#include <filesystem>
+
+#include "src/files/circle_data_file.h"
+#include "src/files/map_file.h"
+#include "src/files/token_reader.h"
+#include "tests/procedures/procedure_fixture.h"
+
+namespace ombrixdc {
+
+namespace {
+
+using vexa_sim::StatusFlag;
+
+enum class Run { Learning, Compensated };
+
+struct Scene {
+  vexa_sim::SimulatedMachine& machine;
+  CircleDCComponent& component;
+  RecordingMove& moves;
+  IVexa_link* link;
+  std::function<void()> afterStart;  // on the client's thread once PerformCircle returned
+};
+using Inject = std::function<void(Scene&)>;
+
+struct Row {
+  std::string name;
+  Run run;
+  Inject inject;
+  Texts events;
+  uint32_t error;
+  ECircleStatus status;
+};
+
+// At the tenth point of the run's scan `scan` (1: the first of the run).
+Inject DuringScan(int32_t scan, std::function<void(Scene&)> act) {
+  return [scan, act](Scene& s) {
+    s.machine.OnScanPoint([&s, scan, act](int32_t index) {
+      if (index == 10 && s.machine.ScansStarted() == scan) {
+        act(s);
+      }
+    });
+  };
+}
+
+// As move `move` of the run starts (0: the slow scan's pre-move, 1: the return to the start).
+Inject AtMove(size_t move, std::function<void(Scene&)> act) {
+  return [move, act](Scene& s) {
+    s.moves.onStart = [&s, move, act](size_t index, bool) {
+      if (index == move) {
+        act(s);
+      }
+    };
+  };
+}
+
+// A link whose lock is always refused and which reports no error of its own.
+class SilentRefusingLink final : public ComObject<IVexa_link> {
+ public:
+  HRESULT getLock(LONG, LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT releaseLock(LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT GetLastError(LONG* error) override {
+    *error = 0;
+    return S_OK;
+  }
+};
+
+const std::pair<StatusFlag, uint32_t> kFlags[] = {
+    {StatusFlag::airPressureLow, 0x8160003E},
+    {StatusFlag::crashSwitchActive, 0x8160003D},
+    {StatusFlag::dataBufferOverflow, 0x81600047},
+    {StatusFlag::emergencyStopActive, 0x8160003C},
+    {StatusFlag::excessiveProbeDeflection, 0x81600048},
+    {StatusFlag::illegalParameter, 0x8310000A},
+    {StatusFlag::limitSwitchOpenDuringMove, 0x81600045},
+    {StatusFlag::markerHitDuringMove, 0x81600046},
+    {StatusFlag::measuringDatumLost, 0x8310000C},
+    {StatusFlag::QRL_NotResponding, 0x8160003A},
+    {StatusFlag::overspeedDetected, 0x81600041},
+    {StatusFlag::probeHitDuringMove, 0x8310000B},
+    {StatusFlag::scaleReadingFailure, 0x8160003F},
+    {StatusFlag::servoMotorsDisengaged, 0x81600040},
+    {StatusFlag::timeoutDuringMoveOrScan, 0x81600038},
+    {StatusFlag::xMotorOverdriven, 0x81600042},
+    {StatusFlag::yMotorOverdriven, 0x81600043},
+    {StatusFlag::zMotorOverdriven, 0x81600044},
+};
+static_assert(std::size(kFlags) == static_cast<size_t>(StatusFlag::Count));
+
+// The second byte of the extended status after a scan: 0x10 finished properly, else 0x20
+// before 0x40 before anything else; a read that fails passes the controller's code on.
+const std::pair<BYTE, uint32_t> kExtendedStatus[] = {
+    {0x00, 0x83100005}, {0x8F, 0x83100005}, {0x20, 0x81600049},
+    {0x60, 0x81600049}, {0x40, 0x8310000D},
+};
+constexpr LONG kReadError = static_cast<LONG>(0x81600077u);
+constexpr LONG kLockError = static_cast<LONG>(0x81600050u);
+
+const ECircleStatus kError = E_OMBRIX_DC_CIRCLE_ERROR, kAborted = E_OMBRIX_DC_CIRCLE_ABORTED;
+const Texts kSlowFailed = {"status 1", "status 2", "status 7", "complete 0"};
+const Texts kFastFailed = {"status 1", "status 2", "status 3", "status 7", "complete 0"};
+const Texts kReplayFailed = {"status 1", "status 4", "status 7", "complete 0"};
+const Texts kNotRun = {"status 1", "complete 0"};
+const Texts kAbortedFirst = {"status 1", "status 6", "complete 1"};
+
+std::vector<Row> FaultRows() {
+  std::vector<Row> rows;
+  const auto both = [&](const std::string& name, Inject inject, Texts learning, uint32_t error,
+                        ECircleStatus status, Texts compensated) {
+    rows.push_back({name + ", learning", Run::Learning, inject, learning, error, status});
+    rows.push_back({name + ", compensated", Run::Compensated, inject, compensated, error, status});
+  };
+  // Flags raised during the run's first scan; the extended status spoilt in its last.
+  for (const auto& [flag, code] : kFlags) {
+    both("flag " + std::to_string(static_cast<int>(flag)),
+         DuringScan(1, [flag](Scene& s) { s.machine.SetStatusFlag(flag, 1); }), kSlowFailed, code,
+         kError, kReplayFailed);
+  }
+  rows.push_back({"every flag at once: the first in the controller's order", Run::Compensated,
+                  DuringScan(1,
+                             [](Scene& s) {
+                               for (const auto& flag : kFlags) {
+                                 s.machine.SetStatusFlag(flag.first, 1);
+                               }
+                             }),
+                  kReplayFailed, 0x8160003E, kError});
+  for (const auto& [byte, code] : kExtendedStatus) {
+    rows.push_back({"extended status " + std::to_string(byte) + ", learning", Run::Learning,
+                    DuringScan(2, [byte](Scene& s) { s.machine.SetExtendedStatus(1, byte); }),
+                    kFastFailed, code, kError});
+    rows.push_back({"extended status " + std::to_string(byte) + ", compensated", Run::Compensated,
+                    DuringScan(1, [byte](Scene& s) { s.machine.SetExtendedStatus(1, byte); }),
+                    kReplayFailed, code, kError});
+  }
+  both("extended status unreadable",
+       DuringScan(1, [](Scene& s) { s.machine.FailExtendedStatusRead(kReadError); }), kSlowFailed,
+       static_cast<uint32_t>(kReadError), kError, kReplayFailed);
+  // A lock refused at the start leaves the component ready for the next run.
+  both(
+      "lock refused", [](Scene& s) { s.machine.RefuseLock(kLockError); }, kNotRun,
+      static_cast<uint32_t>(kLockError), E_OMBRIX_DC_CIRCLE_INITIALISED, kNotRun);
+  rows.push_back({"lock refused without a code", Run::Learning,
+                  [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); }, kNotRun,
+                  0x80004005, E_OMBRIX_DC_CIRCLE_INITIALISED});
+  rows.push_back({"lock not given back after the pre-move", Run::Learning,
+                  AtMove(0, [](Scene& s) { s.machine.RefuseLock(kLockError); }), kSlowFailed,
+                  static_cast<uint32_t>(kLockError), kError});
+  rows.push_back({"lock not given back after the return", Run::Learning,
+                  AtMove(1, [](Scene& s) { s.machine.RefuseLock(kLockError); }), kSlowFailed,
+                  static_cast<uint32_t>(kLockError), kError});
+  rows.push_back({"pre-move fails", Run::Learning,
+                  [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); }, kSlowFailed,
+                  0x83100004, kError});
+  rows.push_back({"return to the start fails", Run::Learning,
+                  AtMove(1, [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); }),
+                  kSlowFailed, 0x83100004, kError});
+  rows.push_back({"pre-move never ends", Run::Learning,
+                  [](Scene& s) {
+                    ProcessRunTimeLimits().baseMilliseconds = 100;
+                    ProcessRunTimeLimits().factor = 0.0;
+                    s.machine.FailMoves(kVexaMoveRunning);
+                  },
+                  kSlowFailed, 0x81600038, kError});
+  // Too little of the circle recorded to prepare.
+  both("tip read fails", DuringScan(1, [](Scene& s) { s.machine.FailTipReadsAfter(40); }),
+       kSlowFailed, 0x83100005, kError, kReplayFailed);
+  // Disengaged with no flag and no extended status raised: the scan is cut off, so unusable.
+  both("controller disengages", DuringScan(1, [](Scene& s) { s.machine.Disengage(true); }),
+       kSlowFailed, 0x83100005, kError, kReplayFailed);
+  both("controller disengages with its flag",
+       DuringScan(1,
+                  [](Scene& s) {
+                    s.machine.SetStatusFlag(StatusFlag::servoMotorsDisengaged, 1);
+                    s.machine.Disengage(true);
+                  }),
+       kSlowFailed, 0x81600040, kError, kReplayFailed);
+  // The map pair cannot be stored: its circle data file's name is taken by a folder.
+  rows.push_back(
+      {"map pair cannot be written",
+       Run::Learning,
+       [](Scene& s) { fs::create_directories(s.component.RunFolder() / "_circle1.rsd" / "x"); },
+       {"status 1", "status 2", "status 3", "status 7", "complete 0"},
+       0x83100006,
+       kError});
+  // An abort at each checkpoint stops the machine and ends the run without an error.
+  const auto abort = [](Scene& s) { s.component.Abort(); };
+  both("abort before the run", abort, kAbortedFirst, 0, kAborted, kAbortedFirst);
+  rows.push_back({"abort while waiting for the lock", Run::Learning,
+                  [](Scene& s) {
+                    LONG held = 0;
+                    s.link->getLock(0, &held);
+                    s.afterStart = [&s] {
+                      s.component.Abort();
+                      LONG released = 0;
+                      s.link->releaseLock(&released);
+                    };
+                  },
+                  kAbortedFirst, 0, kAborted});
+  rows.push_back({"abort during the slow scan",
+                  Run::Learning,
+                  DuringScan(1, abort),
+                  {"status 1", "status 2", "status 6", "complete 1"},
+                  0,
+                  kAborted});
+  rows.push_back({"abort during the return",
+                  Run::Learning,
+                  AtMove(1, abort),
+                  {"status 1", "status 2", "status 6", "complete 1"},
+                  0,
+                  kAborted});
+  rows.push_back({"abort during the fast scan",
+                  Run::Learning,
+                  DuringScan(2, abort),
+                  {"status 1", "status 2", "status 3", "status 6", "complete 1"},
+                  0,
+                  kAborted});
+  rows.push_back({"abort during the fast scan",
+                  Run::Compensated,
+                  DuringScan(1, abort),
+                  {"status 1", "status 4", "status 6", "complete 1"},
+                  0,
+                  kAborted});
+  return rows;
+}
+
+int32_t ThreadCount() {
+  int32_t count = 0;
+  for ([[maybe_unused]] const auto& task : fs::directory_iterator("/proc/self/task")) {
+    ++count;
+  }
+  return count;
+}
+
+// The run directory's regular files: every map file with its partner, each readable to the
+// end, and no temporary file left.
+void ExpectOnlyCompletePairs(const fs::path& runDir, const std::string& row) {
+  std::error_code noFolder;
+  for (const auto& entry : fs::directory_iterator(runDir, noFolder)) {
+    const fs::path path = entry.path();
+    EXPECT_NE(path.extension(), ".tmp") << row << ": " << path;
+    if (!entry.is_regular_file() || (path.extension() != ".rsm" && path.extension() != ".rsd")) {
+      continue;
+    }
+    fs::path partner = path;
+    partner.replace_extension(path.extension() == ".rsm" ? ".rsd" : ".rsm");
+    EXPECT_TRUE(fs::is_regular_file(partner)) << row << ": " << partner;
+    const std::string text = ReadWholeFile(path);
+    TokenReader reader(text);
+    const bool damaged = path.extension() == ".rsm" ? ReadMapData(reader).readError
+                                                    : ReadCircleDataFile(reader).readError;
+    EXPECT_FALSE(damaged) << row << ": " << path;
+  }
+}
+
+}  // namespace
+
+TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
+  // The stored pair every compensated row replays.
+  PrepareRun();
+  ASSERT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  const std::string storedMap = ReadWholeFile(RunDir() / "_circle1.rsm");
+  const std::string storedCircle = ReadWholeFile(RunDir() / "_circle1.rsd");
+
+  for (const Row& row : FaultRows()) {
+    Restart();
+    PrepareRun();
+    const bool replay = row.run == Run::Compensated;
+    if (replay) {
+      fs::create_directories(RunDir());
+      std::ofstream(RunDir() / "_circle1.rsm", std::ios::binary) << storedMap;
+      std::ofstream(RunDir() / "_circle1.rsd", std::ios::binary) << storedCircle;
+    }
+    component->Learning.Set(replay ? E_OMBRIX_DC_CIRCLE_NO_LEARNING : E_OMBRIX_DC_CIRCLE_LEARNING);
+    ComPtr<RecordingMove> moves = WatchMoves();
+    Scene scene{*machine, *component, *moves.Get(), link.Get(), nullptr};
+    row.inject(scene);
+    const int32_t threads = ThreadCount();
+
+    component->PerformCircle();
+    if (scene.afterStart) {
+      scene.afterStart();
+    }
+    component->WaitForRuns();
+
+    const std::string& n = row.name;
+    EXPECT_EQ(sink->Texts(), row.events) << n;
+    EXPECT_EQ(component->GetLastError(), row.error) << n;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), row.status) << n;
+    EXPECT_EQ(component->AbortRequested.load(), 0) << n;
+    if (row.status == kAborted) {
+      EXPECT_EQ(machine->StopsRequested(), 1) << n;
+    }
+    EXPECT_FALSE(machine->LockHeld()) << n;
+    EXPECT_EQ(machine->LocksGranted(), machine->LocksReleased()) << n;
+    EXPECT_EQ(ThreadCount(), threads) << n;
+    ExpectOnlyCompletePairs(RunDir(), n);
+    if (replay) {
+      EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"})) << n;
+      EXPECT_EQ(ReadWholeFile(RunDir() / "_circle1.rsm"), storedMap) << n;
+    } else {
+      EXPECT_TRUE(MapFiles().empty() || MapFiles() == std::vector<std::string>{"_circle1.rsd"})
+          << n;
+    }
+    machine->OnScanPoint(nullptr);
+  }
+}
+
+}  // namespace ombrixdc
