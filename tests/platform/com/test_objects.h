@@ -1,12 +1,9 @@
 #pragma once
-// Two small interfaces and an object implementing both, shared by the object, registry and
-// variant tests.
+// A small interface and an object implementing it, shared by the registry and variant tests.
 #include "platform/com/object.h"
 
 inline constexpr IID IID_ITestWidget = {
     0x6A1F0C21, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x01}};
-inline constexpr IID IID_ITestGadget = {
-    0x6A1F0C22, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x02}};
 // An interface no test object implements.
 inline constexpr IID IID_ITestMissing = {
     0x6A1F0C23, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x03}};
@@ -19,16 +16,8 @@ struct ITestWidget : IUnknown {
 };
 OMBRIXDC_INTERFACE_ID(ITestWidget, IID_ITestWidget);
 
-struct ITestGadget : IUnknown {
-  virtual LONG Twice(LONG value) = 0;
-
- protected:
-  ~ITestGadget() = default;
-};
-OMBRIXDC_INTERFACE_ID(ITestGadget, IID_ITestGadget);
-
 // Reports its destruction through `destroyed` when given one.
-class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
+class TestWidget final : public ComObject<ITestWidget> {
  public:
   explicit TestWidget(LONG id = 0, bool* destroyed = nullptr) : id_(id), destroyed_(destroyed) {}
   ~TestWidget() override {
@@ -37,7 +26,6 @@ class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
     }
   }
   LONG Id() override { return id_; }
-  LONG Twice(LONG value) override { return 2 * value; }
 
  private:
   LONG id_;
@@ -46,11 +34,5 @@ class TestWidget final : public ComObject<ITestWidget, ITestGadget> {
 
 // A new widget with the one reference a creation function hands over.
 inline IUnknown* NewWidget(LONG id = 0, bool* destroyed = nullptr) {
-  return static_cast<ITestWidget*>(MakeComObject<TestWidget>(id, destroyed).Detach());
-}
-
-// The reference count seen from outside: AddRef and Release both return it.
-inline ULONG RefCount(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
+  return MakeComObject<TestWidget>(id, destroyed).Detach();
 }
