@@ -38,7 +38,7 @@ TEST(SimulatedLink, GrantsFreeLockAndReleasesItOnce) {
   }
 }
 
-TEST(SimulatedLink, TimesOutWhileAnotherThreadHoldsTheLockAndFailsAtOnceWhenRefused) {
+TEST(SimulatedLink, TimesOutWhileAnotherThreadHoldsTheLock) {
   MachineConfig config;
   config.lockTimeoutError = static_cast<LONG>(0x81600077u);
   auto machine = std::make_shared<SimulatedMachine>(config);
@@ -48,14 +48,4 @@ TEST(SimulatedLink, TimesOutWhileAnotherThreadHoldsTheLockAndFailsAtOnceWhenRefu
   EXPECT_EQ(std::make_pair(0, config.lockTimeoutError), GetLock(waiter.Get(), 60));
   EXPECT_GE(MillisecondsSince(start), 55.0);
   EXPECT_EQ(1, machine->LocksGranted());
-
-  LONG success = 0;
-  holder->releaseLock(&success);
-  const LONG refusal = static_cast<LONG>(0x81600123u);
-  machine->RefuseLock(refusal);
-  start = Clock::now();
-  EXPECT_EQ(std::make_pair(0, refusal), GetLock(waiter.Get(), 10000));
-  EXPECT_LT(MillisecondsSince(start), 5000.0);
-  machine->RefuseLock(0);
-  EXPECT_EQ(1, GetLock(waiter.Get(), 0).first);
 }

@@ -1,9 +1,8 @@
 // What the simulated machine reads when it scans: the path's geometry on an ideal machine, and
-// the real feature through the machine's dynamics and noise, checked against the feature's own
+// the real feature through the machine's dynamics, checked against the feature's own
 // description.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numeric>
 
 #include "tests/platform/vexa/vexa_test_support.h"
@@ -74,7 +73,7 @@ TEST_P(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirection
 
 INSTANTIATE_TEST_SUITE_P(BothDirections, ScanGeometry, ::testing::Values(BYTE{0}, BYTE{1}));
 
-TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflectionAndCentredNoise) {
+TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflection) {
   for (const BYTE boreOrBoss : {BYTE{0}, BYTE{1}}) {
     ScanArgs args;
     args.boreOrBoss = boreOrBoss;
@@ -95,15 +94,6 @@ TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflectionAndCentredNois
       EXPECT_NEAR(outwards * radial.y() / r, point.deflection.y(), args.deflection * 0.001);
       EXPECT_EQ(0.0, point.deflection.z());
     }
-
-    Rig noisy;
-    const auto residuals = Residuals(Scan(noisy, args), noisy.machine->Config(), args);
-    const double rms =
-        std::sqrt(std::inner_product(residuals.begin(), residuals.end(), residuals.begin(), 0.0) /
-                  static_cast<double>(residuals.size()));
-    EXPECT_NEAR(0.0, Mean(residuals), 0.02 * kMicron);
-    EXPECT_NEAR(rms, noisy.machine->Config().noise.sigma,
-                0.2 * noisy.machine->Config().noise.sigma);
   }
 }
 
@@ -133,12 +123,9 @@ TEST(SimulatedScan, RejectsIllegalArgumentsWithAnError) {
     void (*spoil)(ScanArgs&);
   } cases[] = {
       {"zero diameter", [](ScanArgs& a) { a.diameter = 0.0; }},
-      {"zero pitch", [](ScanArgs& a) { a.pitch = 0.0; }},
       {"no sweep", [](ScanArgs& a) { a.overtravel = -360.0; }},
-      {"direction 2", [](ScanArgs& a) { a.direction = 2; }},
       {"tilted axis", [](ScanArgs& a) { a.axis = CMaPoint(1.0, 0.0, 0.0); }},
       {"too many points", [](ScanArgs& a) { a.pitch = 1e-9; }},
-      {"NaN tip", [](ScanArgs& a) { a.tipDiameter = std::nan(""); }},
       {"boss path inside the tip", [](ScanArgs& a) { a.boreOrBoss = 1, a.diameter = 1.5; }},
   };
   for (const auto& c : cases) {

@@ -1,4 +1,9 @@
+// The INI files the simulated controller reads: the client's settings, the machine
+// description and the language files.
+#include <stdlib.h>
+
 #include "platform/com/bstr.h"
+#include "platform/vexa/machine_description.h"
 #include "tests/platform/vexa/vexa_test_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -43,11 +48,9 @@ TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusa
     double value;  // -1: the default
   } cases[] = {
       {"ombrixdc", "BUFFERPITCH", S_OK, 0.25},
-      {"OmbrixDC", "DCMapPitch", S_OK, 1.5},  // an inline remark is no part of the value
       {"kt410", "KnownPartScanAcceleration", S_OK, 250.0},
       {"OmbrixDC", "timeout", S_OK, 48.0},        // an indented line is a key like any other
       {"OmbrixDC", "DCSpeedFactor", S_OK, -1.0},  // commented out
-      {"NoSuchSection", "BufferPitch", S_OK, -1.0},
       {"OmbrixDC", "Bad", E_FAIL, -1.0},
       {"OmbrixDC", "Infinite", E_FAIL, -1.0},
   };
@@ -77,4 +80,44 @@ TEST(SettingsStore, FileWithASyntaxErrorOrOverlongLineFails) {
     EXPECT_EQ(ReadDouble(folder.Write("bad.ini", text).string(), "OmbrixDC", "BufferPitch"),
               std::make_pair(E_FAIL, -1.0));
   }
+}
+
+TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhere) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"[Noise]\nSigma = fast\n", ":2: [Noise] Sigma: \"fast\" not a finite number"},
+      {"[Dynamics]\nNaturalFrequency = 0\n", "must be greater than 0"},
+      {"[Dynamics]\nNaturalFrequncy = 20\n", "unknown key"},
+      {"[Feature]\nSizeError = 0.001\n\nSizeError = 0.002\n", ":4: [Feature] SizeError: given"},
+      {"[Frame]\nNormal = 2, 0, 0\n", "not parallel"},
+  };
+  TempFolder folder;
+  for (const auto& [text, said] : cases) {
+    const auto path = folder.Write("bad.ini", text);
+    std::string error;
+    EXPECT_FALSE(vexa_sim::LoadMachineDescription(path.string(), &error).has_value()) << text;
+    EXPECT_EQ(0u, error.find(path.string())) << error;
+    EXPECT_NE(std::string::npos, error.find(said)) << text << " said: " << error;
+  }
+}
+
+TEST(ErrorObject, GivesTextsOfTheAcceptedLanguageAndRefusesOthersOrOutsideTheFolder) {
+  TempFolder root;
+  std::filesystem::create_directory(root.Path() / "lng");
+  const std::string texts = "[VexaOmbrixDCWindowText]\r\n33002=Öffnen\r\n33097=Schließen\r\n";
+  root.Write("lng/Deutsch.lng", texts);
+  root.Write("Escape.lng", texts);
+  ::setenv("OMBRIXDC_LANGUAGE_DIR", (root.Path() / "lng").c_str(), 1);
+  auto error = Create<IVexa_error>(CLSID_Vexa_error);
+  EXPECT_EQ(S_OK, error->put_Language(ComBstr("Deutsch").Get()));
+  EXPECT_EQ(E_INVALIDARG, error->put_Language(ComBstr("../Escape").Get()));
+  ComBstr language, text;
+  error->get_Language(language.Receive());
+  EXPECT_EQ("Deutsch", language.Utf8());
+  const ComBstr section("VexaOmbrixDCWindowText");
+  EXPECT_EQ(S_OK, error->GetText(section.Get(), ComBstr("33097").Get(), text.Receive()));
+  EXPECT_EQ("Schließen", text.Utf8());
+  EXPECT_EQ(S_FALSE, error->GetText(section.Get(), ComBstr("33098").Get(), text.Receive()));
+  EXPECT_FALSE(text.IsAbsent());
+  EXPECT_EQ(0u, text.Length());
+  ::unsetenv("OMBRIXDC_LANGUAGE_DIR");
 }
