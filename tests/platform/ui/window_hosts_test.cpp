@@ -1,5 +1,5 @@
-#include "platform/ui/window_server_host.h"
-
+// The two window hosts: the headless one the tests drive by hand, and the helper process on a
+// real X display.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -8,16 +8,89 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/ui/bitmap_file.h"
-#include "tests/platform/ui/recording_listener.h"
+#include "platform/ui/headless_host.h"
+#include "platform/ui/window_server_host.h"
 #include "tests/platform/ui/xvfb_display.h"
 #include "tests/support/temp_folder.h"
 
 namespace ui {
 namespace {
+
+// Writes what reaches it as lines of text, in the order the viewer's message loop would see
+// it, and paints the three plot colours as wide bands.
+struct RecordingListener final : WindowListener {
+  std::vector<std::string> events;
+  bool Saw(const std::string& event) const {
+    return std::find(events.begin(), events.end(), event) != events.end();
+  }
+  void OnPaint(Canvas& canvas, Rect client) override {
+    const Rgb colours[] = {{0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
+    for (int32_t i = 0, top = 100; i < 3; ++i, top += 60) {
+      canvas.SelectPen(Pen{colours[i], 1, LineStyle::Solid});
+      canvas.SelectBrush(colours[i]);
+      const Point band[] = {{100, top}, {400, top}, {400, top + 40}, {100, top + 40}};
+      canvas.Polygon(band);
+    }
+    Log("paint " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  }
+  void OnCommand(int32_t id) override { Log("command " + std::to_string(id)); }
+  void OnCloseBox() override { Log("close box"); }
+  void OnResize(Size client, bool restored) override {
+    Log("resize " + std::to_string(client.width) + "x" + std::to_string(client.height) +
+        (restored ? " restored" : " maximised"));
+  }
+  void OnMouseMove() override { Log("mouse"); }
+  void OnMenuSelect(int32_t id) override { Log("menu " + std::to_string(id)); }
+  std::string OnTooltip(int32_t id) override {
+    Log("tooltip " + std::to_string(id));
+    return "tip " + std::to_string(id);
+  }
+  void OnDestroyed() override { Log("destroyed"); }
+  void Log(std::string event) { events.push_back(std::move(event)); }
+};
+
+TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
+  HeadlessHost host;
+  RecordingListener recorder;
+  ASSERT_TRUE(host.Create(WindowSpec{}));
+  host.Invalidate();
+  host.InjectCommand(32781);
+  host.InjectMenuSelect(32768);
+  host.InjectMouseMove();
+  host.InjectTooltipRequest(32779);
+  host.InjectCloseBox();
+  host.Resize({500, 400});
+  host.ShowMaximised();
+  host.Invalidate();
+  while (host.PaintCount() == 0) {
+    ASSERT_TRUE(host.DispatchNext(recorder));
+  }
+  host.Destroy();
+  host.InjectCommand(32769);  // nothing reaches a window that is gone
+  while (host.DispatchNext(recorder)) {
+  }
+  const std::vector<std::string> expected = {"command 32781",
+                                             "menu 32768",
+                                             "mouse",
+                                             "tooltip 32779",
+                                             "close box",
+                                             "resize 492x354 restored",
+                                             "resize 1912x1034 maximised",
+                                             "paint 1912x1034",
+                                             "destroyed"};
+  EXPECT_EQ(recorder.events, expected);
+  EXPECT_EQ(host.LastTooltip(), "tip 32779");
+  EXPECT_EQ(host.PaintCount(), 1) << "invalidations coalesce";
+  DisplayList painted;
+  RecordingListener().OnPaint(painted, {0, 0, 1912, 1034});
+  EXPECT_EQ(host.LastPaint().Ops(), painted.Ops());
+  EXPECT_EQ(host.DestroyedCount(), 1);
+}
 
 using namespace std::chrono_literals;
 
@@ -127,18 +200,6 @@ TEST_F(WindowServerTest, KilledHelperCountsAsTheWindowDestroyedOnceWithoutSigpip
   EXPECT_EQ(host_->HelperProcessId(), 0) << "the helper is reaped";
   EXPECT_EQ(brokenPipes, 0);
   sigaction(SIGPIPE, &previous, nullptr);
-}
-
-TEST(StartWindowServer, SaysWhyWhenThereIsNoWindow) {
-  const std::pair<WindowServerOptions, const char*> cases[] = {
-      {{"/nonexistent/ombrixdc-window", ":0", 10000}, "cannot start"},
-      {{"", ":999", 10000}, "cannot open the display"},
-  };
-  for (const auto& [options, reason] : cases) {
-    std::string whyNot;
-    EXPECT_EQ(StartWindowServer(&whyNot, options), nullptr);
-    EXPECT_NE(whyNot.find(reason), std::string::npos) << whyNot;
-  }
 }
 
 }  // namespace

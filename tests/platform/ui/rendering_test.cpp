@@ -1,4 +1,4 @@
-#include "platform/ui/render.h"
+#include "platform/ui/cairo_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,55 @@
 #include <vector>
 
 #include "platform/ui/bitmap_file.h"
+#include "platform/ui/render.h"
 #include "tests/support/temp_folder.h"
 
 namespace ui {
 namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF, kBlue = 0x0000FF, kRed = 0xFF0000;
+
+uint32_t At(const Image& image, Point p) {
+  return image.pixels[static_cast<size_t>(p.y) * image.width + p.x];
+}
+
+TEST(CairoCanvas, LinesCoverTheirPixelsButNotTheLastAndWidePensTheirNeighbours) {
+  const struct {
+    Point from, to;
+    int32_t width;
+    std::vector<Point> blue, white;
+  } cases[] = {
+      {{2, 5}, {12, 5}, 0, {{2, 5}, {11, 5}}, {{12, 5}, {3, 6}}},      // rightward, one pixel wide
+      {{9, 15}, {9, 1}, 0, {{9, 15}, {9, 2}}, {{9, 1}, {10, 15}}},     // upward
+      {{2, 10}, {12, 10}, 3, {{6, 9}, {6, 11}}, {{6, 12}, {12, 10}}},  // three pixels wide
+  };
+  for (const auto& c : cases) {
+    const Image image = RenderToImage({20, 20}, [&](Canvas& canvas, Rect) {
+      canvas.SelectPen(Pen{{0, 0, 255}, c.width, LineStyle::Solid});
+      canvas.MoveTo(c.from);
+      canvas.LineTo(c.to);
+    });
+    for (const Point p : c.blue) {
+      EXPECT_EQ(At(image, p), kBlue) << p.x << "," << p.y;
+    }
+    for (const Point p : c.white) {
+      EXPECT_EQ(At(image, p), kWhite) << p.x << "," << p.y;
+    }
+  }
+}
+
+TEST(CairoCanvas, PolygonSetFillsEvenOddLeavingTheHoleWhite) {
+  const Image image = RenderToImage({40, 40}, [](Canvas& canvas, Rect) {
+    canvas.SelectPen(Pen{{0, 0, 255}, 0, LineStyle::Solid});
+    canvas.SelectBrush({255, 0, 0});
+    canvas.PolyPolygon(std::vector<std::vector<Point>>{{{2, 2}, {37, 2}, {37, 37}, {2, 37}},
+                                                       {{12, 12}, {27, 12}, {27, 27}, {12, 27}}});
+  });
+  EXPECT_EQ(At(image, {2, 2}), kBlue);     // outline
+  EXPECT_EQ(At(image, {6, 20}), kRed);     // between the outlines
+  EXPECT_EQ(At(image, {12, 20}), kBlue);   // the inner outline
+  EXPECT_EQ(At(image, {20, 20}), kWhite);  // inside both: not filled
+}
 
 void Cross(Canvas& canvas, Rect client) {
   canvas.SelectPen(Pen{{255, 0, 0}, 2, LineStyle::Solid});
