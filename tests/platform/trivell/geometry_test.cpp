@@ -1,10 +1,49 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "platform/trivell/geometry.h"
 
 namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+TEST(MaArcCosSin, GivesTheAngleInEachHalfPlaneAndZeroWithoutADirection) {
+  const double h = std::sqrt(0.5);
+  const struct {
+    double c, s, expected;
+  } cases[] = {
+      {1, 0, 0},
+      {0, 1, MA_PI / 2},
+      {-1, 0, MA_PI},
+      {0, -1, 1.5 * MA_PI},
+      {-h, h, 0.75 * MA_PI},
+      {h, -h, 1.75 * MA_PI},
+      {std::nextafter(1.0, 2.0), 0.0, 0.0},  // a cosine rounded past 1
+      {0, 0, 0},
+      {kNaN, 1, 0},
+  };
+  for (const auto& k : cases) {
+    EXPECT_NEAR(MaArcCosSin(k.c, k.s), k.expected, 1e-15) << k.c << ", " << k.s;
+  }
+}
+
+TEST(MaArcCosSin, NeverReachesTwoPiAtTheWrap) {
+  EXPECT_EQ(MaArcCosSin(1.0, -0.0), 0.0);
+  EXPECT_FALSE(std::signbit(MaArcCosSin(1.0, -0.0)));
+  for (double s : {-1e-17, -std::numeric_limits<double>::denorm_min()}) {
+    EXPECT_LT(MaArcCosSin(1.0, s), 2.0 * MA_PI) << s;
+    EXPECT_GT(MaArcCosSin(1.0, s), 1.5 * MA_PI) << s;  // stays in the lower half plane
+  }
+}
+
+TEST(MaIsEqual, CountsTheToleranceItselfAsEqual) {
+  EXPECT_EQ(MaIsEqual(1.0, 1.5, 0.5), MA_TRUE);
+  EXPECT_EQ(MaIsEqual(1.5, 1.0, 0.5), MA_TRUE);
+  EXPECT_EQ(MaIsEqual(1.0, 1.5, std::nextafter(0.5, 0.0)), MA_FALSE);
+  EXPECT_EQ(MaIsEqual(kNaN, kNaN, 1.0), MA_FALSE);
+}
 
 const CMaVector kX(1, 0, 0), kY(0, 1, 0), kZ(0, 0, 1);
 
@@ -16,7 +55,7 @@ TEST(CMaPoint, IsEqualAndIsZeroCompareDistanceIncludingTheTolerance) {
   EXPECT_EQ(CMaPoint().IsEqual(CMaPoint(0.3, 0.3, 0.3), 0.4), MA_FALSE);
   EXPECT_EQ(CMaPoint(3, 4, 0).IsZero(5.0), MA_TRUE);
   EXPECT_EQ(CMaPoint(3, 4, 0).IsZero(4.999), MA_FALSE);
-  EXPECT_EQ(CMaPoint(std::nan(""), 0, 0).IsEqual(CMaPoint(), 1e300), MA_FALSE);
+  EXPECT_EQ(CMaPoint(kNaN, 0, 0).IsEqual(CMaPoint(), 1e300), MA_FALSE);
 }
 
 TEST(CMaVector, AngleWithAxisIsRightHandedAndIgnoresTheAxisComponents) {
