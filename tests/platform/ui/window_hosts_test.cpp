@@ -105,8 +105,7 @@ class WindowServerTest : public ::testing::Test {
     WindowSpec spec;
     spec.frame = {60, 40, 828, 617};
     spec.menu = {{0, "&File", false, {{32769, "E&xit", false, {}}}}};
-    spec.toolbar = {{ToolKind::Button, 32768, 0, false},
-                    {ToolKind::Separator, 0, 0, false},
+    spec.toolbar = {{ToolKind::Separator, 0, 0, false},
                     {ToolKind::CheckButton, 32778, 1, true},
                     {ToolKind::Button, 32779, 3, false}};
     ASSERT_TRUE(host_->Create(spec));
