@@ -18,15 +18,13 @@ struct LoggingSink final : ComObject<IDispatch> {
   HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
-                 EXCEPINFO*, UINT*) override {
+  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 UINT*) override {
     std::string entry = name + ":" + std::to_string(dispid) + "(";
     for (UINT i = params->cArgs; i-- > 0;) {
       entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
     }
-    const bool plain = riid == IID_NULL && lcid == LOCALE_USER_DEFAULT &&
-                       flags == DISPATCH_METHOD && params->cNamedArgs == 0;
-    log->push_back(entry + (plain ? ")" : ") BAD CALL"));
+    log->push_back(entry + ")");
     return S_OK;
   }
   std::string name;

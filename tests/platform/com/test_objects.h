@@ -9,8 +9,6 @@ inline constexpr IID IID_ITestMissing = {
     0x6A1F0C23, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x03}};
 
 struct ITestWidget : IUnknown {
-  virtual LONG Id() = 0;
-
  protected:
   ~ITestWidget() = default;
 };
@@ -19,20 +17,18 @@ OMBRIXDC_INTERFACE_ID(ITestWidget, IID_ITestWidget);
 // Reports its destruction through `destroyed` when given one.
 class TestWidget final : public ComObject<ITestWidget> {
  public:
-  explicit TestWidget(LONG id = 0, bool* destroyed = nullptr) : id_(id), destroyed_(destroyed) {}
+  explicit TestWidget(bool* destroyed = nullptr) : destroyed_(destroyed) {}
   ~TestWidget() override {
     if (destroyed_) {
       *destroyed_ = true;
     }
   }
-  LONG Id() override { return id_; }
 
  private:
-  LONG id_;
   bool* destroyed_;
 };
 
 // A new widget with the one reference a creation function hands over.
-inline IUnknown* NewWidget(LONG id = 0, bool* destroyed = nullptr) {
-  return MakeComObject<TestWidget>(id, destroyed).Detach();
+inline IUnknown* NewWidget(bool* destroyed = nullptr) {
+  return MakeComObject<TestWidget>(destroyed).Detach();
 }

@@ -50,7 +50,7 @@ TEST(Variant, CopyDuplicatesStringsAndArraysSharesInterfacesAndClearFreesThem) {
 
   bool destroyed = false;
   object.vt = VT_UNKNOWN;
-  object.punkVal = NewWidget(1, &destroyed);
+  object.punkVal = NewWidget(&destroyed);
   ASSERT_EQ(VariantCopy(&copy, &object), S_OK);
   EXPECT_EQ(VariantClear(&object), S_OK);
   EXPECT_FALSE(destroyed);  // the copy holds its own reference

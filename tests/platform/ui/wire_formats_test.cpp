@@ -114,9 +114,8 @@ TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
       EXPECT_EQ(Frame(*back), Frame(requests[i])) << i;
     }
   }
-  const Event events[] = {Created{int64_t{0x7FFFFFFF12}}, Resized{{760, 531}, false},
-                          DialogResult{std::nullopt}, DialogResult{std::string("/runs/a.dat")},
-                          Failed{"cannot open the display :9"}};
+  const Event events[] = {Created{int64_t{0x7FFFFFFF12}}, DialogResult{std::nullopt},
+                          DialogResult{std::string("/runs/a.dat")}};
   for (const Event& event : events) {
     const std::optional<Event> back = DecodeEvent(WithoutLength(Frame(event)));
     ASSERT_TRUE(back.has_value());

@@ -38,7 +38,7 @@ std::pair<HRESULT, double> ReadDouble(const std::string& file, const char* secti
 
 }  // namespace
 
-TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusable) {
+TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusableOrDamaged) {
   TempFolder folder;
   const std::string file = folder.Write("settings.ini", kSettings).string();
   const struct {
@@ -67,10 +67,7 @@ TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusa
   EXPECT_EQ(S_OK, store->ReadString(section.Get(), ComBstr("WorkingDirectory").Get(), nullptr,
                                     path.Get(), text.Receive()));
   EXPECT_EQ("D:\\Data\\", text.Utf8());
-}
-
-TEST(SettingsStore, FileWithASyntaxErrorOrOverlongLineFails) {
-  TempFolder folder;
+  // A file with a syntax error or an overlong line fails as a whole.
   for (const std::string& text :
        {std::string("[OmbrixDC]\nBufferPitch=0.25\nthis line is no setting\n"),
         "[OmbrixDC]\nWorkingDirectory=" + std::string(400, 'a') + "\nBufferPitch=0.25\n"}) {
@@ -112,7 +109,6 @@ TEST(ErrorObject, GivesTextsOfTheAcceptedLanguageAndRefusesOthersOrOutsideTheFol
   EXPECT_EQ(S_OK, error->GetText(section.Get(), ComBstr("33097").Get(), text.Receive()));
   EXPECT_EQ("Schließen", text.Utf8());
   EXPECT_EQ(S_FALSE, error->GetText(section.Get(), ComBstr("33098").Get(), text.Receive()));
-  EXPECT_FALSE(text.IsAbsent());
-  EXPECT_EQ(0u, text.Length());
+  EXPECT_FALSE(text.IsAbsent() || text.Length() > 0) << "the empty, not the absent, text";
   ::unsetenv("OMBRIXDC_LANGUAGE_DIR");
 }

@@ -109,7 +109,7 @@ TEST(SimulatedAxisStatus, TipReadsFailAfterTheGivenNumberUntilRestored) {
   }
 }
 
-TEST(SimulatedLink, GrantsFreeLockAndReleasesItOnce) {
+TEST(SimulatedLink, GrantsAFreeLockReleasesItOnceAndTimesOutWhileAnotherThreadHoldsIt) {
   auto machine = std::make_shared<SimulatedMachine>();
   auto link = MakeSimulatedLink(machine);
   EXPECT_EQ(1, GetLock(link.Get(), 0).first);
@@ -122,12 +122,10 @@ TEST(SimulatedLink, GrantsFreeLockAndReleasesItOnce) {
     link->GetLastError(&error);
     EXPECT_EQ(released ? 0 : kErrorLockNotHeld, error);
   }
-}
-
-TEST(SimulatedLink, TimesOutWhileAnotherThreadHoldsTheLock) {
+  // While another thread holds the lock, a wait for it ends after its limit.
   MachineConfig config;
   config.lockTimeoutError = static_cast<LONG>(0x81600077u);
-  auto machine = std::make_shared<SimulatedMachine>(config);
+  machine = std::make_shared<SimulatedMachine>(config);
   auto holder = MakeSimulatedLink(machine), waiter = MakeSimulatedLink(machine);
   std::thread([&] { EXPECT_EQ(1, GetLock(holder.Get(), 0).first); }).join();
   auto start = Clock::now();
