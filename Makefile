@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan mutation soak demo bench format clean package python
+.PHONY: deps configure build test test-asan test-tsan mutation soak demo bench format clean package python fuzz
 
 deps:
 	bash scripts/install-deps
@@ -54,11 +54,20 @@ bench: deps
 	cmake --build build-bench -j$(JOBS) --target ombrixdc_bench
 	build-bench/bin/ombrixdc_bench
 
+# The fuzz targets of fuzz/, built with clang and the address and undefined behaviour
+# sanitizers, each run FUZZ_SECONDS seconds over its seeds (stops at the first crash).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DOMBRIXDC_BUILD_FUZZ=ON \
+	  -DOMBRIXDC_BUILD_TESTS=OFF -DOMBRIXDC_BUILD_BENCH=OFF -DOMBRIXDC_BUILD_PYTHON=OFF
+	cmake --build build-fuzz -j$(JOBS) --target ombrixdc_fuzz
+	bash scripts/run-fuzz $(FUZZ_SECONDS)
+
 # The style file asks for braces on every block, which needs clang-format 16.
 CLANG_FORMAT ?= clang-format-16
 
 format:
-	find platform src tools tests bench python examples include \( -name '*.h' -o -name '*.cpp' \) | xargs $(CLANG_FORMAT) -i
+	find platform src tools tests bench python examples include fuzz \( -name '*.h' -o -name '*.cpp' \) | xargs $(CLANG_FORMAT) -i
 
 clean:
-	rm -rf build build-asan build-tsan build-bench
+	rm -rf build build-asan build-tsan build-bench build-fuzz

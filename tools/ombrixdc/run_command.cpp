@@ -11,7 +11,6 @@
 
 #include "platform/vexa/machine_description.h"
 #include "platform/vexa/simulated_machine.h"
-#include "src/component/automation/put_property.h"
 #include "src/component/automation/vexa_circle_dc.h"
 #include "src/component/circle_dc_component.h"
 #include "tools/ombrixdc/completion_latch.h"
@@ -20,6 +19,7 @@
 #include "tools/ombrixdc/number_text.h"
 #include "tools/ombrixdc/run_summary.h"
 #include "tools/ombrixdc/run_wait.h"
+#include "tools/ombrixdc/set_property.h"
 #include "tools/ombrixdc/stop_signals.h"
 #include "tools/ombrixdc/terminal_progress.h"
 
@@ -79,38 +79,6 @@ class PrintingSink : public CircleDCEvents {
   CompletionLatch& latch_;
 };
 
-std::string Hex(uint32_t code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", code);
-  return text;
-}
-
-// Puts one NAME=VALUE through the object's dispatch interface, as a script would.
-bool SetProperty(IDispatch* object, std::string_view assignment, std::string* error) {
-  const size_t equals = assignment.find('=');
-  if (equals == std::string_view::npos) {
-    *error = "expected NAME=VALUE";
-    return false;
-  }
-  const HRESULT hr =
-      PutPropertyByName(object, assignment.substr(0, equals), assignment.substr(equals + 1));
-  if (SUCCEEDED(hr)) {
-    return true;
-  }
-  if (hr == DISP_E_UNKNOWNNAME) {
-    *error = "no such property (the names are those 'ombrixdc idl' lists)";
-  } else if (hr == DISP_E_MEMBERNOTFOUND) {
-    *error = "not a property that can be set";
-  } else if (hr == DISP_E_OVERFLOW) {
-    *error = "value out of range for this property";
-  } else if (hr == DISP_E_TYPEMISMATCH) {
-    *error = "not a valid value for this property";
-  } else {
-    *error = "refused with " + Hex(static_cast<uint32_t>(hr));
-  }
-  return false;
-}
-
 // Why SaveData refused `name`, from the error it recorded.
 std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& folder) {
   constexpr size_t kLongestFileName = 255;  // bytes, on the usual file systems
@@ -125,7 +93,7 @@ std::string SaveRefusal(uint32_t code, const std::string& name, const std::strin
   if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten)) {
     return "the file could not be written in " + folder;
   }
-  return "refused with GetLastError " + Hex(code);
+  return "refused with GetLastError " + HexCode(code);
 }
 
 int Run(const RunOptions& options) {

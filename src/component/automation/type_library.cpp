@@ -110,10 +110,11 @@ constexpr ParamDirection In = ParamDirection::In;
 constexpr ParamDirection Out = ParamDirection::Out;
 constexpr ParamDirection Retval = ParamDirection::OutRetval;
 
-// The get (pVal) and put (newVal) parameter lists of a property of each type.
+// The get (pVal) and put (newVal) parameter lists of a property of each type. A read-only
+// property (Status) has no put, so a put list may go unused.
 #define OMBRIXDC_PROPERTY_PARAMS(Tag, typeRef)                          \
   constexpr ParamDescription kGet##Tag[] = {{"pVal", typeRef, Retval}}; \
-  constexpr ParamDescription kPut##Tag[] = {{"newVal", typeRef, In}};
+  [[maybe_unused]] constexpr ParamDescription kPut##Tag[] = {{"newVal", typeRef, In}};
 OMBRIXDC_PROPERTY_PARAMS(Double, kDouble)
 OMBRIXDC_PROPERTY_PARAMS(Long, kLong)
 OMBRIXDC_PROPERTY_PARAMS(Bstr, kBstr)
