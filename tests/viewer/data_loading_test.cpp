@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <tuple>
 
-#include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_state.h"
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
@@ -97,38 +95,6 @@ TEST_F(DataLoadingTest, NoRunYet_OrAFileName_ShowNoComponent) {
   client.graphicsOpen = true;
   UpdateFromComponent(client);
   EXPECT_EQ(state().RingIndex, 7);  // form 7 mm: the coarsest scale
-}
-
-TEST_F(DataLoadingTest, FileOpenDialog_StartsInViewerDirectory_AndTitlesWithTheBareName) {
-  ui::HeadlessHost host;
-  ASSERT_TRUE(host.Create(ui::WindowSpec{"OmbrixDC", {0, 0, 768, 577}, true, {}, {}, "Ready"}));
-  client.SetCircles(8.0, 16);
-  UpdateFromComponent(client);
-
-  host.SetNextOpenFileResult(std::nullopt);  // Cancel
-  OpenDataSetsFileFromDialog(host);
-  const std::optional<ui::OpenFileRequest> request = host.LastOpenFileRequest();
-  ASSERT_TRUE(request);
-  EXPECT_EQ(request->startDirectory, folder.Path().string());
-  ASSERT_EQ(request->filters.size(), 2u);
-  EXPECT_EQ(request->filters[0].pattern, "*.dat");
-
-  // A damaged file changes neither the title nor what is shown.
-  folder.Write("bad.dat", "MeasuringUnit (0 mm, 1 inches): 0\r\nRadius: nonsense\r\n");
-  host.SetNextOpenFileResult((folder.Path() / "bad.dat").string());
-  OpenDataSetsFileFromDialog(host);
-  EXPECT_EQ(host.GetState().title, "OmbrixDC");
-  {
-    std::lock_guard lock(state().dataMutex);
-    EXPECT_EQ(state().ShownComponent, &client);
-  }
-
-  folder.Write("good.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.0005));
-  host.SetNextOpenFileResult((folder.Path() / "good.dat").string());
-  OpenDataSetsFileFromDialog(host);
-  EXPECT_EQ(host.GetState().title, "OmbrixDC - good.dat");
-  std::lock_guard lock(state().dataMutex);
-  EXPECT_EQ(state().ShownComponent, nullptr);
 }
 
 TEST(DataLoadingNames, TitlesTakeThePartAfterTheLastSeparator) {

@@ -75,14 +75,9 @@ TEST(DataSetsReader, ReadsWhatTheWriterWrote) {
 
 TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {
   // The slow and fast centres of the written file are 0.5 mm apart.
-  struct Case {
-    double repeatability;
-    int32_t ShowReference;
-  };
-  for (const Case c : {Case{0.3, 1}, Case{0.25, 0}}) {
+  for (auto [repeatability, shown] : {std::pair{0.3, 1}, {0.25, 0}}) {
     ViewerDataSets data;
-    EXPECT_EQ(Read(WrittenText(), data, c.repeatability).ShowReference, c.ShowReference)
-        << c.repeatability;
+    EXPECT_EQ(Read(WrittenText(), data, repeatability).ShowReference, shown) << repeatability;
   }
   EXPECT_EQ(ReferenceVisibility({1, 2, 3}, {1, 2, 3}, 0.0), 1);  // equal centres keep it
 }
@@ -96,26 +91,22 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   const std::string feature =
       "inches): 1 Radius: 8 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
       "SlowSpeed: 5 FastSpeed: 30 anti-clockwise): 1 Set: ";
-  struct Case {
-    std::string text;
-    std::size_t setsReplaced;  // sets whose points were read before the damage
-    bool featureRead;
-  };
-  const Case cases[] = {
+  // The text, the sets whose points were read before the damage, whether the feature was.
+  const std::tuple<std::string, std::size_t, bool> cases[] = {
       {"", 0, false},
       {text.substr(0, set3 + 200), 3, true},  // cut inside set 3's points
       {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true},
       {feature + "-3", 0, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [damaged, setsReplaced, featureRead] : cases) {
     ViewerDataSets data;
     for (ViewerDataSet& set : data.sets) {
       set.radii = {-1.0};  // what an earlier file left
     }
-    EXPECT_FALSE(Read(c.text, data).ok) << c.text.substr(0, 300);
-    EXPECT_EQ(data.MeasuringUnit, c.featureRead ? 1 : 0);
+    EXPECT_FALSE(Read(damaged, data).ok) << damaged.substr(0, 300);
+    EXPECT_EQ(data.MeasuringUnit, featureRead ? 1 : 0);
     for (std::size_t k = 0; k < 6; ++k) {
-      EXPECT_EQ(data.sets[k].radii.size(), k < c.setsReplaced ? std::size_t{kPoints} : 1u) << k;
+      EXPECT_EQ(data.sets[k].radii.size(), k < setsReplaced ? std::size_t{kPoints} : 1u) << k;
     }
   }
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <tuple>
 
 #include "platform/ui/headless_host.h"
@@ -32,84 +31,61 @@ class CommandTest : public ::testing::Test {
 // Every check command inverts its own switch only, and the window's checks follow it; the
 // Fast and Corrected switches have no toolbar button.
 TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
-  struct Case {
-    int32_t id;
-    std::atomic<int32_t> ViewerState::*flag;
-    bool onToolbar;
+  // In the order of the switches below: the command, whether it has a toolbar button.
+  const std::pair<int32_t, bool> cases[] = {
+      {kCommandMetrology, true}, {kCommandGrid, true},       {kCommandReference, true},
+      {kCommandFast, false},     {kCommandCorrected, false},
   };
-  const Case cases[] = {
-      {kCommandMetrology, &ViewerState::MetrologyView, true},
-      {kCommandGrid, &ViewerState::ShowGrid, true},
-      {kCommandReference, &ViewerState::ShowReference, true},
-      {kCommandFast, &ViewerState::ShowFast, false},
-      {kCommandCorrected, &ViewerState::ShowCorrected, false},
-  };
-  auto switches = [this] {
+  const auto switches = [this] {
     return std::array<int32_t, 5>{state.MetrologyView, state.ShowGrid, state.ShowReference,
                                   state.ShowFast, state.ShowCorrected};
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
+  for (std::size_t i = 0; i < 5; ++i) {
+    const auto [id, onToolbar] = cases[i];
     for (int32_t expected : {0, 1}) {
-      std::array<int32_t, 5> before = switches();
-      EXPECT_EQ(ApplyViewerCommand(c.id, state, &host), CommandOutcome::Repaint);
-      EXPECT_EQ((state.*c.flag).load(), expected);
+      std::array<int32_t, 5> want = switches();  // this switch set, nothing else moved
+      want[i] = expected;
+      EXPECT_EQ(ApplyViewerCommand(id, state, &host), CommandOutcome::Repaint);
+      EXPECT_EQ(switches(), want) << id;
       const ui::HeadlessHost::State window = host.GetState();
-      EXPECT_EQ(window.menuChecks.at(c.id), expected == 1);
-      EXPECT_EQ(window.toolbarChecks.count(c.id), c.onToolbar ? 1u : 0u);
-      if (c.onToolbar) {
-        EXPECT_EQ(window.toolbarChecks.at(c.id), expected == 1);
+      EXPECT_EQ(window.menuChecks.at(id), expected == 1) << id;
+      EXPECT_EQ(window.toolbarChecks.count(id), onToolbar ? 1u : 0u) << id;
+      if (onToolbar) {
+        EXPECT_EQ(window.toolbarChecks.at(id), expected == 1) << id;
       }
-      const std::array<int32_t, 5> after = switches();  // nothing else moved
-      EXPECT_EQ(std::inner_product(before.begin(), before.end(), after.begin(), 0, std::plus<>(),
-                                   std::not_equal_to<>()),
-                1);
     }
   }
   EXPECT_EQ(state.RingIndex, -1);
 }
 
 TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
-  struct Case {
-    int32_t start;
-    int32_t id;
-    int32_t expected;
-    CommandOutcome outcome;
+  // The ring index before, the command, the index after, the outcome.
+  using enum CommandOutcome;
+  const std::tuple<int32_t, int32_t, int32_t, CommandOutcome> cases[] = {
+      {-1, kCommandMagnify, -1, None},  // no data: nothing to magnify
+      {-1, kCommandShrink, 0, Repaint}, {0, kCommandMagnify, 0, None},
+      {1, kCommandMagnify, 0, Repaint}, {6, kCommandShrink, 7, Repaint},
+      {7, kCommandShrink, 7, None},
   };
-  const Case cases[] = {
-      {-1, kCommandMagnify, -1, CommandOutcome::None},  // no data: nothing to magnify
-      {-1, kCommandShrink, 0, CommandOutcome::Repaint},
-      {0, kCommandMagnify, 0, CommandOutcome::None},
-      {1, kCommandMagnify, 0, CommandOutcome::Repaint},
-      {6, kCommandShrink, 7, CommandOutcome::Repaint},
-      {7, kCommandShrink, 7, CommandOutcome::None},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.start << " " << c.id);
-    state.RingIndex = c.start;
-    EXPECT_EQ(ApplyViewerCommand(c.id, state, &host), c.outcome);
-    EXPECT_EQ(state.RingIndex, c.expected);
+  for (const auto& [start, id, expected, outcome] : cases) {
+    state.RingIndex = start;
+    EXPECT_EQ(ApplyViewerCommand(id, state, &host), outcome) << start << " " << id;
+    EXPECT_EQ(state.RingIndex, expected) << start << " " << id;
   }
 }
 
-TEST_F(CommandTest, StatusBarAndTooltips_ShowTheWordsOfWhatIsPointedAt) {
+// The window's answers to the pointer and to a too small restored size.
+TEST_F(CommandTest, StatusBarTooltipsAndSpringBack) {
   host.InjectTooltipRequest(kCommandMagnify);
   ASSERT_TRUE(host.DispatchNext(window));
   EXPECT_EQ(host.GetState().statusText, "Decrease distance between rings");
   EXPECT_EQ(host.LastTooltip(), "Magnify error");
-  host.InjectMenuSelect(kCommandExit);
-  ASSERT_TRUE(host.DispatchNext(window));
-  EXPECT_EQ(host.GetState().statusText, "Close the drawing window");
   host.InjectMouseMove();
   ASSERT_TRUE(host.DispatchNext(window));
   EXPECT_EQ(host.GetState().statusText, "Ready");
-}
-
-TEST_F(CommandTest, TooSmallRestoredWindow_SpringsBackAtItsTopLeft) {
   host.InjectResize({500, 300}, true);
   ASSERT_TRUE(host.DispatchNext(window));
-  const ui::Rect frame = host.GetState().frame;
-  EXPECT_EQ(frame, (ui::Rect{40, 30, 40 + 768, 30 + 577}));
+  EXPECT_EQ(host.GetState().frame, (ui::Rect{40, 30, 40 + 768, 30 + 577}));
   EXPECT_EQ(host.ClientRect(), (ui::Rect{0, 0, 760, 531}));
 }
 
