@@ -17,15 +17,6 @@ using namespace engine_test;
 
 constexpr double kTol = 1e-9;
 
-// The sample angles of CircleTips, to compare the prepared angles with.
-std::vector<double> SampleAngles(double from, double to, std::size_t n) {
-  std::vector<double> a;
-  for (std::size_t i = 0; i < n; ++i) {
-    a.push_back(from + (to - from) * static_cast<double>(i) / static_cast<double>(n - 1));
-  }
-  return a;
-}
-
 class PrepareBoreScan : public ::testing::Test {
  protected:
   static constexpr std::size_t kSamples = 401;
@@ -39,7 +30,7 @@ class PrepareBoreScan : public ::testing::Test {
 // the same profile, to the last bit; the tip lists are left centred and trimmed with it. The
 // surface points come back about the centre found.
 TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsGive) {
-  const std::vector<double> a = SampleAngles(from, to, kSamples);
+  const std::vector<double> a = Spread(from, to, kSamples);
   const auto first = std::find_if(a.begin(), a.end(), [](double v) { return v >= kPi / 2; });
   const auto last = std::find_if(a.begin(), a.end(), [](double v) { return v > 2.5 * kPi; });
   const auto expectedCount = static_cast<std::size_t>(last - first);
@@ -110,18 +101,11 @@ TEST(PrepareScanProfile, PointOnThePlusYAxisStartsOrEndsTheRevolution) {
 }
 
 TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
-  auto span = [](double from, double to, int n) {
-    std::vector<double> a;
-    for (int i = 0; i < n; ++i) {
-      a.push_back(from + (to - from) * i / (n - 1));
-    }
-    return a;
-  };
   const std::pair<const char*, std::vector<double>> cases[] = {
       {"empty", {}},
       {"two points", {0.1, 2.0}},
-      {"never reaches the +Y axis", span(kPi + 0.1, kTwoPi - 0.1, 50)},
-      {"no first-quadrant point after the axis", span(0.0, 0.75 * kPi, 50)},
+      {"never reaches the +Y axis", Spread(kPi + 0.1, kTwoPi - 0.1, 50)},
+      {"no first-quadrant point after the axis", Spread(0.0, 0.75 * kPi, 50)},
       {"three samples from the axis round",
        {1.1 * kPi, 1.5 * kPi, 1.9 * kPi, 0.6 * kPi, 1.2 * kPi, 0.3 * kPi}},
   };
@@ -162,16 +146,12 @@ TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFo
   TipLists clockwise = CircleTips(0.0, 0.0, 5.0, 0.0, 2.75 * kPi, 200);
   const RadialProfile forward =
       PrepareScanProfile(0, 0, 0.0, clockwise.x, clockwise.y, clockwise.z).profile;
+  ExpectNear(prepared.profile.radii, forward.radii, 1e-12);
+  ExpectNear(prepared.profile.angles, forward.angles, 1e-12);
   const std::size_t m = prepared.profile.radii.GetSize();
-  ASSERT_EQ(forward.radii.GetSize(), m);
-  for (std::size_t i = 0; i < m; ++i) {
-    EXPECT_NEAR(prepared.profile.radii[i], forward.radii[i], 1e-12);
-    EXPECT_NEAR(prepared.profile.angles[i], forward.angles[i], 1e-12);
-  }
-  ASSERT_EQ(deflections.a.GetSize(), m);
+  EXPECT_EQ(deflections.a.Values(), tips.z.Values());
   ASSERT_EQ(deflections.b.GetSize(), m);
   for (std::size_t i = 0; i < m; ++i) {
-    EXPECT_EQ(deflections.a[i], tips.z[i]);
     EXPECT_EQ(deflections.b[i], -tips.z[i]);
   }
   // The short list is cut by the same rule within its own length, never read past its end.
@@ -183,26 +163,20 @@ TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFo
 }
 
 TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
-  // A circle of radius 4 about (3, 4) seen from the origin: r(a) solves |r*u(a) - c| = 4.
-  auto radius = [](double a) {
-    const double along = 3.0 * std::cos(a) + 4.0 * std::sin(a);
-    return along + std::sqrt(along * along - 25.0 + 16.0);
-  };
+  // A circle of radius 4 about (3, 4) seen from the origin, outside it: the angles where the
+  // ray meets the circle.
   RadialProfile p;
-  for (int i = 0; i < 90; ++i) {  // angles where the ray from the origin meets the circle
-    const double a = std::atan2(4.0, 3.0) - 0.5 + i / 90.0;
+  for (const double a : Spread(std::atan2(4.0, 3.0) - 0.5, std::atan2(4.0, 3.0) + 0.5, 90)) {
     p.angles.Add(a);
-    p.radii.Add(radius(a));
+    p.radii.Add(OffCentreCircle(3.0, 4.0, 4.0)(a));
   }
   const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
   EXPECT_TRUE(circle.fitted);
-  for (auto [got, expected] : {std::pair{circle.radius, 4.0},
-                               {circle.centre.x(), 3.0},
-                               {circle.centre.y(), 4.0},
-                               {circle.centreOffset, 5.0},
-                               {circle.form, 0.0}}) {
-    EXPECT_NEAR(got, expected, 1e-9);
-  }
+  EXPECT_NEAR(circle.radius, 4.0, 1e-9);
+  EXPECT_NEAR(circle.centre.x(), 3.0, 1e-9);
+  EXPECT_NEAR(circle.centre.y(), 4.0, 1e-9);
+  EXPECT_NEAR(circle.centreOffset, 5.0, 1e-9);
+  EXPECT_NEAR(circle.form, 0.0, 1e-9);
 }
 
 }  // namespace

@@ -18,12 +18,7 @@ double FormError(double a) {
 }
 
 CompensationParameters Parameters(double featureRadius = 10.0) {
-  CompensationParameters p;
-  p.filterMethod = 1;
-  p.filterNumber = 20;
-  p.mapPitch = 0.5;
-  p.featureRadius = featureRadius;
-  return p;
+  return {.filterMethod = 1, .filterNumber = 20, .mapPitch = 0.5, .featureRadius = featureRadius};
 }
 
 // The fast scan reads the same part with a lag error and at slightly different angles.
@@ -52,10 +47,7 @@ TEST(ComputeLearning, IdenticalScansGiveAZeroMap_APerfectCircleAZeroPremap) {
   const LearningResult circle =
       ComputeLearning(Parameters(), ProfileOf(3600, [](double) { return 10.0; }),
                       FastOf([](double) { return 10.0; }));
-  ASSERT_EQ(circle.slots[MapSlotIndex::PreMapData].values.GetSize(), 125u);
-  for (std::size_t i = 0; i < 125; ++i) {
-    EXPECT_NEAR(circle.slots[MapSlotIndex::PreMapData].values[i], 0.0, 1e-12);
-  }
+  ExpectNear(circle.slots[MapSlotIndex::PreMapData].values, CMaDoubleArray(125), 1e-12);
 }
 
 TEST(ComputeReference, SlowMapIsTheLeastSquaresRadiusOfTheUnfilteredScan) {
@@ -83,10 +75,8 @@ TEST(ComputeCompensated, WithTheLearntMapRepeatsTheLearningRunsFastResults) {
   EXPECT_EQ(r.fastMap.radii.Values(), learnt.dataSets.fastMap.radii.Values());
   EXPECT_EQ(r.correctedMap.radii.Values(), learnt.dataSets.correctedMap.radii.Values());
   // Correcting the fast scan of the learnt part gives the slow scan back.
-  for (std::size_t k = 0; k < r.corrected.radii.GetSize(); ++k) {
-    EXPECT_NEAR(r.corrected.radii[k], learnt.dataSets.slow.radii[k], 1e-12);
-    EXPECT_NEAR(r.correctedMap.radii[k], learnt.dataSets.slowMap.radii[k], 1e-12);
-  }
+  ExpectNear(r.corrected.radii, learnt.dataSets.slow.radii, 1e-12);
+  ExpectNear(r.correctedMap.radii, learnt.dataSets.slowMap.radii, 1e-12);
 }
 
 TEST(ComputeCompensated, RefusesAMapShorterThanTheRunsGrid) {
