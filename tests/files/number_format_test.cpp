@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <random>
-
-#include "src/files/token_reader.h"
 
 namespace ombrixdc {
 
@@ -71,27 +68,6 @@ TEST(NumberFormat, SettingValuesAndIntegers) {
   EXPECT_EQ(FormatSettingValue(1e300).size(), 1 + 301 + 7u);
   EXPECT_EQ(FormatInteger(0), " 0");
   EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
-}
-
-TEST(NumberFormat, IgnoresTheProcessLocale) {
-  // A host may set a locale that writes decimal commas; the files must not change.
-  const std::string saved = std::setlocale(LC_ALL, nullptr);
-  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
-      std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) {
-    GTEST_SKIP() << "no locale with decimal commas installed";
-  }
-  char probe[16];
-  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
-  const std::string inLocale = probe;
-  const std::string data = FormatDataValue(12.5);
-  const std::string setting = FormatSettingValue(-3.25);
-  TokenReader reader("1.5 2.25");
-  const auto first = reader.ReadDouble();
-  std::setlocale(LC_ALL, saved.c_str());
-  EXPECT_EQ(inLocale, "1,5");  // the locale really is in force
-  EXPECT_EQ(data, " 1.2500000000000000e+001");
-  EXPECT_EQ(setting, "-3.250000");
-  EXPECT_EQ(first, 1.5);
 }
 
 }  // namespace ombrixdc
