@@ -162,23 +162,6 @@ TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFo
   }
 }
 
-TEST(FitProfileCircle, OffsetCircleGivesItsCentreAndDistance) {
-  // A circle of radius 4 about (3, 4) seen from the origin, outside it: the angles where the
-  // ray meets the circle.
-  RadialProfile p;
-  for (const double a : Spread(std::atan2(4.0, 3.0) - 0.5, std::atan2(4.0, 3.0) + 0.5, 90)) {
-    p.angles.Add(a);
-    p.radii.Add(OffCentreCircle(3.0, 4.0, 4.0)(a));
-  }
-  const ProfileCircle circle = FitProfileCircle(p.radii, p.angles);
-  EXPECT_TRUE(circle.fitted);
-  EXPECT_NEAR(circle.radius, 4.0, 1e-9);
-  EXPECT_NEAR(circle.centre.x(), 3.0, 1e-9);
-  EXPECT_NEAR(circle.centre.y(), 4.0, 1e-9);
-  EXPECT_NEAR(circle.centreOffset, 5.0, 1e-9);
-  EXPECT_NEAR(circle.form, 0.0, 1e-9);
-}
-
 }  // namespace
 
 }  // namespace ombrixdc

@@ -122,7 +122,10 @@ TEST(ResampleToMapGrid, ReportsProfilesItCannotInterpolateAsUnusable) {
 
 TEST(FitToMapGrid, GivesTheLeastSquaresRadiusAtEveryGridAngle_NoneForALine) {
   // A circle of radius 4 about (1, 0.5), seen from the origin inside it.
-  const RadialProfile p = ProfileOf(720, OffCentreCircle(1.0, 0.5, 4.0));
+  const RadialProfile p = ProfileOf(720, [](double a) {
+    const double along = std::cos(a) + 0.5 * std::sin(a);
+    return along + std::sqrt(along * along - 1.25 + 16.0);
+  });
   const DataSetResult r = FitToMapGrid(0.5, 10.0, kMapGridStartAngle, p.radii, p.angles);
   ASSERT_EQ(r.error, ErrorNumber::None);
   EXPECT_EQ(r.data.angles.Values(), MapGridAngles(0.5, 10.0, kMapGridStartAngle)->Values());

@@ -63,14 +63,6 @@ inline void ExpectNear(const CMaDoubleArray& got, const CMaDoubleArray& expected
   }
 }
 
-// The radius at angle a of a circle of radius r about (cx, cy), seen from the origin.
-inline auto OffCentreCircle(double cx, double cy, double r) {
-  return [=](double a) {
-    const double along = cx * std::cos(a) + cy * std::sin(a);
-    return along + std::sqrt(along * along - cx * cx - cy * cy + r * r);
-  };
-}
-
 }  // namespace engine_test
 
 }  // namespace ombrixdc

@@ -1,12 +1,15 @@
-// The viewer's reader of data sets files, against the file writer and the golden example.
+// The viewer's reader of data sets files, against the file writer and the golden example, and
+// the ring scale it chooses for the data.
 #include "src/viewer/data_sets_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "src/files/data_sets_file.h"
+#include "src/viewer/ring_scale.h"
 #include "tests/files/golden_files.h"
 
 namespace ombrixdc {
@@ -122,6 +125,21 @@ TEST(DataSetsReader, ReadsTheGoldenExample) {
   EXPECT_EQ(result.ring.RingIndex, 2);
   EXPECT_EQ(result.ShowReference, 1);
   EXPECT_FALSE(ReadViewerDataSetsFile(GoldenFolder() / "no-such-file.dat", data, 0.0).ok);
+}
+
+TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::pair<std::array<double, 3>, int32_t> cases[] = {
+      {{0.010, 0.002, 0.0}, 1},  // c = 4: 5-micron rings
+      {{0.0005, 0.0, 0.0}, 0},   // c = 1
+      {{0.004, 0.0, 0.0}, 0},    // c = 2 fits 2-micron rings
+      {{0.150, 0.0, 0.0}, 4},    // c = 1 - trunc(-49.67) = 50: exactly the 50-micron rings
+      {{0.0, 0.0, 1e300}, 7},    // beyond the widest rings, no overflow on the way
+      {{nan, 0.0, 0.0}, 7},
+  };
+  for (const auto& [forms, index] : cases) {
+    EXPECT_EQ(ChooseRingIndex(forms), index) << forms[0] << " " << forms[1] << " " << forms[2];
+  }
 }
 
 }  // namespace
