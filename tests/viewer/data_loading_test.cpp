@@ -77,27 +77,17 @@ TEST_F(DataLoadingTest, PaintReadsTheShownComponentsArraysAtPaintTime_UntilItIsF
   EXPECT_EQ(input.data.sets[2].radii, std::vector<double>(16, 8.0));
 }
 
-TEST_F(DataLoadingTest, NoRunYet_OrAFileName_ShowNoComponent) {
+// A data sets file the client names is left to the viewer thread while the client has no
+// window yet; the window shows it, and titles it with the file's bare name.
+TEST_F(DataLoadingTest, NamedFileIsShownOnceTheWindowIsOpen) {
   client.SetCircles(8.0, 16);
-  UpdateFromComponent(client);
-  client.sets[5] = {};  // no normalised corrected set: no finished run
-  UpdateFromComponent(client);
-  {
-    std::lock_guard lock(state().dataMutex);
-    EXPECT_EQ(state().ShownComponent, nullptr);
-    EXPECT_EQ(state().Data.sets[2].radii.size(), 16u);  // what was shown stays
-  }
-  // A named file is left to the viewer thread while the client has no window yet.
   folder.Write("named.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 7.0));
   client.fileName = "named.dat";
   UpdateFromComponent(client);
-  EXPECT_EQ(state().RingIndex, 0);  // still the run's scale
+  EXPECT_EQ(state().RingIndex, -1);  // neither the run nor the file yet
   client.graphicsOpen = true;
   UpdateFromComponent(client);
   EXPECT_EQ(state().RingIndex, 7);  // form 7 mm: the coarsest scale
-}
-
-TEST(DataLoadingNames, TitlesTakeThePartAfterTheLastSeparator) {
   EXPECT_EQ(FileNamePart("C:\\Runs/Default\\a.dat"), "a.dat");
 }
 

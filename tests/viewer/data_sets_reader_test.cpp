@@ -1,5 +1,5 @@
-// The viewer's reader of data sets files, against the file writer and the golden example, and
-// the ring scale it chooses for the data.
+// The viewer's reader of data sets files, against the file writer, and the ring scale it
+// chooses for the data.
 #include "src/viewer/data_sets_reader.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 
 #include "src/files/data_sets_file.h"
 #include "src/viewer/ring_scale.h"
-#include "tests/files/golden_files.h"
 
 namespace ombrixdc {
 namespace {
@@ -112,19 +111,6 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
       EXPECT_EQ(data.sets[k].radii.size(), k < setsReplaced ? std::size_t{kPoints} : 1u) << k;
     }
   }
-}
-
-TEST(DataSetsReader, ReadsTheGoldenExample) {
-  ViewerDataSets data;
-  const auto result = ReadViewerDataSetsFile(GoldenFolder() / "results.dat", data, 0.001);
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(data.sets[1].form, 0.017923);
-  EXPECT_EQ(data.sets[5].radii.size(), 100u);
-  // Largest metrology form 0.017923 mm: c = 6, 10-micron rings; the centres lie 0.000125 mm
-  // apart, well within twice the repeatability.
-  EXPECT_EQ(result.ring.RingIndex, 2);
-  EXPECT_EQ(result.ShowReference, 1);
-  EXPECT_FALSE(ReadViewerDataSetsFile(GoldenFolder() / "no-such-file.dat", data, 0.0).ok);
 }
 
 TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {

@@ -1,4 +1,5 @@
-// The view drawn into an image file, on a real Cairo surface; the formats are the window layer's.
+// The golden example read by the viewer and drawn into an image file on a real Cairo surface;
+// the formats are the window layer's.
 #include "src/viewer/render_view.h"
 
 #include <cairo.h>
@@ -26,10 +27,18 @@ int32_t CountPlotPixels(cairo_surface_t* surface, uint32_t rgb) {
   return count;
 }
 
-TEST(RenderView, DrawsTheViewIntoTheFileAndRefusesWhatItCannotWrite) {
-  PaintInput input;  // the golden example with only the reference curve shown
+// The golden example read, then drawn with only the reference curve shown.
+TEST(RenderView, DrawsTheGoldenExampleIntoTheFileAndRefusesWhatItCannotWrite) {
+  PaintInput input;
+  EXPECT_FALSE(ReadViewerDataSetsFile(GoldenFolder() / "none.dat", input.data, 0.0).ok);
   const auto read = ReadViewerDataSetsFile(GoldenFolder() / "results.dat", input.data, 0.001);
   ASSERT_TRUE(read.ok);
+  EXPECT_EQ(input.data.sets[1].form, 0.017923);
+  EXPECT_EQ(input.data.sets[5].radii.size(), 100u);
+  // Largest metrology form 0.017923 mm: c = 6, 10-micron rings; the centres lie 0.000125 mm
+  // apart, well within twice the repeatability.
+  EXPECT_EQ(read.ring.RingIndex, 2);
+  EXPECT_EQ(read.ShowReference, 1);
   input.RingIndex = read.ring.RingIndex;
   input.ShowFast = input.ShowCorrected = 0;
   TempFolder folder;
