@@ -12,22 +12,10 @@ namespace ombrixdc {
 
 namespace {
 
-// The header of the golden example's run.
+// The header of the golden example's run, which matches its own map file.
 MapFileHeader LearntHeader() {
-  return {.acceleration = 200.0,
-          .bufferPitch = 0.05,
-          .mapPitch = 0.5,
-          .dcStartAngle = 30.0,
-          .filterMethod = 1,
-          .radius = 8.0,
-          .centre = {250.0, 120.0, -40.0},
-          .modeParameter = 30.0,
-          .filterNumber = 20,
-          .slowSpeed = 5.0,
-          .fastSpeed = 30.0,
-          .scanDeflection = 0.3,
-          .headAngleB = 90.0,
-          .tipRadius = 1.5};
+  TokenReader reader(ReadGoldenFile("_circle1.rsm"));
+  return ReadMapFileHeader(reader).header;
 }
 
 MapSlots SomeSlots() {
