@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <vector>
 
 #include "tests/engine/scan_samples.h"
@@ -60,43 +59,6 @@ TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsG
     for (const CMaPoint& point : points) {
       EXPECT_NEAR(std::hypot(point.x() - 100.0, point.y() - 50.0), 9.0 + tipSign, kTol);
     }
-  }
-}
-
-// The twelve lattice points of the circle of radius 5 about the origin, anticlockwise from
-// the `from`th after +X: the fitted centre of the whole set is exactly the origin, so points on
-// the axes stay exact.
-TipLists LatticeScan(std::size_t from) {
-  const double firstQuadrant[][2] = {{5, 0}, {4, 3}, {3, 4}};
-  TipLists tips;
-  for (std::size_t i = from; i < from + 12; ++i) {
-    double x = firstQuadrant[i % 3][0], y = firstQuadrant[i % 3][1];
-    for (std::size_t quarter = 0; quarter < (i % 12) / 3; ++quarter) {
-      std::swap(x, y);
-      x = -x;  // a quarter turn anticlockwise
-    }
-    tips.x.Add(x);
-    tips.y.Add(y);
-    tips.z.Add(0.0);
-  }
-  return tips;
-}
-
-// A lattice point on the +Y axis starts the revolution when the scan begins there, and ends it
-// when the scan ends there.
-TEST(PrepareScanProfile, PointOnThePlusYAxisStartsOrEndsTheRevolution) {
-  for (const auto& [from, firstAngle, lastAngle] :
-       {std::tuple{3u, kPi / 2, kTwoPi + std::atan2(4.0, 3.0)},      // begins at (0, 5)
-        std::tuple{4u, std::atan2(4.0, -3.0), kTwoPi + kPi / 2}}) {  // ends at (0, 5)
-    TipLists tips = LatticeScan(from);
-    const PreparedScan prepared = PrepareScanProfile(0, 0, 0.0, tips.x, tips.y, tips.z);
-    ASSERT_EQ(prepared.error, ErrorNumber::None);
-    ASSERT_EQ(prepared.centre.x(), 0.0);  // the premise: points on the axis stay exact
-    const CMaDoubleArray& angles = prepared.profile.angles;
-    ASSERT_EQ(angles.GetSize(), 12u);
-    EXPECT_NEAR(angles[0], firstAngle, 1e-12) << from;
-    EXPECT_NEAR(angles[11], lastAngle, 1e-12) << from;
-    EXPECT_TRUE(std::is_sorted(angles.begin(), angles.end())) << from;
   }
 }
 

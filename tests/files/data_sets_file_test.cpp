@@ -101,17 +101,6 @@ TEST(DataSetsFile, GoldenFileLayoutIsReproducedFromItsOwnPoints) {
   EXPECT_EQ(pointLines, 600);
 }
 
-// The five lines when unset are the golden file's; a text set empty is an empty line too, and
-// a text of two lines takes two.
-TEST(DataSetsFile, AdditionalInformationHasFiveLinesWhetherSetOrNot) {
-  DataSetsFileContent c = SomeContent();
-  c.headerInfo[2] = "";
-  c.headerInfo[4] = "two\nlines";
-  EXPECT_NE(
-      WriteDataSetsFile(c).text.find("\r\nExample\r\n\r\n\r\n\r\ntwo\r\nlines\r\n\r\n\r\nPart 4"),
-      std::string::npos);
-}
-
 TEST(DataSetsFile, EmptyDataSetsStopTheFileWithError7) {
   DataSetsFileContent c = SomeContent();
   c.dataSets[2] = {};  // Corrected

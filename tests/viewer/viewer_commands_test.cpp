@@ -74,21 +74,6 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
   }
 }
 
-// The window's answers to the pointer and to a too small restored size.
-TEST_F(CommandTest, StatusBarTooltipsAndSpringBack) {
-  host.InjectTooltipRequest(kCommandMagnify);
-  ASSERT_TRUE(host.DispatchNext(window));
-  EXPECT_EQ(host.GetState().statusText, "Decrease distance between rings");
-  EXPECT_EQ(host.LastTooltip(), "Magnify error");
-  host.InjectMouseMove();
-  ASSERT_TRUE(host.DispatchNext(window));
-  EXPECT_EQ(host.GetState().statusText, "Ready");
-  host.InjectResize({500, 300}, true);
-  ASSERT_TRUE(host.DispatchNext(window));
-  EXPECT_EQ(host.GetState().frame, (ui::Rect{40, 30, 40 + 768, 30 + 577}));
-  EXPECT_EQ(host.ClientRect(), (ui::Rect{0, 0, 760, 531}));
-}
-
 TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
   // A command or menu id, the status text id on its selection, its tooltip's text id.
   const int32_t cases[][3] = {
