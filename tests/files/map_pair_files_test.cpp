@@ -1,3 +1,4 @@
+// The map pair: the map file and its circle data file.
 #include "src/files/map_file.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 #include <functional>
 #include <tuple>
 
+#include "src/engine/circle_preparation.h"
+#include "src/files/circle_data_file.h"
 #include "tests/files/golden_files.h"
 
 namespace ombrixdc {
@@ -33,6 +36,11 @@ MapMatchResult Match(const std::string& file, const MapFileHeader& current, bool
   TokenReader reader(file);
   return MatchMapFile(reader, current, MatchTolerances{},
                       ignore ? MapComparison::Relaxed : MapComparison::Full);
+}
+
+CircleDataResult ReadCircle(const std::string& text) {
+  TokenReader reader(text);
+  return ReadCircleDataFile(reader);
 }
 
 CMaPoint Tilted(double degrees) {
@@ -148,6 +156,33 @@ TEST(MapFile, DamagedDataBlocksAreReadErrors) {
   TokenReader reader(withText(dcRow2, 1, "#"));
   EXPECT_EQ(ReadMapData(reader).slots[MapSlotIndex::DcMapData].values[1],
             SomeSlots()[MapSlotIndex::DcMapData].values[1]);
+}
+
+TEST(CircleDataFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
+  const std::string golden = ReadGoldenFile("_circle1.rsd");
+  ASSERT_FALSE(golden.empty());
+  TokenReader reader(golden);
+  const CircleDataResult read = ReadCircleDataFile(reader);
+  ASSERT_FALSE(read.readError);
+  ASSERT_EQ(read.data.slow.radii.GetSize(), 100u);
+  ASSERT_EQ(read.data.slowMap.radii.GetSize(), 100u);
+  // The file holds the Slow set's own centre in machine coordinates; the slow scan's centre
+  // it was written with is that less the set's fitted offset.
+  CircleData again = read.data;
+  again.slowCentre =
+      read.data.slowCentre - FitProfileCircle(read.data.slow.radii, read.data.slow.angles).centre;
+  EXPECT_EQ(WriteCircleDataFile(again), golden);
+}
+
+// The data blocks' own checks are those of the map file; here the centre and a further block.
+// (The golden file's rewrite is the round trip: every digit of its data and centres.)
+TEST(CircleDataFile, DamagedCentreOrFurtherBlockIsAReadError) {
+  const std::string text = ReadGoldenFile("_circle1.rsd");
+  std::string centre = text;
+  centre.replace(centre.find("Centre:") + 8, 1, "?");
+  EXPECT_TRUE(ReadCircle(centre).readError);
+  EXPECT_FALSE(ReadCircle(text + "\r\nDataSize:  2\r\n 1 2 3\r\n-4-5-6\r\n").readError);
+  EXPECT_TRUE(ReadCircle(text + "\r\nDataSize:  3\r\n 1 2 3\r\n-4-5-6\r\n").readError);
 }
 
 }  // namespace ombrixdc
