@@ -117,8 +117,8 @@ TEST(DataSetsFile, EmptyDataSetsStopTheFileWithError7) {
 
 TEST(DataSetsFile, PathTakesOnlyABareFileName) {
   const std::filesystem::path run = "/runs/Default";
+  // The name and its path, if any.
   const std::pair<const char*, const char*> cases[] = {
-      // the name and its path, if any
       {"results", "/runs/Default/results.dat"},
       {"r.e.s", "/runs/Default/r.e.s"},
       {"..\\results", ""},

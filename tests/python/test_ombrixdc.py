@@ -31,13 +31,10 @@ def read_data_sets(path):
     return sets
 
 
-def make_run_folder(tmp_path, scans=True):
+def make_run_folder(tmp_path):
     """A copy of the example whose settings name the run folder by its full path."""
     run = tmp_path / "work" / "Default"
-    run.mkdir(parents=True)
-    if scans:
-        for scan in (TESTS / "procedures" / "data" / "offline-learning").iterdir():
-            shutil.copy(scan, run)
+    shutil.copytree(TESTS / "procedures" / "data" / "offline-learning", run)
     settings = (TESTS / "tools" / "data" / "settings.ini").read_text()
     ini = tmp_path / "settings.ini"
     ini.write_text(settings.replace("WorkingDirectory=work/", f"WorkingDirectory={tmp_path}/work/"))
@@ -82,7 +79,7 @@ def test_refused_property_values_raise_with_code_and_text(properties, code):
 
 
 def test_failed_run_reports_its_error_and_save_raises(tmp_path):
-    ini, _ = make_run_folder(tmp_path, scans=False)
+    ini, _ = make_run_folder(tmp_path)
     dc = ombrixdc.Component(offline=True, IniFilepath=str(ini), **dict(EXAMPLE, Learning=0))
     result = dc.perform_circle()
     assert (result.ok, result.success, result.last_error) == (False, 0, 0x83100009)

@@ -1,5 +1,5 @@
 // Which words the viewer shows: translated texts from the controller's error object, or the
-// built-in English ones in their two variants.
+// built-in English ones.
 #include "src/viewer/viewer_text_choice.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/object.h"
-#include "src/viewer/viewer_text.h"
 
 namespace ombrixdc {
 namespace {
@@ -77,20 +76,6 @@ TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) 
   EXPECT_EQ(text(33204), "sec");     // empty in its file: the built-in word too
 
   EXPECT_EQ(ViewerTextLookup(nullptr, TextVariant::EnglishUS)(33116), "Center");
-}
-
-TEST(ViewerText, UsAndUkVariantsDifferWhereTheSpellingDoes) {
-  const std::tuple<int32_t, const char*, const char*> cases[] = {
-      // id, US, UK
-      {33111, "Normalized Data", "Normalised Data"},
-      {33116, "Center", "Centre"},
-      {33204, "sec", "sec"},
-      {12345, "", ""},  // no such text
-  };
-  for (const auto& [id, us, uk] : cases) {
-    EXPECT_EQ(BuiltInViewerText(id, TextVariant::EnglishUS), us) << id;
-    EXPECT_EQ(BuiltInViewerText(id, TextVariant::EnglishUK), uk) << id;
-  }
 }
 
 }  // namespace
