@@ -35,7 +35,6 @@ struct Drawing {
   std::vector<DrawnLine> lines;
   std::vector<ui::TextOp> texts;
   std::vector<std::pair<Rect, ui::Pen>> circles;
-  std::vector<std::vector<Point>> polygons;
   std::vector<std::pair<ui::PolyPolygonOp, ui::Pen>> bands;
 
   const ui::TextOp* Text(const std::string& text) const {
@@ -70,8 +69,6 @@ Drawing Paint(const PaintInput& input) {
       d.texts.push_back(*t);
     } else if (auto* circle = std::get_if<ui::CircleOp>(&op)) {
       d.circles.emplace_back(circle->box, pen);
-    } else if (auto* polygon = std::get_if<ui::PolygonOp>(&op)) {
-      d.polygons.push_back(polygon->points);
     } else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op)) {
       d.bands.emplace_back(*band, pen);
     }

@@ -1,4 +1,4 @@
-// The viewer's commands, frame rules and window answers, played on a window without a display.
+// The viewer's commands, played on a window without a display, and the status bar's text cut.
 #include "src/viewer/viewer_commands.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_state.h"
 #include "src/viewer/viewer_text.h"
-#include "src/viewer/viewer_window.h"
 
 namespace ombrixdc {
 namespace {
@@ -25,7 +24,6 @@ class CommandTest : public ::testing::Test {
   }
   ViewerState state;
   ui::HeadlessHost host;
-  ViewerWindow window{state, host, BuiltInTextLookup(TextVariant::EnglishUS), ui::Image{}, nullptr};
 };
 
 // Every check command inverts its own switch only, and the window's checks follow it; the
@@ -71,37 +69,6 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
     state.RingIndex = start;
     EXPECT_EQ(ApplyViewerCommand(id, state, &host), outcome) << start << " " << id;
     EXPECT_EQ(state.RingIndex, expected) << start << " " << id;
-  }
-}
-
-TEST(ViewerFrameRules, StatusAndTooltipTextIds) {
-  // A command or menu id, the status text id on its selection, its tooltip's text id; the
-  // menu closing (0) and commands without a toolbar button have the ready text, 33030.
-  const int32_t cases[][3] = {
-      {0, 33030, 33030},
-      {kCommandOpen, kCommandOpen, 33002},
-      {kCommandExit, kCommandExit, 33030},
-      {kCommandShrink, kCommandShrink, 33033},
-      {kCommandFast, kCommandFast, 33030},
-  };
-  for (const auto& [id, menuSelect, tooltip] : cases) {
-    EXPECT_EQ(MenuSelectTextId(id), menuSelect) << id;
-    EXPECT_EQ(TooltipTextId(id), tooltip) << id;
-  }
-}
-
-TEST(ViewerFrameRules, SpringBack_OnlyForARestoredWindowBelowTheSmallestClientArea) {
-  // The client area, whether the window is restored, whether it springs back.
-  const std::tuple<ui::Size, bool, bool> cases[] = {
-      {{760, 531}, true, false},
-      {{759, 531}, true, true},
-      {{760, 530}, true, true},
-      {{100, 100}, false, false},
-  };
-  for (const auto& [client, restored, springsBack] : cases) {
-    const std::optional<ui::Size> outer = SpringBackSize(client, restored);
-    EXPECT_EQ(outer, springsBack ? std::optional(ui::Size{768, 577}) : std::nullopt)
-        << client.width << "x" << client.height;
   }
 }
 
