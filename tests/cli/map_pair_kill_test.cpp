@@ -4,48 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <thread>
 
-#include "tests/support/child_process.h"
-#include "tests/support/temp_folder.h"
+#include "tests/tools/command_line_runs.h"
+
+namespace ombrixdc {
+namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-namespace {
-
-const std::string kProgram = OMBRIXDC_PROGRAM;
 constexpr int32_t kWorkers = 5;  // runs mostly wait on the simulated machine: run several
 constexpr int32_t kKillsPerWorker = 40;
-
-// A run on the simulated machine with its run directory in `folder`/Default; no settling
-// wait and no ageing, so the runs are short and nothing is deleted behind the test.
-std::vector<std::string> RunArgs(const TempFolder& folder, int learning, int overwrite) {
-  const fs::path ini =
-      folder.Write("settings.ini",
-                   "[KT410]\nKnownPartScanAcceleration=200\n[OmbrixDC]\nBufferPitch=0.05\n"
-                   "DCMapPitch=0.5\nDCSpeedFactor=10\nDCStartAngle=45\nScanSettlingTime=0\n"
-                   "TimeOut=-1\nWorkingDirectory=" +
-                       folder.Path().string() + "/\n");
-  std::vector<std::string> args{kProgram, "run",
-                                "--ini",  ini.string(),
-                                "--set",  "Learning=" + std::to_string(learning),
-                                "--set",  "Overwrite=" + std::to_string(overwrite)};
-  for (const char* value : {"FeatureRadius=10", "TipRadius=1", "ScanDeflection=0.3", "SlowSpeed=5",
-                            "ModeParameter=60"}) {
-    args.insert(args.end(), {"--set", value});
-  }
-  return args;
-}
-
-std::string FileText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 fs::path PairFile(const TempFolder& folder, int32_t n, const char* extension) {
   return folder.Path() / "Default" / ("_circle" + std::to_string(n) + extension);
@@ -159,3 +130,4 @@ TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNever
 }
 
 }  // namespace
+}  // namespace ombrixdc

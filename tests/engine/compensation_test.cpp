@@ -1,3 +1,4 @@
+// Learning and compensated runs on the map grid, and the map slots they store and apply.
 #include "src/engine/compensation.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +6,7 @@
 #include <cmath>
 
 #include "src/engine/circle_preparation.h"
+#include "src/engine/map_slots.h"
 #include "tests/engine/scan_samples.h"
 
 namespace ombrixdc {
@@ -13,17 +15,20 @@ namespace {
 
 using namespace engine_test;
 
+CMaDoubleArray Array(std::initializer_list<double> values) {
+  CMaDoubleArray a;
+  for (double v : values) {
+    a.Add(v);
+  }
+  return a;
+}
+
 double FormError(double a) {
   return 10.0 + 0.004 * std::sin(3.0 * a) + 0.002 * std::cos(7.0 * a);
 }
 
 CompensationParameters Parameters(double featureRadius = 10.0) {
-  CompensationParameters p;
-  p.filterMethod = 1;
-  p.filterNumber = 20;
-  p.mapPitch = 0.5;
-  p.featureRadius = featureRadius;
-  return p;
+  return {.filterMethod = 1, .filterNumber = 20, .mapPitch = 0.5, .featureRadius = featureRadius};
 }
 
 // The fast scan reads the same part with a lag error and at slightly different angles.
@@ -52,10 +57,7 @@ TEST(ComputeLearning, IdenticalScansGiveAZeroMap_APerfectCircleAZeroPremap) {
   const LearningResult circle =
       ComputeLearning(Parameters(), ProfileOf(3600, [](double) { return 10.0; }),
                       FastOf([](double) { return 10.0; }));
-  ASSERT_EQ(circle.slots[MapSlotIndex::PreMapData].values.GetSize(), 125u);
-  for (std::size_t i = 0; i < 125; ++i) {
-    EXPECT_NEAR(circle.slots[MapSlotIndex::PreMapData].values[i], 0.0, 1e-12);
-  }
+  ExpectNear(circle.slots[MapSlotIndex::PreMapData].values, CMaDoubleArray(125), 1e-12);
 }
 
 TEST(ComputeReference, SlowMapIsTheLeastSquaresRadiusOfTheUnfilteredScan) {
@@ -83,10 +85,8 @@ TEST(ComputeCompensated, WithTheLearntMapRepeatsTheLearningRunsFastResults) {
   EXPECT_EQ(r.fastMap.radii.Values(), learnt.dataSets.fastMap.radii.Values());
   EXPECT_EQ(r.correctedMap.radii.Values(), learnt.dataSets.correctedMap.radii.Values());
   // Correcting the fast scan of the learnt part gives the slow scan back.
-  for (std::size_t k = 0; k < r.corrected.radii.GetSize(); ++k) {
-    EXPECT_NEAR(r.corrected.radii[k], learnt.dataSets.slow.radii[k], 1e-12);
-    EXPECT_NEAR(r.correctedMap.radii[k], learnt.dataSets.slowMap.radii[k], 1e-12);
-  }
+  ExpectNear(r.corrected.radii, learnt.dataSets.slow.radii, 1e-12);
+  ExpectNear(r.correctedMap.radii, learnt.dataSets.slowMap.radii, 1e-12);
 }
 
 TEST(ComputeCompensated, RefusesAMapShorterThanTheRunsGrid) {
@@ -114,6 +114,33 @@ TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
   EXPECT_EQ(r.error, ErrorNumber::Settings);
   EXPECT_TRUE(r.dataSets.slow.radii.IsEmpty());
   EXPECT_TRUE(r.slots[MapSlotIndex::PreMapData].values.IsEmpty());
+}
+
+// A map keeps reference minus fast at a copy of the grid's angles; applying it adds it back,
+// over the run's grid only.
+TEST(StoreMapAndApplyMap, DifferenceAddedBackOverTheRunsGrid) {
+  const MapSlotResult stored =
+      StoreMap(Array({5.0, 6.0, 7.0}), Array({4.5, 6.25, 7.0, 99.0}), Array({1.0, 2.0, 3.0}));
+  ASSERT_EQ(stored.error, ErrorNumber::None);
+  EXPECT_EQ(stored.slot.values.Values(), (std::vector<double>{0.5, -0.25, 0.0}));
+  EXPECT_EQ(stored.slot.angles.Values(), (std::vector<double>{1.0, 2.0, 3.0}));
+  const DataSetResult applied = ApplyMap(stored.slot, Array({4.5, 6.25}));
+  ASSERT_EQ(applied.error, ErrorNumber::None);
+  EXPECT_EQ(applied.data.radii.Values(), (std::vector<double>{5.0, 6.0}));
+  EXPECT_EQ(applied.data.angles.Values(), (std::vector<double>{1.0, 2.0}));
+}
+
+TEST(StoreMapAndApplyMap, RefuseListsShorterThanTheRunsGrid) {
+  const MapSlotResult stored = StoreMap(Array({5.0, 6.0, 7.0}), Array({4.5}), Array({1, 2, 3}));
+  EXPECT_EQ(stored.error, ErrorNumber::StoredMapUnusable);
+  EXPECT_TRUE(stored.slot.values.IsEmpty());
+  const MapSlot shortValues{Array({1.0, 1.0}), Array({1.0, 2.0, 3.0})};
+  const MapSlot shortAngles{Array({1.0, 1.0, 1.0}), Array({1.0, 2.0})};
+  for (const MapSlot& slot : {shortValues, shortAngles}) {
+    const DataSetResult r = ApplyMap(slot, Array({2.0, 3.0, 4.0}));
+    EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
+    EXPECT_TRUE(r.data.radii.IsEmpty() && r.data.angles.IsEmpty());
+  }
 }
 
 }  // namespace

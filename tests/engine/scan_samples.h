@@ -1,7 +1,10 @@
 #pragma once
 // Synthetic circle scans for the engine tests.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "platform/trivell/geometry.h"
 #include "src/engine/profile.h"
@@ -17,13 +20,20 @@ struct TipLists {
   CMaDoubleArray x, y, z;
 };
 
-// n tip centres on a circle about (cx, cy), angles evenly from `from` to `to` (inclusive),
-// z = 3.
+// n angles evenly from `from` to `to`, both included.
+inline std::vector<double> Spread(double from, double to, std::size_t n) {
+  std::vector<double> a;
+  for (std::size_t i = 0; i < n; ++i) {
+    a.push_back(from + (to - from) * static_cast<double>(i) / static_cast<double>(n - 1));
+  }
+  return a;
+}
+
+// n tip centres on a circle about (cx, cy), angles Spread(from, to, n), z = 3.
 inline TipLists CircleTips(double cx, double cy, double radius, double from, double to,
                            std::size_t n) {
   TipLists tips;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double a = from + (to - from) * static_cast<double>(i) / static_cast<double>(n - 1);
+  for (const double a : Spread(from, to, n)) {
     tips.x.Add(cx + radius * std::cos(a));
     tips.y.Add(cy + radius * std::sin(a));
     tips.z.Add(3.0);
@@ -42,6 +52,15 @@ RadialProfile ProfileOf(std::size_t n, F f) {
     p.radii.Add(f(a));
   }
   return p;
+}
+
+// Two lists of the same length, element by element within `tolerance`.
+inline void ExpectNear(const CMaDoubleArray& got, const CMaDoubleArray& expected,
+                       double tolerance) {
+  ASSERT_EQ(got.GetSize(), expected.GetSize());
+  for (std::size_t i = 0; i < got.GetSize(); ++i) {
+    EXPECT_NEAR(got[i], expected[i], tolerance) << i;
+  }
 }
 
 }  // namespace engine_test

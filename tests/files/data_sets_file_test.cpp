@@ -46,14 +46,6 @@ DataSet FromPoints(const std::vector<CMaPoint>& points) {
   return set;
 }
 
-CMaPoint ReadPoint(TokenReader& reader) {
-  CMaPoint p;
-  p.x() = reader.ReadDouble().value_or(NAN);
-  p.y() = reader.ReadDouble().value_or(NAN);
-  p.z() = reader.ReadDouble().value_or(NAN);
-  return p;
-}
-
 DataSetsFileContent SomeContent() {
   DataSetsFileContent c;
   c.header.radius = 8.0;
@@ -64,8 +56,6 @@ DataSetsFileContent SomeContent() {
       set.angles.Add(1.6 + 2.0 * MA_PI * i / 12);
     }
   }
-  c.slowCentre = CMaPoint(250.0, 120.0, -40.0);
-  c.fastCentre = CMaPoint(-250.0, -120.0, 40.0);
   return c;
 }
 
@@ -111,38 +101,6 @@ TEST(DataSetsFile, GoldenFileLayoutIsReproducedFromItsOwnPoints) {
   EXPECT_EQ(pointLines, 600);
 }
 
-// The five lines when unset are the golden file's; a text set empty is an empty line too, and
-// a text of two lines takes two.
-TEST(DataSetsFile, AdditionalInformationHasFiveLinesWhetherSetOrNot) {
-  DataSetsFileContent c = SomeContent();
-  c.headerInfo[2] = "";
-  c.headerInfo[4] = "two\nlines";
-  EXPECT_NE(
-      WriteDataSetsFile(c).text.find("\r\nExample\r\n\r\n\r\n\r\ntwo\r\nlines\r\n\r\n\r\nPart 4"),
-      std::string::npos);
-}
-
-TEST(DataSetsFile, PointsAreInMachineCoordinatesAboutTheirScansCentre) {
-  const DataSetsFileContent c = SomeContent();
-  const std::string text = WriteDataSetsFile(c).text;
-  TokenReader reader(text);
-  ASSERT_TRUE(reader.SkipPast("Set:"));  // past the feature's own "Centre:"
-  for (std::size_t k = 0; k < kDataSetCount; ++k) {
-    const CMaPoint& centre = (k == 0 || k == 3) ? c.slowCentre : c.fastCentre;
-    ASSERT_TRUE(reader.SkipPast("Centre:"));
-    const CMaPoint fitted = ReadPoint(reader);
-    EXPECT_TRUE(fitted.IsEqual(centre, 1e-3)) << k;
-    ASSERT_TRUE(reader.SkipPast("Data:"));
-    const CMaPoint first = ReadPoint(reader);
-    const double r = c.dataSets[k].radii[0], a = c.dataSets[k].angles[0];
-    EXPECT_DOUBLE_EQ(first.x(), r * std::cos(a) + centre.x()) << k;
-    EXPECT_DOUBLE_EQ(first.z(), centre.z()) << k;
-  }
-  // Fast points lie at negative coordinates: the line starts with the minus sign.
-  EXPECT_NE(text.find("Data:\r\n-2."), std::string::npos);
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-}
-
 TEST(DataSetsFile, EmptyDataSetsStopTheFileWithError7) {
   DataSetsFileContent c = SomeContent();
   c.dataSets[2] = {};  // Corrected
@@ -159,8 +117,8 @@ TEST(DataSetsFile, EmptyDataSetsStopTheFileWithError7) {
 
 TEST(DataSetsFile, PathTakesOnlyABareFileName) {
   const std::filesystem::path run = "/runs/Default";
+  // The name and its path, if any.
   const std::pair<const char*, const char*> cases[] = {
-      // the name and its path, if any
       {"results", "/runs/Default/results.dat"},
       {"r.e.s", "/runs/Default/r.e.s"},
       {"..\\results", ""},

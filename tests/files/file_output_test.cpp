@@ -2,23 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
+#include "tests/files/golden_files.h"
 #include "tests/support/temp_folder.h"
 
 namespace ombrixdc {
 
 namespace {
 
-std::string Content(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 int FileCount(const std::filesystem::path& folder) {
-  int n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
-    ++n;
-  }
-  return n;
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 }  // namespace
@@ -27,7 +21,7 @@ TEST(FileOutput, WritesBytesUnchangedAndReplacesTheFile) {
   TempFolder folder;
   const auto path = folder.Write("ScanSlow.dat", "old content that is longer");
   EXPECT_TRUE(WriteTextFile(path, "a\r\nb\n"));
-  EXPECT_EQ(Content(path), "a\r\nb\n");
+  EXPECT_EQ(FileText(path), "a\r\nb\n");
   EXPECT_FALSE(WriteTextFile(folder.Path() / "missing" / "x.dat", "a"));
 }
 
@@ -35,7 +29,7 @@ TEST(FileOutput, AtomicWriteLeavesOnlyTheNewFile) {
   TempFolder folder;
   const auto path = folder.Write("_circle1.rsm", "old map");
   EXPECT_TRUE(WriteTextFileAtomically(path, "new map\r\n"));
-  EXPECT_EQ(Content(path), "new map\r\n");
+  EXPECT_EQ(FileText(path), "new map\r\n");
   EXPECT_EQ(FileCount(folder.Path()), 1);
 
   // A target that cannot be replaced: the write fails and leaves nothing behind.
@@ -50,13 +44,13 @@ TEST(FileOutput, MapPairIsReplacedOnlyWhenBothFilesAreWritten) {
   const auto map = folder.Write("_circle1.rsm", "old map");
   const auto data = folder.Write("_circle1.rsd", "old data");
   EXPECT_TRUE(WriteMapFilePairAtomically(map, "new map", data, "new data"));
-  EXPECT_EQ(Content(map), "new map");
-  EXPECT_EQ(Content(data), "new data");
+  EXPECT_EQ(FileText(map), "new map");
+  EXPECT_EQ(FileText(data), "new data");
   EXPECT_EQ(FileCount(folder.Path()), 2);
 
   // The circle data file cannot be written: the old pair stays as it was.
   EXPECT_FALSE(WriteMapFilePairAtomically(map, "newer map", folder.Path() / "no" / "x.rsd", "d"));
-  EXPECT_EQ(Content(map), "new map");
+  EXPECT_EQ(FileText(map), "new map");
   EXPECT_EQ(FileCount(folder.Path()), 2);
 }
 

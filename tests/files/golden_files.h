@@ -3,7 +3,7 @@
 // circle data file and the data sets file, as a machine's stored files look.
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace ombrixdc {
@@ -12,11 +12,14 @@ inline std::filesystem::path GoldenFolder() {
   return std::filesystem::path(OMBRIXDC_SOURCE_DIR) / "tests/files/golden/offline-learning";
 }
 
+// The bytes of a file, empty when it cannot be read.
+inline std::string FileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 inline std::string ReadGoldenFile(const std::string& name) {
-  std::ifstream in(GoldenFolder() / name, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+  return FileText(GoldenFolder() / name);
 }
 
 }  // namespace ombrixdc

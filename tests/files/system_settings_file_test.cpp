@@ -29,16 +29,6 @@ TEST(SystemSettingsFile, ReadsAllFifteenValuesInOrder) {
             std::tuple(0.5, 0.25, 2.0, 3.0, 4.0, 0.001, 0.05));
 }
 
-TEST(SystemSettingsFile, TakesTheSecondPointAsTheXaxisWhateverItsLabel) {
-  TokenReader reader(
-      "inches): 0 a 0 b 0 c 1 d 0 0 0 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
-      "ToleranceCentre: 1 a 1 b 1 c 5 d 1 e 0.0004 f 0.01");
-  SystemSettings v;
-  EXPECT_TRUE(ReadSystemSettings(reader, v));
-  EXPECT_EQ(v.xaxis.z(), 1.0);
-  EXPECT_EQ(v.normal.x(), 1.0);
-}
-
 TEST(SystemSettingsFile, AValueThatFailsKeepsItsPreviousValueAndFailsTheRead) {
   TokenReader reader("MeasuringUnit (0 mm, 1 inches): 1 HeadA: x HeadB: 2");
   SystemSettings v;

@@ -1,11 +1,7 @@
 """The Python module on the offline example: results against the example's expected data sets
 file, the order of events, and the exceptions of refused calls."""
-import os
 import pathlib
-import re
 import shutil
-import subprocess
-import sys
 
 import numpy
 import pytest
@@ -35,13 +31,10 @@ def read_data_sets(path):
     return sets
 
 
-def make_run_folder(tmp_path, scans=True):
+def make_run_folder(tmp_path):
     """A copy of the example whose settings name the run folder by its full path."""
     run = tmp_path / "work" / "Default"
-    run.mkdir(parents=True)
-    if scans:
-        for scan in (TESTS / "procedures" / "data" / "offline-learning").iterdir():
-            shutil.copy(scan, run)
+    shutil.copytree(TESTS / "procedures" / "data" / "offline-learning", run)
     settings = (TESTS / "tools" / "data" / "settings.ini").read_text()
     ini = tmp_path / "settings.ini"
     ini.write_text(settings.replace("WorkingDirectory=work/", f"WorkingDirectory={tmp_path}/work/"))
@@ -73,45 +66,27 @@ def test_offline_learning_matches_the_expected_data_sets(tmp_path):
     assert read_data_sets(run / "results.dat")[BLOCKS[1]][0] == expected[BLOCKS[1]][0]
 
 
+# The codes themselves are the client suite's; here that they arrive as exceptions.
 @pytest.mark.parametrize("properties, code", [
     (dict(FeatureRadius="wide"), 0x80020005),   # DISP_E_TYPEMISMATCH
-    (dict(FilterNumber=2**40), 0x8002000A),     # DISP_E_OVERFLOW
-    (dict(NoSuchProperty=1), 0x80020006),       # DISP_E_UNKNOWNNAME
     (dict(Status=1), 0x80020003),               # DISP_E_MEMBERNOTFOUND: read only
 ])
 def test_refused_property_values_raise_with_code_and_text(properties, code):
-    dc = ombrixdc.Component(offline=True)
     with pytest.raises(ombrixdc.Error) as refused:
-        dc.set(**properties)
-    assert (refused.value.code, refused.value.text != "") == (code, True)
-    assert f"0x{code:08X}" in str(refused.value)
+        ombrixdc.Component(offline=True).set(**properties)
+    assert refused.value.text != "" and f"0x{code:08X}" in str(refused.value)
+    assert refused.value.code == code
 
 
 def test_failed_run_reports_its_error_and_save_raises(tmp_path):
-    ini, _ = make_run_folder(tmp_path, scans=False)
+    ini, _ = make_run_folder(tmp_path)
     dc = ombrixdc.Component(offline=True, IniFilepath=str(ini), **dict(EXAMPLE, Learning=0))
     result = dc.perform_circle()
     assert (result.ok, result.success, result.last_error) == (False, 0, 0x83100009)
-    assert "NoStoredMap" in result.error_text
-    assert dc.get_data(ombrixdc.SLOW) is None
+    assert "NoStoredMap" in result.error_text and dc.get_data(ombrixdc.SLOW) is None
     with pytest.raises(ombrixdc.Error) as refused:
         dc.save_data("results")
     assert refused.value.code == 0x83100007 and "NoData" in refused.value.text
-
-
-def test_example_learns_then_compensates_on_the_simulated_machine(tmp_path):
-    example = TESTS.parent / "examples" / "learn_and_compensate.py"
-    env = dict(os.environ, MPLBACKEND="Agg")
-    out = subprocess.run([sys.executable, str(example), "--dir", str(tmp_path)], env=env,
-                         capture_output=True, text=True, timeout=120, check=True).stdout
-    learning, measuring = out.split("2. Measuring")
-    assert re.findall(r"OnStatusChange (\d)", learning) == ["1", "2", "3", "5"]
-    assert re.findall(r"OnStatusChange (\d)", measuring) == ["1", "4", "5"]
-    forms = dict(re.findall(r"^  (slow reference|fast|fast, corrected) +([0-9.]+) um$", out,
-                            re.MULTILINE))
-    slow, fast, corrected = (float(forms[k]) for k in ("slow reference", "fast", "fast, corrected"))
-    assert abs(corrected - slow) < abs(fast - slow)  # the map takes out part of the fast error
-    assert (tmp_path / "Default" / "learn-and-compensate.dat").is_file()
 
 
 def test_closed_component_refuses_calls():

@@ -25,53 +25,45 @@ const char* kRequired =
 
 }  // namespace
 
+auto Fields(const TuningSettings& v) {
+  return std::tuple(v.positionalTolerance, v.knownPartScanAcceleration, v.bufferPitch, v.dcMapPitch,
+                    v.dcSpeedFactor, v.dcStartAngle, v.scanSettlingTime, v.timeOut,
+                    v.workingDirectory);
+}
+
 // The values read from a settings file, with the defaults of missing ones and the ranges of
 // the speed factor and start angle applied; ok only when every read succeeded and the three
 // required values are there.
 TEST_F(SettingsReadTest, ReadsClampsAndDefaultsEveryValue) {
-  struct Case {
-    const char* name;
-    std::optional<std::string> content;  // none: the file does not exist
-    bool ok;
-    TuningSettings expected;
+  SettingsReadResult r =
+      Read(std::string(kRequired) +
+           "DCSpeedFactor=2.5\nDCStartAngle=45\nScanSettlingTime=300\nTimeOut=24\n"
+           "WorkingDirectory=/data/\n[MoveConfiguration]\nPositionalTolerance=0.02\n");
+  EXPECT_TRUE(r.ok && r.storeCreated);
+  EXPECT_EQ(Fields(r.values), Fields({0.02, 200.0, 0.1, 0.5, 2.5, 45.0, 300, 24, "/data/"}));
+  // Added to the required values; the positional tolerance, speed factor and start angle kept.
+  const std::tuple<const char*, double, double, double> cases[] = {
+      {"", 0.01, 0.1, 30.0},  // the defaults
+      {"[MoveConfiguration]\nPositionalTolerance=0\n", 0.0, 0.1, 30.0},
+      {"DCSpeedFactor=0.05\nDCStartAngle=29.9\n", 0.01, 0.1, 30.0},  // too small
+      {"DCSpeedFactor=25\nDCStartAngle=200\n", 0.01, 10.0, 120.0},   // too large
+      {"DCSpeedFactor=10\nDCStartAngle=120\n", 0.01, 10.0, 120.0},   // at the limits
   };
-  const std::string required = kRequired;
-  const auto with = [](double tolerance, double factor, double angle, int32_t settling,
-                       int32_t timeOut, std::optional<std::string> folder) {
-    return TuningSettings{tolerance, 200.0, 0.1, 0.5, factor, angle, settling, timeOut, folder};
-  };
-  const Case cases[] = {
-      {"every value",
-       required + "DCSpeedFactor=2.5\nDCStartAngle=45\nScanSettlingTime=300\nTimeOut=24\n"
-                  "WorkingDirectory=/data/\n[MoveConfiguration]\nPositionalTolerance=0.02\n",
-       true, with(0.02, 2.5, 45.0, 300, 24, "/data/")},
-      {"only the required ones", required, true, with(0.01, 0.1, 30.0, 0, -1, std::nullopt)},
-      {"tolerance 0 is kept", required + "[MoveConfiguration]\nPositionalTolerance=0\n", true,
-       with(0.0, 0.1, 30.0, 0, -1, std::nullopt)},
-      {"factor and angle too small", required + "DCSpeedFactor=0.05\nDCStartAngle=29.9\n", true,
-       with(0.01, 0.1, 30.0, 0, -1, std::nullopt)},
-      {"factor and angle too large", required + "DCSpeedFactor=25\nDCStartAngle=200\n", true,
-       with(0.01, 10.0, 120.0, 0, -1, std::nullopt)},
-      {"factor and angle at their limits", required + "DCSpeedFactor=10\nDCStartAngle=120\n", true,
-       with(0.01, 10.0, 120.0, 0, -1, std::nullopt)},
-      {"map pitch missing, the rest kept",
-       "[KT410]\nKnownPartScanAcceleration=200\n[OmbrixDC]\nBufferPitch=0.1\nDCSpeedFactor=3\n",
-       false,
-       {0.01, 200.0, 0.1, -1.0, 3.0, 30.0, 0, -1, std::nullopt}},
-      {"no file: ranges still applied", std::nullopt, false, {}},
-  };
-  for (const Case& c : cases) {
-    const auto r = c.content ? Read(*c.content)
-                             : ReadTuningSettings(1, (folder.Path() / "missing.ini").string());
-    const auto fields = [](const TuningSettings& v) {
-      return std::tuple(v.positionalTolerance, v.knownPartScanAcceleration, v.bufferPitch,
-                        v.dcMapPitch, v.dcSpeedFactor, v.dcStartAngle, v.scanSettlingTime,
-                        v.timeOut, v.workingDirectory);
-    };
-    EXPECT_TRUE(r.storeCreated) << c.name;
-    EXPECT_EQ(r.ok, c.ok) << c.name;
-    EXPECT_EQ(fields(r.values), fields(c.expected)) << c.name;
+  for (const auto& [added, tolerance, factor, angle] : cases) {
+    r = Read(kRequired + std::string(added));
+    EXPECT_TRUE(r.ok) << added;
+    EXPECT_EQ(Fields(r.values),
+              Fields({tolerance, 200.0, 0.1, 0.5, factor, angle, 0, -1, std::nullopt}))
+        << added;
   }
+  // A missing required value fails the read and the rest is kept; a missing file fails too.
+  r = Read(
+      "[KT410]\nKnownPartScanAcceleration=200\n[OmbrixDC]\nBufferPitch=0.1\nDCSpeedFactor=3\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(Fields(r.values), Fields({0.01, 200.0, 0.1, -1.0, 3.0, 30.0, 0, -1, std::nullopt}));
+  r = ReadTuningSettings(1, (folder.Path() / "missing.ini").string());
+  EXPECT_TRUE(r.storeCreated && !r.ok);
+  EXPECT_EQ(Fields(r.values), Fields({}));
 }
 
 TEST_F(SettingsReadTest, ProbeTypePicksTheAccelerationSection) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "platform/vexa/simulated_machine.h"
@@ -39,23 +40,18 @@ long ResidentKiB() {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-int32_t OpenDescriptors() {
-  int32_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    ++count;
-  }
-  return count - 1;  // the listing's own descriptor
+int32_t OpenDescriptors() {  // less the listing's own descriptor
+  const auto listing = std::filesystem::directory_iterator("/proc/self/fd");
+  return static_cast<int32_t>(std::distance(listing, {})) - 1;
 }
 
 // The settings of the component tests: a 10 mm bore on the ideal machine scans in well under a
 // second.
-std::string Settings(const std::filesystem::path& folder) {
-  return "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
-         "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
-         "[OmbrixDC]\r\nBufferPitch=0.1\r\nDCMapPitch=0.5\r\nDCSpeedFactor=5.0\r\n"
-         "DCStartAngle=90.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\nWorkingDirectory=" +
-         folder.string() + "/\r\n";
-}
+constexpr const char* kSettings =
+    "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n[KT410]\r\n"
+    "KnownPartScanAcceleration=200\r\n[OmbrixDC]\r\nBufferPitch=0.1\r\nDCMapPitch=0.5\r\n"
+    "DCSpeedFactor=5.0\r\nDCStartAngle=90.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\n"
+    "WorkingDirectory=";
 
 }  // namespace
 
@@ -75,7 +71,8 @@ int main(int argc, char** argv) {
   component->ScanDeflection.Set(0.3);
   component->SlowSpeed.Set(5.0);
   component->ModeParameter.Set(50.0);
-  component->IniFilepath.Set(folder.Write("settings.ini", Settings(folder.Path())).string());
+  component->IniFilepath.Set(
+      folder.Write("settings.ini", kSettings + folder.Path().string() + "/\r\n").string());
   double x = 0, y = 0, z = 0;
   component->GetStartPosition(&x, &y, &z, &success);
   component->EnterProbeOffsets(0.0, 0.0, 0.0);

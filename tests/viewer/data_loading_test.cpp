@@ -3,20 +3,69 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <mutex>
 #include <tuple>
 
-#include "platform/ui/headless_host.h"
+#include "src/viewer/viewer_client.h"
 #include "src/viewer/viewer_state.h"
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/viewer_data_sets_text.h"
-#include "tests/viewer/fake_viewer_client.h"
 
 namespace ombrixdc {
 namespace {
+
+// A component as the viewer sees it, with fields a test sets directly.
+class FakeViewerClient final : public ViewerClient {
+ public:
+  ui::Rect WindowRect() const override { return {100, 100, 868, 677}; }
+  bool WindowRectChanged() const override { return false; }
+  bool WindowVisible() const override { return true; }
+  std::optional<std::string> Language() const override { return std::nullopt; }
+  std::optional<std::string> IniFilepath() const override { return std::nullopt; }
+  std::optional<std::string> WorkingFolder() const override { return "Default"; }
+  std::optional<std::string> GraphicsFilename() const override {
+    std::lock_guard lock(mutex_);
+    return fileName;
+  }
+  bool GraphicsOpen() const override { return graphicsOpen; }
+  ClientRunData RunData() const override {
+    std::lock_guard lock(mutex_);
+    return run;
+  }
+  DataSet DataSetOf(int32_t index) const override {
+    std::lock_guard lock(mutex_);
+    return sets.at(index);
+  }
+  void SetGraphicsOpen(bool open) override { graphicsOpen = open; }
+  void SetWindowHandle(int32_t handle) override { windowHandle = handle; }
+  void FireOnGraphicsClosed() override { ++closedEvents; }
+
+  // Every set a circle of `radius` sampled at `count` angles.
+  void SetCircles(double radius, size_t count) {
+    std::lock_guard lock(mutex_);
+    for (DataSet& set : sets) {
+      set = {};
+      for (size_t i = 0; i < count; ++i) {
+        set.radii.Add(radius);
+        set.angles.Add(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(count));
+      }
+    }
+  }
+
+  mutable std::mutex mutex_;
+  std::optional<std::string> fileName;
+  ClientRunData run;
+  std::array<DataSet, kViewerDataSetCount> sets;
+  std::atomic<bool> graphicsOpen{false};
+  std::atomic<int32_t> windowHandle{0};
+  std::atomic<int32_t> closedEvents{0};
+};
 
 class DataLoadingTest : public ::testing::Test {
  protected:
@@ -79,59 +128,17 @@ TEST_F(DataLoadingTest, PaintReadsTheShownComponentsArraysAtPaintTime_UntilItIsF
   EXPECT_EQ(input.data.sets[2].radii, std::vector<double>(16, 8.0));
 }
 
-TEST_F(DataLoadingTest, NoRunYet_OrAFileName_ShowNoComponent) {
+// A data sets file the client names is left to the viewer thread while the client has no
+// window yet; the window shows it, and titles it with the file's bare name.
+TEST_F(DataLoadingTest, NamedFileIsShownOnceTheWindowIsOpen) {
   client.SetCircles(8.0, 16);
-  UpdateFromComponent(client);
-  client.sets[5] = {};  // no normalised corrected set: no finished run
-  UpdateFromComponent(client);
-  {
-    std::lock_guard lock(state().dataMutex);
-    EXPECT_EQ(state().ShownComponent, nullptr);
-    EXPECT_EQ(state().Data.sets[2].radii.size(), 16u);  // what was shown stays
-  }
-  // A named file is left to the viewer thread while the client has no window yet.
   folder.Write("named.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 7.0));
   client.fileName = "named.dat";
   UpdateFromComponent(client);
-  EXPECT_EQ(state().RingIndex, 0);  // still the run's scale
+  EXPECT_EQ(state().RingIndex, -1);  // neither the run nor the file yet
   client.graphicsOpen = true;
   UpdateFromComponent(client);
   EXPECT_EQ(state().RingIndex, 7);  // form 7 mm: the coarsest scale
-}
-
-TEST_F(DataLoadingTest, FileOpenDialog_StartsInViewerDirectory_AndTitlesWithTheBareName) {
-  ui::HeadlessHost host;
-  ASSERT_TRUE(host.Create(ui::WindowSpec{"OmbrixDC", {0, 0, 768, 577}, true, {}, {}, "Ready"}));
-  client.SetCircles(8.0, 16);
-  UpdateFromComponent(client);
-
-  host.SetNextOpenFileResult(std::nullopt);  // Cancel
-  OpenDataSetsFileFromDialog(host);
-  const std::optional<ui::OpenFileRequest> request = host.LastOpenFileRequest();
-  ASSERT_TRUE(request);
-  EXPECT_EQ(request->startDirectory, folder.Path().string());
-  ASSERT_EQ(request->filters.size(), 2u);
-  EXPECT_EQ(request->filters[0].pattern, "*.dat");
-
-  // A damaged file changes neither the title nor what is shown.
-  folder.Write("bad.dat", "MeasuringUnit (0 mm, 1 inches): 0\r\nRadius: nonsense\r\n");
-  host.SetNextOpenFileResult((folder.Path() / "bad.dat").string());
-  OpenDataSetsFileFromDialog(host);
-  EXPECT_EQ(host.GetState().title, "OmbrixDC");
-  {
-    std::lock_guard lock(state().dataMutex);
-    EXPECT_EQ(state().ShownComponent, &client);
-  }
-
-  folder.Write("good.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.0005));
-  host.SetNextOpenFileResult((folder.Path() / "good.dat").string());
-  OpenDataSetsFileFromDialog(host);
-  EXPECT_EQ(host.GetState().title, "OmbrixDC - good.dat");
-  std::lock_guard lock(state().dataMutex);
-  EXPECT_EQ(state().ShownComponent, nullptr);
-}
-
-TEST(DataLoadingNames, TitlesTakeThePartAfterTheLastSeparator) {
   EXPECT_EQ(FileNamePart("C:\\Runs/Default\\a.dat"), "a.dat");
 }
 

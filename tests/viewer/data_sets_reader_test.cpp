@@ -1,13 +1,15 @@
-// The viewer's reader of data sets files, against the file writer and the golden example.
+// The viewer's reader of data sets files, against the file writer, and the ring scale it
+// chooses for the data.
 #include "src/viewer/data_sets_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "src/files/data_sets_file.h"
-#include "tests/files/golden_files.h"
+#include "src/viewer/ring_scale.h"
 
 namespace ombrixdc {
 namespace {
@@ -75,14 +77,9 @@ TEST(DataSetsReader, ReadsWhatTheWriterWrote) {
 
 TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {
   // The slow and fast centres of the written file are 0.5 mm apart.
-  struct Case {
-    double repeatability;
-    int32_t ShowReference;
-  };
-  for (const Case c : {Case{0.3, 1}, Case{0.25, 0}}) {
+  for (auto [repeatability, shown] : {std::pair{0.3, 1}, {0.25, 0}}) {
     ViewerDataSets data;
-    EXPECT_EQ(Read(WrittenText(), data, c.repeatability).ShowReference, c.ShowReference)
-        << c.repeatability;
+    EXPECT_EQ(Read(WrittenText(), data, repeatability).ShowReference, shown) << repeatability;
   }
   EXPECT_EQ(ReferenceVisibility({1, 2, 3}, {1, 2, 3}, 0.0), 1);  // equal centres keep it
 }
@@ -96,41 +93,39 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   const std::string feature =
       "inches): 1 Radius: 8 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
       "SlowSpeed: 5 FastSpeed: 30 anti-clockwise): 1 Set: ";
-  struct Case {
-    std::string text;
-    std::size_t setsReplaced;  // sets whose points were read before the damage
-    bool featureRead;
-  };
-  const Case cases[] = {
+  // The text, the sets whose points were read before the damage, whether the feature was.
+  const std::tuple<std::string, std::size_t, bool> cases[] = {
       {"", 0, false},
       {text.substr(0, set3 + 200), 3, true},  // cut inside set 3's points
       {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true},
       {feature + "-3", 0, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [damaged, setsReplaced, featureRead] : cases) {
     ViewerDataSets data;
     for (ViewerDataSet& set : data.sets) {
       set.radii = {-1.0};  // what an earlier file left
     }
-    EXPECT_FALSE(Read(c.text, data).ok) << c.text.substr(0, 300);
-    EXPECT_EQ(data.MeasuringUnit, c.featureRead ? 1 : 0);
+    EXPECT_FALSE(Read(damaged, data).ok) << damaged.substr(0, 300);
+    EXPECT_EQ(data.MeasuringUnit, featureRead ? 1 : 0);
     for (std::size_t k = 0; k < 6; ++k) {
-      EXPECT_EQ(data.sets[k].radii.size(), k < c.setsReplaced ? std::size_t{kPoints} : 1u) << k;
+      EXPECT_EQ(data.sets[k].radii.size(), k < setsReplaced ? std::size_t{kPoints} : 1u) << k;
     }
   }
 }
 
-TEST(DataSetsReader, ReadsTheGoldenExample) {
-  ViewerDataSets data;
-  const auto result = ReadViewerDataSetsFile(GoldenFolder() / "results.dat", data, 0.001);
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(data.sets[1].form, 0.017923);
-  EXPECT_EQ(data.sets[5].radii.size(), 100u);
-  // Largest metrology form 0.017923 mm: c = 6, 10-micron rings; the centres lie 0.000125 mm
-  // apart, well within twice the repeatability.
-  EXPECT_EQ(result.ring.RingIndex, 2);
-  EXPECT_EQ(result.ShowReference, 1);
-  EXPECT_FALSE(ReadViewerDataSetsFile(GoldenFolder() / "no-such-file.dat", data, 0.0).ok);
+TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::pair<std::array<double, 3>, int32_t> cases[] = {
+      {{0.010, 0.002, 0.0}, 1},  // c = 4: 5-micron rings
+      {{0.0005, 0.0, 0.0}, 0},   // c = 1
+      {{0.004, 0.0, 0.0}, 0},    // c = 2 fits 2-micron rings
+      {{0.150, 0.0, 0.0}, 4},    // c = 1 - trunc(-49.67) = 50: exactly the 50-micron rings
+      {{0.0, 0.0, 1e300}, 7},    // beyond the widest rings, no overflow on the way
+      {{nan, 0.0, 0.0}, 7},
+  };
+  for (const auto& [forms, index] : cases) {
+    EXPECT_EQ(ChooseRingIndex(forms), index) << forms[0] << " " << forms[1] << " " << forms[2];
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <variant>
 
@@ -34,7 +35,6 @@ struct Drawing {
   std::vector<DrawnLine> lines;
   std::vector<ui::TextOp> texts;
   std::vector<std::pair<Rect, ui::Pen>> circles;
-  std::vector<std::vector<Point>> polygons;
   std::vector<std::pair<ui::PolyPolygonOp, ui::Pen>> bands;
 
   const ui::TextOp* Text(const std::string& text) const {
@@ -69,8 +69,6 @@ Drawing Paint(const PaintInput& input) {
       d.texts.push_back(*t);
     } else if (auto* circle = std::get_if<ui::CircleOp>(&op)) {
       d.circles.emplace_back(circle->box, pen);
-    } else if (auto* polygon = std::get_if<ui::PolygonOp>(&op)) {
-      d.polygons.push_back(polygon->points);
     } else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op)) {
       d.bands.emplace_back(*band, pen);
     }
@@ -129,19 +127,6 @@ TEST(Paint, AxesLabelsRingsDiagonalsAndTicksStandWhereTheGeometryPutsThem) {
   EXPECT_EQ(Paint(noGrid).circles.size(), 1u);            // the nominal circle only
 }
 
-TEST(Paint, ArrowOnTheOutermostRingPointsTheScanDirection) {
-  // y_a = cy - trunc(3q + base) = 116; the tip 30 pixels left (clockwise) or right.
-  for (auto [direction, s] : {std::pair{0, 1}, {1, -1}}) {
-    PaintInput input = Feature();
-    input.data.ScanDirection = direction;
-    const Drawing d = Paint(input);
-    ASSERT_EQ(d.polygons.size(), 1u);
-    EXPECT_EQ(d.polygons[0],
-              (std::vector<Point>{{230 - 30 * s, 116}, {230 - 15 * s, 112}, {230 - 15 * s, 120}}));
-    EXPECT_TRUE(d.HasLine({230, 116}, {230 - 30 * s, 116})) << direction;
-  }
-}
-
 TEST(Paint, CurvePointsFollowTheErrorTheAngleAndUpwardY) {
   // 62.5 microns inside the reference radius on 2-micron rings: rho = -62.5 * 14 / 2 + 130 =
   // -307.5, more negative than base, so the point at angle 0 lands left of the centre. Zero
@@ -160,82 +145,53 @@ TEST(Paint, CurvePointsFollowTheErrorTheAngleAndUpwardY) {
 }
 
 TEST(Paint, RepeatabilityBandTakesEverySecondReferencePoint) {
-  struct Case {
-    std::size_t points, outline;
-    double repeatability;
-    ui::Rgb colour;
-    int32_t inner, outer;  // x of the outline points (angle 0, zero error)
+  // Reference points, outline points, repeatability, colour, x of the outline points at angle
+  // 0 and zero error: w = 1 micron when no repeatability is known, so rho 123 and 137.
+  const std::tuple<std::size_t, std::size_t, double, ui::Rgb, int32_t, int32_t> cases[] = {
+      {5, 3, 0.0, {192, 192, 192}, 353, 367},
+      {4, 2, 0.002, {192, 255, 255}, 346, 374},
+      {1, 1, 0.0, {192, 192, 192}, 353, 367},
   };
-  const Case cases[] = {{5, 3, 0.0, {192, 192, 192}, 353, 367},  // w = 1 micron: rho 123, 137
-                        {4, 2, 0.002, {192, 255, 255}, 346, 374},
-                        {1, 1, 0.0, {192, 192, 192}, 353, 367}};
-  for (const Case& c : cases) {
+  for (const auto& [points, outline, repeatability, colour, inner, outer] : cases) {
     PaintInput input;
     input.RingIndex = 0;
     input.ShowReference = 0;  // the band stays when the curve is hidden
-    input.SlowSpeedRepeatability = c.repeatability;
-    input.data.sets[0] = Set(std::vector(c.points, 8.0), std::vector(c.points, 0.0));
+    input.SlowSpeedRepeatability = repeatability;
+    input.data.sets[0] = Set(std::vector(points, 8.0), std::vector(points, 0.0));
     const Drawing d = Paint(input);
-    ASSERT_EQ(d.bands.size(), 1u) << c.points;
-    EXPECT_EQ(d.bands[0].first.polygons,
-              (std::vector{std::vector<Point>(c.outline, {c.inner, 288}),
-                           std::vector<Point>(c.outline, {c.outer, 288})}));
-    EXPECT_EQ(d.bands[0].second, (ui::Pen{c.colour, 4, ui::LineStyle::Solid}));
+    ASSERT_EQ(d.bands.size(), 1u) << points;
+    EXPECT_EQ(d.bands[0].first.polygons, (std::vector{std::vector<Point>(outline, {inner, 288}),
+                                                      std::vector<Point>(outline, {outer, 288})}));
+    EXPECT_EQ(d.bands[0].second, (ui::Pen{colour, 4, ui::LineStyle::Solid}));
     EXPECT_EQ(d.LinesIn(kBluePen).size(), 1u) << "only the key's reference line";
   }
 }
 
-// The panel stands right of the plot, as wide as its widest block; its blocks stand at rows
-// counted down from the title and up from the bottom.
-TEST(Paint, PanelBlocksStandAtTheirRowsBelowTheTitle) {
-  const Drawing d = Paint(Feature());
-  ui::DisplayList probe;  // widths from the shared font setup; wLoc in the default font
-  const int32_t wLoc = probe.TextExtent("Location in Machine Coordinates").width;
-  probe.SelectFont(ui::Font::VariablePitch);
-  int32_t wA = 0, wB = 0;
-  for (const char* t : {"Nominal Circle", "Reference Scan Data", "Fast Scan Data",
-                        "Corrected Scan Data", "Machine Repeatability"}) {
-    wA = std::max(wA, probe.TextExtent(t).width);
-  }
-  for (const char* t : {"Nominal Diameter", "Ring Intervals", "Tick Intervals"}) {
-    wB = std::max(wB, probe.TextExtent(t).width);
-  }
-  const int32_t left = 760 - (std::max(wA + wB, wLoc) + 20);
-  const int32_t valueX = left + wB + probe.TextExtent(": ").width;
-  for (auto [text, at] : {std::pair<const char*, Point>{"Radial Error View", {left, 45}},
-                          {"Nominal Circle", {valueX, 120}},                 // 101 + (3 * 13) / 2
-                          {"Location in Machine Coordinates", {left, 226}},  // bottom - 305
-                          {"Metrology Data", {left, 358}}}) {                // bottom - 173
-    EXPECT_EQ(d.Text(text)->topLeft, at) << text;
-  }
-  EXPECT_EQ(d.Text("Form (mm)")->topLeft.y, 423);  // results rows from the rule at 393 + 30
-}
-
+// The panel's numbers follow the unit, the scale, the view and whether the reference is shown.
 TEST(Paint, PanelNumbersFollowUnitScaleViewAndReference) {
-  struct Case {
-    int32_t unit, ringIndex, showReference, metrologyView;
-    std::vector<std::string> shown, absent;
-  };
-  const Case cases[] = {
-      // Normal +Z x Xaxis +Y = -X: the Y-axis row starts with -1.000.
-      {0, 1, 1, 1, {"16.000 mm", "5 microns", "2.5 microns", "-40.0", "-1.000", "0.0010"}, {}},
-      {0, 7, 1, 1, {"2000 microns", "1000 microns"}, {}},
-      {1, 1, 1, 1, {"0.62992 in", "0.00020 in", "9.84", "0.00004", "Speed (in/sec)"}, {}},
-      {0, 1, 0, 1, {"n/a ", "0.0020"}, {"0.0010"}},
-      {0, 1, 1, 0, {"Normalized Data", "0.0040", "16.0600"}, {"Metrology Data", "0.0010"}},
-  };
-  for (const Case& c : cases) {
+  // Unit, ring index, reference shown, metrology view; texts shown, texts absent.
+  const std::tuple<int32_t, int32_t, int32_t, int32_t, std::vector<std::string>,
+                   std::vector<std::string>>
+      cases[] = {
+          // Normal +Z x Xaxis +Y = -X: the Y-axis row starts with -1.000.
+          {0, 1, 1, 1, {"16.000 mm", "5 microns", "2.5 microns", "-40.0", "-1.000", "0.0010"}, {}},
+          {0, 7, 1, 1, {"2000 microns", "1000 microns"}, {}},
+          {1, 1, 1, 1, {"0.62992 in", "0.00020 in", "9.84", "0.00004", "Speed (in/sec)"}, {}},
+          {0, 1, 0, 1, {"n/a ", "0.0020"}, {"0.0010"}},
+          {0, 1, 1, 0, {"Normalized Data", "0.0040", "16.0600"}, {"Metrology Data", "0.0010"}},
+      };
+  for (const auto& [unit, ringIndex, showReference, metrologyView, shown, absent] : cases) {
     PaintInput input = Feature();
-    input.data.MeasuringUnit = c.unit;
-    input.RingIndex = c.ringIndex;
-    input.ShowReference = c.showReference;
-    input.MetrologyView = c.metrologyView;
+    input.data.MeasuringUnit = unit;
+    input.RingIndex = ringIndex;
+    input.ShowReference = showReference;
+    input.MetrologyView = metrologyView;
     const Drawing d = Paint(input);
-    for (const std::string& text : c.shown) {
-      EXPECT_NE(d.Text(text), nullptr) << &c - cases << ": " << text;
+    for (const std::string& text : shown) {
+      EXPECT_NE(d.Text(text), nullptr) << text;
     }
-    for (const std::string& text : c.absent) {
-      EXPECT_EQ(d.Text(text), nullptr) << &c - cases << ": " << text;
+    for (const std::string& text : absent) {
+      EXPECT_EQ(d.Text(text), nullptr) << text;
     }
   }
 }
