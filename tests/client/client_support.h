@@ -19,7 +19,8 @@
 #include "platform/com/object.h"
 #include "platform/com/store_class_lookup.h"
 #include "tests/support/isolated_registry.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/run_settings.h"
+#include "tests/support/variant_values.h"
 
 // The exported entry points of a server module.
 struct ServerModule {
@@ -37,14 +38,14 @@ inline ServerModule LoadModule(const char* path) {
     ADD_FAILURE() << error;
     return module;
   }
+  const auto find = [handle](const char* name) {
+    return reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, name));
+  };
   module.getClassObject =
       reinterpret_cast<DllGetClassObjectFunction>(FindModuleExport(handle, "DllGetClassObject"));
-  module.canUnloadNow =
-      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllCanUnloadNow"));
-  module.registerServer =
-      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllRegisterServer"));
-  module.unregisterServer =
-      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllUnregisterServer"));
+  module.canUnloadNow = find("DllCanUnloadNow");
+  module.registerServer = find("DllRegisterServer");
+  module.unregisterServer = find("DllUnregisterServer");
   return module;
 }
 
@@ -82,31 +83,6 @@ inline DISPID IdOf(IDispatch* object, const char* name) {
   DISPID id = DISPID_UNKNOWN;
   object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   return id;
-}
-
-inline VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
-
-inline VARIANT Real(double value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R8;
-  v.dblVal = value;
-  return v;
-}
-
-// A reference to a variable of the client's, for an output.
-inline VARIANT Ref(VARTYPE vt, void* target) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BYREF | vt;
-  v.byref = target;
-  return v;
 }
 
 // Calls a member by name with the arguments in their natural order; they are passed last
@@ -201,19 +177,6 @@ class OfflineClientRun : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
-    const std::filesystem::path data =
-        std::filesystem::path(__FILE__).parent_path() / "../procedures/data/offline-learning";
-    const std::filesystem::path runDir = folder.Path() / "Default";
-    std::filesystem::create_directories(runDir);
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
-      std::filesystem::copy_file(data / name, runDir / name);
-    }
-    std::ofstream(folder.Path() / "settings.ini", std::ios::binary)
-        << "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n[KT410]\r\n"
-           "KnownPartScanAcceleration=200.0\r\n[OmbrixDC]\r\nBufferPitch=0.05\r\n"
-           "DCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\nDCStartAngle=30.0\r\nTimeOut=-1\r\n"
-           "ScanSettlingTime=0\r\nWorkingDirectory="
-        << folder.Path().string() << "/\r\n";
     ComPtr<IConnectionPointContainer> container;
     ASSERT_EQ(object.As(&container), S_OK);
     ASSERT_EQ(
@@ -246,7 +209,7 @@ class OfflineClientRun : public ::testing::Test {
     for (const auto& [name, value] : puts) {
       ASSERT_EQ(PutByName(o, name, value), S_OK);
     }
-    ASSERT_EQ(PutTextByName(o, "IniFilepath", (folder.Path() / "settings.ini").string()), S_OK);
+    ASSERT_EQ(PutTextByName(o, "IniFilepath", WriteOfflineExample(folder).string()), S_OK);
     double x, y, z;
     ASSERT_EQ(CallByName(o, "GetStartPosition", DISPATCH_METHOD,
                          {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}),

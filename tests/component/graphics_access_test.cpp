@@ -9,7 +9,6 @@
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
 #include "tests/component/component_fixture.h"
-#include "tests/support/viewer_data_sets_text.h"
 
 namespace ombrixdc {
 
@@ -165,22 +164,6 @@ TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
   EXPECT_EQ(GraphicsClosed(*component), 1);
   EXPECT_EQ(component->WindowHandle.Get(), 0);
   EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
-}
-
-TEST_F(GraphicsTest, FileOpen_StartsInTheWorkingFolder_AndLeavesTheCurrentDirectoryAlone) {
-  component->IniFilepath.Set(settingsFile.string());  // WorkingDirectory is the test folder
-  std::filesystem::create_directories(folder.Path() / "Default");
-  folder.Write("Default/picked.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.5));
-  const std::filesystem::path startDirectory = std::filesystem::current_path();
-  Open(*component);
-  Host()->SetNextOpenFileResult("picked.dat");  // a name relative to where the dialog was
-  Host()->InjectCommand(32768);
-  ASSERT_TRUE(WaitFor([] { return Host()->GetState().title == "OmbrixDC - picked.dat"; }));
-  // WorkingDirectory followed directly by WorkingFolder.
-  EXPECT_EQ(Host()->LastOpenFileRequest()->startDirectory, folder.Path().string() + "/Default");
-  // 0.5 mm: c = 1 - trunc(499 x (-1/3)) = 167 microns, so 500-micron rings.
-  EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 6);
-  EXPECT_EQ(std::filesystem::current_path(), startDirectory);
 }
 
 }  // namespace

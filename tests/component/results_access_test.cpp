@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/com/class_registry.h"
 #include "tests/component/component_fixture.h"
 
@@ -40,9 +42,7 @@ TEST_F(ComponentTest, GetStartPosition_PlacesTheTipTwoUnitsClearOfTheSurface) {
     EXPECT_NEAR(x, c.x, 1e-4);
     EXPECT_NEAR(y, c.y, 1e-4);
     EXPECT_EQ(z, 0.0);
-    const CMaPoint stored = component->StartPosition.Get();
-    EXPECT_EQ(stored.x(), x);
-    EXPECT_EQ(stored.y(), y);
+    EXPECT_EQ(component->StartPosition.Get().DistanceTo({x, y, z}), 0.0);
   }
 }
 
@@ -117,16 +117,12 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheController) 
   folder.Write("settings.ini",
                "[KT19]\nKnownPartScanAcceleration=77\n[OmbrixDC]\nBufferPitch=1\nDCMapPitch=1\n");
   StartPosition();
-  EXPECT_EQ(component->ProbeType.Get(), 10);
-  EXPECT_EQ(component->MeasuringUnit.Get(), 1);
-  EXPECT_EQ(component->HeadAngleA.Get(), 45.0);
-  EXPECT_EQ(component->HeadAngleB.Get(), -90.0);
-  const CMaPoint centre = component->Centre.Get();
-  EXPECT_NEAR(centre.x(), 100, 1e-12);
-  EXPECT_NEAR(centre.y(), 50, 1e-12);
-  EXPECT_NEAR(centre.z(), -20, 1e-12);
-  EXPECT_NEAR(component->Xaxis.Get().y(), 1.0, 1e-12);
-  EXPECT_NEAR(component->Normal.Get().z(), 1.0, 1e-12);
+  EXPECT_EQ(std::tuple(component->ProbeType.Get(), component->MeasuringUnit.Get(),
+                       component->HeadAngleA.Get(), component->HeadAngleB.Get()),
+            std::tuple(10, 1, 45.0, -90.0));
+  EXPECT_LT(component->Centre.Get().DistanceTo(config.featureCentre), 1e-12);
+  EXPECT_LT(component->Xaxis.Get().DistanceTo(config.featureXaxis), 1e-12);
+  EXPECT_LT(component->Normal.Get().DistanceTo(config.featureNormal), 1e-12);
 }
 
 TEST_F(ComponentTest, SystemSettingsFile_IsIgnoredUnlessOffline) {
@@ -141,21 +137,20 @@ TEST_F(ComponentTest, SystemSettingsFile_IsIgnoredUnlessOffline) {
                "PositionalTolerance: 0.05\r\n");
   component->EnterProbeOffsets(9, 9, 9);
   StartPosition();
-  EXPECT_EQ(component->MeasuringUnit.Get(), 0);
-  EXPECT_EQ(component->ProbeOffsets.Get()->x(), 9.0);
+  EXPECT_EQ(std::pair(component->MeasuringUnit.Get(), component->ProbeOffsets.Get()->x()),
+            std::pair(0, 9.0));
 
   component->OfflineTesting.Set(1);
   StartPosition();
-  EXPECT_EQ(component->MeasuringUnit.Get(), 1);
-  EXPECT_EQ(component->HeadAngleB.Get(), 20.0);
-  EXPECT_EQ(component->ProbeType.Get(), 4);
-  EXPECT_EQ(component->ProbeOffsets.Get()->y(), -0.25);
-  EXPECT_EQ(component->Centre.Get().z(), 3.0);
-  EXPECT_EQ(component->Xaxis.Get().y(), 1.0);
-  EXPECT_EQ(component->Normal.Get().z(), -1.0);
-  EXPECT_EQ(ProcessMapMatchTolerances().fine.load(), 0.001);
-  EXPECT_EQ(ProcessMapMatchTolerances().acceleration.load(), 3.0);
-  EXPECT_EQ(ProcessRunControlState().positionalTolerance.load(), 0.05);
+  EXPECT_EQ(std::tuple(component->MeasuringUnit.Get(), component->HeadAngleB.Get(),
+                       component->ProbeType.Get(), component->ProbeOffsets.Get()->y(),
+                       component->Centre.Get().z(), component->Xaxis.Get().y(),
+                       component->Normal.Get().z()),
+            std::tuple(1, 20.0, 4, -0.25, 3.0, 1.0, -1.0));
+  EXPECT_EQ(std::tuple(ProcessMapMatchTolerances().fine.load(),
+                       ProcessMapMatchTolerances().acceleration.load(),
+                       ProcessRunControlState().positionalTolerance.load()),
+            std::tuple(0.001, 3.0, 0.05));
 }
 
 }  // namespace ombrixdc

@@ -185,23 +185,6 @@ TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   }
 }
 
-TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  machine->RefuseLock(static_cast<LONG>(0x81600038u));
-  component->PerformCircle();
-  component->WaitForRuns();
-  machine->RefuseLock(0);
-
-  // Status is still 1, so the check is skipped; the earlier error is still unread.
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0", "complete 0"}));
-  EXPECT_EQ(machine->LocksGranted(), 1);
-  EXPECT_EQ(machine->LocksReleased(), 1);
-  EXPECT_EQ(component->GetLastError(), 0x81600038u);
-}
-
 TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorker) {
   PrepareRun();
   component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);

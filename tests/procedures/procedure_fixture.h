@@ -85,16 +85,6 @@ class RecordingMove final : public ComObject<IVexa_move> {
   std::vector<Started> moves_;
 };
 
-// The settings of the offline example.
-inline std::string ExampleSettings(const fs::path& workingDirectory) {
-  return "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
-         "[KT19]\r\nKnownPartScanAcceleration=999.0\r\n"
-         "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
-         "[OmbrixDC]\r\nBufferPitch=0.05\r\nDCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\n"
-         "DCStartAngle=30.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\nWorkingDirectory=" +
-         workingDirectory.string() + "/\r\n";
-}
-
 inline std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -170,13 +160,7 @@ class OfflineRunTest : public ProcedureTest {
  protected:
   void SetUp() override {
     ProcedureTest::SetUp();
-    const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
-    fs::create_directories(folder.Path() / "Default");
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
-      fs::copy_file(data / name, folder.Path() / "Default" / name);
-    }
-    settingsFile = folder.Write("settings.ini", ExampleSettings(folder.Path()));
-
+    settingsFile = WriteOfflineExample(folder);
     Initialise();
     component->IniFilepath.Set(settingsFile.string());
     component->OfflineTesting.Set(1);

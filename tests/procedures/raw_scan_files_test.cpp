@@ -67,7 +67,7 @@ TEST_F(OfflineRunTest, DamagedRawFiles) {
        {"status 1", "status 2", "status 3", "status 5", "complete 1"},
        0u},
   };
-  const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
+  const fs::path data = fs::path(OMBRIXDC_SOURCE_DIR) / "tests/procedures/data/offline-learning";
   const fs::path runDir = folder.Path() / "Default";
   for (const Case& c : cases) {
     for (const char* name : {"ScanSlow.dat", "ScanFast.dat"}) {
