@@ -70,15 +70,12 @@ struct Outputs {
   double form = 0, radius = 0, cx = 0, cy = 0;
   ComVariant cz, x, y, z;
   std::vector<VARIANT> Args(VARIANT type) {
-    return {type,
-            Ref(VT_R8, &form),
-            Ref(VT_R8, &radius),
-            Ref(VT_R8, &cx),
-            Ref(VT_R8, &cy),
-            Ref(VT_VARIANT, &cz),
-            Ref(VT_VARIANT, &x),
-            Ref(VT_VARIANT, &y),
-            Ref(VT_VARIANT, &z)};
+    std::vector<VARIANT> args = {type, Ref(VT_R8, &form), Ref(VT_R8, &radius), Ref(VT_R8, &cx)};
+    args.push_back(Ref(VT_R8, &cy));
+    for (ComVariant* v : {&cz, &x, &y, &z}) {
+      args.push_back(Ref(VT_VARIANT, v));
+    }
+    return args;
   }
 };
 
@@ -193,14 +190,9 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       {"SaveData name NaN", saveData([] { return Real(std::nan("")); }), S_OK, 1, 0},
       {"SaveData name object", saveData([] { return Of(VT_UNKNOWN); }), DISP_E_TYPEMISMATCH, -1, 0},
       {"EnterProbeOffsets infinity",
-       [this](ComVariant&) {
-         return CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD,
-                           {Real(1), Real(-kInf), Real(2)});
-       },
-       S_FALSE, -1, 0},
-      {"SaveData without a name",
-       [this](ComVariant& r) { return CallByName(o, "SaveData", DISPATCH_METHOD, {}, &r); },
-       DISP_E_BADPARAMCOUNT, -1, 0},
+       call("EnterProbeOffsets", DISPATCH_METHOD, {Real(1), Real(-kInf), Real(2)}), S_FALSE, -1, 0},
+      {"SaveData without a name", call("SaveData", DISPATCH_METHOD, {}), DISP_E_BADPARAMCOUNT, -1,
+       0},
   };
   for (const Row& row : rows) {
     ComVariant result;

@@ -103,6 +103,14 @@ class ComponentTest : public ::testing::Test {
     SetGoodParameters();
     machine->SetTip(StartPosition());
     component->EnterProbeOffsets(0.0, 0.0, 0.0);
+    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  }
+
+  // Replaces the sink, so that the next run's events are seen alone.
+  void NewSink() {
+    component->Sinks.DisconnectAll();
+    sink = std::make_shared<RecordingSink>();
+    component->Sinks.Connect(sink);
   }
 
   TempFolder folder;

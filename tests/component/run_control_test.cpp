@@ -109,7 +109,6 @@ TEST_F(ComponentTest, RunOutcomes) {
   for (const Case& c : cases) {
     Restart();
     PrepareRun();
-    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
     c.change();
     component->PerformCircle();
     component->WaitForRuns();
@@ -147,7 +146,6 @@ TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
     std::function<void()> onComplete;
   };
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   auto restarter = std::make_shared<Restarter>();
   HRESULT second = E_FAIL;
   restarter->onComplete = [&] {
@@ -167,7 +165,6 @@ TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
 // at twice DCSpeedFactor times the radius.
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   component->DCSpeedFactor.Set(1.5);
   component->FeatureRadius.Set(20.0);
   component->ModeParameter.Set(80.0);
@@ -187,7 +184,6 @@ TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
 
 TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorker) {
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   LONG held = 0;
   link->getLock(0, &held);  // another client holds the controller
   component->PerformCircle();
@@ -261,15 +257,12 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
   };
   for (const Case& c : cases) {
     PrepareRun();
-    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;  // data for GetData to convert
     component->WaitForRuns();
     machine->SetTip(component->StartPosition.Get());
     component->SlowCentre.Set(CMaPoint(99.0, 99.0, 99.0));
     const int32_t scansBefore = machine->ScansStarted();
-    component->Sinks.DisconnectAll();
-    sink = std::make_shared<RecordingSink>();
-    component->Sinks.Connect(sink);
+    NewSink();
 
     PausedSlowScan pause(*machine);
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;

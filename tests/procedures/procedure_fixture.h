@@ -108,13 +108,6 @@ class ProcedureTest : public ComponentTest {
  protected:
   fs::path RunDir() const { return component->RunFolder(); }
 
-  // Replaces the sink, so that the next run's events are seen alone.
-  void NewSink() {
-    component->Sinks.DisconnectAll();
-    sink = std::make_shared<RecordingSink>();
-    component->Sinks.Connect(sink);
-  }
-
   // Puts the probe at the start position and runs to the end; the run's events.
   Texts RunOnline(int32_t learning) {
     NewSink();
