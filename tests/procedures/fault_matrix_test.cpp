@@ -263,7 +263,7 @@ void ExpectOnlyCompletePairs(const fs::path& runDir, const std::string& row) {
 TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
   // The stored pair every compensated row replays.
   PrepareRun();
-  ASSERT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   const std::string storedMap = ReadWholeFile(RunDir() / "_circle1.rsm");
   const std::string storedCircle = ReadWholeFile(RunDir() / "_circle1.rsd");
 

@@ -108,11 +108,16 @@ class ProcedureTest : public ComponentTest {
  protected:
   fs::path RunDir() const { return component->RunFolder(); }
 
-  // Puts the probe at the start position and runs to the end; the run's events.
-  Texts RunOnline(int32_t learning) {
+  // One run to its end, the probe first put at the start position (online) or the start
+  // position asked for (offline, where it is read from System.dat); the run's events.
+  Texts RunToEnd(int32_t learning) {
     NewSink();
     component->Learning.Set(learning);
-    machine->SetTip(component->StartPosition.Get());
+    if (component->OfflineTesting.Get()) {
+      StartPosition();
+    } else {
+      machine->SetTip(component->StartPosition.Get());
+    }
     component->PerformCircle();
     component->WaitForRuns();
     return sink->Texts();
@@ -165,16 +170,6 @@ class OfflineRunTest : public ProcedureTest {
     component->MaxScanSpeed.Set(100.0);
     component->FilterNumber.Set(20);
     component->SetFilterMethod(1);
-  }
-
-  // GetStartPosition (which reads System.dat) and one run; the run's events.
-  Texts RunOffline(int32_t learning) {
-    NewSink();
-    component->Learning.Set(learning);
-    StartPosition();
-    component->PerformCircle();
-    component->WaitForRuns();
-    return sink->Texts();
   }
 };
 
