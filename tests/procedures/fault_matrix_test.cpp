@@ -95,8 +95,7 @@ const std::pair<StatusFlag, uint32_t> kFlags[] = {
     {StatusFlag::timeoutDuringMoveOrScan, 0x81600038},
     {StatusFlag::xMotorOverdriven, 0x81600042},
     {StatusFlag::yMotorOverdriven, 0x81600043},
-    {StatusFlag::zMotorOverdriven, 0x81600044},
-};
+    {StatusFlag::zMotorOverdriven, 0x81600044}};
 static_assert(std::size(kFlags) == static_cast<size_t>(StatusFlag::Count));
 
 // The second byte of the extended status after a scan: 0x10 finished properly, else 0x20
