@@ -23,8 +23,8 @@ TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
       {"Learning", "2", S_OK, [](auto& c) { return c.Learning.Get() == 2; }},
       {"IniFilepath", "/data/a b.ini", S_OK,
        [](auto& c) { return c.IniFilepath.Get() == "/data/a b.ini"; }},
-      // FilterMethod is clamped to 1 or 2.
-      {"FilterMethod", "7", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},
+      // FilterMethod is clamped to 1 or 2: the first values beyond either end.
+      {"FilterMethod", "3", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},
       {"FilterMethod", "0", S_OK, [](auto& c) { return c.FilterMethod.Get() == 1; }},
       {"NoSuchProperty", "1", DISP_E_UNKNOWNNAME, [](auto&) { return true; }},
       {"Status", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
