@@ -19,7 +19,8 @@
 #include "platform/com/object.h"
 #include "platform/com/store_class_lookup.h"
 #include "tests/support/isolated_registry.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/run_settings.h"
+#include "tests/support/variant_values.h"
 
 // The exported entry points of a server module.
 struct ServerModule {
@@ -37,14 +38,14 @@ inline ServerModule LoadModule(const char* path) {
     ADD_FAILURE() << error;
     return module;
   }
+  const auto find = [handle](const char* name) {
+    return reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, name));
+  };
   module.getClassObject =
       reinterpret_cast<DllGetClassObjectFunction>(FindModuleExport(handle, "DllGetClassObject"));
-  module.canUnloadNow =
-      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllCanUnloadNow"));
-  module.registerServer =
-      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllRegisterServer"));
-  module.unregisterServer =
-      reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, "DllUnregisterServer"));
+  module.canUnloadNow = find("DllCanUnloadNow");
+  module.registerServer = find("DllRegisterServer");
+  module.unregisterServer = find("DllUnregisterServer");
   return module;
 }
 
@@ -73,40 +74,12 @@ inline ComPtr<IVexa_CircleDC> CreateFromFactory() {
   return object;
 }
 
-// ---- late binding
-// --------------------------------------------------------------------------------
-
 inline DISPID IdOf(IDispatch* object, const char* name) {
   ComBstr text(name);
   LPOLESTR names[] = {text.Get()};
   DISPID id = DISPID_UNKNOWN;
   object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   return id;
-}
-
-inline VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
-
-inline VARIANT Real(double value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R8;
-  v.dblVal = value;
-  return v;
-}
-
-// A reference to a variable of the client's, for an output.
-inline VARIANT Ref(VARTYPE vt, void* target) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BYREF | vt;
-  v.byref = target;
-  return v;
 }
 
 // Calls a member by name with the arguments in their natural order; they are passed last
@@ -133,26 +106,22 @@ inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::str
   return PutByName(object, name, value);
 }
 
-// ---- an event sink
-// -----------------------------------------------------------------------------------
+// What an event sink needs of a dispatch interface besides Invoke: nothing.
+template <class Interface>
+class SinkStub : public ComObject<Interface> {
+ public:
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+};
 
-// Records every event, and any way the call differs from how the
-// component is to fire events.
-class RecordingSink final : public ComObject<IDispatch> {
+// Records every event, and any way the call differs from how the component is to fire events.
+class RecordingSink final : public SinkStub<IDispatch> {
  public:
   struct Event {
     DISPID dispid;
     LONG argument;  // -1 when the event has none
   };
-
-  HRESULT GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
                  EXCEPINFO*, UINT*) override {
     std::lock_guard lock(mutex_);
@@ -165,14 +134,9 @@ class RecordingSink final : public ComObject<IDispatch> {
     events_.push_back({dispid, expectedArgs ? params->rgvarg[0].lVal : -1});
     return S_OK;
   }
-
-  std::vector<Event> Events() {
+  std::pair<std::vector<Event>, std::vector<std::string>> EventsAndProblems() {
     std::lock_guard lock(mutex_);
-    return events_;
-  }
-  std::vector<std::string> Problems() {
-    std::lock_guard lock(mutex_);
-    return problems_;
+    return {events_, problems_};
   }
 
  private:
@@ -182,11 +146,8 @@ class RecordingSink final : public ComObject<IDispatch> {
 };
 
 // A sink that answers the event interface but has no dispatch interface to take the calls.
-class SilentSink final : public ComObject<_IVexa_CircleDCEvents> {
+class SilentSink final : public SinkStub<_IVexa_CircleDCEvents> {
  public:
-  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
     ++calls;
     return S_OK;
@@ -201,19 +162,6 @@ class OfflineClientRun : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
-    const std::filesystem::path data =
-        std::filesystem::path(__FILE__).parent_path() / "../procedures/data/offline-learning";
-    const std::filesystem::path runDir = folder.Path() / "Default";
-    std::filesystem::create_directories(runDir);
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
-      std::filesystem::copy_file(data / name, runDir / name);
-    }
-    std::ofstream(folder.Path() / "settings.ini", std::ios::binary)
-        << "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n[KT410]\r\n"
-           "KnownPartScanAcceleration=200.0\r\n[OmbrixDC]\r\nBufferPitch=0.05\r\n"
-           "DCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\nDCStartAngle=30.0\r\nTimeOut=-1\r\n"
-           "ScanSettlingTime=0\r\nWorkingDirectory="
-        << folder.Path().string() << "/\r\n";
     ComPtr<IConnectionPointContainer> container;
     ASSERT_EQ(object.As(&container), S_OK);
     ASSERT_EQ(
@@ -235,18 +183,18 @@ class OfflineClientRun : public ::testing::Test {
     VARIANT noAxisStatus = linkArg;
     noAxisStatus.punkVal = nullptr;  // the component creates its own
     ASSERT_EQ(CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, noAxisStatus}), S_OK);
-    const std::pair<const char*, VARIANT> puts[] = {
-        {"OfflineTesting", Long(1)},
-        {"FeatureRadius", Real(8.0)},
-        {"TipRadius", Real(1.5)},
-        {"ScanDeflection", Real(0.3)},
-        {"SlowSpeed", Real(5.0)},
-        {"ModeParameter", Real(30.0)},
-        {"Learning", Long(E_OMBRIX_DC_CIRCLE_LEARNING)}};
-    for (const auto& [name, value] : puts) {
-      ASSERT_EQ(PutByName(o, name, value), S_OK);
+    for (const char* name : {"OfflineTesting", "Learning"}) {
+      ASSERT_EQ(PutByName(o, name, Long(1)), S_OK);  // offline, and a learning run
     }
-    ASSERT_EQ(PutTextByName(o, "IniFilepath", (folder.Path() / "settings.ini").string()), S_OK);
+    const std::pair<const char*, double> reals[] = {{"FeatureRadius", 8.0},
+                                                    {"TipRadius", 1.5},
+                                                    {"ScanDeflection", 0.3},
+                                                    {"SlowSpeed", 5.0},
+                                                    {"ModeParameter", 30.0}};
+    for (const auto& [name, value] : reals) {
+      ASSERT_EQ(PutByName(o, name, Real(value)), S_OK);
+    }
+    ASSERT_EQ(PutTextByName(o, "IniFilepath", WriteOfflineExample(folder).string()), S_OK);
     double x, y, z;
     ASSERT_EQ(CallByName(o, "GetStartPosition", DISPATCH_METHOD,
                          {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}),

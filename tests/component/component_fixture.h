@@ -12,7 +12,7 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/run_settings.h"
 
 namespace ombrixdc {
 
@@ -30,9 +30,8 @@ class RecordingSink : public CircleDCEvents {
   void OnGraphicsClosed() override { Add("graphics closed"); }
 
   std::vector<std::string> Texts() const {
-    std::lock_guard lock(mutex_);
     std::vector<std::string> texts;
-    for (const auto& e : events_) {
+    for (const auto& e : Events()) {
       texts.push_back(e.text);
     }
     return texts;
@@ -51,16 +50,6 @@ class RecordingSink : public CircleDCEvents {
   std::vector<RecordedEvent> events_;
 };
 
-// Settings that pass every check; tests override single lines.
-inline std::string GoodSettings(const std::string& workingDirectory) {
-  return "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
-         "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
-         "[OmbrixDC]\r\nBufferPitch=0.1\r\nDCMapPitch=0.5\r\nDCSpeedFactor=5.0\r\n"
-         "DCStartAngle=90.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\n"
-         "WorkingDirectory=" +
-         workingDirectory + "\r\n";
-}
-
 class ComponentTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -71,7 +60,7 @@ class ComponentTest : public ::testing::Test {
     component = std::make_unique<CircleDCComponent>();
     sink = std::make_shared<RecordingSink>();
     component->Sinks.Connect(sink);
-    settingsFile = folder.Write("settings.ini", GoodSettings(folder.Path().string() + "/"));
+    settingsFile = folder.Write("settings.ini", SettingsText(folder.Path()));
   }
   void TearDown() override { component.reset(); }
 
@@ -114,6 +103,14 @@ class ComponentTest : public ::testing::Test {
     SetGoodParameters();
     machine->SetTip(StartPosition());
     component->EnterProbeOffsets(0.0, 0.0, 0.0);
+    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
+  }
+
+  // Replaces the sink, so that the next run's events are seen alone.
+  void NewSink() {
+    component->Sinks.DisconnectAll();
+    sink = std::make_shared<RecordingSink>();
+    component->Sinks.Connect(sink);
   }
 
   TempFolder folder;

@@ -4,12 +4,12 @@
 
 #include <chrono>
 #include <functional>
+#include <tuple>
 
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_thread.h"
 #include "src/viewer/viewer_window.h"
 #include "tests/component/component_fixture.h"
-#include "tests/support/viewer_data_sets_text.h"
 
 namespace ombrixdc {
 
@@ -65,11 +65,10 @@ TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
   Open(*component);
   EXPECT_EQ(component->WindowHandle.Get(), ui::HeadlessHost::kNativeId);
   const ui::HeadlessHost::State window = Host()->GetState();
-  EXPECT_EQ(window.title, "OmbrixDC");
-  EXPECT_EQ(window.statusText, "Ready");
-  EXPECT_TRUE(window.visible);
-  EXPECT_EQ(window.toolbarChecks.size(), 3u);  // Metrology, Reference, Grid
-  EXPECT_EQ(window.menuChecks.size(), 9u);
+  // Three toolbar checks (Metrology, Reference, Grid) and nine menu checks.
+  EXPECT_EQ(std::tuple(window.title, window.statusText, window.visible, window.toolbarChecks.size(),
+                       window.menuChecks.size()),
+            std::tuple("OmbrixDC", "Ready", true, 3u, 9u));
   EXPECT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
   // A second call while open updates the same window; 0, 0, 0, 0 keeps its place.
   const ui::Rect frame = window.frame;
@@ -86,7 +85,6 @@ TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
 
 TEST_F(GraphicsTest, FinishedRun_RefreshesTheOpenWindowWithItsDataSets) {
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   Open(*component);
   ASSERT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
   const int32_t paintsBefore = Host()->PaintCount();
@@ -137,25 +135,6 @@ TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
   }
 }
 
-TEST_F(GraphicsTest, SecondComponent_TakesOverTheOneViewer) {
-  Open(*component);
-  const std::shared_ptr<ui::WindowHost> first = ombrixdc::ProcessViewerState().LiveHost();
-  auto other = std::make_unique<CircleDCComponent>();
-  auto otherSink = std::make_shared<RecordingSink>();
-  other->Sinks.Connect(otherSink);
-  EXPECT_EQ(other->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
-  EXPECT_EQ(ombrixdc::ProcessViewerState().LiveHost(), first);  // no second window
-  EXPECT_EQ(other->WindowHandle.Get(), ui::HeadlessHost::kNativeId);
-  EXPECT_EQ(GraphicsClosed(*other), 0);
-  EXPECT_EQ(GraphicsClosed(*component), 1);
-  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);  // no longer its viewer
-  EXPECT_TRUE(ombrixdc::ViewerRunning());
-  // The close goes to the component the viewer serves.
-  other.reset();
-  EXPECT_EQ(otherSink->Texts(), Texts{"graphics closed"});
-  EXPECT_TRUE(sink->Texts().empty());
-}
-
 TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
   ombrixdc::SetViewerHostFactory([](std::string* whyNot) {
     *whyNot = "refused";
@@ -165,22 +144,6 @@ TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
   EXPECT_EQ(GraphicsClosed(*component), 1);
   EXPECT_EQ(component->WindowHandle.Get(), 0);
   EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
-}
-
-TEST_F(GraphicsTest, FileOpen_StartsInTheWorkingFolder_AndLeavesTheCurrentDirectoryAlone) {
-  component->IniFilepath.Set(settingsFile.string());  // WorkingDirectory is the test folder
-  std::filesystem::create_directories(folder.Path() / "Default");
-  folder.Write("Default/picked.dat", DataSetsFileText({0, 0, 0}, {0, 0, 0}, 0.5));
-  const std::filesystem::path startDirectory = std::filesystem::current_path();
-  Open(*component);
-  Host()->SetNextOpenFileResult("picked.dat");  // a name relative to where the dialog was
-  Host()->InjectCommand(32768);
-  ASSERT_TRUE(WaitFor([] { return Host()->GetState().title == "OmbrixDC - picked.dat"; }));
-  // WorkingDirectory followed directly by WorkingFolder.
-  EXPECT_EQ(Host()->LastOpenFileRequest()->startDirectory, folder.Path().string() + "/Default");
-  // 0.5 mm: c = 1 - trunc(499 x (-1/3)) = 167 microns, so 500-micron rings.
-  EXPECT_EQ(ombrixdc::ProcessViewerState().RingIndex, 6);
-  EXPECT_EQ(std::filesystem::current_path(), startDirectory);
 }
 
 }  // namespace

@@ -109,7 +109,6 @@ TEST_F(ComponentTest, RunOutcomes) {
   for (const Case& c : cases) {
     Restart();
     PrepareRun();
-    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
     c.change();
     component->PerformCircle();
     component->WaitForRuns();
@@ -147,7 +146,6 @@ TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
     std::function<void()> onComplete;
   };
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   auto restarter = std::make_shared<Restarter>();
   HRESULT second = E_FAIL;
   restarter->onComplete = [&] {
@@ -167,7 +165,6 @@ TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
 // at twice DCSpeedFactor times the radius.
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   component->DCSpeedFactor.Set(1.5);
   component->FeatureRadius.Set(20.0);
   component->ModeParameter.Set(80.0);
@@ -185,26 +182,8 @@ TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   }
 }
 
-TEST_F(ComponentTest, UnreadError_StartsTheWorkerButRunsNoProcedure) {
-  PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
-  machine->RefuseLock(static_cast<LONG>(0x81600038u));
-  component->PerformCircle();
-  component->WaitForRuns();
-  machine->RefuseLock(0);
-
-  // Status is still 1, so the check is skipped; the earlier error is still unread.
-  EXPECT_EQ(component->PerformCircle(), S_FALSE);
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "complete 0", "complete 0"}));
-  EXPECT_EQ(machine->LocksGranted(), 1);
-  EXPECT_EQ(machine->LocksReleased(), 1);
-  EXPECT_EQ(component->GetLastError(), 0x81600038u);
-}
-
 TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorker) {
   PrepareRun();
-  component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   LONG held = 0;
   link->getLock(0, &held);  // another client holds the controller
   component->PerformCircle();
@@ -278,15 +257,12 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
   };
   for (const Case& c : cases) {
     PrepareRun();
-    component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;  // data for GetData to convert
     component->WaitForRuns();
     machine->SetTip(component->StartPosition.Get());
     component->SlowCentre.Set(CMaPoint(99.0, 99.0, 99.0));
     const int32_t scansBefore = machine->ScansStarted();
-    component->Sinks.DisconnectAll();
-    sink = std::make_shared<RecordingSink>();
-    component->Sinks.Connect(sink);
+    NewSink();
 
     PausedSlowScan pause(*machine);
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;

@@ -3,7 +3,9 @@
 // events. Whatever went wrong, the controller lock is given back, the run's worker is gone, and
 // the run directory holds only complete, readable map pairs (the compensated runs' stored pair
 // untouched) and no temporary file.
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "src/files/circle_data_file.h"
 #include "src/files/map_file.h"
@@ -93,8 +95,7 @@ const std::pair<StatusFlag, uint32_t> kFlags[] = {
     {StatusFlag::timeoutDuringMoveOrScan, 0x81600038},
     {StatusFlag::xMotorOverdriven, 0x81600042},
     {StatusFlag::yMotorOverdriven, 0x81600043},
-    {StatusFlag::zMotorOverdriven, 0x81600044},
-};
+    {StatusFlag::zMotorOverdriven, 0x81600044}};
 static_assert(std::size(kFlags) == static_cast<size_t>(StatusFlag::Count));
 
 // The second byte of the extended status after a scan: 0x10 finished properly, else 0x20
@@ -104,7 +105,7 @@ const std::pair<BYTE, uint32_t> kExtendedStatus[] = {
     {0x60, 0x81600049}, {0x40, 0x8310000D},
 };
 constexpr LONG kReadError = static_cast<LONG>(0x81600077u);
-constexpr LONG kLockError = static_cast<LONG>(0x81600050u);
+constexpr uint32_t kLockError = 0x81600050u;
 
 const ECircleStatus kError = E_OMBRIX_DC_CIRCLE_ERROR, kAborted = E_OMBRIX_DC_CIRCLE_ABORTED;
 const Texts kSlowFailed = {"status 1", "status 2", "status 7", "complete 0"};
@@ -115,62 +116,66 @@ const Texts kAbortedFirst = {"status 1", "status 6", "complete 1"};
 
 std::vector<Row> FaultRows() {
   std::vector<Row> rows;
+  const auto add = [&](std::string name, Run run, Inject inject, Texts events, uint32_t error,
+                       ECircleStatus status = kError) {
+    rows.push_back({std::move(name), run, std::move(inject), std::move(events), error, status});
+  };
   const auto both = [&](const std::string& name, Inject inject, Texts learning, uint32_t error,
                         ECircleStatus status, Texts compensated) {
-    rows.push_back({name + ", learning", Run::Learning, inject, learning, error, status});
-    rows.push_back({name + ", compensated", Run::Compensated, inject, compensated, error, status});
+    add(name + ", learning", Run::Learning, inject, learning, error, status);
+    add(name + ", compensated", Run::Compensated, inject, compensated, error, status);
   };
-  // Flags raised during the run's first scan; the extended status spoilt in its last.
-  for (const auto& [flag, code] : kFlags) {
-    both("flag " + std::to_string(static_cast<int>(flag)),
-         DuringScan(1, [flag](Scene& s) { s.machine.SetStatusFlag(flag, 1); }), kSlowFailed, code,
-         kError, kReplayFailed);
+  // Flags raised during the run's first scan: every one in a learning run, and three in a
+  // compensated run, whose scans check them through the same code.
+  for (size_t i = 0; i < std::size(kFlags); ++i) {
+    const auto [flag, code] = kFlags[i];
+    const Inject raise = DuringScan(1, [flag](Scene& s) { s.machine.SetStatusFlag(flag, 1); });
+    add("flag " + std::to_string(i) + ", learning", Run::Learning, raise, kSlowFailed, code);
+    if (i % 8 == 0) {
+      add("flag " + std::to_string(i) + ", compensated", Run::Compensated, raise, kReplayFailed,
+          code);
+    }
   }
-  rows.push_back({"every flag at once: the first in the controller's order", Run::Compensated,
-                  DuringScan(1,
-                             [](Scene& s) {
-                               for (const auto& flag : kFlags) {
-                                 s.machine.SetStatusFlag(flag.first, 1);
-                               }
-                             }),
-                  kReplayFailed, 0x8160003E, kError});
+  add("every flag at once: the first in the controller's order", Run::Compensated,
+      DuringScan(1,
+                 [](Scene& s) {
+                   for (const auto& flag : kFlags) {
+                     s.machine.SetStatusFlag(flag.first, 1);
+                   }
+                 }),
+      kReplayFailed, 0x8160003E);
+  // The extended status spoilt in the run's last scan.
   for (const auto& [byte, code] : kExtendedStatus) {
-    rows.push_back({"extended status " + std::to_string(byte) + ", learning", Run::Learning,
-                    DuringScan(2, [byte](Scene& s) { s.machine.SetExtendedStatus(1, byte); }),
-                    kFastFailed, code, kError});
-    rows.push_back({"extended status " + std::to_string(byte) + ", compensated", Run::Compensated,
-                    DuringScan(1, [byte](Scene& s) { s.machine.SetExtendedStatus(1, byte); }),
-                    kReplayFailed, code, kError});
+    const auto spoil = [byte](Scene& s) { s.machine.SetExtendedStatus(1, byte); };
+    const std::string name = "extended status " + std::to_string(byte);
+    add(name + ", learning", Run::Learning, DuringScan(2, spoil), kFastFailed, code);
+    add(name + ", compensated", Run::Compensated, DuringScan(1, spoil), kReplayFailed, code);
   }
   both("extended status unreadable",
        DuringScan(1, [](Scene& s) { s.machine.FailExtendedStatusRead(kReadError); }), kSlowFailed,
        static_cast<uint32_t>(kReadError), kError, kReplayFailed);
   // A lock refused at the start leaves the component ready for the next run.
-  both(
-      "lock refused", [](Scene& s) { s.machine.RefuseLock(kLockError); }, kNotRun,
-      static_cast<uint32_t>(kLockError), E_OMBRIX_DC_CIRCLE_INITIALISED, kNotRun);
-  rows.push_back({"lock refused without a code", Run::Learning,
-                  [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); }, kNotRun,
-                  0x80004005, E_OMBRIX_DC_CIRCLE_INITIALISED});
-  rows.push_back({"lock not given back after the pre-move", Run::Learning,
-                  AtMove(0, [](Scene& s) { s.machine.RefuseLock(kLockError); }), kSlowFailed,
-                  static_cast<uint32_t>(kLockError), kError});
-  rows.push_back({"lock not given back after the return", Run::Learning,
-                  AtMove(1, [](Scene& s) { s.machine.RefuseLock(kLockError); }), kSlowFailed,
-                  static_cast<uint32_t>(kLockError), kError});
-  rows.push_back({"pre-move fails", Run::Learning,
-                  [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); }, kSlowFailed,
-                  0x83100004, kError});
-  rows.push_back({"return to the start fails", Run::Learning,
-                  AtMove(1, [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); }),
-                  kSlowFailed, 0x83100004, kError});
-  rows.push_back({"pre-move never ends", Run::Learning,
-                  [](Scene& s) {
-                    ProcessRunTimeLimits().baseMilliseconds = 100;
-                    ProcessRunTimeLimits().factor = 0.0;
-                    s.machine.FailMoves(kVexaMoveRunning);
-                  },
-                  kSlowFailed, 0x81600038, kError});
+  const auto refuse = [](Scene& s) { s.machine.RefuseLock(static_cast<LONG>(kLockError)); };
+  both("lock refused", refuse, kNotRun, kLockError, E_OMBRIX_DC_CIRCLE_INITIALISED, kNotRun);
+  add(
+      "lock refused without a code", Run::Learning,
+      [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); }, kNotRun, 0x80004005,
+      E_OMBRIX_DC_CIRCLE_INITIALISED);
+  add("lock not given back after the pre-move", Run::Learning, AtMove(0, refuse), kSlowFailed,
+      kLockError);
+  add("lock not given back after the return", Run::Learning, AtMove(1, refuse), kSlowFailed,
+      kLockError);
+  const auto failMoves = [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); };
+  add("pre-move fails", Run::Learning, failMoves, kSlowFailed, 0x83100004);
+  add("return to the start fails", Run::Learning, AtMove(1, failMoves), kSlowFailed, 0x83100004);
+  add(
+      "pre-move never ends", Run::Learning,
+      [](Scene& s) {
+        ProcessRunTimeLimits().baseMilliseconds = 100;
+        ProcessRunTimeLimits().factor = 0.0;
+        s.machine.FailMoves(kVexaMoveRunning);
+      },
+      kSlowFailed, 0x81600038);
   // Too little of the circle recorded to prepare.
   both("tip read fails", DuringScan(1, [](Scene& s) { s.machine.FailTipReadsAfter(40); }),
        kSlowFailed, 0x83100005, kError, kReplayFailed);
@@ -185,51 +190,32 @@ std::vector<Row> FaultRows() {
                   }),
        kSlowFailed, 0x81600040, kError, kReplayFailed);
   // The map pair cannot be stored: its circle data file's name is taken by a folder.
-  rows.push_back(
-      {"map pair cannot be written",
-       Run::Learning,
-       [](Scene& s) { fs::create_directories(s.component.RunFolder() / "_circle1.rsd" / "x"); },
-       {"status 1", "status 2", "status 3", "status 7", "complete 0"},
-       0x83100006,
-       kError});
+  add(
+      "map pair cannot be written", Run::Learning,
+      [](Scene& s) { fs::create_directories(s.component.RunFolder() / "_circle1.rsd" / "x"); },
+      kFastFailed, 0x83100006);
   // An abort at each checkpoint stops the machine and ends the run without an error.
   const auto abort = [](Scene& s) { s.component.Abort(); };
   both("abort before the run", abort, kAbortedFirst, 0, kAborted, kAbortedFirst);
-  rows.push_back({"abort while waiting for the lock", Run::Learning,
-                  [](Scene& s) {
-                    LONG held = 0;
-                    s.link->getLock(0, &held);
-                    s.afterStart = [&s] {
-                      s.component.Abort();
-                      LONG released = 0;
-                      s.link->releaseLock(&released);
-                    };
-                  },
-                  kAbortedFirst, 0, kAborted});
-  rows.push_back({"abort during the slow scan",
-                  Run::Learning,
-                  DuringScan(1, abort),
-                  {"status 1", "status 2", "status 6", "complete 1"},
-                  0,
-                  kAborted});
-  rows.push_back({"abort during the return",
-                  Run::Learning,
-                  AtMove(1, abort),
-                  {"status 1", "status 2", "status 6", "complete 1"},
-                  0,
-                  kAborted});
-  rows.push_back({"abort during the fast scan",
-                  Run::Learning,
-                  DuringScan(2, abort),
-                  {"status 1", "status 2", "status 3", "status 6", "complete 1"},
-                  0,
-                  kAborted});
-  rows.push_back({"abort during the fast scan",
-                  Run::Compensated,
-                  DuringScan(1, abort),
-                  {"status 1", "status 4", "status 6", "complete 1"},
-                  0,
-                  kAborted});
+  add(
+      "abort while waiting for the lock", Run::Learning,
+      [](Scene& s) {
+        LONG held = 0;
+        s.link->getLock(0, &held);
+        s.afterStart = [&s] {
+          s.component.Abort();
+          LONG released = 0;
+          s.link->releaseLock(&released);
+        };
+      },
+      kAbortedFirst, 0, kAborted);
+  const Texts slowAborted = {"status 1", "status 2", "status 6", "complete 1"};
+  add("abort during the slow scan", Run::Learning, DuringScan(1, abort), slowAborted, 0, kAborted);
+  add("abort during the return", Run::Learning, AtMove(1, abort), slowAborted, 0, kAborted);
+  add("abort during the fast scan", Run::Learning, DuringScan(2, abort),
+      {"status 1", "status 2", "status 3", "status 6", "complete 1"}, 0, kAborted);
+  add("abort during the fast scan", Run::Compensated, DuringScan(1, abort),
+      {"status 1", "status 4", "status 6", "complete 1"}, 0, kAborted);
   return rows;
 }
 
@@ -239,6 +225,15 @@ int32_t ThreadCount() {
     ++count;
   }
   return count;
+}
+
+// Whether the process is back to `count` threads: a joined thread may stay listed for a moment
+// after the join returns, while the kernel finishes ending it.
+bool ThreadCountFallsTo(int32_t count) {
+  for (int i = 0; i < 1000 && ThreadCount() > count; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return ThreadCount() == count;
 }
 
 // The run directory's regular files: every map file with its partner, each readable to the
@@ -267,7 +262,7 @@ void ExpectOnlyCompletePairs(const fs::path& runDir, const std::string& row) {
 TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
   // The stored pair every compensated row replays.
   PrepareRun();
-  ASSERT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   const std::string storedMap = ReadWholeFile(RunDir() / "_circle1.rsm");
   const std::string storedCircle = ReadWholeFile(RunDir() / "_circle1.rsd");
 
@@ -302,7 +297,7 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
     }
     EXPECT_FALSE(machine->LockHeld()) << n;
     EXPECT_EQ(machine->LocksGranted(), machine->LocksReleased()) << n;
-    EXPECT_EQ(ThreadCount(), threads) << n;
+    EXPECT_TRUE(ThreadCountFallsTo(threads)) << n;
     ExpectOnlyCompletePairs(RunDir(), n);
     if (replay) {
       EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"})) << n;

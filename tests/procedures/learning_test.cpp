@@ -26,7 +26,7 @@ TEST_F(ProcedureTest, Runs_LearnOnceThenReplayTheStoredMap) {
       {E_OMBRIX_DC_CIRCLE_LEARNING, kLearnt},  // learns again, replacing map 1
   };
   for (const Step& step : steps) {
-    EXPECT_EQ(RunOnline(step.learning), step.events) << "Learning " << step.learning;
+    EXPECT_EQ(RunToEnd(step.learning), step.events) << "Learning " << step.learning;
     EXPECT_EQ(component->GetLastError(), 0u);
     EXPECT_EQ(MapFiles(), kPair1);
     EXPECT_FALSE(machine->LockHeld());
@@ -44,7 +44,7 @@ TEST_F(ProcedureTest, CalibrationMode_ScansFastAt50) {
       speeds.push_back(machine->LastScan()->speed);
     }
   });
-  EXPECT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING), kLearnt);
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING), kLearnt);
   EXPECT_EQ(speeds, (std::vector<double>{5.0, 50.0}));
   EXPECT_EQ(component->FastSpeed.Get(), 50.0);
   EXPECT_NE(ReadWholeFile(RunDir() / "_circle1.rsm").find("FastSpeed:  50.000000\r\n"),

@@ -69,10 +69,11 @@ TEST_F(OfflineRunTest, TimeOut_DecidesWhetherAnOldMapIsDeletedBeforeTheSearch) {
       {-1, {"status 1", "status 4", "status 5", "complete 1"}},
   };
   for (const Case& c : cases) {
-    ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+    ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
     for (const char* name : {"_circle1.rsm", "_circle1.rsd"}) {
       fs::last_write_time(RunDir() / name, fs::file_time_type::clock::now() - minutes(120));
     }
+    // Set after the settings file was read, which it then overrides.
     NewSink();
     component->TimeOut.Set(c.timeOut);
     component->Learning.Set(E_OMBRIX_DC_CIRCLE_AUTO);

@@ -15,7 +15,7 @@ class MapSearchTest : public OfflineRunTest {
   void Learn(int32_t filterNumber, double deflection) {
     component->FilterNumber.Set(filterNumber);
     component->ScanDeflection.Set(deflection);
-    ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+    ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   }
   std::string MapText(int32_t n) const {
     return ReadWholeFile(RunDir() / ("_circle" + std::to_string(n) + ".rsm"));
@@ -72,7 +72,7 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
   for (auto& dataSet : component->DataSets) {
     dataSet.Set(DataSet{});
   }
-  EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
             (Texts{"status 1", "status 4", "status 5", "complete 1"}));
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 3);
   const DataSet slow = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
@@ -94,10 +94,10 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
   // Without map 2 the search never reaches map 3, and a new map takes number 2.
   fs::remove(RunDir() / "_circle2.rsm");
   fs::remove(RunDir() / "_circle2.rsd");
-  EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), (Texts{"status 1", "complete 0"}));
   EXPECT_EQ(component->GetLastError(), 0x83100009u);
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 0);
-  ASSERT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_AUTO).back(), "complete 1");
+  ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_AUTO).back(), "complete 1");
   EXPECT_EQ(MapFiles(), kThreePairs);
 }
 
@@ -130,7 +130,7 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
   for (const Case& c : cases) {
     Learn(20, 0.3);
     c.damage(RunDir());
-    EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
+    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
     for (const std::string& name : MapFiles()) {
       fs::remove(RunDir() / name);

@@ -49,7 +49,7 @@ std::string CompareTextAndNumbers(const std::string& actual, const std::string& 
 
 TEST_F(OfflineRunTest, ExampleRun_WritesTheExpectedMapCircleDataAndDataSetsFiles) {
   component->HeaderInfo[0].Set("Example");
-  EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING),
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING),
             (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}));
   EXPECT_EQ(component->GetLastError(), 0u);
   // The start position of a bore of radius 8, tip 1.5, two clear of the wall at 30 degrees.

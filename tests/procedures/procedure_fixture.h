@@ -85,16 +85,6 @@ class RecordingMove final : public ComObject<IVexa_move> {
   std::vector<Started> moves_;
 };
 
-// The settings of the offline example.
-inline std::string ExampleSettings(const fs::path& workingDirectory) {
-  return "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n"
-         "[KT19]\r\nKnownPartScanAcceleration=999.0\r\n"
-         "[KT410]\r\nKnownPartScanAcceleration=200.0\r\n"
-         "[OmbrixDC]\r\nBufferPitch=0.05\r\nDCMapPitch=0.5\r\nDCSpeedFactor=2.0\r\n"
-         "DCStartAngle=30.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\nWorkingDirectory=" +
-         workingDirectory.string() + "/\r\n";
-}
-
 inline std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -118,18 +108,16 @@ class ProcedureTest : public ComponentTest {
  protected:
   fs::path RunDir() const { return component->RunFolder(); }
 
-  // Replaces the sink, so that the next run's events are seen alone.
-  void NewSink() {
-    component->Sinks.DisconnectAll();
-    sink = std::make_shared<RecordingSink>();
-    component->Sinks.Connect(sink);
-  }
-
-  // Puts the probe at the start position and runs to the end; the run's events.
-  Texts RunOnline(int32_t learning) {
+  // One run to its end, the probe first put at the start position (online) or the start
+  // position asked for (offline, where it is read from System.dat); the run's events.
+  Texts RunToEnd(int32_t learning) {
     NewSink();
     component->Learning.Set(learning);
-    machine->SetTip(component->StartPosition.Get());
+    if (component->OfflineTesting.Get()) {
+      StartPosition();
+    } else {
+      machine->SetTip(component->StartPosition.Get());
+    }
     component->PerformCircle();
     component->WaitForRuns();
     return sink->Texts();
@@ -170,13 +158,7 @@ class OfflineRunTest : public ProcedureTest {
  protected:
   void SetUp() override {
     ProcedureTest::SetUp();
-    const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
-    fs::create_directories(folder.Path() / "Default");
-    for (const char* name : {"ScanSlow.dat", "ScanFast.dat", "System.dat"}) {
-      fs::copy_file(data / name, folder.Path() / "Default" / name);
-    }
-    settingsFile = folder.Write("settings.ini", ExampleSettings(folder.Path()));
-
+    settingsFile = WriteOfflineExample(folder);
     Initialise();
     component->IniFilepath.Set(settingsFile.string());
     component->OfflineTesting.Set(1);
@@ -188,16 +170,6 @@ class OfflineRunTest : public ProcedureTest {
     component->MaxScanSpeed.Set(100.0);
     component->FilterNumber.Set(20);
     component->SetFilterMethod(1);
-  }
-
-  // GetStartPosition (which reads System.dat) and one run; the run's events.
-  Texts RunOffline(int32_t learning) {
-    NewSink();
-    component->Learning.Set(learning);
-    StartPosition();
-    component->PerformCircle();
-    component->WaitForRuns();
-    return sink->Texts();
   }
 };
 

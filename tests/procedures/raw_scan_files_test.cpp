@@ -7,7 +7,7 @@ namespace ombrixdc {
 TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   PrepareRun();
   component->SaveRawData.Set(1);
-  ASSERT_EQ(RunOnline(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   std::array<DataSet, kDataTypeCount> online;
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
     online[type] = component->DataSets[type].Get();
@@ -26,11 +26,7 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   // Offline: no machine, the same files. System.dat is missing: the default (same) frame.
   component->SaveRawData.Set(0);
   component->OfflineTesting.Set(1);
-  NewSink();
-  StartPosition();
-  component->PerformCircle();
-  component->WaitForRuns();
-  EXPECT_EQ(sink->Texts().back(), "complete 1");
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   EXPECT_LT(component->SlowCentre.Get().DistanceTo(slowCentre), 1e-12);
   EXPECT_LT(component->FastCentre.Get().DistanceTo(fastCentre), 1e-12);
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
@@ -67,7 +63,7 @@ TEST_F(OfflineRunTest, DamagedRawFiles) {
        {"status 1", "status 2", "status 3", "status 5", "complete 1"},
        0u},
   };
-  const fs::path data = fs::path(__FILE__).parent_path() / "data" / "offline-learning";
+  const fs::path data = fs::path(OMBRIXDC_SOURCE_DIR) / "tests/procedures/data/offline-learning";
   const fs::path runDir = folder.Path() / "Default";
   for (const Case& c : cases) {
     for (const char* name : {"ScanSlow.dat", "ScanFast.dat"}) {
@@ -77,7 +73,7 @@ TEST_F(OfflineRunTest, DamagedRawFiles) {
       fs::remove_all(runDir / name);
     }
     c.damage(runDir);
-    EXPECT_EQ(RunOffline(E_OMBRIX_DC_CIRCLE_LEARNING), c.events) << c.name;
+    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING), c.events) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
     EXPECT_EQ(fs::exists(runDir / "_circle1.rsm"), c.error == 0) << c.name;
   }

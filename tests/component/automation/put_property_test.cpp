@@ -23,15 +23,15 @@ TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
       {"Learning", "2", S_OK, [](auto& c) { return c.Learning.Get() == 2; }},
       {"IniFilepath", "/data/a b.ini", S_OK,
        [](auto& c) { return c.IniFilepath.Get() == "/data/a b.ini"; }},
-      {"FilterMethod", "7", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},  // clamped
+      // FilterMethod is clamped to 1 or 2: the first values beyond either end.
+      {"FilterMethod", "3", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},
+      {"FilterMethod", "0", S_OK, [](auto& c) { return c.FilterMethod.Get() == 1; }},
       {"NoSuchProperty", "1", DISP_E_UNKNOWNNAME, [](auto&) { return true; }},
       {"Status", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
       {"PerformCircle", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
       {"FilterNumber", "many", DISP_E_TYPEMISMATCH,
        [](auto& c) { return c.FilterNumber.Get() == 20; }},
       {"FilterNumber", "1e12", DISP_E_OVERFLOW, [](auto& c) { return c.FilterNumber.Get() == 20; }},
-      {"FilterNumber", "-1e400", DISP_E_OVERFLOW,
-       [](auto& c) { return c.FilterNumber.Get() == 20; }},
       // Not 0: no silent replay run instead of the learning asked for.
       {"Learning", "1e400", DISP_E_OVERFLOW, [](auto& c) { return c.Learning.Get() == 2; }},
       {"FeatureRadius", "1e400", DISP_E_OVERFLOW,
