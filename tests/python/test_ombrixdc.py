@@ -1,7 +1,11 @@
 """The Python module on the offline example: results against the example's expected data sets
 file, the order of events, and the exceptions of refused calls."""
+import os
 import pathlib
+import re
 import shutil
+import subprocess
+import sys
 
 import numpy
 import pytest
@@ -87,6 +91,20 @@ def test_failed_run_reports_its_error_and_save_raises(tmp_path):
     with pytest.raises(ombrixdc.Error) as refused:
         dc.save_data("results")
     assert refused.value.code == 0x83100007 and "NoData" in refused.value.text
+
+
+def test_example_learns_then_compensates_on_the_simulated_machine(tmp_path):
+    example = TESTS.parent / "examples" / "learn_and_compensate.py"
+    out = subprocess.run([sys.executable, str(example), "--dir", str(tmp_path)],
+                         env=dict(os.environ, MPLBACKEND="Agg"), capture_output=True, text=True,
+                         timeout=120, check=True).stdout
+    learning, measuring = out.split("2. Measuring")
+    assert re.findall(r"OnStatusChange (\d)", learning) == ["1", "2", "3", "5"]
+    assert re.findall(r"OnStatusChange (\d)", measuring) == ["1", "4", "5"]
+    forms = dict(re.findall(r"^  (slow reference|fast|fast, corrected) +([0-9.]+) um$", out,
+                            re.MULTILINE))
+    slow, fast, corrected = (float(forms[k]) for k in ("slow reference", "fast", "fast, corrected"))
+    assert abs(corrected - slow) < abs(fast - slow)  # the map takes out part of the fast error
 
 
 def test_closed_component_refuses_calls():
