@@ -1,7 +1,11 @@
+// The geometry library: angles, vectors, frames and the least-squares circle fit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <random>
 
 #include "platform/trivell/geometry.h"
 
@@ -106,6 +110,124 @@ TEST(CMaMatrix, RowVectorTimesFrameGivesWorldAndTransposeUndoesIt) {
   const CMaVector v(2, -3, 4), back = (v * m) * m.Transpose();
   for (int i = 0; i < 3; ++i) {
     EXPECT_NEAR(back[i], v[i], 1e-14);
+  }
+}
+
+// n points at angles first, first + step, ... (degrees) on a circle whose radius at angle t
+// is r + lobe * cos(3t), all at height z.
+CMaPointArray PointsOnCircle(double cx, double cy, double r, double first, double step, int n,
+                             double z = 0.0, double lobe = 0.0) {
+  CMaPointArray points;
+  for (int i = 0; i < n; ++i) {
+    const double t = MaDegreeToRadian(first + step * i);
+    const double rt = r + lobe * std::cos(3 * t);
+    points.Add(CMaPoint(cx + rt * std::cos(t), cy + rt * std::sin(t), z));
+  }
+  return points;
+}
+
+// Sum of squared orthogonal distances and their extremes, in long double so that it judges
+// the fit independently of the fit's own arithmetic.
+struct Objective {
+  long double cost = 0, lowest = std::numeric_limits<long double>::infinity(), highest = -lowest;
+};
+
+Objective Evaluate(const CMaPointArray& points, double cx, double cy, double r) {
+  Objective o;
+  for (const CMaPoint& p : points) {
+    const long double dx = p.x() - static_cast<long double>(cx);
+    const long double dy = p.y() - static_cast<long double>(cy);
+    const long double d = std::sqrt(dx * dx + dy * dy) - r;
+    o.cost += d * d;
+    o.lowest = std::min(o.lowest, d);
+    o.highest = std::max(o.highest, d);
+  }
+  return o;
+}
+
+// A three-lobed circle: the lobing is orthogonal to a shift of the centre, so the best circle
+// is the nominal one, the form is twice the lobe and the rms the lobe over sqrt(2).
+TEST(CMaCircle, RecoversExactAndLobedCirclesAndArcs) {
+  struct Case {
+    double cx, cy, r, first, step;
+    int n;
+    double lobe;
+  };
+  const Case cases[] = {
+      {100, 50, 9, 0, 360.0 / 7, 7, 0},  // full circle, few points, offset centre
+      {100, 50, 9, 200, 1, 11, 0},       // 10-degree arc
+      {-2500, 1e4, 25, 0, 1, 360, 0},    // far from the origin
+      {0.001, 0.002, 0.0005, 5, 30, 12, 0}, {100, 50, 9, 0, 1, 360, 0.01},
+  };
+  for (const Case& k : cases) {
+    const CMaPointArray points = PointsOnCircle(k.cx, k.cy, k.r, k.first, k.step, k.n, 3.5, k.lobe);
+    CMaCircle circle(1.0);
+    double form = -1, rms = -1;
+    ASSERT_EQ(circle.Fit(points, form, rms), MA_TRUE) << k.cx << " " << k.r << " " << k.step;
+    const double tol = 1e-10 * (k.r + std::fabs(k.cx) + std::fabs(k.cy));
+    EXPECT_NEAR(circle.GetCentre().x(), k.cx, tol);
+    EXPECT_NEAR(circle.GetCentre().y(), k.cy, tol);
+    EXPECT_EQ(circle.GetCentre().z(), 3.5);
+    EXPECT_NEAR(circle.GetRadius(), k.r, tol);
+    EXPECT_NEAR(form, 2 * k.lobe, tol);
+    EXPECT_NEAR(rms, k.lobe / std::sqrt(2.0), tol);
+  }
+}
+
+TEST(CMaCircle, NoisyArcFitIsTheMinimumOfTheOrthogonalDistances) {
+  std::mt19937 random(20240611);
+  std::normal_distribution<double> noise(0.0, 0.05);
+  CMaPointArray points = PointsOnCircle(100, 50, 9, 30, 0.25, 481);  // 120-degree arc
+  for (CMaPoint& p : points) {
+    p.x() += noise(random);
+    p.y() += noise(random);
+  }
+  CMaCircle circle;
+  double form = 0, rms = 0;
+  ASSERT_EQ(circle.Fit(points, form, rms), MA_TRUE);
+  const double cx = circle.GetCentre().x(), cy = circle.GetCentre().y(), r = circle.GetRadius();
+  EXPECT_NEAR(r, 9.0, 0.1);
+  const Objective best = Evaluate(points, cx, cy, r);
+  EXPECT_NEAR(rms, std::sqrt(static_cast<double>(best.cost) / 481.0), 1e-12);
+  EXPECT_NEAR(form, static_cast<double>(best.highest - best.lowest), 1e-12);
+  // Moving the circle anywhere nearby costs more.
+  for (double h : {1e-3, -1e-5}) {
+    EXPECT_GT(Evaluate(points, cx + h, cy, r).cost, best.cost) << h;
+    EXPECT_GT(Evaluate(points, cx, cy + h, r).cost, best.cost) << h;
+    EXPECT_GT(Evaluate(points, cx, cy, r + h).cost, best.cost) << h;
+    EXPECT_GT(Evaluate(points, cx + h, cy - h, r + h).cost, best.cost) << h;
+  }
+}
+
+CMaPointArray Points(std::initializer_list<CMaPoint> list) {
+  CMaPointArray points;
+  for (const CMaPoint& p : list) {
+    points.Add(p);
+  }
+  return points;
+}
+
+TEST(CMaCircle, DegenerateInputGivesFalseWithTheMeanAsCentreAndNoNaN) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  CMaPointArray line;  // coordinates rounded off the line y = 7 + 0.3x
+  for (int i = 0; i <= 100; ++i) {
+    line.Add(CMaPoint(100 + 0.1 * i, 7 + 0.3 * (100 + 0.1 * i), 1));
+  }
+  const std::pair<CMaPointArray, CMaPoint> cases[] = {
+      {{}, CMaPoint()},
+      {Points({{0, 2, 3}, {2, 2, 3}}), CMaPoint(1, 2, 3)},
+      {Points({{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}), CMaPoint(1, 1, 0)},
+      {line, CMaPoint(105, 7 + 0.3 * 105, 1)},
+      {Points({{0, 0, 0}, {nan, 1, 1}, {2, 4, 6}}), CMaPoint(1, 2, 3)}};
+  for (const auto& [points, mean] : cases) {
+    CMaCircle circle;
+    circle.Fit(PointsOnCircle(0, 0, 1, 0, 90, 4));  // an earlier good fit must not linger
+    double form = nan, rms = nan;
+    EXPECT_EQ(circle.Fit(points, form, rms), MA_FALSE) << points.GetSize();
+    EXPECT_LT(circle.GetCentre().DistanceTo(mean), 1e-12) << points.GetSize();
+    EXPECT_EQ(circle.GetRadius(), 0.0);
+    EXPECT_EQ(form, 0.0);
+    EXPECT_EQ(rms, 0.0);
   }
 }
 
