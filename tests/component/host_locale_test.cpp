@@ -17,24 +17,11 @@ namespace ombrixdc {
 
 namespace {
 
-class ScopedLocale {
- public:
-  explicit ScopedLocale(const char* name) : saved_(std::setlocale(LC_ALL, nullptr)) {
-    active_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~ScopedLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
-  bool Active() const { return active_; }
-
- private:
-  std::string saved_;
-  bool active_ = false;
-};
-
 TEST(HostLocale, ReadersAndNameLookupsAreTheSameUnderEveryLocale) {
   vexa_sim::RegisterSimulatedController();
   for (const char* name : {"de_DE.UTF-8", "tr_TR.UTF-8"}) {
-    ScopedLocale locale(name);
-    if (!locale.Active()) {
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, name)) {
       ADD_FAILURE() << name << " is not installed: run scripts/install-deps";
       continue;
     }
@@ -64,6 +51,7 @@ TEST(HostLocale, ReadersAndNameLookupsAreTheSameUnderEveryLocale) {
     EXPECT_EQ(ids[0], 4) << name;
     EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK) << name;
     EXPECT_EQ(ids[1], 0) << name;
+    std::setlocale(LC_ALL, saved.c_str());
   }
 }
 
