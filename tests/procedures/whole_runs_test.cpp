@@ -6,15 +6,9 @@
 
 namespace ombrixdc {
 
-namespace {
-
-const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
-const Texts kCompensated = {"status 1", "status 4", "status 5", "complete 1"};
-const std::vector<std::string> kPair1 = {"_circle1.rsd", "_circle1.rsm"};
-
-}  // namespace
-
 TEST_F(ProcedureTest, Runs_LearnOnceThenReplayTheStoredMap) {
+  const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
+  const Texts kCompensated = {"status 1", "status 4", "status 5", "complete 1"};
   PrepareRun();
   struct Step {
     int32_t learning;
@@ -29,7 +23,7 @@ TEST_F(ProcedureTest, Runs_LearnOnceThenReplayTheStoredMap) {
   for (const Step& step : steps) {
     EXPECT_EQ(RunToEnd(step.learning), step.events) << "Learning " << step.learning;
     EXPECT_EQ(component->GetLastError(), 0u);
-    EXPECT_EQ(MapFiles(), kPair1);
+    EXPECT_EQ(MapFiles(), (Texts{"_circle1.rsd", "_circle1.rsm"}));
     EXPECT_FALSE(machine->LockHeld());
   }
   EXPECT_EQ(machine->ScansStarted(), 6);
