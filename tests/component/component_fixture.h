@@ -16,6 +16,8 @@
 
 namespace ombrixdc {
 
+using Texts = std::vector<std::string>;
+
 struct RecordedEvent {
   std::string text;  // "status 1", "complete 0", "graphics closed"
   std::thread::id thread;

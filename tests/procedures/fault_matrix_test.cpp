@@ -24,8 +24,6 @@ struct Scene {
   vexa_sim::SimulatedMachine& machine;
   CircleDCComponent& component;
   RecordingMove& moves;
-  IVexa_link* link;
-  std::function<void()> afterStart;  // on the client's thread once PerformCircle returned
 };
 using Inject = std::function<void(Scene&)>;
 
@@ -197,18 +195,6 @@ std::vector<Row> FaultRows() {
   // An abort at each checkpoint stops the machine and ends the run without an error.
   const auto abort = [](Scene& s) { s.component.Abort(); };
   both("abort before the run", abort, kAbortedFirst, 0, kAborted, kAbortedFirst);
-  add(
-      "abort while waiting for the lock", Run::Learning,
-      [](Scene& s) {
-        LONG held = 0;
-        s.link->getLock(0, &held);
-        s.afterStart = [&s] {
-          s.component.Abort();
-          LONG released = 0;
-          s.link->releaseLock(&released);
-        };
-      },
-      kAbortedFirst, 0, kAborted);
   const Texts slowAborted = {"status 1", "status 2", "status 6", "complete 1"};
   add("abort during the slow scan", Run::Learning, DuringScan(1, abort), slowAborted, 0, kAborted);
   add("abort during the return", Run::Learning, AtMove(1, abort), slowAborted, 0, kAborted);
@@ -277,14 +263,11 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
     }
     component->Learning.Set(replay ? E_OMBRIX_DC_CIRCLE_NO_LEARNING : E_OMBRIX_DC_CIRCLE_LEARNING);
     ComPtr<RecordingMove> moves = WatchMoves();
-    Scene scene{*machine, *component, *moves.Get(), link.Get(), nullptr};
+    Scene scene{*machine, *component, *moves.Get()};
     row.inject(scene);
     const int32_t threads = ThreadCount();
 
     component->PerformCircle();
-    if (scene.afterStart) {
-      scene.afterStart();
-    }
     component->WaitForRuns();
 
     const std::string& n = row.name;

@@ -1,7 +1,8 @@
 // Which stored map a run uses and which number a new map takes, through offline runs of the
 // example: maps of one bore learnt with different filter numbers or probe deflections are
-// told apart by the header comparison.
+// told apart by the header comparison; and the ageing of stored pairs.
 #include "src/procedures/map_search.h"
+#include <chrono>
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
@@ -24,6 +25,23 @@ class MapSearchTest : public OfflineRunTest {
 
 const Names kThreePairs = {"_circle1.rsd", "_circle1.rsm", "_circle2.rsd",
                            "_circle2.rsm", "_circle3.rsd", "_circle3.rsm"};
+
+using std::chrono::minutes;
+
+// Writes a file last written `age` ago (a negative age lies in the future).
+void WriteAged(const TempFolder& folder, const std::string& name, std::chrono::seconds age) {
+  const fs::path path = folder.Write(name, "x");
+  fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+}
+
+std::vector<std::string> Remaining(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace
 
@@ -153,6 +171,36 @@ TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn) {
   folder.Write("_circle2.rsm", WriteMapFile(feature, {}));
   r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
   EXPECT_EQ(r.mapNumber, 2);
+}
+
+TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
+  TempFolder folder;
+  struct File {
+    const char* name;
+    std::chrono::seconds age;
+  };
+  const File files[] = {
+      {"_circle1.rsd", minutes(61)},  {"_circle1.rsm", minutes(61)},   // old pair: goes
+      {"_circle2.rsd", minutes(60)},  {"_circle2.rsm", minutes(60)},   // exactly 60: stays
+      {"_circle3.rsd", minutes(-10)}, {"_circle3.rsm", minutes(-10)},  // future: stays
+      {"_circle4.rsd", minutes(120)}, {"_circle4.rsm", minutes(0)},    // young map goes with it
+      {"_circle5.rsm", minutes(120)},                                  // old map alone: goes
+      {"notes.txt", minutes(600)},                                     // not a map file
+  };
+  for (const File& f : files) {
+    WriteAged(folder, f.name, f.age);
+  }
+
+  EXPECT_EQ(DeleteOldMapFiles(folder.Path(), 1), 5);
+  EXPECT_EQ(Remaining(folder),
+            (std::vector<std::string>{"_circle2.rsd", "_circle2.rsm", "_circle3.rsd",
+                                      "_circle3.rsm", "notes.txt"}));
+
+  // Without any circle data file nothing is deleted, however old.
+  TempFolder mapsOnly;
+  WriteAged(mapsOnly, "_circle1.rsm", minutes(600));
+  EXPECT_EQ(DeleteOldMapFiles(mapsOnly.Path(), 1), 0);
+  EXPECT_EQ(Remaining(mapsOnly), (std::vector<std::string>{"_circle1.rsm"}));
 }
 
 }  // namespace ombrixdc

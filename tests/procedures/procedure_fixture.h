@@ -2,17 +2,12 @@
 // Runs of the measuring procedures: a component on the simulated machine (ComponentTest) with
 // helpers to watch the moves, hold the controller lock, list the stored map pairs, and replay
 // the offline example (raw scan files of a bore of radius 8, tip 1.5, scanned clockwise).
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <sstream>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/com/object.h"
 #include "src/component/process_state.h"
@@ -22,7 +17,6 @@
 namespace ombrixdc {
 
 namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
 
 // Stands between the component and the machine's move object: records every move started and
 // lets a test act as each one starts (make it fail, request an abort).

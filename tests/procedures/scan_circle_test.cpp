@@ -1,6 +1,8 @@
-// ScanCircle on the simulated machine: the scan command and the pre-move of a slow scan.
+// ScanCircle and ReturnToStart on the simulated machine: the scan command, the pre-move of a
+// slow scan, the return onto the start position, and the time limits of moves and scans.
 #include "src/procedures/scan_circle.h"
 
+#include "src/procedures/moves.h"
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
@@ -29,6 +31,35 @@ class ScanCircleTest : public ProcedureTest {
   IgnoringReporter report;
 };
 
+constexpr double kDeg = MA_PI / 180.0;
+
+struct Case {
+  const char* name;
+  CMaPoint tip;  // where the slow scan left the probe; the start position is (0, 10, 0)
+  int32_t direction;
+  bool rotationFails;
+  double rotation;  // degrees
+  bool linear;
+  int32_t error;
+  CMaPoint end;  // unless a move failed
+};
+
+const CMaPoint kStart(0.0, 10.0, 0.0);
+const int32_t kCw = E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN;
+const int32_t kAcw = E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN;
+const CMaPoint kTenDegreesShort(10.0 * std::sin(10 * kDeg), 10.0 * std::cos(10 * kDeg), 0.0);
+
+const Case kCases[] = {
+    {"a quarter turn short, clockwise", {10, 0, 0}, kCw, false, 90.0, false, 0, kStart},
+    {"a quarter turn short, anticlockwise", {10, 0, 0}, kAcw, false, 90.0, false, 0, kStart},
+    {"a quarter turn beyond", {-10, 0, 0}, kCw, false, -90.0, false, 0, kStart},
+    {"at the start", kStart, kCw, false, 0.0, false, 0, kStart},
+    {"exactly 2.0 outside", {0, 12, 0}, kCw, false, 0.0, false, 0, {0, 12, 0}},
+    {"2.5 outside", {0, 12.5, 0}, kCw, false, 0.0, true, 0, kStart},
+    {"rotation fails far from the start", {-10, 0, 0}, kCw, true, -90.0, true, 0, kStart},
+    {"rotation fails near the start", kTenDegreesShort, kCw, true, 10.0, false, 4, {}},
+};
+
 }  // namespace
 
 TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
@@ -39,15 +70,14 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
     std::optional<double> preMove;  // rotation before the scan, degrees
     double startAngle;
   };
-  const int32_t cw = E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN, acw = E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN;
   const Case cases[] = {
-      {ScanKind::Slow, cw, 30.0, std::nullopt, 90.0},
-      {ScanKind::Slow, cw, 45.0, 15.0, 90.0},
-      {ScanKind::Slow, acw, 45.0, -15.0, 90.0},
-      {ScanKind::Fast, cw, 30.0, std::nullopt, 72.0},
-      {ScanKind::Fast, acw, 30.0, std::nullopt, 108.0},
-      {ScanKind::Fast, cw, 45.0, std::nullopt, 57.0},
-      {ScanKind::Fast, acw, 45.0, std::nullopt, 123.0},
+      {ScanKind::Slow, kCw, 30.0, std::nullopt, 90.0},
+      {ScanKind::Slow, kCw, 45.0, 15.0, 90.0},
+      {ScanKind::Slow, kAcw, 45.0, -15.0, 90.0},
+      {ScanKind::Fast, kCw, 30.0, std::nullopt, 72.0},
+      {ScanKind::Fast, kAcw, 30.0, std::nullopt, 108.0},
+      {ScanKind::Fast, kCw, 45.0, std::nullopt, 57.0},
+      {ScanKind::Fast, kAcw, 45.0, std::nullopt, 123.0},
   };
   ComPtr<RecordingMove> moves = WatchMoves();
   for (const Case& c : cases) {
@@ -93,6 +123,58 @@ TEST_F(ScanCircleTest, RawFilesThatCannotBeWritten_FailWithError6) {
   ScanOutput out;
   EXPECT_EQ(Scan(ScanKind::Slow, &out), 6);
   EXPECT_TRUE(out.profile.radii.IsEmpty());
+}
+
+TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStillFarOff) {
+  PrepareRun();
+  component->FastSpeed.Set(50.0);
+  component->StartPosition.Set(kStart);
+  const ComPtr<IVexa_move> machineMove = component->Move;
+  for (const Case& c : kCases) {
+    component->Move = machineMove;
+    component->ScanDirection.Set(c.direction);
+    machine->FailMoves(0);
+    machine->SetTip(c.tip);
+    ComPtr<RecordingMove> moves = WatchMoves();
+    moves->onStart = [&](size_t, bool rotation) {
+      machine->FailMoves(c.rotationFails && rotation ? vexa_sim::kMoveStopped : 0);
+    };
+    HoldLock();
+
+    const StepResult returned = ReturnToStart(component->MakeRunContext());
+
+    const auto made = moves->Moves();
+    ASSERT_EQ(made.size(), c.linear ? 2u : 1u) << c.name;
+    EXPECT_TRUE(made[0].rotation) << c.name;
+    EXPECT_NEAR(made[0].angle, c.rotation, 1e-9) << c.name;
+    for (const auto& move : made) {
+      EXPECT_EQ(move.speed, 50.0) << c.name;
+    }
+    if (c.linear) {
+      EXPECT_FALSE(made[1].rotation) << c.name;
+      EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << c.name;
+    }
+    EXPECT_EQ(returned.error, c.error) << c.name;
+    EXPECT_EQ(returned.IsCompleted(), c.error == 0) << c.name;
+    EXPECT_EQ(machine->LockHeld(), c.error == 0) << c.name;
+    if (c.error != 4) {
+      EXPECT_LT(machine->Tip().DistanceTo(c.end), 1e-9) << c.name;
+    }
+    if (machine->LockHeld()) {
+      LONG released = 0;
+      link->releaseLock(&released);
+    }
+  }
+}
+
+// A move's or scan's limit grows with its expected duration, capped at an hour of it.
+TEST(RunTimeLimits, BasePlusFactorTimesTheExpectedDuration) {
+  const RunTimeLimits limits{1000, 2.5};
+  const std::pair<double, int64_t> cases[] = {
+      {0.0, 1000}, {-4.0, 1000}, {2.0, 6000}, {3600.0, 9'001'000}, {1e9, 9'001'000}};
+  for (const auto& [seconds, milliseconds] : cases) {
+    EXPECT_EQ(limits.For(seconds).count(), milliseconds) << seconds;
+  }
 }
 
 }  // namespace ombrixdc

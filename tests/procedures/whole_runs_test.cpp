@@ -1,8 +1,33 @@
-// Raw scan files: a real run's scans saved with SaveRawData and replayed offline give the same
+// Whole runs on the simulated machine: the events of learning, compensated and AUTO runs, and
+// raw scan files: a real run's scans saved with SaveRawData and replayed offline give the same
 // results; damaged raw files in an offline run.
+#include "src/procedures/procedures.h"
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
+
+TEST_F(ProcedureTest, Runs_LearnOnceThenReplayTheStoredMap) {
+  const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
+  const Texts kCompensated = {"status 1", "status 4", "status 5", "complete 1"};
+  PrepareRun();
+  struct Step {
+    int32_t learning;
+    Texts events;
+  };
+  const Step steps[] = {
+      {E_OMBRIX_DC_CIRCLE_AUTO, kLearnt},       // no map yet: learns map 1
+      {E_OMBRIX_DC_CIRCLE_AUTO, kCompensated},  // finds map 1
+      {E_OMBRIX_DC_CIRCLE_NO_LEARNING, kCompensated},
+      {E_OMBRIX_DC_CIRCLE_LEARNING, kLearnt},  // learns again, replacing map 1
+  };
+  for (const Step& step : steps) {
+    EXPECT_EQ(RunToEnd(step.learning), step.events) << "Learning " << step.learning;
+    EXPECT_EQ(component->GetLastError(), 0u);
+    EXPECT_EQ(MapFiles(), (Texts{"_circle1.rsd", "_circle1.rsm"}));
+    EXPECT_FALSE(machine->LockHeld());
+  }
+  EXPECT_EQ(machine->ScansStarted(), 6);
+}
 
 TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   PrepareRun();

@@ -1,0 +1,107 @@
+// The automation object seen from inside the process: Invoke's argument handling, properties
+// set by name from text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "src/component/automation/dispatch_invoke.h"
+#include "src/component/automation/put_property.h"
+#include "src/component/automation/vexa_circle_dc.h"
+#include "tests/support/variant_values.h"
+
+namespace ombrixdc {
+
+namespace {
+
+// The real automation object's dispatch, with two operations stood in for: ShowGraphics records
+// what it receives (no viewer opens), and ShowGraphicsComplete returns a failure.
+class WatchedCircleDC final : public Vexa_CircleDC {
+ public:
+  using Call = std::tuple<INT, INT, INT, INT, std::optional<std::string>>;
+  HRESULT ShowGraphics(INT left, INT top, INT width, INT height, BSTR filename) override {
+    calls.emplace_back(left, top, width, height,
+                       filename ? std::optional(Utf8FromBstr(filename)) : std::nullopt);
+    return S_OK;
+  }
+  HRESULT ShowGraphicsComplete() override { return E_ACCESSDENIED; }
+  std::vector<Call> calls;
+};
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  // A method call with the arguments in natural order, reversed here as the platform passes
+  // them; `named` arguments come first and name their parameters.
+  HRESULT Call(DISPID dispid, std::vector<VARIANT> args, std::vector<DISPID> named = {},
+               EXCEPINFO* excep = nullptr) {
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params{reversed.data(), named.data(), static_cast<UINT>(reversed.size()),
+                      static_cast<UINT>(named.size())};
+    const HRESULT hr = object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                      &params, nullptr, excep, nullptr);
+    for (VARIANT& v : args) {
+      VariantClear(&v);
+    }
+    return hr;
+  }
+  ComPtr<WatchedCircleDC> object = MakeComObject<WatchedCircleDC>();
+};
+
+// Optional arguments left out or passed as missing take their defaults (a file name absent,
+// not empty); a named argument goes to its parameter; a failing member is an exception.
+TEST_F(DispatchTest, ShowGraphicsArgumentsAndFailures) {
+  EXPECT_EQ(Call(13, {}), S_OK);
+  EXPECT_EQ(Call(13, {Long(100), Missing(), Real(300.4), Missing(), Text("run.txt")}), S_OK);
+  EXPECT_EQ(Call(13, {Long(5), Text("named.txt")}, {4}), S_OK);
+  EXPECT_EQ(object->calls, (std::vector<WatchedCircleDC::Call>{{0, 0, 0, 0, std::nullopt},
+                                                               {100, 0, 300, 0, "run.txt"},
+                                                               {5, 0, 0, 0, "named.txt"}}));
+  EXCEPINFO excep{};
+  EXPECT_EQ(Call(35, {}, {}, &excep), DISP_E_EXCEPTION);
+  EXPECT_EQ(excep.scode, E_ACCESSDENIED);
+}
+
+// A property set by name from text, as the command line's --set NAME=VALUE does: the text is
+// converted to the property's type, and a value that does not fit is refused where it enters
+// (never turned into 0), the property keeping its value.
+TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
+  struct Case {
+    const char* name;
+    const char* text;
+    HRESULT hr;
+    std::function<bool(const CircleDCComponent&)> holds;
+  };
+  const Case cases[] = {
+      {"featureradius", "12.5", S_OK, [](auto& c) { return c.FeatureRadius.Get() == 12.5; }},
+      {"Learning", "2", S_OK, [](auto& c) { return c.Learning.Get() == 2; }},
+      {"IniFilepath", "/data/a b.ini", S_OK,
+       [](auto& c) { return c.IniFilepath.Get() == "/data/a b.ini"; }},
+      // FilterMethod is clamped to 1 or 2: the first values beyond either end.
+      {"FilterMethod", "3", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},
+      {"FilterMethod", "0", S_OK, [](auto& c) { return c.FilterMethod.Get() == 1; }},
+      {"NoSuchProperty", "1", DISP_E_UNKNOWNNAME, [](auto&) { return true; }},
+      {"Status", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
+      {"PerformCircle", "1", DISP_E_MEMBERNOTFOUND, [](auto&) { return true; }},
+      {"FilterNumber", "many", DISP_E_TYPEMISMATCH,
+       [](auto& c) { return c.FilterNumber.Get() == 20; }},
+      {"FilterNumber", "1e12", DISP_E_OVERFLOW, [](auto& c) { return c.FilterNumber.Get() == 20; }},
+      // Not 0: no silent replay run instead of the learning asked for.
+      {"Learning", "1e400", DISP_E_OVERFLOW, [](auto& c) { return c.Learning.Get() == 2; }},
+      {"FeatureRadius", "1e400", DISP_E_OVERFLOW,
+       [](auto& c) { return c.FeatureRadius.Get() == 12.5; }},
+      {"ModeParameter", "-1e400", DISP_E_OVERFLOW,
+       [](auto& c) { return c.ModeParameter.Get() == 50.0; }},
+  };
+  auto object = MakeComObject<Vexa_CircleDC>();
+  for (const Case& c : cases) {
+    EXPECT_EQ(PutPropertyByName(object.Get(), c.name, c.text), c.hr) << c.name << "=" << c.text;
+    EXPECT_TRUE(c.holds(object->Component())) << c.name << "=" << c.text;
+  }
+}
+
+}  // namespace
+
+}  // namespace ombrixdc
