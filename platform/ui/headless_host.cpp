@@ -17,23 +17,23 @@ void CollectMenuChecks(const std::vector<MenuItem>& items, std::map<int32_t, boo
 
 }  // namespace
 
-bool HeadlessHost::Create(const WindowSpec& windowSpec) {
+bool HeadlessHost::Create(const WindowDescription& windowDescription) {
   std::lock_guard lock(mutex_);
   if (state_.exists || finished_) {
     return false;  // one window per host
   }
   state_ = State{};
   state_.exists = true;
-  state_.title = windowSpec.title;
-  state_.frame = windowSpec.frame;
-  state_.visible = windowSpec.visible;
-  CollectMenuChecks(windowSpec.menu, state_.menuChecks);
-  for (const ToolButton& button : windowSpec.toolbar) {
+  state_.title = windowDescription.title;
+  state_.frame = windowDescription.frame;
+  state_.visible = windowDescription.visible;
+  CollectMenuChecks(windowDescription.menu, state_.menuChecks);
+  for (const ToolButton& button : windowDescription.toolbar) {
     if (button.kind == ToolKind::CheckButton) {
       state_.toolbarChecks[button.id] = button.checked;
     }
   }
-  state_.statusText = windowSpec.statusText;
+  state_.statusText = windowDescription.statusText;
   return true;
 }
 

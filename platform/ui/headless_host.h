@@ -43,7 +43,7 @@ class HeadlessHost final : public WindowHost {
   };
 
   // WindowHost
-  bool Create(const WindowSpec& windowSpec) override;
+  bool Create(const WindowDescription& windowDescription) override;
   int64_t NativeId() const override;
   bool Exists() const override;
   void Move(Rect frame) override;

@@ -35,7 +35,7 @@ struct ToolButton {
   bool checked = false;
 };
 
-struct WindowSpec {
+struct WindowDescription {
   std::string title;
   Rect frame;  // outer position and size on the screen
   bool visible = true;
@@ -79,7 +79,7 @@ class WindowHost {
   virtual ~WindowHost() = default;
 
   // Creates the one window. False when it cannot be made (no window server, refused).
-  virtual bool Create(const WindowSpec& windowSpec) = 0;
+  virtual bool Create(const WindowDescription& windowDescription) = 0;
   // The window system's id of the window (X11 window id), 0 while there is none.
   virtual int64_t NativeId() const = 0;
   virtual bool Exists() const = 0;

@@ -48,26 +48,27 @@ bool Get(ByteReader& in, MenuItem& item, int depth) {
   return true;
 }
 
-void Put(ByteWriter& out, const WindowSpec& windowSpec) {
-  out.Bytes(windowSpec.title), Put(out, windowSpec.frame), out.Bool(windowSpec.visible);
-  out.U32(static_cast<uint32_t>(windowSpec.menu.size()));
-  for (const MenuItem& item : windowSpec.menu) {
+void Put(ByteWriter& out, const WindowDescription& windowDescription) {
+  out.Bytes(windowDescription.title), Put(out, windowDescription.frame),
+      out.Bool(windowDescription.visible);
+  out.U32(static_cast<uint32_t>(windowDescription.menu.size()));
+  for (const MenuItem& item : windowDescription.menu) {
     Put(out, item);
   }
-  out.U32(static_cast<uint32_t>(windowSpec.toolbar.size()));
-  for (const ToolButton& b : windowSpec.toolbar) {
+  out.U32(static_cast<uint32_t>(windowDescription.toolbar.size()));
+  for (const ToolButton& b : windowDescription.toolbar) {
     out.I32(static_cast<int32_t>(b.kind)), out.I32(b.id), out.I32(b.image), out.Bool(b.checked);
   }
-  out.Bytes(windowSpec.statusText);
+  out.Bytes(windowDescription.statusText);
 }
-bool Get(ByteReader& in, WindowSpec& windowSpec) {
+bool Get(ByteReader& in, WindowDescription& windowDescription) {
   uint32_t count = 0;
-  if (!in.Bytes(windowSpec.title) || !Get(in, windowSpec.frame) || !in.Bool(windowSpec.visible) ||
-      !in.U32(count) || !in.Holds(count, 13)) {
+  if (!in.Bytes(windowDescription.title) || !Get(in, windowDescription.frame) ||
+      !in.Bool(windowDescription.visible) || !in.U32(count) || !in.Holds(count, 13)) {
     return false;
   }
-  windowSpec.menu.resize(count);
-  for (MenuItem& item : windowSpec.menu) {
+  windowDescription.menu.resize(count);
+  for (MenuItem& item : windowDescription.menu) {
     if (!Get(in, item, 1)) {
       return false;
     }
@@ -75,8 +76,8 @@ bool Get(ByteReader& in, WindowSpec& windowSpec) {
   if (!in.U32(count) || !in.Holds(count, 13)) {
     return false;
   }
-  windowSpec.toolbar.resize(count);
-  for (ToolButton& b : windowSpec.toolbar) {
+  windowDescription.toolbar.resize(count);
+  for (ToolButton& b : windowDescription.toolbar) {
     int32_t kind = 0;
     if (!in.I32(kind) || kind < 0 || kind > 2 || !in.I32(b.id) || !in.I32(b.image) ||
         !in.Bool(b.checked)) {
@@ -84,7 +85,7 @@ bool Get(ByteReader& in, WindowSpec& windowSpec) {
     }
     b.kind = static_cast<ToolKind>(kind);
   }
-  return in.Bytes(windowSpec.statusText);
+  return in.Bytes(windowDescription.statusText);
 }
 
 void Put(ByteWriter& out, const OpenFileRequest& r) {
@@ -110,10 +111,10 @@ bool Get(ByteReader& in, OpenFileRequest& r) {
 
 // Client messages.
 void Put(ByteWriter& out, const CreateWindow& m) {
-  Put(out, m.windowSpec);
+  Put(out, m.windowDescription);
 }
 bool Get(ByteReader& in, CreateWindow& m) {
-  return Get(in, m.windowSpec);
+  return Get(in, m.windowDescription);
 }
 void Put(ByteWriter& out, const MoveWindow& m) {
   Put(out, m.frame);

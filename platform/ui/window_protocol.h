@@ -20,7 +20,7 @@ constexpr int kServerSocketFd = 3;
 
 // Client -> helper.
 struct CreateWindow {
-  WindowSpec windowSpec;
+  WindowDescription windowDescription;
 };
 struct MoveWindow {
   Rect frame;

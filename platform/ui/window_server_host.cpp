@@ -326,15 +326,15 @@ std::optional<T> WindowServerHost::AwaitReply(int timeoutMs) {
   }
 }
 
-bool WindowServerHost::Create(const WindowSpec& windowSpec) {
+bool WindowServerHost::Create(const WindowDescription& windowDescription) {
   {
     std::lock_guard lock(mutex_);
     if (created_ || serverGone_) {
       return false;  // one window per helper
     }
-    frame_ = windowSpec.frame;
+    frame_ = windowDescription.frame;
   }
-  Send(protocol::CreateWindow{windowSpec});
+  Send(protocol::CreateWindow{windowDescription});
   const std::optional<protocol::Created> created = AwaitReply<protocol::Created>(kCreateTimeoutMs);
   std::lock_guard lock(mutex_);
   if (!created || serverGone_) {

@@ -47,7 +47,7 @@ class WindowServerHost final : public WindowHost {
   WindowServerHost(const WindowServerHost&) = delete;
   WindowServerHost& operator=(const WindowServerHost&) = delete;
 
-  bool Create(const WindowSpec& windowSpec) override;
+  bool Create(const WindowDescription& windowDescription) override;
   int64_t NativeId() const override;
   bool Exists() const override;
   void Move(Rect frame) override;

@@ -94,7 +94,7 @@ std::unique_ptr<ui::WindowHost> MakeHost(ViewerState& state, std::string* whyNot
 
 // What the thread needs from its component before the window exists.
 struct WindowStart {
-  ui::WindowSpec windowSpec;
+  ui::WindowDescription windowDescription;
   TextLookup text;
 };
 
@@ -108,18 +108,18 @@ WindowStart PrepareWindow(ViewerState& state) {
   state.ErrorObject = client ? ErrorObjectForLanguage(client->Language()) : nullptr;
   start.text = ViewerTextLookup(state.ErrorObject, TextVariantFromEnvironment());
 
-  ui::WindowSpec& windowSpec = start.windowSpec;
-  windowSpec.menu = state.ErrorObject ? MenuFromTexts(start.text) : BuiltInMenu();
-  if (windowSpec.menu.empty()) {
-    windowSpec.menu = BuiltInMenu();
+  ui::WindowDescription& windowDescription = start.windowDescription;
+  windowDescription.menu = state.ErrorObject ? MenuFromTexts(start.text) : BuiltInMenu();
+  if (windowDescription.menu.empty()) {
+    windowDescription.menu = BuiltInMenu();
   }
   // The checks show the switches as they are: they live on from an earlier window.
-  SetMenuChecks(windowSpec.menu, state);
-  windowSpec.toolbar = ViewerToolbar(state);
-  windowSpec.title = kViewerBaseTitle;
-  windowSpec.frame = client ? client->WindowRect() : ui::Rect{100, 100, 868, 677};
-  windowSpec.visible = client ? client->WindowVisible() : true;
-  windowSpec.statusText = CutText(start.text(kTextReady), kMaxStatusLength);
+  SetMenuChecks(windowDescription.menu, state);
+  windowDescription.toolbar = ViewerToolbar(state);
+  windowDescription.title = kViewerBaseTitle;
+  windowDescription.frame = client ? client->WindowRect() : ui::Rect{100, 100, 868, 677};
+  windowDescription.visible = client ? client->WindowVisible() : true;
+  windowDescription.statusText = CutText(start.text(kTextReady), kMaxStatusLength);
   return start;
 }
 
@@ -405,7 +405,7 @@ void ViewerThread(std::shared_ptr<ViewerSession> session) {
   }
   ViewerWindow window(state, *host, start.text, LoadViewerLogo(),
                       [&state, &session] { WindowDestroyed(state, *session); });
-  if (!host->Create(start.windowSpec)) {
+  if (!host->Create(start.windowDescription)) {
     WindowNotCreated(state, *session);
     FinishSession(state, *session);
     return;

@@ -528,12 +528,12 @@ TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {
 class CommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ui::WindowSpec windowSpec;
-    windowSpec.frame = {40, 30, 40 + 768, 30 + 577};
-    windowSpec.menu = BuiltInMenu();
-    SetMenuChecks(windowSpec.menu, state);
-    windowSpec.toolbar = ViewerToolbar(state);
-    ASSERT_TRUE(host.Create(windowSpec));
+    ui::WindowDescription windowDescription;
+    windowDescription.frame = {40, 30, 40 + 768, 30 + 577};
+    windowDescription.menu = BuiltInMenu();
+    SetMenuChecks(windowDescription.menu, state);
+    windowDescription.toolbar = ViewerToolbar(state);
+    ASSERT_TRUE(host.Create(windowDescription));
   }
   ViewerState state;
   ui::HeadlessHost host;

@@ -218,16 +218,17 @@ void ResizeServerWindow(WindowServer& server, ui::Size outer) {
   gtk_window_resize(GTK_WINDOW(server.window), width > 1 ? width : 1, height > 1 ? height : 1);
 }
 
-void CreateServerWindow(WindowServer& server, const ui::WindowSpec& windowSpec) {
+void CreateServerWindow(WindowServer& server, const ui::WindowDescription& windowDescription) {
   if (server.window != nullptr) {
     return;  // one window per helper
   }
   ApplyStyle();
   server.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(server.window), ui::DrawableText(windowSpec.title).c_str());
+  gtk_window_set_title(GTK_WINDOW(server.window),
+                       ui::DrawableText(windowDescription.title).c_str());
   GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   server.menuBar = gtk_menu_bar_new();
-  AddMenuItems(server, server.menuBar, windowSpec.menu);
+  AddMenuItems(server, server.menuBar, windowDescription.menu);
   g_signal_connect(server.menuBar, "deactivate", G_CALLBACK(OnMenuClosed), &server);
   gtk_box_pack_start(GTK_BOX(column), server.menuBar, FALSE, FALSE, 0);
 
@@ -237,13 +238,13 @@ void CreateServerWindow(WindowServer& server, const ui::WindowSpec& windowSpec) 
   g_signal_connect(server.drawing, "draw", G_CALLBACK(OnDraw), &server);
   g_signal_connect(server.drawing, "motion-notify-event", G_CALLBACK(OnMotion), &server);
   gtk_container_add(GTK_CONTAINER(server.clientArea), server.drawing);
-  GtkWidget* toolbar = BuildToolbar(server, windowSpec.toolbar);
+  GtkWidget* toolbar = BuildToolbar(server, windowDescription.toolbar);
   gtk_widget_set_valign(toolbar, GTK_ALIGN_START);
   gtk_overlay_add_overlay(GTK_OVERLAY(server.clientArea), toolbar);
   server.statusBar = gtk_statusbar_new();
   gtk_widget_set_valign(server.statusBar, GTK_ALIGN_END);
   gtk_statusbar_push(GTK_STATUSBAR(server.statusBar), 1,
-                     ui::DrawableText(windowSpec.statusText).c_str());
+                     ui::DrawableText(windowDescription.statusText).c_str());
   gtk_overlay_add_overlay(GTK_OVERLAY(server.clientArea), server.statusBar);
   g_signal_connect(server.clientArea, "size-allocate", G_CALLBACK(OnClientAllocated), &server);
   gtk_box_pack_start(GTK_BOX(column), server.clientArea, TRUE, TRUE, 0);
@@ -252,10 +253,12 @@ void CreateServerWindow(WindowServer& server, const ui::WindowSpec& windowSpec) 
   g_signal_connect(server.window, "delete-event", G_CALLBACK(OnDeleteEvent), &server);
   g_signal_connect(server.window, "destroy", G_CALLBACK(OnWindowDestroyed), &server);
   gtk_widget_show_all(column);
-  gtk_window_move(GTK_WINDOW(server.window), windowSpec.frame.left, windowSpec.frame.top);
-  ResizeServerWindow(server, ui::Size{windowSpec.frame.Width(), windowSpec.frame.Height()});
+  gtk_window_move(GTK_WINDOW(server.window), windowDescription.frame.left,
+                  windowDescription.frame.top);
+  ResizeServerWindow(server,
+                     ui::Size{windowDescription.frame.Width(), windowDescription.frame.Height()});
   gtk_widget_realize(server.window);
-  if (windowSpec.visible) {
+  if (windowDescription.visible) {
     gtk_widget_show(server.window);
   }
   GdkWindow* native = gtk_widget_get_window(server.window);

@@ -106,7 +106,9 @@ struct Handler {
   WindowServer& server;
   GtkWindow* Window() const { return GTK_WINDOW(server.window); }
 
-  void operator()(const protocol::CreateWindow& m) { CreateServerWindow(server, m.windowSpec); }
+  void operator()(const protocol::CreateWindow& m) {
+    CreateServerWindow(server, m.windowDescription);
+  }
   void operator()(const protocol::MoveWindow& m) {
     gtk_window_move(Window(), m.frame.left, m.frame.top);
     ResizeServerWindow(server, ui::Size{m.frame.Width(), m.frame.Height()});

@@ -40,7 +40,7 @@ struct WindowServer {
 // Sends to the client; a client that is gone ends the helper's loop.
 void SendToClient(WindowServer& server, const ui::protocol::Event& message);
 // Builds the window of a CreateWindow message and reports its X11 id.
-void CreateServerWindow(WindowServer& server, const ui::WindowSpec& windowSpec);
+void CreateServerWindow(WindowServer& server, const ui::WindowDescription& windowDescription);
 // Outer frame size (borders, caption and menu bar included) to the window's own size.
 void ResizeServerWindow(WindowServer& server, ui::Size outer);
 // Acts on one message of the client.

@@ -261,15 +261,15 @@ std::string WithoutLength(const std::string& framed) {
 
 // Decoding then encoding again gives the very bytes sent: nothing is lost or changed.
 TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
-  WindowSpec windowSpec;
-  windowSpec.title = "OmbrixDC";
-  windowSpec.frame = {100, 100, 868, 677};
-  windowSpec.menu = {{0, "&View", false, {{32778, "&Metrology", true, {}}}}};
-  windowSpec.toolbar = {{ToolKind::CheckButton, 32778, 1, true},
-                        {ToolKind::Separator, 0, 0, false}};
-  windowSpec.statusText = "Ready";
+  WindowDescription windowDescription;
+  windowDescription.title = "OmbrixDC";
+  windowDescription.frame = {100, 100, 868, 677};
+  windowDescription.menu = {{0, "&View", false, {{32778, "&Metrology", true, {}}}}};
+  windowDescription.toolbar = {{ToolKind::CheckButton, 32778, 1, true},
+                               {ToolKind::Separator, 0, 0, false}};
+  windowDescription.statusText = "Ready";
   const Request requests[] = {
-      CreateWindow{windowSpec},
+      CreateWindow{windowDescription},
       OpenDialog{{"/runs/", {{"Data Files (*.dat)", "*.dat"}, {"All Files (*.*)", "*.*"}}}},
       PaintWindow{std::string("ODL1\0\0\0\0", 8)}, SetMenuCheck{32782, false},
       TestInput{TestAction::PressCloseBox, 0}};
@@ -301,14 +301,14 @@ std::string NestedMenu(int depth) {
   for (int i = 0; i < depth; ++i) {
     item = MenuItem{0, "&File", false, {item}};
   }
-  WindowSpec windowSpec;
-  windowSpec.menu = {item};
-  return WithoutLength(Frame(Request{CreateWindow{windowSpec}}));
+  WindowDescription windowDescription;
+  windowDescription.menu = {item};
+  return WithoutLength(Frame(Request{CreateWindow{windowDescription}}));
 }
 
 TEST(WindowProtocol, DamagedMessagesAreRefused) {
   const std::string create = WithoutLength(Frame(Request{CreateWindow{}}));
-  WindowSpec oddButton;
+  WindowDescription oddButton;
   oddButton.toolbar = {{static_cast<ToolKind>(3), 32768, 0, false}};
   ASSERT_TRUE(DecodeRequest(NestedMenu(3)).has_value());
   const std::pair<const char*, std::string> cases[] = {
@@ -371,7 +371,7 @@ struct RecordingListener final : WindowListener {
 TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   HeadlessHost host;
   RecordingListener recorder;
-  ASSERT_TRUE(host.Create(WindowSpec{}));
+  ASSERT_TRUE(host.Create(WindowDescription{}));
   host.Invalidate();
   host.InjectCommand(32781);
   host.InjectMenuSelect(32768);
@@ -406,13 +406,13 @@ class WindowServerTest : public ::testing::Test {
     std::unique_ptr<WindowHost> host = StartWindowServer(&whyNot, {"", xvfb_.Display(), 10000});
     ASSERT_NE(host, nullptr) << whyNot;
     host_.reset(static_cast<WindowServerHost*>(host.release()));
-    WindowSpec spec;
-    spec.frame = {60, 40, 828, 617};
-    spec.menu = {{0, "&File", false, {{32769, "E&xit", false, {}}}}};
-    spec.toolbar = {{ToolKind::Separator, 0, 0, false},
-                    {ToolKind::CheckButton, 32778, 1, true},
-                    {ToolKind::Button, 32779, 3, false}};
-    ASSERT_TRUE(host_->Create(spec));
+    WindowDescription description;
+    description.frame = {60, 40, 828, 617};
+    description.menu = {{0, "&File", false, {{32769, "E&xit", false, {}}}}};
+    description.toolbar = {{ToolKind::Separator, 0, 0, false},
+                           {ToolKind::CheckButton, 32778, 1, true},
+                           {ToolKind::Button, 32779, 3, false}};
+    ASSERT_TRUE(host_->Create(description));
     ASSERT_NE(host_->NativeId(), 0);
   }
 
