@@ -214,9 +214,10 @@ int32_t ThreadCount() {
 }
 
 // Whether the process is back to `count` threads: a joined thread may stay listed for a moment
-// after the join returns, while the kernel finishes ending it.
+// after the join returns, while the kernel finishes ending it (a bounded wait, generous for a
+// busy machine).
 bool ThreadCountFallsTo(int32_t count) {
-  for (int i = 0; i < 1000 && ThreadCount() > count; ++i) {
+  for (int i = 0; i < 10000 && ThreadCount() > count; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return ThreadCount() == count;
