@@ -44,13 +44,17 @@ class ComObject : public Interfaces... {
   ULONG Release() override {
     const ULONG left = --refs_;
     if (left == 0) {
-      delete this;
+      FinalRelease();
     }
     return left;
   }
 
  protected:
   virtual ~ComObject() { com_detail::CountObject(-1); }
+
+  // The last reference is gone. An object whose threads may still be inside its code (an
+  // event handler that released it) overrides this to delete itself once they are out.
+  virtual void FinalRelease() { delete this; }
 
   // Lets a derived class answer for more interfaces (an interface's bases, for example).
   template <class I>

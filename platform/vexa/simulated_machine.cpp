@@ -175,6 +175,16 @@ int32_t SimulatedMachine::LocksReleased() const {
   return state_->locksReleased;
 }
 
+void SimulatedMachine::RefuseScans(std::optional<LONG> errorCode) {
+  std::lock_guard lock(state_->mutex);
+  state_->scanRefusal = errorCode;
+}
+
+std::optional<LONG> SimulatedMachine::State::ScanRefusal() const {
+  std::lock_guard lock(mutex);
+  return scanRefusal;
+}
+
 void SimulatedMachine::RefuseLock(LONG errorCode) {
   {
     std::lock_guard lock(state_->mutex);

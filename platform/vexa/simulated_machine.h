@@ -129,6 +129,9 @@ class SimulatedMachine {
   // ---- fault injection (each stays in force until changed) ----
   // getLock fails at once with this error code; 0 restores normal locking.
   void RefuseLock(LONG errorCode);
+  // StartCircleScan fails and the scan object's GetLastError gives this code, which may be 0
+  // (a controller that refuses without saying why); no value restores normal scans.
+  void RefuseScans(std::optional<LONG> errorCode);
   // Moves end half way with this status instead of completing (kVexaMoveRunning: they never
   // end); 0 restores normal moves.
   void FailMoves(LONG finalStatus);

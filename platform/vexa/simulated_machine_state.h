@@ -44,6 +44,7 @@ struct SimulatedMachine::State {
   bool PointDelivered() const;
   bool ActionCompleted() const;
   bool Engaged() const;
+  std::optional<LONG> ScanRefusal() const;
   LONG Flag(StatusFlag flag) const;
   // False (and *error set) when extended status reads are made to fail.
   bool ReadExtendedStatus(BYTE bytes[kVexaExtendedStatusBytes], LONG* error) const;
@@ -59,6 +60,7 @@ struct SimulatedMachine::State {
   int32_t locksGranted = 0;
   int32_t locksReleased = 0;
   LONG refuseLockError = 0;
+  std::optional<LONG> scanRefusal;  // scans refused, the scan object reporting this code
 
   LONG failMovesStatus = 0;
   std::array<LONG, kStatusFlagCount> flags{};

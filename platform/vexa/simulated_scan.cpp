@@ -28,6 +28,10 @@ class SimulatedCircleScan final : public ComObject<IVexa_circle_scan> {
       lastError_ = kErrorNoMachine;
       return S_OK;
     }
+    if (const std::optional<LONG> refusal = machine->Internal().ScanRefusal()) {
+      lastError_ = *refusal;
+      return S_OK;
+    }
     CircleScanRequest request;
     request.mode = mode;
     request.boreOrBoss = boreOrBoss;

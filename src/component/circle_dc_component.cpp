@@ -11,7 +11,12 @@ CircleDCComponent::CircleDCComponent()
     : viewerLink_(std::make_unique<ComponentViewerLink>(*this)) {}
 
 CircleDCComponent::~CircleDCComponent() {
-  // A run still going would use this object after it is gone: stop it and wait for it.
+  // A run still going would use this object after it is gone: refuse new runs, stop the
+  // running one and wait for every worker, including any a handler starts meanwhile.
+  {
+    std::lock_guard lock(workersMutex_);
+    destroying_ = true;
+  }
   AbortRequested = 1;
   WaitForRuns();
   ProbeOffsets.Set(std::nullopt);
@@ -20,9 +25,6 @@ CircleDCComponent::~CircleDCComponent() {
   Move.Reset();
   CircleScan.Reset();
   Stop.Reset();
-  for (auto& dataSet : DataSets) {
-    dataSet.Set(DataSet{});
-  }
   Sinks.DisconnectAll();
 }
 
@@ -45,7 +47,8 @@ void CircleDCComponent::ChangeStatus(ECircleStatus status) {
   Sinks.FireOnStatusChange(status);
 }
 
-void CircleDCComponent::FailRun(int32_t errorNumber) {
+void CircleDCComponent::FailRun(RunOutcome& outcome, int32_t errorNumber) {
+  outcome.error = errorNumber;
   LastErrorNumber = errorNumber;
   ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
 }
@@ -55,7 +58,7 @@ HRESULT CircleDCComponent::GetPerformCircleComplete(LONG* completed, LONG* succe
     return E_POINTER;
   }
   *completed = RunCompleted.load();
-  *success = LastErrorNumber.load() == 0 ? 1 : 0;
+  *success = runSucceeded_.load();
   return S_OK;
 }
 

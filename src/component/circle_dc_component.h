@@ -4,8 +4,9 @@
 // number, and the six data sets a run produces.
 //
 // The client's thread sets the fields; a run's worker works on a RunContext copied from them
-// when the run starts and writes its results back through the component's RunReporter. Every
-// field the worker writes is a SharedScalar/SharedValue or an atomic word.
+// when the run starts, carries its own outcome from the first check to the last event, and
+// publishes what it produced as one RunResults value when it ends. Every field the worker
+// writes is a SharedScalar/SharedValue or an atomic word.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include "platform/vexa/interfaces.h"
 #include "src/component/enums.h"
 #include "src/component/events.h"
+#include "src/component/run_results.h"
 #include "src/component/shared_value.h"
 #include "src/engine/error_number.h"
 #include "src/engine/profile.h"
@@ -41,6 +43,17 @@ struct DataSetPoints {
   CMaPoint centre;
   std::vector<double> x, y, z;
 };
+
+// How a run is going, carried by its worker from the first check to the last event. The
+// shared LastErrorNumber is written for the client and never read to steer a run.
+struct RunOutcome {
+  int32_t error = 0;  // the run's error number or controller code; 0 while none
+  bool Failed() const { return error != 0; }
+};
+
+// One data set of a run's results as points about its scan's centre, with the circle fitted
+// to them; nothing when the run has no data of that type.
+std::optional<DataSetPoints> DataSetPointsOf(const RunResults& results, int32_t type);
 
 class ComponentViewerLink;
 
@@ -109,10 +122,13 @@ class CircleDCComponent {
   SharedValue<CMaPoint> StartPosition;
   SharedValue<std::optional<CMaPoint>> ProbeOffsets;
 
-  // ---- data sets, indexed by EDataType ----
-  std::array<SharedValue<DataSet>, kDataTypeCount> DataSets;
-  SharedValue<CMaPoint> SlowCentre;
-  SharedValue<CMaPoint> FastCentre;
+  // ---- the last run's results ----
+  // Replaced whole when a run ends (null before the first). Read it once and use that copy:
+  // two reads may see two runs.
+  PublishedRunResults Results() const { return results_.Get(); }
+  void PublishResults(RunResults results) {
+    results_.Set(std::make_shared<const RunResults>(std::move(results)));
+  }
 
   // ---- viewer geometry ----
   SharedValue<WindowRectangle> WindowRect{WindowRectangle{100, 100, 868, 677}};
@@ -143,7 +159,8 @@ class CircleDCComponent {
   HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps, LONG* success);
   // Gathers machine state and settings and computes StartPosition (results_access.cpp).
   HRESULT GetStartPosition(double* x, double* y, double* z, LONG* success);
-  // completed = RunCompleted; success = 1 when no error number is pending.
+  // completed = RunCompleted; success = 1 when the last run ended without an error and was
+  // not aborted (0 while a run is under way and before the first).
   HRESULT GetPerformCircleComplete(LONG* completed, LONG* success);
   // One data set (EDataType) as points about the slow or fast scan's centre, with the
   // circle fitted to them. No data: error 7, success 0 and `out` untouched.
@@ -165,9 +182,9 @@ class CircleDCComponent {
   HRESULT GetGraphicsClosed(LONG* closed);
 
   // Starts a run (run_control.cpp). S_OK when the worker started with no error pending,
-  // S_FALSE otherwise. While this component's run is in progress a further call is refused
-  // with S_FALSE and changes nothing: no check, no event, no error number (the error number
-  // belongs to the running run, which would end as failed if one were written).
+  // S_FALSE otherwise. While this component's run is in progress, or once its destruction has
+  // begun, a further call is refused with S_FALSE and changes nothing: no check, no event, no
+  // error number.
   HRESULT PerformCircle();
   // Asks a run to stop at its next checkpoint. Does not wait.
   HRESULT Abort();
@@ -186,8 +203,14 @@ class CircleDCComponent {
   // with the process's tolerances and limits. Taken on the client's thread.
   RunContext MakeRunContext() const;
 
-  // Waits for every worker thread this component started (tests and the command line).
+  // Waits for every worker thread this component started (tests and the command line); never
+  // for the thread it is called on.
   void WaitForRuns();
+  // The owner's last reference is gone: refuses new runs, asks a running one to stop, and
+  // calls `destroy` (which deletes this component) once no code of this component's runs is
+  // left to return into: at once, or, when called from inside an event handler on one of its
+  // run threads, when that thread's run has ended.
+  void DestroyWhenIdle(std::function<void()> destroy);
   // True from the start of a run until its worker has released the lock and set RunCompleted.
   bool RunInProgress() const { return runInProgress_.load(); }
 
@@ -202,15 +225,17 @@ class CircleDCComponent {
   void RefreshViewerAfterRun();
   void CloseViewerOnDestruction();
 
-  // Records a failure of the run: error number, Status 7 and OnStatusChange(7).
-  void FailRun(int32_t errorNumber);
+  // Records a failure of the run: its outcome, the error number for the client, Status 7 and
+  // OnStatusChange(7).
+  void FailRun(RunOutcome& outcome, int32_t errorNumber);
   bool ParameterCheck();
   // The fast scan's speed as the mode chooses it: ModeParameter when the client gives the
   // speed, MaxScanSpeed in the calibrating modes.
   double ModeFastSpeed() const;
-  bool StartWorkerThread();
-  void RunWorker(RunContext run);
-  void ChooseAndRunProcedure(RunContext& run);
+  bool ControllerObjectsPresent() const;
+  bool StartWorkerThread(int32_t pendingError);
+  void RunWorker(RunContext run, int32_t pendingError, std::string runDirectory);
+  void ChooseAndRunProcedure(RunContext& run, RunOutcome& outcome, RunResults& results);
   void JoinFinishedWorkers();
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
@@ -222,8 +247,16 @@ class CircleDCComponent {
     std::shared_ptr<std::atomic<bool>> finished;
   };
   std::atomic<bool> runInProgress_{false};
-  std::mutex workersMutex_;
+  // 1 when the last run ended without an error and was not aborted.
+  std::atomic<int32_t> runSucceeded_{0};
+  SharedValue<PublishedRunResults> results_;
+  std::mutex workersMutex_;  // guards the fields below
   std::list<Worker> workers_;
+  bool destroying_ = false;
+  // Set when the owner let go from inside an event handler on a run thread: that thread calls
+  // it once its run has ended.
+  std::function<void()> pendingDestroy_;
+  std::thread::id pendingDestroyThread_;
   std::unique_ptr<ComponentViewerLink> viewerLink_;
 };
 

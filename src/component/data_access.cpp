@@ -7,26 +7,17 @@
 
 namespace ombrixdc {
 
-HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* success) {
-  if (!out || !success) {
-    return E_POINTER;
-  }
-  *success = 0;
+std::optional<DataSetPoints> DataSetPointsOf(const RunResults& results, int32_t type) {
   if (type < 0 || type >= kDataTypeCount) {
-    LastErrorNumber = Number(ErrorNumber::NoData);
-    return S_OK;
+    return std::nullopt;
   }
-  const DataSet dataSet = DataSets[type].Get();
+  const DataSet& dataSet = results.dataSets[type];
   if (dataSet.radii.IsEmpty() || dataSet.angles.IsEmpty()) {
-    LastErrorNumber = Number(ErrorNumber::NoData);
-    return S_OK;
+    return std::nullopt;
   }
-
   const bool slow = type == E_OMBRIX_DC_CIRCLE_DATA_SLOW || type == E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP;
-  ProcessScanState().slowScanFlag = slow ? ScanKind::Slow : ScanKind::Fast;
-  const CMaPointArray points =
-      ProfileToPoints(dataSet.radii, dataSet.angles, slow ? SlowCentre.Get() : FastCentre.Get());
-
+  const CMaPointArray points = ProfileToPoints(dataSet.radii, dataSet.angles,
+                                               slow ? results.slowCentre : results.fastCentre);
   CMaCircle circle(1.0);
   double form = 0.0, rms = 0.0;
   circle.Fit(points, form, rms);
@@ -42,7 +33,24 @@ HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* succe
     result.y.push_back(p.y());
     result.z.push_back(p.z());
   }
-  *out = std::move(result);
+  return result;
+}
+
+HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* success) {
+  if (!out || !success) {
+    return E_POINTER;
+  }
+  *success = 0;
+  // One read of the last run's results: the data set and its centre belong to the same run.
+  const PublishedRunResults results = Results();
+  std::optional<DataSetPoints> points = results ? DataSetPointsOf(*results, type) : std::nullopt;
+  if (!points) {
+    LastErrorNumber = Number(ErrorNumber::NoData);
+    return S_OK;
+  }
+  const bool slow = type == E_OMBRIX_DC_CIRCLE_DATA_SLOW || type == E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP;
+  ProcessScanState().slowScanFlag = slow ? ScanKind::Slow : ScanKind::Fast;
+  *out = std::move(*points);
   *success = 1;
   return S_OK;
 }
@@ -52,7 +60,9 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
     return E_POINTER;
   }
   *success = 0;
-  if (DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get().radii.IsEmpty()) {
+  // The file holds one run: its feature, data sets and centres, from one read.
+  const PublishedRunResults results = Results();
+  if (!results || results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].radii.IsEmpty()) {
     LastErrorNumber = Number(ErrorNumber::NoData);
     return S_OK;
   }
@@ -63,15 +73,15 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   }
 
   DataSetsFileContent content;
-  content.header = FeatureHeader();
+  content.header = results->feature;
   for (size_t i = 0; i < content.headerInfo.size(); ++i) {
     content.headerInfo[i] = HeaderInfo[i].Get();
   }
   for (size_t i = 0; i < content.dataSets.size(); ++i) {
-    content.dataSets[i] = DataSets[i].Get();
+    content.dataSets[i] = results->dataSets[i];
   }
-  content.slowCentre = SlowCentre.Get();
-  content.fastCentre = FastCentre.Get();
+  content.slowCentre = results->slowCentre;
+  content.fastCentre = results->fastCentre;
   const DataSetsFileText file = WriteDataSetsFile(content);
   // The last block converted is a fast one, so the flag ends as the conversion left it.
   ProcessScanState().slowScanFlag = ScanKind::Fast;

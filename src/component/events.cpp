@@ -38,19 +38,49 @@ std::vector<EventSinks::Entry> EventSinks::Snapshot() const {
 }
 
 void EventSinks::FireOnStatusChange(int32_t currentStatus) const {
+  DeliverInOrder({false, currentStatus});
+}
+
+void EventSinks::FirePerformCircleComplete(int32_t success) const {
+  DeliverInOrder({true, success});
+}
+
+void EventSinks::Deliver(RunEvent event) const {
   for (const Entry& e : Snapshot()) {
-    if (e.sink) {
-      e.sink->OnStatusChange(currentStatus);
+    if (!e.sink) {
+      continue;
+    }
+    if (event.complete) {
+      e.sink->PerformCircleComplete(event.value);
+    } else {
+      e.sink->OnStatusChange(event.value);
     }
   }
 }
 
-void EventSinks::FirePerformCircleComplete(int32_t success) const {
-  for (const Entry& e : Snapshot()) {
-    if (e.sink) {
-      e.sink->PerformCircleComplete(success);
-    }
+void EventSinks::DeliverInOrder(RunEvent event) const {
+  std::unique_lock lock(orderMutex_);
+  queue_.push_back(event);
+  const uint64_t mine = ++raisedCount_;
+  if (deliverer_ == std::this_thread::get_id()) {
+    return;  // raised from inside a handler: goes out once the current event is through
   }
+  delivered_.wait(lock, [&] { return deliverer_ == std::thread::id() || deliveredCount_ >= mine; });
+  if (deliveredCount_ >= mine) {
+    return;  // another thread delivered it
+  }
+  deliverer_ = std::this_thread::get_id();
+  while (!queue_.empty()) {
+    const RunEvent next = queue_.front();
+    queue_.pop_front();
+    lock.unlock();
+    Deliver(next);
+    lock.lock();
+    ++deliveredCount_;
+    delivered_.notify_all();
+  }
+  deliverer_ = std::thread::id();
+  delivered_.notify_all();
 }
 
 void EventSinks::FireOnGraphicsClosed() const {

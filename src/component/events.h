@@ -1,9 +1,19 @@
 #pragma once
-// Events of a component, delivered to every connected sink synchronously, on the thread
-// that raises them, in connection order.
+// Events of a component, delivered to every connected sink synchronously, in connection order.
+//
+// A run's events (OnStatusChange, PerformCircleComplete) are delivered one at a time, in the
+// order they were raised: an event raised from inside a handler is delivered after the event
+// being handled has reached every sink (a client that starts the next run from its
+// PerformCircleComplete handler), and a thread that raises one while another thread is
+// delivering waits until that thread has delivered it too. So a run's PerformCircleComplete
+// reaches every sink before any event of a later run, and raising an event still returns only
+// once every sink has had it. OnGraphicsClosed goes out at once on the viewer's thread.
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace ombrixdc {
@@ -34,12 +44,26 @@ class EventSinks {
     uint32_t cookie;
     std::shared_ptr<CircleDCEvents> sink;
   };
+  struct RunEvent {
+    bool complete;  // PerformCircleComplete, else OnStatusChange
+    int32_t value;
+  };
   // A copy of the list, so a sink may connect or disconnect sinks while being called.
   std::vector<Entry> Snapshot() const;
+  void DeliverInOrder(RunEvent event) const;
+  void Deliver(RunEvent event) const;
 
   mutable std::mutex mutex_;
   std::vector<Entry> entries_;
   uint32_t nextCookie_ = 1;
+
+  // Run events waiting for delivery, and who is delivering them.
+  mutable std::mutex orderMutex_;
+  mutable std::condition_variable delivered_;
+  mutable std::deque<RunEvent> queue_;
+  mutable std::thread::id deliverer_;  // none while nobody delivers
+  mutable uint64_t raisedCount_ = 0;
+  mutable uint64_t deliveredCount_ = 0;
 };
 
 }  // namespace ombrixdc

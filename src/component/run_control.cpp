@@ -23,11 +23,24 @@ bool Positive(double value) {
 
 }  // namespace
 
+bool CircleDCComponent::ControllerObjectsPresent() const {
+  // Offline, scans are replayed from files: only the link's lock is used.
+  if (OfflineTesting.Get() != 0) {
+    return static_cast<bool>(Link);
+  }
+  return Link && AxisStatus && Stop && CircleScan && MoveTarget && Move;
+}
+
 bool CircleDCComponent::ParameterCheck() {
+  // Checked even when the parameters were checked before: an InitialiseObject that failed
+  // half-way since then leaves objects missing, and a run must never call one that is not there.
+  if (!ControllerObjectsPresent()) {
+    return false;
+  }
   if (Status.load() == E_OMBRIX_DC_CIRCLE_INITIALISED) {
     return true;
   }
-  if (!Link || FilterNumber.Get() < 1) {
+  if (FilterNumber.Get() < 1) {
     return false;
   }
   for (double value : {FeatureRadius.Get(), TipRadius.Get(), ScanDeflection.Get(),
@@ -51,11 +64,16 @@ bool CircleDCComponent::ParameterCheck() {
 }
 
 HRESULT CircleDCComponent::PerformCircle() {
-  // A second worker on the same fields would mix two runs: refuse, touching nothing.
-  if (RunInProgress()) {
-    return S_FALSE;
+  // A second worker on the same fields would mix two runs, and a component being destroyed
+  // takes no new run: refuse, touching nothing.
+  {
+    std::lock_guard lock(workersMutex_);
+    if (destroying_ || RunInProgress()) {
+      return S_FALSE;
+    }
   }
   RunCompleted = 0;
+  runSucceeded_ = 0;
   if (!ParameterCheck()) {
     int32_t none = 0;
     LastErrorNumber.compare_exchange_strong(none, Number(ErrorNumber::ParameterCheck));
@@ -75,16 +93,18 @@ HRESULT CircleDCComponent::PerformCircle() {
   }
   if (OfflineTesting.Get() == 0 &&
       !StartPosition.Get().IsEqual(tip, ProcessRunControlState().positionalTolerance)) {
-    FailRun(Number(ErrorNumber::ProbeNotAtStart));
+    LastErrorNumber = Number(ErrorNumber::ProbeNotAtStart);
+    ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
     return S_FALSE;
   }
 
-  // Whether an error is pending is decided now, before the worker can record one of its own.
-  const bool errorPending = LastErrorNumber.load() != 0;
-  if (!StartWorkerThread()) {
+  // An unread error of an earlier run or call stops this run before any procedure; whether
+  // one is pending is decided now, and the run carries that decision.
+  const int32_t pendingError = LastErrorNumber.load();
+  if (!StartWorkerThread(pendingError)) {
     return S_FALSE;
   }
-  return errorPending ? S_FALSE : S_OK;
+  return pendingError != 0 ? S_FALSE : S_OK;
 }
 
 RunContext CircleDCComponent::MakeRunContext() const {
@@ -109,30 +129,48 @@ std::thread CircleDCComponent::StartStdThread(std::function<void()> body) {
   return std::thread(std::move(body));
 }
 
-bool CircleDCComponent::StartWorkerThread() {
-  std::lock_guard lock(workersMutex_);
+bool CircleDCComponent::StartWorkerThread(int32_t pendingError) {
+  std::unique_lock lock(workersMutex_);
+  if (destroying_) {
+    return false;
+  }
   JoinFinishedWorkers();
   auto finished = std::make_shared<std::atomic<bool>>(false);
   runInProgress_ = true;
   try {
-    std::thread thread = StartThread([this, finished, run = MakeRunContext()]() mutable {
-      RunWorker(std::move(run));
-      *finished = true;
+    std::thread thread = StartThread([this, finished, pendingError, run = MakeRunContext(),
+                                      runDirectory = RunDirectory.Get().value_or("")]() mutable {
+      RunWorker(std::move(run), pendingError, std::move(runDirectory));
+      // The owner may have let go from inside a handler of this run: this thread then ends
+      // the component, and touches nothing of it afterwards.
+      std::function<void()> destroy;
+      {
+        std::lock_guard lock(workersMutex_);
+        *finished = true;
+        if (pendingDestroy_ && pendingDestroyThread_ == std::this_thread::get_id()) {
+          destroy = std::move(pendingDestroy_);
+          pendingDestroy_ = nullptr;
+        }
+      }
+      if (destroy) {
+        destroy();
+      }
     });
     workers_.push_back({std::move(thread), finished});
     return true;
   } catch (const std::system_error&) {
     runInProgress_ = false;
+    lock.unlock();
     LastErrorNumber = Number(ErrorNumber::WorkerNotStarted);
-    Sinks.FirePerformCircleComplete(0);
     RunCompleted = 1;
+    Sinks.FirePerformCircleComplete(0);
     return false;
   }
 }
 
 void CircleDCComponent::JoinFinishedWorkers() {
   for (auto it = workers_.begin(); it != workers_.end();) {
-    if (*it->finished) {
+    if (*it->finished && it->thread.get_id() != std::this_thread::get_id()) {
       it->thread.join();
       it = workers_.erase(it);
     } else {
@@ -142,24 +180,51 @@ void CircleDCComponent::JoinFinishedWorkers() {
 }
 
 void CircleDCComponent::WaitForRuns() {
-  std::list<Worker> running;
-  {
-    std::lock_guard lock(workersMutex_);
-    running.swap(workers_);
-  }
-  for (Worker& worker : running) {
-    worker.thread.join();
+  // A handler may start a further run while this waits: wait until no worker is left.
+  for (;;) {
+    std::list<Worker> running;
+    {
+      std::lock_guard lock(workersMutex_);
+      running.swap(workers_);
+    }
+    if (running.empty()) {
+      return;
+    }
+    for (Worker& worker : running) {
+      if (worker.thread.get_id() == std::this_thread::get_id()) {
+        worker.thread.detach();  // this thread's own run: it ends once its caller returns
+      } else {
+        worker.thread.join();
+      }
+    }
   }
 }
 
-void CircleDCComponent::ChooseAndRunProcedure(RunContext& run) {
+void CircleDCComponent::DestroyWhenIdle(std::function<void()> destroy) {
+  {
+    std::lock_guard lock(workersMutex_);
+    destroying_ = true;
+    AbortRequested = 1;
+    for (const Worker& worker : workers_) {
+      if (worker.thread.get_id() == std::this_thread::get_id() && !*worker.finished) {
+        pendingDestroy_ = std::move(destroy);
+        pendingDestroyThread_ = std::this_thread::get_id();
+        return;
+      }
+    }
+  }
+  destroy();
+}
+
+void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outcome,
+                                              RunResults& results) {
   const int32_t learning = run.learning;
   enum class Procedure { None, Learning, Compensated } procedure = Procedure::Learning;
   if (learning != E_OMBRIX_DC_CIRCLE_LEARNING) {
     const MapSearchResult search =
         FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Full);
     if (search.damagedMatch) {
-      FailRun(Number(ErrorNumber::StoredMapUnusable));
+      FailRun(outcome, Number(ErrorNumber::StoredMapUnusable));
     }
     run.mapNumber = search.mapNumber;
     ProcessRunControlState().mapNumber = search.mapNumber;
@@ -167,31 +232,42 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run) {
       procedure = Procedure::Compensated;
     } else if (learning == E_OMBRIX_DC_CIRCLE_NO_LEARNING) {
       procedure = Procedure::None;
-      LastErrorNumber = Number(ErrorNumber::NoStoredMap);
+      outcome.error = Number(ErrorNumber::NoStoredMap);
+      LastErrorNumber = outcome.error;
     }
   }
-  if (LastErrorNumber.load() != 0) {
+  if (outcome.Failed()) {
     return;
   }
-  ComponentRunReporter report(*this);
+  ComponentRunReporter report(*this, results);
   StepResult result = StepResult::Completed();
   if (procedure == Procedure::Learning) {
     result = RunLearning(run, report);
   }
   if (procedure == Procedure::Compensated) {
+    results.mapNumber = run.mapNumber;
+    results.mapUse = MapUse::Used;
     result = RunCompensated(run, report);
   }
   // The one place a procedure's failure is recorded.
   if (result.end == StepEnd::Failed) {
-    FailRun(result.error);
+    FailRun(outcome, result.error);
   }
 }
 
-void CircleDCComponent::RunWorker(RunContext run) {
+void CircleDCComponent::RunWorker(RunContext run, int32_t pendingError, std::string runDirectory) {
+  // An error the client had not read when the run started fails the run before any procedure.
+  RunOutcome outcome{pendingError};
+  RunResults results;
+  results.feature = run.feature;
+  results.learning = run.learning;
+  results.runDirectory = std::move(runDirectory);
+
   // Run files are resolved against the run directory; the process's current directory is
   // never changed, since other threads of the host depend on it.
   if (run.runFolder.empty() || !IsAccessibleFolder(run.runFolder.string())) {
-    LastErrorNumber = Number(ErrorNumber::RunDirectory);
+    outcome.error = Number(ErrorNumber::RunDirectory);
+    LastErrorNumber = outcome.error;
   } else if (run.mapAgeLimitHours > 0) {
     DeleteOldMapFiles(run.runFolder, run.mapAgeLimitHours);
   }
@@ -202,28 +278,32 @@ void CircleDCComponent::RunWorker(RunContext run) {
     link->getLock(kLockWaitLimit, &locked);
   }
   if (!locked) {
-    LastErrorNumber = LockRefusalCode(link);
+    outcome.error = LockRefusalCode(link);
+    LastErrorNumber = outcome.error;
   } else {
-    ChooseAndRunProcedure(run);
+    ChooseAndRunProcedure(run, outcome, results);
   }
 
+  // What the run produced replaces the last run's results, whatever the outcome: a reader
+  // never gets an earlier run's data sets once this one has ended.
+  PublishResults(std::move(results));
   int32_t success = 0;
-  if (locked && LastErrorNumber.load() == 0) {
-    success = 1;
-    if (AbortRequested.load() != 0) {
+  if (locked && !outcome.Failed()) {
+    if (AbortRequested.exchange(0) != 0) {
+      // Stopped before its end: its results are incomplete, so it is no success either.
       ChangeStatus(E_OMBRIX_DC_CIRCLE_ABORTED);
-      AbortRequested = 0;
     } else {
       // An open viewer takes the new data sets before the client hears the run ended.
       RefreshViewerAfterRun();
       ChangeStatus(E_OMBRIX_DC_CIRCLE_FINISHED);
+      success = 1;
     }
   }
-
   if (locked) {
     LONG released = 0;
     link->releaseLock(&released);
   }
+  runSucceeded_ = success;
   RunCompleted = 1;
   // The run is over before the client hears so: a client that starts the next run from its
   // PerformCircleComplete handler finds the lock free and is not refused.

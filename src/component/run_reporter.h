@@ -1,6 +1,7 @@
 #pragma once
-// How a run's procedure reports to its component: stages become Status and events, results
-// become the component's data sets, centres and fast speed, and the map the process's map.
+// How a run's procedure reports to its component: stages become Status and events; data sets,
+// centres, the fast speed and the map pair written go into the run's own results (published
+// when the run ends), and the map into the process's map.
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
 #include "src/procedures/run_context.h"
@@ -9,19 +10,30 @@ namespace ombrixdc {
 
 class ComponentRunReporter final : public RunReporter {
  public:
-  explicit ComponentRunReporter(CircleDCComponent& component) : c_(component) {}
+  ComponentRunReporter(CircleDCComponent& component, RunResults& results)
+      : c_(component), results_(results) {}
 
   void ChangeStatus(ECircleStatus status) override { c_.ChangeStatus(status); }
   bool AbortRequested() const override { return c_.AbortRequested.load() != 0; }
-  void PublishDataSet(EDataType type, const DataSet& data) override { c_.DataSets[type].Set(data); }
+  void PublishDataSet(EDataType type, const DataSet& data) override {
+    results_.dataSets[type] = data;
+  }
   void PublishCentre(ScanKind scan, const CMaPoint& centre) override {
-    (scan == ScanKind::Slow ? c_.SlowCentre : c_.FastCentre).Set(centre);
+    (scan == ScanKind::Slow ? results_.slowCentre : results_.fastCentre) = centre;
   }
   void PublishMapSlots(const MapSlots& slots) override { ProcessMapState().SetSlots(slots); }
-  void PublishFastSpeed(double speed) override { c_.FastSpeed.Set(speed); }
+  void PublishFastSpeed(double speed) override {
+    c_.FastSpeed.Set(speed);
+    results_.feature.fastSpeed = speed;
+  }
+  void PublishMapWritten(int32_t mapNumber) override {
+    results_.mapNumber = mapNumber;
+    results_.mapUse = MapUse::Written;
+  }
 
  private:
   CircleDCComponent& c_;
+  RunResults& results_;
 };
 
 }  // namespace ombrixdc

@@ -39,25 +39,25 @@ bool ComponentViewerLink::GraphicsOpen() const {
 
 ombrixdc::ClientRunData ComponentViewerLink::RunData() const {
   ombrixdc::ClientRunData run;
-  run.MeasuringUnit = component_.MeasuringUnit.Get();
-  run.FeatureRadius = component_.FeatureRadius.Get();
-  run.ScanDirection = component_.ScanDirection.Get();
-  run.Centre = component_.Centre.Get();
-  run.Normal = component_.Normal.Get();
-  run.Xaxis = component_.Xaxis.Get();
-  run.SlowSpeed = component_.SlowSpeed.Get();
-  run.FastSpeed = component_.FastSpeed.Get();
-  run.Learning = component_.Learning.Get();
-  run.SlowCentre = component_.SlowCentre.Get();
-  run.FastCentre = component_.FastCentre.Get();
-  return run;
-}
-
-DataSet ComponentViewerLink::DataSetOf(int32_t index) const {
-  if (index < 0 || index >= kDataTypeCount) {
-    return {};
+  // The last run's own feature and results, from one read; before any run, the feature as the
+  // client has set it and no data.
+  const PublishedRunResults results = component_.Results();
+  const MapFileHeader feature = results ? results->feature : component_.FeatureHeader();
+  run.MeasuringUnit = feature.measuringUnit;
+  run.FeatureRadius = feature.radius;
+  run.ScanDirection = feature.scanDirection;
+  run.Centre = feature.centre;
+  run.Normal = feature.normal;
+  run.Xaxis = feature.xaxis;
+  run.SlowSpeed = feature.slowSpeed;
+  run.FastSpeed = feature.fastSpeed;
+  run.Learning = results ? results->learning : component_.Learning.Get();
+  if (results) {
+    run.SlowCentre = results->slowCentre;
+    run.FastCentre = results->fastCentre;
+    run.DataSets = results->dataSets;
   }
-  return component_.DataSets[index].Get();
+  return run;
 }
 
 void ComponentViewerLink::SetGraphicsOpen(bool open) {

@@ -20,7 +20,6 @@ class ComponentViewerLink final : public ombrixdc::ViewerClient {
   std::optional<std::string> GraphicsFilename() const override;
   bool GraphicsOpen() const override;
   ombrixdc::ClientRunData RunData() const override;
-  DataSet DataSetOf(int32_t index) const override;
 
   void SetGraphicsOpen(bool open) override;
   void SetWindowHandle(int32_t handle) override;

@@ -54,8 +54,9 @@ enum class ControllerCode : uint32_t {
   DataBufferOverflow = 0x81600047u,
   ExcessiveProbeDeflection = 0x81600048u,
   ScanNotFinished = 0x81600049u,
-  // The platform's generic failure: the link refused its lock without a code of its own.
-  LockRefusedWithoutCode = 0x80004005u,
+  // The platform's generic failure: the controller refused its lock or a scan without a code
+  // of its own. A failed run never ends with error number 0.
+  FailedWithoutCode = 0x80004005u,
 };
 
 // The value kept in LastErrorNumber for a named error or controller code.
@@ -142,8 +143,8 @@ inline constexpr std::array kErrorTable{
              "the probe was deflected too far"),
     PassedOn("ScanNotFinished", ControllerCode::ScanNotFinished,
              "the controller's extended status ends the scan with bit 0x20"),
-    PassedOn("LockRefusedWithoutCode", ControllerCode::LockRefusedWithoutCode,
-             "the controller refused its lock without saying why"),
+    PassedOn("FailedWithoutCode", ControllerCode::FailedWithoutCode,
+             "the controller refused its lock or a scan without saying why"),
 };
 
 // The table's entry for a recorded value; nullptr for 0 and for a value it does not list.

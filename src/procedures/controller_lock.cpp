@@ -14,7 +14,7 @@ int32_t LockRefusalCode(IVexa_link* link) {
   if (link) {
     link->GetLastError(&error);
   }
-  return error != 0 ? error : Number(ControllerCode::LockRefusedWithoutCode);
+  return StepResult::Failed(static_cast<int32_t>(error)).error;
 }
 
 StepResult TakeLockBack(const ControllerObjects& controller) {

@@ -10,7 +10,7 @@ namespace ombrixdc {
 void StopMachine(const ControllerObjects& controller);
 
 // Takes the link's lock back (wait limit kLockWaitLimit). A refusal fails the step with the
-// link's own error code (or LockRefusedWithoutCode when it gives none).
+// link's own error code (or FailedWithoutCode when it gives none).
 StepResult TakeLockBack(const ControllerObjects& controller);
 
 // Gives the lock up before a move; the result is not examined.

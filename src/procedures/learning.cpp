@@ -50,7 +50,7 @@ MapNumberChoice ChooseMapNumber(const RunContext& run) {
   return {n, search.damagedMatch};
 }
 
-StepResult StoreMapPair(const RunContext& run, const Reference& reference) {
+StepResult StoreMapPair(const RunContext& run, RunReporter& report, const Reference& reference) {
   const MapNumberChoice choice = ChooseMapNumber(run);
   const std::string mapText = WriteMapFile(run.feature, reference.slots);
   CircleData circle;
@@ -63,6 +63,7 @@ StepResult StoreMapPair(const RunContext& run, const Reference& reference) {
                                   WriteCircleDataFile(circle))) {
     return StepResult::Failed(ErrorNumber::MapPairNotWritten);
   }
+  report.PublishMapWritten(n);
   if (choice.damagedMatch) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
@@ -108,7 +109,7 @@ StepResult RunLearning(RunContext& run, RunReporter& report) {
   if (report.AbortRequested()) {
     return StepResult::Aborted();
   }
-  return StoreMapPair(run, reference);
+  return StoreMapPair(run, report, reference);
 }
 
 }  // namespace ombrixdc

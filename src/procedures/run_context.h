@@ -69,6 +69,8 @@ class RunReporter {
   virtual void PublishMapSlots(const MapSlots& slots) = 0;
   // The fast scan's speed once a calibrating mode has fixed it.
   virtual void PublishFastSpeed(double speed) = 0;
+  // The number of the map pair a learning run has stored.
+  virtual void PublishMapWritten(int32_t mapNumber) = 0;
 };
 
 }  // namespace ombrixdc

@@ -19,7 +19,11 @@ struct [[nodiscard]] StepResult {
 
   static StepResult Completed() { return {}; }
   static StepResult Aborted() { return {StepEnd::Aborted, 0}; }
-  static StepResult Failed(int32_t error) { return {StepEnd::Failed, error}; }
+  // A controller that refuses without a code of its own still fails the step: 0 would read as
+  // no error to every client, so it becomes the generic failure code.
+  static StepResult Failed(int32_t error) {
+    return {StepEnd::Failed, error != 0 ? error : Number(ControllerCode::FailedWithoutCode)};
+  }
   static StepResult Failed(ErrorNumber error) { return Failed(Number(error)); }
   static StepResult Failed(ControllerCode code) { return Failed(Number(code)); }
 

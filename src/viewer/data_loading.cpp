@@ -64,10 +64,8 @@ bool OpenDataSetsFileLocked(ViewerState& state, const std::string& name) {
 
 // Puts the component's run in the picture: its data sets, the ring scale and whether the
 // reference scan is worth showing.
-void TakeRunData(ViewerState& state, ViewerClient& client,
-                 const std::array<DataSet, kViewerDataSetCount>& runSets) {
-  const ClientRunData run = client.RunData();
-  ViewerDataSets data = RunViewerDataSets(run, runSets);
+void TakeRunData(ViewerState& state, ViewerClient& client, const ClientRunData& run) {
+  ViewerDataSets data = RunViewerDataSets(run);
   const RingIndexChoice ring = ChooseRingIndex(data);
   const int32_t showReference = RunReferenceVisibility(run, state.SlowSpeedRepeatability);
   {
@@ -124,17 +122,14 @@ void UpdateFromComponent(ViewerClient& client) {
     return;
   }
 
-  std::array<DataSet, kViewerDataSetCount> runSets;
-  for (size_t k = 0; k < runSets.size(); ++k) {
-    runSets[k] = client.DataSetOf(static_cast<int32_t>(k));
-  }
+  const ClientRunData run = client.RunData();
   // Both corrected sets exist only after a run that finished; before that the viewer keeps
   // showing what it has.
-  if (runSets[2].radii.IsEmpty() || runSets[5].radii.IsEmpty()) {
+  if (run.DataSets[2].radii.IsEmpty() || run.DataSets[5].radii.IsEmpty()) {
     SetShownComponent(state, nullptr);
     return;
   }
-  TakeRunData(state, client, runSets);
+  TakeRunData(state, client, run);
 }
 
 bool OpenDataSetsFile(const std::string& name) {
@@ -165,12 +160,11 @@ void OpenDataSetsFileFromDialog(ui::WindowHost& host) {
   ShowNewData(host, state.DialogTitle, result.ShowReference);
 }
 
-ViewerDataSets RunViewerDataSets(const ClientRunData& run,
-                                 const std::array<DataSet, kViewerDataSetCount>& runSets) {
+ViewerDataSets RunViewerDataSets(const ClientRunData& run) {
   ViewerDataSets data;
   std::array<const DataSet*, kViewerDataSetCount> sets{};
   for (size_t k = 0; k < sets.size(); ++k) {
-    sets[k] = &runSets[k];
+    sets[k] = &run.DataSets[k];
   }
   FitViewerDataSets(data, sets, run.SlowCentre, run.FastCentre);
   data.MeasuringUnit = run.MeasuringUnit;

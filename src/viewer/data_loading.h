@@ -27,8 +27,7 @@ void UpdateFromComponent(ViewerClient& client);
 
 // The viewer's picture of a finished run: the six sets with their fitted circles (the
 // slow centre added to the slow sets, the fast centre to the others) and the feature.
-ViewerDataSets RunViewerDataSets(const ClientRunData& run,
-                                 const std::array<DataSet, kViewerDataSetCount>& runSets);
+ViewerDataSets RunViewerDataSets(const ClientRunData& run);
 // Whether the reference scan of a run is shown: always after learning, else only while the
 // slow and fast centres lie within twice the machine's repeatability.
 int32_t RunReferenceVisibility(const ClientRunData& run, double slowSpeedRepeatability);

@@ -6,6 +6,7 @@
 // component's library can link the viewer's.
 //
 // Every method may be called from any thread: the component's fields are shared values.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -20,7 +21,8 @@ namespace ombrixdc {
 // The six data sets of a run, in EDataType order.
 inline constexpr std::size_t kViewerDataSetCount = 6;
 
-// What a finished run gives the viewer, read in one go.
+// What a finished run gives the viewer, read in one go: its feature, centres and the six data
+// sets (EDataType order: slow, fast, corrected, then the three normalised ones).
 struct ClientRunData {
   int32_t MeasuringUnit = 0;
   double FeatureRadius = 0.0;
@@ -33,6 +35,7 @@ struct ClientRunData {
   int32_t Learning = 0;
   CMaPoint SlowCentre;
   CMaPoint FastCentre;
+  std::array<DataSet, kViewerDataSetCount> DataSets;
 };
 
 class ViewerClient {
@@ -49,9 +52,6 @@ class ViewerClient {
   virtual std::optional<std::string> GraphicsFilename() const = 0;
   virtual bool GraphicsOpen() const = 0;
   virtual ClientRunData RunData() const = 0;
-  // One of the six data sets (EDataType order: slow, fast, corrected, then the three
-  // normalised ones), copied whole.
-  virtual DataSet DataSetOf(int32_t index) const = 0;
 
   // ---- write ----
   virtual void SetGraphicsOpen(bool open) = 0;

@@ -18,10 +18,10 @@ PaintInput TakePaintSnapshot(ViewerState& state) {
     // The component cannot go away meanwhile: its destruction clears ShownComponent under
     // this lock first.
     if (ViewerClient* shown = state.ShownComponent) {
+      ClientRunData run = shown->RunData();  // one read: every set from the same run
       for (size_t k = 0; k < input.data.sets.size(); ++k) {
-        DataSet set = shown->DataSetOf(static_cast<int32_t>(k));
-        input.data.sets[k].radii = std::move(set.radii.Values());
-        input.data.sets[k].angles = std::move(set.angles.Values());
+        input.data.sets[k].radii = std::move(run.DataSets[k].radii.Values());
+        input.data.sets[k].angles = std::move(run.DataSets[k].angles.Values());
       }
     }
   }

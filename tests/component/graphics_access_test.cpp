@@ -88,7 +88,7 @@ TEST_F(GraphicsTest, FinishedRun_RefreshesTheOpenWindowWithItsDataSets) {
   EXPECT_TRUE(WaitFor([&] { return Host()->PaintCount() > paintsBefore; }));
   EXPECT_GE(Host()->GetState().broughtToFront, 1);
   const ombrixdc::PaintInput input = ombrixdc::TakePaintSnapshot(ombrixdc::ProcessViewerState());
-  EXPECT_EQ(input.data.sets[2].radii, component->DataSets[2].Get().radii.Values());
+  EXPECT_EQ(input.data.sets[2].radii, component->Results()->dataSets[2].radii.Values());
   EXPECT_EQ(input.ShowReference, 1);  // a learning run
   EXPECT_NE(input.RingIndex, -1);
 }

@@ -147,17 +147,19 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOr
 // angles fails with error 7 and leaves the outputs alone.
 TEST(GetData, GivesPointsAboutTheirScansCentre) {
   CircleDCComponent c;
-  c.SlowCentre.Set(CMaPoint(1, 2, 0));
-  c.FastCentre.Set(CMaPoint(10, 0, 0));
+  RunResults results;
+  results.slowCentre = CMaPoint(1, 2, 0);
+  results.fastCentre = CMaPoint(10, 0, 0);
   DataSet circle, radiiOnly;
   for (double angle : {0.0, 2.0, 4.0}) {
     circle.radii.Add(5.0);
     circle.angles.Add(angle);
   }
   radiiOnly.radii.Add(1.0);
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Set(circle);
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP].Set(circle);
-  c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST].Set(radiiOnly);
+  results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW] = circle;
+  results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP] = circle;
+  results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST] = radiiOnly;
+  c.PublishResults(results);
   struct Case {
     int32_t type;
     LONG success;

@@ -34,6 +34,13 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
       {"start position never asked", true, [](auto& c) { c.EnterProbeOffsets(0, 0, 0); },
        0x83100002u},
       {"no probe offsets", true, [this](auto&) { machine->SetTip(StartPosition()); }, 0x83100003u},
+      // An InitialiseObject that failed half-way since the parameters passed: never run on it.
+      {"a controller object missing", true,
+       [](auto& c) {
+         c.Status = E_OMBRIX_DC_CIRCLE_INITIALISED;
+         c.CircleScan.Reset();
+       },
+       0x83100001u},
   };
   for (const Case& c : cases) {
     Restart();
@@ -192,7 +199,7 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
   const Texts texts = sink->Texts();
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[1], "status 6");
-  EXPECT_EQ(texts[2], "complete 1");
+  EXPECT_EQ(texts[2], "complete 0");  // stopped before its end: no success
 }
 
 namespace {
@@ -224,8 +231,18 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
   struct Case {
     const char* name;
     std::function<void()> call;
+    uint32_t clientError = 0;  // what the client's own call left for GetLastError
   };
   const Case cases[] = {
+      // A failing call of the client's own is the client's error, not the run's.
+      {"GetData of no data set",
+       [&] {
+         DataSetPoints points;
+         LONG success = 0;
+         EXPECT_EQ(component->GetData(kDataTypeCount, &points, &success), S_OK);
+         EXPECT_EQ(success, 0);
+       },
+       0x83100007u},
       // Reading a fast data set selects the fast scan for the client; the run's slow scan
       // must still be kept as the slow one.
       {"GetData and SaveData",
@@ -255,7 +272,6 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;  // data for GetData to convert
     component->WaitForRuns();
     machine->SetTip(component->StartPosition.Get());
-    component->SlowCentre.Set(CMaPoint(99.0, 99.0, 99.0));
     const int32_t scansBefore = machine->ScansStarted();
     NewSink();
 
@@ -268,12 +284,49 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
 
     EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}))
         << c.name;
-    EXPECT_EQ(component->GetLastError(), 0u) << c.name;
+    LONG completed = 0, success = 0;
+    component->GetPerformCircleComplete(&completed, &success);
+    EXPECT_EQ(std::pair(completed, success), std::pair(1, 1)) << c.name;
+    EXPECT_EQ(component->GetLastError(), c.clientError) << c.name;
     EXPECT_EQ(machine->ScansStarted(), scansBefore + 2) << c.name;
-    EXPECT_LT(component->SlowCentre.Get().DistanceTo(component->FastCentre.Get()), 0.1) << c.name;
+    const PublishedRunResults results = component->Results();
+    EXPECT_LT(results->slowCentre.DistanceTo(results->fastCentre), 0.1) << c.name;
     EXPECT_FALSE(machine->LockHeld()) << c.name;
     machine->OnScanPoint(nullptr);
   }
+}
+
+// A client that reads the error from its OnStatusChange(7) handler, as it naturally would,
+// does not turn the failed run into a success: the run reports its own outcome.
+TEST_F(ComponentTest, RunFailure_StaysAFailure_WhenAHandlerReadsTheError) {
+  class ReadingSink final : public RecordingSink {
+   public:
+    explicit ReadingSink(CircleDCComponent& c) : c_(c) {}
+    void OnStatusChange(int32_t status) override {
+      RecordingSink::OnStatusChange(status);
+      if (status == E_OMBRIX_DC_CIRCLE_ERROR) {
+        read = c_.GetLastError();
+      }
+    }
+    uint32_t read = 0;
+
+   private:
+    CircleDCComponent& c_;
+  };
+  PrepareRun();
+  component->Sinks.DisconnectAll();
+  auto reading = std::make_shared<ReadingSink>(*component);
+  component->Sinks.Connect(reading);
+  machine->RefuseScans(0);
+  ASSERT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  EXPECT_EQ(reading->Texts(), (Texts{"status 1", "status 2", "status 7", "complete 0"}));
+  EXPECT_EQ(reading->read, 0x80004005u);  // a refusal without a code still has one
+  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ERROR);
+  LONG completed = 0, success = 0;
+  component->GetPerformCircleComplete(&completed, &success);
+  EXPECT_EQ(std::pair(completed, success), std::pair(1, 0));
+  EXPECT_EQ(component->GetLastError(), 0u);  // the client has read it
 }
 
 }  // namespace ombrixdc

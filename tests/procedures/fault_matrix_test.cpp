@@ -110,7 +110,7 @@ const Texts kSlowFailed = {"status 1", "status 2", "status 7", "complete 0"};
 const Texts kFastFailed = {"status 1", "status 2", "status 3", "status 7", "complete 0"};
 const Texts kReplayFailed = {"status 1", "status 4", "status 7", "complete 0"};
 const Texts kNotRun = {"status 1", "complete 0"};
-const Texts kAbortedFirst = {"status 1", "status 6", "complete 1"};
+const Texts kAbortedFirst = {"status 1", "status 6", "complete 0"};
 
 std::vector<Row> FaultRows() {
   std::vector<Row> rows;
@@ -159,6 +159,13 @@ std::vector<Row> FaultRows() {
       "lock refused without a code", Run::Learning,
       [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); }, kNotRun, 0x80004005,
       E_OMBRIX_DC_CIRCLE_INITIALISED);
+  // A scan the controller refuses fails with its code, or the generic one when it gives none.
+  both(
+      "scan refused without a code", [](Scene& s) { s.machine.RefuseScans(0); }, kSlowFailed,
+      0x80004005, kError, kReplayFailed);
+  add(
+      "scan refused", Run::Learning, [](Scene& s) { s.machine.RefuseScans(kReadError); },
+      kSlowFailed, static_cast<uint32_t>(kReadError));
   add("lock not given back after the pre-move", Run::Learning, AtMove(0, refuse), kSlowFailed,
       kLockError);
   add("lock not given back after the return", Run::Learning, AtMove(1, refuse), kSlowFailed,
@@ -195,13 +202,13 @@ std::vector<Row> FaultRows() {
   // An abort at each checkpoint stops the machine and ends the run without an error.
   const auto abort = [](Scene& s) { s.component.Abort(); };
   both("abort before the run", abort, kAbortedFirst, 0, kAborted, kAbortedFirst);
-  const Texts slowAborted = {"status 1", "status 2", "status 6", "complete 1"};
+  const Texts slowAborted = {"status 1", "status 2", "status 6", "complete 0"};
   add("abort during the slow scan", Run::Learning, DuringScan(1, abort), slowAborted, 0, kAborted);
   add("abort during the return", Run::Learning, AtMove(1, abort), slowAborted, 0, kAborted);
   add("abort during the fast scan", Run::Learning, DuringScan(2, abort),
-      {"status 1", "status 2", "status 3", "status 6", "complete 1"}, 0, kAborted);
+      {"status 1", "status 2", "status 3", "status 6", "complete 0"}, 0, kAborted);
   add("abort during the fast scan", Run::Compensated, DuringScan(1, abort),
-      {"status 1", "status 4", "status 6", "complete 1"}, 0, kAborted);
+      {"status 1", "status 4", "status 6", "complete 0"}, 0, kAborted);
   return rows;
 }
 

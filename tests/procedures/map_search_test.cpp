@@ -78,22 +78,20 @@ TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
 TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtAGap) {
   component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP);
   Learn(10, 0.3);
-  const DataSet slowOfMap1 = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const DataSet slowOfMap1 = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
   Learn(15, 0.3);
   Learn(20, 0.3);
-  const DataSet slowOfMap3 = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const DataSet slowOfMap3 = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
   const MapSlot dcMapOfMap3 = ProcessMapState().Slot(MapSlotIndex::DcMapData);
   ASSERT_EQ(MapFiles(), kThreePairs);
 
   // Forget what the learning left behind, so that only the files can supply it.
   ProcessMapState().Clear();
-  for (auto& dataSet : component->DataSets) {
-    dataSet.Set(DataSet{});
-  }
+  component->PublishResults({});
   EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
             (Texts{"status 1", "status 4", "status 5", "complete 1"}));
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 3);
-  const DataSet slow = component->DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const DataSet slow = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
   const MapSlot dcMap = ProcessMapState().Slot(MapSlotIndex::DcMapData);
   ASSERT_EQ(slow.radii.GetSize(), slowOfMap3.radii.GetSize());
   ASSERT_EQ(dcMap.values.GetSize(), dcMapOfMap3.values.GetSize());
@@ -106,7 +104,7 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
   }
   EXPECT_GT(largestDifferenceToMap1, 1e-6);  // map 1 would have been told from map 3
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
-    EXPECT_FALSE(component->DataSets[type].Get().radii.IsEmpty()) << type;
+    EXPECT_FALSE(component->Results()->dataSets[type].radii.IsEmpty()) << type;
   }
 
   // Without map 2 the search never reaches map 3, and a new map takes number 2.

@@ -96,6 +96,7 @@ class IgnoringReporter final : public RunReporter {
   void PublishCentre(ScanKind, const CMaPoint&) override {}
   void PublishMapSlots(const MapSlots&) override {}
   void PublishFastSpeed(double) override {}
+  void PublishMapWritten(int32_t) override {}
 };
 
 class ProcedureTest : public ComponentTest {

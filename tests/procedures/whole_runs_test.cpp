@@ -33,11 +33,7 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   PrepareRun();
   component->SaveRawData.Set(1);
   ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
-  std::array<DataSet, kDataTypeCount> online;
-  for (int32_t type = 0; type < kDataTypeCount; ++type) {
-    online[type] = component->DataSets[type].Get();
-  }
-  const CMaPoint slowCentre = component->SlowCentre.Get(), fastCentre = component->FastCentre.Get();
+  const PublishedRunResults online = component->Results();
   for (const char* name : {"ScanSlow.dat", "ProbeSlow.dat", "ScanFast.dat", "ProbeFast.dat"}) {
     EXPECT_TRUE(fs::exists(RunDir() / name)) << name;
   }
@@ -52,13 +48,14 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   component->SaveRawData.Set(0);
   component->OfflineTesting.Set(1);
   EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
-  EXPECT_LT(component->SlowCentre.Get().DistanceTo(slowCentre), 1e-12);
-  EXPECT_LT(component->FastCentre.Get().DistanceTo(fastCentre), 1e-12);
+  const PublishedRunResults replay = component->Results();
+  EXPECT_LT(replay->slowCentre.DistanceTo(online->slowCentre), 1e-12);
+  EXPECT_LT(replay->fastCentre.DistanceTo(online->fastCentre), 1e-12);
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
-    const DataSet replayed = component->DataSets[type].Get();
-    ASSERT_EQ(replayed.radii.GetSize(), online[type].radii.GetSize()) << type;
+    const DataSet& replayed = replay->dataSets[type];
+    ASSERT_EQ(replayed.radii.GetSize(), online->dataSets[type].radii.GetSize()) << type;
     for (size_t i = 0; i < replayed.radii.GetSize(); ++i) {
-      ASSERT_NEAR(replayed.radii[i], online[type].radii[i], 1e-12) << type << " " << i;
+      ASSERT_NEAR(replayed.radii[i], online->dataSets[type].radii[i], 1e-12) << type << " " << i;
     }
   }
 }

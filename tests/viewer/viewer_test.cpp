@@ -300,11 +300,9 @@ class FakeViewerClient final : public ViewerClient {
   bool GraphicsOpen() const override { return graphicsOpen; }
   ClientRunData RunData() const override {
     std::lock_guard lock(mutex_);
-    return run;
-  }
-  DataSet DataSetOf(int32_t index) const override {
-    std::lock_guard lock(mutex_);
-    return sets.at(index);
+    ClientRunData data = run;
+    data.DataSets = sets;
+    return data;
   }
   void SetGraphicsOpen(bool open) override { graphicsOpen = open; }
   void SetWindowHandle(int32_t handle) override { windowHandle = handle; }

@@ -154,11 +154,15 @@ double RmsDifferenceMicrons(const DataSet& a, const DataSet& b) {
 }
 
 void PrintSummary(CircleDCComponent& c) {
-  const DataSet slow = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
+  const PublishedRunResults results = c.Results();
+  if (!results) {
+    return;
+  }
+  const DataSet& slow = results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
   const double fastError =
-      RmsDifferenceMicrons(c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST].Get(), slow);
+      RmsDifferenceMicrons(results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST], slow);
   const double correctedError =
-      RmsDifferenceMicrons(c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTED].Get(), slow);
+      RmsDifferenceMicrons(results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTED], slow);
   std::printf("\nBore of radius %.1f mm, compensated run against the stored map\n", kFeatureRadius);
   std::printf("  %-26s %10s %12s %22s\n", "scan", "speed", "form", "rms error vs reference");
   std::printf("  %-26s %6.1f mm/s %9.3f um %19s\n", "slow (reference)", kSlowSpeed,

@@ -15,13 +15,9 @@ using namespace ombrixdc;
 bool WriteRadialErrorPicture(CircleDCComponent& component, const std::filesystem::path& file) {
   // The picture the viewer would show after this run; the demonstration is about the
   // reference, so it is always drawn.
-  ComponentViewerLink run(component);
-  std::array<DataSet, kViewerDataSetCount> runSets;
-  for (size_t k = 0; k < runSets.size(); ++k) {
-    runSets[k] = run.DataSetOf(static_cast<int32_t>(k));
-  }
+  const ComponentViewerLink run(component);
   PaintInput input;
-  input.data = RunViewerDataSets(run.RunData(), runSets);
+  input.data = RunViewerDataSets(run.RunData());
   input.RingIndex = ChooseRingIndex(input.data).RingIndex;
   input.ShowReference = 1;
   input.logo = LoadViewerLogo();

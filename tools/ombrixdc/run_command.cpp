@@ -154,7 +154,6 @@ int Run(const RunOptions& options) {
   }
   component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
                               options.probeOffsets[2]);
-  const MapFileTimes mapsBefore = ReadMapFileTimes(component.RunDirectory.Get().value_or(""));
 
   component.PerformCircle();
   // A run that is still going is waited for (bounded). One that has already ended may not
@@ -186,7 +185,7 @@ int Run(const RunOptions& options) {
   }
   std::optional<RunSummary> summary;
   if (good) {
-    summary = SummariseRun(component, mapsBefore);
+    summary = SummariseRun(component);
   }
   if (options.json) {
     std::fputs(SummaryJson(out.Lines(), summary).c_str(), stdout);

@@ -3,32 +3,14 @@
 #include <cmath>
 #include <cstdio>
 
-#include "src/component/process_state.h"
 #include "tools/ombrixdc/number_text.h"
 
 using namespace ombrixdc;
-
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* kDataSetNames[kDataTypeCount] = {"Slow",    "Fast",    "Corrected",
                                                        "SlowMap", "FastMap", "CorrectedMap"};
-
-// The number N of a map file named "_circleN.rsm", or 0.
-int32_t MapFileNumber(const fs::path& file) {
-  const std::string name = file.filename().string();
-  constexpr std::string_view prefix = "_circle";
-  if (file.extension() != ".rsm" || name.rfind(prefix, 0) != 0) {
-    return 0;
-  }
-  const std::string digits = file.stem().string().substr(prefix.size());
-  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
-      digits.size() > 9) {
-    return 0;
-  }
-  return std::stoi(digits);
-}
 
 std::string JsonText(const std::string& text) {
   std::string out = "\"";
@@ -54,45 +36,27 @@ std::string JsonNumber(double value) {
 
 }  // namespace
 
-MapFileTimes ReadMapFileTimes(const fs::path& runDirectory) {
-  MapFileTimes times;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(runDirectory, ec)) {
-    if (const int32_t n = MapFileNumber(entry.path())) {
-      times[n] = entry.last_write_time(ec);
-    }
-  }
-  return times;
-}
-
-RunSummary SummariseRun(CircleDCComponent& c, const MapFileTimes& before) {
+RunSummary SummariseRun(CircleDCComponent& c) {
   RunSummary summary;
-  summary.runDirectory = c.RunDirectory.Get().value_or("");
-  for (const auto& [n, time] : ReadMapFileTimes(summary.runDirectory)) {
-    const auto old = before.find(n);
-    if (old == before.end() || old->second != time) {
-      summary.mapNumber = n;
-      summary.mapUse = "written";
-    }
-  }
-  if (summary.mapNumber == 0 && ProcessRunControlState().mapNumber > 0) {
-    summary.mapNumber = ProcessRunControlState().mapNumber;
-    summary.mapUse = "used";
-  }
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
-    DataSetSummary& set = summary.dataSets[type];
-    set.name = kDataSetNames[type];
-    if (c.DataSets[type].Get().radii.IsEmpty()) {
-      continue;  // GetData would record "no data" as an error
-    }
-    DataSetPoints points;
-    LONG success = 0;
-    c.GetData(type, &points, &success);
-    if (success) {
-      points.x.clear();
-      points.y.clear();
-      points.z.clear();
-      set.fit = points;
+    summary.dataSets[type].name = kDataSetNames[type];
+  }
+  // One read: the directory, map and data sets of the same run.
+  const PublishedRunResults results = c.Results();
+  if (!results) {
+    return summary;
+  }
+  summary.runDirectory = results->runDirectory;
+  summary.mapNumber = results->mapNumber;
+  summary.mapUse = results->mapUse == MapUse::Written ? "written"
+                   : results->mapUse == MapUse::Used  ? "used"
+                                                      : "none";
+  for (int32_t type = 0; type < kDataTypeCount; ++type) {
+    if (std::optional<DataSetPoints> fit = DataSetPointsOf(*results, type)) {
+      fit->x.clear();
+      fit->y.clear();
+      fit->z.clear();
+      summary.dataSets[type].fit = std::move(fit);
     }
   }
   return summary;

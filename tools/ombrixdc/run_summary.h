@@ -11,8 +11,6 @@
 // for the six data sets Slow, Fast, Corrected, SlowMap, FastMap, CorrectedMap in that order.
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,14 +29,8 @@ struct RunSummary {
   std::array<DataSetSummary, ombrixdc::kDataTypeCount> dataSets;
 };
 
-// The map files of a run directory with their modification times, taken before a run so
-// that the pair the run writes can be told afterwards.
-using MapFileTimes = std::map<int32_t, std::filesystem::file_time_type>;
-MapFileTimes ReadMapFileTimes(const std::filesystem::path& runDirectory);
-
-// `before`: the map files before the run. A map file that is new or newer is the one the
-// run wrote; otherwise the map the run used, if any.
-RunSummary SummariseRun(ombrixdc::CircleDCComponent& c, const MapFileTimes& before);
+// The last run's results as the component published them.
+RunSummary SummariseRun(ombrixdc::CircleDCComponent& c);
 
 std::vector<std::string> SummaryLines(const RunSummary& summary);
 // One JSON object: {"transcript": [...lines...], "runDirectory": ..., "mapNumber": ...,

@@ -87,6 +87,12 @@ Vexa_CircleDC::Vexa_CircleDC() : events_(this, DIID__IVexa_CircleDCEvents) {
   component_.Sinks.Connect(std::make_shared<EventRelay>(events_));
 }
 
+void Vexa_CircleDC::FinalRelease() {
+  // Released from inside an event handler on a run's thread, the object lives until that
+  // run has ended; the run's thread then deletes it.
+  component_.DestroyWhenIdle([this] { delete this; });
+}
+
 HRESULT Vexa_CircleDC::QueryInterface(REFIID riid, void** ppv) {
   if (ppv && riid == IID_IDispatch) {
     *ppv = static_cast<IDispatch*>(static_cast<IVexa_CircleDC*>(this));
@@ -132,6 +138,9 @@ HRESULT Vexa_CircleDC::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD 
 // ----------------------------------------------------------------------------------
 
 HRESULT Vexa_CircleDC::PerformCircle() {
+  // A handler of the events this call raises may release the caller's last reference: the
+  // object stays alive until the call returns.
+  const ComPtr<Vexa_CircleDC> keepAlive(this);
   return component_.PerformCircle();
 }
 
@@ -375,6 +384,7 @@ HRESULT Vexa_CircleDC::ShowGraphics(INT left, INT top, INT width, INT height, BS
 }
 
 HRESULT Vexa_CircleDC::ShowGraphicsComplete() {
+  const ComPtr<Vexa_CircleDC> keepAlive(this);  // OnGraphicsClosed handlers may release it
   return component_.ShowGraphicsComplete();
 }
 

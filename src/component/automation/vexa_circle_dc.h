@@ -104,6 +104,7 @@ class Vexa_CircleDC : public ComObject<IVexa_CircleDC, IConnectionPointContainer
 
  protected:
   ~Vexa_CircleDC() override = default;
+  void FinalRelease() override;
 
  private:
   // Declared before the component: the component's destruction waits for a running worker,
