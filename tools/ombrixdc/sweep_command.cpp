@@ -300,8 +300,7 @@ void AddSweepCommand(CLI::App& app) {
   auto options = std::make_shared<SweepOptions>();
   CLI::App* sweep = app.add_subcommand(
       "sweep",
-      "Learn and measure compensated at each fast speed on the simulated machine, and "
-      "recommend the highest speed whose compensated residual stays within a limit");
+      "Learn and measure compensated at each fast speed; recommend the fastest within a limit");
   sweep->add_option("--ini", options->ini,
                     "Settings file (IniFilepath); maps are learnt in its run directory. "
                     "Default: the demonstration's settings in a temporary folder");
