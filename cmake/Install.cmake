@@ -62,8 +62,9 @@ install(FILES ${PROJECT_BINARY_DIR}/ombrixdc.pc DESTINATION ${OMBRIXDC_INSTALL_L
   COMPONENT dev)
 
 # The manual page of `ombrixdc`, made from its --help by help2man, and its bash completion.
+# Not in the sanitizer and fuzz builds, whose programs are the same with a runtime linked in.
 find_program(OMBRIXDC_HELP2MAN help2man)
-if(OMBRIXDC_HELP2MAN)
+if(OMBRIXDC_HELP2MAN AND NOT OMBRIXDC_SANITIZE AND NOT OMBRIXDC_BUILD_FUZZ)
   set(man_page ${PROJECT_BINARY_DIR}/man/ombrixdc.1.gz)
   add_custom_command(OUTPUT ${man_page}
     COMMAND bash ${PROJECT_SOURCE_DIR}/packaging/man-page.sh ${OMBRIXDC_HELP2MAN}
@@ -73,7 +74,7 @@ if(OMBRIXDC_HELP2MAN)
   add_custom_target(ombrixdc_man_page ALL DEPENDS ${man_page})
   install(FILES ${man_page} DESTINATION share/man/man1 COMPONENT tools)
 else()
-  message(STATUS "help2man not found: the manual page of ombrixdc is not made")
+  message(STATUS "The manual page of ombrixdc is not made (no help2man, or a sanitizer build)")
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/ombrixdc.bash-completion
   DESTINATION share/bash-completion/completions RENAME ombrixdc COMPONENT tools)
