@@ -42,6 +42,8 @@ with tempfile.TemporaryDirectory() as work:
                             rows[0]["scanSeconds"] * rows[0]["fastSpeed"]), str(r))
     expect(rows[0]["dynamicUm"] < rows[1]["dynamicUm"] < rows[2]["dynamicUm"],
            "the dynamic error grows with the speed: " + out)
+    expect(rows[2]["formErrorUm"] > rows[0]["formErrorUm"] + 1,
+           "scanning fast adds to the form: " + out)
     expect(doc["recommendedSpeed"] == 200, out)
     expect((work / "sweep.png").read_bytes()[:8] == b"\x89PNG\r\n\x1a\n", "no PNG chart")
 

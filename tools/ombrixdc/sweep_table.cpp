@@ -34,6 +34,13 @@ std::string JsonText(const std::string& text) {
   return out + "\"";
 }
 
+double FormUm(CircleDCComponent& c, EDataType type) {
+  DataSetPoints points;
+  LONG success = 0;
+  c.GetData(type, &points, &success);
+  return success ? points.form * kMicronsPerUnit : std::nan("");
+}
+
 }  // namespace
 
 double SweepRow::RemovedFraction() const {
@@ -65,10 +72,8 @@ SweepRow MeasureCompensatedRun(CircleDCComponent& c) {
     row.failure = "the compensated run left no slow, fast or corrected data";
     return row;
   }
-  DataSetPoints points;
-  LONG success = 0;
-  c.GetData(E_OMBRIX_DC_CIRCLE_DATA_FAST, &points, &success);
-  row.fastFormUm = success ? points.form * kMicronsPerUnit : std::nan("");
+  row.slowFormUm = FormUm(c, E_OMBRIX_DC_CIRCLE_DATA_SLOW);
+  row.fastFormUm = FormUm(c, E_OMBRIX_DC_CIRCLE_DATA_FAST);
   row.dynamicUm = PeakToValleyDifferenceUm(fast, slow);
   row.residualUm = PeakToValleyDifferenceUm(corrected, slow);
   return row;
@@ -89,7 +94,7 @@ std::optional<size_t> RecommendedRow(const std::vector<SweepRow>& rows, double l
 std::vector<std::string> SweepTableLines(const std::vector<SweepRow>& rows, double limitUm,
                                          std::optional<size_t> recommended) {
   std::vector<std::string> lines;
-  lines.push_back("  speed  scan time  fast form    dynamic   residual  removed");
+  lines.push_back("  speed  scan time form error    dynamic   residual  removed");
   lines.push_back("   mm/s          s         um         um         um        %");
   for (size_t i = 0; i < rows.size(); ++i) {
     const SweepRow& row = rows[i];
@@ -98,7 +103,7 @@ std::vector<std::string> SweepTableLines(const std::vector<SweepRow>& rows, doub
       lines.push_back(line + "  not measured: " + row.failure);
       continue;
     }
-    line += Fixed("  %9.3f", row.scanSeconds) + Fixed("  %9.3f", row.fastFormUm) +
+    line += Fixed("  %9.3f", row.scanSeconds) + Fixed("  %9.3f", row.FormErrorUm()) +
             Fixed("  %9.3f", row.dynamicUm) + Fixed("  %9.3f", row.residualUm) +
             Fixed("  %7.1f", 100.0 * row.RemovedFraction());
     if (row.fastSpeed != row.requestedSpeed) {
@@ -135,7 +140,9 @@ std::string SweepJson(const std::vector<SweepRow>& rows, double limitUm,
     }
     json += ", \"fastSpeed\": " + JsonNumber(row.fastSpeed) +
             ", \"scanSeconds\": " + JsonNumber(row.scanSeconds) +
+            ", \"slowFormUm\": " + JsonNumber(row.slowFormUm) +
             ", \"fastFormUm\": " + JsonNumber(row.fastFormUm) +
+            ", \"formErrorUm\": " + JsonNumber(row.FormErrorUm()) +
             ", \"dynamicUm\": " + JsonNumber(row.dynamicUm) +
             ", \"residualUm\": " + JsonNumber(row.residualUm) +
             ", \"removed\": " + JsonNumber(row.RemovedFraction()) + "}";

@@ -5,7 +5,9 @@
 //
 // At each speed the sweep learns a map (a slow reference scan and a fast scan) and then runs
 // compensated: a new fast scan corrected with that map. From the compensated run:
-//   fast form    the form of the fast scan's fitted circle (GetData of the Fast data set);
+//   form error   the form of the fast scan's fitted circle less that of the slow reference
+//                scan (GetData of the Fast and Slow data sets): what scanning fast adds to
+//                the form the measurement reports;
 //   dynamic      the peak-to-valley of Fast - Slow on the map grid: what scanning fast adds
 //                to the slow reference profile;
 //   residual     the peak-to-valley of Corrected - Slow on the map grid: what is left of it
@@ -22,12 +24,14 @@ struct SweepRow {
   double requestedSpeed = 0.0;  // the speed asked for (ModeParameter)
   double fastSpeed = 0.0;       // the speed the fast scans ran at (FastSpeed; may be held lower)
   double scanSeconds = 0.0;     // the fast scan's path, overtravel included, over its speed
+  double slowFormUm = 0.0;
   double fastFormUm = 0.0;
   double dynamicUm = 0.0;
   double residualUm = 0.0;
   std::string failure;  // why the speed was not measured; empty when it was
 
   bool Measured() const { return failure.empty(); }
+  double FormErrorUm() const { return fastFormUm - slowFormUm; }
   double RemovedFraction() const;  // NaN without a dynamic error
 };
 
@@ -48,6 +52,7 @@ std::vector<std::string> SweepTableLines(const std::vector<SweepRow>& rows, doub
                                          std::optional<size_t> recommended);
 
 // {"limitUm": ..., "recommendedSpeed": speed or null, "speeds": [{"speed", "fastSpeed",
-//  "scanSeconds", "fastFormUm", "dynamicUm", "residualUm", "removed"} or {"speed", "error"}]}.
+//  "scanSeconds", "slowFormUm", "fastFormUm", "formErrorUm", "dynamicUm", "residualUm",
+//  "removed"} or {"speed", "error"}]}.
 std::string SweepJson(const std::vector<SweepRow>& rows, double limitUm,
                       std::optional<size_t> recommended);
