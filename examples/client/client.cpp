@@ -3,8 +3,8 @@
 //
 //   ombrixdc_client SIMULATOR_MODULE [SETTINGS_FILE]
 //
-// SIMULATOR_MODULE is the simulated controller's module (libvexasim.so); SETTINGS_FILE
-// defaults to settings.ini in the current folder.
+// SIMULATOR_MODULE is the simulated controller's module (ombrixdc-simulated-controller.so);
+// SETTINGS_FILE defaults to settings.ini in the current folder.
 #include <dlfcn.h>
 
 #include <atomic>

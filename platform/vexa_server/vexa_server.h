@@ -1,7 +1,8 @@
 #pragma once
-// The simulated controller as an in-process server module of its own (libvexasim.so): it
-// serves the controller's classes by their class ids, and a link to the simulated machine,
-// so that a client creates every controller object through CoCreateInstance.
+// The simulated controller as an in-process server module of its own
+// (ombrixdc-simulated-controller.so): it serves the controller's classes by their class ids, and a
+// link to the simulated machine, so that a client creates every controller object through
+// CoCreateInstance.
 #include "platform/com/guid.h"
 
 // The link class: every link it makes leads to the module's one simulated machine.

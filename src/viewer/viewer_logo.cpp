@@ -50,13 +50,17 @@ LogoLocations DefaultLogoLocations() {
     where.modulePath = std::string(module.data());
   }
   // An install moved to another prefix (a package, `cmake --install --prefix`) keeps its data
-  // in share/ombrixdc beside the module's lib or bin folder.
+  // in share/ombrixdc of that prefix: the module is in its lib/<triplet> folder, a program
+  // in its bin folder.
   if (where.modulePath && !where.modulePath->empty()) {
-    const std::filesystem::path moved =
-        std::filesystem::path(*where.modulePath).parent_path().parent_path() / "share" / "ombrixdc";
-    std::error_code ec;
-    if (std::filesystem::is_directory(moved, ec)) {
-      where.dataDirectory = moved;
+    const std::filesystem::path folder = std::filesystem::path(*where.modulePath).parent_path();
+    for (const std::filesystem::path& moved :
+         {folder / OMBRIXDC_MODULE_TO_DATA_DIR, folder / ".." / "share" / "ombrixdc"}) {
+      std::error_code ec;
+      if (std::filesystem::is_directory(moved, ec)) {
+        where.dataDirectory = moved.lexically_normal();
+        break;
+      }
     }
   }
   return where;

@@ -7,20 +7,22 @@ set -euo pipefail
 source_dir="$1"
 build_dir="$2"
 cmake="$3"
+lib="$4"  # lib/<triplet>
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$cmake" --install "$build_dir" --prefix "$prefix" > "$work/install.log" || fail "install"
-for file in bin/ombrixdc bin/ombrixdc-window lib/libombrixdc.so lib/libvexasim.so \
-  include/CoVexa_OmbrixDC.h include/OmbrixDC_com.h lib/cmake/OmbrixDC/OmbrixDCConfig.cmake \
-  lib/pkgconfig/ombrixdc.pc share/ombrixdc/README.md share/ombrixdc/machine-description.ini \
+for file in bin/ombrixdc bin/ombrixdc-window "$lib/libombrixdc.so" \
+  "$lib/ombrixdc/ombrixdc-simulated-controller.so" include/ombrixdc/CoVexa_OmbrixDC.h \
+  include/ombrixdc/OmbrixDC_com.h "$lib/cmake/OmbrixDC/OmbrixDCConfig.cmake" \
+  "$lib/pkgconfig/ombrixdc.pc" share/ombrixdc/README.md share/ombrixdc/machine-description.ini \
   share/ombrixdc/errors.md; do
   [[ -e "$prefix/$file" ]] || fail "$file not installed"
 done
-soname="$(objdump -p "$prefix/lib/libombrixdc.so" | awk '$1 == "SONAME" { print $2 }')"
-[[ "$soname" == libombrixdc.so.0 && -e "$prefix/lib/$soname" ]] || fail "SONAME '$soname'"
+soname="$(objdump -p "$prefix/$lib/libombrixdc.so" | awk '$1 == "SONAME" { print $2 }')"
+[[ "$soname" == libombrixdc.so.0 && -e "$prefix/$lib/$soname" ]] || fail "SONAME '$soname'"
 [[ "$("$prefix/bin/ombrixdc" --version)" =~ ^ombrixdc\ [0-9]+\.[0-9]+\.[0-9]+$ ]] \
   || fail "--version"
 
@@ -30,7 +32,7 @@ cp "$source_dir/tests/tools/data/settings.ini" "$work/run/"
 expected="$source_dir/tests/tools/data/expected-stdout.txt"
 for find in cmake pkg-config; do
   client="$work/client-$find"
-  PKG_CONFIG_PATH="$prefix/lib/pkgconfig" "$cmake" -S "$source_dir/examples/client" \
+  PKG_CONFIG_PATH="$prefix/$lib/pkgconfig" "$cmake" -S "$source_dir/examples/client" \
     -B "$client" -DCMAKE_PREFIX_PATH="$prefix" -DOMBRIXDC_FIND="$find" \
     > "$work/configure.log" 2>&1 || { cat "$work/configure.log"; fail "configure ($find)"; }
   "$cmake" --build "$client" > "$work/build.log" 2>&1 || { cat "$work/build.log"; fail "build ($find)"; }
@@ -39,11 +41,12 @@ for find in cmake pkg-config; do
   # Read whole before searching: a grep -q that stops early would break ldd's pipe, which
   # pipefail reports as a failure.
   libs="$(ldd "$client/ombrixdc_client")"
-  grep -q "libombrixdc.so.0 => $prefix/lib/" <<< "$libs" \
+  grep -q "libombrixdc.so.0 => $prefix/$lib/" <<< "$libs" \
     || fail "client ($find) does not load the installed library: $libs"
   rm -f "$work/run/work/Default/"_circle1.* "$work/run/work/Default/results.dat"
   (cd "$work/run" && OMBRIXDC_REGISTRY="$work/registry.reg" \
-    "$client/ombrixdc_client" "$prefix/lib/libvexasim.so" > "$work/out.txt") \
+    "$client/ombrixdc_client" "$prefix/$lib/ombrixdc/ombrixdc-simulated-controller.so" \
+    > "$work/out.txt") \
     || fail "client ($find) exited $?: $(cat "$work/out.txt")"
   head -n "$(wc -l < "$expected")" "$work/out.txt" | diff -u "$expected" - \
     || fail "event lines differ ($find)"

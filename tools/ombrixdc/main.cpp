@@ -7,6 +7,7 @@
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
 #include "tools/ombrixdc/run_command.h"
+#include "tools/ombrixdc/sweep_command.h"
 #include "tools/ombrixdc/view_command.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
                           "in the system's temporary folder)");
   demoCommand->callback([&demo] { throw CLI::RuntimeError(RunDemo(demo)); });
   AddRunCommand(app);
+  AddSweepCommand(app);
   AddViewCommand(app);
   AddRegisterCommand(app);
   AddIdlCommand(app);

@@ -20,11 +20,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The component's module and the simulated controller's: where the install puts them
+// (lib/<triplet> and lib/<triplet>/ombrixdc), else in the build tree's lib folder.
 std::vector<std::string> DefaultModules() {
   std::error_code error;
-  const fs::path program = fs::read_symlink("/proc/self/exe", error);
-  const fs::path lib = program.parent_path().parent_path() / "lib";
-  return {(lib / "libombrixdc.so").string(), (lib / "libvexasim.so").string()};
+  const fs::path bin = fs::read_symlink("/proc/self/exe", error).parent_path();
+  constexpr const char* kComponent = "libombrixdc.so.0";
+  constexpr const char* kSimulator = "ombrixdc-simulated-controller.so";
+  const fs::path lib = (bin / OMBRIXDC_BIN_TO_LIB).lexically_normal();
+  if (fs::exists(lib / kComponent, error)) {
+    return {(lib / kComponent).string(),
+            (bin / OMBRIXDC_BIN_TO_MODULES / kSimulator).lexically_normal().string()};
+  }
+  const fs::path build = bin.parent_path() / "lib";
+  return {(build / kComponent).string(), (build / kSimulator).string()};
 }
 
 // Why the registry store could not be read or written: what the module's own attempt ran
@@ -94,8 +103,8 @@ CLI::App* AddRegisterCommand(CLI::App& app) {
   auto modules = std::make_shared<std::vector<std::string>>();
   command->add_flag("-u,--unregister", *unregister, "Remove the modules' registration entries");
   command->add_option("MODULE", *modules,
-                      "Module files (default: libombrixdc.so and libvexasim.so in the lib folder "
-                      "beside this program's folder)");
+                      "Module files (default: the installed libombrixdc.so.0 and "
+                      "ombrixdc-simulated-controller.so, or those of the build tree)");
   command->callback([unregister, modules] {
     const std::vector<std::string> chosen = modules->empty() ? DefaultModules() : *modules;
     if (!RegisterModules(chosen, *unregister)) {
