@@ -34,11 +34,9 @@ std::string JsonText(const std::string& text) {
   return out + "\"";
 }
 
-double FormUm(CircleDCComponent& c, EDataType type) {
-  DataSetPoints points;
-  LONG success = 0;
-  c.GetData(type, &points, &success);
-  return success ? points.form * kMicronsPerUnit : std::nan("");
+double FormUm(const RunResults& results, EDataType type) {
+  const std::optional<DataSetPoints> points = DataSetPointsOf(results, type);
+  return points ? points->form * kMicronsPerUnit : std::nan("");
 }
 
 }  // namespace
@@ -64,16 +62,21 @@ double PeakToValleyDifferenceUm(const DataSet& a, const DataSet& b) {
 
 SweepRow MeasureCompensatedRun(CircleDCComponent& c) {
   SweepRow row;
-  row.fastSpeed = c.FastSpeed.Get();
-  const DataSet slow = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].Get();
-  const DataSet fast = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST].Get();
-  const DataSet corrected = c.DataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTED].Get();
+  const PublishedRunResults results = c.Results();  // one read: every set of the same run
+  if (!results) {
+    row.failure = "the compensated run left no slow, fast or corrected data";
+    return row;
+  }
+  row.fastSpeed = results->feature.fastSpeed;
+  const DataSet& slow = results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
+  const DataSet& fast = results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST];
+  const DataSet& corrected = results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTED];
   if (slow.radii.IsEmpty() || fast.radii.IsEmpty() || corrected.radii.IsEmpty()) {
     row.failure = "the compensated run left no slow, fast or corrected data";
     return row;
   }
-  row.slowFormUm = FormUm(c, E_OMBRIX_DC_CIRCLE_DATA_SLOW);
-  row.fastFormUm = FormUm(c, E_OMBRIX_DC_CIRCLE_DATA_FAST);
+  row.slowFormUm = FormUm(*results, E_OMBRIX_DC_CIRCLE_DATA_SLOW);
+  row.fastFormUm = FormUm(*results, E_OMBRIX_DC_CIRCLE_DATA_FAST);
   row.dynamicUm = PeakToValleyDifferenceUm(fast, slow);
   row.residualUm = PeakToValleyDifferenceUm(corrected, slow);
   return row;
