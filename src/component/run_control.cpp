@@ -203,6 +203,11 @@ void CircleDCComponent::WaitForRuns() {
 void CircleDCComponent::DestroyWhenIdle(std::function<void()> destroy) {
   {
     std::lock_guard lock(workersMutex_);
+    // A handler that takes and drops a reference while the object is already going would
+    // otherwise end it twice.
+    if (destroying_) {
+      return;
+    }
     destroying_ = true;
     AbortRequested = 1;
     for (const Worker& worker : workers_) {
