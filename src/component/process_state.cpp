@@ -10,23 +10,13 @@ RunControlState& ProcessRunControlState() {
 }
 
 MatchTolerances MapMatchTolerances::Get() const {
-  MatchTolerances t;
-  t.centre = centre;
-  t.radius = radius;
-  t.speed = speed;
-  t.acceleration = acceleration;
-  t.startAngle = startAngle;
-  t.fine = fine;
-  return t;
+  std::lock_guard lock(mutex_);
+  return tolerances_;
 }
 
-void MapMatchTolerances::Set(const MatchTolerances& t) {
-  centre = t.centre;
-  radius = t.radius;
-  speed = t.speed;
-  acceleration = t.acceleration;
-  startAngle = t.startAngle;
-  fine = t.fine;
+void MapMatchTolerances::Set(const MatchTolerances& tolerances) {
+  std::lock_guard lock(mutex_);
+  tolerances_ = tolerances;
 }
 
 MapMatchTolerances& ProcessMapMatchTolerances() {

@@ -29,18 +29,17 @@ RunControlState& ProcessRunControlState();
 // Tolerances used when a stored map's header is compared with the current feature.
 // Written by the system settings file (offline testing, client thread); copied into each
 // run's RunContext when it starts.
-struct MapMatchTolerances {
-  std::atomic<double> centre;
-  std::atomic<double> radius;
-  std::atomic<double> speed;
-  std::atomic<double> acceleration;
-  std::atomic<double> startAngle;
-  std::atomic<double> fine;
-
-  MapMatchTolerances() { Set(MatchTolerances{}); }
+class MapMatchTolerances {
+ public:
   MatchTolerances Get() const;
   void Set(const MatchTolerances& tolerances);
+
+ private:
+  // One lock for all six, so a run never copies half of one file's tolerances.
+  mutable std::mutex mutex_;
+  MatchTolerances tolerances_;
 };
+
 MapMatchTolerances& ProcessMapMatchTolerances();
 
 // The compensation map of the process: the last map learnt or read from a map file by any

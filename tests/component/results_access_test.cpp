@@ -136,8 +136,8 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOr
 
   component->OfflineTesting.Set(1);
   EXPECT_EQ(taken({1, 2, 3}, {1, 0, 0}, {0, 0, -1}), std::tuple(4, 0, 20.0, -0.25));
-  EXPECT_EQ(std::tuple(ProcessMapMatchTolerances().fine.load(),
-                       ProcessMapMatchTolerances().acceleration.load(),
+  EXPECT_EQ(std::tuple(ProcessMapMatchTolerances().Get().fine,
+                       ProcessMapMatchTolerances().Get().acceleration,
                        ProcessRunControlState().positionalTolerance.load()),
             std::tuple(0.001, 3.0, 0.05));
 }
