@@ -58,16 +58,4 @@ ProcessTimeLimits& ProcessRunTimeLimits() {
   return limits;
 }
 
-void ResetProcessStateForTests() {
-  RunControlState& run = ProcessRunControlState();
-  run.positionalTolerance = 0.01;
-  run.mapNumber = 0;
-  ProcessMapMatchTolerances().Set(MatchTolerances{});
-  ProcessMapState().Clear();
-  ProcessScanState().slowScanFlag = ScanKind::Slow;
-  const RunTimeLimits defaults;
-  ProcessRunTimeLimits().baseMilliseconds = defaults.baseMilliseconds;
-  ProcessRunTimeLimits().factor = defaults.factor;
-}
-
 }  // namespace ombrixdc

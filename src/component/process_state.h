@@ -84,7 +84,4 @@ struct ProcessTimeLimits {
 };
 ProcessTimeLimits& ProcessRunTimeLimits();
 
-// Puts every object back to its start-up values (for tests that need a clean process).
-void ResetProcessStateForTests();
-
 }  // namespace ombrixdc

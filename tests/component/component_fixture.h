@@ -12,6 +12,7 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
+#include "tests/support/process_state_reset.h"
 #include "tests/support/run_settings.h"
 
 namespace ombrixdc {
@@ -55,7 +56,7 @@ class RecordingSink : public CircleDCEvents {
 class ComponentTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetProcessStateForTests();
+    ResetProcessState();
     vexa_sim::RegisterSimulatedController();
     machine = std::make_shared<vexa_sim::SimulatedMachine>();
     link = vexa_sim::MakeSimulatedLink(machine);
