@@ -63,6 +63,7 @@ struct Drawing {
   ui::DisplayList list;
   std::vector<DrawnLine> lines;
   std::vector<ui::TextOp> texts;
+  std::vector<Rect> textBoxes;  // where each text lies, in the font it was drawn in
   std::vector<std::pair<Rect, ui::Pen>> circles;
   std::vector<std::pair<ui::PolyPolygonOp, ui::Pen>> bands;
 
@@ -82,13 +83,16 @@ struct Drawing {
   }
 };
 
-Drawing Paint(const PaintInput& input) {
+Drawing Paint(const PaintInput& input, Rect client = {0, 0, 760, 531}) {
   Drawing d;
-  PaintRadialErrorView(d.list, {0, 0, 760, 531}, input);
+  PaintRadialErrorView(d.list, client, input);
   ui::Pen pen;
   Point at;
+  ui::DisplayList measure;
   for (const ui::DrawOp& op : d.list.Ops()) {
-    if (auto* p = std::get_if<ui::SelectPenOp>(&op)) {
+    if (auto* f = std::get_if<ui::SelectFontOp>(&op)) {
+      measure.SelectFont(f->font);
+    } else if (auto* p = std::get_if<ui::SelectPenOp>(&op)) {
       pen = p->pen;
     } else if (auto* m = std::get_if<ui::MoveToOp>(&op)) {
       at = m->to;
@@ -96,6 +100,9 @@ Drawing Paint(const PaintInput& input) {
       d.lines.push_back({std::exchange(at, l->to), l->to, pen});
     } else if (auto* t = std::get_if<ui::TextOp>(&op)) {
       d.texts.push_back(*t);
+      const ui::Size size = measure.TextExtent(t->text);
+      d.textBoxes.push_back(
+          {t->topLeft.x, t->topLeft.y, t->topLeft.x + size.width, t->topLeft.y + size.height});
     } else if (auto* circle = std::get_if<ui::CircleOp>(&op)) {
       d.circles.emplace_back(circle->box, pen);
     } else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op)) {
@@ -191,6 +198,47 @@ TEST(Paint, RepeatabilityBandTakesEverySecondReferencePoint) {
                                                       std::vector<Point>(outline, {outer, 288})}));
     EXPECT_EQ(d.bands[0].second, (ui::Pen{colour, 4, ui::LineStyle::Solid}));
     EXPECT_EQ(d.LinesIn(kBluePen).size(), 1u) << "only the key's reference line";
+  }
+}
+
+bool Overlap(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// At every window size, tall, wide or the least, the plot (its labels and outermost ring) lies
+// inside the client area and clear of every text of the panel; a centre far from the origin
+// neither runs into its label nor pushes the table onto the plot.
+TEST(Paint, PlotStaysInsideTheWindowAndClearOfThePanelAtEverySize) {
+  PaintInput input = Feature();
+  input.data.Centre = {123456789.5, -120.0, 1e300};
+  for (const Rect client : {Rect{0, 0, 760, 531}, Rect{0, 0, 760, 1000}, Rect{0, 0, 1600, 600},
+                            Rect{0, 0, 1000, 1000}, Rect{0, 0, 900, 2000}}) {
+    SCOPED_TRACE(std::to_string(client.right) + "x" + std::to_string(client.bottom));
+    const Drawing d = Paint(input, client);
+    ASSERT_EQ(d.circles.size(), 8u);
+    Rect plot = d.circles[6].first;  // the outermost ring
+    std::vector<Rect> panel;
+    for (std::size_t i = 0; i < d.texts.size(); ++i) {
+      const Rect& box = d.textBoxes[i];
+      if (d.texts[i].text.size() == 3 && d.texts[i].text[1] == ' ') {  // "- X", "+ Y"...
+        plot = {std::min(plot.left, box.left), std::min(plot.top, box.top),
+                std::max(plot.right, box.right), std::max(plot.bottom, box.bottom)};
+      } else {
+        panel.push_back(box);
+      }
+    }
+    EXPECT_GE(plot.left, 0);
+    EXPECT_GE(plot.top, 0);
+    EXPECT_LE(plot.right, client.right);
+    EXPECT_LE(plot.bottom, client.bottom);
+    for (std::size_t i = 0; i < panel.size(); ++i) {
+      EXPECT_FALSE(Overlap(plot, panel[i])) << "panel text " << i;
+      for (std::size_t j = i + 1; j < panel.size(); ++j) {
+        EXPECT_FALSE(Overlap(panel[i], panel[j])) << "panel texts " << i << " and " << j;
+      }
+    }
+    EXPECT_TRUE(d.Text("123456789.5")) << "a wide centre widens its column";
+    EXPECT_TRUE(d.Text("n/a")) << "one too wide for any column is not shown";
   }
 }
 
