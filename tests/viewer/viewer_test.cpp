@@ -452,6 +452,19 @@ TEST_F(DataLoadingTest, NamedFileIsShownOnceTheWindowIsOpen) {
   EXPECT_EQ(FileNamePart("C:\\Runs/Default\\a.dat"), "a.dat");
 }
 
+// A damaged file keeps what was read in the picture; the status bar says where it is damaged.
+TEST_F(DataLoadingTest, DamagedFileFromTheDialog_SaysWhereInTheStatusBar) {
+  const std::string text = ::DataSetsFileText({0, 0, 0}, {0, 0, 0}, 7.0);
+  const auto cut = folder.Write("cut.dat", text.substr(0, text.rfind("Form:")));
+  ui::HeadlessHost host;
+  ASSERT_TRUE(host.Create({}));
+  host.SetNextOpenFileResult(cut.string());
+  OpenDataSetsFileFromDialog(host);
+  EXPECT_TRUE(host.GetState().statusText.starts_with("Damaged data sets file (data set 6 of 6"))
+      << host.GetState().statusText;
+  EXPECT_NE(host.GetState().statusText.find("cut.dat"), std::string::npos);
+}
+
 // The viewer's reader of data sets files, against the file writer, and the ring scale it
 // chooses for the data.
 
@@ -521,6 +534,13 @@ TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {
   for (auto [repeatability, shown] : {std::pair{0.3, 1}, {0.25, 0}}) {
     ViewerDataSets data;
     EXPECT_EQ(Read(WrittenText(), data, repeatability).ShowReference, shown) << repeatability;
+    // A hidden reference is explained, with the way to show it.
+    const auto note = HiddenReferenceNote(data.sets[0].centre, data.sets[1].centre, repeatability);
+    EXPECT_EQ(note.has_value(), shown == 0);
+    if (note) {
+      EXPECT_NE(note->find("lies 0.500000 mm from"), std::string::npos) << *note;
+      EXPECT_NE(note->find("--ini with SlowSpeedRepeatability"), std::string::npos) << *note;
+    }
   }
   EXPECT_EQ(ReferenceVisibility({1, 2, 3}, {1, 2, 3}, 0.0), 1);  // equal centres keep it
 }
@@ -534,19 +554,23 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   const std::string feature =
       "inches): 1 Radius: 8 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
       "SlowSpeed: 5 FastSpeed: 30 anti-clockwise): 1 Set: ";
-  // The text, the sets whose points were read before the damage, whether the feature was.
-  const std::tuple<std::string, std::size_t, bool> cases[] = {
-      {"", 0, false},
-      {text.substr(0, set3 + 200), 3, true},  // cut inside set 3's points
-      {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true},
-      {feature + "-3", 0, true},
+  // The text, the sets whose points were read before the damage, whether the feature was,
+  // where the damage is said to be.
+  const std::tuple<std::string, std::size_t, bool, std::string> cases[] = {
+      {"", 0, false, "the feature description, line 1"},
+      {text.substr(0, set3 + 200), 3, true, "data set 4 of 6, line "},  // inside its points
+      {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true,
+       "data set 1 of 6, line 1"},
+      {feature + "-3", 0, true, "the point count, line 1"},
   };
-  for (const auto& [damaged, setsReplaced, featureRead] : cases) {
+  for (const auto& [damaged, setsReplaced, featureRead, where] : cases) {
     ViewerDataSets data;
     for (ViewerDataSet& set : data.sets) {
       set.radii = {-1.0};  // what an earlier file left
     }
-    EXPECT_FALSE(Read(damaged, data).ok) << damaged.substr(0, 300);
+    const DataSetsReadResult result = Read(damaged, data);
+    EXPECT_FALSE(result.ok) << damaged.substr(0, 300);
+    EXPECT_TRUE(result.damage.starts_with(where)) << result.damage;
     EXPECT_EQ(data.MeasuringUnit, featureRead ? 1 : 0);
     for (std::size_t k = 0; k < 6; ++k) {
       EXPECT_EQ(data.sets[k].radii.size(), k < setsReplaced ? std::size_t{kPoints} : 1u) << k;
@@ -629,6 +653,23 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
     state.RingIndex = start;
     EXPECT_EQ(ApplyViewerCommand(id, state, &host), outcome) << start << " " << id;
     EXPECT_EQ(state.RingIndex, expected) << start << " " << id;
+  }
+}
+
+// Only the five switches are check items; Open, Exit, Magnify and Shrink are plain commands.
+TEST(ViewerMenu, OnlyTheSwitchesAreCheckItems) {
+  for (const auto& menu :
+       {BuiltInMenu(), MenuFromTexts(BuiltInTextLookup(TextVariant::EnglishUS))}) {
+    std::vector<int32_t> checkable, plain;
+    for (const ui::MenuItem& popup : menu) {
+      EXPECT_FALSE(popup.checkable);
+      for (const ui::MenuItem& item : popup.items) {
+        (item.checkable ? checkable : plain).push_back(item.id);
+      }
+    }
+    EXPECT_EQ(checkable, (std::vector<int32_t>{kCommandMetrology, kCommandGrid, kCommandReference,
+                                               kCommandFast, kCommandCorrected}));
+    EXPECT_EQ(plain, (std::vector<int32_t>{32768, 32769, kCommandMagnify, kCommandShrink}));
   }
 }
 
