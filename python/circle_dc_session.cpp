@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 #include "platform/com/bstr.h"
@@ -287,7 +288,18 @@ void CircleDCSession::SaveData(const std::string& name) {
 void CircleDCSession::ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
                                    const std::string& file) {
   ComBstr name(file);
-  Check(dc_->ShowGraphics(left, top, width, height, file.empty() ? nullptr : name.Get()));
+  const HRESULT hr =
+      dc_->ShowGraphics(left, top, width, height, file.empty() ? nullptr : name.Get());
+  Check(hr);
+  if (hr == S_FALSE) {
+    const char* display = std::getenv("DISPLAY");
+    throw CallError{
+        static_cast<uint32_t>(hr),
+        display == nullptr || *display == '\0'
+            ? "no display to show the Radial Error View on (DISPLAY is not set)"
+            : std::string("the Radial Error View's window could not be made on display ") +
+                  display};
+  }
 }
 
 bool CircleDCSession::GraphicsClosed() {

@@ -148,11 +148,16 @@ void HeadlessHost::Destroy() {
 
 std::optional<std::string> HeadlessHost::OpenFileDialog(const OpenFileRequest& request) {
   std::lock_guard lock(mutex_);
-  if (!state_.exists) {
+  if (!state_.exists || dialogsEnded_) {
     return std::nullopt;
   }
   lastOpenRequest_ = request;
   return std::exchange(nextOpenFile_, std::nullopt);
+}
+
+void HeadlessHost::EndDialogs() {
+  std::lock_guard lock(mutex_);
+  dialogsEnded_ = true;
 }
 
 bool HeadlessHost::DispatchNext(WindowListener& listener) {

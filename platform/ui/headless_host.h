@@ -58,6 +58,7 @@ class HeadlessHost final : public WindowHost {
   void Invalidate() override;
   void Destroy() override;
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
+  void EndDialogs() override;
   bool DispatchNext(WindowListener& listener) override;
   void Wake() override;
 
@@ -120,6 +121,7 @@ class HeadlessHost final : public WindowHost {
   std::optional<std::string> lastTooltip_;
   std::optional<std::string> nextOpenFile_;
   std::optional<OpenFileRequest> lastOpenRequest_;
+  bool dialogsEnded_ = false;
 };
 
 }  // namespace ui

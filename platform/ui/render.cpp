@@ -4,11 +4,10 @@
 #include <cairo-svg.h>
 #include <cairo.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/text/ascii.h"
 #include "platform/ui/cairo_canvas.h"
 
 namespace ui {
@@ -71,9 +70,7 @@ Image RenderToImage(Size size, const PaintFunction& paint) {
 
 bool RenderToFile(const std::string& path, Size size, const PaintFunction& paint,
                   std::string* whyNot) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string extension = AsciiLowerCase(std::filesystem::path(path).extension().string());
   if (extension != ".png" && extension != ".svg" && extension != ".pdf") {
     return Fail(whyNot, "unknown picture format '" + extension + "' (use .png, .svg or .pdf)");
   }

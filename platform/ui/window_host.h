@@ -17,11 +17,13 @@
 namespace ui {
 
 // A menu entry; an entry with items is a popup. Text may hold '&' before the mnemonic letter.
+// Only a checkable entry shows a check mark (`checked`); the others are plain commands.
 struct MenuItem {
   int32_t id = 0;
   std::string text;
   bool checked = false;
   std::vector<MenuItem> items;
+  bool checkable = false;
 };
 
 enum class ToolKind : int32_t { Button = 0, CheckButton = 1, Separator = 2 };
@@ -87,6 +89,7 @@ class WindowHost {
   virtual void Move(Rect frame) = 0;
   virtual void Show(bool visible) = 0;
   virtual void ShowMaximised() = 0;
+  // Raises the window when it is shown; a hidden window stays hidden.
   virtual void BringToFront() = 0;
   virtual void SetTitle(const std::string& title) = 0;
   virtual void SetMenuCheck(int32_t id, bool checked) = 0;
@@ -102,6 +105,9 @@ class WindowHost {
   // Shows the open-file dialog and waits for the user. The chosen path, or nothing when the
   // dialog was cancelled or the window is gone. Call on the viewer thread.
   virtual std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) = 0;
+  // The window is about to close: a dialog that is up ends as if cancelled and no later one
+  // opens, so a waiting OpenFileDialog returns without a person. Any thread.
+  virtual void EndDialogs() = 0;
 
   // Waits for the next event and hands it to `listener`. False once the window has been
   // destroyed and its OnDestroyed delivered: the message loop ends.

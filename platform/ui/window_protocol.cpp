@@ -27,7 +27,7 @@ bool Get(ByteReader& in, Size& s) {
 }
 
 void Put(ByteWriter& out, const MenuItem& item) {
-  out.I32(item.id), out.Bytes(item.text), out.Bool(item.checked);
+  out.I32(item.id), out.Bytes(item.text), out.Bool(item.checked), out.Bool(item.checkable);
   out.U32(static_cast<uint32_t>(item.items.size()));
   for (const MenuItem& child : item.items) {
     Put(out, child);
@@ -36,7 +36,8 @@ void Put(ByteWriter& out, const MenuItem& item) {
 bool Get(ByteReader& in, MenuItem& item, int depth) {
   uint32_t count = 0;
   if (depth > kMenuDepthLimit || !in.I32(item.id) || !in.Bytes(item.text) ||
-      !in.Bool(item.checked) || !in.U32(count) || !in.Holds(count, 13)) {
+      !in.Bool(item.checked) || !in.Bool(item.checkable) || !in.U32(count) ||
+      !in.Holds(count, 14)) {
     return false;
   }
   item.items.resize(count);
@@ -64,7 +65,7 @@ void Put(ByteWriter& out, const WindowDescription& windowDescription) {
 bool Get(ByteReader& in, WindowDescription& windowDescription) {
   uint32_t count = 0;
   if (!in.Bytes(windowDescription.title) || !Get(in, windowDescription.frame) ||
-      !in.Bool(windowDescription.visible) || !in.U32(count) || !in.Holds(count, 13)) {
+      !in.Bool(windowDescription.visible) || !in.U32(count) || !in.Holds(count, 14)) {
     return false;
   }
   windowDescription.menu.resize(count);
@@ -197,6 +198,10 @@ bool Get(ByteReader& in, TestInput& m) {
     return false;
   }
   m.action = static_cast<TestAction>(action);
+  return true;
+}
+void Put(ByteWriter&, const EndDialogs&) {}
+bool Get(ByteReader&, EndDialogs&) {
   return true;
 }
 

@@ -71,10 +71,13 @@ struct TestInput {
   TestAction action;
   int32_t id;
 };
+// Cancel the dialog that is up, if any, and refuse later ones (DialogResult without a path).
+struct EndDialogs {};
 
-using Request = std::variant<CreateWindow, MoveWindow, ShowWindow, MaximiseWindow, RaiseWindow,
-                             SetTitle, SetMenuCheck, SetToolbarCheck, SetStatusText, ResizeWindow,
-                             PaintWindow, OpenDialog, TooltipAnswer, DestroyWindow, TestInput>;
+using Request =
+    std::variant<CreateWindow, MoveWindow, ShowWindow, MaximiseWindow, RaiseWindow, SetTitle,
+                 SetMenuCheck, SetToolbarCheck, SetStatusText, ResizeWindow, PaintWindow,
+                 OpenDialog, TooltipAnswer, DestroyWindow, TestInput, EndDialogs>;
 
 // Helper -> client.
 struct Ready {};  // the display is open

@@ -438,6 +438,12 @@ std::optional<std::string> WindowServerHost::OpenFileDialog(const OpenFileReques
   return result ? result->path : std::nullopt;
 }
 
+void WindowServerHost::EndDialogs() {
+  // The helper serves requests in order: a dialog asked for earlier is cancelled, one asked
+  // for later is refused.
+  Send(protocol::EndDialogs{});
+}
+
 bool WindowServerHost::DispatchNext(WindowListener& listener) {
   while (true) {
     bool paint = false;

@@ -62,6 +62,7 @@ class WindowServerHost final : public WindowHost {
   void Invalidate() override;
   void Destroy() override;
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override;
+  void EndDialogs() override;
   bool DispatchNext(WindowListener& listener) override;
   void Wake() override;
 

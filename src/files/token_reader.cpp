@@ -28,6 +28,14 @@ void TokenReader::SkipSpace() {
   }
 }
 
+std::size_t TokenReader::LineNumber() const {
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < pos_ && i < text_.size(); ++i) {
+    line += text_[i] == '\n' ? 1 : 0;
+  }
+  return line;
+}
+
 bool TokenReader::AtEnd() {
   SkipSpace();
   return pos_ >= text_.size();

@@ -34,6 +34,8 @@ class TokenReader {
   bool AtEnd();
   // Characters not yet read: what is left to back a count read from the file.
   std::size_t Remaining() const { return text_.size() - pos_; }
+  // The line (from 1) the reading has reached, for saying where a file is damaged.
+  std::size_t LineNumber() const;
 
  private:
   template <class T>

@@ -43,6 +43,18 @@ DataSetsReadResult ReadIntoViewer(ViewerState& state, const std::filesystem::pat
   return result;
 }
 
+// A damaged file keeps what was read before the damage in the picture; the status bar says
+// that the picture is incomplete and where the file is damaged.
+void ShowDamage(ui::WindowHost& host, const std::string& name, const DataSetsReadResult& result) {
+  if (result.damage.empty()) {
+    return;
+  }
+  host.SetStatusText(
+      CutText("Damaged data sets file (" + result.damage + "); showing what was read: " + name,
+              kMaxStatusLength));
+  host.Invalidate();
+}
+
 void ShowNewData(ui::WindowHost& host, const std::string& title, int32_t showReference) {
   host.SetTitle(title);
   ShowReferenceChecks(host, showReference);
@@ -53,6 +65,9 @@ bool OpenDataSetsFileLocked(ViewerState& state, const std::string& name) {
   const DataSetsReadResult result =
       ReadIntoViewer(state, ViewerFilePath(name, ViewerDirectoryNow(state)));
   if (!result.ok) {
+    if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost()) {
+      ShowDamage(*host, name, result);
+    }
     return false;
   }
   if (const std::shared_ptr<ui::WindowHost> host = state.LiveHost()) {
@@ -153,6 +168,7 @@ void OpenDataSetsFileFromDialog(ui::WindowHost& host) {
   std::lock_guard load(state.loadMutex);
   const DataSetsReadResult result = ReadIntoViewer(state, ViewerFilePath(*chosen, directory));
   if (!result.ok) {
+    ShowDamage(host, std::string(FileNamePart(*chosen)), result);
     return;
   }
   state.DialogTitle = std::string(kViewerBaseTitle) + " - " + std::string(FileNamePart(*chosen));

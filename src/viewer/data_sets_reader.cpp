@@ -1,7 +1,9 @@
 #include "src/viewer/data_sets_reader.h"
 
+#include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "src/engine/circle_preparation.h"
@@ -126,20 +128,44 @@ int32_t ReferenceVisibility(const CMaPoint& slowCentre, const CMaPoint& fastCent
   return distance > 0.0 && distance >= 2.0 * SlowSpeedRepeatability ? 0 : 1;
 }
 
+std::optional<std::string> HiddenReferenceNote(const CMaPoint& slowCentre,
+                                               const CMaPoint& fastCentre,
+                                               double SlowSpeedRepeatability) {
+  if (ReferenceVisibility(slowCentre, fastCentre, SlowSpeedRepeatability) != 0) {
+    return std::nullopt;
+  }
+  const auto mm = [](double value) {
+    char text[400];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, end.ec == std::errc() ? end.ptr : text);
+  };
+  return "the reference curve is hidden: its centre lies " + mm(slowCentre.DistanceTo(fastCentre)) +
+         " mm from the fast scan's, not within twice the machine repeatability (" +
+         mm(SlowSpeedRepeatability) +
+         " mm); to show it, give --ini with SlowSpeedRepeatability in section OmbrixDC";
+}
+
 DataSetsReadResult ReadViewerDataSets(TokenReader& reader, ViewerDataSets& data,
                                       double SlowSpeedRepeatability) {
   DataSetsReadResult result;
-  if (!ReadFeature(reader, data) || !reader.SkipPast("Set:")) {
+  auto damaged = [&](const std::string& part) {
+    result.damage = part + ", line " + std::to_string(reader.LineNumber());
     return result;
+  };
+  if (!ReadFeature(reader, data)) {
+    return damaged("the feature description");
+  }
+  if (!reader.SkipPast("Set:")) {
+    return damaged("before the data sets");
   }
   const auto count = reader.ReadInt();
   // A negative point count is a damaged file, not an empty one.
   if (!count || *count < 0) {
-    return result;
+    return damaged("the point count");
   }
-  for (ViewerDataSet& set : data.sets) {
-    if (!ReadSet(reader, static_cast<std::size_t>(*count), set)) {
-      return result;
+  for (std::size_t k = 0; k < kSetCount; ++k) {
+    if (!ReadSet(reader, static_cast<std::size_t>(*count), data.sets[k])) {
+      return damaged("data set " + std::to_string(k + 1) + " of " + std::to_string(kSetCount));
     }
   }
   result.ok = true;

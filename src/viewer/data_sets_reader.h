@@ -18,6 +18,9 @@ struct DataSetsReadResult {
   // Set only when ok: whether the reference scan is shown, and the ring scale of the data.
   int32_t ShowReference = 1;
   RingIndexChoice ring;
+  // When the text was read but is damaged: where the reading stopped, as "data set 3 of 6,
+  // line 57". Empty when ok or when the file could not be read at all.
+  std::string damage;
 };
 
 // Reads the file's values into `data` in place. A value that cannot be read ends the reading
@@ -35,6 +38,12 @@ DataSetsReadResult ReadViewerDataSetsFile(const std::filesystem::path& path, Vie
 // scans belong to different setups). Equal centres always keep it.
 int32_t ReferenceVisibility(const CMaPoint& slowCentre, const CMaPoint& fastCentre,
                             double SlowSpeedRepeatability);
+
+// One line saying why the reference curve is hidden and how to show it, for a reference that
+// ReferenceVisibility hides; nothing when it is shown.
+std::optional<std::string> HiddenReferenceNote(const CMaPoint& slowCentre,
+                                               const CMaPoint& fastCentre,
+                                               double SlowSpeedRepeatability);
 
 // Fills the six sets from a run's data sets as the viewer shows them after a run: radii and
 // angles copied, form, radius and centre from the least-squares circle of each profile, the

@@ -16,7 +16,8 @@ void PaintRadialErrorView(ui::Canvas& canvas, ui::Rect client, const PaintInput&
   const PanelLayout panel = MeasurePanel(canvas, client, text);
   // The band is drawn before the axes but needs the plot's scale, so the whole geometry is
   // worked out first, from this paint's client area.
-  const PlotGeometry plot = ComputePlotGeometry(client, canvas.TextExtent("- X").height);
+  const PlotGeometry plot = ComputePlotGeometry(client, canvas.TextExtent("+ X"),
+                                                PanelLeftEdge(canvas, panel, input, text));
 
   DrawHeadings(canvas, panel, input, text);
   if (input.logo.width > 0 && input.logo.height > 0) {

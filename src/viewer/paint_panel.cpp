@@ -80,7 +80,72 @@ struct Table {
   }
 };
 
+// The location table's values, row by row (centre, y axis, normal), X, Y and Z in each row.
+std::array<std::string, 9> LocationValues(const PaintInput& input, const TextLookup& text) {
+  const ViewerDataSets& data = input.data;
+  // The feature's y axis completes its frame: Normal x Xaxis.
+  const CMaVector yAxis = CrossProduct(data.Normal, data.Xaxis);
+  const std::array<double, 3> centre{data.Centre.x(), data.Centre.y(), data.Centre.z()};
+  const std::array<double, 3> normal{data.Normal.x(), data.Normal.y(), data.Normal.z()};
+  std::array<std::string, 9> values;
+  for (int32_t k = 0; k < 3; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    values[i] = Length(input, centre[i], 1, 2, text);
+    values[3 + i] = Number(yAxis[k], 3, text);
+    values[6 + i] = Number(normal[i], 3, text);
+  }
+  return values;
+}
+
+// The columns hold "9999.99"; a centre further out widens them up to nine digits before the
+// point. A value wider still shows the not-available text rather than run into its neighbour.
+Table LocationTable(const ui::Canvas& canvas, const PanelLayout& panel, const PaintInput& input,
+                    const TextLookup& text, std::array<std::string, 9>* shown = nullptr) {
+  const std::string unit = UnitText(input, text);
+  Table table;
+  table.c0 = std::max({Width(canvas, text(33117)), Width(canvas, text(33118)),
+                       Width(canvas, text(33116) + "(" + unit + ")")}) +
+             20;
+  std::array<std::string, 9> values = LocationValues(input, text);
+  const int32_t widest = Width(canvas, "-999999999.99");
+  int32_t room = Width(canvas, "9999.99");
+  for (std::string& value : values) {
+    if (Width(canvas, value) > widest) {
+      value = text(33119);
+    }
+    room = std::max(room, Width(canvas, value));
+  }
+  table.c = room + 20;
+  table.x0 = panel.right - 3 * table.c - 20;
+  if (shown) {
+    *shown = std::move(values);
+  }
+  return table;
+}
+
+Table ResultsTable(const ui::Canvas& canvas, const PanelLayout& panel, const PaintInput& input,
+                   const TextLookup& text) {
+  const std::string speedUnit = UnitText(input, text) + "/" + text(33204);
+  Table table;
+  table.c0 = std::max({Width(canvas, text(33113)), Width(canvas, text(33114)),
+                       Width(canvas, text(33115) + "(" + speedUnit + ")")}) +
+             20;
+  table.c = std::max(WidestOf(canvas, text, {33016, 33017, 33018}), Width(canvas, "999.9999")) + 20;
+  table.x0 = panel.right - 3 * table.c - 20;
+  return table;
+}
+
 }  // namespace
+
+int32_t PanelLeftEdge(const ui::Canvas& canvas, const PanelLayout& panel, const PaintInput& input,
+                      const TextLookup& text) {
+  if (input.data.FeatureRadius <= 0.0) {
+    return panel.left;
+  }
+  const Table location = LocationTable(canvas, panel, input, text);
+  const Table results = ResultsTable(canvas, panel, input, text);
+  return std::min({panel.left, location.x0 - location.c0, results.x0 - results.c0});
+}
 
 std::optional<std::string> FormatDecimals(double value, int32_t decimals) {
   if (decimals < 1 || decimals > 5) {
@@ -185,16 +250,11 @@ void DrawColourKey(ui::Canvas& canvas, const PanelLayout& panel, int32_t blockY,
 
 void DrawLocationTable(ui::Canvas& canvas, const PanelLayout& panel, const PaintInput& input,
                        const TextLookup& text) {
-  const ViewerDataSets& data = input.data;
   const int32_t h = panel.h;
   const std::string unit = UnitText(input, text);
   const std::string centreLabel = text(33116) + " (" + unit + ")";
-  Table table;
-  table.c0 = std::max({Width(canvas, text(33117)), Width(canvas, text(33118)),
-                       Width(canvas, text(33116) + "(" + unit + ")")}) +
-             20;
-  table.c = Width(canvas, "9999.99") + 20;
-  table.x0 = panel.right - 3 * table.c - 20;
+  std::array<std::string, 9> values;
+  const Table table = LocationTable(canvas, panel, input, text, &values);
 
   canvas.SetTextColour(kBlack);
   canvas.SelectPen(kBlackPen);
@@ -206,19 +266,15 @@ void DrawLocationTable(ui::Canvas& canvas, const PanelLayout& panel, const Paint
   }
   table.Rule(canvas, yh + (3 * h) / 2 - 5);
 
-  // The feature's y axis completes its frame: Normal x Xaxis.
-  const CMaVector yAxis = CrossProduct(data.Normal, data.Xaxis);
-  const std::array<double, 3> centre{data.Centre.x(), data.Centre.y(), data.Centre.z()};
-  const std::array<double, 3> normal{data.Normal.x(), data.Normal.y(), data.Normal.z()};
   const int32_t y1 = yh + (3 * h) / 2;
   table.Label(canvas, y1, centreLabel);
   table.Label(canvas, y1 + h, text(33117));
   table.Label(canvas, y1 + 2 * h, text(33118));
   for (int32_t k = 0; k < 3; ++k) {
     const auto i = static_cast<std::size_t>(k);
-    table.Value(canvas, k, y1, Length(input, centre[i], 1, 2, text));
-    table.Value(canvas, k, y1 + h, Number(yAxis[k], 3, text));
-    table.Value(canvas, k, y1 + 2 * h, Number(normal[i], 3, text));
+    table.Value(canvas, k, y1, values[i]);
+    table.Value(canvas, k, y1 + h, values[3 + i]);
+    table.Value(canvas, k, y1 + 2 * h, values[6 + i]);
   }
   const int32_t yb = y1 + 2 * h + h + 5;
   table.Rule(canvas, yb);
@@ -232,12 +288,7 @@ void DrawResultsTable(ui::Canvas& canvas, const PanelLayout& panel, const PaintI
   const int32_t h = panel.h;
   const std::string unit = UnitText(input, text);
   const std::string speedUnit = unit + "/" + text(33204);
-  Table table;
-  table.c0 = std::max({Width(canvas, text(33113)), Width(canvas, text(33114)),
-                       Width(canvas, text(33115) + "(" + speedUnit + ")")}) +
-             20;
-  table.c = std::max(WidestOf(canvas, text, {33016, 33017, 33018}), Width(canvas, "999.9999")) + 20;
-  table.x0 = panel.right - 3 * table.c - 20;
+  const Table table = ResultsTable(canvas, panel, input, text);
 
   canvas.SetTextColour(kBlack);
   canvas.SelectPen(kBlackPen);

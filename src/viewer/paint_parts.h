@@ -32,8 +32,9 @@ struct PlotGeometry {
   int32_t q = 0;           // ring spacing: one ring interval of radial error
   double base = 0.0;       // radius of the nominal circle (zero error)
 };
-// `labelHeight` is the height of "- X" in the plot's font.
-PlotGeometry ComputePlotGeometry(ui::Rect client, int32_t labelHeight);
+// `labelSize` is the size of "+ X" in the plot's font; the plot and its labels stay inside
+// the client area and left of `panelLeft`, the panel's leftmost pixel.
+PlotGeometry ComputePlotGeometry(ui::Rect client, ui::Size labelSize, int32_t panelLeft);
 
 // The ring interval in microns of a RingIndex; nothing when no scale is chosen.
 std::optional<int32_t> RingInterval(int32_t RingIndex);
@@ -62,6 +63,10 @@ struct PanelLayout {
 // Measures wLoc in the font selected on entry (the device's default font), then selects the
 // plot's variable-pitch font and measures the rest in it.
 PanelLayout MeasurePanel(ui::Canvas& canvas, ui::Rect client, const TextLookup& text);
+
+// The leftmost pixel of the panel: its headings, or its tables when a feature is shown.
+int32_t PanelLeftEdge(const ui::Canvas& canvas, const PanelLayout& panel, const PaintInput& input,
+                      const TextLookup& text);
 
 void DrawHeadings(ui::Canvas& canvas, const PanelLayout& panel, const PaintInput& input,
                   const TextLookup& text);

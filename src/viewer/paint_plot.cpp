@@ -17,6 +17,8 @@ constexpr std::array<ui::Rgb, 3> kCurveColours{kReferenceBlue, kFastRed, kCorrec
 // Device coordinates stay far inside what every surface can draw: a wild point (a radius of
 // metres on a micron scale) lands off the window, not in undefined behaviour.
 constexpr double kCoordinateLimit = 1 << 22;
+// The least gap between the plot's labels and the window's left edge or the panel.
+constexpr int32_t kPlotMargin = 4;
 
 int32_t Trunc(double value) {
   if (std::isnan(value)) {
@@ -45,11 +47,17 @@ ui::Rgb RepeatabilityTextColour(double SlowSpeedRepeatability) {
   return SlowSpeedRepeatability != 0.0 ? ui::Rgb{0, 255, 255} : ui::Rgb{128, 128, 128};
 }
 
-PlotGeometry ComputePlotGeometry(ui::Rect client, int32_t labelHeight) {
+PlotGeometry ComputePlotGeometry(ui::Rect client, ui::Size labelSize, int32_t panelLeft) {
   PlotGeometry g;
+  const int32_t labelHeight = labelSize.height;
   g.cx = (client.left + client.right + 1) / 2 - 150;
   g.cy = (client.top + client.bottom + 6) / 2 + 20;
   g.R = std::min(client.right - client.left - 3, client.bottom - client.top - 54) / 2 - 42;
+  // A tall or narrow window has less room across than the height gives: the "- X" label
+  // stays inside the left edge and the "+ X" label clear of the panel.
+  const int32_t leftRoom = g.cx - labelHeight / 2 - client.left - kPlotMargin;
+  const int32_t rightRoom = panelLeft - kPlotMargin - (g.cx - labelHeight / 2 + labelSize.width);
+  g.R = std::max(0, std::min({g.R, leftRoom, rightRoom}));
   g.h = labelHeight;
   g.h2 = labelHeight / 2;
   g.L = g.R - g.h;

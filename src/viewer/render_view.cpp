@@ -1,17 +1,13 @@
 #include "src/viewer/render_view.h"
 
-#include <cctype>
-
+#include "platform/text/ascii.h"
 #include "platform/ui/render.h"
 #include "src/viewer/paint.h"
 
 namespace ombrixdc {
 
 std::optional<RenderFormat> RenderFormatFromPath(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
+  const std::string extension = AsciiLowerCase(path.extension().string());
   if (extension == ".png") {
     return RenderFormat::Png;
   }

@@ -82,6 +82,12 @@ bool StartsChecked(int32_t viewPosition) {
   return viewPosition >= 4;
 }
 
+// Metrology, Grid, Reference, Fast and Corrected switch something on or off; Magnify and
+// Shrink are plain commands.
+bool IsSwitch(int32_t viewPosition) {
+  return viewPosition == 0 || viewPosition >= 3;
+}
+
 }  // namespace
 
 std::string BuiltInViewerText(int32_t id, TextVariant variant) {
@@ -122,7 +128,7 @@ std::vector<ui::MenuItem> BuiltInMenu() {
       "&Metrology", "M&agnify", "S&hrink", "&Grid", "&Reference", "&Fast", "&Corrected"};
   std::vector<ui::MenuItem> view;
   for (int32_t i = 0; i < kViewCommandCount; ++i) {
-    view.push_back({kFirstViewCommand + i, kViewItems[i], StartsChecked(i), {}});
+    view.push_back({kFirstViewCommand + i, kViewItems[i], StartsChecked(i), {}, IsSwitch(i)});
   }
   return {
       Popup("&File", {{kOpenCommand, "&Open...", false, {}}, {kExitCommand, "E&xit", false, {}}}),
@@ -132,7 +138,7 @@ std::vector<ui::MenuItem> BuiltInMenu() {
 std::vector<ui::MenuItem> MenuFromTexts(const TextLookup& text) {
   std::vector<ui::MenuItem> view;
   for (int32_t i = 0; i < kViewCommandCount; ++i) {
-    view.push_back({kFirstViewCommand + i, text(33012 + i), StartsChecked(i), {}});
+    view.push_back({kFirstViewCommand + i, text(33012 + i), StartsChecked(i), {}, IsSwitch(i)});
   }
   return {Popup(text(33001), {{kOpenCommand, text(33002) + "...", false, {}},
                               {kExitCommand, text(33003), false, {}}}),

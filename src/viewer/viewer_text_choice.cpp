@@ -1,21 +1,16 @@
 #include "src/viewer/viewer_text_choice.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 
 #include "platform/com/bstr.h"
+#include "platform/text/ascii.h"
 #include "src/services/controller_objects.h"
 
 namespace ombrixdc {
 namespace {
 
 bool IsEnglish(std::string_view language) {
-  constexpr std::string_view kEnglish = "english";
-  return language.size() == kEnglish.size() &&
-         std::equal(language.begin(), language.end(), kEnglish.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
-         });
+  return AsciiEqualsIgnoringCase(language, "english");
 }
 
 }  // namespace

@@ -230,9 +230,11 @@ void CloseViewerLocked(ViewerState& state) {
       host = session->host;
     }
   }
-  // The loop looks at the flag before each wait; the wake ends a wait already begun.
+  // The loop looks at the flag before each wait; the wake ends a wait already begun. An
+  // open-file dialog would hold the loop until a person answers it: it is cancelled.
   if (host) {
     host->Wake();
+    host->EndDialogs();
   }
   if (!session || OnViewerThread(state)) {
     return;

@@ -43,7 +43,7 @@ void ForgetViewerClient(ViewerClient& client);
 // The thread procedure: settings, texts, menu, the window, the named file, the message loop.
 void ViewerThread(std::shared_ptr<ViewerSession> session);
 
-// The window server, or, without a display, a host with no window (said once on stderr).
+// The window server, or nothing without a display (said once on stderr, with the reason).
 std::unique_ptr<ui::WindowHost> DefaultViewerHost(std::string* whyNot);
 // Replaces how new viewer threads get their host; an empty factory restores the default.
 void SetViewerHostFactory(ViewerHostFactory factory);

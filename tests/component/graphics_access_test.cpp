@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <tuple>
 
@@ -128,15 +129,25 @@ TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
   }
 }
 
+// A host that refuses, and the real window server on no display: no phantom window.
 TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
-  ombrixdc::SetViewerHostFactory([](std::string* whyNot) {
-    *whyNot = "refused";
-    return std::unique_ptr<ui::WindowHost>();
-  });
-  EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_FALSE);
-  EXPECT_EQ(GraphicsClosed(*component), 1);
-  EXPECT_EQ(component->WindowHandle.Get(), 0);
-  EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
+  for (const bool noDisplay : {false, true}) {
+    SCOPED_TRACE(noDisplay);
+    if (noDisplay) {
+      ::unsetenv("DISPLAY");
+      ombrixdc::SetViewerHostFactory(nullptr);
+    } else {
+      ombrixdc::SetViewerHostFactory([](std::string* whyNot) {
+        *whyNot = "refused";
+        return std::unique_ptr<ui::WindowHost>();
+      });
+    }
+    EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_FALSE);
+    EXPECT_EQ(GraphicsClosed(*component), 1);
+    EXPECT_EQ(component->WindowHandle.Get(), 0);
+    EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);
+    EXPECT_TRUE(sink->Texts().empty()) << "no window, so no OnGraphicsClosed";
+  }
 }
 
 }  // namespace

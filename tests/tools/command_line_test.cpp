@@ -64,5 +64,29 @@ TEST(CommandLine, RefusalsSayWhy) {
   EXPECT_EQ(FileText(damagedStore), "[HKEY_CLASSES_ROOT\\Half");  // left as it was
 }
 
+// What render and view say about a data sets file: a reference curve hidden for want of a
+// repeatability, and a damaged file with where it is damaged (view shows what was read, but
+// does not call the file good).
+TEST(CommandLine, RenderAndViewSayWhatTheFileHolds) {
+  const TempFolder folder;
+  const std::string good = (GoldenFolder() / "results.dat").string();
+  const std::string text = FileText(GoldenFolder() / "results.dat");
+  const std::string cut = folder.Write("cut.dat", text.substr(0, text.rfind("Form:"))).string();
+  const std::string png = (folder.Path() / "out.png").string();
+  // The command, the exit status, what stderr holds.
+  const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
+      {{kProgram, "render", good, "-o", png}, 0, "the reference curve is hidden: its centre"},
+      {{kProgram, "render", cut, "-o", png}, 1, "damaged (data set 6 of 6, line "},
+      {{kProgram, "view", cut}, 1, "cut.dat is damaged (data set 6 of 6, line "},
+      {{kProgram, "view", good}, 1, "give --ini with SlowSpeedRepeatability"},
+      {{kProgram, "view", good}, 1, "no display"},
+  };
+  for (const auto& [args, exitStatus, stderrText] : cases) {
+    const ChildResult r = RunChild(args, {"DISPLAY="});
+    EXPECT_EQ(r.exitStatus, exitStatus) << args[1] << " " << args[2] << ": " << r.err;
+    EXPECT_NE(r.err.find(stderrText), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace ombrixdc

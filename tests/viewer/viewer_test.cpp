@@ -63,6 +63,7 @@ struct Drawing {
   ui::DisplayList list;
   std::vector<DrawnLine> lines;
   std::vector<ui::TextOp> texts;
+  std::vector<Rect> textBoxes;  // where each text lies, in the font it was drawn in
   std::vector<std::pair<Rect, ui::Pen>> circles;
   std::vector<std::pair<ui::PolyPolygonOp, ui::Pen>> bands;
 
@@ -82,13 +83,16 @@ struct Drawing {
   }
 };
 
-Drawing Paint(const PaintInput& input) {
+Drawing Paint(const PaintInput& input, Rect client = {0, 0, 760, 531}) {
   Drawing d;
-  PaintRadialErrorView(d.list, {0, 0, 760, 531}, input);
+  PaintRadialErrorView(d.list, client, input);
   ui::Pen pen;
   Point at;
+  ui::DisplayList measure;
   for (const ui::DrawOp& op : d.list.Ops()) {
-    if (auto* p = std::get_if<ui::SelectPenOp>(&op)) {
+    if (auto* f = std::get_if<ui::SelectFontOp>(&op)) {
+      measure.SelectFont(f->font);
+    } else if (auto* p = std::get_if<ui::SelectPenOp>(&op)) {
       pen = p->pen;
     } else if (auto* m = std::get_if<ui::MoveToOp>(&op)) {
       at = m->to;
@@ -96,6 +100,9 @@ Drawing Paint(const PaintInput& input) {
       d.lines.push_back({std::exchange(at, l->to), l->to, pen});
     } else if (auto* t = std::get_if<ui::TextOp>(&op)) {
       d.texts.push_back(*t);
+      const ui::Size size = measure.TextExtent(t->text);
+      d.textBoxes.push_back(
+          {t->topLeft.x, t->topLeft.y, t->topLeft.x + size.width, t->topLeft.y + size.height});
     } else if (auto* circle = std::get_if<ui::CircleOp>(&op)) {
       d.circles.emplace_back(circle->box, pen);
     } else if (auto* band = std::get_if<ui::PolyPolygonOp>(&op)) {
@@ -191,6 +198,47 @@ TEST(Paint, RepeatabilityBandTakesEverySecondReferencePoint) {
                                                       std::vector<Point>(outline, {outer, 288})}));
     EXPECT_EQ(d.bands[0].second, (ui::Pen{colour, 4, ui::LineStyle::Solid}));
     EXPECT_EQ(d.LinesIn(kBluePen).size(), 1u) << "only the key's reference line";
+  }
+}
+
+bool Overlap(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// At every window size, tall, wide or the least, the plot (its labels and outermost ring) lies
+// inside the client area and clear of every text of the panel; a centre far from the origin
+// neither runs into its label nor pushes the table onto the plot.
+TEST(Paint, PlotStaysInsideTheWindowAndClearOfThePanelAtEverySize) {
+  PaintInput input = Feature();
+  input.data.Centre = {123456789.5, -120.0, 1e300};
+  for (const Rect client : {Rect{0, 0, 760, 531}, Rect{0, 0, 760, 1000}, Rect{0, 0, 1600, 600},
+                            Rect{0, 0, 1000, 1000}, Rect{0, 0, 900, 2000}}) {
+    SCOPED_TRACE(std::to_string(client.right) + "x" + std::to_string(client.bottom));
+    const Drawing d = Paint(input, client);
+    ASSERT_EQ(d.circles.size(), 8u);
+    Rect plot = d.circles[6].first;  // the outermost ring
+    std::vector<Rect> panel;
+    for (std::size_t i = 0; i < d.texts.size(); ++i) {
+      const Rect& box = d.textBoxes[i];
+      if (d.texts[i].text.size() == 3 && d.texts[i].text[1] == ' ') {  // "- X", "+ Y"...
+        plot = {std::min(plot.left, box.left), std::min(plot.top, box.top),
+                std::max(plot.right, box.right), std::max(plot.bottom, box.bottom)};
+      } else {
+        panel.push_back(box);
+      }
+    }
+    EXPECT_GE(plot.left, 0);
+    EXPECT_GE(plot.top, 0);
+    EXPECT_LE(plot.right, client.right);
+    EXPECT_LE(plot.bottom, client.bottom);
+    for (std::size_t i = 0; i < panel.size(); ++i) {
+      EXPECT_FALSE(Overlap(plot, panel[i])) << "panel text " << i;
+      for (std::size_t j = i + 1; j < panel.size(); ++j) {
+        EXPECT_FALSE(Overlap(panel[i], panel[j])) << "panel texts " << i << " and " << j;
+      }
+    }
+    EXPECT_TRUE(d.Text("123456789.5")) << "a wide centre widens its column";
+    EXPECT_TRUE(d.Text("n/a")) << "one too wide for any column is not shown";
   }
 }
 
@@ -404,6 +452,19 @@ TEST_F(DataLoadingTest, NamedFileIsShownOnceTheWindowIsOpen) {
   EXPECT_EQ(FileNamePart("C:\\Runs/Default\\a.dat"), "a.dat");
 }
 
+// A damaged file keeps what was read in the picture; the status bar says where it is damaged.
+TEST_F(DataLoadingTest, DamagedFileFromTheDialog_SaysWhereInTheStatusBar) {
+  const std::string text = ::DataSetsFileText({0, 0, 0}, {0, 0, 0}, 7.0);
+  const auto cut = folder.Write("cut.dat", text.substr(0, text.rfind("Form:")));
+  ui::HeadlessHost host;
+  ASSERT_TRUE(host.Create({}));
+  host.SetNextOpenFileResult(cut.string());
+  OpenDataSetsFileFromDialog(host);
+  EXPECT_TRUE(host.GetState().statusText.starts_with("Damaged data sets file (data set 6 of 6"))
+      << host.GetState().statusText;
+  EXPECT_NE(host.GetState().statusText.find("cut.dat"), std::string::npos);
+}
+
 // The viewer's reader of data sets files, against the file writer, and the ring scale it
 // chooses for the data.
 
@@ -473,6 +534,13 @@ TEST(DataSetsReader, ReferenceHiddenWhenCentresLieTwoRepeatabilitiesApart) {
   for (auto [repeatability, shown] : {std::pair{0.3, 1}, {0.25, 0}}) {
     ViewerDataSets data;
     EXPECT_EQ(Read(WrittenText(), data, repeatability).ShowReference, shown) << repeatability;
+    // A hidden reference is explained, with the way to show it.
+    const auto note = HiddenReferenceNote(data.sets[0].centre, data.sets[1].centre, repeatability);
+    EXPECT_EQ(note.has_value(), shown == 0);
+    if (note) {
+      EXPECT_NE(note->find("lies 0.500000 mm from"), std::string::npos) << *note;
+      EXPECT_NE(note->find("--ini with SlowSpeedRepeatability"), std::string::npos) << *note;
+    }
   }
   EXPECT_EQ(ReferenceVisibility({1, 2, 3}, {1, 2, 3}, 0.0), 1);  // equal centres keep it
 }
@@ -486,19 +554,23 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   const std::string feature =
       "inches): 1 Radius: 8 Centre: 0 0 0 Normal: 0 0 1 Xaxis: 1 0 0 "
       "SlowSpeed: 5 FastSpeed: 30 anti-clockwise): 1 Set: ";
-  // The text, the sets whose points were read before the damage, whether the feature was.
-  const std::tuple<std::string, std::size_t, bool> cases[] = {
-      {"", 0, false},
-      {text.substr(0, set3 + 200), 3, true},  // cut inside set 3's points
-      {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true},
-      {feature + "-3", 0, true},
+  // The text, the sets whose points were read before the damage, whether the feature was,
+  // where the damage is said to be.
+  const std::tuple<std::string, std::size_t, bool, std::string> cases[] = {
+      {"", 0, false, "the feature description, line 1"},
+      {text.substr(0, set3 + 200), 3, true, "data set 4 of 6, line "},  // inside its points
+      {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true,
+       "data set 1 of 6, line 1"},
+      {feature + "-3", 0, true, "the point count, line 1"},
   };
-  for (const auto& [damaged, setsReplaced, featureRead] : cases) {
+  for (const auto& [damaged, setsReplaced, featureRead, where] : cases) {
     ViewerDataSets data;
     for (ViewerDataSet& set : data.sets) {
       set.radii = {-1.0};  // what an earlier file left
     }
-    EXPECT_FALSE(Read(damaged, data).ok) << damaged.substr(0, 300);
+    const DataSetsReadResult result = Read(damaged, data);
+    EXPECT_FALSE(result.ok) << damaged.substr(0, 300);
+    EXPECT_TRUE(result.damage.starts_with(where)) << result.damage;
     EXPECT_EQ(data.MeasuringUnit, featureRead ? 1 : 0);
     for (std::size_t k = 0; k < 6; ++k) {
       EXPECT_EQ(data.sets[k].radii.size(), k < setsReplaced ? std::size_t{kPoints} : 1u) << k;
@@ -581,6 +653,23 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
     state.RingIndex = start;
     EXPECT_EQ(ApplyViewerCommand(id, state, &host), outcome) << start << " " << id;
     EXPECT_EQ(state.RingIndex, expected) << start << " " << id;
+  }
+}
+
+// Only the five switches are check items; Open, Exit, Magnify and Shrink are plain commands.
+TEST(ViewerMenu, OnlyTheSwitchesAreCheckItems) {
+  for (const auto& menu :
+       {BuiltInMenu(), MenuFromTexts(BuiltInTextLookup(TextVariant::EnglishUS))}) {
+    std::vector<int32_t> checkable, plain;
+    for (const ui::MenuItem& popup : menu) {
+      EXPECT_FALSE(popup.checkable);
+      for (const ui::MenuItem& item : popup.items) {
+        (item.checkable ? checkable : plain).push_back(item.id);
+      }
+    }
+    EXPECT_EQ(checkable, (std::vector<int32_t>{kCommandMetrology, kCommandGrid, kCommandReference,
+                                               kCommandFast, kCommandCorrected}));
+    EXPECT_EQ(plain, (std::vector<int32_t>{32768, 32769, kCommandMagnify, kCommandShrink}));
   }
 }
 

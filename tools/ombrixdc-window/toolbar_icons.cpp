@@ -84,14 +84,53 @@ void Draw(cairo_t* cr, int32_t image) {
   }
 }
 
-}  // namespace
+// The window's icon: a small Radial Error View, rings and the three scans' curves.
+void DrawIcon(cairo_t* cr, int side) {
+  const double c = side / 2.0;
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_arc(cr, c, c, c - 1, 0, 2 * M_PI);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+  cairo_set_line_width(cr, side / 24.0);
+  cairo_stroke(cr);
+  const double dots[] = {side / 32.0, side / 32.0};
+  cairo_set_dash(cr, dots, 2, 0);
+  for (const double f : {0.2, 0.4}) {
+    cairo_arc(cr, c, c, side * f, 0, 2 * M_PI);
+    cairo_stroke(cr);
+  }
+  cairo_set_dash(cr, nullptr, 0, 0);
+  const double colours[3][3] = {{0, 0, 1}, {1, 0, 0}, {0, 0.75, 0}};
+  const double ripple[3] = {0.02, 0.06, 0.015};
+  cairo_set_line_width(cr, side / 16.0);
+  for (int k = 0; k < 3; ++k) {
+    cairo_set_source_rgb(cr, colours[k][0], colours[k][1], colours[k][2]);
+    for (int i = 0; i <= 72; ++i) {
+      const double a = 2 * M_PI * i / 72;
+      const double r = side * (0.3 + ripple[k] * std::sin(3 * a + k));
+      i == 0 ? cairo_move_to(cr, c + r * std::cos(a), c - r * std::sin(a))
+             : cairo_line_to(cr, c + r * std::cos(a), c - r * std::sin(a));
+    }
+    cairo_stroke(cr);
+  }
+}
 
-GdkPixbuf* DrawToolbarIcon(int32_t image) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSide, kSide);
+GdkPixbuf* Picture(int side, void (*draw)(cairo_t*, int), int32_t image) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
   cairo_t* cr = cairo_create(surface);
-  Draw(cr, image);
+  draw ? draw(cr, side) : Draw(cr, image);
   cairo_destroy(cr);
-  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(surface, 0, 0, kSide, kSide);
+  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(surface, 0, 0, side, side);
   cairo_surface_destroy(surface);
   return pixbuf;
+}
+
+}  // namespace
+
+GdkPixbuf* DrawWindowIcon() {
+  return Picture(48, DrawIcon, 0);
+}
+
+GdkPixbuf* DrawToolbarIcon(int32_t image) {
+  return Picture(kSide, nullptr, image);
 }

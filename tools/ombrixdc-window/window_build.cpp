@@ -1,5 +1,5 @@
-// Building the window: menu bar, client area (drawing area with the toolbar over its top and
-// the status bar over its bottom), and the signals that turn user input into messages.
+// Building the window: menu bar, client area (toolbar, drawing area and status bar, one above
+// the other), and the signals that turn user input into messages.
 #include <gdk/gdkx.h>
 
 #include "platform/ui/cairo_canvas.h"
@@ -18,7 +18,10 @@ constexpr int32_t kCaptionHeight = 19;
 constexpr int32_t kMenuHeight = 19;
 
 constexpr const char* kStyle =
-    "statusbar { background-color: @theme_bg_color; border-top: 1px solid @borders; }"
+    // The status bar is a plain label reaching the window's left and bottom edges (the
+    // toolkit's own status bar insets its text and rule by several pixels).
+    "label.status-bar { background-color: @theme_bg_color; border-top: 1px solid @borders;"
+    " padding: 3px 6px; }"
     // A compact toolbar (about 28 pixels, as on the window system this replaces) so it never
     // covers the logo the paint places 35 pixels below the top of the client area.
     "toolbar { border-bottom: 1px solid @borders; padding: 1px 2px; }"
@@ -53,9 +56,11 @@ void OnMenuActivate(GtkMenuItem* item, gpointer data) {
   }
   // The client decides the check state; undo the toolkit's own toggle.
   const int32_t id = IdOf(item);
-  server.applying = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), server.menuChecks[id]);
-  server.applying = false;
+  if (GTK_IS_CHECK_MENU_ITEM(item)) {
+    server.applying = true;
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), server.menuChecks[id]);
+    server.applying = false;
+  }
   SendToClient(server, ui::protocol::Command{id});
 }
 
@@ -72,10 +77,14 @@ void AddMenuItems(WindowServer& server, GtkWidget* shell, const std::vector<ui::
     const std::string label = MnemonicLabel(entry.text);
     GtkWidget* item = nullptr;
     if (entry.items.empty()) {
-      item = gtk_check_menu_item_new_with_mnemonic(label.c_str());
-      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), entry.checked);
-      server.menuItems[entry.id] = GTK_CHECK_MENU_ITEM(item);
-      server.menuChecks[entry.id] = entry.checked;
+      if (entry.checkable) {
+        item = gtk_check_menu_item_new_with_mnemonic(label.c_str());
+        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), entry.checked);
+        server.menuChecks[entry.id] = entry.checked;
+      } else {
+        item = gtk_menu_item_new_with_mnemonic(label.c_str());
+      }
+      server.menuItems[entry.id] = GTK_MENU_ITEM(item);
       g_signal_connect(item, "activate", G_CALLBACK(OnMenuActivate), &server);
     } else {
       item = gtk_menu_item_new_with_mnemonic(label.c_str());
@@ -149,6 +158,13 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
   auto& server = *static_cast<WindowServer*>(data);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
+  // The client paints the whole client area, toolbar and status bar included (as on the
+  // window system this replaces, where they lie over it); the drawing area shows the part
+  // between them.
+  GtkAllocation client{}, drawing{};
+  gtk_widget_get_allocation(server.clientArea, &client);
+  gtk_widget_get_allocation(server.drawing, &drawing);
+  cairo_translate(cr, client.x - drawing.x, client.y - drawing.y);
   ui::CairoCanvas canvas(cr);
   server.paint.Replay(canvas);
   return FALSE;
@@ -224,6 +240,9 @@ void CreateServerWindow(WindowServer& server, const ui::WindowDescription& windo
   }
   ApplyStyle();
   server.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GdkPixbuf* icon = DrawWindowIcon();
+  gtk_window_set_icon(GTK_WINDOW(server.window), icon);
+  g_object_unref(icon);
   gtk_window_set_title(GTK_WINDOW(server.window),
                        ui::DrawableText(windowDescription.title).c_str());
   GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
@@ -232,20 +251,21 @@ void CreateServerWindow(WindowServer& server, const ui::WindowDescription& windo
   g_signal_connect(server.menuBar, "deactivate", G_CALLBACK(OnMenuClosed), &server);
   gtk_box_pack_start(GTK_BOX(column), server.menuBar, FALSE, FALSE, 0);
 
-  server.clientArea = gtk_overlay_new();
+  // A toolbar laid over the drawing (an overlay) never shows its tooltips: the three parts
+  // stand one above the other instead.
+  server.clientArea = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  GtkWidget* toolbar = BuildToolbar(server, windowDescription.toolbar);
+  gtk_box_pack_start(GTK_BOX(server.clientArea), toolbar, FALSE, FALSE, 0);
   server.drawing = gtk_drawing_area_new();
   gtk_widget_add_events(server.drawing, GDK_POINTER_MOTION_MASK);
   g_signal_connect(server.drawing, "draw", G_CALLBACK(OnDraw), &server);
   g_signal_connect(server.drawing, "motion-notify-event", G_CALLBACK(OnMotion), &server);
-  gtk_container_add(GTK_CONTAINER(server.clientArea), server.drawing);
-  GtkWidget* toolbar = BuildToolbar(server, windowDescription.toolbar);
-  gtk_widget_set_valign(toolbar, GTK_ALIGN_START);
-  gtk_overlay_add_overlay(GTK_OVERLAY(server.clientArea), toolbar);
-  server.statusBar = gtk_statusbar_new();
-  gtk_widget_set_valign(server.statusBar, GTK_ALIGN_END);
-  gtk_statusbar_push(GTK_STATUSBAR(server.statusBar), 1,
-                     ui::DrawableText(windowDescription.statusText).c_str());
-  gtk_overlay_add_overlay(GTK_OVERLAY(server.clientArea), server.statusBar);
+  gtk_box_pack_start(GTK_BOX(server.clientArea), server.drawing, TRUE, TRUE, 0);
+  server.statusBar = gtk_label_new(ui::DrawableText(windowDescription.statusText).c_str());
+  gtk_label_set_xalign(GTK_LABEL(server.statusBar), 0.0f);
+  gtk_label_set_ellipsize(GTK_LABEL(server.statusBar), PANGO_ELLIPSIZE_END);
+  gtk_style_context_add_class(gtk_widget_get_style_context(server.statusBar), "status-bar");
+  gtk_box_pack_start(GTK_BOX(server.clientArea), server.statusBar, FALSE, FALSE, 0);
   g_signal_connect(server.clientArea, "size-allocate", G_CALLBACK(OnClientAllocated), &server);
   gtk_box_pack_start(GTK_BOX(column), server.clientArea, TRUE, TRUE, 0);
   gtk_container_add(GTK_CONTAINER(server.window), column);

@@ -33,7 +33,8 @@ void OnDialogResponse(GtkDialog* dialog, gint response, gpointer data) {
 }
 
 void OpenDialog(WindowServer& server, const ui::OpenFileRequest& request) {
-  if (server.dialog != nullptr || server.window == nullptr || server.windowGone) {
+  if (server.dialog != nullptr || server.window == nullptr || server.windowGone ||
+      server.dialogsEnded) {
     SendToClient(server, protocol::DialogResult{std::nullopt});
     return;
   }
@@ -67,9 +68,10 @@ void SetCheck(WindowServer& server, int32_t id, bool checked, bool toolbar) {
       server.toolChecks[id] = checked;
       gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(item->second), checked);
     }
-  } else if (const auto item = server.menuItems.find(id); item != server.menuItems.end()) {
+  } else if (const auto item = server.menuItems.find(id);
+             item != server.menuItems.end() && GTK_IS_CHECK_MENU_ITEM(item->second)) {
     server.menuChecks[id] = checked;
-    gtk_check_menu_item_set_active(item->second, checked);
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item->second), checked);
   }
   server.applying = false;
 }
@@ -120,15 +122,19 @@ struct Handler {
     gtk_window_maximize(Window());
     gtk_widget_show(server.window);
   }
-  void operator()(const protocol::RaiseWindow&) { gtk_window_present(Window()); }
+  void operator()(const protocol::RaiseWindow&) {
+    // Bringing to the front never shows a hidden window: ShowWindow alone decides that.
+    if (gtk_widget_get_visible(server.window)) {
+      gtk_window_present(Window());
+    }
+  }
   void operator()(const protocol::SetTitle& m) {
     gtk_window_set_title(Window(), ui::DrawableText(m.title).c_str());
   }
   void operator()(const protocol::SetMenuCheck& m) { SetCheck(server, m.id, m.checked, false); }
   void operator()(const protocol::SetToolbarCheck& m) { SetCheck(server, m.id, m.checked, true); }
   void operator()(const protocol::SetStatusText& m) {
-    gtk_statusbar_remove_all(GTK_STATUSBAR(server.statusBar), 1);
-    gtk_statusbar_push(GTK_STATUSBAR(server.statusBar), 1, ui::DrawableText(m.text).c_str());
+    gtk_label_set_text(GTK_LABEL(server.statusBar), ui::DrawableText(m.text).c_str());
   }
   void operator()(const protocol::ResizeWindow& m) {
     gtk_window_unmaximize(Window());
@@ -150,6 +156,12 @@ struct Handler {
   }
   void operator()(const protocol::DestroyWindow&) { gtk_widget_destroy(server.window); }
   void operator()(const protocol::TestInput& m) { ActAsUser(server, m); }
+  void operator()(const protocol::EndDialogs&) {
+    server.dialogsEnded = true;
+    if (server.dialog != nullptr) {
+      gtk_dialog_response(GTK_DIALOG(server.dialog), GTK_RESPONSE_CANCEL);
+    }
+  }
 };
 
 }  // namespace

@@ -16,13 +16,14 @@ struct WindowServer {
 
   GtkWidget* window = nullptr;
   GtkWidget* menuBar = nullptr;
-  GtkWidget* clientArea = nullptr;  // the overlay: drawing area, toolbar over its top, status
-  GtkWidget* drawing = nullptr;     // bar over its bottom
-  GtkWidget* statusBar = nullptr;
+  GtkWidget* clientArea = nullptr;  // toolbar, drawing area and status bar, top to bottom
+  GtkWidget* drawing = nullptr;
+  GtkWidget* statusBar = nullptr;  // a label
   GtkWidget* dialog = nullptr;
+  bool dialogsEnded = false;  // the window is closing: no more dialogs
   bool windowGone = false;
 
-  std::map<int32_t, GtkCheckMenuItem*> menuItems;
+  std::map<int32_t, GtkMenuItem*> menuItems;
   std::map<int32_t, bool> menuChecks;  // the state the client last set
   std::map<int32_t, GtkToolItem*> toolItems;
   std::map<int32_t, bool> toolChecks;

@@ -1,5 +1,6 @@
 #include "tools/ombrixdc/render_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -107,9 +108,16 @@ int Render(const RenderOptions& options) {
   const auto read =
       ombrixdc::ReadViewerDataSetsFile(options.file, input.data, input.SlowSpeedRepeatability);
   if (!read.ok) {
-    return Fail("cannot read " + options.file + ": unreadable, not a data sets file, or damaged");
+    return Fail("cannot read " + options.file + ": " +
+                (read.damage.empty() ? "unreadable" : "damaged (" + read.damage + ")"));
   }
 
+  const bool userHides = std::ranges::find(options.hide, "reference") != options.hide.end();
+  if (const auto note = ombrixdc::HiddenReferenceNote(
+          input.data.sets[0].centre, input.data.sets[1].centre, input.SlowSpeedRepeatability);
+      note && !userHides) {
+    std::fprintf(stderr, "ombrixdc render: %s\n", note->c_str());
+  }
   input.MetrologyView = options.view == "metrology" ? 1 : 0;
   input.ShowReference = read.ShowReference;
   input.RingIndex = read.ring.RingIndex;

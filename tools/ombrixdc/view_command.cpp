@@ -11,6 +11,9 @@
 #include "platform/ui/window_server_host.h"
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
+#include "src/services/settings_read.h"
+#include "src/viewer/data_loading.h"
+#include "src/viewer/data_sets_reader.h"
 #include "src/viewer/viewer_thread.h"
 
 using namespace ombrixdc;
@@ -44,6 +47,43 @@ class ClosedSink : public CircleDCEvents {
   bool closed_ = false;
 };
 
+// The name the viewer is given: as the user typed it (the window's title shows it), unless
+// the settings' working directory would make the viewer find another file under that name.
+std::string NameForViewer(const std::string& file, const CircleDCComponent& component) {
+  std::string directory;
+  if (const auto settings = ReadViewerSettings(component.IniFilepath.Get().value_or(""));
+      settings && settings->workingDirectory && !settings->workingDirectory->empty()) {
+    directory = *settings->workingDirectory + component.WorkingFolder.Get().value_or("");
+  }
+  std::error_code error;
+  if (directory.empty() ||
+      std::filesystem::equivalent(ViewerFilePath(file, directory), file, error)) {
+    return file;
+  }
+  return std::filesystem::absolute(file).string();
+}
+
+// What the user should know before looking: a damaged file, a hidden reference curve. True
+// when the file is damaged.
+bool SayWhatTheFileHolds(const std::string& file, const CircleDCComponent& component) {
+  double repeatability = 0.0;
+  if (const auto settings = ReadViewerSettings(component.IniFilepath.Get().value_or(""))) {
+    repeatability = settings->slowSpeedRepeatability;
+  }
+  ViewerDataSets data;
+  const DataSetsReadResult read = ReadViewerDataSetsFile(file, data, repeatability);
+  if (!read.ok) {
+    std::fprintf(stderr, "ombrixdc view: %s is damaged (%s); the window shows what was read\n",
+                 file.c_str(), read.damage.empty() ? "unreadable" : read.damage.c_str());
+    return true;
+  }
+  if (const auto note =
+          HiddenReferenceNote(data.sets[0].centre, data.sets[1].centre, repeatability)) {
+    std::fprintf(stderr, "ombrixdc view: %s\n", note->c_str());
+  }
+  return false;
+}
+
 int RunView(const ViewOptions& options) {
   if (!options.file.empty() && !std::filesystem::is_regular_file(options.file)) {
     std::fprintf(stderr, "ombrixdc view: no such file: %s\n", options.file.c_str());
@@ -67,9 +107,9 @@ int RunView(const ViewOptions& options) {
   if (!options.ini.empty()) {
     component.IniFilepath.Set(options.ini);
   }
-  const OptionalText file = options.file.empty()
-                                ? std::nullopt
-                                : OptionalText(std::filesystem::absolute(options.file).string());
+  const bool damaged = !options.file.empty() && SayWhatTheFileHolds(options.file, component);
+  const OptionalText file =
+      options.file.empty() ? std::nullopt : OptionalText(NameForViewer(options.file, component));
   LONG closed = 1;
   if (component.ShowGraphics(0, 0, 0, 0, file) != S_OK ||
       (component.GetGraphicsClosed(&closed), closed != 0)) {
@@ -86,7 +126,8 @@ int RunView(const ViewOptions& options) {
       break;
     }
   }
-  return 0;
+  // A damaged file was shown as far as it could be read, but it is no valid data sets file.
+  return damaged ? 1 : 0;
 }
 
 }  // namespace

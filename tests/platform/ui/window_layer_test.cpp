@@ -17,7 +17,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -264,7 +267,8 @@ TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
   WindowDescription windowDescription;
   windowDescription.title = "OmbrixDC";
   windowDescription.frame = {100, 100, 868, 677};
-  windowDescription.menu = {{0, "&View", false, {{32778, "&Metrology", true, {}}}}};
+  windowDescription.menu = {
+      {0, "&View", false, {{32778, "&Metrology", true, {}, true}, {32779, "M&agnify", false, {}}}}};
   windowDescription.toolbar = {{ToolKind::CheckButton, 32778, 1, true},
                                {ToolKind::Separator, 0, 0, false}};
   windowDescription.statusText = "Ready";
@@ -408,6 +412,7 @@ class WindowServerTest : public ::testing::Test {
     host_.reset(static_cast<WindowServerHost*>(host.release()));
     WindowDescription description;
     description.frame = {60, 40, 828, 617};
+    description.visible = visible_;
     description.menu = {{0, "&File", false, {{32769, "E&xit", false, {}}}}};
     description.toolbar = {{ToolKind::Separator, 0, 0, false},
                            {ToolKind::CheckButton, 32778, 1, true},
@@ -435,6 +440,44 @@ class WindowServerTest : public ::testing::Test {
     return recorder_.Saw(event);
   }
 
+  // The output of `command` run against the test's display.
+  std::string Ask(const std::string& command) const {
+    const std::string full = "DISPLAY=" + xvfb_.Display() + " " + command + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = ::popen(full.c_str(), "r")) {
+      char chunk[4096];
+      size_t got = 0;
+      while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+        out.append(chunk, got);
+      }
+      ::pclose(pipe);
+    }
+    return out;
+  }
+  // Asks until `done` holds for the answer, `attempts` times a tenth of a second apart.
+  bool AskUntil(const std::string& command, const std::function<bool(const std::string&)>& done,
+                int attempts = 100) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+      if (done(Ask(command))) {
+        return true;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  }
+  // The helper's other windows on screen (tooltips, dialogs): all but the main window.
+  std::vector<std::string> OtherShownWindows() const {
+    std::vector<std::string> others;
+    std::istringstream ids(Ask("xdotool search --onlyvisible --classname ombrixdc-window"));
+    for (std::string id; ids >> id;) {
+      if (id != std::to_string(host_->NativeId())) {
+        others.push_back(id);
+      }
+    }
+    return others;
+  }
+
+  bool visible_ = true;
   XvfbDisplay xvfb_;
   std::unique_ptr<WindowServerHost> host_;
   RecordingListener recorder_;
@@ -478,6 +521,68 @@ TEST_F(WindowServerTest, PaintsResizesTakesUserInputAndDestroyEndsOnce) {
   EXPECT_FALSE(host_->DispatchNext(recorder_));
   EXPECT_EQ(recorder_.Joined(),
             "command 32769, command 32778, tooltip 32779, close box, destroyed");
+}
+
+// The pointer over a toolbar button brings the listener's text up as a tooltip window; the
+// window carries its own icon.
+TEST_F(WindowServerTest, HoveringAToolbarButtonShowsItsTooltip) {
+  ASSERT_TRUE(DispatchUntil("paint 760x531"));
+  const std::string window = std::to_string(host_->NativeId());
+  EXPECT_NE(Ask("xprop -id " + window + " _NET_WM_ICON").find("Icon (48 x 48)"), std::string::npos);
+  // Along the toolbar's row until the first button (after a separator) answers.
+  bool asked = false;
+  for (int32_t x = 20; x < 120 && !asked; x += 10) {
+    Ask("xdotool mousemove --window " + window + " " + std::to_string(x) + " 40");
+    asked = DispatchUntil("tooltip 32778");
+  }
+  ASSERT_TRUE(asked) << recorder_.Joined();
+  std::string tooltip;
+  EXPECT_TRUE(AskUntil("true", [&](const std::string&) {
+    for (const std::string& id : OtherShownWindows()) {
+      if (Ask("xprop -id " + id + " _NET_WM_WINDOW_TYPE").find("TOOLTIP") != std::string::npos) {
+        tooltip = id;
+      }
+    }
+    return !tooltip.empty();
+  })) << "no tooltip window was mapped";
+}
+
+// A closing window ends an open-file dialog that nobody answers, and refuses a later one.
+TEST_F(WindowServerTest, EndDialogsReleasesAWaitingOpenFileDialog) {
+  ASSERT_TRUE(DispatchUntil("paint 760x531"));
+  std::promise<std::optional<std::string>> answer;
+  std::future<std::optional<std::string>> answered = answer.get_future();
+  std::thread waiting([&] { answer.set_value(host_->OpenFileDialog({"/", {{"All", "*"}}})); });
+  EXPECT_TRUE(AskUntil("true", [&](const std::string&) { return !OtherShownWindows().empty(); }))
+      << "the dialog did not appear";
+  host_->EndDialogs();
+  const bool ended = answered.wait_for(10s) == std::future_status::ready;
+  if (!ended) {
+    host_->Destroy();  // frees the waiting thread either way
+  }
+  waiting.join();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(answered.get(), std::nullopt);
+  EXPECT_EQ(host_->OpenFileDialog({}), std::nullopt) << "a later dialog is refused";
+}
+
+class HiddenWindowServerTest : public WindowServerTest {
+ protected:
+  HiddenWindowServerTest() { visible_ = false; }
+};
+
+// Bringing a hidden window to the front leaves it hidden; showing it maps it.
+TEST_F(HiddenWindowServerTest, BringToFrontNeverShowsAHiddenWindow) {
+  const std::string query = "xwininfo -id " + std::to_string(host_->NativeId());
+  const auto mapped = [](const std::string& info) {
+    return info.find("IsViewable") != std::string::npos;
+  };
+  host_->BringToFront();
+  host_->SimulateInput(protocol::TestAction::HoverToolButton, 32779);  // a round trip
+  ASSERT_TRUE(DispatchUntil("tooltip 32779"));
+  EXPECT_FALSE(AskUntil(query, mapped, 10)) << "the hidden window was shown";
+  host_->Show(true);
+  EXPECT_TRUE(AskUntil(query, mapped));
 }
 
 std::atomic<int> brokenPipes{0};
