@@ -220,7 +220,7 @@ TEST(StoreMapAndApplyMap, RefuseListsThatGiveNoMap) {
   const DataSet run{Array({2.0, 3.0, 4.0}), Array({1.5, 2.5, 3.5})};
   const MapSlot unusable[] = {
       {},                                                          // nothing stored
-      {Array({1.0, 1.0}), Array({1.0, 2.0, 3.0})},                 // values and angles differ
+      {Array({1.0, 1.0}), Array({1.0, 2.0, 3.0, 4.0})},            // values and angles differ
       {Array({1.0, 1.0, 1.0}), Array({1.0, 2.0, 3.0})},            // three angles: no cubic
       {Array({1.0, 1.0, 1.0, 1.0}), Array({1.0, 3.0, 2.0, 4.0})},  // not increasing
       {Array({1.0, 1.0, 1.0, 1.0}), Array({1.0, 2.0, 3.0, 7.5})},  // more than a revolution
