@@ -13,6 +13,7 @@
 #include <unordered_set>
 
 #include "python/circle_dc_session.h"
+#include "src/procedures/map_inventory.h"
 
 namespace py = pybind11;
 using namespace ombrixdc_python;
@@ -203,6 +204,21 @@ class Component {
   std::unique_ptr<CircleDCSession> session_;
 };
 
+// One dictionary for each map number of a run directory, with the keys and values of
+// `ombrixdc maps list --json`.
+py::list ListMaps(const std::string& directory) {
+  py::list records;
+  for (const ombrixdc::StoredMap& map : ombrixdc::ListStoredMaps(directory)) {
+    py::dict record;
+    for (const ombrixdc::StoredMapField& field : ombrixdc::StoredMapFields(map)) {
+      std::visit([&](const auto& value) { record[py::str(field.key)] = py::cast(value); },
+                 field.value);
+    }
+    records.append(record);
+  }
+  return records;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(ombrixdc, module) {
@@ -221,6 +237,9 @@ PYBIND11_MODULE(ombrixdc, module) {
   module.attr("DATA_SET_NAMES") =
       py::make_tuple("Slow", "Fast", "Corrected", "SlowMap", "FastMap", "CorrectedMap");
   module.def("error_text", &ErrorText, py::arg("code"), "What an error code means");
+  module.def("list_maps", &ListMaps, py::arg("directory"),
+             "The stored map pairs of a run directory: one dict for each map number, as "
+             "'ombrixdc maps list --json' prints them");
 
   py::class_<Component>(module, "Component",
                         "A component on the simulated controller. Keyword arguments set "

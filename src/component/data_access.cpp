@@ -86,7 +86,8 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   // The last block converted is a fast one, so the flag ends as the conversion left it.
   ProcessScanState().slowScanFlag = ScanKind::Fast;
 
-  if (!WriteTextFile(path.path, file.text) || file.error != ErrorNumber::None) {
+  // Through a temporary file: a full disk or a crash never costs the results already there.
+  if (!WriteTextFileAtomically(path.path, file.text) || file.error != ErrorNumber::None) {
     LastErrorNumber = Number(ErrorNumber::DataSetsFileNotWritten);
     return S_OK;
   }

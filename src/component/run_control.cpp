@@ -8,6 +8,7 @@
 #include "src/component/run_reporter.h"
 #include "src/procedures/controller_lock.h"
 #include "src/procedures/map_search.h"
+#include "src/procedures/procedure_steps.h"
 #include "src/procedures/procedures.h"
 #include "src/services/run_directory.h"
 
@@ -226,8 +227,9 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
   const int32_t learning = run.learning;
   enum class Procedure { None, Learning, Compensated } procedure = Procedure::Learning;
   if (learning != E_OMBRIX_DC_CIRCLE_LEARNING) {
-    const MapSearchResult search =
-        FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Full);
+    // A stored map records the speed its fast scan ran at, which a calibrating mode fixes.
+    const MapSearchResult search = FindMatchingMap(run.runFolder, FeatureAsScanned(run.feature),
+                                                   run.tolerances, MapComparison::Full);
     if (search.damagedMatch) {
       FailRun(outcome, Number(ErrorNumber::StoredMapUnusable));
     }

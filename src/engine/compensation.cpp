@@ -26,7 +26,7 @@ ReferenceResult ComputeReference(const CompensationParameters& p,
   if (PassOnFailure(preMap, result)) {
     return result;
   }
-  DataSetResult slowMap = ApplyMap(preMap.slot, slow.data.radii);
+  DataSetResult slowMap = ApplyMap(preMap.slot, slow.data);
   if (PassOnFailure(slowMap, result)) {
     return result;
   }
@@ -43,7 +43,7 @@ DataSetResult ComputeFast(const CompensationParameters& p, const RadialProfile& 
 }
 
 DataSetResult ComputeFastMap(const MapSlot& preMap, const DataSet& fast) {
-  return ApplyMap(preMap, fast.radii);
+  return ApplyMap(preMap, fast);
 }
 
 LearnedMaps LearnDcMaps(const DataSet& slow, const DataSet& slowMap, const DataSet& fast,
@@ -63,8 +63,8 @@ LearnedMaps LearnDcMaps(const DataSet& slow, const DataSet& slowMap, const DataS
 CorrectedResult ComputeCorrected(const MapSlot& dcMap, const MapSlot& premappedDcMap,
                                  const DataSet& fast, const DataSet& fastMap) {
   CorrectedResult result;
-  DataSetResult corrected = ApplyMap(dcMap, fast.radii);
-  DataSetResult correctedMap = ApplyMap(premappedDcMap, fastMap.radii);
+  DataSetResult corrected = ApplyMap(dcMap, fast);
+  DataSetResult correctedMap = ApplyMap(premappedDcMap, fastMap);
   if (corrected.error != ErrorNumber::None || correctedMap.error != ErrorNumber::None) {
     result.error = ErrorNumber::StoredMapUnusable;
     return result;

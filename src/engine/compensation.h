@@ -37,8 +37,8 @@ ReferenceResult ComputeReference(const CompensationParameters& parameters,
 DataSetResult ComputeFast(const CompensationParameters& parameters,
                           const RadialProfile& fastProfile);
 
-// FastMap: Fast premapped with PreMapData. Fails with ErrorNumber::StoredMapUnusable when the
-// slot is shorter than Fast.
+// FastMap: Fast premapped with PreMapData, interpolated onto Fast's angles when the slot was
+// stored on another grid. Fails with ErrorNumber::StoredMapUnusable when the slot is unusable.
 DataSetResult ComputeFastMap(const MapSlot& preMap, const DataSet& fast);
 
 // DcMapData (Slow - Fast) and PremappedDcMapData (SlowMap - FastMap); learning only.

@@ -1,6 +1,7 @@
 // The map grid, and the two ways a profile is put onto it.
 #include "src/engine/map_grid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -63,6 +64,25 @@ double Interpolate(const CMaDoubleArray& t, const CMaDoubleArray& v, double thet
   const double nodeAngles[4] = {t[nodes[0]], t[nodes[1]], t[nodes[2]], t[nodes[3]]};
   const double nodeValues[4] = {v[nodes[0]], v[nodes[1]], v[nodes[2]], v[nodes[3]]};
   return LagrangeCubic(nodeAngles, nodeValues, theta);
+}
+
+// Node k of a periodic function known at one revolution's angles, k counted on past either
+// end of the array into the neighbouring revolutions.
+struct PeriodicNode {
+  double angle;
+  double value;
+};
+PeriodicNode NodeAround(const CMaDoubleArray& t, const CMaDoubleArray& v, std::ptrdiff_t k) {
+  const auto n = static_cast<std::ptrdiff_t>(t.GetSize());
+  const std::ptrdiff_t turns = k >= 0 ? k / n : -((n - 1 - k) / n);
+  const auto index = static_cast<std::size_t>(k - turns * n);
+  return {t[index] + static_cast<double>(turns) * kTwoPi, v[index]};
+}
+
+bool UsablePeriodicNodes(const CMaDoubleArray& t, const CMaDoubleArray& v) {
+  const std::size_t n = t.GetSize();
+  return n >= 4 && v.GetSize() == n && StrictlyIncreasing(t) && std::isfinite(t[0]) &&
+         std::isfinite(t[n - 1]) && t[n - 1] - t[0] < kTwoPi;
 }
 
 }  // namespace
@@ -133,6 +153,38 @@ DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAn
     radius = circle.GetRadius();
   }
   return result;
+}
+
+std::optional<CMaDoubleArray> InterpolatePeriodic(const CMaDoubleArray& nodeAngles,
+                                                  const CMaDoubleArray& nodeValues,
+                                                  const CMaDoubleArray& at) {
+  if (!UsablePeriodicNodes(nodeAngles, nodeValues)) {
+    return std::nullopt;
+  }
+  const double first = nodeAngles[0];
+  CMaDoubleArray values(at.GetSize());
+  for (std::size_t i = 0; i < at.GetSize(); ++i) {
+    if (!std::isfinite(at[i])) {
+      return std::nullopt;
+    }
+    // The same angle in the nodes' revolution [first, first + 2*pi).
+    double theta = first + std::fmod(at[i] - first, kTwoPi);
+    if (theta < first) {
+      theta += kTwoPi;
+    }
+    // The last node at or before theta, then one before it and two after it.
+    const auto j =
+        std::upper_bound(nodeAngles.begin(), nodeAngles.end(), theta) - nodeAngles.begin() - 1;
+    double t[4];
+    double v[4];
+    for (std::ptrdiff_t k = 0; k < 4; ++k) {
+      const PeriodicNode node = NodeAround(nodeAngles, nodeValues, j - 1 + k);
+      t[k] = node.angle;
+      v[k] = node.value;
+    }
+    values[i] = LagrangeCubic(t, v, theta);
+  }
+  return values;
 }
 
 }  // namespace ombrixdc

@@ -39,4 +39,13 @@ DataSetResult ResampleToMapGrid(double mapPitch, double featureRadius, double st
 DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAngle,
                            const CMaDoubleArray& radii, const CMaDoubleArray& angles);
 
+// A function of angle known at `nodeAngles` (strictly increasing, spanning less than one
+// revolution) and repeating every revolution, evaluated at each of `at` by four-point Lagrange
+// interpolation through the two nodes either side, taken round the revolution's end where
+// needed. None when there are fewer than four nodes, the arrays differ in length, or the
+// angles are not finite, strictly increasing and within one revolution.
+std::optional<CMaDoubleArray> InterpolatePeriodic(const CMaDoubleArray& nodeAngles,
+                                                  const CMaDoubleArray& nodeValues,
+                                                  const CMaDoubleArray& at);
+
 }  // namespace ombrixdc

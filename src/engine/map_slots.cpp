@@ -1,5 +1,9 @@
 #include "src/engine/map_slots.h"
 
+#include <optional>
+
+#include "src/engine/map_grid.h"
+
 namespace ombrixdc {
 
 MapSlotResult StoreMap(const CMaDoubleArray& a, const CMaDoubleArray& b,
@@ -17,20 +21,24 @@ MapSlotResult StoreMap(const CMaDoubleArray& a, const CMaDoubleArray& b,
   return result;
 }
 
-DataSetResult ApplyMap(const MapSlot& slot, const CMaDoubleArray& input) {
+DataSetResult ApplyMap(const MapSlot& slot, const DataSet& input) {
   DataSetResult result;
-  const std::size_t n = input.GetSize();
-  if (slot.values.GetSize() < n || slot.angles.GetSize() < n) {
+  const std::size_t n = input.radii.GetSize();
+  std::optional<CMaDoubleArray> interpolated;
+  const bool sameGrid = slot.values.GetSize() == n && slot.angles.Values() == input.angles.Values();
+  if (!sameGrid) {
+    interpolated = InterpolatePeriodic(slot.angles, slot.values, input.angles);
+  }
+  if (input.angles.GetSize() != n || (!sameGrid && !interpolated)) {
     result.error = ErrorNumber::StoredMapUnusable;
     return result;
   }
+  const CMaDoubleArray& values = sameGrid ? slot.values : *interpolated;
   result.data.radii.SetSize(n);
   for (std::size_t i = 0; i < n; ++i) {
-    result.data.radii[i] = input[i] + slot.values[i];
+    result.data.radii[i] = input.radii[i] + values[i];
   }
-  // A data set pairs every radius with one angle; map angles past the run's grid have none.
-  result.data.angles.Values().assign(slot.angles.begin(),
-                                     slot.angles.begin() + static_cast<std::ptrdiff_t>(n));
+  result.data.angles = input.angles;
   return result;
 }
 

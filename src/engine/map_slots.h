@@ -41,10 +41,14 @@ struct MapSlotResult {
 MapSlotResult StoreMap(const CMaDoubleArray& a, const CMaDoubleArray& b,
                        const CMaDoubleArray& angles);
 
-// radii[i] = input[i] + slot.values[i] for every i of input, at the slot's angles (as many as
-// there are radii). A slot shorter than the input (an empty slot, or a stored map of a
-// slightly different feature radius whose grid is shorter than this run's) does not fit the
-// run: ErrorNumber::StoredMapUnusable and nothing computed.
-DataSetResult ApplyMap(const MapSlot& slot, const CMaDoubleArray& input);
+// The map added to a data set: radii[i] = input.radii[i] + the slot's value at
+// input.angles[i], at the input's angles. On the slot's own grid the stored values are added
+// as they are; on another one (a map learnt at a feature radius within the matching tolerance
+// of this run's, whose angle step differs) the map, a function of angle over the whole
+// revolution, is interpolated onto the input's angles. An unusable slot (empty, fewer than
+// four values, values and angles of different lengths, angles not increasing within one
+// revolution) or input (radii and angles of different lengths): ErrorNumber::StoredMapUnusable
+// and nothing computed.
+DataSetResult ApplyMap(const MapSlot& slot, const DataSet& input);
 
 }  // namespace ombrixdc

@@ -1,8 +1,10 @@
 #include "src/files/token_reader.h"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <type_traits>
 
 #include "platform/text/ascii.h"
@@ -10,6 +12,11 @@
 namespace ombrixdc {
 
 std::optional<TokenReader> TokenReader::FromFile(const std::filesystem::path& path) {
+  // A folder opens for reading on some systems and then reads as nothing: it is no file.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    return std::nullopt;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     return std::nullopt;
@@ -95,7 +102,15 @@ std::optional<int32_t> TokenReader::ReadInt() {
 }
 
 std::optional<double> TokenReader::ReadDouble() {
-  return ReadNumber<double>();
+  const std::size_t start = pos_;
+  const std::optional<double> value = ReadNumber<double>();
+  // No file the system writes holds an infinity or a NaN: such a word is damage, and a NaN
+  // would otherwise run through a whole computation and out as a plausible-looking result.
+  if (value && !std::isfinite(*value)) {
+    pos_ = start;
+    return std::nullopt;
+  }
+  return value;
 }
 
 }  // namespace ombrixdc

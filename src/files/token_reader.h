@@ -28,7 +28,8 @@ class TokenReader {
   bool SkipPast(std::string_view label);
   // An integer ("%d"): optional sign and decimal digits. Out of range fails.
   std::optional<int32_t> ReadInt();
-  // A double ("%lf"): optional sign, digits with an optional point and exponent, or inf/nan.
+  // A double ("%lf"): optional sign, digits with an optional point and exponent. An infinity or
+  // NaN ("inf", "nan") fails as a malformed number does: no stored file holds one.
   std::optional<double> ReadDouble();
 
   bool AtEnd();

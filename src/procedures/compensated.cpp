@@ -2,6 +2,7 @@
 // learning procedure makes its fast scan through the same step, learning the map from the
 // slow and fast data before correcting.
 #include "src/files/circle_data_file.h"
+#include "src/files/folder_lock.h"
 #include "src/files/map_file.h"
 #include "src/procedures/procedure_steps.h"
 #include "src/procedures/procedures.h"
@@ -11,15 +12,18 @@ namespace ombrixdc {
 
 namespace {
 
-// The fast scan speed of the calibrating modes.
-constexpr double kCalibrationFastSpeed = 50.0;
-
 // Reads the stored map pair `mapNumber` into `reference` and publishes the map and the slow
 // data sets. A file that cannot be opened or is damaged fails with StoredMapUnusable (what
 // could be read is still published).
 StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& reference) {
-  std::optional<TokenReader> mapReader =
-      TokenReader::FromFile(MapFilePath(run.runFolder, run.mapNumber));
+  std::optional<TokenReader> mapReader;
+  std::optional<TokenReader> circleReader;
+  {
+    // Both files are read while no learning run replaces the pair, so they are of one run.
+    const FolderLock lock(run.runFolder, FolderLock::Kind::Shared);
+    mapReader = TokenReader::FromFile(MapFilePath(run.runFolder, run.mapNumber));
+    circleReader = TokenReader::FromFile(CircleDataFilePath(run.runFolder, run.mapNumber));
+  }
   if (!mapReader) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
@@ -30,8 +34,6 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
 
-  std::optional<TokenReader> circleReader =
-      TokenReader::FromFile(CircleDataFilePath(run.runFolder, run.mapNumber));
   if (!circleReader) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
@@ -66,8 +68,8 @@ StepResult LearnMap(RunReporter& report, const DataSet& fast, const DataSet& fas
 StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage stage,
                            Reference& reference) {
   if (run.feature.mode != E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED) {
-    run.feature.fastSpeed = kCalibrationFastSpeed;
-    report.PublishFastSpeed(kCalibrationFastSpeed);
+    run.feature.fastSpeed = FastScanSpeed(run.feature);
+    report.PublishFastSpeed(run.feature.fastSpeed);
   }
   if (StopIfAborted(run, report)) {
     return StepResult::Aborted();

@@ -6,6 +6,7 @@
 
 #include "src/files/circle_data_file.h"
 #include "src/files/file_output.h"
+#include "src/files/folder_lock.h"
 #include "src/files/map_file.h"
 #include "src/procedures/map_search.h"
 #include "src/procedures/moves.h"
@@ -51,12 +52,15 @@ MapNumberChoice ChooseMapNumber(const RunContext& run) {
 }
 
 StepResult StoreMapPair(const RunContext& run, RunReporter& report, const Reference& reference) {
-  const MapNumberChoice choice = ChooseMapNumber(run);
   const std::string mapText = WriteMapFile(run.feature, reference.slots);
   CircleData circle;
   circle.slowCentre = reference.slowCentre;
   circle.slow = reference.slow;
   circle.slowMap = reference.slowMap;
+  // Another run storing into the folder (another component, another process) would choose the
+  // same number and mix its files with these: one run at a time chooses and writes.
+  const FolderLock lock(run.runFolder, FolderLock::Kind::Exclusive);
+  const MapNumberChoice choice = ChooseMapNumber(run);
   const int32_t n = choice.mapNumber;
   if (!WriteMapFilePairAtomically(MapFilePath(run.runFolder, n), mapText,
                                   CircleDataFilePath(run.runFolder, n),

@@ -1,13 +1,15 @@
 // Ageing of stored map pairs: a map file "_circle<n>.rsm" and its circle data file
-// "_circle<n>.rsd" are deleted together once older than the TimeOut setting.
+// "_circle<n>.rsd" are deleted together once older than the TimeOut setting; temporary files
+// an interrupted write left behind go by the same age rule. Nothing else in the folder is
+// touched: no file of another name, and no folder whatever its name.
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "platform/text/ascii.h"
 #include "src/procedures/map_search.h"
+#include "src/procedures/run_files.h"
 
 namespace ombrixdc {
 
@@ -15,25 +17,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HasExtension(const fs::directory_entry& entry, const char* extension) {
-  return AsciiEqualsIgnoringCase(entry.path().extension().string(), extension);
-}
+struct Entry {
+  fs::path path;
+  MapPairFileName name;
+  fs::file_time_type written;
+  bool hasTime = false;
+};
 
-// Entries of the folder with the extension, skipping folders that cannot be written.
-std::vector<fs::directory_entry> Listing(const fs::path& folder, const char* extension) {
-  std::vector<fs::directory_entry> entries;
+// The regular files of the folder named as map pair files or their temporaries.
+std::vector<Entry> Listing(const fs::path& folder) {
+  std::vector<Entry> entries;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    if (!HasExtension(entry, extension)) {
-      continue;
-    }
+    const std::optional<MapPairFileName> name =
+        ParseMapPairFileName(entry.path().filename().string());
     std::error_code statusError;
-    const auto status = entry.status(statusError);
-    const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-    if (entry.is_directory(statusError) && readOnly) {
+    if (!name || !entry.is_regular_file(statusError)) {
       continue;
     }
-    entries.push_back(entry);
+    std::error_code timeError;
+    const fs::file_time_type written = entry.last_write_time(timeError);
+    entries.push_back({entry.path(), *name, written, !timeError});
   }
   return entries;
 }
@@ -43,53 +47,78 @@ std::vector<fs::directory_entry> Listing(const fs::path& folder, const char* ext
 constexpr double kMinutesPerSecond = 1.0 / 60.0;
 constexpr int64_t kMinutesPerHour = 60;
 
-bool IsOld(const fs::directory_entry& entry, fs::file_time_type now, int64_t limitMinutes) {
-  std::error_code ec;
-  const fs::file_time_type written = entry.last_write_time(ec);
-  if (ec || !(now > written)) {
+bool IsOld(const Entry& entry, fs::file_time_type now, int64_t limitMinutes) {
+  if (!entry.hasTime || !(now > entry.written)) {
     return false;
   }
-  const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(now - written).count();
+  const int64_t seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(now - entry.written).count();
   const double ageMinutes = static_cast<double>(seconds) * kMinutesPerSecond;
   return ageMinutes > static_cast<double>(limitMinutes);
 }
 
-bool Delete(const fs::path& path) {
-  std::error_code ec;
-  return fs::remove(path, ec) && !ec;
-}
-
 }  // namespace
 
-int32_t DeleteOldMapFiles(const fs::path& runFolder, int32_t ageLimitHours) {
+int32_t AgeMapFiles(const fs::path& runFolder, int32_t ageLimitHours,
+                    const std::function<bool(const fs::path&)>& remove) {
   const fs::file_time_type now = fs::file_time_type::clock::now();
   const int64_t limitMinutes = static_cast<int64_t>(ageLimitHours) * kMinutesPerHour;
+  const std::vector<Entry> entries = Listing(runFolder);
   int32_t count = 0;
+  const auto take = [&](const Entry& entry) {
+    if (remove(entry.path)) {
+      ++count;
+      return true;
+    }
+    return false;
+  };
 
-  const auto circleDataFiles = Listing(runFolder, ".rsd");
-  if (circleDataFiles.empty()) {
-    return 0;
+  // A temporary is never part of a pair: each goes by its own age.
+  for (const Entry& entry : entries) {
+    if (entry.name.temporary && IsOld(entry, now, limitMinutes)) {
+      take(entry);
+    }
   }
-  for (const auto& entry : circleDataFiles) {
-    if (!IsOld(entry, now, limitMinutes) || !Delete(entry.path())) {
+  bool anyCircleData = false;
+  std::vector<bool> taken(entries.size(), false);
+  for (const Entry& entry : entries) {
+    if (entry.name.temporary || !entry.name.circleData) {
       continue;
     }
-    ++count;
-    // The map file of the pair goes with it, whatever its own age.
-    fs::path mapFile = entry.path();
-    std::string name = mapFile.filename().string();
-    name.back() = 'm';
-    mapFile.replace_filename(name);
-    if (Delete(mapFile)) {
-      ++count;
+    anyCircleData = true;
+    if (!IsOld(entry, now, limitMinutes) || !take(entry)) {
+      continue;
+    }
+    // The map file of the pair goes with it, whatever its own age; it is found by the same
+    // rule as the listing's, without regard to case.
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const MapPairFileName& other = entries[i].name;
+      if (!other.temporary && !other.circleData && other.mapNumber == entry.name.mapNumber &&
+          !taken[i]) {
+        taken[i] = true;
+        take(entries[i]);
+      }
     }
   }
-  for (const auto& entry : Listing(runFolder, ".rsm")) {
-    if (IsOld(entry, now, limitMinutes) && Delete(entry.path())) {
-      ++count;
+  // Without any circle data file, map files are not examined.
+  if (!anyCircleData) {
+    return count;
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Entry& entry = entries[i];
+    if (!entry.name.temporary && !entry.name.circleData && !taken[i] &&
+        IsOld(entry, now, limitMinutes)) {
+      take(entry);
     }
   }
   return count;
+}
+
+int32_t DeleteOldMapFiles(const fs::path& runFolder, int32_t ageLimitHours) {
+  return AgeMapFiles(runFolder, ageLimitHours, [](const fs::path& path) {
+    std::error_code ec;
+    return fs::remove(path, ec) && !ec;
+  });
 }
 
 }  // namespace ombrixdc

@@ -1,6 +1,6 @@
 #include "src/procedures/map_search.h"
 
-#include <fstream>
+#include <system_error>
 
 #include "src/procedures/run_files.h"
 
@@ -28,7 +28,9 @@ MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
 
 int32_t NextFreeMapNumber(const std::filesystem::path& runFolder) {
   int32_t n = 1;
-  while (std::ifstream(MapFilePath(runFolder, n)).is_open()) {
+  // Only a file is a map: a folder of a map file's name ends the numbers as a gap does.
+  std::error_code ec;
+  while (std::filesystem::is_regular_file(MapFilePath(runFolder, n), ec)) {
     ++n;
   }
   return n;

@@ -4,6 +4,7 @@
 // without a map file.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "src/files/map_file.h"
 
@@ -24,7 +25,15 @@ MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
 // take a number).
 int32_t NextFreeMapNumber(const std::filesystem::path& runFolder);
 
-// Deletes map pairs of the folder older than the age limit; returns how many files went.
+// Deletes map pairs of the folder older than the age limit, and temporaries of their writes
+// that an interruption left behind; returns how many files went. Only regular files named as
+// map pair files are looked at.
 int32_t DeleteOldMapFiles(const std::filesystem::path& runFolder, int32_t ageLimitHours);
+
+// The same rule with the removal in the caller's hands (to show what would go, or report what
+// went): `remove` is called on each file the rule takes, in order, and says whether it went; a
+// circle data file that did not go takes no map file with it. Returns how many went.
+int32_t AgeMapFiles(const std::filesystem::path& runFolder, int32_t ageLimitHours,
+                    const std::function<bool(const std::filesystem::path&)>& remove);
 
 }  // namespace ombrixdc

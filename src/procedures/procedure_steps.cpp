@@ -5,6 +5,11 @@
 
 namespace ombrixdc {
 
+namespace {
+// The fast scan speed of the calibrating modes.
+constexpr double kCalibrationFastSpeed = 50.0;
+}  // namespace
+
 bool StopIfAborted(const RunContext& run, const RunReporter& report) {
   if (!report.AbortRequested()) {
     return false;
@@ -28,6 +33,16 @@ CompensationParameters Parameters(const RunContext& run) {
   p.featureRadius = run.feature.radius;
   p.mapGridStartAngle = run.mapGridStartAngle;
   return p;
+}
+
+double FastScanSpeed(const MapFileHeader& feature) {
+  return feature.mode == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED ? feature.fastSpeed
+                                                             : kCalibrationFastSpeed;
+}
+
+MapFileHeader FeatureAsScanned(MapFileHeader feature) {
+  feature.fastSpeed = FastScanSpeed(feature);
+  return feature;
 }
 
 }  // namespace ombrixdc

@@ -31,6 +31,14 @@ ScanResult ScanOrReplay(const RunContext& run, RunReporter& report, ScanKind sca
 // The run's settings for the computation.
 CompensationParameters Parameters(const RunContext& run);
 
+// The speed the fast scan runs at: the speed run control chose from the feature, or, in a
+// calibrating mode, the mode's own fixed speed whatever that choice was.
+double FastScanSpeed(const MapFileHeader& feature);
+
+// The feature as the map file of its fast scan records it (FastSpeed the speed actually
+// scanned at): what the map search of a run compares a stored map with.
+MapFileHeader FeatureAsScanned(MapFileHeader feature);
+
 // The fast scan, its data sets and the corrected ones. Learning, `reference` holds the slow
 // scan's results and gains the learnt map; replaying, it is filled from the stored map pair.
 StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage stage,

@@ -1,9 +1,11 @@
 // Learning runs of `ombrixdc run` killed with SIGKILL at random moments: whatever a kill
-// leaves in the run directory, every map pair there is complete or absent, a compensated run
-// afterwards uses a complete map, and temporary files are never taken for maps.
+// leaves in the run directory, every map pair there is complete or absent and of one run, a
+// compensated run afterwards uses a complete map, and temporary files are never taken for maps.
+// Learning runs into one run directory at the same time never fail or mix their pairs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -24,10 +26,34 @@ fs::path PairFile(const TempFolder& folder, int32_t n, const char* extension) {
   return folder.Path() / "Default" / ("_circle" + std::to_string(n) + extension);
 }
 
-// The simulated machine is deterministic, so every complete pair equals the reference pair.
+// The simulated machine is deterministic, so every complete pair equals the reference pair of
+// the settings it was learnt with. Runs alternate between two filter numbers, which the map
+// file's header and the filtered slow scan of the circle data file both show: a map beside a
+// circle data file of the other run is told apart. The relaxed comparison ignores the filter
+// number, so with Overwrite both replace the same map.
+constexpr int32_t kFilterNumbers[] = {20, 21};
+
 struct Reference {
   std::string map, circleData;
 };
+using References = std::array<Reference, 2>;
+
+std::vector<std::string> LearningArgs(const TempFolder& folder, int learning, int overwrite,
+                                      int32_t filterNumber) {
+  std::vector<std::string> args = RunArgs(folder, learning, overwrite);
+  args.insert(args.end(), {"--set", "FilterNumber=" + std::to_string(filterNumber)});
+  return args;
+}
+
+// Which reference's map or circle data `text` is; -1 for neither.
+int32_t WhichRun(const References& references, const std::string& text, bool map) {
+  for (int32_t k = 0; k < 2; ++k) {
+    if (text == (map ? references[k].map : references[k].circleData)) {
+      return k;
+    }
+  }
+  return -1;
+}
 
 // The lines a run prints that a kill is timed from: the run's start, and its fast scan's start,
 // after which the map pair is computed and written.
@@ -57,12 +83,12 @@ class RemainingTimes {
 
 // One learning run, killed `delay` seconds after the line `kTriggers[trigger]` (never, for a
 // negative delay). Records how long an unkilled run went on after each trigger.
-bool RunAndKill(const TempFolder& folder, int overwrite, int trigger, double delay,
-                RemainingTimes& times) {
+bool RunAndKill(const TempFolder& folder, int overwrite, int32_t filterNumber, int trigger,
+                double delay, RemainingTimes& times) {
   Clock::time_point seen[2];
   bool sent = false;
-  const ChildResult r =
-      RunChild(RunArgs(folder, 1, overwrite), {}, [&](const std::string& out, pid_t pid) {
+  const ChildResult r = RunChild(
+      LearningArgs(folder, 1, overwrite, filterNumber), {}, [&](const std::string& out, pid_t pid) {
         for (int t = 0; t < 2; ++t) {
           if (seen[t] == Clock::time_point() && out.find(kTriggers[t]) != std::string::npos) {
             seen[t] = Clock::now();
@@ -93,44 +119,57 @@ int32_t KillLearningRuns(const TempFolder& folder, int overwrite, uint32_t seed)
   std::mt19937 random(seed);
   RemainingTimes times;
   for (int warm = 0; warm < 3; ++warm) {
-    RunAndKill(folder, overwrite, 0, -1.0, times);
+    RunAndKill(folder, overwrite, kFilterNumbers[warm % 2], 0, -1.0, times);
   }
   int32_t killed = 0;
   for (int32_t attempt = 0; killed < kKillsPerWorker && attempt < 3 * kKillsPerWorker; ++attempt) {
     const int trigger = attempt % 2;
+    // The other filter number every second pair of attempts, so that each kill point meets a
+    // pair of the other run on disk.
+    const int32_t filterNumber = kFilterNumbers[(attempt / 2) % 2];
     const double delay = std::uniform_real_distribution<double>(0, times.Median(trigger))(random);
-    killed += RunAndKill(folder, overwrite, trigger, delay, times) ? 1 : 0;
+    killed += RunAndKill(folder, overwrite, filterNumber, trigger, delay, times) ? 1 : 0;
   }
   return killed;
 }
 
-// Every map file is the complete reference map beside its complete circle data file; a circle
-// data file alone (a kill between the two renames) is complete too. Returns the temporaries.
-int32_t ExpectOnlyCompletePairs(const TempFolder& folder, const Reference& reference) {
+// Every map file is one run's complete map beside that run's complete circle data file; a
+// circle data file alone (a kill between the removal of the old map file and the new one's
+// rename) is one run's and complete too. Returns the temporaries.
+int32_t ExpectOnlyCompletePairs(const TempFolder& folder, const References& references) {
   int32_t temporaries = 0;
   for (const auto& entry : fs::directory_iterator(folder.Path() / "Default")) {
     const std::string extension = entry.path().extension().string();
     if (extension == ".rsm") {
-      EXPECT_EQ(FileText(entry.path()), reference.map) << entry.path();
-      EXPECT_TRUE(fs::exists(fs::path(entry.path()).replace_extension(".rsd"))) << entry.path();
+      const int32_t run = WhichRun(references, FileText(entry.path()), true);
+      EXPECT_NE(run, -1) << entry.path();
+      const fs::path partner = fs::path(entry.path()).replace_extension(".rsd");
+      EXPECT_EQ(WhichRun(references, FileText(partner), false), run) << partner;
     } else if (extension == ".rsd") {
-      EXPECT_EQ(FileText(entry.path()), reference.circleData) << entry.path();
+      EXPECT_NE(WhichRun(references, FileText(entry.path()), false), -1) << entry.path();
     }
     temporaries += extension == ".tmp" ? 1 : 0;
   }
   return temporaries;
 }
 
-// One clean run gives the reference pair.
-Reference LearnReference(const TempFolder& folder) {
-  const ChildResult r = RunChild(RunArgs(folder, 1, 1));
-  EXPECT_EQ(r.exitStatus, 0) << r.out << r.err;
-  return {FileText(PairFile(folder, 1, ".rsm")), FileText(PairFile(folder, 1, ".rsd"))};
+// One clean run of each filter number gives the reference pairs.
+References LearnReferences() {
+  References references;
+  for (int32_t k = 0; k < 2; ++k) {
+    const TempFolder folder;
+    const ChildResult r = RunChild(LearningArgs(folder, 1, 1, kFilterNumbers[k]));
+    EXPECT_EQ(r.exitStatus, 0) << r.out << r.err;
+    references[k] = {FileText(PairFile(folder, 1, ".rsm")), FileText(PairFile(folder, 1, ".rsd"))};
+  }
+  EXPECT_NE(references[0].map, references[1].map);
+  EXPECT_NE(references[0].circleData, references[1].circleData);
+  return references;
 }
 
 TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNeverMaps) {
-  const TempFolder referenceFolder;
-  const Reference reference = LearnReference(referenceFolder);
+  const References references = LearnReferences();
+  const Reference& reference = references[0];
   ASSERT_FALSE(reference.map.empty());
 
   // Even workers give each learnt map a new number, odd ones replace map 1.
@@ -149,9 +188,13 @@ TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNever
     // Far fewer kills than asked means the runs outran every delay: the test proved little.
     EXPECT_GE(killed[w], kKillsPerWorker / 2);
     const bool hasMap = fs::exists(PairFile(folders[w], 1, ".rsm"));
-    const int32_t temporaries = ExpectOnlyCompletePairs(folders[w], reference);
-    // The compensated run meets whatever the kills left, temporaries included.
-    const ChildResult r = RunChild(RunArgs(folders[w], 0, 1));
+    const int32_t temporaries = ExpectOnlyCompletePairs(folders[w], references);
+    // The compensated run meets whatever the kills left, temporaries included; it measures
+    // the feature of map 1.
+    const int32_t run =
+        hasMap ? std::max(0, WhichRun(references, FileText(PairFile(folders[w], 1, ".rsm")), true))
+               : 0;
+    const ChildResult r = RunChild(LearningArgs(folders[w], 0, 1, kFilterNumbers[run]));
     EXPECT_EQ(r.exitStatus, hasMap ? 0 : 1) << r.out << r.err;
     EXPECT_NE(r.out.find(hasMap ? "MapNumber 1 used" : "NoStoredMap"), std::string::npos) << r.out;
     std::printf("worker %d: %d kills, %d temporaries left\n", w, killed[w], temporaries);
@@ -169,6 +212,40 @@ TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNever
   const ChildResult learning = RunChild(RunArgs(planted, 1, 0));
   EXPECT_NE(learning.out.find("MapNumber 1 written"), std::string::npos) << learning.out;
   EXPECT_EQ(FileText(PairFile(planted, 1, ".rsm")), reference.map);
+}
+
+// Two processes learning into one run directory at the same time, each run with its own
+// filter number: none fails, and every pair on disk is one run's. With Overwrite both replace
+// map 1; without, each run takes a number of its own.
+TEST(MapPairs, LearningRunsIntoOneFolderAtOnce_NeverFailOrMixAPair) {
+  const References references = LearnReferences();
+  constexpr int32_t kRunsEach = 6;
+  for (const int overwrite : {1, 0}) {
+    SCOPED_TRACE("Overwrite " + std::to_string(overwrite));
+    const TempFolder folder;
+    // The settings file is written once, before the runs read it.
+    const std::vector<std::string> args[2] = {
+        LearningArgs(folder, 1, overwrite, kFilterNumbers[0]),
+        LearningArgs(folder, 1, overwrite, kFilterNumbers[1])};
+    std::thread runners[2];
+    int32_t failed[2] = {};
+    for (int32_t k = 0; k < 2; ++k) {
+      runners[k] = std::thread([&, k] {
+        for (int32_t i = 0; i < kRunsEach; ++i) {
+          const ChildResult r = RunChild(args[k]);
+          failed[k] += r.exitStatus == 0 ? 0 : 1;
+          EXPECT_EQ(r.exitStatus, 0) << r.out << r.err;
+        }
+      });
+    }
+    for (std::thread& runner : runners) {
+      runner.join();
+    }
+    EXPECT_EQ(failed[0] + failed[1], 0);
+    EXPECT_EQ(ExpectOnlyCompletePairs(folder, references), 0);
+    EXPECT_EQ(fs::exists(PairFile(folder, 2, ".rsm")), overwrite == 0);
+    EXPECT_EQ(fs::exists(PairFile(folder, 2 * kRunsEach, ".rsm")), overwrite == 0);
+  }
 }
 
 }  // namespace

@@ -145,18 +145,25 @@ TEST(ComputeCompensated, WithTheLearntMapRepeatsTheLearningRunsFastResults) {
   ExpectNear(r.correctedMap.radii, learnt.dataSets.slowMap.radii, 1e-12);
 }
 
-TEST(ComputeCompensated, RefusesAMapShorterThanTheRunsGrid) {
+// A map matched within the radius tolerance was learnt on another grid (another step, so
+// other angles and another count): it corrects at the run's own angles, giving back the slow
+// scan as learning at the run's radius would have put it on the run's grid.
+TEST(ComputeCompensated, AMapLearntAtAnotherRadiusCorrectsAtTheRunsAngles) {
   const RadialProfile slow = ProfileOf(3600, FormError);
   const RadialProfile fast = FastOf(FormError);
-  const LearningResult onSmaller = ComputeLearning(Parameters(10.0), slow, fast);
-  ASSERT_EQ(onSmaller.error, ErrorNumber::None);
-  // A slightly larger feature has a finer grid with more angles than the map.
-  const CompensatedResult r = ComputeCompensated(Parameters(10.2), onSmaller.slots, fast);
-  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
-  EXPECT_TRUE(r.corrected.radii.IsEmpty());
-  // The other way round the map covers the whole grid.
-  const LearningResult onLarger = ComputeLearning(Parameters(10.2), slow, fast);
-  EXPECT_EQ(ComputeCompensated(Parameters(10.0), onLarger.slots, fast).error, ErrorNumber::None);
+  const LearningResult learnt = ComputeLearning(Parameters(10.0), slow, fast);
+  ASSERT_EQ(learnt.error, ErrorNumber::None);
+  for (const double radius : {9.5, 10.5}) {
+    const CompensatedResult r = ComputeCompensated(Parameters(radius), learnt.slots, fast);
+    ASSERT_EQ(r.error, ErrorNumber::None) << radius;
+    const LearningResult here = ComputeLearning(Parameters(radius), slow, fast);
+    EXPECT_EQ(r.corrected.angles.Values(), here.dataSets.fast.angles.Values()) << radius;
+    // Within the interpolation error of the part's 7-lobe form (largest across the grid's end,
+    // where the step to the next revolution is longer): some 0.002 um. Map values added at
+    // the wrong angles would be off by up to twice the lag error, 6 um.
+    ExpectNear(r.corrected.radii, here.dataSets.slow.radii, 4e-6);
+    ExpectNear(r.correctedMap.radii, here.dataSets.slowMap.radii, 4e-6);
+  }
 }
 
 TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
@@ -172,31 +179,61 @@ TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
   EXPECT_TRUE(r.slots[MapSlotIndex::PreMapData].values.IsEmpty());
 }
 
-// A map keeps reference minus fast at a copy of the grid's angles; applying it adds it back,
-// over the run's grid only.
-TEST(StoreMapAndApplyMap, DifferenceAddedBackOverTheRunsGrid) {
+// A map keeps reference minus fast at a copy of the grid's angles; applying it on the same
+// grid adds it back as it is.
+TEST(StoreMapAndApplyMap, DifferenceAddedBackOnTheMapsGrid) {
   const MapSlotResult stored =
       StoreMap(Array({5.0, 6.0, 7.0}), Array({4.5, 6.25, 7.0, 99.0}), Array({1.0, 2.0, 3.0}));
   ASSERT_EQ(stored.error, ErrorNumber::None);
   EXPECT_EQ(stored.slot.values.Values(), (std::vector<double>{0.5, -0.25, 0.0}));
   EXPECT_EQ(stored.slot.angles.Values(), (std::vector<double>{1.0, 2.0, 3.0}));
-  const DataSetResult applied = ApplyMap(stored.slot, Array({4.5, 6.25}));
+  const DataSetResult applied =
+      ApplyMap(stored.slot, {Array({4.5, 6.25, 1.0}), Array({1.0, 2.0, 3.0})});
   ASSERT_EQ(applied.error, ErrorNumber::None);
-  EXPECT_EQ(applied.data.radii.Values(), (std::vector<double>{5.0, 6.0}));
-  EXPECT_EQ(applied.data.angles.Values(), (std::vector<double>{1.0, 2.0}));
+  EXPECT_EQ(applied.data.radii.Values(), (std::vector<double>{5.0, 6.0, 1.0}));
+  EXPECT_EQ(applied.data.angles.Values(), (std::vector<double>{1.0, 2.0, 3.0}));
 }
 
-TEST(StoreMapAndApplyMap, RefuseListsShorterThanTheRunsGrid) {
+// On other angles the map is a function of angle over the revolution: interpolated between
+// its grid angles, round the revolution's end, and at an angle given a revolution off.
+TEST(StoreMapAndApplyMap, OnOtherAnglesInterpolatesTheMapRoundTheRevolution) {
+  const auto map = [](double a) { return 0.003 * std::sin(2.0 * a + 0.4) + 0.001 * std::cos(a); };
+  MapSlot slot;
+  slot.angles = *MapGridAngles(0.5, 8.0, kPi / 2);  // 100 angles, the last 0.0248 before +Y
+  for (const double a : slot.angles) {
+    slot.values.Add(map(a));
+  }
+  const CMaDoubleArray at =
+      Array({kPi / 2 + 0.01, kPi / 2 + 0.07, 3.0, kPi / 2 + kTwoPi - 0.01, -2.0, 3.0 + 2 * kTwoPi});
+  const DataSetResult r = ApplyMap(slot, {CMaDoubleArray(at.GetSize()), at});
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.data.angles.Values(), at.Values());
+  for (std::size_t i = 0; i < at.GetSize(); ++i) {
+    EXPECT_NEAR(r.data.radii[i], map(at[i]), 5e-8) << at[i];
+  }
+}
+
+TEST(StoreMapAndApplyMap, RefuseListsThatGiveNoMap) {
   const MapSlotResult stored = StoreMap(Array({5.0, 6.0, 7.0}), Array({4.5}), Array({1, 2, 3}));
   EXPECT_EQ(stored.error, ErrorNumber::StoredMapUnusable);
   EXPECT_TRUE(stored.slot.values.IsEmpty());
-  const MapSlot shortValues{Array({1.0, 1.0}), Array({1.0, 2.0, 3.0})};
-  const MapSlot shortAngles{Array({1.0, 1.0, 1.0}), Array({1.0, 2.0})};
-  for (const MapSlot& slot : {shortValues, shortAngles}) {
-    const DataSetResult r = ApplyMap(slot, Array({2.0, 3.0, 4.0}));
-    EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
+  const DataSet run{Array({2.0, 3.0, 4.0}), Array({1.5, 2.5, 3.5})};
+  const MapSlot unusable[] = {
+      {},                                                          // nothing stored
+      {Array({1.0, 1.0}), Array({1.0, 2.0, 3.0, 4.0})},            // values and angles differ
+      {Array({1.0, 1.0, 1.0}), Array({1.0, 2.0, 3.0})},            // three angles: no cubic
+      {Array({1.0, 1.0, 1.0, 1.0}), Array({1.0, 3.0, 2.0, 4.0})},  // not increasing
+      {Array({1.0, 1.0, 1.0, 1.0}), Array({1.0, 2.0, 3.0, 7.5})},  // more than a revolution
+  };
+  for (const MapSlot& slot : unusable) {
+    const DataSetResult r = ApplyMap(slot, run);
+    EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable) << slot.angles.GetSize();
     EXPECT_TRUE(r.data.radii.IsEmpty() && r.data.angles.IsEmpty());
   }
+  const MapSlot good{Array({1.0, 1.0, 1.0, 1.0}), Array({1.0, 2.0, 3.0, 4.0})};
+  EXPECT_EQ(ApplyMap(good, run).error, ErrorNumber::None);
+  EXPECT_EQ(ApplyMap(good, {Array({2.0}), Array({1.0, 2.0})}).error,
+            ErrorNumber::StoredMapUnusable);
 }
 
 // GetLastError's codes: the component's numbers as 0x83100000 + n, everything else (a

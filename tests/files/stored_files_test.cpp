@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <optional>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -235,6 +238,62 @@ TEST(FileOutput, MapPairIsReplacedOnlyWhenBothFilesAreWritten) {
   EXPECT_EQ(FileCount(folder.Path()), 2);
 }
 
+// A folder under a pair's name is never replaced or removed; the old pair stays.
+TEST(FileOutput, MapPairIsNotWrittenOverAFolder) {
+  for (const char* folderName : {"_circle1.rsm", "_circle1.rsd"}) {
+    TempFolder folder;
+    const auto map = folder.Path() / "_circle1.rsm";
+    const auto data = folder.Path() / "_circle1.rsd";
+    std::filesystem::create_directory(folder.Path() / folderName);
+    const std::string other =
+        folderName == std::string("_circle1.rsm") ? "_circle1.rsd" : "_circle1.rsm";
+    folder.Write(other, "old");
+    EXPECT_FALSE(WriteMapFilePairAtomically(map, "new map", data, "new data")) << folderName;
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / folderName));
+    EXPECT_EQ(FileText(folder.Path() / other), "old");
+    EXPECT_EQ(FileCount(folder.Path()), 2);
+  }
+}
+
+// Writers of one file, threads of one process here, each write their own temporary: every
+// write succeeds and the file is always one writer's whole text.
+TEST(FileOutput, ConcurrentAtomicWritesNeverShareATemporary) {
+  TempFolder folder;
+  const auto path = folder.Path() / "results.dat";
+  const std::string texts[2] = {std::string(20000, 'a'), std::string(30000, 'b')};
+  std::atomic<int> failures{0};
+  std::vector<std::thread> writers;
+  for (const std::string& text : texts) {
+    writers.emplace_back([&] {
+      for (int i = 0; i < 50; ++i) {
+        failures += WriteTextFileAtomically(path, text) ? 0 : 1;
+        const std::string now = FileText(path);
+        failures += now == texts[0] || now == texts[1] ? 0 : 1;
+      }
+    });
+  }
+  for (std::thread& writer : writers) {
+    writer.join();
+  }
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(FileCount(folder.Path()), 1);
+}
+
+TEST(FileOutput, TemporaryTargetNamesTheFileATemporaryWasFor) {
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"_circle1.rsm.4711.0.tmp", "_circle1.rsm"},
+      {"_circle12.RSD.1.22.TMP", "_circle12.RSD"},
+      {"_circle1.rsm.tmp", "_circle1.rsm"},  // as earlier versions named them
+      {"results.dat.9.1.tmp", "results.dat"},
+      {"a.b.tmp", "a.b"},
+      {"_circle1.rsm", std::nullopt},
+      {".tmp", std::nullopt},
+  };
+  for (const auto& [name, target] : cases) {
+    EXPECT_EQ(TemporaryTarget(name), target) << name;
+  }
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -424,6 +483,29 @@ TEST(TokenReader, RejectsOutOfRangeIntegersAndDoubleSigns) {
   EXPECT_FALSE(big.ReadInt().has_value());
   TokenReader signs("+-1");
   EXPECT_FALSE(signs.ReadDouble().has_value());
+}
+
+// No stored file holds an infinity or a NaN: each is a damaged number, in every stored file.
+TEST(TokenReader, InfinityAndNanAreDamage) {
+  for (const char* word : {"nan", "-nan", "NaN", "inf", "-Infinity", "1e400"}) {
+    TokenReader r(word);
+    EXPECT_FALSE(r.ReadDouble().has_value()) << word;
+    EXPECT_EQ(r.ReadWord(), std::optional<std::string>(word));  // nothing was taken
+  }
+  const std::string map = WriteMapFile(LearntHeader(), SomeSlots());
+  const std::string rows = "\r\n\r\n";
+  std::string nanValue = map;
+  nanValue.replace(nanValue.find(rows, nanValue.find("\nDcMapData")) + 4, 24,
+                   " nan                    ");
+  TokenReader mapReader(nanValue);
+  EXPECT_TRUE(ReadMapData(mapReader).readError);
+  std::string radius = map;
+  radius.replace(radius.find("Radius:  ") + 9, 8, "inf     ");
+  TokenReader headerReader(radius);
+  EXPECT_TRUE(ReadMapFileHeader(headerReader).readError);
+  std::string circle = ReadGoldenFile("_circle1.rsd");
+  circle.replace(circle.find(rows, circle.find("DataSize:")) + 4, 24, " nan                    ");
+  EXPECT_TRUE(ReadCircle(circle).readError);
 }
 
 RawScanPoints Read(const std::string& text) {

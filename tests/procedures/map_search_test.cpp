@@ -117,6 +117,23 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
   EXPECT_EQ(MapFiles(), kThreePairs);
 }
 
+// A calibrating mode scans fast at its own fixed speed (50, where run control chose
+// min(MaxScanSpeed 100, 2 * DCSpeedFactor 2 * radius 8) = 32), and its map records that: the
+// next run finds the map, it neither fails for want of one nor learns another.
+TEST_F(MapSearchTest, CalibratingMode_FindsTheMapItLearnt) {
+  component->Mode.Set(E_OMBRIX_DC_CIRCLE_MODE_CAL_FORM);
+  component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP);
+  Learn(20, 0.3);
+  EXPECT_NE(MapText(1).find("FastSpeed:  50.000000\r\n"), std::string::npos);
+  const Texts compensated = {"status 1", "status 4", "status 5", "complete 1"};
+  for (const int32_t learning : {E_OMBRIX_DC_CIRCLE_NO_LEARNING, E_OMBRIX_DC_CIRCLE_AUTO}) {
+    EXPECT_EQ(RunToEnd(learning), compensated) << learning;
+    EXPECT_EQ(component->GetLastError(), 0u);
+    EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 1);
+  }
+  EXPECT_EQ(MapFiles(), (Names{"_circle1.rsd", "_circle1.rsm"}));
+}
+
 // A stored map pair damaged after it was written: the compensated run fails with error 6 and
 // Status 7; a header that no longer reads as the feature's is passed over (no map: error 9).
 TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
@@ -171,6 +188,19 @@ TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn) {
   EXPECT_EQ(r.mapNumber, 2);
 }
 
+// A folder of a map file's name is no map: both searches stop there as at a gap.
+TEST(FindMatchingMap, AFolderOfAMapFilesNameIsNoMap) {
+  TempFolder folder;
+  MapFileHeader feature;
+  feature.radius = 8.0;
+  fs::create_directory(folder.Path() / "_circle1.rsm");
+  folder.Write("_circle2.rsm", WriteMapFile(feature, {}));
+  EXPECT_EQ(NextFreeMapNumber(folder.Path()), 1);
+  const MapSearchResult r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
+  EXPECT_EQ(r.mapNumber, 0);
+  EXPECT_FALSE(r.damagedMatch);
+}
+
 TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
   TempFolder folder;
   struct File {
@@ -178,21 +208,38 @@ TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
     std::chrono::seconds age;
   };
   const File files[] = {
-      {"_circle1.rsd", minutes(61)},  {"_circle1.rsm", minutes(61)},   // old pair: goes
-      {"_circle2.rsd", minutes(60)},  {"_circle2.rsm", minutes(60)},   // exactly 60: stays
-      {"_circle3.rsd", minutes(-10)}, {"_circle3.rsm", minutes(-10)},  // future: stays
-      {"_circle4.rsd", minutes(120)}, {"_circle4.rsm", minutes(0)},    // young map goes with it
-      {"_circle5.rsm", minutes(120)},                                  // old map alone: goes
-      {"notes.txt", minutes(600)},                                     // not a map file
+      {"_circle1.rsd", minutes(61)},
+      {"_circle1.rsm", minutes(61)},  // old pair: goes
+      {"_circle2.rsd", minutes(60)},
+      {"_circle2.rsm", minutes(60)},  // exactly 60: stays
+      {"_circle3.rsd", minutes(-10)},
+      {"_circle3.rsm", minutes(-10)},  // future: stays
+      {"_circle4.rsd", minutes(120)},
+      {"_circle4.rsm", minutes(0)},    // young map goes with it
+      {"_circle5.rsm", minutes(120)},  // old map alone: goes
+      {"_circle8.RSD", minutes(120)},
+      {"_circle8.RSM", minutes(0)},            // the partner in any case
+      {"_circle9.rsm.17.3.tmp", minutes(61)},  // interrupted writes' ...
+      {"_circle9.rsd.tmp", minutes(61)},       // ... temporaries: go
+      {"_circle7.rsd.17.4.tmp", minutes(59)},  // a young one stays
+      {"notes.txt", minutes(600)},             // not a map file
+      {"customer-part.rsd", minutes(600)},     // nor this
+      {"_circle1.rsm.bak", minutes(600)},      // nor this
   };
   for (const File& f : files) {
     WriteAged(folder, f.name, f.age);
   }
+  // A folder is never a map file: neither it nor its young partner goes.
+  fs::create_directory(folder.Path() / "_circle6.rsd");
+  fs::last_write_time(folder.Path() / "_circle6.rsd",
+                      fs::file_time_type::clock::now() - minutes(120));
+  WriteAged(folder, "_circle6.rsm", minutes(0));
 
-  EXPECT_EQ(DeleteOldMapFiles(folder.Path(), 1), 5);
-  EXPECT_EQ(Remaining(folder),
-            (std::vector<std::string>{"_circle2.rsd", "_circle2.rsm", "_circle3.rsd",
-                                      "_circle3.rsm", "notes.txt"}));
+  EXPECT_EQ(DeleteOldMapFiles(folder.Path(), 1), 9);
+  EXPECT_EQ(Remaining(folder), (std::vector<std::string>{
+                                   "_circle1.rsm.bak", "_circle2.rsd", "_circle2.rsm",
+                                   "_circle3.rsd", "_circle3.rsm", "_circle6.rsd", "_circle6.rsm",
+                                   "_circle7.rsd.17.4.tmp", "customer-part.rsd", "notes.txt"}));
 
   // Without any circle data file nothing is deleted, however old.
   TempFolder mapsOnly;

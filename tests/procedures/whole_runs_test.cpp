@@ -29,6 +29,48 @@ TEST_F(ProcedureTest, Runs_LearnOnceThenReplayTheStoredMap) {
   EXPECT_EQ(machine->ScansStarted(), 6);
 }
 
+// A map matched within the radius tolerance (1.0) was learnt on another angle grid: 100 grid
+// angles at radius 8, 94 at 7.5, 107 at 8.5. Applied at each run's own angles it corrects a
+// bore half a millimetre smaller or larger about as well as the bore it was learnt on. The
+// bore is round, so that a form is the machine's error alone.
+TEST_F(ProcedureTest, AMapLearntAtOneRadius_CorrectsRunsHalfAMillimetreEitherSide) {
+  vexa_sim::MachineConfig roundBore;
+  roundBore.feature.lobes.clear();
+  machine = std::make_shared<vexa_sim::SimulatedMachine>(roundBore);
+  link = vexa_sim::MakeSimulatedLink(machine);
+  PrepareRun();
+  component->ModeParameter.Set(70.0);  // below 2 * DCSpeedFactor 5 * radius at every radius
+  component->FeatureRadius.Set(8.0);
+  machine->SetTip(StartPosition());
+  ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  const auto form = [&](EDataType type) {
+    DataSetPoints points;
+    LONG success = 0;
+    component->GetData(type, &points, &success);
+    EXPECT_EQ(success, 1) << type;
+    return points.form;
+  };
+  double correctedAtLearnt = 0.0;
+  for (const double radius : {8.0, 7.5, 8.5}) {
+    component->FeatureRadius.Set(radius);
+    StartPosition();
+    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
+              (Texts{"status 1", "status 4", "status 5", "complete 1"}))
+        << radius;
+    EXPECT_EQ(component->GetLastError(), 0u) << radius;
+    const double fast = form(E_OMBRIX_DC_CIRCLE_DATA_FAST);
+    const double corrected = form(E_OMBRIX_DC_CIRCLE_DATA_CORRECTED);
+    std::printf("radius %.1f: fast form %.2f um, corrected form %.2f um\n", radius, fast * 1e3,
+                corrected * 1e3);
+    if (radius == 8.0) {
+      correctedAtLearnt = corrected;
+    }
+    EXPECT_LT(corrected, 1.5 * correctedAtLearnt + 0.0002) << radius;
+    EXPECT_LT(corrected, 0.5 * fast) << radius;
+  }
+  EXPECT_EQ(MapFiles(), (Texts{"_circle1.rsd", "_circle1.rsm"}));
+}
+
 TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   PrepareRun();
   component->SaveRawData.Set(1);

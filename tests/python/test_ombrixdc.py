@@ -112,3 +112,27 @@ def test_closed_component_refuses_calls():
         assert dc.get("FeatureRadius") == 0.0
     with pytest.raises(ombrixdc.Error, match="closed"):
         dc.get("FeatureRadius")
+
+
+def test_list_maps_gives_the_records_of_maps_list(tmp_path):
+    golden = TESTS / "files" / "golden" / "offline-learning"
+    for number in (1, 2):
+        for ext in ("rsm", "rsd"):
+            shutil.copy(golden / f"_circle1.{ext}", tmp_path / f"_circle{number}.{ext}")
+    text = (tmp_path / "_circle2.rsm").read_text()  # a nan in the first row of DcMapData
+    row = text.index("\n\n", text.index("DataSize:", text.index("DcMapData"))) + 2
+    rest = text[row:].lstrip().split(" ", 1)[1]
+    (tmp_path / "_circle2.rsm").write_text(text[:row] + " nan " + rest)
+    (tmp_path / "customer-part.rsd").write_text("not a map")
+    maps = ombrixdc.list_maps(str(tmp_path))
+    assert [(m["number"], m["sound"], m["feature"], m["radius"], m["points"]) for m in maps] == \
+        [(1, True, "bore", 8.0, 100), (2, False, "bore", 8.0, 100)]
+    assert maps[1]["problems"] == ["map file damaged: a number cannot be read"]
+    program = pathlib.Path(ombrixdc.__file__).resolve().parent.parent / "bin" / "ombrixdc"
+    if program.exists():
+        import json
+        printed = json.loads(subprocess.run([str(program), "maps", "list", str(tmp_path), "--json"],
+                                            capture_output=True, text=True, check=True).stdout)
+        for record in printed + maps:
+            record.pop("ageHours")
+        assert printed == maps

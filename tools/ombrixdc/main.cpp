@@ -4,6 +4,7 @@
 #include "tools/ombrixdc/demo.h"
 #include "tools/ombrixdc/errors_command.h"
 #include "tools/ombrixdc/idl_command.h"
+#include "tools/ombrixdc/maps_command.h"
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
 #include "tools/ombrixdc/run_command.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   AddRegisterCommand(app);
   AddIdlCommand(app);
   AddRenderCommand(app);
+  AddMapsCommand(app);
   AddErrorsCommand(app);
 
   try {
