@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan mutation soak demo bench format clean package python fuzz
+.PHONY: deps configure build test test-asan test-tsan mutation soak demo bench bench-process format clean package python fuzz
 
 deps:
 	bash scripts/install-deps
@@ -53,6 +53,14 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOMBRIXDC_BUILD_TESTS=OFF
 	cmake --build build-bench -j$(JOBS) --target ombrixdc_bench
 	build-bench/bin/ombrixdc_bench
+
+# Whole-process timings of `ombrixdc --version` and the offline example's learning run against
+# /bin/true in the same run (medians and ratios; BENCH_ROUNDS rounds of each).
+BENCH_ROUNDS ?= 200
+bench-process: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOMBRIXDC_BUILD_TESTS=OFF
+	cmake --build build-bench -j$(JOBS) --target ombrixdc
+	python3 bench/process_bench.py build-bench/bin/ombrixdc $(BENCH_ROUNDS)
 
 # The fuzz targets of fuzz/, built with clang and the address and undefined behaviour
 # sanitizers, each run FUZZ_SECONDS seconds over its seeds (stops at the first crash).

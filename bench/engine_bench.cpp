@@ -112,6 +112,17 @@ void BM_FitToMapGrid(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The least-squares circle fit alone, on the profile's points (built once, outside the loop).
+void BM_CircleFit(benchmark::State& state) {
+  const RadialProfile p = Profile(static_cast<std::size_t>(state.range(0)), 0.0);
+  const CMaPointArray points = ProfileToPoints(p.radii, p.angles, CMaPoint());
+  for (auto _ : state) {
+    CMaCircle circle(1.0);
+    benchmark::DoNotOptimize(circle.Fit(points));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // Everything a learning run computes from its two prepared profiles: both filters passes,
 // both resamplings, the least-squares fit, the three map slots and the six data sets.
 void BM_ComputeLearning(benchmark::State& state) {
@@ -146,5 +157,6 @@ BENCHMARK(BM_FilterSecondOrder)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicro
 BENCHMARK(BM_ResampleToMapGrid)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ResampleToMapGridFine)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FitToMapGrid)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CircleFit)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ComputeLearning)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LearningFromRawScans)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);

@@ -18,21 +18,25 @@ bool IsFinite(const CMaPoint& p) {
 // Mean of the points with finite coordinates (the origin when there are none). Should a sum
 // overflow, it is taken again over x/n, which stays finite for any finite input.
 CMaPoint FiniteMean(const CMaPointArray& points) {
-  const auto count = std::count_if(points.begin(), points.end(), IsFinite);
+  std::size_t count = 0;
+  const auto sum = [&](double weight) {
+    double x = 0.0, y = 0.0, z = 0.0;
+    count = 0;
+    for (const CMaPoint& p : points) {
+      if (IsFinite(p)) {
+        x += p.x() * weight;
+        y += p.y() * weight;
+        z += p.z() * weight;
+        ++count;
+      }
+    }
+    return CMaPoint(x, y, z);
+  };
+  const CMaPoint total = sum(1.0);
   if (count == 0) {
     return CMaPoint();
   }
-  const auto sum = [&](double weight) {
-    CMaPoint total;
-    for (const CMaPoint& p : points) {
-      if (IsFinite(p)) {
-        total += CMaPoint(p.x() * weight, p.y() * weight, p.z() * weight);
-      }
-    }
-    return total;
-  };
   const double n = static_cast<double>(count);
-  const CMaPoint total = sum(1.0);
   if (IsFinite(total)) {
     return CMaPoint(total.x() / n, total.y() / n, total.z() / n);
   }

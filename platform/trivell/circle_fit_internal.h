@@ -2,6 +2,7 @@
 // Pieces of the circle fit shared by its start (algebraic) and its refinement (geometric).
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "platform/trivell/geometry.h"
 
@@ -9,18 +10,19 @@ namespace trivell {
 
 // The points' XY coordinates centred on their mean and divided by a power of two. Fourth
 // powers in the algebraic fit then neither overflow nor underflow, and the division is exact.
+// Computed once into two plain arrays: every pass of the fit reads them, and the loops over
+// them vectorise.
 class ScaledPoints {
  public:
-  ScaledPoints(const CMaPointArray& points, const CMaPoint& mean, double scale)
-      : points_(points), mean_(mean), scale_(scale) {}
-  std::size_t Size() const { return points_.GetSize(); }
-  double U(std::size_t i) const { return (points_[i].x() - mean_.x()) / scale_; }
-  double V(std::size_t i) const { return (points_[i].y() - mean_.y()) / scale_; }
+  ScaledPoints(const CMaPointArray& points, const CMaPoint& mean, double scale);
+  std::size_t Size() const { return u_.size(); }
+  double U(std::size_t i) const { return u_[i]; }
+  double V(std::size_t i) const { return v_[i]; }
+  const double* UData() const { return u_.data(); }
+  const double* VData() const { return v_.data(); }
 
  private:
-  const CMaPointArray& points_;
-  CMaPoint mean_;
-  double scale_;
+  std::vector<double> u_, v_;
 };
 
 // Centre and radius in scaled coordinates.

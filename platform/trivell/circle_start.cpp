@@ -5,6 +5,24 @@
 
 namespace trivell {
 
+ScaledPoints::ScaledPoints(const CMaPointArray& points, const CMaPoint& mean, double scale)
+    : u_(points.GetSize()), v_(points.GetSize()) {
+  // Multiplying by the reciprocal of a power of two rounds exactly as dividing does, as long
+  // as the reciprocal itself is a double (not so for the smallest scales).
+  const double reciprocal = 1.0 / scale;
+  if (std::isfinite(reciprocal) && reciprocal * scale == 1.0) {
+    for (std::size_t i = 0; i < points.GetSize(); ++i) {
+      u_[i] = (points[i].x() - mean.x()) * reciprocal;
+      v_[i] = (points[i].y() - mean.y()) * reciprocal;
+    }
+    return;
+  }
+  for (std::size_t i = 0; i < points.GetSize(); ++i) {
+    u_[i] = (points[i].x() - mean.x()) / scale;
+    v_[i] = (points[i].y() - mean.y()) / scale;
+  }
+}
+
 Moments MomentsOf(const ScaledPoints& pts) {
   Moments m;
   for (std::size_t i = 0; i < pts.Size(); ++i) {

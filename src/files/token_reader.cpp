@@ -1,9 +1,9 @@
 #include "src/files/token_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 #include <type_traits>
 
@@ -21,12 +21,23 @@ std::optional<TokenReader> TokenReader::FromFile(const std::filesystem::path& pa
   if (!in) {
     return std::nullopt;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
+  // One read into a string of the file's size. A file that grew since its size was taken, or
+  // one without a size (a pipe), is read on to its end; one that shrank gives what is there.
+  std::error_code noSize;
+  const std::uintmax_t size = std::filesystem::file_size(path, noSize);
+  std::string text(noSize ? 0 : static_cast<std::size_t>(size), '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  std::size_t length = static_cast<std::size_t>(in.gcount());
+  while (in && length == text.size() && in.peek() != std::ifstream::traits_type::eof()) {
+    text.resize(length + std::max<std::size_t>(length, 4096));
+    in.read(text.data() + length, static_cast<std::streamsize>(text.size() - length));
+    length += static_cast<std::size_t>(in.gcount());
+  }
   if (in.bad()) {
     return std::nullopt;
   }
-  return TokenReader(std::move(content).str());
+  text.resize(length);
+  return TokenReader(std::move(text));
 }
 
 void TokenReader::SkipSpace() {
@@ -48,21 +59,26 @@ bool TokenReader::AtEnd() {
   return pos_ >= text_.size();
 }
 
-std::optional<std::string> TokenReader::ReadWord() {
+std::string_view TokenReader::NextWord() {
   SkipSpace();
-  if (pos_ >= text_.size()) {
-    return std::nullopt;
-  }
   const size_t start = pos_;
   while (pos_ < text_.size() && !AsciiIsSpace(text_[pos_])) {
     ++pos_;
   }
-  return text_.substr(start, pos_ - start);
+  return std::string_view(text_).substr(start, pos_ - start);
+}
+
+std::optional<std::string> TokenReader::ReadWord() {
+  const std::string_view word = NextWord();
+  if (word.empty()) {
+    return std::nullopt;
+  }
+  return std::string(word);
 }
 
 bool TokenReader::SkipPast(std::string_view label) {
-  while (auto word = ReadWord()) {
-    if (AsciiEqualsIgnoringCase(*word, label)) {
+  for (std::string_view word = NextWord(); !word.empty(); word = NextWord()) {
+    if (AsciiEqualsIgnoringCase(word, label)) {
       return true;
     }
   }

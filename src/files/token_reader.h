@@ -42,6 +42,8 @@ class TokenReader {
   template <class T>
   std::optional<T> ReadNumber();
   void SkipSpace();
+  // The next word as a view into the text; empty at the end.
+  std::string_view NextWord();
   std::string text_;
   size_t pos_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/text/ascii.h"
 #include "src/engine/circle_preparation.h"
 #include "src/files/circle_data_file.h"
 #include "src/files/data_sets_file.h"
@@ -506,6 +508,31 @@ TEST(TokenReader, InfinityAndNanAreDamage) {
   std::string circle = ReadGoldenFile("_circle1.rsd");
   circle.replace(circle.find(rows, circle.find("DataSize:")) + 4, 24, " nan                    ");
   EXPECT_TRUE(ReadCircle(circle).readError);
+}
+
+// The whole file's bytes, whatever its size and line ends; nothing where there is no file to
+// read. A file read by its size is checked at sizes around the read's first chunk.
+TEST(TokenReader, FromFileReadsTheWholeFileOrNothing) {
+  TempFolder folder;
+  for (const std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, 140000u}) {
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+      text += "1.5\r\n\t x"[i % 8];
+    }
+    const auto path = folder.Write("file.dat", text);
+    std::optional<TokenReader> reader = TokenReader::FromFile(path);
+    ASSERT_TRUE(reader.has_value()) << size;
+    EXPECT_EQ(reader->Remaining(), size);
+    std::string words;
+    while (auto word = reader->ReadWord()) {
+      words += *word;
+    }
+    const auto printable =
+        std::count_if(text.begin(), text.end(), [](char c) { return !AsciiIsSpace(c); });
+    EXPECT_EQ(words.size(), static_cast<std::size_t>(printable)) << size;
+  }
+  EXPECT_FALSE(TokenReader::FromFile(folder.Path() / "missing.dat").has_value());
+  EXPECT_FALSE(TokenReader::FromFile(folder.Path()).has_value());  // a directory
 }
 
 RawScanPoints Read(const std::string& text) {
