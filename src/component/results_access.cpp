@@ -4,6 +4,7 @@
 
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
+#include "src/component/start_position_input.h"
 #include "src/files/system_settings_file.h"
 #include "src/services/controller_objects.h"
 #include "src/services/controller_query.h"
@@ -15,10 +16,6 @@ namespace ombrixdc {
 namespace {
 constexpr int32_t kParameterError = Number(ErrorNumber::ParameterCheck);
 constexpr int32_t kSettingsError = Number(ErrorNumber::Settings);
-// Clearance between the tip and the surface at the start position, in the feature's unit.
-constexpr double kStartClearance = 2.0;
-// Start positions are measured from the +Y axis of the feature frame.
-constexpr double kPlusYAxis = MA_PI / 2.0;
 }  // namespace
 
 HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
@@ -179,14 +176,15 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     return S_FALSE;
   }
 
-  const double theta = MaDegreeToRadian(DCStartAngle.Get());
-  const double a = ScanDirection.Get() == E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN ? kPlusYAxis - theta
-                                                                            : kPlusYAxis + theta;
-  const double clearance = TipRadius.Get() + kStartClearance;
-  const double r = BoreOrBoss.Get() == E_OMBRIX_DC_CIRCLE_BORE ? FeatureRadius.Get() - clearance
-                                                               : FeatureRadius.Get() + clearance;
-  *x = r * std::cos(a);
-  *y = r * std::sin(a);
+  const StartPositionResult start = ComputeStartPosition(StartPositionInputOf(*this));
+  if (!start.refusal.empty()) {
+    LastErrorNumber = kParameterError;
+    Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
+    *success = 0;
+    return S_FALSE;
+  }
+  *x = start.point.x();
+  *y = start.point.y();
   *z = 0.0;
   StartPosition.Set(CMaPoint(*x, *y, 0.0));
   *success = 1;

@@ -13,6 +13,7 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/automation/vexa_circle_dc.h"
 #include "src/component/circle_dc_component.h"
+#include "src/component/start_position_input.h"
 #include "tools/ombrixdc/completion_latch.h"
 #include "tools/ombrixdc/error_line.h"
 #include "tools/ombrixdc/number_checks.h"
@@ -144,6 +145,10 @@ int Run(const RunOptions& options) {
            " " + std::to_string(success));
   if (!success) {
     out.Line(ErrorCodeLine(component.GetLastError()));
+    const std::string refusal = ComputeStartPosition(StartPositionInputOf(component)).refusal;
+    if (!refusal.empty()) {
+      std::fprintf(stderr, "ombrixdc: GetStartPosition: %s\n", refusal.c_str());
+    }
     if (options.json) {
       std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
     }
