@@ -54,6 +54,14 @@ enum class ControllerCode : uint32_t {
   DataBufferOverflow = 0x81600047u,
   ExcessiveProbeDeflection = 0x81600048u,
   ScanNotFinished = 0x81600049u,
+  // The simulated controller's own codes (platform/vexa/simulated_machine.h).
+  LockWaitTimedOut = 0x81600050u,
+  NoMachine = 0x81600060u,
+  IllegalScanParameter = 0x81600061u,
+  MachineBusy = 0x81600062u,
+  MachineDisengaged = 0x81600063u,
+  TipNotRead = 0x81600064u,
+  LockNotHeld = 0x81600065u,
   // The platform's generic failure: the controller refused its lock or a scan without a code
   // of its own. A failed run never ends with error number 0.
   FailedWithoutCode = 0x80004005u,
@@ -143,6 +151,21 @@ inline constexpr std::array kErrorTable{
              "the probe was deflected too far"),
     PassedOn("ScanNotFinished", ControllerCode::ScanNotFinished,
              "the controller's extended status ends the scan with bit 0x20"),
+    PassedOn("LockWaitTimedOut", ControllerCode::LockWaitTimedOut,
+             "the controller's lock was not free within the wait limit"),
+    PassedOn("NoMachine", ControllerCode::NoMachine,
+             "the controller has no machine: no link, a link of another controller, or an "
+             "object not initialised"),
+    PassedOn("IllegalScanParameter", ControllerCode::IllegalScanParameter,
+             "the controller refused the circle scan: a number not finite or not positive, a "
+             "ScanDirection or BoreOrBoss other than 0 or 1, too many points, or a path (for a "
+             "bore, less the tip's radius) that does not stay clear of the centre"),
+    PassedOn("MachineBusy", ControllerCode::MachineBusy, "another motion is running"),
+    PassedOn("MachineDisengaged", ControllerCode::MachineDisengaged,
+             "the machine's drives are disengaged"),
+    PassedOn("TipNotRead", ControllerCode::TipNotRead, "the probe tip's position cannot be read"),
+    PassedOn("LockNotHeld", ControllerCode::LockNotHeld,
+             "a command came without the controller's lock held"),
     PassedOn("FailedWithoutCode", ControllerCode::FailedWithoutCode,
              "the controller refused its lock or a scan without saying why"),
 };
