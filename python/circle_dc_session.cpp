@@ -231,10 +231,14 @@ RunOutcome CircleDCSession::PerformCircle(const std::array<double, 3>& probeOffs
     if (!offline_) {
       machine_->SetTip(CMaPoint(x, y, z));
     }
-    dc_->EnterProbeOffsets(probeOffsets[0], probeOffsets[1], probeOffsets[2]);
+    if (dc_->EnterProbeOffsets(probeOffsets[0], probeOffsets[1], probeOffsets[2]) != S_OK) {
+      outcome.offsetsRefused = true;
+      return outcome;
+    }
     if (dc_->PerformCircle() == S_OK) {
       outcome.success = events_->WaitForCompletion(timeout);
       if (!outcome.success) {
+        outcome.timedOut = true;
         dc_->Abort();  // asks the run to stop the machine; its completion still comes
         outcome.success = events_->WaitForCompletion(std::chrono::seconds(30));
       }
@@ -244,6 +248,9 @@ RunOutcome CircleDCSession::PerformCircle(const std::array<double, 3>& probeOffs
   }
   outcome.events = events_->Events();
   outcome.lastError = LastError();
+  ECircleStatus status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
+  dc_->get_Status(&status);
+  outcome.status = static_cast<int32_t>(status);
   return outcome;
 }
 

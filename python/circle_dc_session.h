@@ -39,7 +39,10 @@ struct RunOutcome {
   std::vector<Event> events;
   std::optional<int32_t> success;  // PerformCircleComplete's value; none when it never came
   uint32_t lastError = 0;
+  int32_t status = 0;  // the Status property when the run was over
   bool startPositionFound = false;
+  bool offsetsRefused = false;  // EnterProbeOffsets refused them: no run was started
+  bool timedOut = false;        // no completion within the timeout: the run was aborted
 };
 
 struct DataSet {
@@ -67,7 +70,7 @@ class CircleDCSession {
 
   // Asks the start position, moves the simulated probe there (unless offline), enters the
   // probe offsets, runs and waits up to `timeout` for PerformCircleComplete; a run that does
-  // not end in time is aborted.
+  // not end in time is aborted. Offsets the component refuses start no run.
   RunOutcome PerformCircle(const std::array<double, 3>& probeOffsets,
                            std::chrono::duration<double> timeout);
   void Abort();

@@ -3,17 +3,25 @@
 //
 //   dc = ombrixdc.Component(machine="machine.ini")
 //   dc.set(IniFilepath="settings.ini", Learning=1, FeatureRadius=8.0, TipRadius=1.5)
+//   dc.scan_deflection = 0.3
 //   run = dc.perform_circle()
-//   slow = dc.get_data(ombrixdc.SLOW)
+//   slow = dc.get_data("Slow")
+//
+// The enumerations, the result dataclasses and the property attributes are defined in Python
+// (module_types.cpp); ombrixdc.pyi describes the whole module for type checkers.
 #include <pybind11/functional.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <unordered_set>
 
+#include "platform/text/ascii.h"
 #include "python/circle_dc_session.h"
 #include "src/procedures/map_inventory.h"
+#include "python/module_types.h"
+#include "src/component/automation/type_library.h"
 
 namespace py = pybind11;
 using namespace ombrixdc_python;
@@ -22,6 +30,7 @@ namespace {
 
 constexpr const char* kDataSetNames[] = {"Slow",    "Fast",    "Corrected",
                                          "SlowMap", "FastMap", "CorrectedMap"};
+constexpr int32_t kDataSetCount = 6;
 
 // ombrixdc.Error(code, text): raised for every refused call.
 py::object& ErrorClass() {
@@ -29,19 +38,49 @@ py::object& ErrorClass() {
   return error;
 }
 
+// Raises ombrixdc.Error for a refused call; needs the interpreter lock.
+[[noreturn]] void Raise(const CallError& failure) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", failure.code);
+  py::object error = ErrorClass()(std::string(code) + ": " + failure.text);
+  error.attr("code") = failure.code;
+  error.attr("text") = failure.text;
+  PyErr_SetObject(ErrorClass().ptr(), error.ptr());
+  throw py::error_already_set();
+}
+
+// Runs a call with the interpreter lock held, turning a CallError into ombrixdc.Error.
 template <class F>
 auto Translating(F&& call) {
   try {
     return call();
   } catch (const CallError& failure) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", failure.code);
-    py::object error = ErrorClass()(std::string(code) + ": " + failure.text);
-    error.attr("code") = failure.code;
-    error.attr("text") = failure.text;
-    PyErr_SetObject(ErrorClass().ptr(), error.ptr());
-    throw py::error_already_set();
+    Raise(failure);
   }
+}
+
+py::object ModuleAttribute(const char* name) {
+  return py::module_::import("ombrixdc").attr(name);
+}
+
+// A data set type from a number or a name ("Slow", "slow_map", "CORRECTED_MAP", any case).
+int32_t DataSetType(const py::handle& type) {
+  if (py::isinstance<py::str>(type)) {
+    std::string wanted = type.cast<std::string>();
+    std::erase(wanted, '_');
+    for (int32_t kind = 0; kind < kDataSetCount; ++kind) {
+      if (AsciiEqualsIgnoringCase(kDataSetNames[kind], wanted)) {
+        return kind;
+      }
+    }
+    throw py::value_error("unknown data set " + py::repr(type).cast<std::string>() +
+                          "; the data sets are Slow, Fast, Corrected, SlowMap, FastMap and "
+                          "CorrectedMap");
+  }
+  if (py::isinstance<py::int_>(type)) {
+    return type.cast<int32_t>();
+  }
+  throw py::type_error("a data set is a DataType, its number or its name");
 }
 
 PropertyValue FromPython(const std::string& name, const py::handle& value) {
@@ -72,15 +111,49 @@ py::tuple EventTuple(const Event& event) {
   return py::make_tuple(event.name, event.value ? py::cast(*event.value) : py::none());
 }
 
-py::object DataSetObject(const DataSet& data) {
+py::object DataSetObject(int32_t kind, const DataSet& data) {
   py::dict fields;
+  fields["name"] = kDataSetNames[kind];
   fields["form"] = data.form;
   fields["radius"] = data.radius;
   fields["centre"] = py::make_tuple(data.centreX, data.centreY, data.centreZ);
   fields["x"] = py::array_t<double>(static_cast<py::ssize_t>(data.x.size()), data.x.data());
   fields["y"] = py::array_t<double>(static_cast<py::ssize_t>(data.y.size()), data.y.data());
   fields["z"] = py::array_t<double>(static_cast<py::ssize_t>(data.z.size()), data.z.data());
-  return py::module_::import("types").attr("SimpleNamespace")(**fields);
+  return ModuleAttribute("DataSet")(**fields);
+}
+
+// (automation name, gettable, settable, enumeration name) of every property, from the type
+// library, in DISPID order.
+py::list PropertyTable() {
+  py::list table;
+  py::dict seen;
+  for (const auto& member : ombrixdc::CircleDCTypeLibrary().automation.members) {
+    if (member.kind == ombrixdc::MemberKind::Method) {
+      continue;
+    }
+    const py::str name(std::string(member.name));
+    std::string enumeration;
+    for (const auto& param : member.params) {
+      if (param.type.type == ombrixdc::ValueType::Enumeration) {
+        enumeration = std::string(param.type.name);
+      }
+    }
+    const bool get = member.kind == ombrixdc::MemberKind::PropertyGet;
+    if (seen.contains(name)) {
+      py::list entry = seen[name];
+      entry[get ? 1 : 2] = true;
+      continue;
+    }
+    py::list entry;
+    entry.append(name);
+    entry.append(get);
+    entry.append(!get);
+    entry.append(enumeration.empty() ? py::object(py::none()) : py::str(enumeration));
+    seen[name] = entry;
+    table.append(entry);
+  }
+  return table;
 }
 
 class Component {
@@ -149,10 +222,21 @@ class Component {
   }
 
   py::object PerformCircle(const std::array<double, 3>& probeOffsets, double timeout) {
+    // Refused as the command line refuses --timeout: a wait of no time, of negative time or
+    // of NaN would abort every run at once.
+    if (!std::isfinite(timeout) || !(timeout > 0.0)) {
+      Raise({static_cast<uint32_t>(E_INVALIDARG),
+             "timeout must be a finite number of seconds greater than 0"});
+    }
+    CircleDCSession& session = Session();  // raises, with the lock held, when closed
     RunOutcome outcome;
     {
       py::gil_scoped_release release;
-      outcome = Session().PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
+      outcome = session.PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
+    }
+    if (outcome.offsetsRefused) {
+      Raise({static_cast<uint32_t>(E_INVALIDARG),
+             "probe_offsets must be three finite numbers; the run was not started"});
     }
     py::list events;
     for (const Event& event : outcome.events) {
@@ -161,21 +245,23 @@ class Component {
     py::dict fields;
     fields["events"] = events;
     fields["success"] = outcome.success ? py::cast(*outcome.success) : py::none();
+    fields["status"] = ModuleAttribute("Status")(outcome.status);
     fields["last_error"] = outcome.lastError;
     fields["error_text"] = outcome.lastError ? ErrorText(outcome.lastError) : std::string();
-    fields["ok"] = outcome.success == 1 && outcome.lastError == 0;
-    return py::module_::import("types").attr("SimpleNamespace")(**fields);
+    fields["timed_out"] = outcome.timedOut;
+    return ModuleAttribute("RunResult")(**fields);
   }
 
   py::object GetData(py::object type) {
     if (!type.is_none()) {
-      const auto data = Translating([&] { return Session().GetData(type.cast<int32_t>()); });
-      return data ? DataSetObject(*data) : py::none();
+      const int32_t kind = DataSetType(type);
+      const auto data = Translating([&] { return Session().GetData(kind); });
+      return data ? DataSetObject(kind, *data) : py::none();
     }
     py::dict sets;
-    for (int32_t kind = 0; kind < 6; ++kind) {
+    for (int32_t kind = 0; kind < kDataSetCount; ++kind) {
       if (const auto data = Translating([&] { return Session().GetData(kind); })) {
-        sets[kDataSetNames[kind]] = DataSetObject(*data);
+        sets[kDataSetNames[kind]] = DataSetObject(kind, *data);
       }
     }
     return sets;
@@ -191,13 +277,13 @@ class Component {
   bool GraphicsClosed() { return Session().GraphicsClosed(); }
   uint32_t LastError() { return Session().LastError(); }
   void Abort() { Session().Abort(); }
+  bool Closed() const { return !session_; }
 
  private:
+  // Called with the interpreter lock held: raising needs it.
   CircleDCSession& Session() {
     if (!session_) {
-      Translating([]() -> int {
-        throw CallError{static_cast<uint32_t>(E_FAIL), "the component was closed"};
-      });
+      Raise({static_cast<uint32_t>(E_FAIL), "the component was closed"});
     }
     return *session_;
   }
@@ -223,30 +309,33 @@ py::list ListMaps(const std::string& directory) {
 
 PYBIND11_MODULE(ombrixdc, module) {
   module.doc() = "Circle dynamic compensation on the simulated coordinate measuring machine";
+  module.attr("__version__") = OMBRIXDC_VERSION;
   ErrorClass() = py::reinterpret_borrow<py::object>(
       PyErr_NewExceptionWithDoc("ombrixdc.Error",
                                 "A refused call: .code (the HRESULT or GetLastError code) and "
                                 ".text (what it means)",
                                 PyExc_RuntimeError, nullptr));
   module.attr("Error") = ErrorClass();
-  const char* const constants[] = {"SLOW",     "FAST",     "CORRECTED",
-                                   "SLOW_MAP", "FAST_MAP", "CORRECTED_MAP"};
-  for (int32_t kind = 0; kind < 6; ++kind) {
-    module.attr(constants[kind]) = kind;
-  }
   module.attr("DATA_SET_NAMES") =
       py::make_tuple("Slow", "Fast", "Corrected", "SlowMap", "FastMap", "CorrectedMap");
   module.def("error_text", &ErrorText, py::arg("code"), "What an error code means");
   module.def("list_maps", &ListMaps, py::arg("directory"),
              "The stored map pairs of a run directory: one dict for each map number, as "
              "'ombrixdc maps list --json' prints them");
+  module.def("_property_table", &PropertyTable,
+             "(name, gettable, settable, enumeration) of each property, from the type library");
 
   py::class_<Component>(module, "Component",
                         "A component on the simulated controller. Keyword arguments set "
-                        "properties by their automation names.")
+                        "properties by their automation names; each property is also an "
+                        "attribute by its snake_case name (dc.feature_radius = 10.0).")
       .def(py::init<const std::string&, bool, const py::kwargs&>(), py::arg("machine") = "",
-           py::arg("offline") = false)
-      .def("set", &Component::Set, "Set properties: dc.set(FeatureRadius=8.0, Learning=1)")
+           py::arg("offline") = false,
+           "machine: a machine description file for the simulator (empty: the default "
+           "machine); offline: replay the raw scan files of the run directory")
+      .def("set", &Component::Set,
+           "Sets properties by their automation names: dc.set(FeatureRadius=8.0, Learning=1); "
+           "a refused value raises ombrixdc.Error")
       .def("get", &Component::Get, py::arg("name"), "A property's value by its automation name")
       .def("on_event", &Component::SetCallback, py::arg("callback"),
            "callback(name, value) for each event as it arrives, on the run's thread; None "
@@ -254,22 +343,36 @@ PYBIND11_MODULE(ombrixdc, module) {
       .def("perform_circle", &Component::PerformCircle,
            py::arg("probe_offsets") = std::array<double, 3>{0.0, 0.0, 0.0},
            py::arg("timeout") = 600.0,
-           "Asks the start position, moves there, runs and waits; returns .events, .success, "
-           ".last_error, .error_text and .ok")
+           "Asks the start position, moves there, enters the probe offsets, runs and waits up "
+           "to timeout seconds (then aborts the run). Returns a RunResult; a run that failed "
+           "or was aborted does not raise but is not .ok. Offsets that are not finite and a "
+           "timeout that is not a finite number above 0 raise ombrixdc.Error.")
       .def("get_data", &Component::GetData, py::arg("type") = py::none(),
-           "One data set (.form, .radius, .centre, .x, .y, .z as NumPy arrays) or None; without "
-           "a type, a dict of every data set that holds data")
+           "One data set (a DataType, its number or its name such as \"Slow\") as a DataSet, "
+           "or None when it holds no data; without a type, a dict of every data set that "
+           "holds data, by name")
       .def("save_data", &Component::SaveData, py::arg("name"),
-           "Writes the data sets file NAME in the run directory")
+           "Writes the data sets file NAME in the run directory (\".dat\" is added when NAME "
+           "has no full stop); a refusal raises ombrixdc.Error")
       .def("show_graphics", &Component::ShowGraphics, py::arg("left") = 0, py::arg("top") = 0,
            py::arg("width") = 0, py::arg("height") = 0, py::arg("filename") = "",
            "Opens the Radial Error View (needs a display)")
-      .def("graphics_closed", &Component::GraphicsClosed)
-      .def("abort", &Component::Abort)
-      .def_property_readonly("last_error", &Component::LastError)
-      .def("close", &Component::Close, "Releases the component and closes its viewer")
-      .def("__enter__", [](py::object self) { return self; })
-      .def("__exit__", [](Component& self, py::args) { self.Close(); });
+      .def("graphics_closed", &Component::GraphicsClosed,
+           "Whether the Radial Error View was closed since it was shown")
+      .def("abort", &Component::Abort,
+           "Asks a running run to stop the machine and end; its completion still arrives")
+      .def_property_readonly("last_error", &Component::LastError,
+                             "The pending error code (GetLastError); reading it clears it")
+      .def_property_readonly("closed", &Component::Closed,
+                             "Whether close() was called; every other call then raises")
+      .def("close", &Component::Close,
+           "Releases the component and closes its viewer; every later call raises "
+           "ombrixdc.Error")
+      .def(
+          "__enter__", [](py::object self) { return self; }, "Returns the component")
+      .def(
+          "__exit__", [](Component& self, py::args) { self.Close(); }, "Closes the component");
+  DefinePythonTypes(module);
   py::module_::import("atexit").attr("register")(py::cpp_function([] {
     const std::unordered_set<Component*> live = Component::LiveComponents();
     for (Component* component : live) {

@@ -136,3 +136,63 @@ def test_list_maps_gives_the_records_of_maps_list(tmp_path):
         for record in printed + maps:
             record.pop("ageHours")
         assert printed == maps
+
+
+def test_every_call_on_a_closed_component_raises():
+    dc = ombrixdc.Component(offline=True)
+    dc.close()
+    calls = [dc.perform_circle, dc.get_data, lambda: dc.get_data("Slow"), dc.abort,
+             lambda: dc.last_error, lambda: dc.set(FeatureRadius=1.0), lambda: dc.feature_radius,
+             lambda: dc.save_data("x"), lambda: dc.on_event(print), dc.graphics_closed]
+    for call in calls:
+        with pytest.raises(ombrixdc.Error, match="closed"):
+            call()
+    assert dc.closed
+
+
+def learning_component(tmp_path):
+    ini, _ = make_run_folder(tmp_path)
+    dc = ombrixdc.Component(IniFilepath=str(ini), **dict(EXAMPLE, HeaderInfo1="Python"))
+    dc.feature_radius = 10.0  # the simulated machine's default bore
+    return dc
+
+
+def test_an_aborted_run_is_not_ok_and_refused_arguments_raise(tmp_path):
+    dc = learning_component(tmp_path)
+    for arguments in [dict(timeout=0), dict(timeout=-1.0), dict(timeout=float("nan")),
+                      dict(probe_offsets=[float("nan"), 0, 0])]:
+        with pytest.raises(ombrixdc.Error) as refused:
+            dc.perform_circle(**arguments)
+        assert refused.value.code == 0x80070057 and "finite" in refused.value.text
+    # Aborted by the client as the slow scan starts: the run ends, but not well.
+    dc.on_event(lambda name, value: dc.abort() if (name, value) == ("OnStatusChange", 2) else 0)
+    result = dc.perform_circle()
+    assert (result.ok, result.status, result.timed_out) == (False, ombrixdc.Status.ABORTED, False)
+    assert ("OnStatusChange", 6) in result.events
+
+
+def test_properties_enumerations_and_data_set_names(tmp_path):
+    dc = learning_component(tmp_path)
+    dc.scan_direction = ombrixdc.ScanDirection.ANTICLOCKWISE
+    assert (dc.get("FeatureRadius"), dc.tip_radius, dc.scan_direction) == (10.0, 1.5, 1)
+    assert type(dc.scan_direction) is ombrixdc.ScanDirection and dc.status == 0
+    with pytest.raises(AttributeError):
+        dc.status = 1  # read only
+    with pytest.raises(ombrixdc.Error):
+        dc.feature_radius = "wide"
+    assert dc.perform_circle().ok
+    by_name = {name: dc.get_data(name) for name in ("Slow", "slow_map", "CORRECTED")}
+    assert [d.name for d in by_name.values()] == ["Slow", "SlowMap", "Corrected"]
+    assert by_name["Slow"].radius == dc.get_data(0).radius
+    with pytest.raises(ValueError, match="unknown data set 'Slo'.*SlowMap"):
+        dc.get_data("Slo")
+    assert isinstance(by_name["Slow"], ombrixdc.DataSet) and isinstance(ombrixdc.SLOW, int)
+
+
+def test_the_module_describes_itself():
+    assert re.fullmatch(r"\d+\.\d+\.\d+", ombrixdc.__version__)
+    stub = pathlib.Path(ombrixdc.__file__).with_name("ombrixdc.pyi").read_text()
+    for name, member in vars(ombrixdc.Component).items():
+        if not name.startswith("_"):
+            assert member.__doc__, name
+            assert re.search(rf"\b{name}\b", stub), f"{name} missing from the stub"
