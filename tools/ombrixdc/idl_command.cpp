@@ -8,6 +8,7 @@
 #include <string>
 
 #include "src/component/automation/idl_writer.h"
+#include "tools/ombrixdc/number_checks.h"
 
 using namespace ombrixdc;
 
@@ -15,11 +16,12 @@ CLI::App* AddIdlCommand(CLI::App& app) {
   CLI::App* command =
       app.add_subcommand("idl", "Print the automation interface and its type library as IDL");
   auto output = std::make_shared<std::string>();
-  command->add_option("-o,--output", *output, "Write to this file instead of standard output");
+  command->add_option("-o,--output", *output, "Write to this file instead of standard output")
+      ->check(NonEmptyText());
   command->callback([output] {
     const std::string idl = FormatIdl(CircleDCTypeLibrary());
     if (output->empty()) {
-      std::cout << idl;
+      std::cout << idl;  // main checks that standard output was written
       return;
     }
     errno = 0;

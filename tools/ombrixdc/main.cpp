@@ -1,15 +1,42 @@
 // ombrixdc: the command-line front end of the circle dynamic compensation component.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
 #include "tools/ombrixdc/demo.h"
 #include "tools/ombrixdc/errors_command.h"
 #include "tools/ombrixdc/idl_command.h"
 #include "tools/ombrixdc/maps_command.h"
+#include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/register_command.h"
 #include "tools/ombrixdc/render_command.h"
 #include "tools/ombrixdc/run_command.h"
 #include "tools/ombrixdc/sweep_command.h"
 #include "tools/ombrixdc/view_command.h"
+
+namespace {
+
+// What a command printed must have reached standard output (a full disk, a closed pipe): a
+// command whose output was lost has not done its job, whatever it returned.
+int WithOutputChecked(int status) {
+  std::cout.flush();
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout.good()) {
+    // The failed write may have come before this flush; its errno is the reason when it is
+    // one a write gives.
+    const int reason = errno;
+    const bool writeError = reason == ENOSPC || reason == EPIPE || reason == EIO ||
+                            reason == EFBIG || reason == EDQUOT || reason == EBADF;
+    std::fprintf(stderr, "ombrixdc: cannot write standard output: %s\n",
+                 writeError ? std::strerror(reason) : "write failed");
+    return status == 0 ? 1 : status;
+  }
+  return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"OmbrixDC: circle dynamic compensation for coordinate measuring machines"};
@@ -22,9 +49,11 @@ int main(int argc, char** argv) {
   DemoOptions demo;
   CLI::App* demoCommand =
       app.add_subcommand("demo", "Run the main job on the built-in simulated machine");
-  demoCommand->add_option("--dir", demo.directory,
-                          "Folder for the settings file and the run files (default: a folder "
-                          "in the system's temporary folder)");
+  demoCommand
+      ->add_option("--dir", demo.directory,
+                   "Folder for the settings file and the run files (default: a private folder "
+                   "of the user's, see README)")
+      ->check(NonEmptyText());
   demoCommand->callback([&demo] { throw CLI::RuntimeError(RunDemo(demo)); });
   AddRunCommand(app);
   AddSweepCommand(app);
@@ -35,12 +64,13 @@ int main(int argc, char** argv) {
   AddMapsCommand(app);
   AddErrorsCommand(app);
 
+  int status = 0;
   try {
     app.parse(argc, argv);
   } catch (const CLI::RuntimeError& result) {
-    return result.get_exit_code();
+    status = result.get_exit_code();
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : 2;  // help is not a usage error
+    status = app.exit(e) == 0 ? 0 : 2;  // help is not a usage error
   }
-  return 0;
+  return WithOutputChecked(status);
 }

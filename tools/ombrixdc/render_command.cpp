@@ -13,6 +13,7 @@
 #include "platform/vexa/ini_file.h"
 #include "src/viewer/data_sets_reader.h"
 #include "src/viewer/render_view.h"
+#include "src/viewer/viewer_commands.h"
 #include "src/viewer/viewer_logo.h"
 #include "src/viewer/viewer_text.h"
 
@@ -22,6 +23,9 @@ namespace {
 
 // Larger pictures than this are a typing error, not a window.
 constexpr int32_t kMaxSide = 8192;
+// Smaller than the viewer window's own smallest client area, the legend, the scale and the
+// results panel overlap or are cut off.
+constexpr ui::Size kMinSize = ombrixdc::kMinClientSize;
 
 struct RenderOptions {
   std::string file;
@@ -37,27 +41,52 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-std::optional<int32_t> ParseSide(std::string_view text) {
+std::optional<int32_t> ParseSide(std::string_view text, int32_t least) {
   int32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value <= 0 || value > kMaxSide) {
+  if (error != std::errc{} || end != text.data() + text.size() || value < least ||
+      value > kMaxSide) {
     return std::nullopt;
   }
   return value;
 }
 
-// "WxH" in pixels, e.g. "1024x768".
+// "WxH" in pixels, e.g. "1024x768", within kMinSize and kMaxSide.
 std::optional<ui::Size> ParseSize(const std::string& text) {
   const auto x = text.find_first_of("xX");
   if (x == std::string::npos) {
     return std::nullopt;
   }
-  const auto width = ParseSide(std::string_view(text).substr(0, x));
-  const auto height = ParseSide(std::string_view(text).substr(x + 1));
+  const auto width = ParseSide(std::string_view(text).substr(0, x), kMinSize.width);
+  const auto height = ParseSide(std::string_view(text).substr(x + 1), kMinSize.height);
   if (!width || !height) {
     return std::nullopt;
   }
   return ui::Size{*width, *height};
+}
+
+// Bad sizes and picture names are usage errors, found before any file is read.
+CLI::Validator SizeText() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        if (ParseSize(text)) {
+          return {};
+        }
+        return "must be WIDTHxHEIGHT in pixels, from " + std::to_string(kMinSize.width) + "x" +
+               std::to_string(kMinSize.height) + " (smaller, the texts do not fit) to " +
+               std::to_string(kMaxSide) + "x" + std::to_string(kMaxSide) + ": " + text;
+      },
+      "WxH");
+}
+
+CLI::Validator PictureName() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        return ombrixdc::RenderFormatFromPath(text)
+                   ? std::string()
+                   : "the picture's name must end in .png, .svg or .pdf: " + text;
+      },
+      "OUT");
 }
 
 // The machine repeatability the viewer shows: SlowSpeedRepeatability of section OmbrixDC (mm,
@@ -84,18 +113,9 @@ std::optional<std::string> ReadRepeatability(const std::string& ini, double& rep
 }
 
 int Render(const RenderOptions& options) {
-  ui::Size size = ombrixdc::kDefaultClientSize;
-  if (!options.size.empty()) {
-    const auto parsed = ParseSize(options.size);
-    if (!parsed) {
-      return Fail("--size must be WIDTHxHEIGHT in pixels, 1 to " + std::to_string(kMaxSide) +
-                  " each: " + options.size);
-    }
-    size = *parsed;
-  }
-  if (!ombrixdc::RenderFormatFromPath(options.output)) {
-    return Fail("the output file must end in .png, .svg or .pdf: " + options.output);
-  }
+  // Both were checked as the command line was read.
+  const ui::Size size =
+      options.size.empty() ? ombrixdc::kDefaultClientSize : *ParseSize(options.size);
 
   ombrixdc::PaintInput input;
   if (auto error = ReadRepeatability(options.ini, input.SlowSpeedRepeatability)) {
@@ -150,16 +170,21 @@ void AddRenderCommand(CLI::App& app) {
   render->add_option("FILE", options->file, "Data sets file (as SaveData writes it)")->required();
   render
       ->add_option("-o,--output", options->output, "Picture to write: OUT.png, OUT.svg or OUT.pdf")
-      ->required();
-  render->add_option("--size", options->size,
-                     "Client area WIDTHxHEIGHT in pixels (default 760x531, the client area of a "
-                     "new 768 x 577 viewer window)");
+      ->required()
+      ->check(PictureName());
+  render
+      ->add_option("--size", options->size,
+                   "Client area WIDTHxHEIGHT in pixels (default 760x531, the client area of a "
+                   "new 768 x 577 viewer window, also the smallest)")
+      ->check(SizeText());
   render->add_option("--view", options->view, "Data sets shown (default metrology)")
       ->check(CLI::IsMember({"metrology", "normalised"}));
   render->add_option("--ini", options->ini,
                      "Settings file; its OmbrixDC SlowSpeedRepeatability is shown as the machine "
                      "repeatability (default 0)");
+  // One curve a --hide, so that a file name after it is not taken for a second curve.
   render->add_option("--hide", options->hide, "Hide a curve (repeatable)")
+      ->allow_extra_args(false)
       ->check(CLI::IsMember({"reference", "fast", "corrected"}));
   render->callback([options] { throw CLI::RuntimeError(Render(*options)); });
 }
