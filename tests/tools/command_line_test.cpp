@@ -2,6 +2,8 @@
 // not make, and what it says when it refuses.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <tuple>
 
 #include "tests/tools/command_line_runs.h"
@@ -28,6 +30,52 @@ TEST(CommandLine, Demo_WritesOnlyIntoANewEmptyOrEarlierDemoFolder) {
     EXPECT_EQ(fs::exists(folder.Path() / dir / "Default" / "demo-results.dat"), exitStatus == 0);
   }
   EXPECT_EQ(FileText(folder.Path() / "mine" / "Default" / "_circle1.rsm"), "my map");
+}
+
+// Another user may plant links in a demo folder made in a shared place: the demo never follows
+// them. Its default folder is private to the user.
+TEST(CommandLine, Demo_FollowsNoPlantedLinkAndKeepsItsDefaultFolderPrivate) {
+  const TempFolder folder;
+  fs::create_directories(folder.Path() / "victim");
+  folder.Write("victim/_circle1.rsm", "their map");
+  const fs::path theirs = folder.Write("their.ini", "their settings");
+  for (const char* planted : {"Default", "OmbrixDC.ini"}) {
+    const fs::path demo = folder.Path() / planted;
+    fs::create_directories(demo);
+    folder.Write(std::string(planted) + "/.ombrixdc-demo", "");
+    fs::create_symlink(std::string(planted) == "Default" ? folder.Path() / "victim" : theirs,
+                       demo / planted);
+    const ChildResult r = RunChild({kProgram, "demo", "--dir", demo.string()});
+    EXPECT_EQ(r.exitStatus, 1) << r.out;
+    EXPECT_NE(r.err.find("is a symbolic link the demo did not make"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(FileText(folder.Path() / "victim" / "_circle1.rsm"), "their map");
+  EXPECT_EQ(FileText(theirs), "their settings");
+
+  const ChildResult r = RunChild({kProgram, "demo"}, {"XDG_CACHE_HOME=" + folder.Path().string()});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  const fs::path own = folder.Path() / "ombrixdc-demo";
+  EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_TRUE(fs::exists(own / "Default" / "demo-results.dat"));
+}
+
+// A demo stopped by Ctrl-C says so and leaves no result of the demo before it looking new.
+TEST(CommandLine, Demo_AbortedSaysSoAndLeavesNoStaleResult) {
+  const TempFolder folder;
+  const std::string dir = (folder.Path() / "demo").string();
+  ASSERT_EQ(RunChild({kProgram, "demo", "--dir", dir}).exitStatus, 0);
+  bool sent = false;
+  const ChildResult r =
+      RunChild({kProgram, "demo", "--dir", dir}, {}, [&sent](const std::string& out, pid_t pid) {
+        if (!sent && out.find("status 2") != std::string::npos) {
+          sent = kill(pid, SIGINT) == 0;
+        }
+      });
+  EXPECT_EQ(r.exitStatus, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("run aborted, no result"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("run complete"), std::string::npos) << r.out;
+  EXPECT_FALSE(fs::exists(fs::path(dir) / "radial-error.png"));
+  EXPECT_FALSE(fs::exists(fs::path(dir) / "Default" / "demo-results.dat"));
 }
 
 TEST(CommandLine, RefusalsSayWhy) {

@@ -3,11 +3,18 @@
 // with the stored map, and show how much of the fast scan's dynamic error was removed.
 #include "tools/ombrixdc/demo.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
@@ -36,28 +43,89 @@ constexpr const char* kMarkerName = ".ombrixdc-demo";
 
 class PrintingSink : public CircleDCEvents {
  public:
-  explicit PrintingSink(CompletionLatch& latch) : latch_(latch) {}
+  PrintingSink(CircleDCComponent& component, CompletionLatch& latch)
+      : component_(component), latch_(latch) {}
   void OnStatusChange(int32_t status) override {
     TerminalLine("  status " + std::to_string(status) + "  " + CircleStatusName(status));
   }
+  // A run that was aborted or failed has ended but is not complete, whatever its success.
   void PerformCircleComplete(int32_t success) override {
-    TerminalLine("  run complete, success " + std::to_string(success));
+    const int32_t status = component_.GetCurrentCircleStatus();
+    if (status == E_OMBRIX_DC_CIRCLE_ABORTED) {
+      TerminalLine("  run aborted, no result");
+    } else if (status == E_OMBRIX_DC_CIRCLE_ERROR || success == 0) {
+      TerminalLine("  run failed, no result");
+    } else {
+      TerminalLine("  run complete, success " + std::to_string(success));
+    }
     latch_.Complete(success);
   }
   void OnGraphicsClosed() override {}
 
  private:
+  CircleDCComponent& component_;
   CompletionLatch& latch_;
 };
 
+// The names the demonstration writes in its folder, and in its run directory.
+constexpr const char* kSettingsName = "OmbrixDC.ini";
+constexpr const char* kPictureName = "radial-error.png";
+constexpr const char* kRunFolderName = "Default";
+constexpr const char* kResultsName = "demo-results.dat";
+
+bool Refuse(const fs::path& path, const char* why) {
+  std::fprintf(stderr, "ombrixdc: %s %s\n", path.c_str(), why);
+  return false;
+}
+
+// A folder another user can write could hold links planted to make the demonstration delete
+// or overwrite that user's target: refuse a folder that is a link, is not ours or is writable
+// by others.
+bool FolderIsPrivateEnough(const fs::path& folder) {
+  struct stat info {};
+  if (lstat(folder.c_str(), &info) != 0) {
+    return Refuse(folder, "cannot be examined");
+  }
+  if (S_ISLNK(info.st_mode)) {
+    return Refuse(folder, "is a symbolic link; give the demo the folder itself");
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    return Refuse(folder, "is not a folder");
+  }
+  if (info.st_uid != geteuid() || (info.st_mode & S_IWOTH) != 0) {
+    return Refuse(folder,
+                  "belongs to another user or is writable by other users; the demo clears "
+                  "and writes files there, so give it a folder of your own");
+  }
+  return true;
+}
+
+// The demonstration never follows a link it did not make: a link in place of one of the files
+// or the folder it writes is refused, not written through.
+bool NoPlantedLinks(const fs::path& folder) {
+  const fs::path own[] = {folder / kMarkerName, folder / kSettingsName, folder / kPictureName,
+                          folder / kRunFolderName, folder / kRunFolderName / kResultsName};
+  for (const fs::path& path : own) {
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+      return Refuse(path, "is a symbolic link the demo did not make; remove it first");
+    }
+  }
+  return true;
+}
+
 // The demonstration's folder: a new or empty folder is made its own; a folder it made before
-// has its old maps cleared; any other folder is refused, since the demonstration writes its
-// settings file there and clears map files. False (with the reason printed) when refused.
+// has its old maps and results cleared; any other folder is refused, since the demonstration
+// writes its settings file there and clears map files. False (with the reason printed) when
+// refused.
 bool PrepareFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec) {
     std::fprintf(stderr, "ombrixdc: cannot create %s: %s\n", folder.c_str(), ec.message().c_str());
+    return false;
+  }
+  if (!FolderIsPrivateEnough(folder) || !NoPlantedLinks(folder)) {
     return false;
   }
   if (!fs::exists(folder / kMarkerName)) {
@@ -70,8 +138,12 @@ bool PrepareFolder(const fs::path& folder) {
     }
     std::ofstream(folder / kMarkerName) << "Folder of the OmbrixDC demonstration.\n";
   }
-  // A fresh start: maps learnt by an earlier demonstration would be found and reused.
-  for (const auto& entry : fs::directory_iterator(folder / "Default", ec)) {
+  // A fresh start: maps learnt by an earlier demonstration would be found and reused, and its
+  // picture and results would look like this one's if this one does not finish. Removing an
+  // entry removes a link itself, never its target.
+  fs::remove(folder / kPictureName, ec);
+  fs::remove(folder / kRunFolderName / kResultsName, ec);
+  for (const auto& entry : fs::directory_iterator(folder / kRunFolderName, ec)) {
     const auto ext = entry.path().extension();
     if (ext == ".rsm" || ext == ".rsd") {
       fs::remove(entry.path(), ec);
@@ -80,8 +152,36 @@ bool PrepareFolder(const fs::path& folder) {
   return true;
 }
 
+// The default folder, private to the user: ombrixdc-demo in the user's cache folder, made
+// with mode 0700. Without a home folder, a new folder of its own in the temporary folder.
+std::optional<fs::path> DefaultFolder() {
+  fs::path cache;
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && fs::path(xdg).is_absolute()) {
+    cache = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && fs::path(home).is_absolute()) {
+    cache = fs::path(home) / ".cache";
+  }
+  if (cache.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "ombrixdc-demo-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+      std::fprintf(stderr, "ombrixdc: cannot create a folder in %s: %s\n",
+                   fs::temp_directory_path().c_str(), std::strerror(errno));
+      return std::nullopt;
+    }
+    return fs::path(pattern);
+  }
+  std::error_code ec;
+  fs::create_directories(cache, ec);
+  const fs::path folder = cache / "ombrixdc-demo";
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    std::fprintf(stderr, "ombrixdc: cannot create %s: %s\n", folder.c_str(), std::strerror(errno));
+    return std::nullopt;
+  }
+  return folder;
+}
+
 fs::path WriteSettingsFile(const fs::path& folder) {
-  const fs::path file = folder / "OmbrixDC.ini";
+  const fs::path file = folder / kSettingsName;
   std::ofstream out(file);
   out << "; Tuning settings of the demonstration machine\n"
          "[MoveConfiguration]\nPositionalTolerance=0.01\n\n"
@@ -177,14 +277,22 @@ void PrintSummary(CircleDCComponent& c) {
   }
 }
 
+int RunDemoIn(const fs::path& folder);
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options) {
-  const fs::path folder = options.directory.empty() ? fs::temp_directory_path() / "ombrixdc-demo"
-                                                    : fs::path(options.directory);
-  if (!PrepareFolder(folder)) {
+  const std::optional<fs::path> folder =
+      options.directory.empty() ? DefaultFolder() : std::optional(fs::path(options.directory));
+  if (!folder || !PrepareFolder(*folder)) {
     return 1;
   }
+  return RunDemoIn(*folder);
+}
+
+namespace {
+
+int RunDemoIn(const fs::path& folder) {
   CompletionLatch latch;
   // Before any other thread starts, so every thread leaves the stop signals to it.
   StopSignals signals([&latch] { latch.Interrupt(); });
@@ -196,7 +304,7 @@ int RunDemo(const DemoOptions& options) {
   ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
 
   CircleDCComponent component;
-  component.Sinks.Connect(std::make_shared<PrintingSink>(latch));
+  component.Sinks.Connect(std::make_shared<PrintingSink>(component, latch));
   LONG success = 0;
   component.InitialiseObject(link.Get(), nullptr, &success);
   component.IniFilepath.Set(WriteSettingsFile(folder).string());
@@ -207,7 +315,7 @@ int RunDemo(const DemoOptions& options) {
   component.ModeParameter.Set(kFastSpeed);
   component.HeaderInfo[0].Set(std::string("OmbrixDC demonstration on the simulated machine"));
 
-  std::printf("Run directory: %s\n", (folder / "Default").c_str());
+  std::printf("Run directory: %s\n", (folder / kRunFolderName).c_str());
   const std::pair<ELearning, const char*> steps[] = {
       {E_OMBRIX_DC_CIRCLE_LEARNING, "1. Learning: slow reference scan and fast scan"},
       {E_OMBRIX_DC_CIRCLE_NO_LEARNING, "2. Measuring: fast scan corrected with the stored map"}};
@@ -223,13 +331,15 @@ int RunDemo(const DemoOptions& options) {
     }
   }
 
-  component.SaveData(std::string("demo-results"), &success);
+  component.SaveData(fs::path(kResultsName).stem().string(), &success);
   if (!success) {
     std::printf("SaveData failed: GetLastError 0x%08X\n", component.GetLastError());
     return 1;
   }
-  std::printf("\nData sets saved to %s\n", (folder / "Default" / "demo-results.dat").c_str());
+  std::printf("\nData sets saved to %s\n", (folder / kRunFolderName / kResultsName).c_str());
   PrintSummary(component);
-  WriteRadialErrorPicture(component, folder / "radial-error.png");
+  WriteRadialErrorPicture(component, folder / kPictureName);
   return 0;
 }
+
+}  // namespace
