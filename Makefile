@@ -46,7 +46,9 @@ soak: deps configure
 	cmake --build build -j$(JOBS) --target ombrixdc_soak
 	build/bin/ombrixdc_soak 1000
 
-demo: build
+# Only the program and what it loads, not the test suite.
+demo: deps configure
+	cmake --build build -j$(JOBS) --target ombrixdc
 	build/bin/ombrixdc demo
 
 bench: deps
