@@ -35,6 +35,7 @@ for entry in "${cases[@]}"; do
   [[ $got == "$status" ]] || fail "ombrixdc $args: exit $got, not $status: $(cat "$work/err")"
   grep -Eq -- "$pattern" "$work/$stream" || fail "ombrixdc $args: no '$pattern' in std$stream"
 done
+cd "$work"  # the settings' run directory, work/, is taken from the current folder
 # An empty file or folder name is a usage error, not standard output or the temporary folder.
 for option in "idl -o" "demo --dir"; do
   set +e; $program $option "" > out 2> err; got=$?; set -e  # word splitting of option intended
@@ -46,7 +47,6 @@ for command in idl errors --help; do
   grep -q "cannot write standard output" err || fail "$command: $(cat err)"
 done
 # A run on the simulated machine shows its scan progress on a terminal only.
-cd "$work"  # the settings' run directory, work/, is taken from the current folder
 run="run --ini settings.ini $feature --set Learning=1 --set Overwrite=1"
 script -qec "$program $run" /dev/null > terminal || fail "run on a terminal"
 grep -aq "scan point" terminal || fail "no progress on a terminal"
