@@ -3,7 +3,9 @@ looks like the project's folder (its entries linked, `build` the build folder), 
 PYTHONPATH=build/python as the README says. A ```text block right after a ```sh block is the
 block's standard output: the same words, and numbers equal to 1e-9 relative (the last digits
 of a 17-digit number may differ with the order of floating-point operations). Blocks in
-SKIPPED are not run; each says why.
+SKIPPED are not run; each says why. Blocks of other languages are not commands: the command
+synopsis, the summary's layout, and the ```cmake fragment, whose find_package and pkg-config
+lines tests/install/install_and_consume.sh builds a client with.
 
     python3 run_readme_blocks.py SOURCE_DIR BUILD_DIR
 """
