@@ -1,5 +1,6 @@
 #include "python/circle_dc_session.h"
 
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -225,6 +226,7 @@ RunOutcome CircleDCSession::PerformCircle(const std::array<double, 3>& probeOffs
   events_->StartRun();
   double x = 0, y = 0, z = 0;
   LONG found = 0;
+  bool started = false;  // a worker ran: its end is the run's outcome
   dc_->GetStartPosition(&x, &y, &z, &found);
   outcome.startPositionFound = found != 0;
   if (found) {
@@ -235,7 +237,8 @@ RunOutcome CircleDCSession::PerformCircle(const std::array<double, 3>& probeOffs
       outcome.offsetsRefused = true;
       return outcome;
     }
-    if (dc_->PerformCircle() == S_OK) {
+    started = dc_->PerformCircle() == S_OK;
+    if (started) {
       outcome.success = events_->WaitForCompletion(timeout);
       if (!outcome.success) {
         outcome.timedOut = true;
@@ -248,10 +251,47 @@ RunOutcome CircleDCSession::PerformCircle(const std::array<double, 3>& probeOffs
   }
   outcome.events = events_->Events();
   outcome.lastError = LastError();
+  if (!started) {
+    outcome.refusal = RefusalReason(outcome.lastError);
+  }
   ECircleStatus status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
   dc_->get_Status(&status);
   outcome.status = static_cast<int32_t>(status);
   return outcome;
+}
+
+std::string CircleDCSession::RefusalReason(uint32_t code) {
+  std::string reason = ErrorText(code);
+  if (code == ErrorCode(ErrorNumber::Settings)) {
+    const PropertyValue file = Get("IniFilepath");
+    return reason + " (IniFilepath " +
+           (std::holds_alternative<std::string>(file) ? std::get<std::string>(file) : "") + ")";
+  }
+  if (code != ErrorCode(ErrorNumber::ParameterCheck)) {
+    return reason;
+  }
+  std::string unusable;
+  for (const char* name : {"FeatureRadius", "TipRadius", "ScanDeflection", "MaxScanSpeed",
+                           "SlowSpeed", "ModeParameter", "FilterNumber"}) {
+    const PropertyValue value = Get(name);
+    const double number = std::holds_alternative<double>(value)
+                              ? std::get<double>(value)
+                              : static_cast<double>(std::get<int32_t>(value));
+    const bool usable = std::string_view(name) == "FilterNumber"
+                            ? number >= 1
+                            : std::isfinite(number) && number > 0.0;
+    if (!usable) {
+      char text[96];
+      std::snprintf(text, sizeof text, "%s%s is %g", unusable.empty() ? "" : ", ", name, number);
+      unusable += text;
+    }
+  }
+  if (!unusable.empty()) {
+    reason += " (" + unusable +
+              "; FeatureRadius, TipRadius, ScanDeflection, MaxScanSpeed, SlowSpeed and "
+              "ModeParameter must be finite and greater than 0, FilterNumber at least 1)";
+  }
+  return reason;
 }
 
 void CircleDCSession::Abort() {

@@ -42,7 +42,10 @@ struct RunOutcome {
   int32_t status = 0;  // the Status property when the run was over
   bool startPositionFound = false;
   bool offsetsRefused = false;  // EnterProbeOffsets refused them: no run was started
-  bool timedOut = false;        // no completion within the timeout: the run was aborted
+  // The component refused to start the run (GetStartPosition or PerformCircle failed, no
+  // worker ran): why, naming the parameters that are not usable. Empty when it started.
+  std::string refusal;
+  bool timedOut = false;  // no completion within the timeout: the run was aborted
 };
 
 struct DataSet {
@@ -83,6 +86,9 @@ class CircleDCSession {
   bool GraphicsClosed();
 
  private:
+  // Why a run with the current properties would not start, for the error `code`.
+  std::string RefusalReason(uint32_t code);
+
   std::shared_ptr<vexa_sim::SimulatedMachine> machine_;
   ComPtr<IVexa_CircleDC> dc_;
   std::shared_ptr<EventCollector> events_;

@@ -238,6 +238,9 @@ class Component {
       Raise({static_cast<uint32_t>(E_INVALIDARG),
              "probe_offsets must be three finite numbers; the run was not started"});
     }
+    if (!outcome.refusal.empty()) {
+      Raise({outcome.lastError, "the run was not started: " + outcome.refusal});
+    }
     py::list events;
     for (const Event& event : outcome.events) {
       events.append(EventTuple(event));
@@ -345,7 +348,8 @@ PYBIND11_MODULE(ombrixdc, module) {
            py::arg("timeout") = 600.0,
            "Asks the start position, moves there, enters the probe offsets, runs and waits up "
            "to timeout seconds (then aborts the run). Returns a RunResult; a run that failed "
-           "or was aborted does not raise but is not .ok. Offsets that are not finite and a "
+           "or was aborted does not raise but is not .ok. A run the component refuses to "
+           "start (unusable properties or settings), offsets that are not finite and a "
            "timeout that is not a finite number above 0 raise ombrixdc.Error.")
       .def("get_data", &Component::GetData, py::arg("type") = py::none(),
            "One data set (a DataType, its number or its name such as \"Slow\") as a DataSet, "

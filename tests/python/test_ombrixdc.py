@@ -196,3 +196,16 @@ def test_the_module_describes_itself():
         if not name.startswith("_"):
             assert member.__doc__, name
             assert re.search(rf"\b{name}\b", stub), f"{name} missing from the stub"
+
+
+@pytest.mark.parametrize("properties, code, reason", [
+    (dict(ScanDeflection=0.0), 0x83100001, "ScanDeflection is 0;"),
+    (dict(IniFilepath="missing.ini"), 0x83100002, "IniFilepath missing.ini"),
+])
+def test_a_run_the_component_refuses_to_start_raises_with_the_reason(tmp_path, properties,
+                                                                      code, reason):
+    dc = learning_component(tmp_path)
+    dc.set(**properties)
+    with pytest.raises(ombrixdc.Error) as refused:
+        dc.perform_circle()
+    assert refused.value.code == code and reason in refused.value.text
