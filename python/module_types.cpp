@@ -11,12 +11,8 @@ import enum as _enum
 import re as _re
 import typing as _typing
 
-try:
-    import numpy as _numpy
-except ImportError as _missing:
-    raise ImportError("ombrixdc needs NumPy for its data sets (Debian package python3-numpy) "
-                      "in the Python it was built for") from _missing
-
+# NumPy (a dependency of the module) is imported when the first data set is made, so that a
+# script that only runs and reads results imports the module without it.
 
 class DataType(_enum.IntEnum):
     """The data sets of a run, as get_data() takes them (also by name: get_data("Slow"))."""
@@ -89,9 +85,9 @@ class DataSet:
     form: float
     radius: float
     centre: _typing.Tuple[float, float, float]
-    x: _numpy.ndarray
-    y: _numpy.ndarray
-    z: _numpy.ndarray
+    x: "numpy.ndarray"
+    y: "numpy.ndarray"
+    z: "numpy.ndarray"
 
 
 @_dataclasses.dataclass(frozen=True)
