@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan mutation soak demo bench bench-process format clean package python fuzz
+.PHONY: deps configure build test test-asan test-tsan mutation soak torture demo bench bench-process format clean package python fuzz
 
 deps:
 	bash scripts/install-deps
@@ -45,6 +45,13 @@ mutation: deps
 soak: deps configure
 	cmake --build build -j$(JOBS) --target ombrixdc_soak
 	build/bin/ombrixdc_soak 1000
+
+# The randomised client of tests/torture for SECONDS seconds: the fixed scenarios, then random
+# sessions from a printed seed; a failure prints the seed and the calls to replay it.
+SECONDS ?= 60
+torture: deps configure
+	cmake --build build -j$(JOBS) --target ombrixdc_torture
+	build/bin/ombrixdc_torture --seconds $(SECONDS)
 
 # Only the program and what it loads, not the test suite.
 demo: deps configure

@@ -16,6 +16,7 @@
 #include "platform/com/module_loader.h"
 #include "platform/com/object.h"
 #include "platform/com/store_class_lookup.h"
+#include "tests/support/dispatch_calls.h"
 #include "tests/support/isolated_registry.h"
 #include "tests/support/run_settings.h"
 #include "tests/support/variant_values.h"
@@ -71,47 +72,6 @@ inline ComPtr<IVexa_CircleDC> CreateFromFactory() {
   }
   return object;
 }
-
-inline DISPID IdOf(IDispatch* object, const char* name) {
-  ComBstr text(name);
-  LPOLESTR names[] = {text.Get()};
-  DISPID id = DISPID_UNKNOWN;
-  object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  return id;
-}
-
-// Calls a member by name with the arguments in their natural order; they are passed last
-// first, as the platform passes them. A put names its value DISPID_PROPERTYPUT.
-inline HRESULT CallByName(IDispatch* object, const char* name, WORD flags,
-                          std::vector<VARIANT> args, VARIANT* result = nullptr) {
-  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-  DISPID putId = DISPID_PROPERTYPUT;
-  const bool put = flags == DISPATCH_PROPERTYPUT;
-  DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
-                    put ? 1u : 0u};
-  return object->Invoke(IdOf(object, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
-                        nullptr, nullptr);
-}
-
-inline HRESULT PutByName(IDispatch* object, const char* name, VARIANT value) {
-  return CallByName(object, name, DISPATCH_PROPERTYPUT, {value});
-}
-
-inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::string& text) {
-  ComVariant value;
-  value.vt = VT_BSTR;
-  value.bstrVal = BstrFromUtf8(text);
-  return PutByName(object, name, value);
-}
-
-// What an event sink needs of a dispatch interface besides Invoke: nothing.
-template <class Interface>
-class SinkStub : public ComObject<Interface> {
- public:
-  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-};
 
 // Records every event, and any way the call differs from how the component is to fire events.
 class RecordingSink final : public SinkStub<IDispatch> {

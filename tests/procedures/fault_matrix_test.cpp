@@ -3,14 +3,8 @@
 // events. Whatever went wrong, the controller lock is given back, the run's worker is gone, and
 // the run directory holds only complete, readable map pairs (the compensated runs' stored pair
 // untouched) and no temporary file.
-#include <chrono>
-#include <filesystem>
-#include <thread>
-
-#include "src/files/circle_data_file.h"
-#include "src/files/map_file.h"
-#include "src/files/token_reader.h"
 #include "tests/procedures/procedure_fixture.h"
+#include "tests/support/run_checks.h"
 
 namespace ombrixdc {
 
@@ -212,45 +206,6 @@ std::vector<Row> FaultRows() {
   return rows;
 }
 
-int32_t ThreadCount() {
-  int32_t count = 0;
-  for ([[maybe_unused]] const auto& task : fs::directory_iterator("/proc/self/task")) {
-    ++count;
-  }
-  return count;
-}
-
-// Whether the process is back to `count` threads: a joined thread may stay listed for a moment
-// after the join returns, while the kernel finishes ending it (a bounded wait, generous for a
-// busy machine).
-bool ThreadCountFallsTo(int32_t count) {
-  for (int i = 0; i < 10000 && ThreadCount() > count; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return ThreadCount() == count;
-}
-
-// The run directory's regular files: every map file with its partner, each readable to the
-// end, and no temporary file left.
-void ExpectOnlyCompletePairs(const fs::path& runDir, const std::string& row) {
-  std::error_code noFolder;
-  for (const auto& entry : fs::directory_iterator(runDir, noFolder)) {
-    const fs::path path = entry.path();
-    EXPECT_NE(path.extension(), ".tmp") << row << ": " << path;
-    if (!entry.is_regular_file() || (path.extension() != ".rsm" && path.extension() != ".rsd")) {
-      continue;
-    }
-    fs::path partner = path;
-    partner.replace_extension(path.extension() == ".rsm" ? ".rsd" : ".rsm");
-    EXPECT_TRUE(fs::is_regular_file(partner)) << row << ": " << partner;
-    const std::string text = ReadWholeFile(path);
-    TokenReader reader(text);
-    const bool damaged = path.extension() == ".rsm" ? ReadMapData(reader).readError
-                                                    : ReadCircleDataFile(reader).readError;
-    EXPECT_FALSE(damaged) << row << ": " << path;
-  }
-}
-
 }  // namespace
 
 TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
@@ -289,7 +244,7 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
     EXPECT_FALSE(machine->LockHeld()) << n;
     EXPECT_EQ(machine->LocksGranted(), machine->LocksReleased()) << n;
     EXPECT_TRUE(ThreadCountFallsTo(threads)) << n;
-    ExpectOnlyCompletePairs(RunDir(), n);
+    EXPECT_EQ(IncompleteMapPairs(RunDir()), std::vector<std::string>{}) << n;
     if (replay) {
       EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"})) << n;
       EXPECT_EQ(ReadWholeFile(RunDir() / "_circle1.rsm"), storedMap) << n;

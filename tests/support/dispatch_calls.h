@@ -1,0 +1,50 @@
+#pragma once
+// Calls an automation client makes through IDispatch: members by name, properties put, and the
+// stub a client's event sink starts from.
+#include <string>
+#include <vector>
+
+#include "platform/com/dispatch.h"
+#include "platform/com/object.h"
+#include "tests/support/variant_values.h"
+
+inline DISPID IdOf(IDispatch* object, const char* name) {
+  ComBstr text(name);
+  LPOLESTR names[] = {text.Get()};
+  DISPID id = DISPID_UNKNOWN;
+  object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  return id;
+}
+
+// Calls a member by name with the arguments in their natural order; they are passed last
+// first, as the platform passes them. A put names its value DISPID_PROPERTYPUT.
+inline HRESULT CallByName(IDispatch* object, const char* name, WORD flags,
+                          std::vector<VARIANT> args, VARIANT* result = nullptr) {
+  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+  DISPID putId = DISPID_PROPERTYPUT;
+  const bool put = flags == DISPATCH_PROPERTYPUT;
+  DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
+                    put ? 1u : 0u};
+  return object->Invoke(IdOf(object, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
+                        nullptr, nullptr);
+}
+
+inline HRESULT PutByName(IDispatch* object, const char* name, VARIANT value) {
+  return CallByName(object, name, DISPATCH_PROPERTYPUT, {value});
+}
+
+inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::string& text) {
+  ComVariant value;
+  value.vt = VT_BSTR;
+  value.bstrVal = BstrFromUtf8(text);
+  return PutByName(object, name, value);
+}
+
+// What an event sink needs of a dispatch interface besides Invoke: nothing.
+template <class Interface>
+class SinkStub : public ComObject<Interface> {
+ public:
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+};

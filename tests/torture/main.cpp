@@ -1,0 +1,91 @@
+// ombrixdc_torture [--seconds N] [--seed S] [--sessions K] [--no-scenarios] [--scenario NAME]
+// Runs the fixed scenarios, then random sessions from seeds S, S+1, ... for N seconds (or K
+// sessions). A failing session prints its seed, its problems and its calls; rerun it alone
+// with --seed SEED --sessions 1 --no-scenarios.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "tests/support/isolated_registry.h"
+#include "tests/torture/torture.h"
+
+namespace {
+
+const torture::Session* current = nullptr;
+
+// A crash or std::terminate ends the process: tell which session it was and what it called
+// first (best effort: the log is read even when its lock is held), then die of the same signal.
+void ReportCrash(int signal) {
+  if (current) {
+    std::fprintf(stderr, "torture: signal %d in session '%s' (seed %llu); its calls:\n%s", signal,
+                 current->name.c_str(), static_cast<unsigned long long>(current->seed),
+                 current->log.Text(false).c_str());
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double seconds = 10.0;
+  uint64_t seed = std::random_device{}();
+  long long sessions = -1;
+  bool scenarios = true;
+  const char* only = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const bool value = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--seconds") && value) {
+      seconds = std::atof(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--seed") && value) {
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    } else if (!std::strcmp(argv[i], "--sessions") && value) {
+      sessions = std::atoll(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--scenario") && value) {
+      only = argv[++i];
+    } else if (!std::strcmp(argv[i], "--no-scenarios")) {
+      scenarios = false;
+    } else {
+      std::fprintf(stderr,
+                   "usage: %s [--seconds N] [--seed S] [--sessions K] [--no-scenarios] "
+                   "[--scenario NAME]\n",
+                   argv[0]);
+      return 2;
+    }
+  }
+  const IsolatedRegistry registry;  // the process never touches the user's store
+  for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE}) {
+    std::signal(signal, ReportCrash);
+  }
+  std::printf("torture: seed %llu\n", static_cast<unsigned long long>(seed));
+  int32_t failed = 0, scenariosRun = 0;
+  for (const torture::Scenario& scenario : torture::Scenarios()) {
+    if (scenarios && (!only || !std::strcmp(only, scenario.name))) {
+      std::printf("torture: scenario '%s'\n", scenario.name);
+      std::fflush(stdout);
+      torture::Session session(0, scenario.name);
+      current = &session;
+      failed += torture::RunAndCheck(session, scenario.run) ? 0 : 1;
+      ++scenariosRun;
+    }
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  long long run = 0;
+  for (;
+       only == nullptr && (sessions < 0 ? std::chrono::steady_clock::now() < end : run < sessions);
+       ++run) {
+    torture::Session session(seed + static_cast<uint64_t>(run), "random");
+    current = &session;
+    if (!torture::RunAndCheck(session, [](torture::Session& s) { s.RunRandom(); })) {
+      ++failed;
+      std::fprintf(stderr, "replay: %s --seed %llu --sessions 1 --no-scenarios\n", argv[0],
+                   static_cast<unsigned long long>(session.seed));
+    }
+  }
+  std::printf("torture: %d scenarios and %lld random sessions from seed %llu; %d failed\n",
+              scenariosRun, run, static_cast<unsigned long long>(seed), failed);
+  return failed ? 1 : 0;
+}

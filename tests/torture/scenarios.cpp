@@ -1,0 +1,230 @@
+// The fixed sessions: call patterns of careful clients that once crashed the host or changed
+// what a run reported. Each ends with its runs over; the session's checks then apply as to a
+// random one, with a few of the scenario's own.
+#include <chrono>
+#include <thread>
+
+#include "tests/torture/torture.h"
+
+namespace torture {
+
+namespace {
+
+bool IsStatus(const Event& e, LONG value) {
+  return e.dispid == DISPID_OnStatusChange && e.value == value;
+}
+bool IsComplete(const Event& e) {
+  return e.dispid == DISPID_PerformCircleComplete;
+}
+
+LONG LastComplete(const Client& c) {
+  LONG last = -1;
+  for (const Event& e : c.sinks[1]->Events()) {
+    last = IsComplete(e) ? e.value : last;
+  }
+  return last;
+}
+
+void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds the wait
+  while (!condition()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+// A circle scan object that refuses every scan and has no error code to give.
+class CodelessRefusingScan final : public ComObject<IVexa_circle_scan> {
+ public:
+  HRESULT StartCircleScan(IVexa_link*, LONG, BYTE, BYTE, LONG, LONG, double, double, double, double,
+                          double, double, double, double, double, double, double, double, double,
+                          double, double, double, double, double, LONG* success) override {
+    *success = 0;
+    return S_OK;
+  }
+  HRESULT GetLastError(LONG* error) override {
+    *error = 0;
+    return S_OK;
+  }
+};
+
+// A failed run whose OnStatusChange(7) handler reads GetLastError still ends as failed.
+void ErrorReadInTheErrorHandler(Session& s) {
+  Client& c = s.AddClient();
+  Faults()[1].inject(*c.machine);
+  c.sinks[0]->onEvent = [&s, &c](const Event& e) {
+    if (IsStatus(e, 7)) {
+      std::mt19937 rng(1);
+      s.Act(c, Action::GetLastError, rng, "handler");
+    }
+  };
+  std::mt19937 rng(1);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  s.Quiesce(c);
+  if (LastComplete(c) != 0) {
+    s.Fail("the failed run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
+           ")");
+  }
+}
+
+// A good run while a second thread asks for data sets that are still empty ends as good.
+void EmptyDataAskedForDuringTheRun(Session& s) {
+  Client& c = s.AddClient();
+  std::atomic<bool> stop{false};
+  std::thread second([&] {
+    std::mt19937 rng(2);
+    while (!stop) {
+      s.Act(c, Action::GetData, rng, "second");
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  std::mt19937 rng(2);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  s.Quiesce(c);
+  stop = true;
+  second.join();
+  LONG completed = 0, success = 0;
+  CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,
+             {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
+  if (LastComplete(c) != 1 || success != 1) {
+    s.Fail("the good run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
+           "), GetPerformCircleComplete success " + std::to_string(success));
+  }
+}
+
+// A scan the controller refuses without a code of its own fails the run with a nonzero code.
+void ScanRefusedWithoutACode(Session& s) {
+  Client& c = s.AddClient();
+  c.component->CircleScan = MakeComObject<CodelessRefusingScan>();
+  std::mt19937 rng(3);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  s.Quiesce(c);
+  ComVariant code;
+  CallByName(c.raw, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
+  if (LastComplete(c) != 0 || static_cast<uint32_t>(code.lVal) != 0x80004005u) {
+    s.Fail("the refused scan ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
+           ") and code " + std::to_string(code.lVal));
+  }
+}
+
+// The last reference released while a run goes, by a client whose PerformCircleComplete
+// handler starts the next run: that start is refused and the release waits for the run.
+void ReleasedWhileItsRunGoes(Session& s) {
+  Client& c = s.AddClient();
+  auto restarts = std::make_shared<std::atomic<int32_t>>(0);
+  c.sinks[0]->onEvent = [&s, &c, restarts](const Event& e) {
+    if (IsComplete(e) && (*restarts)++ == 0) {
+      std::mt19937 rng(4);
+      if (s.Act(c, Action::PerformCircle, rng, "handler") == S_OK) {
+        s.Fail("PerformCircle accepted while its component was being destroyed");
+      }
+    }
+  };
+  std::mt19937 rng(4);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  s.ReleaseClient(c, "client");
+}
+
+// The last reference released inside an event handler, on the run's own thread.
+void ReleasedInsideAHandler(Session& s) {
+  Client& c = s.AddClient();
+  auto started = std::make_shared<std::atomic<bool>>(false);
+  c.sinks[0]->onEvent = [&s, &c, started](const Event& e) {
+    if (IsStatus(e, 2)) {
+      WaitUntil([&] { return started->load(); });
+      s.ReleaseClient(c, "handler");
+    }
+  };
+  std::mt19937 rng(5);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  *started = true;
+  WaitUntil([&] { return c.destroyed.load(); });
+}
+
+// InitialiseObject given the client's own axis position and status object that fails half
+// way (no circle scan object) leaves a component whose next PerformCircle is refused with
+// error 1.
+void InitialisedHalfWay(Session& s) {
+  Client& c = s.AddClient();
+  ComPtr<IVexa_axis_position_and_status> axes;
+  CoCreateInstance(CLSID_Vexa_axis_position_and_status, nullptr, CLSCTX_ALL,
+                   IID_IVexa_axis_position_and_status, axes.ReleaseAndGetVoidAddressOf());
+  LONG ready = 0;
+  axes->InitialiseObject(c.link.Get(), &ready);
+  const DWORD cookie = RegisterInProcessClass(CLSID_Vexa_circle_scan,
+                                              [] { return static_cast<IUnknown*>(nullptr); });
+  const HRESULT init = CallByName(c.raw, "InitialiseObject", DISPATCH_METHOD,
+                                  {Unknown(c.link.Get()), Unknown(axes.Get())});
+  CoRevokeClassObject(cookie);
+  s.log.Add("c1 client InitialiseObject without a circle scan class = " + std::to_string(init));
+  std::mt19937 rng(6);
+  const HRESULT hr = s.Act(c, Action::PerformCircle, rng, "client");
+  s.Quiesce(c);
+  ComVariant code;
+  CallByName(c.raw, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
+  if (hr != S_FALSE || static_cast<uint32_t>(code.lVal) != 0x83100001u) {
+    s.Fail("PerformCircle after the failed InitialiseObject gave " + std::to_string(hr) +
+           " and code " + std::to_string(code.lVal));
+  }
+}
+
+// A client that starts the next run as soon as GetPerformCircleComplete reads 1, while its
+// first sink is still handling the old run's PerformCircleComplete.
+void NextRunStartedOnPolling(Session& s) {
+  Client& c = s.AddClient();
+  c.sinks[0]->onEvent = [](const Event& e) {
+    if (IsComplete(e)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  };
+  std::mt19937 rng(7);
+  for (int32_t run = 0; run < 3; ++run) {
+    for (int32_t tries = 0; tries < 5000; ++tries) {
+      if (s.Act(c, Action::PerformCircle, rng, "client") == S_OK) {
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    LONG completed = 0, success = 0;
+    while (!completed) {
+      CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,
+                 {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
+    }
+  }
+  s.Quiesce(c);
+}
+
+// Runs started one after another from the PerformCircleComplete handler.
+void NextRunStartedFromTheHandler(Session& s) {
+  Client& c = s.AddClient();
+  auto runs = std::make_shared<std::atomic<int32_t>>(1);
+  c.sinks[0]->onEvent = [&s, &c, runs](const Event& e) {
+    if (IsComplete(e) && (*runs)++ < 3) {
+      std::mt19937 rng(8);
+      if (s.Act(c, Action::PerformCircle, rng, "handler") != S_OK) {
+        s.Fail("a run started from PerformCircleComplete was refused");
+      }
+    }
+  };
+  std::mt19937 rng(8);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  s.Quiesce(c);
+  if (c.accepted != 3) {
+    s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not 3");
+  }
+}
+
+}  // namespace
+
+const std::vector<Scenario>& Scenarios() {
+  static const std::vector<Scenario> scenarios = {
+      {"error read in the error handler", &ErrorReadInTheErrorHandler},
+      {"empty data asked for during the run", &EmptyDataAskedForDuringTheRun},
+      {"scan refused without a code", &ScanRefusedWithoutACode},
+      {"released while its run goes", &ReleasedWhileItsRunGoes},
+      {"released inside a handler", &ReleasedInsideAHandler},
+      {"initialised half way", &InitialisedHalfWay},
+      {"next run started on polling", &NextRunStartedOnPolling},
+      {"next run started from the handler", &NextRunStartedFromTheHandler}};
+  return scenarios;
+}
+
+}  // namespace torture

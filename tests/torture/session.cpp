@@ -1,0 +1,447 @@
+// The torture client's session: its components, the actions it calls on them and the random
+// sessions drawn from a seed.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "tests/support/circle_dc_interface_table.h"
+#include "tests/support/run_settings.h"
+#include "tests/torture/torture.h"
+
+namespace torture {
+
+namespace {
+
+// Set while this thread is inside PerformCircle, or inside one of the torture's handlers.
+thread_local int32_t tInPerformCircle = 0;
+thread_local int32_t tInHandler = 0;
+
+constexpr size_t kLogLines = 4000;  // the latest lines are kept
+
+const char* const kActionNames[] = {"PerformCircle",
+                                    "Abort",
+                                    "Release",
+                                    "GetLastError",
+                                    "GetPerformCircleComplete",
+                                    "GetData",
+                                    "SaveData",
+                                    "Status",
+                                    "Property",
+                                    "GetStartPosition",
+                                    "EnterProbeOffsets",
+                                    "InitialiseObject",
+                                    "Graphics",
+                                    "InjectFault",
+                                    "ClearFaults"};
+static_assert(std::size(kActionNames) == static_cast<size_t>(Action::Count));
+
+// How often a random client calls each action, in Action's order.
+const double kWeights[] = {5, 1.5, 0.3, 2, 2, 2, 1, 1, 2, 1, 1, 0.5, 0.3, 0.7, 0.7};
+static_assert(std::size(kWeights) == static_cast<size_t>(Action::Count));
+
+Action RandomAction(std::mt19937& rng) {
+  std::discrete_distribution<int32_t> pick(std::begin(kWeights), std::end(kWeights));
+  return static_cast<Action>(pick(rng));
+}
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
+template <class Machine>
+void RaiseAtPoint10(Machine& m, vexa_sim::StatusFlag flag) {
+  m.OnScanPoint([&m, flag](int32_t index) {
+    if (index == 10) {
+      m.SetStatusFlag(flag, 1);
+    }
+  });
+}
+
+}  // namespace
+
+void Log::Add(const std::string& line) {
+  static const auto start = std::chrono::steady_clock::now();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  std::lock_guard lock(mutex_);
+  if (lines_.size() == kLogLines) {
+    lines_.erase(lines_.begin(), lines_.begin() + kLogLines / 2);
+    dropped_ += kLogLines / 2;
+  }
+  lines_.push_back(std::to_string(ms) + " ms  " + line);
+}
+
+std::string Log::Text(bool wait) const {
+  std::unique_lock lock(mutex_, std::defer_lock);
+  if (wait) {
+    lock.lock();
+  } else {
+    (void)lock.try_lock();
+  }
+  std::string text = dropped_ ? "  (" + std::to_string(dropped_) + " earlier lines dropped)\n" : "";
+  for (const std::string& line : lines_) {
+    text += "  " + line + "\n";
+  }
+  return text;
+}
+
+const std::vector<Fault>& Faults() {
+  using vexa_sim::SimulatedMachine;
+  using vexa_sim::StatusFlag;
+  static const std::vector<Fault> faults = {
+      {"none", 0, [](SimulatedMachine&) {}},
+      {"air pressure low in a scan", 0x8160003E,
+       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::airPressureLow); }},
+      {"emergency stop in a scan", 0x8160003C,
+       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::emergencyStopActive); }},
+      {"servo motors disengaged in a scan", 0x81600040,
+       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::servoMotorsDisengaged); }},
+      {"scans end badly", 0x81600049, [](SimulatedMachine& m) { m.SetExtendedStatus(1, 0x20); }},
+      {"lock refused", 0x81600050, [](SimulatedMachine& m) { m.RefuseLock(0x81600050); }},
+      {"moves stop half way", 0x83100004,
+       [](SimulatedMachine& m) { m.FailMoves(vexa_sim::kMoveStopped); }},
+      {"tip reads fail in a scan", 0x83100005, [](SimulatedMachine& m) {
+         m.OnScanPoint([&m](int32_t index) {
+           if (index == 10) {
+             m.FailTipReadsAfter(40);
+           }
+         });
+       }}};
+  return faults;
+}
+
+void ClearFaults(vexa_sim::SimulatedMachine& m) {
+  m.OnScanPoint(nullptr);
+  m.RefuseLock(0);
+  m.FailMoves(0);
+  for (int32_t flag = 0; flag < static_cast<int32_t>(vexa_sim::StatusFlag::Count); ++flag) {
+    m.SetStatusFlag(static_cast<vexa_sim::StatusFlag>(flag), 0);
+  }
+  m.FailTipReadsAfter(-1);
+  m.SetExtendedStatus(1, 0x10);
+}
+
+HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                     UINT*) {
+  const bool withValue = params && params->cArgs == 1 && params->rgvarg[0].vt == VT_I4;
+  const Event event{dispid, withValue ? params->rgvarg[0].lVal : -1, tInPerformCircle > 0};
+  size_t n = 0;
+  {
+    std::lock_guard lock(mutex_);
+    n = events_.size();
+    events_.push_back(event);
+  }
+  if (!client || this != client->sinks[0].Get()) {
+    return S_OK;
+  }
+  Session& session = *client->session;
+  session.log.Add("c" + std::to_string(client->index) + " event " +
+                  (dispid == DISPID_OnStatusChange          ? "status "
+                   : dispid == DISPID_PerformCircleComplete ? "complete "
+                                                            : "graphics closed ") +
+                  (withValue ? std::to_string(event.value) : ""));
+  ++tInHandler;
+  if (n < plan.size() && plan[n] != Action::Count && !session.calm && !client->destroyed) {
+    std::mt19937 rng(static_cast<uint32_t>(session.seed * 7919 + n * 31 + client->index));
+    session.Act(*client, plan[n], rng, "handler");
+  }
+  if (onEvent && !client->destroyed) {
+    onEvent(event);
+  }
+  --tInHandler;
+  return S_OK;
+}
+
+std::vector<Event> Sink::Events() const {
+  std::lock_guard lock(mutex_);
+  return events_;
+}
+
+Session::Session(uint64_t seed_, std::string name_) : seed(seed_), name(std::move(name_)) {
+  vexa_sim::RegisterSimulatedController();
+  settingsFile_ = folder_.Write("settings.ini", SettingsText(folder_.Path())).string();
+}
+
+Session::~Session() {
+  for (auto& c : clients) {
+    ReleaseClient(*c, "client");
+  }
+}
+
+std::filesystem::path Session::RunDirectory() const {
+  return folder_.Path() / "Default";
+}
+
+Client& Session::AddClient() {
+  auto c = std::make_unique<Client>();
+  c->session = this;
+  c->index = static_cast<int32_t>(clients.size()) + 1;
+  c->machine = std::make_shared<vexa_sim::SimulatedMachine>();
+  c->link = vexa_sim::MakeSimulatedLink(c->machine);
+  ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
+  c->component = &object->Component();
+  object.As(&c->ref);
+  c->raw = c->ref.Get();
+  ComPtr<IConnectionPoint> point;
+  object->FindConnectionPoint(DIID__IVexa_CircleDCEvents, point.ReleaseAndGetAddressOf());
+  for (ComPtr<Sink>& sink : c->sinks) {
+    sink = MakeComObject<Sink>();
+    sink->client = c.get();
+    DWORD cookie = 0;
+    point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
+  }
+  Prepare(*c, c->raw);
+  clients.push_back(std::move(c));
+  return *clients.back();
+}
+
+void Session::Prepare(Client& c, IDispatch* o) {
+  // An error number still pending would make GetStartPosition fail.
+  CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {});
+  ComVariant result;
+  CallByName(o, "InitialiseObject", DISPATCH_METHOD, {Unknown(c.link.Get()), Unknown(nullptr)},
+             &result);
+  const std::pair<const char*, double> reals[] = {{"FeatureRadius", 10.0},
+                                                  {"TipRadius", 1.0},
+                                                  {"ScanDeflection", 0.3},
+                                                  {"SlowSpeed", 5.0},
+                                                  {"ModeParameter", 50.0}};
+  for (const auto& [member, value] : reals) {
+    PutByName(o, member, Real(value));
+  }
+  PutTextByName(o, "IniFilepath", settingsFile_);
+  PutByName(o, "Learning", Long(1));
+  CMaPoint start;
+  CallByName(o, "GetStartPosition", DISPATCH_METHOD,
+             {Ref(VT_R8, &start.x()), Ref(VT_R8, &start.y()), Ref(VT_R8, &start.z())}, &result);
+  const LONG success = result.lVal;
+  if (success) {
+    c.start = start;
+  }
+  CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+  log.Add("c" + std::to_string(c.index) +
+          " prepared, start position found: " + std::to_string(success));
+}
+
+ComPtr<IDispatch> Session::Acquire(Client& c) {
+  std::lock_guard lock(c.refMutex);
+  return c.ref;
+}
+
+void Session::Dropped(Client& c, ULONG left, const char* actor) {
+  if (left == 0) {
+    c.destroyed = true;
+    c.destroyedInHandler = tInHandler > 0;
+    log.Add("c" + std::to_string(c.index) + " destroyed by the last Release (" + actor + ")");
+  }
+}
+
+void Session::ReleaseClient(Client& c, const char* actor) {
+  ComPtr<IDispatch> taken;
+  {
+    std::lock_guard lock(c.refMutex);
+    taken = std::move(c.ref);
+  }
+  if (taken) {
+    log.Add("c" + std::to_string(c.index) + " " + actor + " Release");
+    Dropped(c, taken.Detach()->Release(), actor);
+  }
+}
+
+HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* actor) {
+  if (action == Action::Release) {
+    ReleaseClient(c, actor);
+    return S_OK;
+  }
+  // A handler calls the object firing its event; any other thread holds a reference.
+  ComPtr<IDispatch> held;
+  IDispatch* o = c.raw;
+  if (tInHandler == 0) {
+    held = Acquire(c);
+    o = held.Get();
+  }
+  if (!o || c.destroyed) {
+    return S_FALSE;
+  }
+  HRESULT hr = S_OK;
+  std::string what = kActionNames[static_cast<int32_t>(action)];
+  ComVariant result;
+  LONG a = 0, b = 0;
+  double x = 0, y = 0, z = 0;
+  switch (action) {
+    case Action::PerformCircle:
+      // The application puts the probe at the start first, unless a run holds the machine.
+      if (!c.machine->LockHeld()) {
+        c.machine->SetTip(c.start);
+      }
+      ++tInPerformCircle;
+      hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
+      --tInPerformCircle;
+      ++(hr == S_OK ? c.accepted : c.refused);
+      break;
+    case Action::Abort:
+      hr = CallByName(o, "Abort", DISPATCH_METHOD, {});
+      break;
+    case Action::GetLastError:
+      hr = CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &result);
+      what += " " + Hex(static_cast<uint32_t>(result.lVal));
+      break;
+    case Action::GetPerformCircleComplete:
+      hr = CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
+                      {Ref(VT_I4, &a), Ref(VT_I4, &b)});
+      what += " " + std::to_string(a) + " " + std::to_string(b);
+      break;
+    case Action::GetData: {
+      const LONG type = static_cast<LONG>(rng() % 7);  // 6: no such data set
+      ComVariant cz, ax, ay, az;
+      hr = CallByName(
+          o, "GetData", DISPATCH_METHOD,
+          {Long(type), Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z), Ref(VT_R8, &x),
+           Ref(VT_VARIANT, &cz), Ref(VT_VARIANT, &ax), Ref(VT_VARIANT, &ay), Ref(VT_VARIANT, &az)},
+          &result);
+      what += " " + std::to_string(type) + " -> " + std::to_string(result.lVal);
+      break;
+    }
+    case Action::SaveData:
+      hr = CallByName(o, "SaveData", DISPATCH_METHOD,
+                      {Text("torture" + std::to_string(rng() % 3) + ".dat")}, &result);
+      what += " -> " + std::to_string(result.lVal);
+      break;
+    case Action::Status:
+      hr = rng() % 2 ? CallByName(o, "Status", DISPATCH_PROPERTYGET, {}, &result)
+                     : CallByName(o, "GetCurrentCircleStatus", DISPATCH_METHOD, {}, &result);
+      what += " " + std::to_string(result.lVal);
+      break;
+    case Action::Property: {
+      // Every property: a get, and a put of what it held (Learning and the texts take new
+      // values), so that the run's feature stays the one the machine holds.
+      const InterfaceMember& p = kCircleDCInterface[rng() % std::size(kCircleDCInterface)];
+      const std::string kinds = p.kinds;
+      if (kinds == "m") {
+        return S_OK;
+      }
+      what += " " + std::string(p.name);
+      if (kinds == "p") {
+        hr = PutByName(o, p.name, Long(std::string(p.name) == "FilterMethod" ? 1 : 0));
+        break;
+      }
+      hr = CallByName(o, p.name, DISPATCH_PROPERTYGET, {}, &result);
+      if (kinds == "gp") {
+        if (std::string(p.name) == "Learning") {
+          VariantClear(&result);
+          result.vt = VT_I4;
+          result.lVal = static_cast<LONG>(rng() % 3);
+        } else if (p.type == 's' && std::string(p.name) != "IniFilepath" &&
+                   std::string(p.name) != "WorkingFolder") {
+          VariantClear(&result);
+          result.vt = VT_BSTR;
+          result.bstrVal = BstrFromUtf8("text " + std::to_string(rng() % 100));
+        }
+        hr = PutByName(o, p.name, result);
+        what += " put";
+      }
+      break;
+    }
+    case Action::GetStartPosition:
+      hr = CallByName(o, "GetStartPosition", DISPATCH_METHOD,
+                      {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}, &result);
+      what += " -> " + std::to_string(result.lVal);
+      break;
+    case Action::EnterProbeOffsets:
+      hr = CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+      break;
+    case Action::InitialiseObject: {
+      const bool none = rng() % 4 == 0;
+      hr = CallByName(o, "InitialiseObject", DISPATCH_METHOD,
+                      {Unknown(none ? nullptr : c.link.Get()), Unknown(nullptr)}, &result);
+      what += none ? " without a link" : "";
+      break;
+    }
+    case Action::Graphics:
+      switch (rng() % 4) {
+        case 0:
+          what = "ShowGraphics";
+          hr = CallByName(o, "ShowGraphics", DISPATCH_METHOD, {});
+          break;
+        case 1:
+          what = "ShowGraphicsComplete";
+          hr = CallByName(o, "ShowGraphicsComplete", DISPATCH_METHOD, {});
+          break;
+        case 2:
+          what = "GetGraphicsClosed";
+          hr = CallByName(o, "GetGraphicsClosed", DISPATCH_METHOD, {}, &result);
+          break;
+        default:
+          what = "WindowHandle";
+          hr = CallByName(o, "WindowHandle", DISPATCH_PROPERTYGET, {}, &result);
+      }
+      break;
+    case Action::InjectFault: {
+      const Fault& fault = Faults()[1 + rng() % (Faults().size() - 1)];
+      fault.inject(*c.machine);
+      what += " " + std::string(fault.name);
+      break;
+    }
+    case Action::ClearFaults:
+      ClearFaults(*c.machine);
+      break;
+    default:
+      break;
+  }
+  log.Add("c" + std::to_string(c.index) + " " + actor + " " + what + " = " +
+          Hex(static_cast<uint32_t>(hr)));
+  if (held) {
+    Dropped(c, held.Detach()->Release(), actor);
+  }
+  return hr;
+}
+
+void Session::Quiesce(Client& c) {
+  for (;;) {
+    ComPtr<IDispatch> held = Acquire(c);
+    if (!held) {
+      return;
+    }
+    c.component->WaitForRuns();
+    if (!c.component->RunInProgress()) {
+      return;
+    }
+  }
+}
+
+void Session::RunRandom() {
+  std::mt19937 rng(static_cast<uint32_t>(seed));
+  const int32_t count = 1 + static_cast<int32_t>(rng() % 3);
+  for (int32_t i = 0; i < count; ++i) {
+    Client& c = AddClient();
+    c.sinks[0]->plan.resize(64, Action::Count);
+    for (Action& action : c.sinks[0]->plan) {
+      if (rng() % 10 < 3) {
+        action = RandomAction(rng);
+      }
+    }
+  }
+  // The client's thread and a second thread, each with its own plan.
+  const auto drive = [this, count](uint32_t planSeed, const char* actor) {
+    std::mt19937 r(planSeed);
+    const int32_t actions = 20 + static_cast<int32_t>(r() % 40);
+    for (int32_t i = 0; i < actions; ++i) {
+      Client& c = *clients[r() % count];
+      Act(c, RandomAction(r), r, actor);
+      std::this_thread::sleep_for(std::chrono::milliseconds(r() % 30));
+    }
+  };
+  std::thread second(drive, static_cast<uint32_t>(rng()), "second");
+  drive(static_cast<uint32_t>(rng()), "client");
+  second.join();
+  calm = true;
+  for (auto& c : clients) {
+    Quiesce(*c);
+  }
+  FinalRuns(rng);
+}
+
+}  // namespace torture

@@ -1,0 +1,183 @@
+#pragma once
+// A randomised automation client of the component on the simulated machine. A session holds a
+// few components, each on its own simulated machine and all sharing one run directory, and
+// drives them the way measuring applications do and worse: every member through IDispatch from
+// the client's thread, from a second thread and from inside every event handler; Abort and the
+// last Release at any moment; PerformCircle re-entered from handlers; controller faults
+// injected. Every call and event goes to the session's log, which is printed with the seed
+// when a check fails, so that the session can be replayed.
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/vexa/simulated_machine.h"
+#include "src/component/automation/vexa_circle_dc.h"
+#include "tests/support/dispatch_calls.h"
+#include "tests/support/temp_folder.h"
+
+namespace torture {
+
+// An object argument for Invoke (the variant does not own it).
+inline VARIANT Unknown(IUnknown* object = nullptr) {
+  VARIANT v = Of(VT_UNKNOWN);
+  v.punkVal = object;
+  return v;
+}
+
+class Log {
+ public:
+  void Add(const std::string& line);
+  // `wait` false: read even when another thread holds the log (a crash report).
+  std::string Text(bool wait = true) const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+  size_t dropped_ = 0;
+};
+
+// One event as a sink received it. `inPerformCircle`: fired on the thread of a PerformCircle
+// call before it returned (its checks' OnStatusChange(1) and (7)), not by a run's worker.
+struct Event {
+  DISPID dispid;
+  LONG value;
+  bool inPerformCircle;
+};
+
+enum class Action {
+  PerformCircle,
+  Abort,
+  Release,
+  GetLastError,
+  GetPerformCircleComplete,
+  GetData,
+  SaveData,
+  Status,
+  Property,
+  GetStartPosition,
+  EnterProbeOffsets,
+  InitialiseObject,
+  Graphics,
+  InjectFault,
+  ClearFaults,
+  Count
+};
+
+struct Client;
+class Session;
+
+// A sink that records every event and, when it has a plan, acts on its component from inside
+// the handler: the plan's action for the n-th event it receives.
+class Sink final : public SinkStub<IDispatch> {
+ public:
+  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 UINT*) override;
+  std::vector<Event> Events() const;
+
+  Client* client = nullptr;
+  std::vector<Action> plan;                   // Action::Count: do nothing
+  std::function<void(const Event&)> onEvent;  // a scenario's own handler, after the plan's
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Event> events_;
+};
+
+// One component as the client holds it.
+struct Client {
+  Session* session = nullptr;
+  int32_t index = 0;
+  std::shared_ptr<vexa_sim::SimulatedMachine> machine;
+  ComPtr<IVexa_link> link;
+  // The object while it lives; a handler calls it through this, as a sink calls the object
+  // that fires its events, without a reference of its own.
+  IDispatch* raw = nullptr;
+  ombrixdc::CircleDCComponent* component = nullptr;
+  ComPtr<Sink> sinks[2];
+  CMaPoint start;  // where GetStartPosition put the start
+
+  // The client's one reference; Release takes it.
+  std::mutex refMutex;
+  ComPtr<IDispatch> ref;
+  std::atomic<bool> destroyed{false};
+  std::atomic<bool> destroyedInHandler{false};  // by the last Release inside a handler
+
+  std::atomic<int32_t> accepted{0};  // PerformCircle calls answered S_OK
+  std::atomic<int32_t> refused{0};   // ... answered S_FALSE
+};
+
+class Session {
+ public:
+  Session(uint64_t seed, std::string name);
+  ~Session();
+
+  // Adds a component on a fresh machine, initialised and prepared for a learning run.
+  Client& AddClient();
+  // Calls one action on `c` as `actor` ("client", "second", "handler"); its arguments are
+  // drawn from `rng`. Returns the call's HRESULT (S_FALSE when the object was gone).
+  HRESULT Act(Client& c, Action action, std::mt19937& rng, const char* actor);
+  // Prepares `c` for a run (initialise, parameters, start position, probe offsets).
+  void Prepare(Client& c, IDispatch* o);
+  // A random session: clients, plans and faults drawn from the seed.
+  void RunRandom();
+  // Waits until no run of `c` is going and none can be started by its handlers.
+  void Quiesce(Client& c);
+  // Releases the client's reference if it still holds one.
+  void ReleaseClient(Client& c, const char* actor);
+  // The client's reference, or null once released.
+  ComPtr<IDispatch> Acquire(Client& c);
+  // After the random calls: on each component still alive, a run with no fault (which takes up
+  // any abort left pending), then a run with a fault drawn from `rng`, each checked for its
+  // error code, its events and the lock.
+  void FinalRuns(std::mt19937& rng);
+  std::filesystem::path RunDirectory() const;
+
+  // Checks the invariants once every component is released; the problems found, each with
+  // the component's number.
+  std::vector<std::string> Check(int32_t baselineThreads);
+  void Fail(const std::string& problem);
+
+  const uint64_t seed;
+  const std::string name;
+  Log log;
+  std::vector<std::unique_ptr<Client>> clients;
+  std::atomic<bool> calm{false};  // handlers stop acting
+
+ private:
+  // Marks the component destroyed when `left` (what a Release returned) is 0.
+  void Dropped(Client& c, ULONG left, const char* actor);
+
+  TempFolder folder_;
+  std::string settingsFile_;
+  std::vector<std::string> problems_;
+  std::mutex problemsMutex_;
+};
+
+// The faults the simulated controller can be given (the first is none); each with the error
+// code a learning run on it then ends with.
+struct Fault {
+  const char* name;
+  uint32_t code;
+  void (*inject)(vexa_sim::SimulatedMachine& machine);
+};
+const std::vector<Fault>& Faults();
+void ClearFaults(vexa_sim::SimulatedMachine& machine);
+
+// The fixed sessions of the faults found by hand, run before every random one.
+struct Scenario {
+  const char* name;
+  void (*run)(Session& session);
+};
+const std::vector<Scenario>& Scenarios();
+
+// Runs the session to its end and checks it; prints the seed, the problems and the log when a
+// check fails. True when every invariant held.
+bool RunAndCheck(Session& session, const std::function<void(Session&)>& body);
+
+}  // namespace torture
