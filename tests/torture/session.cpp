@@ -171,8 +171,8 @@ Session::~Session() {
   }
 }
 
-std::filesystem::path Session::RunDirectory() const {
-  return folder_.Path() / "Default";
+std::filesystem::path Session::Folder() const {
+  return folder_.Path();
 }
 
 Client& Session::AddClient() {
@@ -198,7 +198,7 @@ Client& Session::AddClient() {
   return *clients.back();
 }
 
-void Session::Prepare(Client& c, IDispatch* o) {
+void Session::Prepare(Client& c, IDispatch* o, const std::string& workingFolder) {
   // An error number still pending would make GetStartPosition fail.
   CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {});
   ComVariant result;
@@ -213,6 +213,7 @@ void Session::Prepare(Client& c, IDispatch* o) {
     PutByName(o, member, Real(value));
   }
   PutTextByName(o, "IniFilepath", settingsFile_);
+  PutTextByName(o, "WorkingFolder", workingFolder);
   PutByName(o, "Learning", Long(1));
   CMaPoint start;
   CallByName(o, "GetStartPosition", DISPATCH_METHOD,

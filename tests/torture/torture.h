@@ -122,8 +122,9 @@ class Session {
   // Calls one action on `c` as `actor` ("client", "second", "handler"); its arguments are
   // drawn from `rng`. Returns the call's HRESULT (S_FALSE when the object was gone).
   HRESULT Act(Client& c, Action action, std::mt19937& rng, const char* actor);
-  // Prepares `c` for a run (initialise, parameters, start position, probe offsets).
-  void Prepare(Client& c, IDispatch* o);
+  // Prepares `c` for a run (initialise, parameters, start position, probe offsets) in the
+  // run directory `workingFolder` of the session's folder.
+  void Prepare(Client& c, IDispatch* o, const std::string& workingFolder = "Default");
   // A random session: clients, plans and faults drawn from the seed.
   void RunRandom();
   // Waits until no run of `c` is going and none can be started by its handlers.
@@ -132,11 +133,12 @@ class Session {
   void ReleaseClient(Client& c, const char* actor);
   // The client's reference, or null once released.
   ComPtr<IDispatch> Acquire(Client& c);
-  // After the random calls: on each component still alive, a run with no fault (which takes up
-  // any abort left pending), then a run with a fault drawn from `rng`, each checked for its
-  // error code, its events and the lock.
+  // After the random calls: on each component still alive, in a run directory of its own, a
+  // run with no fault (which takes up any abort left pending), then a run with a fault drawn
+  // from `rng`, each checked for its error code, its events and the lock.
   void FinalRuns(std::mt19937& rng);
-  std::filesystem::path RunDirectory() const;
+  // Holds the settings file and the run directories.
+  std::filesystem::path Folder() const;
 
   // Checks the invariants once every component is released; the problems found, each with
   // the component's number.
