@@ -161,8 +161,7 @@ std::vector<std::string> Session::Check(int32_t baselineThreads) {
     // nor the event being handled to the second sink.
     const int32_t lost = c->destroyedInHandler ? 1 : 0;
     if (completes[1] > completes[0] || completes[1] < completes[0] - lost ||
-        completes[0] < c->accepted - lost ||
-        completes[0] > c->accepted + c->refused) {
+        completes[0] < c->accepted - lost || completes[0] > c->accepted + c->refused) {
       problems.push_back(n + std::to_string(completes[0]) + " and " + std::to_string(completes[1]) +
                          " completes for " + std::to_string(c->accepted.load()) + " accepted and " +
                          std::to_string(c->refused.load()) + " refused PerformCircle calls");

@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
        ++run) {
     torture::Session session(seed + static_cast<uint64_t>(run), "random");
     current = &session;
+    std::printf("torture: session %lld, seed %llu\n", run + 1,
+                static_cast<unsigned long long>(session.seed));
+    std::fflush(stdout);  // a sanitizer's report that follows belongs to this session
     if (!torture::RunAndCheck(session, [](torture::Session& s) { s.RunRandom(); })) {
       ++failed;
       std::fprintf(stderr, "replay: %s --seed %llu --sessions 1 --no-scenarios\n", argv[0],

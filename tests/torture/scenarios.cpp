@@ -68,9 +68,10 @@ void ErrorReadInTheErrorHandler(Session& s) {
 // A good run while a second thread asks for data sets that are still empty ends as good.
 void EmptyDataAskedForDuringTheRun(Session& s) {
   Client& c = s.AddClient();
-  std::atomic<bool> stop{false};
+  std::atomic<bool> started{false}, stop{false};
   std::thread second([&] {
     std::mt19937 rng(2);
+    WaitUntil([&] { return started.load(); });  // an error pending before the run fails it
     while (!stop) {
       s.Act(c, Action::GetData, rng, "second");
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -78,6 +79,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
   });
   std::mt19937 rng(2);
   s.Act(c, Action::PerformCircle, rng, "client");
+  started = true;
   s.Quiesce(c);
   stop = true;
   second.join();
