@@ -306,11 +306,13 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
       what += " " + std::to_string(type) + " -> " + std::to_string(result.lVal);
       break;
     }
-    case Action::SaveData:
-      hr = CallByName(o, "SaveData", DISPATCH_METHOD,
-                      {Text("torture" + std::to_string(rng() % 3) + ".dat")}, &result);
+    case Action::SaveData: {
+      VARIANT file = Text("torture" + std::to_string(rng() % 3) + ".dat");
+      hr = CallByName(o, "SaveData", DISPATCH_METHOD, {file}, &result);
+      VariantClear(&file);
       what += " -> " + std::to_string(result.lVal);
       break;
+    }
     case Action::Status:
       hr = rng() % 2 ? CallByName(o, "Status", DISPATCH_PROPERTYGET, {}, &result)
                      : CallByName(o, "GetCurrentCircleStatus", DISPATCH_METHOD, {}, &result);
