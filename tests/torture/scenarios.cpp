@@ -31,21 +31,6 @@ void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds
   }
 }
 
-// A circle scan object that refuses every scan and has no error code to give.
-class CodelessRefusingScan final : public ComObject<IVexa_circle_scan> {
- public:
-  HRESULT StartCircleScan(IVexa_link*, LONG, BYTE, BYTE, LONG, LONG, double, double, double, double,
-                          double, double, double, double, double, double, double, double, double,
-                          double, double, double, double, double, LONG* success) override {
-    *success = 0;
-    return S_OK;
-  }
-  HRESULT GetLastError(LONG* error) override {
-    *error = 0;
-    return S_OK;
-  }
-};
-
 // A failed run whose OnStatusChange(7) handler reads GetLastError still ends as failed.
 void ErrorReadInTheErrorHandler(Session& s) {
   Client& c = s.AddClient();
@@ -95,7 +80,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
 // A scan the controller refuses without a code of its own fails the run with a nonzero code.
 void ScanRefusedWithoutACode(Session& s) {
   Client& c = s.AddClient();
-  c.component->CircleScan = MakeComObject<CodelessRefusingScan>();
+  c.machine->RefuseScans(0);
   std::mt19937 rng(3);
   s.Act(c, Action::PerformCircle, rng, "client");
   s.Quiesce(c);
@@ -125,13 +110,14 @@ void ReleasedWhileItsRunGoes(Session& s) {
   s.ReleaseClient(c, "client");
 }
 
-// The last reference released inside an event handler, on the run's own thread.
+// The last reference released inside an event handler, on the run's own thread: at the first
+// stage announced once PerformCircle has returned (an event raised during the call may be
+// delivered on the caller's thread).
 void ReleasedInsideAHandler(Session& s) {
   Client& c = s.AddClient();
   auto started = std::make_shared<std::atomic<bool>>(false);
   c.sinks[0]->onEvent = [&s, &c, started](const Event& e) {
-    if (IsStatus(e, 2)) {
-      WaitUntil([&] { return started->load(); });
+    if (e.dispid == DISPID_OnStatusChange && e.value >= 2 && e.value <= 4 && *started) {
       s.ReleaseClient(c, "handler");
     }
   };

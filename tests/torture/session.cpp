@@ -103,6 +103,7 @@ const std::vector<Fault>& Faults() {
       {"lock refused", 0x81600050, [](SimulatedMachine& m) { m.RefuseLock(0x81600050); }},
       {"moves stop half way", 0x83100004,
        [](SimulatedMachine& m) { m.FailMoves(vexa_sim::kMoveStopped); }},
+      {"scans refused without a code", 0x80004005, [](SimulatedMachine& m) { m.RefuseScans(0); }},
       {"tip reads fail in a scan", 0x83100005, [](SimulatedMachine& m) {
          m.OnScanPoint([&m](int32_t index) {
            if (index == 10) {
@@ -116,6 +117,7 @@ const std::vector<Fault>& Faults() {
 void ClearFaults(vexa_sim::SimulatedMachine& m) {
   m.OnScanPoint(nullptr);
   m.RefuseLock(0);
+  m.RefuseScans(std::nullopt);
   m.FailMoves(0);
   for (int32_t flag = 0; flag < static_cast<int32_t>(vexa_sim::StatusFlag::Count); ++flag) {
     m.SetStatusFlag(static_cast<vexa_sim::StatusFlag>(flag), 0);
@@ -144,7 +146,10 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
                                                             : "graphics closed ") +
                   (withValue ? std::to_string(event.value) : ""));
   ++tInHandler;
-  if (n < plan.size() && plan[n] != Action::Count && !session.calm && !client->destroyed) {
+  // OnGraphicsClosed comes on the viewer's thread, beside a run's events: no action there, so
+  // that no handler is inside the object when another releases it.
+  if (n < plan.size() && plan[n] != Action::Count && !session.calm && !client->destroyed &&
+      dispid != DISPID_OnGraphicsClosed) {
     std::mt19937 rng(static_cast<uint32_t>(session.seed * 7919 + n * 31 + client->index));
     session.Act(*client, plan[n], rng, "handler");
   }
@@ -274,10 +279,8 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
   double x = 0, y = 0, z = 0;
   switch (action) {
     case Action::PerformCircle:
-      // The application puts the probe at the start first, unless a run holds the machine.
-      if (!c.machine->LockHeld()) {
-        c.machine->SetTip(c.start);
-      }
+      // The application puts the probe at the start first, also (carelessly) during a run.
+      c.machine->SetTip(c.start);
       ++tInPerformCircle;
       hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
       --tInPerformCircle;
@@ -383,7 +386,7 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
       }
       break;
     case Action::InjectFault: {
-      const Fault& fault = Faults()[1 + rng() % (Faults().size() - 1)];
+      const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
       fault.inject(*c.machine);
       what += " " + std::string(fault.name);
       break;

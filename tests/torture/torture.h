@@ -162,7 +162,8 @@ class Session {
 };
 
 // The faults the simulated controller can be given (the first is none); each with the error
-// code a learning run on it then ends with.
+// code a learning run on it then ends with. The last, tip reads failing, stays in force after
+// its run and makes PerformCircle's own probe check fail: only final runs are given it.
 struct Fault {
   const char* name;
   uint32_t code;
