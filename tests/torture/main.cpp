@@ -1,7 +1,8 @@
 // ombrixdc_torture [--seconds N] [--seed S] [--sessions K] [--no-scenarios] [--scenario NAME]
+//                  [--log]
 // Runs the fixed scenarios, then random sessions from seeds S, S+1, ... for N seconds (or K
 // sessions). A failing session prints its seed, its problems and its calls; rerun it alone
-// with --seed SEED --sessions 1 --no-scenarios.
+// with --seed SEED --sessions 1 --no-scenarios; --log prints every session's calls.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
   double seconds = 10.0;
   uint64_t seed = std::random_device{}();
   long long sessions = -1;
-  bool scenarios = true;
+  bool scenarios = true, printLog = false;
   const char* only = nullptr;
   for (int i = 1; i < argc; ++i) {
     const bool value = i + 1 < argc;
@@ -48,10 +49,12 @@ int main(int argc, char** argv) {
       only = argv[++i];
     } else if (!std::strcmp(argv[i], "--no-scenarios")) {
       scenarios = false;
+    } else if (!std::strcmp(argv[i], "--log")) {
+      printLog = true;
     } else {
       std::fprintf(stderr,
                    "usage: %s [--seconds N] [--seed S] [--sessions K] [--no-scenarios] "
-                   "[--scenario NAME]\n",
+                   "[--scenario NAME] [--log]\n",
                    argv[0]);
       return 2;
     }
@@ -82,7 +85,11 @@ int main(int argc, char** argv) {
     std::printf("torture: session %lld, seed %llu\n", run + 1,
                 static_cast<unsigned long long>(session.seed));
     std::fflush(stdout);  // a sanitizer's report that follows belongs to this session
-    if (!torture::RunAndCheck(session, [](torture::Session& s) { s.RunRandom(); })) {
+    const bool passed = torture::RunAndCheck(session, [](torture::Session& s) { s.RunRandom(); });
+    if (printLog) {
+      std::printf("%s", session.log.Text().c_str());
+    }
+    if (!passed) {
       ++failed;
       std::fprintf(stderr, "replay: %s --seed %llu --sessions 1 --no-scenarios\n", argv[0],
                    static_cast<unsigned long long>(session.seed));
