@@ -201,9 +201,9 @@ bool RunAndCheck(Session& session, const std::function<void(Session&)>& body) {
   std::thread watchdog([&] {
     std::unique_lock lock(mutex);
     if (!ended.wait_for(lock, kSessionLimit, [&] { return done; })) {
-      std::fprintf(stderr, "torture: session '%s' (seed %llu) hung; its calls:\n%s",
-                   session.name.c_str(), static_cast<unsigned long long>(session.seed),
-                   session.log.Text().c_str());
+      std::fprintf(stderr, "torture: session '%s' (seed %llu) hung; its calls:\n",
+                   session.name.c_str(), static_cast<unsigned long long>(session.seed));
+      session.log.WriteNow(2);
       std::abort();
     }
   });

@@ -3,6 +3,9 @@
 // Runs the fixed scenarios, then random sessions from seeds S, S+1, ... for N seconds (or K
 // sessions). A failing session prints its seed, its problems and its calls; rerun it alone
 // with --seed SEED --sessions 1 --no-scenarios; --log prints every session's calls.
+#include <signal.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,17 +19,22 @@
 namespace {
 
 const torture::Session* current = nullptr;
+struct sigaction previous[NSIG];
 
-// A crash or std::terminate ends the process: tell which session it was and what it called
-// first (best effort: the log is read even when its lock is held), then die of the same signal.
+// A crash or std::terminate ends the process: tell which session it was and what it called,
+// without allocating (the heap may be what broke), then let the signal go on as before (a
+// sanitizer's own handler reports it).
 void ReportCrash(int signal) {
   if (current) {
-    std::fprintf(stderr, "torture: signal %d in session '%s' (seed %llu); its calls:\n%s", signal,
-                 current->name.c_str(), static_cast<unsigned long long>(current->seed),
-                 current->log.Text(false).c_str());
+    char text[160];
+    const int n = std::snprintf(
+        text, sizeof text, "torture: signal %d in session '%s' (seed %llu); its calls:\n", signal,
+        current->name.c_str(), static_cast<unsigned long long>(current->seed));
+    (void)!write(2, text, static_cast<size_t>(n > 0 ? n : 0));
+    current->log.WriteNow(2);
   }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
+  sigaction(signal, &previous[signal], nullptr);
+  raise(signal);
 }
 
 }  // namespace
@@ -61,7 +69,9 @@ int main(int argc, char** argv) {
   }
   const IsolatedRegistry registry;  // the process never touches the user's store
   for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE}) {
-    std::signal(signal, ReportCrash);
+    struct sigaction report = {};
+    report.sa_handler = ReportCrash;
+    sigaction(signal, &report, &previous[signal]);
   }
   std::printf("torture: seed %llu\n", static_cast<unsigned long long>(seed));
   int32_t failed = 0, scenariosRun = 0;

@@ -1,5 +1,7 @@
 // The torture client's session: its components, the actions it calls on them and the random
 // sessions drawn from a seed.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -74,18 +76,25 @@ void Log::Add(const std::string& line) {
   lines_.push_back(std::to_string(ms) + " ms  " + line);
 }
 
-std::string Log::Text(bool wait) const {
-  std::unique_lock lock(mutex_, std::defer_lock);
-  if (wait) {
-    lock.lock();
-  } else {
-    (void)lock.try_lock();
-  }
+std::string Log::Text() const {
+  std::lock_guard lock(mutex_);
   std::string text = dropped_ ? "  (" + std::to_string(dropped_) + " earlier lines dropped)\n" : "";
   for (const std::string& line : lines_) {
     text += "  " + line + "\n";
   }
   return text;
+}
+
+void Log::WriteNow(int fd) const {
+  const bool locked = mutex_.try_lock();
+  for (const std::string& line : lines_) {
+    (void)!write(fd, "  ", 2);
+    (void)!write(fd, line.data(), line.size());
+    (void)!write(fd, "\n", 1);
+  }
+  if (locked) {
+    mutex_.unlock();
+  }
 }
 
 const std::vector<Fault>& Faults() {

@@ -33,8 +33,10 @@ inline VARIANT Unknown(IUnknown* object = nullptr) {
 class Log {
  public:
   void Add(const std::string& line);
-  // `wait` false: read even when another thread holds the log (a crash report).
-  std::string Text(bool wait = true) const;
+  std::string Text() const;
+  // Writes the lines to the file descriptor without allocating and without waiting for a
+  // thread that holds the log: for a crash's signal handler and the watchdog.
+  void WriteNow(int fd) const;
 
  private:
   mutable std::mutex mutex_;
