@@ -200,6 +200,24 @@ void NextRunStartedFromTheHandler(Session& s) {
   }
 }
 
+// PerformCircle re-entered from the OnStatusChange(1) its own checks raise: one run, not two.
+void ReenteredFromTheStartEvent(Session& s) {
+  Client& c = s.AddClient();
+  auto once = std::make_shared<std::atomic<bool>>(false);
+  c.sinks[0]->onEvent = [&s, &c, once](const Event& e) {
+    if (IsStatus(e, 1) && !once->exchange(true)) {
+      std::mt19937 rng(9);
+      s.Act(c, Action::PerformCircle, rng, "handler");
+    }
+  };
+  std::mt19937 rng(9);
+  s.Act(c, Action::PerformCircle, rng, "client");
+  s.Quiesce(c);
+  if (c.accepted != 1) {
+    s.Fail(std::to_string(c.accepted.load()) + " runs accepted at once");
+  }
+}
+
 }  // namespace
 
 const std::vector<Scenario>& Scenarios() {
@@ -211,7 +229,8 @@ const std::vector<Scenario>& Scenarios() {
       {"released inside a handler", &ReleasedInsideAHandler},
       {"initialised half way", &InitialisedHalfWay},
       {"next run started on polling", &NextRunStartedOnPolling},
-      {"next run started from the handler", &NextRunStartedFromTheHandler}};
+      {"next run started from the handler", &NextRunStartedFromTheHandler},
+      {"re-entered from the start event", &ReenteredFromTheStartEvent}};
   return scenarios;
 }
 
