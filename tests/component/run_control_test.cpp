@@ -134,6 +134,35 @@ TEST_F(ComponentTest, RunOutcomes) {
   }
 }
 
+// A client that starts the next run from its PerformCircleComplete handler finds the run over
+// and the lock free.
+TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
+  struct Restarter final : CircleDCEvents {
+    void OnStatusChange(int32_t) override {}
+    void PerformCircleComplete(int32_t) override {
+      if (auto once = std::exchange(onComplete, nullptr)) {
+        once();
+      }
+    }
+    void OnGraphicsClosed() override {}
+    std::function<void()> onComplete;
+  };
+  PrepareRun();
+  auto restarter = std::make_shared<Restarter>();
+  HRESULT second = E_FAIL;
+  restarter->onComplete = [&] {
+    machine->SetTip(component->StartPosition.Get());
+    second = component->PerformCircle();
+  };
+  component->Sinks.Connect(restarter);
+  EXPECT_EQ(component->PerformCircle(), S_OK);
+  component->WaitForRuns();
+  component->WaitForRuns();  // the run started from the handler
+  EXPECT_EQ(second, S_OK);
+  const Texts texts = sink->Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "complete 1"), 2);
+}
+
 // The fast speed is ModeParameter under input speed, MaxScanSpeed under any other mode, capped
 // at twice DCSpeedFactor times the radius.
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
