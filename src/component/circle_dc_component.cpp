@@ -21,11 +21,19 @@ CircleDCComponent::~CircleDCComponent() {
   WaitForRuns();
   ProbeOffsets.Set(std::nullopt);
   CloseViewerOnDestruction();
-  MoveTarget.Reset();
-  Move.Reset();
-  CircleScan.Reset();
-  Stop.Reset();
+  {
+    std::lock_guard lock(controllerMutex_);
+    MoveTarget.Reset();
+    Move.Reset();
+    CircleScan.Reset();
+    Stop.Reset();
+  }
   Sinks.DisconnectAll();
+}
+
+ControllerObjects CircleDCComponent::Controllers() const {
+  std::lock_guard lock(controllerMutex_);
+  return {Link, AxisStatus, Stop, CircleScan, MoveTarget, Move};
 }
 
 void CircleDCComponent::SetFilterMethod(int32_t method) {

@@ -140,8 +140,10 @@ class CircleDCComponent {
   // ---- controller objects ----
   // The link and the axis position and status object come from the client; the component
   // holds a reference while it uses them. The other four are created by InitialiseObject.
-  // Only the client's thread touches these fields: a run uses the copies its RunContext took
-  // when it started, so InitialiseObject during a run changes nothing under the worker.
+  // The component's own code reads and writes them only through Controllers() and
+  // InitialiseObject, under one lock, since a client may call InitialiseObject on one thread
+  // while another (or an event handler) starts a run; a run uses the copies its RunContext
+  // took when it started, so InitialiseObject during a run changes nothing under the worker.
   ComPtr<IVexa_link> Link;
   ComPtr<IVexa_axis_position_and_status> AxisStatus;
   ComPtr<IVexa_stop> Stop;
@@ -150,6 +152,9 @@ class CircleDCComponent {
   ComPtr<IVexa_move> Move;
 
   EventSinks Sinks;
+
+  // The six controller objects as they are now, copied under their lock.
+  ControllerObjects Controllers() const;
 
   // ---- operations ----
   // Replaces the probe offsets; false (and the old offsets kept) when one is not finite.
@@ -211,7 +216,8 @@ class CircleDCComponent {
   // left to return into: at once, or, when called from inside an event handler on one of its
   // run threads, when that thread's run has ended.
   void DestroyWhenIdle(std::function<void()> destroy);
-  // True from the start of a run until its worker has released the lock and set RunCompleted.
+  // True from the moment PerformCircle accepts a call (before its parameter check) until the
+  // call is refused or the run's worker has released the lock and set RunCompleted.
   bool RunInProgress() const { return runInProgress_.load(); }
 
   // How run workers are started; std::thread by default. Tests replace it to see how a run
@@ -246,6 +252,7 @@ class CircleDCComponent {
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> finished;
   };
+  mutable std::mutex controllerMutex_;  // guards the six controller object fields
   std::atomic<bool> runInProgress_{false};
   // 1 when the last run ended without an error and was not aborted.
   std::atomic<int32_t> runSucceeded_{0};

@@ -23,38 +23,57 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
   if (!success) {
     return E_POINTER;
   }
-  Link = link;
-  AxisStatus = ps;
+  // The objects are made first and put in place together, under the lock that every reader
+  // of them takes.
+  ControllerObjects made;
+  made.link = link;
+  made.axisStatus = ps;
   if (!link) {
+    {
+      std::lock_guard lock(controllerMutex_);
+      Link = made.link;
+      AxisStatus = made.axisStatus;
+    }
     LastErrorNumber = kParameterError;
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;
   }
   HRESULT hr = S_OK;
-  if (!AxisStatus) {
-    hr = CreateControllerObject(CLSID_Vexa_axis_position_and_status, &AxisStatus);
+  if (!made.axisStatus) {
+    hr = CreateControllerObject(CLSID_Vexa_axis_position_and_status, &made.axisStatus);
   }
   if (SUCCEEDED(hr)) {
-    hr = CreateControllerObject(CLSID_Vexa_stop, &Stop);
+    hr = CreateControllerObject(CLSID_Vexa_stop, &made.stop);
   }
   if (SUCCEEDED(hr)) {
-    hr = CreateControllerObject(CLSID_Vexa_circle_scan, &CircleScan);
+    hr = CreateControllerObject(CLSID_Vexa_circle_scan, &made.circleScan);
   }
   if (SUCCEEDED(hr)) {
-    hr = CreateControllerObject(CLSID_Vexa_move_target, &MoveTarget);
+    hr = CreateControllerObject(CLSID_Vexa_move_target, &made.moveTarget);
   }
   if (SUCCEEDED(hr)) {
-    hr = CreateControllerObject(CLSID_Vexa_move, &Move);
+    hr = CreateControllerObject(CLSID_Vexa_move, &made.move);
+  }
+  {
+    // Objects made before a failure are kept, the rest are missing: the parameter check then
+    // refuses a run rather than mix objects of two connections.
+    std::lock_guard lock(controllerMutex_);
+    Link = made.link;
+    AxisStatus = made.axisStatus;
+    Stop = made.stop;
+    CircleScan = made.circleScan;
+    MoveTarget = made.moveTarget;
+    Move = made.move;
   }
   if (FAILED(hr)) {
     *success = 0;
     return hr;
   }
   LONG ignored = 0;
-  Move->InitialiseObject(link, AxisStatus.Get(), &ignored);
+  made.move->InitialiseObject(link, made.axisStatus.Get(), &ignored);
   *success = 0;
-  AxisStatus->InitialiseObject(link, success);
+  made.axisStatus->InitialiseObject(link, success);
   return S_OK;
 }
 
@@ -152,7 +171,9 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   if (OfflineTesting.Get() != 0) {
     ProbeType.Set(1);  // the system settings file supplies the rest
   } else {
-    const ControllerQueryResult query = QueryController(Link.Get(), AxisStatus.Get());
+    const ControllerObjects controller = Controllers();
+    const ControllerQueryResult query =
+        QueryController(controller.link.Get(), controller.axisStatus.Get());
     ApplyQuery(*this, query);
     queryOk = query.ok;
   }

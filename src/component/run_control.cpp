@@ -25,11 +25,12 @@ bool Positive(double value) {
 }  // namespace
 
 bool CircleDCComponent::ControllerObjectsPresent() const {
+  const ControllerObjects c = Controllers();
   // Offline, scans are replayed from files: only the link's lock is used.
   if (OfflineTesting.Get() != 0) {
-    return static_cast<bool>(Link);
+    return static_cast<bool>(c.link);
   }
-  return Link && AxisStatus && Stop && CircleScan && MoveTarget && Move;
+  return c.link && c.axisStatus && c.stop && c.circleScan && c.moveTarget && c.move;
 }
 
 bool CircleDCComponent::ParameterCheck() {
@@ -66,12 +67,14 @@ bool CircleDCComponent::ParameterCheck() {
 
 HRESULT CircleDCComponent::PerformCircle() {
   // A second worker on the same fields would mix two runs, and a component being destroyed
-  // takes no new run: refuse, touching nothing.
+  // takes no new run: refuse, touching nothing. The call is claimed before the parameter
+  // check, whose OnStatusChange(1) handler might call again.
   {
     std::lock_guard lock(workersMutex_);
     if (destroying_ || RunInProgress()) {
       return S_FALSE;
     }
+    runInProgress_ = true;
   }
   RunCompleted = 0;
   runSucceeded_ = 0;
@@ -79,6 +82,7 @@ HRESULT CircleDCComponent::PerformCircle() {
     int32_t none = 0;
     LastErrorNumber.compare_exchange_strong(none, Number(ErrorNumber::ParameterCheck));
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
+    runInProgress_ = false;
     return S_FALSE;
   }
 
@@ -87,14 +91,15 @@ HRESULT CircleDCComponent::PerformCircle() {
   FastSpeed.Set(std::min(ModeFastSpeed(), cap));
 
   CMaPoint tip;
-  if (AxisStatus) {
+  if (const ComPtr<IVexa_axis_position_and_status> axes = Controllers().axisStatus) {
     LONG success = 0;
-    AxisStatus->Update();
-    AxisStatus->getTip(&tip.x(), &tip.y(), &tip.z(), &success);
+    axes->Update();
+    axes->getTip(&tip.x(), &tip.y(), &tip.z(), &success);
   }
   if (OfflineTesting.Get() == 0 &&
       !StartPosition.Get().IsEqual(tip, ProcessRunControlState().positionalTolerance)) {
     LastErrorNumber = Number(ErrorNumber::ProbeNotAtStart);
+    runInProgress_ = false;  // no run: a handler of the error may start the next one
     ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
     return S_FALSE;
   }
@@ -122,7 +127,7 @@ RunContext CircleDCComponent::MakeRunContext() const {
   run.tolerances = ProcessMapMatchTolerances().Get();
   run.mapGridStartAngle = ProcessMapState().mapGridStartAngle;
   run.limits = ProcessRunTimeLimits().Get();
-  run.controller = {Link, AxisStatus, Stop, CircleScan, MoveTarget, Move};
+  run.controller = Controllers();
   return run;
 }
 
@@ -133,11 +138,11 @@ std::thread CircleDCComponent::StartStdThread(std::function<void()> body) {
 bool CircleDCComponent::StartWorkerThread(int32_t pendingError) {
   std::unique_lock lock(workersMutex_);
   if (destroying_) {
+    runInProgress_ = false;
     return false;
   }
   JoinFinishedWorkers();
   auto finished = std::make_shared<std::atomic<bool>>(false);
-  runInProgress_ = true;
   try {
     std::thread thread = StartThread([this, finished, pendingError, run = MakeRunContext(),
                                       runDirectory = RunDirectory.Get().value_or("")]() mutable {
