@@ -121,7 +121,8 @@ StepResult ReturnToStart(const RunContext& run) {
   MoveOutcome outcome = RotateAboutFeatureAxis(run, angle);
 
   tip = TipPosition(controller.axisStatus.Get());
-  if (tip.DistanceTo(run.startPosition) > kReturnDistanceThreshold) {
+  if (tip.DistanceTo(run.startPosition) >
+      InMeasuringUnit(kReturnDistanceThresholdMm, run.feature.measuringUnit)) {
     outcome = MoveLinear(run, run.startPosition);
   }
 

@@ -23,7 +23,7 @@ StepResult MoveResult(MoveOutcome outcome);
 
 // Brings the probe back to the start position after the slow scan: gives up the controller
 // lock, rotates about the feature axis onto the start position, moves straight there when the
-// rotation left it more than kReturnDistanceThreshold away, and takes the lock back. A failed
+// rotation left it more than kReturnDistanceThresholdMm away, and takes the lock back. A failed
 // move leaves the lock released.
 StepResult ReturnToStart(const RunContext& run);
 

@@ -3,16 +3,17 @@
 #include <cmath>
 #include <cstdio>
 
+#include "src/procedures/run_limits.h"
+
 namespace ombrixdc {
 
 namespace {
-constexpr double kMillimetresPerInch = 25.4;
 // Start positions are measured from the +Y axis of the feature frame.
 constexpr double kPlusYAxis = MA_PI / 2.0;
 }  // namespace
 
 double StartClearance(int32_t measuringUnit) {
-  return measuringUnit == 1 ? kStartClearanceMm / kMillimetresPerInch : kStartClearanceMm;
+  return InMeasuringUnit(kStartClearanceMm, measuringUnit);
 }
 
 StartPositionResult ComputeStartPosition(const StartPositionInput& input) {

@@ -41,7 +41,8 @@ struct Case {
   double rotation;  // degrees
   bool linear;
   int32_t error;
-  CMaPoint end;  // unless a move failed
+  CMaPoint end;      // unless a move failed
+  int32_t unit = 0;  // the measuring unit: 1 inches
 };
 
 const CMaPoint kStart(0.0, 10.0, 0.0);
@@ -56,6 +57,7 @@ const Case kCases[] = {
     {"at the start", kStart, kCw, false, 0.0, false, 0, kStart},
     {"exactly 2.0 outside", {0, 12, 0}, kCw, false, 0.0, false, 0, {0, 12, 0}},
     {"2.5 outside", {0, 12.5, 0}, kCw, false, 0.0, true, 0, kStart},
+    {"0.5 in outside on an inch machine", {0, 10.5, 0}, kCw, false, 0.0, true, 0, kStart, 1},
     {"rotation fails far from the start", {-10, 0, 0}, kCw, true, -90.0, true, 0, kStart},
     {"rotation fails near the start", kTenDegreesShort, kCw, true, 10.0, false, 4, {}},
 };
@@ -133,6 +135,7 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
   for (const Case& c : kCases) {
     component->Move = machineMove;
     component->ScanDirection.Set(c.direction);
+    component->MeasuringUnit.Set(c.unit);
     machine->FailMoves(0);
     machine->SetTip(c.tip);
     ComPtr<RecordingMove> moves = WatchMoves();
