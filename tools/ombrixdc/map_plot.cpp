@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui/render.h"
+#include "tools/ombrixdc/chart_ticks.h"
 #include "tools/ombrixdc/number_text.h"
 
 using namespace ombrixdc;
@@ -44,18 +45,6 @@ struct Series {
   ui::Rgb colour;
   const char* name;
 };
-
-// A "nice" step for about `count` ticks over `span`.
-double TickStep(double span, int32_t count) {
-  const double raw = span / count;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double m : {1.0, 2.0, 5.0}) {
-    if (m * power >= raw) {
-      return m * power;
-    }
-  }
-  return 10.0 * power;
-}
 
 std::string TickText(double value) {
   char text[32];

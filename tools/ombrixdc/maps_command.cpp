@@ -12,6 +12,7 @@
 #include "src/procedures/map_inventory.h"
 #include "src/procedures/map_search.h"
 #include "src/services/run_directory.h"
+#include "tools/ombrixdc/json_text.h"
 #include "tools/ombrixdc/map_plot.h"
 #include "tools/ombrixdc/number_text.h"
 
@@ -63,23 +64,6 @@ std::optional<fs::path> ExistingRunFolder(const MapsOptions& options, std::strin
     return std::nullopt;
   }
   return folder;
-}
-
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 std::string JsonValue(const StoredMapValue& value) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/ombrixdc/json_text.h"
 #include "tools/ombrixdc/number_text.h"
 
 using namespace ombrixdc;
@@ -11,28 +12,6 @@ namespace {
 
 constexpr const char* kDataSetNames[kDataTypeCount] = {"Slow",    "Fast",    "Corrected",
                                                        "SlowMap", "FastMap", "CorrectedMap"};
-
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-// JSON has no infinity or not-a-number; such a value is written as null.
-std::string JsonNumber(double value) {
-  return std::isfinite(value) ? ShortestText(value) : "null";
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "tools/ombrixdc/sweep_chart.h"
+#include "tools/ombrixdc/chart_ticks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,18 +15,6 @@ constexpr ui::Rgb kDynamic{255, 0, 0};   // the fast scan's colour in the Radial
 constexpr ui::Rgb kResidual{0, 160, 0};  // the corrected scan's, darkened to read on white
 constexpr ui::Rgb kLimit{0, 160, 160};
 constexpr ui::Rgb kRecommended{0, 0, 255};
-
-// A tick step of 1, 2 or 5 times a power of ten giving about `ticks` intervals up to `top`.
-double TickStep(double top, int32_t ticks) {
-  const double raw = top / ticks;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double m : {1.0, 2.0, 5.0}) {
-    if (m * power >= raw) {
-      return m * power;
-    }
-  }
-  return 10.0 * power;
-}
 
 std::string TickText(double value) {
   char text[32];

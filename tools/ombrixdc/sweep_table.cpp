@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/ombrixdc/json_text.h"
 #include "tools/ombrixdc/number_text.h"
 
 using namespace ombrixdc;
@@ -16,22 +17,6 @@ std::string Fixed(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
   return text;
-}
-
-// JSON has no infinity or not-a-number; such a value is written as null.
-std::string JsonNumber(double value) {
-  return std::isfinite(value) ? ShortestText(value) : "null";
-}
-
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-    }
-    out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-  }
-  return out + "\"";
 }
 
 double FormUm(const RunResults& results, EDataType type) {
