@@ -37,20 +37,26 @@ inline CLI::Validator FiniteNumber() {
       "NUMBER");
 }
 
-// A finite number of seconds greater than 0.
-inline CLI::Validator PositiveSeconds() {
+// A finite number greater than 0 (a speed, a length, a time), named `what` in the help; `kind`
+// says in the message what it must be ("number", "number of seconds").
+inline CLI::Validator PositiveNumber(const char* what, const char* kind = "number") {
   return CLI::Validator(
-      [](std::string& text) -> std::string {
+      [kind](std::string& text) -> std::string {
         const std::optional<double> value = NumberFromText(text);
         if (!value) {
           return "not a number: " + text;
         }
         if (!(*value > 0.0 && std::isfinite(*value))) {
-          return "must be a finite number of seconds greater than 0: " + text;
+          return std::string("must be a finite ") + kind + " greater than 0: " + text;
         }
         return {};
       },
-      "SECONDS");
+      what);
+}
+
+// A finite number of seconds greater than 0.
+inline CLI::Validator PositiveSeconds() {
+  return PositiveNumber("SECONDS", "number of seconds");
 }
 
 inline CLI::Validator NonEmptyText() {

@@ -97,22 +97,6 @@ fs::path WriteDemoSettings(const fs::path& folder) {
   return file;
 }
 
-// A finite number greater than 0 (a speed or a length).
-CLI::Validator PositiveNumber(const char* what) {
-  return CLI::Validator(
-      [](std::string& text) -> std::string {
-        const std::optional<double> value = NumberFromText(text);
-        if (!value) {
-          return "not a number: " + text;
-        }
-        if (!(*value > 0.0 && std::isfinite(*value))) {
-          return "must be a finite number greater than 0: " + text;
-        }
-        return {};
-      },
-      what);
-}
-
 enum class RunEnd { Succeeded, Failed, Aborted };
 
 struct Session {
@@ -311,12 +295,12 @@ void AddSweepCommand(CLI::App& app) {
   sweep->add_option("--speeds", options->speeds, "Fast speeds in mm/s, e.g. 10,20,40,80")
       ->delimiter(',')
       ->required()
-      ->check(PositiveNumber("SPEED"));
+      ->check(::PositiveNumber("SPEED"));
   sweep
       ->add_option("--limit-um", options->limitUm,
                    "Largest compensated residual accepted, in um (default: the machine "
                    "repeatability SlowSpeedRepeatability of the settings, or 1 um without one)")
-      ->check(PositiveNumber("MICRONS"));
+      ->check(::PositiveNumber("MICRONS"));
   sweep->add_option("-o,--output", options->chart,
                     "Draw both errors against the speed into this .png, .svg or .pdf file");
   sweep->add_option("--machine", options->machine, "Machine description file of the simulator");
