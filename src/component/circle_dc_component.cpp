@@ -55,9 +55,14 @@ void CircleDCComponent::ChangeStatus(ECircleStatus status) {
   Sinks.FireOnStatusChange(status);
 }
 
-void CircleDCComponent::FailRun(RunOutcome& outcome, int32_t errorNumber) {
-  outcome.error = errorNumber;
+void CircleDCComponent::RecordError(int32_t errorNumber, std::string reason) {
+  lastErrorReason_.Set(std::move(reason));
   LastErrorNumber = errorNumber;
+}
+
+void CircleDCComponent::FailRun(RunOutcome& outcome, int32_t errorNumber, std::string reason) {
+  outcome.error = errorNumber;
+  RecordError(errorNumber, std::move(reason));
   ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
 }
 

@@ -194,8 +194,13 @@ class CircleDCComponent {
   // Asks a run to stop at its next checkpoint. Does not wait.
   HRESULT Abort();
   ECircleStatus GetCurrentCircleStatus() const { return static_cast<ECircleStatus>(Status.load()); }
-  // The code of the pending error number; reading clears it.
+  // The code of the pending error number; reading clears it and its reason.
   uint32_t GetLastError();
+  // What caused the pending error, when the component knows: the file, key or value behind
+  // it, for the user. Empty when there is none or no more is known.
+  std::string LastErrorReason() const { return lastErrorReason_.Get(); }
+  // Records an error number for the client with its reason (empty when none is known).
+  void RecordError(int32_t errorNumber, std::string reason = {});
 
   // Sets Status and fires OnStatusChange with it.
   void ChangeStatus(ECircleStatus status);
@@ -233,8 +238,9 @@ class CircleDCComponent {
 
   // Records a failure of the run: its outcome, the error number for the client, Status 7 and
   // OnStatusChange(7).
-  void FailRun(RunOutcome& outcome, int32_t errorNumber);
-  bool ParameterCheck();
+  void FailRun(RunOutcome& outcome, int32_t errorNumber, std::string reason = {});
+  // True when a run may start; else false with what is wrong in `reason`.
+  bool ParameterCheck(std::string& reason);
   // The fast scan's speed as the mode chooses it: ModeParameter when the client gives the
   // speed, MaxScanSpeed in the calibrating modes.
   double ModeFastSpeed() const;
@@ -245,7 +251,7 @@ class CircleDCComponent {
   void JoinFinishedWorkers();
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
-  bool ReadSettings();
+  bool ReadSettings(std::string& reason);
   bool ReadSystemSettingsFile();
 
   struct Worker {
@@ -257,6 +263,7 @@ class CircleDCComponent {
   // 1 when the last run ended without an error and was not aborted.
   std::atomic<int32_t> runSucceeded_{0};
   SharedValue<PublishedRunResults> results_;
+  SharedValue<std::string> lastErrorReason_;
   std::mutex workersMutex_;  // guards the fields below
   std::list<Worker> workers_;
   bool destroying_ = false;

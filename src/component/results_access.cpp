@@ -1,6 +1,9 @@
 // Connecting to the controller and preparing a run: InitialiseObject and GetStartPosition with
 // the settings read and the system settings file.
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <utility>
 
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
@@ -34,7 +37,7 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
       Link = made.link;
       AxisStatus = made.axisStatus;
     }
-    LastErrorNumber = kParameterError;
+    RecordError(kParameterError, "InitialiseObject was given no link");
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;
@@ -77,11 +80,19 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
   return S_OK;
 }
 
-bool CircleDCComponent::ReadSettings() {
+bool CircleDCComponent::ReadSettings(std::string& reason) {
   const OptionalText iniFile = IniFilepath.Get();
   const SettingsReadResult read = ReadTuningSettings(ProbeType.Get(), iniFile.value_or(""));
   if (!read.storeCreated) {
+    reason = "the controller's settings store cannot be created";
     return false;
+  }
+  if (!read.ok) {
+    std::error_code ec;
+    const std::string file = "the settings file " + iniFile.value_or("");
+    reason = !std::filesystem::is_regular_file(iniFile.value_or(""), ec) ? file + " does not exist"
+             : !read.missing.empty() ? file + " has no " + read.missing
+                                     : file + " cannot be read";
   }
   const TuningSettings& v = read.values;
   ProcessRunControlState().positionalTolerance = v.positionalTolerance;
@@ -178,17 +189,32 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     queryOk = query.ok;
   }
   if (!queryOk) {
-    LastErrorNumber = kParameterError;
+    RecordError(kParameterError,
+                "the controller gave no probe, head or feature frame for the start position");
   }
 
-  if (!(ModeFastSpeed() > 0.0) || !(FeatureRadius.Get() > 0.0) || !(TipRadius.Get() > 0.0) ||
-      !IniFilepath.Get()) {
-    LastErrorNumber = kParameterError;
-  } else if (!ReadSettings()) {
-    LastErrorNumber = kSettingsError;
+  const auto missing = [&]() -> const char* {
+    if (!(ModeFastSpeed() > 0.0)) {
+      return Mode.Get() == E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED
+                 ? "ModeParameter is not greater than 0"
+                 : "MaxScanSpeed is not greater than 0";
+    }
+    if (!(FeatureRadius.Get() > 0.0)) {
+      return "FeatureRadius is not greater than 0";
+    }
+    if (!(TipRadius.Get() > 0.0)) {
+      return "TipRadius is not greater than 0";
+    }
+    return IniFilepath.Get() ? nullptr : "IniFilepath is not set (the machine's settings file)";
+  }();
+  if (missing) {
+    RecordError(kParameterError, missing);
+  } else if (std::string reason; !ReadSettings(reason)) {
+    RecordError(kSettingsError, std::move(reason));
   }
   if (!ReadSystemSettingsFile()) {
-    LastErrorNumber = kParameterError;
+    RecordError(kParameterError, "System.dat in the run directory " +
+                                     RunDirectory.Get().value_or("") + " is damaged");
   }
 
   if (LastErrorNumber.load() != 0) {
@@ -199,7 +225,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
 
   const StartPositionResult start = ComputeStartPosition(StartPositionInputOf(*this));
   if (!start.refusal.empty()) {
-    LastErrorNumber = kParameterError;
+    RecordError(kParameterError, start.refusal);
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;

@@ -1,7 +1,9 @@
 // PerformCircle, its checks, the run's worker thread, Abort and GetLastError.
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
@@ -33,32 +35,42 @@ bool CircleDCComponent::ControllerObjectsPresent() const {
   return c.link && c.axisStatus && c.stop && c.circleScan && c.moveTarget && c.move;
 }
 
-bool CircleDCComponent::ParameterCheck() {
+bool CircleDCComponent::ParameterCheck(std::string& reason) {
   // Checked even when the parameters were checked before: an InitialiseObject that failed
   // half-way since then leaves objects missing, and a run must never call one that is not there.
   if (!ControllerObjectsPresent()) {
+    reason = "the component is not connected to the controller (InitialiseObject)";
     return false;
   }
   if (Status.load() == E_OMBRIX_DC_CIRCLE_INITIALISED) {
     return true;
   }
   if (FilterNumber.Get() < 1) {
+    reason = "FilterNumber is below 1";
     return false;
   }
-  for (double value : {FeatureRadius.Get(), TipRadius.Get(), ScanDeflection.Get(),
-                       MaxScanSpeed.Get(), SlowSpeed.Get(), ModeParameter.Get()}) {
+  const std::pair<const char*, double> values[] = {
+      {"FeatureRadius", FeatureRadius.Get()},   {"TipRadius", TipRadius.Get()},
+      {"ScanDeflection", ScanDeflection.Get()}, {"MaxScanSpeed", MaxScanSpeed.Get()},
+      {"SlowSpeed", SlowSpeed.Get()},           {"ModeParameter", ModeParameter.Get()}};
+  for (const auto& [name, value] : values) {
     if (!Positive(value)) {
+      reason = std::string(name) + " is not a finite number greater than 0";
       return false;
     }
   }
   if (!Positive(KnownPartScanAcceleration.Get()) || !Positive(BufferPitch.Get()) ||
       !Positive(DCMapPitch.Get())) {
-    LastErrorNumber = Number(ErrorNumber::Settings);
+    RecordError(Number(ErrorNumber::Settings),
+                "KnownPartScanAcceleration, BufferPitch and DCMapPitch must be greater than 0: "
+                "GetStartPosition reads them from the settings file");
     return false;
   }
   const double tolerance = ProcessRunControlState().positionalTolerance;
   if (StartPosition.Get().IsZero(tolerance) || !ProbeOffsets.Get()) {
-    LastErrorNumber = Number(ErrorNumber::StartPositionOrOffsets);
+    RecordError(Number(ErrorNumber::StartPositionOrOffsets),
+                !ProbeOffsets.Get() ? "no probe offsets were entered (EnterProbeOffsets)"
+                                    : "no start position (GetStartPosition)");
     return false;
   }
   ChangeStatus(E_OMBRIX_DC_CIRCLE_INITIALISED);
@@ -78,9 +90,11 @@ HRESULT CircleDCComponent::PerformCircle() {
   }
   RunCompleted = 0;
   runSucceeded_ = 0;
-  if (!ParameterCheck()) {
-    int32_t none = 0;
-    LastErrorNumber.compare_exchange_strong(none, Number(ErrorNumber::ParameterCheck));
+  if (std::string reason; !ParameterCheck(reason)) {
+    // An error recorded earlier (or by the check) is kept in place of 1.
+    if (LastErrorNumber.load() == 0) {
+      RecordError(Number(ErrorNumber::ParameterCheck), std::move(reason));
+    }
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     runInProgress_ = false;
     return S_FALSE;
@@ -98,7 +112,8 @@ HRESULT CircleDCComponent::PerformCircle() {
   }
   if (OfflineTesting.Get() == 0 &&
       !StartPosition.Get().IsEqual(tip, ProcessRunControlState().positionalTolerance)) {
-    LastErrorNumber = Number(ErrorNumber::ProbeNotAtStart);
+    RecordError(Number(ErrorNumber::ProbeNotAtStart),
+                "the probe tip is not at the start position (GetStartPosition)");
     runInProgress_ = false;  // no run: a handler of the error may start the next one
     ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
     return S_FALSE;
@@ -167,7 +182,7 @@ bool CircleDCComponent::StartWorkerThread(int32_t pendingError) {
   } catch (const std::system_error&) {
     runInProgress_ = false;
     lock.unlock();
-    LastErrorNumber = Number(ErrorNumber::WorkerNotStarted);
+    RecordError(Number(ErrorNumber::WorkerNotStarted), "the system refused a new thread");
     RunCompleted = 1;
     Sinks.FirePerformCircleComplete(0);
     return false;
@@ -236,7 +251,8 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
     const MapSearchResult search = FindMatchingMap(run.runFolder, FeatureAsScanned(run.feature),
                                                    run.tolerances, MapComparison::Full);
     if (search.damagedMatch) {
-      FailRun(outcome, Number(ErrorNumber::StoredMapUnusable));
+      FailRun(outcome, Number(ErrorNumber::StoredMapUnusable),
+              "a stored map of the feature in " + run.runFolder.string() + " is damaged");
     }
     run.mapNumber = search.mapNumber;
     ProcessRunControlState().mapNumber = search.mapNumber;
@@ -245,7 +261,8 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
     } else if (learning == E_OMBRIX_DC_CIRCLE_NO_LEARNING) {
       procedure = Procedure::None;
       outcome.error = Number(ErrorNumber::NoStoredMap);
-      LastErrorNumber = outcome.error;
+      RecordError(outcome.error, "no stored map in " + run.runFolder.string() +
+                                     " matches the feature (learn one with Learning 1 or 2)");
     }
   }
   if (outcome.Failed()) {
@@ -263,7 +280,7 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
   }
   // The one place a procedure's failure is recorded.
   if (result.end == StepEnd::Failed) {
-    FailRun(outcome, result.error);
+    FailRun(outcome, result.error, std::move(result.reason));
   }
 }
 
@@ -279,7 +296,10 @@ void CircleDCComponent::RunWorker(RunContext run, int32_t pendingError, std::str
   // never changed, since other threads of the host depend on it.
   if (run.runFolder.empty() || !IsAccessibleFolder(run.runFolder.string())) {
     outcome.error = Number(ErrorNumber::RunDirectory);
-    LastErrorNumber = outcome.error;
+    RecordError(outcome.error, run.runFolder.empty()
+                                   ? "no run directory: the settings give no WorkingDirectory"
+                                   : "the run directory " + run.runFolder.string() +
+                                         " is not a folder it can use");
   } else if (run.mapAgeLimitHours > 0) {
     DeleteOldMapFiles(run.runFolder, run.mapAgeLimitHours);
   }
@@ -291,7 +311,7 @@ void CircleDCComponent::RunWorker(RunContext run, int32_t pendingError, std::str
   }
   if (!locked) {
     outcome.error = LockRefusalCode(link);
-    LastErrorNumber = outcome.error;
+    RecordError(outcome.error, "the controller refused its lock");
   } else {
     ChooseAndRunProcedure(run, outcome, results);
   }
@@ -329,6 +349,7 @@ HRESULT CircleDCComponent::Abort() {
 }
 
 uint32_t CircleDCComponent::GetLastError() {
+  lastErrorReason_.Set({});
   return ErrorCode(LastErrorNumber.exchange(0));
 }
 

@@ -17,13 +17,19 @@ StepResult WriteRawScanFiles(const std::filesystem::path& runFolder, ScanKind sc
   if (scanWritten && probeWritten) {
     return StepResult::Completed();
   }
-  return StepResult::Failed(ErrorNumber::RawScanFileFailed);
+  return StepResult::Failed(ErrorNumber::RawScanFileFailed,
+                            "the raw scan files " + RawScanFilePath(runFolder, scan).string() +
+                                " and " + ProbeFilePath(runFolder, scan).string() +
+                                " cannot be written");
 }
 
 ScanResult ReadRawScanFiles(const RunContext& run, RunReporter& report, ScanKind scan) {
-  std::optional<TokenReader> reader = TokenReader::FromFile(RawScanFilePath(run.runFolder, scan));
+  const std::filesystem::path file = RawScanFilePath(run.runFolder, scan);
+  std::optional<TokenReader> reader = TokenReader::FromFile(file);
   if (!reader) {
-    return {StepResult::Failed(ErrorNumber::RawScanFileFailed), {}};
+    return {StepResult::Failed(ErrorNumber::RawScanFileFailed,
+                               "the raw scan file " + file.string() + " cannot be read"),
+            {}};
   }
   RawScanPoints points = ReadRawScanFile(*reader);
   return PrepareRecordedScan(run, report, scan, points.x, points.y, points.z, {});

@@ -104,6 +104,13 @@ SettingsReadResult ReadTuningSettings(int32_t probeType, const std::string& iniF
     v.dcStartAngle = 120.0;
   }
   result.ok = read.AllSucceeded() && requiredPresent;
+  if (v.knownPartScanAcceleration == -1.0) {
+    result.missing = std::string("[") + ProbeTypeSection(probeType) + "] KnownPartScanAcceleration";
+  } else if (v.bufferPitch == -1.0) {
+    result.missing = "[OmbrixDC] BufferPitch";
+  } else if (v.dcMapPitch == -1.0) {
+    result.missing = "[OmbrixDC] DCMapPitch";
+  }
   return result;
 }
 

@@ -22,6 +22,9 @@ struct SettingsReadResult {
   bool storeCreated = false;  // false: nothing was read and nothing may be changed
   bool ok = false;            // every read succeeded and the three required values exist
   TuningSettings values;
+  // When not ok: the first required value missing ("[section] key"), or empty when a read
+  // failed otherwise.
+  std::string missing;
 };
 
 // The section that holds KnownPartScanAcceleration for a probe type number.

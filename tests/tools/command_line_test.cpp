@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "tests/tools/command_line_runs.h"
@@ -110,6 +111,40 @@ TEST(CommandLine, RefusalsSayWhy) {
   }
   EXPECT_FALSE(fs::exists(damagedStore.string() + ".lock"));
   EXPECT_EQ(FileText(damagedStore), "[HKEY_CLASSES_ROOT\\Half");  // left as it was
+}
+
+// A run that fails says on standard error which file, key or value caused it.
+TEST(CommandLine, FailedRunsNameTheirCause) {
+  const TempFolder folder;
+  const auto withIni = [&](const std::string& ini) {
+    std::vector<std::string> args = RunArgs(folder, 1, 0);
+    const auto at = std::find(args.begin(), args.end(), "--ini");
+    if (ini.empty()) {
+      args.erase(at, at + 2);
+    } else {
+      at[1] = ini;
+    }
+    return args;
+  };
+  const fs::path noProbeSection =
+      folder.Write("no-probe.ini", "[OmbrixDC]\nBufferPitch=0.05\nDCMapPitch=0.5\n");
+  std::vector<std::string> offline = RunArgs(folder, 1, 0);
+  offline.push_back("--offline");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {withIni(""), "IniFilepath is not set"},
+      {withIni((folder.Path() / "nope.ini").string()), "nope.ini does not exist"},
+      {withIni(noProbeSection.string()), "has no [KT410] KnownPartScanAcceleration"},
+      {RunArgs(folder, 0, 0), "no stored map in " + (folder.Path() / "Default").string()},
+      {offline, "raw scan file " + (folder.Path() / "Default" / "ScanSlow.dat").string()},
+  };
+  for (const auto& [args, cause] : cases) {
+    const ChildResult r = RunChild(args);
+    EXPECT_EQ(r.exitStatus, 1) << cause;
+    EXPECT_NE(r.err.find(cause), std::string::npos) << r.err;
+  }
+  folder.Write("Default/System.dat", "Measuring unit and nothing else");
+  const ChildResult damaged = RunChild(offline);
+  EXPECT_NE(damaged.err.find("System.dat in the run directory"), std::string::npos) << damaged.err;
 }
 
 // What render and view say about a data sets file: a reference curve hidden for want of a

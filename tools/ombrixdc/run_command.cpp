@@ -144,10 +144,10 @@ int Run(const RunOptions& options) {
   out.Line("StartPosition " + ShortestText(x) + " " + ShortestText(y) + " " + ShortestText(z) +
            " " + std::to_string(success));
   if (!success) {
+    const std::string reason = component.LastErrorReason();
     out.Line(ErrorCodeLine(component.GetLastError()));
-    const std::string refusal = ComputeStartPosition(StartPositionInputOf(component)).refusal;
-    if (!refusal.empty()) {
-      std::fprintf(stderr, "ombrixdc: GetStartPosition: %s\n", refusal.c_str());
+    if (!reason.empty()) {
+      std::fprintf(stderr, "ombrixdc: GetStartPosition: %s\n", reason.c_str());
     }
     if (options.json) {
       std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
@@ -172,8 +172,12 @@ int Run(const RunOptions& options) {
   if (!completed) {
     completed = latch.Wait(std::chrono::seconds(0));
   }
+  const std::string reason = component.LastErrorReason();
   const uint32_t error = component.GetLastError();
   out.Line(ErrorCodeLine(error));
+  if (error != 0 && !reason.empty()) {
+    std::fprintf(stderr, "ombrixdc: %s\n", reason.c_str());
+  }
   const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
   bool good = completed == 1 && error == 0 && !aborted;
 
