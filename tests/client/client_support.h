@@ -7,6 +7,7 @@
 #include <chrono>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "include/CoVexa_OmbrixDC.h"
@@ -166,6 +167,19 @@ class OfflineClientRun : public ::testing::Test {
                  {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
     }
     ASSERT_EQ(success, 1);
+    // The run is over before its PerformCircleComplete goes out (a handler may start the next
+    // run), so the poll can end while the event is still on its way to the last sink.
+    const auto delivered = [&] {
+      for (const auto& e : second->EventsAndProblems().first) {
+        if (e.dispid == DISPID_PerformCircleComplete) {
+          return true;
+        }
+      }
+      return false;
+    };
+    while (!delivered() && std::chrono::steady_clock::now() < end) {
+      std::this_thread::yield();
+    }
   }
   void TearDown() override {
     for (DWORD cookie : cookies) {
