@@ -14,7 +14,7 @@ prefix="$work/prefix"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$cmake" --install "$build_dir" --prefix "$prefix" > "$work/install.log" || fail "install"
-for file in bin/ombrixdc bin/ombrixdc-window "$lib/libombrixdc.so" \
+for file in bin/ombrixdc bin/ombrixdc-window "$lib/libombrixdc.so" "$lib/libombrixdc-view.so" \
   "$lib/ombrixdc/ombrixdc-simulated-controller.so" include/ombrixdc/CoVexa_OmbrixDC.h \
   include/ombrixdc/OmbrixDC_com.h "$lib/cmake/OmbrixDC/OmbrixDCConfig.cmake" \
   "$lib/pkgconfig/ombrixdc.pc" share/ombrixdc/README.md share/ombrixdc/machine-description.ini \
