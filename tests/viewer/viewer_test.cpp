@@ -339,7 +339,8 @@ class FakeViewerClient final : public ViewerClient {
   bool WindowRectChanged() const override { return false; }
   bool WindowVisible() const override { return true; }
   std::optional<std::string> Language() const override { return std::nullopt; }
-  std::optional<std::string> IniFilepath() const override { return std::nullopt; }
+  std::optional<ViewerSettings> Settings() const override { return std::nullopt; }
+  ComPtr<IVexa_error> NewErrorObject() const override { return nullptr; }
   std::optional<std::string> WorkingFolder() const override { return "Default"; }
   std::optional<std::string> GraphicsFilename() const override {
     std::lock_guard lock(mutex_);
