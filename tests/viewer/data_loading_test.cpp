@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <filesystem>
 #include <mutex>
 
@@ -19,7 +18,7 @@
 namespace ombrixdc {
 namespace {
 
-// A component as the viewer sees it, with fields a test sets directly.
+// A component as the viewer sees it, with fields a test sets directly; one thread only.
 class FakeViewerClient final : public ViewerClient {
  public:
   ui::Rect WindowRect() const override { return {100, 100, 868, 677}; }
@@ -28,24 +27,19 @@ class FakeViewerClient final : public ViewerClient {
   std::optional<std::string> Language() const override { return std::nullopt; }
   std::optional<std::string> IniFilepath() const override { return std::nullopt; }
   std::optional<std::string> WorkingFolder() const override { return "Default"; }
-  std::optional<std::string> GraphicsFilename() const override {
-    std::lock_guard lock(mutex_);
-    return fileName;
-  }
+  std::optional<std::string> GraphicsFilename() const override { return fileName; }
   bool GraphicsOpen() const override { return graphicsOpen; }
   ClientRunData RunData() const override {
-    std::lock_guard lock(mutex_);
     ClientRunData data = run;
     data.DataSets = sets;
     return data;
   }
   void SetGraphicsOpen(bool open) override { graphicsOpen = open; }
-  void SetWindowHandle(int32_t handle) override { windowHandle = handle; }
-  void FireOnGraphicsClosed() override { ++closedEvents; }
+  void SetWindowHandle(int32_t) override {}
+  void FireOnGraphicsClosed() override {}
 
   // Every set a circle of `radius` sampled at `count` angles.
   void SetCircles(double radius, size_t count) {
-    std::lock_guard lock(mutex_);
     for (DataSet& set : sets) {
       set = {};
       for (size_t i = 0; i < count; ++i) {
@@ -55,13 +49,10 @@ class FakeViewerClient final : public ViewerClient {
     }
   }
 
-  mutable std::mutex mutex_;
   std::optional<std::string> fileName;
   ClientRunData run;
   std::array<DataSet, kViewerDataSetCount> sets;
-  std::atomic<bool> graphicsOpen{false};
-  std::atomic<int32_t> windowHandle{0};
-  std::atomic<int32_t> closedEvents{0};
+  bool graphicsOpen = false;
 };
 
 class DataLoadingTest : public ::testing::Test {

@@ -10,31 +10,13 @@
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
 #include "tests/platform/com/test_widget.h"
+#include "tests/support/variant_values.h"
 
 namespace {
 
-ComVariant* Text(ComVariant* v, std::string_view utf8) {
-  VariantClear(v);
-  v->vt = VT_BSTR;
-  v->bstrVal = BstrFromUtf8(utf8);
-  return v;
-}
-
-VARIANT Number(double value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R8;
-  v.dblVal = value;
-  return v;
-}
-
-HRESULT Change(const VARIANT& source, VARTYPE vt, ComVariant* out) {
-  return VariantChangeType(out, &source, 0, vt);
-}
-
 TEST(Variant, CopyDuplicatesStringsAndArraysSharesInterfacesAndClearFreesThem) {
   ComVariant text, array, object, copy;
-  Text(&text, "probe");
+  static_cast<VARIANT&>(text) = Text("probe");
   ASSERT_EQ(VariantCopy(&copy, &text), S_OK);
   EXPECT_NE(copy.bstrVal, text.bstrVal);
   EXPECT_EQ(Utf8FromBstr(copy.bstrVal), "probe");
@@ -90,9 +72,9 @@ TEST(Variant, NumbersAndTextConvertRoundingHalfToEvenAndCheckingTheirRange) {
       {"-1e400", 0, VT_BOOL, DISP_E_OVERFLOW, 0},
   };
   for (const auto& c : cases) {
-    ComVariant text, out;
-    const VARIANT source = c.text ? *Text(&text, c.text) : Number(c.number);
-    ASSERT_EQ(Change(source, c.target, &out), c.expected) << c.text << " " << c.number;
+    ComVariant source, out;
+    static_cast<VARIANT&>(source) = c.text ? Text(c.text) : Real(c.number);
+    ASSERT_EQ(VariantChangeType(&out, &source, 0, c.target), c.expected) << c.text << c.number;
     EXPECT_EQ(out.vt, c.expected == S_OK ? c.target : VARTYPE{VT_EMPTY});  // failures leave it
     const double value = out.vt == VT_I4 ? out.lVal : out.vt == VT_UI1 ? out.bVal : out.dblVal;
     EXPECT_EQ(c.expected == S_OK ? value : 0.0, c.value) << c.text << " " << c.number;
@@ -102,8 +84,9 @@ TEST(Variant, NumbersAndTextConvertRoundingHalfToEvenAndCheckingTheirRange) {
 
 TEST(Variant, NumbersBecomeTextThatReadsBackTheSame) {
   ComVariant back, text;
-  ASSERT_EQ(Change(Number(1.0 / 3.0), VT_BSTR, &text), S_OK);
-  ASSERT_EQ(Change(text, VT_R8, &back), S_OK);
+  const VARIANT third = Real(1.0 / 3.0);
+  ASSERT_EQ(VariantChangeType(&text, &third, 0, VT_BSTR), S_OK);
+  ASSERT_EQ(VariantChangeType(&back, &text, 0, VT_R8), S_OK);
   EXPECT_EQ(back.dblVal, 1.0 / 3.0);
 }
 
