@@ -108,8 +108,10 @@ TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
 // the default frame; a maximised one, or one at least that large, stays.
 TEST(ViewerFrameRules, SpringBackSize_OnlyForARestoredWindowTooSmall) {
   const std::tuple<ui::Size, bool, std::optional<ui::Size>> cases[] = {
-      {{759, 900}, true, ui::Size{768, 577}}, {{900, 530}, true, ui::Size{768, 577}},
-      {{760, 531}, true, std::nullopt},       {{100, 100}, false, std::nullopt}};
+      {{759, 900}, true, ui::Size{768, 577}},
+      {{900, 530}, true, ui::Size{768, 577}},
+      {{760, 531}, true, std::nullopt},
+      {{100, 100}, false, std::nullopt}};
   for (const auto& [client, restored, outer] : cases) {
     EXPECT_EQ(SpringBackSize(client, restored), outer) << client.width << "x" << client.height;
   }
