@@ -44,16 +44,6 @@ inline ui::Image LoadPng(const std::filesystem::path& path) {
   return image;
 }
 
-inline bool Close(uint32_t a, uint32_t b) {
-  for (int32_t shift : {0, 8, 16}) {
-    if (std::abs(static_cast<int32_t>((a >> shift) & 0xFF) -
-                 static_cast<int32_t>((b >> shift) & 0xFF)) > kChannelTolerance) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // `golden` is relative to the source tree, e.g. "tests/viewer/golden/metrology.png".
 inline ::testing::AssertionResult MatchesGolden(const ui::Image& image, const std::string& golden) {
   const std::filesystem::path kept = std::filesystem::path(OMBRIXDC_SOURCE_DIR) / golden;
@@ -66,7 +56,11 @@ inline ::testing::AssertionResult MatchesGolden(const ui::Image& image, const st
   int32_t differing = 0;
   const bool sameSize = expected.width == image.width && expected.height == image.height;
   for (size_t i = 0; sameSize && i < image.pixels.size(); ++i) {
-    const bool close = Close(image.pixels[i], expected.pixels[i]);
+    bool close = true;
+    for (int32_t shift : {0, 8, 16}) {
+      const int32_t a = (image.pixels[i] >> shift) & 0xFF, b = (expected.pixels[i] >> shift) & 0xFF;
+      close = close && std::abs(a - b) <= kChannelTolerance;
+    }
     differing += close ? 0 : 1;
     difference.pixels[i] = close ? 0xC0C0C0 + ((image.pixels[i] >> 2) & 0x3F3F3F) : 0xFF0000;
   }

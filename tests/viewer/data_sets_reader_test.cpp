@@ -49,7 +49,11 @@ DataSetsReadResult Read(std::string text, ViewerDataSets& data, double repeatabi
   return ReadViewerDataSets(reader, data, repeatability);
 }
 
-void ExpectWrittenValues(const ViewerDataSets& data) {
+// Labels in any case and any line ends are the token reader's; here what the values are.
+TEST(DataSetsReader, ReadsWhatTheWriterWrote) {
+  ViewerDataSets data;
+  const DataSetsReadResult result = Read(WrittenText(), data);
+  ASSERT_TRUE(result.ok);
   EXPECT_EQ(std::tuple(data.MeasuringUnit, data.FeatureRadius, data.Centre.z(), data.Xaxis.y(),
                        data.SlowSpeed, data.FastSpeed, data.CorrectedSpeed, data.ScanDirection),
             std::tuple(1, 8.0, -40.0, 1.0, 5.0, 30.0, 30.0, 1));
@@ -64,14 +68,6 @@ void ExpectWrittenValues(const ViewerDataSets& data) {
       EXPECT_NEAR(set.angles[i], 2.0 * MA_PI * static_cast<double>(i) / kPoints, 1e-6);
     }
   }
-}
-
-// Labels in any case and any line ends are the token reader's; here what the values are.
-TEST(DataSetsReader, ReadsWhatTheWriterWrote) {
-  ViewerDataSets data;
-  const DataSetsReadResult result = Read(WrittenText(), data);
-  ASSERT_TRUE(result.ok);
-  ExpectWrittenValues(data);
   EXPECT_EQ(result.ring.RingIndex, 0);  // true circles: every form 0
 }
 
