@@ -16,11 +16,6 @@
 
 namespace ombrixdc {
 
-namespace {
-constexpr int32_t kParameterError = Number(ErrorNumber::ParameterCheck);
-constexpr int32_t kSettingsError = Number(ErrorNumber::Settings);
-}  // namespace
-
 HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
                                             LONG* success) {
   if (!success) {
@@ -37,7 +32,7 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
       Link = made.link;
       AxisStatus = made.axisStatus;
     }
-    RecordError(kParameterError, "InitialiseObject was given no link");
+    RecordError(ErrorNumber::ParameterCheck, "InitialiseObject was given no link");
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;
@@ -189,7 +184,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     queryOk = query.ok;
   }
   if (!queryOk) {
-    RecordError(kParameterError,
+    RecordError(ErrorNumber::ParameterCheck,
                 "the controller gave no probe, head or feature frame for the start position");
   }
 
@@ -208,13 +203,13 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     return IniFilepath.Get() ? nullptr : "IniFilepath is not set (the machine's settings file)";
   }();
   if (missing) {
-    RecordError(kParameterError, missing);
+    RecordError(ErrorNumber::ParameterCheck, missing);
   } else if (std::string reason; !ReadSettings(reason)) {
-    RecordError(kSettingsError, std::move(reason));
+    RecordError(ErrorNumber::Settings, std::move(reason));
   }
   if (!ReadSystemSettingsFile()) {
-    RecordError(kParameterError, "System.dat in the run directory " +
-                                     RunDirectory.Get().value_or("") + " is damaged");
+    RecordError(ErrorNumber::ParameterCheck, "System.dat in the run directory " +
+                                                 RunDirectory.Get().value_or("") + " is damaged");
   }
 
   if (LastErrorNumber.load() != 0) {
@@ -225,7 +220,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
 
   const StartPositionResult start = ComputeStartPosition(StartPositionInputOf(*this));
   if (!start.refusal.empty()) {
-    RecordError(kParameterError, start.refusal);
+    RecordError(ErrorNumber::ParameterCheck, start.refusal);
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;

@@ -65,7 +65,7 @@ enum class MapComparison {
   Relaxed,  // filter number and speeds ignored: the map of the same feature to overwrite
 };
 
-struct MapMatchResult {
+struct [[nodiscard]] MapMatchResult {
   // Every compared value agrees and every number could be read.
   bool matches = false;
   // Every compared value agrees but a number could not be read: the file is the feature's
@@ -89,7 +89,7 @@ struct MapMatchResult {
 MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
                             const MatchTolerances& tolerances, MapComparison comparison);
 
-struct MapFileHeaderResult {
+struct [[nodiscard]] MapFileHeaderResult {
   MapFileHeader header;
   bool readError = false;
 };
@@ -97,7 +97,7 @@ struct MapFileHeaderResult {
 // that cannot be read keep MapFileHeader's defaults and set readError.
 MapFileHeaderResult ReadMapFileHeader(TokenReader& reader);
 
-struct MapDataResult {
+struct [[nodiscard]] MapDataResult {
   MapSlots slots;
   // A count or row could not be read, or a count is larger than the rest of the file can
   // hold: the file is damaged (ErrorNumber::StoredMapUnusable). A block with a bad row keeps

@@ -22,7 +22,7 @@ enum class FastScanStage {
 };
 
 // When an abort is requested: stops the machine and returns true.
-bool StopIfAborted(const RunContext& run, const RunReporter& report);
+[[nodiscard]] bool StopIfAborted(const RunContext& run, const RunReporter& report);
 
 // The scan of the current stage: replayed from the raw scan file in offline testing, made on
 // the machine otherwise.

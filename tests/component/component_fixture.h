@@ -105,7 +105,7 @@ class ComponentTest : public ::testing::Test {
     Initialise();
     SetGoodParameters();
     machine->SetTip(StartPosition());
-    component->EnterProbeOffsets(0.0, 0.0, 0.0);
+    ASSERT_TRUE(component->EnterProbeOffsets(0.0, 0.0, 0.0));
     component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   }
 

@@ -91,7 +91,7 @@ TEST_F(ComponentTest, StartPositionFailures) {
     EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
     if (c.error == 0x83100002u) {
-      component->EnterProbeOffsets(0, 0, 0);
+      EXPECT_TRUE(component->EnterProbeOffsets(0, 0, 0));
       EXPECT_EQ(component->PerformCircle(), S_FALSE);
       EXPECT_EQ(component->GetLastError(), 0x83100002u);
     }
@@ -121,7 +121,7 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOr
                "ToleranceCentre: 0.5\r\nToleranceRadius: 0.25\r\nToleranceSpeed: 2\r\n"
                "ToleranceAcceleration: 3\r\nToleranceStartAngle: 4\r\nToleranceFine: 0.001\r\n"
                "PositionalTolerance: 0.05\r\n");
-  component->EnterProbeOffsets(9, 9, 9);
+  EXPECT_TRUE(component->EnterProbeOffsets(9, 9, 9));
   const auto taken = [&](const CMaPoint& centre, const CMaPoint& xAxis, const CMaPoint& normal) {
     StartPosition();
     EXPECT_LT(component->Centre.Get().DistanceTo(centre), 1e-12);

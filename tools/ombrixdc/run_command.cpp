@@ -157,8 +157,9 @@ int Run(const RunOptions& options) {
   if (!options.offline) {
     machine->SetTip(CMaPoint(x, y, z));
   }
-  component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
-                              options.probeOffsets[2]);
+  // The option's check lets only finite numbers through, and those are always taken.
+  static_cast<void>(component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
+                                                options.probeOffsets[2]));
 
   component.PerformCircle();
   // A run that is still going is waited for (bounded). One that has already ended may not
