@@ -2,6 +2,7 @@
 // the settings read and the system settings file.
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -104,6 +105,34 @@ bool CircleDCComponent::ReadSettings(std::string& reason) {
   return read.ok;
 }
 
+namespace {
+
+// The component's properties the system settings file supplies, each with its value in the
+// file: `visit(property, value)` for each pair.
+template <class Visit>
+void ForEachSystemSetting(CircleDCComponent& c, SystemSettings& v, Visit visit) {
+  visit(c.MeasuringUnit, v.measuringUnit);
+  visit(c.HeadAngleA, v.headAngleA);
+  visit(c.HeadAngleB, v.headAngleB);
+  visit(c.ProbeType, v.probeType);
+  visit(c.ProbeOffsets, v.probeOffsets);
+  visit(c.Centre, v.centre);
+  visit(c.Xaxis, v.xaxis);
+  visit(c.Normal, v.normal);
+}
+
+// A property's current value; the probe offsets are always entered when this is read.
+template <class T>
+T ValueOf(const T& value) {
+  return value;
+}
+template <class T>
+T ValueOf(const std::optional<T>& value) {
+  return *value;
+}
+
+}  // namespace
+
 bool CircleDCComponent::ReadSystemSettingsFile() {
   if (OfflineTesting.Get() == 0) {
     return true;
@@ -122,28 +151,17 @@ bool CircleDCComponent::ReadSystemSettingsFile() {
   RunControlState& run = ProcessRunControlState();
   bool ok = true;
   if (reader) {
-    values.measuringUnit = MeasuringUnit.Get();
-    values.headAngleA = HeadAngleA.Get();
-    values.headAngleB = HeadAngleB.Get();
-    values.probeType = ProbeType.Get();
-    values.probeOffsets = *ProbeOffsets.Get();
-    values.centre = Centre.Get();
-    values.xaxis = Xaxis.Get();
-    values.normal = Normal.Get();
+    // A value the file cannot give keeps what the component held.
+    ForEachSystemSetting(
+        *this, values, [](const auto& property, auto& value) { value = ValueOf(property.Get()); });
     values.tolerances = tolerances.Get();
     values.positionalTolerance = run.positionalTolerance;
     ok = ReadSystemSettings(*reader, values);
     tolerances.Set(values.tolerances);
     run.positionalTolerance = values.positionalTolerance;
   }
-  MeasuringUnit.Set(values.measuringUnit);
-  HeadAngleA.Set(values.headAngleA);
-  HeadAngleB.Set(values.headAngleB);
-  ProbeType.Set(values.probeType);
-  ProbeOffsets.Set(values.probeOffsets);
-  Centre.Set(values.centre);
-  Xaxis.Set(values.xaxis);
-  Normal.Set(values.normal);
+  ForEachSystemSetting(*this, values,
+                       [](auto& property, const auto& value) { property.Set(value); });
   return ok;
 }
 
