@@ -8,6 +8,7 @@
 #include "src/files/file_output.h"
 #include "src/files/folder_lock.h"
 #include "src/files/map_file.h"
+#include "src/procedures/fast_scan_step.h"
 #include "src/procedures/map_search.h"
 #include "src/procedures/moves.h"
 #include "src/procedures/procedure_steps.h"
