@@ -126,9 +126,6 @@ class CircleDCComponent {
   // Replaced whole when a run ends (null before the first). Read it once and use that copy:
   // two reads may see two runs.
   PublishedRunResults Results() const { return results_.Get(); }
-  void PublishResults(RunResults results) {
-    results_.Set(std::make_shared<const RunResults>(std::move(results)));
-  }
 
   // ---- viewer geometry ----
   SharedValue<WindowRectangle> WindowRect{WindowRectangle{100, 100, 868, 677}};
@@ -225,13 +222,19 @@ class CircleDCComponent {
   // call is refused or the run's worker has released the lock and set RunCompleted.
   bool RunInProgress() const { return runInProgress_.load(); }
 
-  // How run workers are started; std::thread by default. Tests replace it to see how a run
-  // reports a thread the system refuses to start (std::system_error).
+ private:
+  // The tests' one way in (tests/support): how workers start, and results to read back.
+  friend struct CircleDCComponentTestAccess;
+
+  void PublishResults(RunResults results) {
+    results_.Set(std::make_shared<const RunResults>(std::move(results)));
+  }
+  // How run workers are started: std::thread, unless a test makes the system refuse the
+  // thread (std::system_error).
   using ThreadStarter = std::thread (*)(std::function<void()> body);
   static std::thread StartStdThread(std::function<void()> body);
-  ThreadStarter StartThread = &StartStdThread;
+  ThreadStarter startThread_ = &StartStdThread;
 
- private:
   // An open viewer takes the data sets of a run that finished (run's worker thread).
   void RefreshViewerAfterRun();
   void CloseViewerOnDestruction();

@@ -48,8 +48,6 @@ HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* succe
     RecordError(ErrorNumber::NoData);
     return S_OK;
   }
-  const bool slow = type == E_OMBRIX_DC_CIRCLE_DATA_SLOW || type == E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP;
-  ProcessScanState().slowScanFlag = slow ? ScanKind::Slow : ScanKind::Fast;
   *out = std::move(*points);
   *success = 1;
   return S_OK;
@@ -83,8 +81,6 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   content.slowCentre = results->slowCentre;
   content.fastCentre = results->fastCentre;
   const DataSetsFileText file = WriteDataSetsFile(content);
-  // The last block converted is a fast one, so the flag ends as the conversion left it.
-  ProcessScanState().slowScanFlag = ScanKind::Fast;
 
   // Through a temporary file: a full disk or a crash never costs the results already there.
   if (!WriteTextFileAtomically(path.path, file.text) || file.error != ErrorNumber::None) {

@@ -8,6 +8,7 @@
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
 #include "src/component/run_reporter.h"
+#include "src/engine/map_grid.h"
 #include "src/procedures/controller_lock.h"
 #include "src/procedures/map_search.h"
 #include "src/procedures/procedure_steps.h"
@@ -140,7 +141,7 @@ RunContext CircleDCComponent::MakeRunContext() const {
   run.learning = Learning.Get();
   run.mapAgeLimitHours = TimeOut.Get();
   run.tolerances = ProcessMapMatchTolerances().Get();
-  run.mapGridStartAngle = ProcessMapState().mapGridStartAngle;
+  run.mapGridStartAngle = kMapGridStartAngle;
   run.limits = ProcessRunTimeLimits().Get();
   run.controller = Controllers();
   return run;
@@ -159,8 +160,8 @@ bool CircleDCComponent::StartWorkerThread(Error pendingError) {
   JoinFinishedWorkers();
   auto finished = std::make_shared<std::atomic<bool>>(false);
   try {
-    std::thread thread = StartThread([this, finished, pendingError, run = MakeRunContext(),
-                                      runDirectory = RunDirectory.Get().value_or("")]() mutable {
+    std::thread thread = startThread_([this, finished, pendingError, run = MakeRunContext(),
+                                       runDirectory = RunDirectory.Get().value_or("")]() mutable {
       RunWorker(std::move(run), pendingError, std::move(runDirectory));
       // The owner may have let go from inside a handler of this run: this thread then ends
       // the component, and touches nothing of it afterwards.

@@ -33,7 +33,6 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   }
   MapDataResult map = ReadMapData(*mapReader);
   reference.slots = std::move(map.slots);
-  report.PublishMapSlots(reference.slots);
   if (map.readError) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
@@ -55,15 +54,13 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
 }
 
 // DcMapData and PremappedDcMapData from the slow and fast data sets.
-StepResult LearnMap(RunReporter& report, const DataSet& fast, const DataSet& fastMap,
-                    Reference& reference) {
+StepResult LearnMap(const DataSet& fast, const DataSet& fastMap, Reference& reference) {
   const LearnedMaps learned = LearnDcMaps(reference.slow, reference.slowMap, fast, fastMap);
   if (learned.error != ErrorNumber::None) {
     return StepResult::Failed(learned.error);
   }
   reference.slots[MapSlotIndex::DcMapData] = learned.dcMap;
   reference.slots[MapSlotIndex::PremappedDcMapData] = learned.premappedDcMap;
-  report.PublishMapSlots(reference.slots);
   return StepResult::Completed();
 }
 
@@ -111,7 +108,7 @@ StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage s
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, fastMap.data);
 
   if (stage == FastScanStage::Learning) {
-    if (StepResult learnt = LearnMap(report, fast.data, fastMap.data, reference); !learnt.IsCompleted()) {
+    if (StepResult learnt = LearnMap(fast.data, fastMap.data, reference); !learnt.IsCompleted()) {
       return learnt;
     }
   }

@@ -32,7 +32,6 @@ StepResult LearnReference(const RunContext& run, RunReporter& report, const Scan
   reference.slots[MapSlotIndex::PreMapData] = computed.preMap;
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
-  report.PublishMapSlots(reference.slots);
   return StepResult::Completed();
 }
 

@@ -159,20 +159,19 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW] = circle;
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP] = circle;
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST] = radiiOnly;
-  c.PublishResults(results);
+  CircleDCComponentTestAccess::PublishResults(c, results);
   struct Case {
     int32_t type;
     LONG success;
     CMaPoint centre;
-    ScanKind flag;  // the scan the process-wide flag names afterwards
   };
   const Case cases[] = {
-      {E_OMBRIX_DC_CIRCLE_DATA_SLOW, 1, {1, 2, 0}, ScanKind::Slow},
-      {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, 1, {10, 0, 0}, ScanKind::Fast},
-      {E_OMBRIX_DC_CIRCLE_DATA_FAST, 0, {}, ScanKind::Fast},
-      {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, 0, {}, ScanKind::Fast},
-      {-1, 0, {}, ScanKind::Fast},
-      {6, 0, {}, ScanKind::Fast},
+      {E_OMBRIX_DC_CIRCLE_DATA_SLOW, 1, {1, 2, 0}},
+      {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, 1, {10, 0, 0}},
+      {E_OMBRIX_DC_CIRCLE_DATA_FAST, 0, {}},
+      {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, 0, {}},
+      {-1, 0, {}},
+      {6, 0, {}},
   };
   for (const Case& k : cases) {
     DataSetPoints points;
@@ -186,7 +185,6 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
       EXPECT_TRUE(points.x.empty()) << k.type;
       continue;
     }
-    EXPECT_EQ(ProcessScanState().slowScanFlag.load(), k.flag) << k.type;
     EXPECT_NEAR(points.radius, 5.0, 1e-12);
     EXPECT_NEAR(points.form, 0.0, 1e-12);
     EXPECT_LT(points.centre.DistanceTo(k.centre), 1e-12) << k.type;

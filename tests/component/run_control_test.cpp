@@ -103,9 +103,11 @@ TEST_F(ComponentTest, RunOutcomes) {
        1},
       {"worker thread cannot start", kFailed, 0x83100008u, kReady, 0,
        [&] {
-         component->StartThread = [](std::function<void()>) -> std::thread {
-           throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-         };
+         CircleDCComponentTestAccess::SetThreadStarter(
+             *component, [](std::function<void()>) -> std::thread {
+               throw std::system_error(
+                   std::make_error_code(std::errc::resource_unavailable_try_again));
+             });
        }},
   };
   for (const Case& c : cases) {
