@@ -14,13 +14,14 @@
 
 class ClassesRoot {
  public:
-  bool KeyExists(std::string_view path) const;
+  [[nodiscard]] bool KeyExists(std::string_view path) const;
   // Creates the key and every missing parent. False for an empty or malformed path.
   bool CreateKey(std::string_view path);
   // Sets the default value (empty name) or a named value, creating the key when needed.
   bool SetValue(std::string_view path, std::string_view name, std::string_view value);
   // nullopt when the key or the value does not exist.
-  std::optional<std::string> Value(std::string_view path, std::string_view name = {}) const;
+  [[nodiscard]] std::optional<std::string> Value(std::string_view path,
+                                                 std::string_view name = {}) const;
   // The key's named values in the order they were first set (the default value not included).
   std::vector<std::pair<std::string, std::string>> NamedValues(std::string_view path) const;
   // Names of the key's direct subkeys, in key order.
@@ -34,7 +35,8 @@ class ClassesRoot {
 
   std::string Format() const;
   // nullopt (with a reason and line number in `error`) for text that is not a classes root.
-  static std::optional<ClassesRoot> Parse(std::string_view text, std::string* error = nullptr);
+  [[nodiscard]] static std::optional<ClassesRoot> Parse(std::string_view text,
+                                                        std::string* error = nullptr);
 
  private:
   struct Key {

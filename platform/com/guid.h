@@ -11,7 +11,7 @@ bool operator<(const GUID& a, const GUID& b);
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (hex digits of either case; the braces are
 // optional). Anything else gives nullopt.
-std::optional<GUID> ParseGuid(std::string_view text);
+[[nodiscard]] std::optional<GUID> ParseGuid(std::string_view text);
 
 // Formats as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with upper-case hex digits.
 std::string FormatGuid(const GUID& guid);

@@ -33,6 +33,6 @@ struct IniEntry {
 std::optional<std::vector<IniEntry>> ReadIniEntries(const std::string& path);
 
 // True when the file opens and reads as INI syntax.
-bool IsReadableIniFile(const std::string& path);
+[[nodiscard]] bool IsReadableIniFile(const std::string& path);
 
 }  // namespace vexa_sim

@@ -28,8 +28,8 @@ namespace vexa_sim {
 
 // The machine the file describes, or nullopt with *error (when given) saying what is wrong and
 // where ("machine.ini:12: [Noise] Sigma: ...").
-std::optional<MachineConfig> LoadMachineDescription(const std::string& path,
-                                                    std::string* error = nullptr);
+[[nodiscard]] std::optional<MachineConfig> LoadMachineDescription(const std::string& path,
+                                                                  std::string* error = nullptr);
 
 // The lobes of a [Feature] Lobes value; nullopt with *error when it does not read.
 std::optional<std::vector<FormLobe>> ParseFormLobes(std::string_view text, std::string* error);

@@ -20,8 +20,8 @@ struct SimulatedMachine::State {
 
   // ---- controller lock ----
   // True when granted; otherwise *error tells why (refused, or the wait ran out).
-  bool AcquireLock(LONG waitLimitMs, LONG* error);
-  bool ReleaseLock();
+  [[nodiscard]] bool AcquireLock(LONG waitLimitMs, LONG* error);
+  [[nodiscard]] bool ReleaseLock();
 
   // ---- motion (simulated time) ----
   // Advances a running scan by one point or a running move by one step.
@@ -39,7 +39,7 @@ struct SimulatedMachine::State {
   void StopLocked(LONG moveEndStatus);
 
   // ---- reads ----
-  bool ReadTip(CMaPoint* tip);  // false when tip reads are made to fail
+  [[nodiscard]] bool ReadTip(CMaPoint* tip);  // false when tip reads are made to fail
   CMaPoint Deflection() const;
   bool PointDelivered() const;
   bool ActionCompleted() const;
@@ -47,7 +47,7 @@ struct SimulatedMachine::State {
   std::optional<LONG> ScanRefusal() const;
   LONG Flag(StatusFlag flag) const;
   // False (and *error set) when extended status reads are made to fail.
-  bool ReadExtendedStatus(BYTE bytes[kVexaExtendedStatusBytes], LONG* error) const;
+  [[nodiscard]] bool ReadExtendedStatus(BYTE bytes[kVexaExtendedStatusBytes], LONG* error) const;
   CMaPoint FeatureToMachine(const CMaPoint& point) const;
 
   const MachineConfig config;

@@ -55,14 +55,14 @@ void CircleDCComponent::ChangeStatus(ECircleStatus status) {
   Sinks.FireOnStatusChange(status);
 }
 
-void CircleDCComponent::RecordError(int32_t errorNumber, std::string reason) {
+void CircleDCComponent::RecordError(Error error, std::string reason) {
   lastErrorReason_.Set(std::move(reason));
-  LastErrorNumber = errorNumber;
+  LastErrorNumber = error.Recorded();
 }
 
-void CircleDCComponent::FailRun(RunOutcome& outcome, int32_t errorNumber, std::string reason) {
-  outcome.error = errorNumber;
-  RecordError(errorNumber, std::move(reason));
+void CircleDCComponent::FailRun(RunOutcome& outcome, Error error, std::string reason) {
+  outcome.error = error;
+  RecordError(error, std::move(reason));
   ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
 }
 

@@ -47,13 +47,13 @@ struct DataSetPoints {
 // How a run is going, carried by its worker from the first check to the last event. The
 // shared LastErrorNumber is written for the client and never read to steer a run.
 struct RunOutcome {
-  int32_t error = 0;  // the run's error number or controller code; 0 while none
-  bool Failed() const { return error != 0; }
+  Error error;  // the run's error number or controller code; none while it has not failed
+  bool Failed() const { return !error.IsNone(); }
 };
 
 // One data set of a run's results as points about its scan's centre, with the circle fitted
 // to them; nothing when the run has no data of that type.
-std::optional<DataSetPoints> DataSetPointsOf(const RunResults& results, int32_t type);
+[[nodiscard]] std::optional<DataSetPoints> DataSetPointsOf(const RunResults& results, int32_t type);
 
 class ComponentViewerLink;
 
@@ -126,9 +126,6 @@ class CircleDCComponent {
   // Replaced whole when a run ends (null before the first). Read it once and use that copy:
   // two reads may see two runs.
   PublishedRunResults Results() const { return results_.Get(); }
-  void PublishResults(RunResults results) {
-    results_.Set(std::make_shared<const RunResults>(std::move(results)));
-  }
 
   // ---- viewer geometry ----
   SharedValue<WindowRectangle> WindowRect{WindowRectangle{100, 100, 868, 677}};
@@ -158,7 +155,7 @@ class CircleDCComponent {
 
   // ---- operations ----
   // Replaces the probe offsets; false (and the old offsets kept) when one is not finite.
-  bool EnterProbeOffsets(double x, double y, double z);
+  [[nodiscard]] bool EnterProbeOffsets(double x, double y, double z);
 
   // Connects the component to the controller (results_access.cpp).
   HRESULT InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps, LONG* success);
@@ -200,7 +197,7 @@ class CircleDCComponent {
   // it, for the user. Empty when there is none or no more is known.
   std::string LastErrorReason() const { return lastErrorReason_.Get(); }
   // Records an error number for the client with its reason (empty when none is known).
-  void RecordError(int32_t errorNumber, std::string reason = {});
+  void RecordError(Error error, std::string reason = {});
 
   // Sets Status and fires OnStatusChange with it.
   void ChangeStatus(ECircleStatus status);
@@ -225,34 +222,40 @@ class CircleDCComponent {
   // call is refused or the run's worker has released the lock and set RunCompleted.
   bool RunInProgress() const { return runInProgress_.load(); }
 
-  // How run workers are started; std::thread by default. Tests replace it to see how a run
-  // reports a thread the system refuses to start (std::system_error).
+ private:
+  // The tests' one way in (tests/support): how workers start, and results to read back.
+  friend struct CircleDCComponentTestAccess;
+
+  void PublishResults(RunResults results) {
+    results_.Set(std::make_shared<const RunResults>(std::move(results)));
+  }
+  // How run workers are started: std::thread, unless a test makes the system refuse the
+  // thread (std::system_error).
   using ThreadStarter = std::thread (*)(std::function<void()> body);
   static std::thread StartStdThread(std::function<void()> body);
-  ThreadStarter StartThread = &StartStdThread;
+  ThreadStarter startThread_ = &StartStdThread;
 
- private:
   // An open viewer takes the data sets of a run that finished (run's worker thread).
   void RefreshViewerAfterRun();
   void CloseViewerOnDestruction();
 
   // Records a failure of the run: its outcome, the error number for the client, Status 7 and
   // OnStatusChange(7).
-  void FailRun(RunOutcome& outcome, int32_t errorNumber, std::string reason = {});
+  void FailRun(RunOutcome& outcome, Error error, std::string reason = {});
   // True when a run may start; else false with what is wrong in `reason`.
-  bool ParameterCheck(std::string& reason);
+  [[nodiscard]] bool ParameterCheck(std::string& reason);
   // The fast scan's speed as the mode chooses it: ModeParameter when the client gives the
   // speed, MaxScanSpeed in the calibrating modes.
   double ModeFastSpeed() const;
-  bool ControllerObjectsPresent() const;
-  bool StartWorkerThread(int32_t pendingError);
-  void RunWorker(RunContext run, int32_t pendingError, std::string runDirectory);
+  [[nodiscard]] bool ControllerObjectsPresent() const;
+  [[nodiscard]] bool StartWorkerThread(Error pendingError);
+  void RunWorker(RunContext run, Error pendingError, std::string runDirectory);
   void ChooseAndRunProcedure(RunContext& run, RunOutcome& outcome, RunResults& results);
   void JoinFinishedWorkers();
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
-  bool ReadSettings(std::string& reason);
-  bool ReadSystemSettingsFile();
+  [[nodiscard]] bool ReadSettings(std::string& reason);
+  [[nodiscard]] bool ReadSystemSettingsFile();
 
   struct Worker {
     std::thread thread;

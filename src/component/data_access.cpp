@@ -45,11 +45,9 @@ HRESULT CircleDCComponent::GetData(int32_t type, DataSetPoints* out, LONG* succe
   const PublishedRunResults results = Results();
   std::optional<DataSetPoints> points = results ? DataSetPointsOf(*results, type) : std::nullopt;
   if (!points) {
-    RecordError(Number(ErrorNumber::NoData));
+    RecordError(ErrorNumber::NoData);
     return S_OK;
   }
-  const bool slow = type == E_OMBRIX_DC_CIRCLE_DATA_SLOW || type == E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP;
-  ProcessScanState().slowScanFlag = slow ? ScanKind::Slow : ScanKind::Fast;
   *out = std::move(*points);
   *success = 1;
   return S_OK;
@@ -63,12 +61,12 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   // The file holds one run: its feature, data sets and centres, from one read.
   const PublishedRunResults results = Results();
   if (!results || results->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].radii.IsEmpty()) {
-    RecordError(Number(ErrorNumber::NoData));
+    RecordError(ErrorNumber::NoData);
     return S_OK;
   }
   const DataSetsFilePathResult path = DataSetsFilePath(RunFolder(), fileName.value_or(""));
   if (path.error != ErrorNumber::None) {
-    RecordError(Number(path.error));
+    RecordError(path.error);
     return S_OK;
   }
 
@@ -83,12 +81,10 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   content.slowCentre = results->slowCentre;
   content.fastCentre = results->fastCentre;
   const DataSetsFileText file = WriteDataSetsFile(content);
-  // The last block converted is a fast one, so the flag ends as the conversion left it.
-  ProcessScanState().slowScanFlag = ScanKind::Fast;
 
   // Through a temporary file: a full disk or a crash never costs the results already there.
   if (!WriteTextFileAtomically(path.path, file.text) || file.error != ErrorNumber::None) {
-    RecordError(Number(ErrorNumber::DataSetsFileNotWritten));
+    RecordError(ErrorNumber::DataSetsFileNotWritten);
     return S_OK;
   }
   *success = 1;

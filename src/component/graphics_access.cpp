@@ -31,7 +31,7 @@ HRESULT CircleDCComponent::ShowGraphics(int32_t left, int32_t top, int32_t width
     std::call_once(told, [&whyNot] {
       std::fprintf(stderr, "ombrixdc: the Radial Error View has no window: %s\n", whyNot.c_str());
     });
-    RecordError(Number(ErrorNumber::ViewModule), whyNot);
+    RecordError(ErrorNumber::ViewModule, whyNot);
     return S_FALSE;
   }
   const WindowRectangle current = WindowRect.Get();

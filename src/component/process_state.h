@@ -7,9 +7,6 @@
 #include <cstdint>
 #include <mutex>
 
-#include "src/engine/map_grid.h"
-#include "src/engine/map_slots.h"
-#include "src/engine/scan_kind.h"
 #include "src/files/map_file.h"
 #include "src/procedures/run_limits.h"
 
@@ -41,38 +38,6 @@ class MapMatchTolerances {
 };
 
 MapMatchTolerances& ProcessMapMatchTolerances();
-
-// The compensation map of the process: the last map learnt or read from a map file by any
-// component's run, and the start angle of the map grid.
-class MapState {
- public:
-  // MapGridStartAngle: fixed when the module loads; copied into each run's RunContext.
-  const double mapGridStartAngle = kMapGridStartAngle;
-
-  // MapSlots. Written by a run's worker as its procedure learns or reads the map; a run
-  // itself works on its own copy, so two components running at once never mix their maps
-  // (the process keeps the last one written).
-  MapSlots Slots() const;
-  MapSlot Slot(MapSlotIndex index) const;
-  void SetSlots(MapSlots slots);
-  // Back to the start-up state (empty slots).
-  void Clear();
-
- private:
-  mutable std::mutex mutex_;
-  MapSlots slots_;
-};
-MapState& ProcessMapState();
-
-// SlowScanFlag: which scan's data the client last had converted, Slow at start-up. Written
-// by GetData (Slow for the Slow and SlowMap data sets, Fast for the others) and SaveData (Fast,
-// where its last conversion leaves it), on the client's thread. A run never reads it: each
-// procedure passes down which scan it makes, so a client reading data during a run cannot
-// turn the run's slow scan into its fast one.
-struct ScanState {
-  std::atomic<ScanKind> slowScanFlag{ScanKind::Slow};
-};
-ScanState& ProcessScanState();
 
 // Time limits of moves and scans, copied into each run's RunContext when it starts. Changed
 // only by tests (to reach the limit without waiting a minute), before they start a run.

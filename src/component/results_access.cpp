@@ -2,6 +2,7 @@
 // the settings read and the system settings file.
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -15,11 +16,6 @@
 #include "src/services/settings_read.h"
 
 namespace ombrixdc {
-
-namespace {
-constexpr int32_t kParameterError = Number(ErrorNumber::ParameterCheck);
-constexpr int32_t kSettingsError = Number(ErrorNumber::Settings);
-}  // namespace
 
 HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_position_and_status* ps,
                                             LONG* success) {
@@ -37,7 +33,7 @@ HRESULT CircleDCComponent::InitialiseObject(IVexa_link* link, IVexa_axis_positio
       Link = made.link;
       AxisStatus = made.axisStatus;
     }
-    RecordError(kParameterError, "InitialiseObject was given no link");
+    RecordError(ErrorNumber::ParameterCheck, "InitialiseObject was given no link");
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;
@@ -109,6 +105,34 @@ bool CircleDCComponent::ReadSettings(std::string& reason) {
   return read.ok;
 }
 
+namespace {
+
+// The component's properties the system settings file supplies, each with its value in the
+// file: `visit(property, value)` for each pair.
+template <class Visit>
+void ForEachSystemSetting(CircleDCComponent& c, SystemSettings& v, Visit visit) {
+  visit(c.MeasuringUnit, v.measuringUnit);
+  visit(c.HeadAngleA, v.headAngleA);
+  visit(c.HeadAngleB, v.headAngleB);
+  visit(c.ProbeType, v.probeType);
+  visit(c.ProbeOffsets, v.probeOffsets);
+  visit(c.Centre, v.centre);
+  visit(c.Xaxis, v.xaxis);
+  visit(c.Normal, v.normal);
+}
+
+// A property's current value; the probe offsets are always entered when this is read.
+template <class T>
+T ValueOf(const T& value) {
+  return value;
+}
+template <class T>
+T ValueOf(const std::optional<T>& value) {
+  return *value;
+}
+
+}  // namespace
+
 bool CircleDCComponent::ReadSystemSettingsFile() {
   if (OfflineTesting.Get() == 0) {
     return true;
@@ -127,28 +151,17 @@ bool CircleDCComponent::ReadSystemSettingsFile() {
   RunControlState& run = ProcessRunControlState();
   bool ok = true;
   if (reader) {
-    values.measuringUnit = MeasuringUnit.Get();
-    values.headAngleA = HeadAngleA.Get();
-    values.headAngleB = HeadAngleB.Get();
-    values.probeType = ProbeType.Get();
-    values.probeOffsets = *ProbeOffsets.Get();
-    values.centre = Centre.Get();
-    values.xaxis = Xaxis.Get();
-    values.normal = Normal.Get();
+    // A value the file cannot give keeps what the component held.
+    ForEachSystemSetting(
+        *this, values, [](const auto& property, auto& value) { value = ValueOf(property.Get()); });
     values.tolerances = tolerances.Get();
     values.positionalTolerance = run.positionalTolerance;
     ok = ReadSystemSettings(*reader, values);
     tolerances.Set(values.tolerances);
     run.positionalTolerance = values.positionalTolerance;
   }
-  MeasuringUnit.Set(values.measuringUnit);
-  HeadAngleA.Set(values.headAngleA);
-  HeadAngleB.Set(values.headAngleB);
-  ProbeType.Set(values.probeType);
-  ProbeOffsets.Set(values.probeOffsets);
-  Centre.Set(values.centre);
-  Xaxis.Set(values.xaxis);
-  Normal.Set(values.normal);
+  ForEachSystemSetting(*this, values,
+                       [](auto& property, const auto& value) { property.Set(value); });
   return ok;
 }
 
@@ -189,7 +202,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     queryOk = query.ok;
   }
   if (!queryOk) {
-    RecordError(kParameterError,
+    RecordError(ErrorNumber::ParameterCheck,
                 "the controller gave no probe, head or feature frame for the start position");
   }
 
@@ -208,13 +221,13 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
     return IniFilepath.Get() ? nullptr : "IniFilepath is not set (the machine's settings file)";
   }();
   if (missing) {
-    RecordError(kParameterError, missing);
+    RecordError(ErrorNumber::ParameterCheck, missing);
   } else if (std::string reason; !ReadSettings(reason)) {
-    RecordError(kSettingsError, std::move(reason));
+    RecordError(ErrorNumber::Settings, std::move(reason));
   }
   if (!ReadSystemSettingsFile()) {
-    RecordError(kParameterError, "System.dat in the run directory " +
-                                     RunDirectory.Get().value_or("") + " is damaged");
+    RecordError(ErrorNumber::ParameterCheck, "System.dat in the run directory " +
+                                                 RunDirectory.Get().value_or("") + " is damaged");
   }
 
   if (LastErrorNumber.load() != 0) {
@@ -225,7 +238,7 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
 
   const StartPositionResult start = ComputeStartPosition(StartPositionInputOf(*this));
   if (!start.refusal.empty()) {
-    RecordError(kParameterError, start.refusal);
+    RecordError(ErrorNumber::ParameterCheck, start.refusal);
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     *success = 0;
     return S_FALSE;

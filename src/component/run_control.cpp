@@ -8,6 +8,7 @@
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
 #include "src/component/run_reporter.h"
+#include "src/engine/map_grid.h"
 #include "src/procedures/controller_lock.h"
 #include "src/procedures/map_search.h"
 #include "src/procedures/procedure_steps.h"
@@ -61,14 +62,14 @@ bool CircleDCComponent::ParameterCheck(std::string& reason) {
   }
   if (!Positive(KnownPartScanAcceleration.Get()) || !Positive(BufferPitch.Get()) ||
       !Positive(DCMapPitch.Get())) {
-    RecordError(Number(ErrorNumber::Settings),
+    RecordError(ErrorNumber::Settings,
                 "KnownPartScanAcceleration, BufferPitch and DCMapPitch must be greater than 0: "
                 "GetStartPosition reads them from the settings file");
     return false;
   }
   const double tolerance = ProcessRunControlState().positionalTolerance;
   if (StartPosition.Get().IsZero(tolerance) || !ProbeOffsets.Get()) {
-    RecordError(Number(ErrorNumber::StartPositionOrOffsets),
+    RecordError(ErrorNumber::StartPositionOrOffsets,
                 !ProbeOffsets.Get() ? "no probe offsets were entered (EnterProbeOffsets)"
                                     : "no start position (GetStartPosition)");
     return false;
@@ -93,7 +94,7 @@ HRESULT CircleDCComponent::PerformCircle() {
   if (std::string reason; !ParameterCheck(reason)) {
     // An error recorded earlier (or by the check) is kept in place of 1.
     if (LastErrorNumber.load() == 0) {
-      RecordError(Number(ErrorNumber::ParameterCheck), std::move(reason));
+      RecordError(ErrorNumber::ParameterCheck, std::move(reason));
     }
     Status = E_OMBRIX_DC_CIRCLE_NOT_INITIALISED;
     runInProgress_ = false;
@@ -112,7 +113,7 @@ HRESULT CircleDCComponent::PerformCircle() {
   }
   if (OfflineTesting.Get() == 0 &&
       !StartPosition.Get().IsEqual(tip, ProcessRunControlState().positionalTolerance)) {
-    RecordError(Number(ErrorNumber::ProbeNotAtStart),
+    RecordError(ErrorNumber::ProbeNotAtStart,
                 "the probe tip is not at the start position (GetStartPosition)");
     runInProgress_ = false;  // no run: a handler of the error may start the next one
     ChangeStatus(E_OMBRIX_DC_CIRCLE_ERROR);
@@ -121,11 +122,11 @@ HRESULT CircleDCComponent::PerformCircle() {
 
   // An unread error of an earlier run or call stops this run before any procedure; whether
   // one is pending is decided now, and the run carries that decision.
-  const int32_t pendingError = LastErrorNumber.load();
+  const Error pendingError = Error::FromNumber(LastErrorNumber.load());
   if (!StartWorkerThread(pendingError)) {
     return S_FALSE;
   }
-  return pendingError != 0 ? S_FALSE : S_OK;
+  return pendingError.IsNone() ? S_OK : S_FALSE;
 }
 
 RunContext CircleDCComponent::MakeRunContext() const {
@@ -140,7 +141,7 @@ RunContext CircleDCComponent::MakeRunContext() const {
   run.learning = Learning.Get();
   run.mapAgeLimitHours = TimeOut.Get();
   run.tolerances = ProcessMapMatchTolerances().Get();
-  run.mapGridStartAngle = ProcessMapState().mapGridStartAngle;
+  run.mapGridStartAngle = kMapGridStartAngle;
   run.limits = ProcessRunTimeLimits().Get();
   run.controller = Controllers();
   return run;
@@ -150,7 +151,7 @@ std::thread CircleDCComponent::StartStdThread(std::function<void()> body) {
   return std::thread(std::move(body));
 }
 
-bool CircleDCComponent::StartWorkerThread(int32_t pendingError) {
+bool CircleDCComponent::StartWorkerThread(Error pendingError) {
   std::unique_lock lock(workersMutex_);
   if (destroying_) {
     runInProgress_ = false;
@@ -159,8 +160,8 @@ bool CircleDCComponent::StartWorkerThread(int32_t pendingError) {
   JoinFinishedWorkers();
   auto finished = std::make_shared<std::atomic<bool>>(false);
   try {
-    std::thread thread = StartThread([this, finished, pendingError, run = MakeRunContext(),
-                                      runDirectory = RunDirectory.Get().value_or("")]() mutable {
+    std::thread thread = startThread_([this, finished, pendingError, run = MakeRunContext(),
+                                       runDirectory = RunDirectory.Get().value_or("")]() mutable {
       RunWorker(std::move(run), pendingError, std::move(runDirectory));
       // The owner may have let go from inside a handler of this run: this thread then ends
       // the component, and touches nothing of it afterwards.
@@ -182,7 +183,7 @@ bool CircleDCComponent::StartWorkerThread(int32_t pendingError) {
   } catch (const std::system_error&) {
     runInProgress_ = false;
     lock.unlock();
-    RecordError(Number(ErrorNumber::WorkerNotStarted), "the system refused a new thread");
+    RecordError(ErrorNumber::WorkerNotStarted, "the system refused a new thread");
     RunCompleted = 1;
     Sinks.FirePerformCircleComplete(0);
     return false;
@@ -251,7 +252,7 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
     const MapSearchResult search = FindMatchingMap(run.runFolder, FeatureAsScanned(run.feature),
                                                    run.tolerances, MapComparison::Full);
     if (search.damagedMatch) {
-      FailRun(outcome, Number(ErrorNumber::StoredMapUnusable),
+      FailRun(outcome, ErrorNumber::StoredMapUnusable,
               "a stored map of the feature in " + run.runFolder.string() + " is damaged");
     }
     run.mapNumber = search.mapNumber;
@@ -260,7 +261,7 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
       procedure = Procedure::Compensated;
     } else if (learning == E_OMBRIX_DC_CIRCLE_NO_LEARNING) {
       procedure = Procedure::None;
-      outcome.error = Number(ErrorNumber::NoStoredMap);
+      outcome.error = ErrorNumber::NoStoredMap;
       RecordError(outcome.error, "no stored map in " + run.runFolder.string() +
                                      " matches the feature (learn one with Learning 1 or 2)");
     }
@@ -284,7 +285,7 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
   }
 }
 
-void CircleDCComponent::RunWorker(RunContext run, int32_t pendingError, std::string runDirectory) {
+void CircleDCComponent::RunWorker(RunContext run, Error pendingError, std::string runDirectory) {
   // An error the client had not read when the run started fails the run before any procedure.
   RunOutcome outcome{pendingError};
   RunResults results;
@@ -295,7 +296,7 @@ void CircleDCComponent::RunWorker(RunContext run, int32_t pendingError, std::str
   // Run files are resolved against the run directory; the process's current directory is
   // never changed, since other threads of the host depend on it.
   if (run.runFolder.empty() || !IsAccessibleFolder(run.runFolder.string())) {
-    outcome.error = Number(ErrorNumber::RunDirectory);
+    outcome.error = ErrorNumber::RunDirectory;
     RecordError(outcome.error, run.runFolder.empty()
                                    ? "no run directory: the settings give no WorkingDirectory"
                                    : "the run directory " + run.runFolder.string() +

@@ -1,9 +1,8 @@
 #pragma once
 // How a run's procedure reports to its component: stages become Status and events; data sets,
 // centres, the fast speed and the map pair written go into the run's own results (published
-// when the run ends), and the map into the process's map.
+// when the run ends).
 #include "src/component/circle_dc_component.h"
-#include "src/component/process_state.h"
 #include "src/procedures/run_context.h"
 
 namespace ombrixdc {
@@ -21,7 +20,6 @@ class ComponentRunReporter final : public RunReporter {
   void PublishCentre(ScanKind scan, const CMaPoint& centre) override {
     (scan == ScanKind::Slow ? results_.slowCentre : results_.fastCentre) = centre;
   }
-  void PublishMapSlots(const MapSlots& slots) override { ProcessMapState().SetSlots(slots); }
   void PublishFastSpeed(double speed) override {
     c_.FastSpeed.Set(speed);
     results_.feature.fastSpeed = speed;

@@ -29,7 +29,7 @@ struct DeflectionLists {
   CMaDoubleArray c;
 };
 
-struct PreparedScan {
+struct [[nodiscard]] PreparedScan {
   // None, or kUnusableScan; then the profile is empty and must not be used.
   ErrorNumber error = ErrorNumber::None;
   RadialProfile profile;

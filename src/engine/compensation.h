@@ -24,7 +24,7 @@ struct CompensationParameters {
 
 // The slow scan's results: Slow (filtered, on the grid), SlowMap (Slow premapped, i.e. the
 // least-squares radius everywhere) and PreMapData.
-struct ReferenceResult {
+struct [[nodiscard]] ReferenceResult {
   ErrorNumber error = ErrorNumber::None;
   DataSet slow;
   DataSet slowMap;
@@ -42,7 +42,7 @@ DataSetResult ComputeFast(const CompensationParameters& parameters,
 DataSetResult ComputeFastMap(const MapSlot& preMap, const DataSet& fast);
 
 // DcMapData (Slow - Fast) and PremappedDcMapData (SlowMap - FastMap); learning only.
-struct LearnedMaps {
+struct [[nodiscard]] LearnedMaps {
   ErrorNumber error = ErrorNumber::None;
   MapSlot dcMap;
   MapSlot premappedDcMap;
@@ -51,7 +51,7 @@ LearnedMaps LearnDcMaps(const DataSet& slow, const DataSet& slowMap, const DataS
                         const DataSet& fastMap);
 
 // Corrected (Fast + DcMapData) and CorrectedMap (FastMap + PremappedDcMapData).
-struct CorrectedResult {
+struct [[nodiscard]] CorrectedResult {
   ErrorNumber error = ErrorNumber::None;
   DataSet corrected;
   DataSet correctedMap;
@@ -69,7 +69,7 @@ struct RunDataSets {
 };
 
 // A whole learning run's computation: all six data sets and all three map slots.
-struct LearningResult {
+struct [[nodiscard]] LearningResult {
   ErrorNumber error = ErrorNumber::None;
   RunDataSets dataSets;
   MapSlots slots;
@@ -78,7 +78,7 @@ LearningResult ComputeLearning(const CompensationParameters& parameters,
                                const RadialProfile& slowProfile, const RadialProfile& fastProfile);
 
 // A compensated run's computation with a stored map: Fast, FastMap, Corrected, CorrectedMap.
-struct CompensatedResult {
+struct [[nodiscard]] CompensatedResult {
   ErrorNumber error = ErrorNumber::None;
   DataSet fast;
   DataSet fastMap;

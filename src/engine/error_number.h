@@ -76,6 +76,32 @@ constexpr int32_t Number(ControllerCode code) {
   return static_cast<int32_t>(static_cast<uint32_t>(code));
 }
 
+// One recorded error as it travels from the step that failed to the component that records
+// it: a named error, a controller code, or none. Its value comes from the names above; a bare
+// number enters only as a code a controller object reported.
+class Error {
+ public:
+  constexpr Error() = default;
+  // Implicit: a named error or a controller code is an Error as it stands.
+  constexpr Error(ErrorNumber error) : number_(Number(error)) {}
+  constexpr Error(ControllerCode code) : number_(Number(code)) {}
+  // A number from outside the table's names, kept unchanged (0: none): what a controller
+  // object's GetLastError reported, or what LastErrorNumber already holds.
+  static constexpr Error FromNumber(int32_t code) {
+    Error error;
+    error.number_ = code;
+    return error;
+  }
+
+  // The value kept in LastErrorNumber.
+  constexpr int32_t Recorded() const { return number_; }
+  constexpr bool IsNone() const { return number_ == 0; }
+  friend constexpr bool operator==(Error, Error) = default;
+
+ private:
+  int32_t number_ = 0;
+};
+
 struct ErrorEntry {
   std::string_view name;
   int32_t number;  // as kept in LastErrorNumber
@@ -211,7 +237,7 @@ constexpr const ErrorEntry* FindErrorCode(uint32_t code) {
 // When the step `from` failed, copies its error into the caller's `to` and returns true; the
 // caller then returns `to` at once. Both are results with an `error` member.
 template <class From, class To>
-bool PassOnFailure(const From& from, To& to) {
+[[nodiscard]] bool PassOnFailure(const From& from, To& to) {
   if (from.error == ErrorNumber::None) {
     return false;
   }

@@ -21,8 +21,8 @@ inline constexpr std::size_t kMaxMapGridAngles = std::size_t{1} << 24;
 // s = mapPitch / featureRadius, startAngle + s, then each angle the previous one plus s, for
 // as long as the angle stays below startAngle + 2*pi. None (and nothing allocated) when s is
 // not positive and finite, or gives no angle or more than kMaxMapGridAngles.
-std::optional<CMaDoubleArray> MapGridAngles(double mapPitch, double featureRadius,
-                                            double startAngle);
+[[nodiscard]] std::optional<CMaDoubleArray> MapGridAngles(double mapPitch, double featureRadius,
+                                                          double startAngle);
 
 // The profile interpolated at every grid angle by four-point Lagrange interpolation. A grid
 // angle in [T[1], T[n-2]) uses the two samples either side of it; one before T[1] or at or
@@ -44,8 +44,8 @@ DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAn
 // interpolation through the two nodes either side, taken round the revolution's end where
 // needed. None when there are fewer than four nodes, the arrays differ in length, or the
 // angles are not finite, strictly increasing and within one revolution.
-std::optional<CMaDoubleArray> InterpolatePeriodic(const CMaDoubleArray& nodeAngles,
-                                                  const CMaDoubleArray& nodeValues,
-                                                  const CMaDoubleArray& at);
+[[nodiscard]] std::optional<CMaDoubleArray> InterpolatePeriodic(const CMaDoubleArray& nodeAngles,
+                                                                const CMaDoubleArray& nodeValues,
+                                                                const CMaDoubleArray& at);
 
 }  // namespace ombrixdc

@@ -31,7 +31,7 @@ struct MapSlots {
   const MapSlot& operator[](MapSlotIndex i) const { return slot[static_cast<std::size_t>(i)]; }
 };
 
-struct MapSlotResult {
+struct [[nodiscard]] MapSlotResult {
   ErrorNumber error = ErrorNumber::None;
   MapSlot slot;
 };

@@ -18,7 +18,7 @@ struct RadialProfile {
 using DataSet = RadialProfile;
 
 // A data set, or the error number that kept it from being computed (then it is empty).
-struct DataSetResult {
+struct [[nodiscard]] DataSetResult {
   ErrorNumber error = ErrorNumber::None;
   DataSet data;
 };

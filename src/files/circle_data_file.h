@@ -21,7 +21,7 @@ struct CircleData {
 // centre plus slowCentre), "DataSize: n" and n rows of radius and angle. CR LF line ends.
 std::string WriteCircleDataFile(const CircleData& data);
 
-struct CircleDataResult {
+struct [[nodiscard]] CircleDataResult {
   // slowCentre is the centre written in the first block: the Slow data set's own fitted
   // centre in machine coordinates (to six decimals), which is what its points are shown about.
   CircleData data;

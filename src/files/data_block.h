@@ -18,7 +18,8 @@ void WriteDataBlock(TextWriter& out, const CMaDoubleArray& first, const CMaDoubl
 // read (columns empty), when the rest of the text could not hold that many rows (columns
 // empty: a damaged count must not size an allocation), or when a row cannot be read (columns
 // keep the declared size with the rows read so far, the rest zero).
-bool ReadDataBlock(TokenReader& reader, std::initializer_list<CMaDoubleArray*> columns);
+[[nodiscard]] bool ReadDataBlock(TokenReader& reader,
+                                 std::initializer_list<CMaDoubleArray*> columns);
 
 // The fewest characters `rows` rows of `columns` numbers can take: each number at least one
 // digit, and a space or a sign between numbers.

@@ -1,7 +1,7 @@
 #include "src/files/data_sets_file.h"
 
 #include "src/engine/circle_preparation.h"
-#include "src/files/map_file_layout.h"
+#include "src/files/map_file_header.h"
 #include "src/files/number_format.h"
 
 namespace ombrixdc {
@@ -24,11 +24,11 @@ void WriteHeaderAndParts1To3(TextWriter& out, const DataSetsFileContent& content
   out.Line("Part 3. Additional Information").Line("Part 4. Data Sets").EmptyLines(2);
 
   out.Line("Part 1. System Settings").EmptyLines(1);
-  WriteSystemSettingLines(out, content.header);
+  WriteMapFileHeaderLines(out, content.header, MapFileHeaderPart::SharedSystemSettings);
   out.EmptyLines(2);
 
   out.Line("Part 2. Feature Data").EmptyLines(1);
-  WriteFeatureDataLines(out, content.header);
+  WriteMapFileHeaderLines(out, content.header, MapFileHeaderPart::FeatureData);
   out.EmptyLines(2);
 
   out.Line("Part 3. Additional Information").EmptyLines(1);

@@ -33,7 +33,7 @@ struct DataSetsFileContent {
   CMaPoint fastCentre{0.0, 0.0, 0.0};
 };
 
-struct DataSetsFileText {
+struct [[nodiscard]] DataSetsFileText {
   // The file's text. Empty when the Slow data set is empty: then no file may be created.
   std::string text;
   // None; or NoData when the Slow data set is empty (text empty) or a later data set is
@@ -43,7 +43,7 @@ struct DataSetsFileText {
 };
 DataSetsFileText WriteDataSetsFile(const DataSetsFileContent& content);
 
-struct DataSetsFilePathResult {
+struct [[nodiscard]] DataSetsFilePathResult {
   ErrorNumber error = ErrorNumber::None;
   std::filesystem::path path;  // set when error is None
 };

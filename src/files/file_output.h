@@ -9,13 +9,14 @@
 namespace ombrixdc {
 
 // Creates or replaces `path` with `text`. False when the file cannot be created or written.
-bool WriteTextFile(const std::filesystem::path& path, std::string_view text);
+[[nodiscard]] bool WriteTextFile(const std::filesystem::path& path, std::string_view text);
 
 // Replaces `path` without ever leaving a half-written file under its name: the text goes to a
 // new temporary file in the same folder, named for this writer alone, is flushed to the disk,
 // and is then renamed into place. On failure the temporary file is removed and `path` is as it
 // was. False on failure.
-bool WriteTextFileAtomically(const std::filesystem::path& path, std::string_view text);
+[[nodiscard]] bool WriteTextFileAtomically(const std::filesystem::path& path,
+                                           std::string_view text);
 
 // A map file and its circle data file. Both texts are written to temporary files first; only
 // when both are complete is the old map file removed, the circle data file renamed into place
@@ -25,13 +26,14 @@ bool WriteTextFileAtomically(const std::filesystem::path& path, std::string_view
 // beside a circle data file of another run. A folder or anything but a file under either name
 // fails the write and is left alone. The caller keeps other writers of the folder's pairs out
 // (FolderLock) while it chooses the number and writes.
-bool WriteMapFilePairAtomically(const std::filesystem::path& mapPath, std::string_view mapText,
-                                const std::filesystem::path& circleDataPath,
-                                std::string_view circleDataText);
+[[nodiscard]] bool WriteMapFilePairAtomically(const std::filesystem::path& mapPath,
+                                              std::string_view mapText,
+                                              const std::filesystem::path& circleDataPath,
+                                              std::string_view circleDataText);
 
 // The file name a temporary file of the atomic writes above was made for ("_circle1.rsm" for
 // "_circle1.rsm.4711.0.tmp", and for "_circle1.rsm.tmp" as earlier versions named it); none
 // when `fileName` is no such temporary.
-std::optional<std::string> TemporaryTarget(std::string_view fileName);
+[[nodiscard]] std::optional<std::string> TemporaryTarget(std::string_view fileName);
 
 }  // namespace ombrixdc

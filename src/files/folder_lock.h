@@ -19,7 +19,7 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  bool Held() const { return descriptor_ >= 0; }
+  [[nodiscard]] bool Held() const { return descriptor_ >= 0; }
 
  private:
   int descriptor_ = -1;

@@ -1,9 +1,7 @@
 #include "src/files/map_file.h"
 
 #include "src/files/data_block.h"
-#include "src/files/map_file_layout.h"
 #include "src/files/number_format.h"
-#include "src/files/value_sequence.h"
 
 namespace ombrixdc {
 
@@ -11,61 +9,6 @@ namespace {
 
 constexpr const char* kBlockNames[kMapSlotCount] = {"PreMapData", "DcMapData",
                                                     "PremappedDcMapData"};
-
-enum class HeaderReading { Match, MatchIgnoringFilterAndSpeeds, Full };
-
-// Reads the header values in the file's order. Matching reads exactly what it compares; the
-// full reading also takes Mode and ModeParameter, which matching passes over.
-bool ReadHeaderValues(TokenReader& reader, HeaderReading how, MapFileHeader& h) {
-  ValueSequence read(reader);
-  read.LabelUpTo("inches):");
-  read.Int(h.measuringUnit);
-  for (double* value : {&h.acceleration, &h.bufferPitch, &h.mapPitch, &h.dcStartAngle}) {
-    read.Label();
-    read.Double(*value);
-  }
-  read.Label();
-  read.Int(h.dcMapMethod);
-  read.Label();
-  read.Int(h.filterMethod);
-
-  read.LabelUpTo("boss):");
-  read.Int(h.boreOrBoss);
-  read.Label();
-  read.Double(h.radius);
-  for (CMaPoint* point : {&h.centre, &h.normal, &h.xaxis}) {
-    read.Label();
-    read.Point(*point);
-  }
-  if (how == HeaderReading::Full) {
-    read.Label();
-    read.Int(h.mode);
-    read.Label();
-    read.Double(h.modeParameter);
-  }
-  if (how != HeaderReading::MatchIgnoringFilterAndSpeeds) {
-    read.LabelUpTo("FilterNumber:");
-    read.Int(h.filterNumber);
-    read.Label();
-    read.Double(h.slowSpeed);
-    read.Label();
-    read.Double(h.fastSpeed);
-  }
-
-  read.LabelUpTo("anti-clockwise):");
-  read.Int(h.scanDirection);
-  for (double* value : {&h.scanDeflection, &h.headAngleA, &h.headAngleB}) {
-    read.Label();
-    read.Double(*value);
-  }
-  read.Label();
-  read.Int(h.probeType);
-  read.Label();
-  read.Point(h.probeOffsets);
-  read.Label();
-  read.Double(h.tipRadius);
-  return read.Ok();
-}
 
 // A normal or x-axis matches when it points within the angle bound of the current one. A zero
 // vector has no direction (the angle routine reports 0 for it) and matches nothing.
@@ -123,12 +66,9 @@ std::string WriteMapFile(const MapFileHeader& header, const MapSlots& slots) {
   TextWriter out;
   out.Line("OmBrixDC Circle Map file").EmptyLines(1).Line("DO NOT EDIT!").EmptyLines(2);
   out.Line("System Settings").EmptyLines(1);
-  WriteSystemSettingLines(out, header);
-  out.SettingLine("DCStartAngle: ", header.dcStartAngle).EmptyLines(1);
-  out.IntegerLine("DCMapMethod: ", header.dcMapMethod);
-  out.IntegerLine("FilterMethod: ", header.filterMethod).EmptyLines(2);
+  WriteMapFileHeaderLines(out, header, MapFileHeaderPart::SystemSettings);
   out.Line("Feature Data").EmptyLines(1);
-  WriteFeatureDataLines(out, header);
+  WriteMapFileHeaderLines(out, header, MapFileHeaderPart::FeatureData);
   for (std::size_t i = 0; i < kMapSlotCount; ++i) {
     out.EmptyLines(i == 0 ? 2 : 1).Line(kBlockNames[i]).EmptyLines(1);
     WriteDataBlock(out, slots.slot[i].values, slots.slot[i].angles);
@@ -140,10 +80,9 @@ MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
                             const MatchTolerances& tolerances, MapComparison comparison) {
   const bool ignoreFilterAndSpeeds = comparison == MapComparison::Relaxed;
   MapFileHeader file = UnreadHeader();
-  const bool readOk = ReadHeaderValues(
-      reader,
-      ignoreFilterAndSpeeds ? HeaderReading::MatchIgnoringFilterAndSpeeds : HeaderReading::Match,
-      file);
+  // Matching reads exactly what it compares.
+  const bool readOk = ReadMapFileHeaderValues(
+      reader, file, ignoreFilterAndSpeeds ? kNeverCompared | kFilterAndSpeeds : kNeverCompared);
   if (!HeadersAgree(file, current, tolerances, ignoreFilterAndSpeeds)) {
     return {};
   }
@@ -152,7 +91,7 @@ MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
 
 MapFileHeaderResult ReadMapFileHeader(TokenReader& reader) {
   MapFileHeaderResult result;
-  result.readError = !ReadHeaderValues(reader, HeaderReading::Full, result.header);
+  result.readError = !ReadMapFileHeaderValues(reader, result.header, 0);
   return result;
 }
 

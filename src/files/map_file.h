@@ -6,42 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/trivell/geometry.h"
 #include "src/engine/map_slots.h"
+#include "src/files/map_file_header.h"
 #include "src/files/token_reader.h"
 
 namespace ombrixdc {
-
-// Every value of the map file's header, in the file's order. The data sets file writes the
-// same system settings (the first four) and feature data (boreOrBoss to tipRadius).
-struct MapFileHeader {
-  // System settings
-  int32_t measuringUnit = 0;  // 0 mm, 1 inches
-  double acceleration = 0.0;  // KnownPartScanAcceleration of the probe type
-  double bufferPitch = 0.0;   // BufferPitch
-  double mapPitch = 0.0;      // DCMapPitch
-  double dcStartAngle = 0.0;  // DCStartAngle
-  int32_t dcMapMethod = 1;    // DCMapMethod (always 1)
-  int32_t filterMethod = 0;   // FilterMethod
-  // Feature data
-  int32_t boreOrBoss = 0;  // 0 bore, 1 boss
-  double radius = 0.0;     // FeatureRadius
-  CMaPoint centre{0.0, 0.0, 0.0};
-  CMaPoint normal{0.0, 0.0, 1.0};
-  CMaPoint xaxis{1.0, 0.0, 0.0};
-  int32_t mode = 0;
-  double modeParameter = 0.0;
-  int32_t filterNumber = 0;
-  double slowSpeed = 0.0;
-  double fastSpeed = 0.0;     // the fast scan speed actually used
-  int32_t scanDirection = 0;  // 0 clockwise, 1 anticlockwise
-  double scanDeflection = 0.0;
-  double headAngleA = 0.0;
-  double headAngleB = 0.0;
-  int32_t probeType = 1;
-  CMaPoint probeOffsets{0.0, 0.0, 0.0};  // as entered with EnterProbeOffsets
-  double tipRadius = 0.0;
-};
 
 // How far a stored header may differ from the current feature and still match.
 struct MatchTolerances {
@@ -65,7 +34,7 @@ enum class MapComparison {
   Relaxed,  // filter number and speeds ignored: the map of the same feature to overwrite
 };
 
-struct MapMatchResult {
+struct [[nodiscard]] MapMatchResult {
   // Every compared value agrees and every number could be read.
   bool matches = false;
   // Every compared value agrees but a number could not be read: the file is the feature's
@@ -89,7 +58,7 @@ struct MapMatchResult {
 MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
                             const MatchTolerances& tolerances, MapComparison comparison);
 
-struct MapFileHeaderResult {
+struct [[nodiscard]] MapFileHeaderResult {
   MapFileHeader header;
   bool readError = false;
 };
@@ -97,7 +66,7 @@ struct MapFileHeaderResult {
 // that cannot be read keep MapFileHeader's defaults and set readError.
 MapFileHeaderResult ReadMapFileHeader(TokenReader& reader);
 
-struct MapDataResult {
+struct [[nodiscard]] MapDataResult {
   MapSlots slots;
   // A count or row could not be read, or a count is larger than the rest of the file can
   // hold: the file is damaged (ErrorNumber::StoredMapUnusable). A block with a bad row keeps

@@ -1,38 +1,40 @@
 #include "src/files/system_settings_file.h"
 
-#include "src/files/value_sequence.h"
+#include <array>
+
+#include "src/files/labelled_values.h"
 
 namespace ombrixdc {
 
+namespace {
+
+// The file's values in their order. The three labels scanned for begin its groups of lines.
+std::array<LabelledValue, 15> SystemSettingsValues(SystemSettings& v) {
+  constexpr LabelSearch kAnchor = LabelSearch::LastLabelWord;
+  MatchTolerances& t = v.tolerances;
+  return {{
+      {.label = "MeasuringUnit (0 mm, 1 inches): ", .value = &v.measuringUnit, .search = kAnchor},
+      {.label = "HeadAngleA: ", .value = &v.headAngleA},
+      {.label = "HeadAngleB: ", .value = &v.headAngleB},
+      {.label = "ProbeType: ", .value = &v.probeType},
+      {.label = "ProbeOffsets: ", .value = &v.probeOffsets},
+      {.label = "Centre: ", .value = &v.centre, .search = kAnchor},
+      {.label = "Xaxis: ", .value = &v.xaxis},
+      {.label = "Normal: ", .value = &v.normal},
+      {.label = "ToleranceCentre: ", .value = &t.centre, .search = kAnchor},
+      {.label = "ToleranceRadius: ", .value = &t.radius},
+      {.label = "ToleranceSpeed: ", .value = &t.speed},
+      {.label = "ToleranceAcceleration: ", .value = &t.acceleration},
+      {.label = "ToleranceStartAngle: ", .value = &t.startAngle},
+      {.label = "ToleranceFine: ", .value = &t.fine},
+      {.label = "PositionalTolerance: ", .value = &v.positionalTolerance},
+  }};
+}
+
+}  // namespace
+
 bool ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
-  ValueSequence read(reader);
-  read.LabelUpTo("inches):");
-  read.Int(values.measuringUnit);
-  read.Label();
-  read.Double(values.headAngleA);
-  read.Label();
-  read.Double(values.headAngleB);
-  read.Label();
-  read.Int(values.probeType);
-  read.Label();
-  read.Point(values.probeOffsets);
-
-  read.LabelUpTo("Centre:");
-  read.Point(values.centre);
-  read.Label();
-  read.Point(values.xaxis);
-  read.Label();
-  read.Point(values.normal);
-
-  read.LabelUpTo("ToleranceCentre:");
-  MatchTolerances& t = values.tolerances;
-  read.Double(t.centre);
-  for (double* tolerance : {&t.radius, &t.speed, &t.acceleration, &t.startAngle, &t.fine,
-                            &values.positionalTolerance}) {
-    read.Label();
-    read.Double(*tolerance);
-  }
-  return read.Ok();
+  return ReadLabelledValues(reader, SystemSettingsValues(values));
 }
 
 }  // namespace ombrixdc

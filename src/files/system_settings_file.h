@@ -26,6 +26,6 @@ struct SystemSettings {
 // what `values` held and makes the result false; reading goes on to the end of the sequence.
 // Labels other than "inches):", "Centre:" and "ToleranceCentre:" are skipped unread, so
 // their wording is free.
-bool ReadSystemSettings(TokenReader& reader, SystemSettings& values);
+[[nodiscard]] bool ReadSystemSettings(TokenReader& reader, SystemSettings& values);
 
 }  // namespace ombrixdc

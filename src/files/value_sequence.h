@@ -25,7 +25,7 @@ class ValueSequence {
   void LabelUpTo(std::string_view label) { reader_.SkipPast(label); }
 
   void Fail() { ok_ = false; }
-  bool Ok() const { return ok_; }
+  [[nodiscard]] bool Ok() const { return ok_; }
   TokenReader& Reader() { return reader_; }
 
  private:

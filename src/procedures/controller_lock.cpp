@@ -9,12 +9,12 @@ void StopMachine(const ControllerObjects& controller) {
   }
 }
 
-int32_t LockRefusalCode(IVexa_link* link) {
+Error LockRefusalCode(IVexa_link* link) {
   LONG error = 0;
   if (link) {
     link->GetLastError(&error);
   }
-  return StepResult::Failed(static_cast<int32_t>(error)).error;
+  return StepResult::Failed(Error::FromNumber(error)).error;
 }
 
 StepResult TakeLockBack(const ControllerObjects& controller) {

@@ -17,6 +17,6 @@ StepResult TakeLockBack(const ControllerObjects& controller);
 void GiveLockUp(const ControllerObjects& controller);
 
 // The link's code for a refused lock, never 0: a refusal is never read back as success.
-int32_t LockRefusalCode(IVexa_link* link);
+Error LockRefusalCode(IVexa_link* link);
 
 }  // namespace ombrixdc

@@ -8,6 +8,7 @@
 #include "src/files/file_output.h"
 #include "src/files/folder_lock.h"
 #include "src/files/map_file.h"
+#include "src/procedures/fast_scan_step.h"
 #include "src/procedures/map_search.h"
 #include "src/procedures/moves.h"
 #include "src/procedures/procedure_steps.h"
@@ -31,7 +32,6 @@ StepResult LearnReference(const RunContext& run, RunReporter& report, const Scan
   reference.slots[MapSlotIndex::PreMapData] = computed.preMap;
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
-  report.PublishMapSlots(reference.slots);
   return StepResult::Completed();
 }
 

@@ -4,7 +4,10 @@
 #include <filesystem>
 
 #include "platform/trivell/geometry.h"
-#include "src/procedures/scan_circle.h"
+#include "src/engine/scan_kind.h"
+#include "src/procedures/run_context.h"
+#include "src/procedures/scan_result.h"
+#include "src/procedures/step_result.h"
 
 namespace ombrixdc {
 

@@ -65,8 +65,6 @@ class RunReporter {
   virtual void PublishDataSet(EDataType type, const DataSet& data) = 0;
   // The fitted centre of a scan, added back when a data set is turned into points.
   virtual void PublishCentre(ScanKind scan, const CMaPoint& centre) = 0;
-  // The compensation map as learnt or read from a map file.
-  virtual void PublishMapSlots(const MapSlots& slots) = 0;
   // The fast scan's speed once a calibrating mode has fixed it.
   virtual void PublishFastSpeed(double speed) = 0;
   // The number of the map pair a learning run has stored.

@@ -23,7 +23,7 @@ struct MapPairFileName {
 // "_circle<n>.rsm" or "_circle<n>.rsd", n a map number as the pairs are numbered (1 or more,
 // no leading zero), in any mix of case as a listing of the folder matches them, or a temporary
 // file of such a name; none for every other name.
-std::optional<MapPairFileName> ParseMapPairFileName(std::string_view fileName);
+[[nodiscard]] std::optional<MapPairFileName> ParseMapPairFileName(std::string_view fileName);
 
 // "ScanSlow.dat"/"ScanFast.dat": the tip centres of a scan.
 std::filesystem::path RawScanFilePath(const std::filesystem::path& runFolder, ScanKind scan);

@@ -14,31 +14,31 @@ namespace {
 
 struct FlagError {
   HRESULT (IVexa_axis_position_and_status::*get)(LONG*);
-  int32_t error;
+  Error error;
 };
 
 using Axis = IVexa_axis_position_and_status;
 
 // In the order the controller's flags are examined.
 const FlagError kStatusFlags[] = {
-    {&Axis::get_airPressureLow, Number(ControllerCode::AirPressureLow)},
-    {&Axis::get_crashSwitchActive, Number(ControllerCode::CrashSwitchActive)},
-    {&Axis::get_dataBufferOverflow, Number(ControllerCode::DataBufferOverflow)},
-    {&Axis::get_emergencyStopActive, Number(ControllerCode::EmergencyStopActive)},
-    {&Axis::get_excessiveProbeDeflection, Number(ControllerCode::ExcessiveProbeDeflection)},
-    {&Axis::get_illegalParameter, Number(ErrorNumber::IllegalParameter)},
-    {&Axis::get_limitSwitchOpenDuringMove, Number(ControllerCode::LimitSwitchOpenDuringMove)},
-    {&Axis::get_markerHitDuringMove, Number(ControllerCode::MarkerHitDuringMove)},
-    {&Axis::get_measuringDatumLost, Number(ErrorNumber::MeasuringDatumLost)},
-    {&Axis::get_QRL_NotResponding, Number(ControllerCode::QrlNotResponding)},
-    {&Axis::get_overspeedDetected, Number(ControllerCode::OverspeedDetected)},
-    {&Axis::get_probeHitDuringMove, Number(ErrorNumber::ProbeHitDuringMove)},
-    {&Axis::get_scaleReadingFailure, Number(ControllerCode::ScaleReadingFailure)},
-    {&Axis::get_servoMotorsDisengaged, Number(ControllerCode::ServoMotorsDisengaged)},
-    {&Axis::get_timeoutDuringMoveOrScan, Number(ControllerCode::TimeoutDuringMoveOrScan)},
-    {&Axis::get_xMotorOverdriven, Number(ControllerCode::XMotorOverdriven)},
-    {&Axis::get_yMotorOverdriven, Number(ControllerCode::YMotorOverdriven)},
-    {&Axis::get_zMotorOverdriven, Number(ControllerCode::ZMotorOverdriven)},
+    {&Axis::get_airPressureLow, ControllerCode::AirPressureLow},
+    {&Axis::get_crashSwitchActive, ControllerCode::CrashSwitchActive},
+    {&Axis::get_dataBufferOverflow, ControllerCode::DataBufferOverflow},
+    {&Axis::get_emergencyStopActive, ControllerCode::EmergencyStopActive},
+    {&Axis::get_excessiveProbeDeflection, ControllerCode::ExcessiveProbeDeflection},
+    {&Axis::get_illegalParameter, ErrorNumber::IllegalParameter},
+    {&Axis::get_limitSwitchOpenDuringMove, ControllerCode::LimitSwitchOpenDuringMove},
+    {&Axis::get_markerHitDuringMove, ControllerCode::MarkerHitDuringMove},
+    {&Axis::get_measuringDatumLost, ErrorNumber::MeasuringDatumLost},
+    {&Axis::get_QRL_NotResponding, ControllerCode::QrlNotResponding},
+    {&Axis::get_overspeedDetected, ControllerCode::OverspeedDetected},
+    {&Axis::get_probeHitDuringMove, ErrorNumber::ProbeHitDuringMove},
+    {&Axis::get_scaleReadingFailure, ControllerCode::ScaleReadingFailure},
+    {&Axis::get_servoMotorsDisengaged, ControllerCode::ServoMotorsDisengaged},
+    {&Axis::get_timeoutDuringMoveOrScan, ControllerCode::TimeoutDuringMoveOrScan},
+    {&Axis::get_xMotorOverdriven, ControllerCode::XMotorOverdriven},
+    {&Axis::get_yMotorOverdriven, ControllerCode::YMotorOverdriven},
+    {&Axis::get_zMotorOverdriven, ControllerCode::ZMotorOverdriven},
 };
 
 // Bits of the extended status's second byte.
@@ -191,7 +191,7 @@ StepResult ExtendedStatusCheck(Axis* status) {
   if (!success) {
     LONG error = 0;
     status->GetLastError(&error);
-    return error != 0 ? StepResult::Failed(error) : StepResult::Completed();
+    return error != 0 ? StepResult::Failed(Error::FromNumber(error)) : StepResult::Completed();
   }
   if (bytes[1] & kScanFinishedProperly) {
     return StepResult::Completed();
@@ -216,20 +216,6 @@ StepResult ControllerStatusCheck(Axis* status) {
   return ExtendedStatusCheck(status);
 }
 
-ScanResult PrepareRecordedScan(const RunContext& run, RunReporter& report, ScanKind scan,
-                               CMaDoubleArray& x, CMaDoubleArray& y, CMaDoubleArray& z,
-                               DeflectionLists deflections) {
-  const MapFileHeader& f = run.feature;
-  PreparedScan prepared =
-      PrepareScanProfile(f.boreOrBoss, f.scanDirection, f.tipRadius, x, y, z, deflections);
-  if (prepared.error != ErrorNumber::None) {
-    return {StepResult::Failed(prepared.error), {}};
-  }
-  report.PublishCentre(scan, prepared.centre);
-  return {StepResult::Completed(),
-          {std::move(prepared.profile), std::move(deflections), prepared.centre}};
-}
-
 ScanResult ScanCircle(const RunContext& run, RunReporter& report, ScanKind scan, double speed) {
   const ControllerObjects& controller = run.controller;
   const MapFileHeader& f = run.feature;
@@ -241,7 +227,7 @@ ScanResult ScanCircle(const RunContext& run, RunReporter& report, ScanKind scan,
   if (!StartScan(run, speed, ScanStartAngle(scan, f.scanDirection, f.dcStartAngle))) {
     LONG error = 0;
     controller.circleScan->GetLastError(&error);
-    return {StepResult::Failed(error), {}};
+    return {StepResult::Failed(Error::FromNumber(error)), {}};
   }
 
   TipLists tip;

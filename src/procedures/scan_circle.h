@@ -3,24 +3,12 @@
 #include <cstdint>
 
 #include "platform/vexa/interfaces.h"
-#include "src/engine/circle_preparation.h"
-#include "src/engine/profile.h"
 #include "src/engine/scan_kind.h"
 #include "src/procedures/run_context.h"
+#include "src/procedures/scan_result.h"
 #include "src/procedures/step_result.h"
 
 namespace ombrixdc {
-
-struct ScanOutput {
-  RadialProfile profile;
-  DeflectionLists deflections;
-  CMaPoint centre;  // least-squares centre of the tip points, in machine coordinates
-};
-
-struct [[nodiscard]] ScanResult {
-  StepResult step;
-  ScanOutput output;  // the profile is empty unless the step completed
-};
 
 // Scans the feature at `speed` as the slow or the fast scan of the run. An abort during the
 // scan stops the machine. On success the scan's fitted centre is published for its kind.
@@ -35,11 +23,5 @@ double ScanPathDiameter(int32_t boreOrBoss, double featureRadius, double tipRadi
 // the extended status decides (completed when the scan finished properly).
 StepResult ControllerStatusCheck(IVexa_axis_position_and_status* status);
 StepResult ExtendedStatusCheck(IVexa_axis_position_and_status* status);
-
-// Prepares recorded tip centres into a profile and publishes the fitted centre for the scan's
-// kind (shared by real scans and raw scan files).
-ScanResult PrepareRecordedScan(const RunContext& run, RunReporter& report, ScanKind scan,
-                               CMaDoubleArray& x, CMaDoubleArray& y, CMaDoubleArray& z,
-                               DeflectionLists deflections);
 
 }  // namespace ombrixdc

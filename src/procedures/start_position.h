@@ -21,7 +21,7 @@ struct StartPositionInput {
   int32_t measuringUnit = 0;  // 0 mm, 1 inches
 };
 
-struct StartPositionResult {
+struct [[nodiscard]] StartPositionResult {
   CMaPoint point;
   // Empty when the start is clear of the material; else why it is not.
   std::string refusal;

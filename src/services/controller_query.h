@@ -27,7 +27,7 @@ struct FrameReport {
 
 // Each part is present when it was read. `ok` is false when the probe information or the head
 // could not be read, or the frame object could not be created.
-struct ControllerQueryResult {
+struct [[nodiscard]] ControllerQueryResult {
   bool ok = true;
   std::optional<ProbeReport> probe;
   std::optional<HeadReport> head;

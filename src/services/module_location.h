@@ -10,11 +10,11 @@ namespace ombrixdc {
 
 // The registered module path; nullopt when the class is not registered or the store cannot
 // be read.
-std::optional<std::string> RegisteredModulePath();
+[[nodiscard]] std::optional<std::string> RegisteredModulePath();
 
 // Copies the module path with its terminator into `buffer`: the registered path, or while
 // nothing is registered, the file of the loaded module that holds this code. False, and the
 // buffer left untouched, when no path is known or the path and its terminator do not fit.
-bool ReadModuleLocation(char* buffer, size_t bufferSize);
+[[nodiscard]] bool ReadModuleLocation(char* buffer, size_t bufferSize);
 
 }  // namespace ombrixdc

@@ -20,6 +20,6 @@ std::filesystem::path RunDirectoryPath(const std::string& runDirectory);
 void CreateRunDirectory(const std::string& runDirectory);
 
 // True when the text names an existing folder that can be listed and entered.
-bool IsAccessibleFolder(const std::optional<std::string>& runDirectory);
+[[nodiscard]] bool IsAccessibleFolder(const std::optional<std::string>& runDirectory);
 
 }  // namespace ombrixdc

@@ -18,7 +18,7 @@ struct TuningSettings {
   std::optional<std::string> workingDirectory;
 };
 
-struct SettingsReadResult {
+struct [[nodiscard]] SettingsReadResult {
   bool storeCreated = false;  // false: nothing was read and nothing may be changed
   bool ok = false;            // every read succeeded and the three required values exist
   TuningSettings values;
@@ -42,6 +42,6 @@ struct ViewerSettings {
   std::optional<std::string> workingDirectory;
 };
 // Nothing when the settings store cannot be created; then the viewer keeps what it had.
-std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile);
+[[nodiscard]] std::optional<ViewerSettings> ReadViewerSettings(const std::string& iniFile);
 
 }  // namespace ombrixdc

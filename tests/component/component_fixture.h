@@ -12,6 +12,7 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
+#include "tests/support/component_test_access.h"
 #include "tests/support/process_state_reset.h"
 #include "tests/support/run_settings.h"
 
@@ -105,7 +106,7 @@ class ComponentTest : public ::testing::Test {
     Initialise();
     SetGoodParameters();
     machine->SetTip(StartPosition());
-    component->EnterProbeOffsets(0.0, 0.0, 0.0);
+    ASSERT_TRUE(component->EnterProbeOffsets(0.0, 0.0, 0.0));
     component->Learning.Set(E_OMBRIX_DC_CIRCLE_LEARNING);
   }
 

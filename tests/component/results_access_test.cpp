@@ -91,7 +91,7 @@ TEST_F(ComponentTest, StartPositionFailures) {
     EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
     if (c.error == 0x83100002u) {
-      component->EnterProbeOffsets(0, 0, 0);
+      EXPECT_TRUE(component->EnterProbeOffsets(0, 0, 0));
       EXPECT_EQ(component->PerformCircle(), S_FALSE);
       EXPECT_EQ(component->GetLastError(), 0x83100002u);
     }
@@ -121,7 +121,7 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOr
                "ToleranceCentre: 0.5\r\nToleranceRadius: 0.25\r\nToleranceSpeed: 2\r\n"
                "ToleranceAcceleration: 3\r\nToleranceStartAngle: 4\r\nToleranceFine: 0.001\r\n"
                "PositionalTolerance: 0.05\r\n");
-  component->EnterProbeOffsets(9, 9, 9);
+  EXPECT_TRUE(component->EnterProbeOffsets(9, 9, 9));
   const auto taken = [&](const CMaPoint& centre, const CMaPoint& xAxis, const CMaPoint& normal) {
     StartPosition();
     EXPECT_LT(component->Centre.Get().DistanceTo(centre), 1e-12);
@@ -159,20 +159,19 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW] = circle;
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP] = circle;
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST] = radiiOnly;
-  c.PublishResults(results);
+  CircleDCComponentTestAccess::PublishResults(c, results);
   struct Case {
     int32_t type;
     LONG success;
     CMaPoint centre;
-    ScanKind flag;  // the scan the process-wide flag names afterwards
   };
   const Case cases[] = {
-      {E_OMBRIX_DC_CIRCLE_DATA_SLOW, 1, {1, 2, 0}, ScanKind::Slow},
-      {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, 1, {10, 0, 0}, ScanKind::Fast},
-      {E_OMBRIX_DC_CIRCLE_DATA_FAST, 0, {}, ScanKind::Fast},
-      {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, 0, {}, ScanKind::Fast},
-      {-1, 0, {}, ScanKind::Fast},
-      {6, 0, {}, ScanKind::Fast},
+      {E_OMBRIX_DC_CIRCLE_DATA_SLOW, 1, {1, 2, 0}},
+      {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, 1, {10, 0, 0}},
+      {E_OMBRIX_DC_CIRCLE_DATA_FAST, 0, {}},
+      {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, 0, {}},
+      {-1, 0, {}},
+      {6, 0, {}},
   };
   for (const Case& k : cases) {
     DataSetPoints points;
@@ -186,7 +185,6 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
       EXPECT_TRUE(points.x.empty()) << k.type;
       continue;
     }
-    EXPECT_EQ(ProcessScanState().slowScanFlag.load(), k.flag) << k.type;
     EXPECT_NEAR(points.radius, 5.0, 1e-12);
     EXPECT_NEAR(points.form, 0.0, 1e-12);
     EXPECT_LT(points.centre.DistanceTo(k.centre), 1e-12) << k.type;

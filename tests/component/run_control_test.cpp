@@ -31,8 +31,8 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
       {"FeatureRadius infinite", true, [](auto& c) { c.FeatureRadius.Set(INFINITY); }, 0x83100001u},
       {"ScanDeflection < 0", true, [](auto& c) { c.ScanDeflection.Set(-0.3); }, 0x83100001u},
       {"ModeParameter 0", true, [](auto& c) { c.ModeParameter.Set(0.0); }, 0x83100001u},
-      {"start position never asked", true, [](auto& c) { c.EnterProbeOffsets(0, 0, 0); },
-       0x83100002u},
+      {"start position never asked", true,
+       [](auto& c) { EXPECT_TRUE(c.EnterProbeOffsets(0, 0, 0)); }, 0x83100002u},
       {"no probe offsets", true, [this](auto&) { machine->SetTip(StartPosition()); }, 0x83100003u},
       // An InitialiseObject that failed half-way since the parameters passed: never run on it.
       {"a controller object missing", true,
@@ -103,9 +103,11 @@ TEST_F(ComponentTest, RunOutcomes) {
        1},
       {"worker thread cannot start", kFailed, 0x83100008u, kReady, 0,
        [&] {
-         component->StartThread = [](std::function<void()>) -> std::thread {
-           throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-         };
+         CircleDCComponentTestAccess::SetThreadStarter(
+             *component, [](std::function<void()>) -> std::thread {
+               throw std::system_error(
+                   std::make_error_code(std::errc::resource_unavailable_try_again));
+             });
        }},
   };
   for (const Case& c : cases) {

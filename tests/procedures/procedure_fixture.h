@@ -94,7 +94,6 @@ class IgnoringReporter final : public RunReporter {
   bool AbortRequested() const override { return false; }
   void PublishDataSet(EDataType, const DataSet&) override {}
   void PublishCentre(ScanKind, const CMaPoint&) override {}
-  void PublishMapSlots(const MapSlots&) override {}
   void PublishFastSpeed(double) override {}
   void PublishMapWritten(int32_t) override {}
 };

@@ -26,7 +26,7 @@ class ScanCircleTest : public ProcedureTest {
     if (out) {
       *out = std::move(result.output);
     }
-    return result.step.error;
+    return result.step.error.Recorded();
   }
   IgnoringReporter report;
 };
@@ -157,7 +157,7 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
       EXPECT_FALSE(made[1].rotation) << c.name;
       EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << c.name;
     }
-    EXPECT_EQ(returned.error, c.error) << c.name;
+    EXPECT_EQ(returned.error.Recorded(), c.error) << c.name;
     EXPECT_EQ(returned.IsCompleted(), c.error == 0) << c.name;
     EXPECT_EQ(machine->LockHeld(), c.error == 0) << c.name;
     if (c.error != 4) {

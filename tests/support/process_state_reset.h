@@ -10,8 +10,6 @@ inline void ResetProcessState() {
   run.positionalTolerance = 0.01;
   run.mapNumber = 0;
   ProcessMapMatchTolerances().Set(MatchTolerances{});
-  ProcessMapState().Clear();
-  ProcessScanState().slowScanFlag = ScanKind::Slow;
   const RunTimeLimits defaults;
   ProcessRunTimeLimits().baseMilliseconds = defaults.baseMilliseconds;
   ProcessRunTimeLimits().factor = defaults.factor;

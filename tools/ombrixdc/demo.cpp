@@ -221,7 +221,7 @@ RunEnd Run(CircleDCComponent& c, vexa_sim::SimulatedMachine& machine, Completion
     return RunEnd::Failed;
   }
   machine.SetTip(CMaPoint(x, y, z));  // the measuring application moves the probe there
-  c.EnterProbeOffsets(0.0, 0.0, 0.0);
+  static_cast<void>(c.EnterProbeOffsets(0.0, 0.0, 0.0));  // zero offsets are always taken
   latch.Reset();
   c.PerformCircle();
   const RunEnd end = WaitForRunEnd(c, machine, latch, signals);

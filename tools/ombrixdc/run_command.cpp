@@ -97,34 +97,25 @@ std::string SaveRefusal(uint32_t code, const std::string& name, const std::strin
   return "refused with GetLastError " + HexCode(code);
 }
 
-int Run(const RunOptions& options) {
-  vexa_sim::MachineConfig config;
-  if (!options.machine.empty()) {
-    std::string error;
-    std::optional<vexa_sim::MachineConfig> loaded =
-        vexa_sim::LoadMachineDescription(options.machine, &error);
-    if (!loaded) {
-      std::fprintf(stderr, "ombrixdc: %s\n", error.c_str());
-      return 2;
-    }
-    config = *loaded;
+// The simulator's machine: the one the description file gives, or the default one. Nullopt,
+// said on standard error, when the file cannot be loaded.
+std::optional<vexa_sim::MachineConfig> MachineOf(const RunOptions& options) {
+  if (options.machine.empty()) {
+    return vexa_sim::MachineConfig{};
   }
-  Transcript out(options.json);
-  CompletionLatch latch;
-  // Before any other thread starts, so every thread leaves the stop signals to it.
-  StopSignals signals([&latch] { latch.Interrupt(); });
+  std::string error;
+  std::optional<vexa_sim::MachineConfig> loaded =
+      vexa_sim::LoadMachineDescription(options.machine, &error);
+  if (!loaded) {
+    std::fprintf(stderr, "ombrixdc: %s\n", error.c_str());
+  }
+  return loaded;
+}
 
-  vexa_sim::RegisterSimulatedController();
-  auto machine = std::make_shared<vexa_sim::SimulatedMachine>(config);
-  ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
-
-  // Scan progress on a terminal; never in JSON or in piped output.
-  ScanProgress progress(*machine, !options.json && ScanProgress::OutputIsTerminal());
-  ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
-  CircleDCComponent& component = object->Component();
-  component.Sinks.Connect(std::make_shared<PrintingSink>(out, latch));
-  LONG success = 0;
-  component.InitialiseObject(link.Get(), nullptr, &success);
+// IniFilepath, OfflineTesting and each --set property, in order. False, said on standard
+// error, when a --set is refused.
+bool SetProperties(Vexa_CircleDC& object, const RunOptions& options) {
+  CircleDCComponent& component = object.Component();
   if (!options.ini.empty()) {
     component.IniFilepath.Set(options.ini);
   }
@@ -133,13 +124,20 @@ int Run(const RunOptions& options) {
   }
   for (const std::string& assignment : options.sets) {
     std::string error;
-    if (!SetProperty(static_cast<IVexa_CircleDC*>(object.Get()), assignment, &error)) {
+    if (!SetProperty(static_cast<IVexa_CircleDC*>(&object), assignment, &error)) {
       std::fprintf(stderr, "ombrixdc: --set %s: %s\n", assignment.c_str(), error.c_str());
-      return 2;
+      return false;
     }
   }
+  return true;
+}
 
+// GetStartPosition and its line; then the simulated probe moves there (unless offline) and
+// the probe offsets are entered. False, with the error line and its reason, when it fails.
+bool PrepareStart(CircleDCComponent& component, vexa_sim::SimulatedMachine& machine,
+                  const RunOptions& options, Transcript& out) {
   double x = 0, y = 0, z = 0;
+  LONG success = 0;
   component.GetStartPosition(&x, &y, &z, &success);
   out.Line("StartPosition " + ShortestText(x) + " " + ShortestText(y) + " " + ShortestText(z) +
            " " + std::to_string(success));
@@ -149,61 +147,114 @@ int Run(const RunOptions& options) {
     if (!reason.empty()) {
       std::fprintf(stderr, "ombrixdc: GetStartPosition: %s\n", reason.c_str());
     }
-    if (options.json) {
-      std::fputs(SummaryJson(out.Lines(), std::nullopt).c_str(), stdout);
-    }
-    return 1;
+    return false;
   }
   if (!options.offline) {
-    machine->SetTip(CMaPoint(x, y, z));
+    machine.SetTip(CMaPoint(x, y, z));
   }
-  component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
-                              options.probeOffsets[2]);
+  // The option's check lets only finite numbers through, and those are always taken; were
+  // they refused, PerformCircle would fail with StartPositionOrOffsets and say so.
+  static_cast<void>(component.EnterProbeOffsets(options.probeOffsets[0], options.probeOffsets[1],
+                                                options.probeOffsets[2]));
+  return true;
+}
 
+// PerformCircle, then the wait for its end: PerformCircleComplete's value, when it came.
+std::optional<int32_t> PerformAndWait(CircleDCComponent& component, CompletionLatch& latch,
+                                      StopSignals& signals, double timeoutSeconds,
+                                      ScanProgress& progress) {
   component.PerformCircle();
   // A run that is still going is waited for (bounded). One that has already ended may not
   // have fired PerformCircleComplete yet: joining its worker makes sure it has, and a refused
   // run (no worker) is not waited for.
   std::optional<int32_t> completed;
   if (component.RunInProgress()) {
-    completed = WaitForRun(component, latch, signals, options.timeoutSeconds, progress);
+    completed = WaitForRun(component, latch, signals, timeoutSeconds, progress);
   }
   component.WaitForRuns();
   if (!completed) {
     completed = latch.Wait(std::chrono::seconds(0));
   }
+  return completed;
+}
+
+// The line of the code the run left, with its reason on standard error; the code.
+uint32_t ReportRunError(CircleDCComponent& component, Transcript& out) {
   const std::string reason = component.LastErrorReason();
   const uint32_t error = component.GetLastError();
   out.Line(ErrorCodeLine(error));
   if (error != 0 && !reason.empty()) {
     std::fprintf(stderr, "ombrixdc: %s\n", reason.c_str());
   }
-  const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
-  bool good = completed == 1 && error == 0 && !aborted;
+  return error;
+}
 
-  if (good && options.save) {
-    component.SaveData(*options.save, &success);
-    out.Line("SaveData " + std::to_string(success));
-    if (!success) {
-      std::fprintf(stderr, "ombrixdc: --save %s: %s\n", options.save->c_str(),
-                   SaveRefusal(component.GetLastError(), *options.save,
-                               component.RunDirectory.Get().value_or(""))
-                       .c_str());
-    }
-    good = success != 0;
+// SaveData of --save and its line; false, with why on standard error, when it was refused.
+bool SaveResults(CircleDCComponent& component, const std::string& name, Transcript& out) {
+  LONG success = 0;
+  component.SaveData(name, &success);
+  out.Line("SaveData " + std::to_string(success));
+  if (!success) {
+    std::fprintf(
+        stderr, "ombrixdc: --save %s: %s\n", name.c_str(),
+        SaveRefusal(component.GetLastError(), name, component.RunDirectory.Get().value_or(""))
+            .c_str());
   }
-  std::optional<RunSummary> summary;
-  if (good) {
-    summary = SummariseRun(component);
-  }
-  if (options.json) {
+  return success != 0;
+}
+
+// The summary of a finished run after the lines, or with them in the one JSON document.
+void PrintSummary(const std::optional<RunSummary>& summary, Transcript& out, bool json) {
+  if (json) {
     std::fputs(SummaryJson(out.Lines(), summary).c_str(), stdout);
-  } else if (summary) {
+    return;
+  }
+  if (summary) {
     out.Line("");
     for (const std::string& line : SummaryLines(*summary)) {
       out.Line(line);
     }
   }
+}
+
+int Run(const RunOptions& options) {
+  const std::optional<vexa_sim::MachineConfig> config = MachineOf(options);
+  if (!config) {
+    return 2;
+  }
+  Transcript out(options.json);
+  CompletionLatch latch;
+  // Before any other thread starts, so every thread leaves the stop signals to it.
+  StopSignals signals([&latch] { latch.Interrupt(); });
+
+  vexa_sim::RegisterSimulatedController();
+  auto machine = std::make_shared<vexa_sim::SimulatedMachine>(*config);
+  ComPtr<IVexa_link> link = vexa_sim::MakeSimulatedLink(machine);
+
+  // Scan progress on a terminal; never in JSON or in piped output.
+  ScanProgress progress(*machine, !options.json && ScanProgress::OutputIsTerminal());
+  ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
+  CircleDCComponent& component = object->Component();
+  component.Sinks.Connect(std::make_shared<PrintingSink>(out, latch));
+  LONG initialised = 0;
+  component.InitialiseObject(link.Get(), nullptr, &initialised);
+  if (!SetProperties(*object.Get(), options)) {
+    return 2;
+  }
+  if (!PrepareStart(component, *machine, options, out)) {
+    PrintSummary(std::nullopt, out, options.json);
+    return 1;
+  }
+
+  const std::optional<int32_t> completed =
+      PerformAndWait(component, latch, signals, options.timeoutSeconds, progress);
+  const uint32_t error = ReportRunError(component, out);
+  const bool aborted = component.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED;
+  bool good = completed == 1 && error == 0 && !aborted;
+  if (good && options.save) {
+    good = SaveResults(component, *options.save, out);
+  }
+  PrintSummary(good ? std::optional(SummariseRun(component)) : std::nullopt, out, options.json);
   if (aborted || signals.Received()) {
     return kExitAborted;
   }

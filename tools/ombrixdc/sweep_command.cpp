@@ -122,7 +122,7 @@ RunEnd RunOnce(Session& s, int32_t learning, std::string* why) {
     return RunEnd::Failed;
   }
   s.machine->SetTip(CMaPoint(x, y, z));
-  c.EnterProbeOffsets(0.0, 0.0, 0.0);
+  static_cast<void>(c.EnterProbeOffsets(0.0, 0.0, 0.0));  // zero offsets are always taken
   s.latch->Reset();
   c.PerformCircle();
   std::optional<int32_t> completed;

@@ -360,7 +360,7 @@ HRESULT Vexa_CircleDC::GetData(EDataType type, double* form, double* radius, dou
     for (SAFEARRAY* array : arrays) {
       SafeArrayDestroy(array);
     }
-    component_.RecordError(Number(ErrorNumber::NoData));
+    component_.RecordError(ErrorNumber::NoData);
     *success = 0;
     return S_OK;
   }

@@ -1,0 +1,130 @@
+// The fast scan step: the compensated procedure corrects the fast scan with a stored map
+// pair; the learning procedure first learns the map from its slow and fast data.
+#include "src/procedures/fast_scan_step.h"
+
+#include <optional>
+#include <utility>
+
+#include "src/engine/compensation.h"
+#include "src/files/circle_data_file.h"
+#include "src/files/folder_lock.h"
+#include "src/files/map_file.h"
+#include "src/procedures/procedure_steps.h"
+#include "src/procedures/run_files.h"
+
+namespace ombrixdc {
+
+namespace {
+
+// Reads the stored map pair `mapNumber` into `reference` and publishes the map and the slow
+// data sets. A file that cannot be opened or is damaged fails with StoredMapUnusable (what
+// could be read is still published).
+StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& reference) {
+  std::optional<TokenReader> mapReader;
+  std::optional<TokenReader> circleReader;
+  {
+    // Both files are read while no learning run replaces the pair, so they are of one run.
+    const FolderLock lock(run.runFolder, FolderLock::Kind::Shared);
+    mapReader = TokenReader::FromFile(MapFilePath(run.runFolder, run.mapNumber));
+    circleReader = TokenReader::FromFile(CircleDataFilePath(run.runFolder, run.mapNumber));
+  }
+  if (!mapReader) {
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
+  MapDataResult map = ReadMapData(*mapReader);
+  reference.slots = std::move(map.slots);
+  if (map.readError) {
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
+
+  if (!circleReader) {
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
+  CircleDataResult circle = ReadCircleDataFile(*circleReader);
+  reference.slowCentre = circle.data.slowCentre;
+  reference.slow = std::move(circle.data.slow);
+  reference.slowMap = std::move(circle.data.slowMap);
+  report.PublishCentre(ScanKind::Slow, reference.slowCentre);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
+  if (circle.readError) {
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  }
+  return StepResult::Completed();
+}
+
+// DcMapData and PremappedDcMapData from the slow and fast data sets.
+StepResult LearnMap(const DataSet& fast, const DataSet& fastMap, Reference& reference) {
+  const LearnedMaps learned = LearnDcMaps(reference.slow, reference.slowMap, fast, fastMap);
+  if (learned.error != ErrorNumber::None) {
+    return StepResult::Failed(learned.error);
+  }
+  reference.slots[MapSlotIndex::DcMapData] = learned.dcMap;
+  reference.slots[MapSlotIndex::PremappedDcMapData] = learned.premappedDcMap;
+  return StepResult::Completed();
+}
+
+}  // namespace
+
+StepResult RunFastScanStep(RunContext& run, RunReporter& report, FastScanStage stage,
+                           Reference& reference) {
+  if (run.feature.mode != E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED) {
+    run.feature.fastSpeed = FastScanSpeed(run.feature);
+    report.PublishFastSpeed(run.feature.fastSpeed);
+  }
+  if (StopIfAborted(run, report)) {
+    return StepResult::Aborted();
+  }
+  report.ChangeStatus(stage == FastScanStage::Learning ? E_OMBRIX_DC_CIRCLE_LEARNING_FAST_SCAN
+                                                       : E_OMBRIX_DC_CIRCLE_REPLAYING_FAST_SCAN);
+
+  const ScanResult scan = ScanOrReplay(run, report, ScanKind::Fast, run.feature.fastSpeed);
+  if (!scan.step.IsCompleted()) {
+    return scan.step;
+  }
+  if (report.AbortRequested()) {
+    return StepResult::Aborted();
+  }
+  if (stage == FastScanStage::Replaying) {
+    if (StepResult loaded = LoadStoredMap(run, report, reference); !loaded.IsCompleted()) {
+      return loaded;
+    }
+  }
+
+  const DataSetResult fast = ComputeFast(Parameters(run), scan.output.profile);
+  if (fast.error != ErrorNumber::None) {
+    return StepResult::Failed(fast.error);
+  }
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FAST, fast.data);
+  if (StopIfAborted(run, report)) {
+    return StepResult::Aborted();
+  }
+
+  const DataSetResult fastMap =
+      ComputeFastMap(reference.slots[MapSlotIndex::PreMapData], fast.data);
+  if (fastMap.error != ErrorNumber::None) {
+    return StepResult::Failed(fastMap.error);
+  }
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, fastMap.data);
+
+  if (stage == FastScanStage::Learning) {
+    if (StepResult learnt = LearnMap(fast.data, fastMap.data, reference); !learnt.IsCompleted()) {
+      return learnt;
+    }
+  }
+  if (StopIfAborted(run, report)) {
+    return StepResult::Aborted();
+  }
+
+  const CorrectedResult corrected =
+      ComputeCorrected(reference.slots[MapSlotIndex::DcMapData],
+                       reference.slots[MapSlotIndex::PremappedDcMapData], fast.data, fastMap.data);
+  if (corrected.error != ErrorNumber::None) {
+    return StepResult::Failed(corrected.error);
+  }
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_CORRECTED, corrected.corrected);
+  report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, corrected.correctedMap);
+  return StepResult::Completed();
+}
+
+}  // namespace ombrixdc
