@@ -108,7 +108,7 @@ def spaced(text, token):
 
 
 def mutants_of(path, text):
-    """(line, token index in its line, key, start, end, original, replacement) of a file."""
+    """(line, key, start, end, original, replacement) of each mutant of a file."""
     tokens = tokenize(text)
     line_starts = [0] + [i + 1 for i, c in enumerate(text) if c == "\n"]
     lines = text.split("\n")
@@ -161,8 +161,8 @@ def mutants_of(path, text):
             continue
 
         if tok.kind == "number":
-            pure_virtual = (t == "0" and prev is not None and prev.text == "=" and nxt is not None
-                            and nxt.text == ";")
+            pure_virtual = (t == "0" and prev.text == "=" and nxt.text == ";"
+                            and prev2.text in (")", "const", "override", "noexcept"))
             if declaration_brackets or pure_virtual:
                 continue
             replacements = nudged_numbers(t)
