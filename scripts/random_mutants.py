@@ -250,7 +250,7 @@ def score(results):
 
     def line(name, c):
         judged = c["killed"] + c["survived"]
-        share = "%3.0f %%" % (100.0 * c["killed"] / judged) if judged else "  - "
+        share = "%3.0f %%" % (100.0 * c["killed"] / judged) if judged else "    -"
         return "%-22s %s  %3d killed of %3d  (%d build fails, %d equivalent)" % (
             name, share, c["killed"], judged, c["build-fails"], c["equivalent"])
 
