@@ -1,8 +1,10 @@
 # Front door of the project: see README.md.
 JOBS ?= 2
+SEED ?= 1
+COUNT ?= 100
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test test-asan test-tsan mutation soak torture demo bench bench-process format clean package python fuzz
+.PHONY: deps configure build test test-asan test-tsan mutation mutation-random soak torture demo bench bench-process format clean package python fuzz
 
 deps:
 	bash scripts/install-deps
@@ -39,6 +41,10 @@ python: deps configure
 # Applies each fault in tests/mutants and checks that the suite catches it (long; not in CI).
 mutation: deps
 	bash scripts/mutation-check
+
+# COUNT random one-token mutants of src/ and platform/ chosen by SEED, and the share killed.
+mutation-random: deps
+	bash scripts/mutation-check --random --seed $(SEED) --count $(COUNT)
 
 # 1,000 alternating learning and compensated runs in one process; fails if resident memory or
 # open file descriptors grow after the first 100 runs (several minutes; not in CI).

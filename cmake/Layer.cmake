@@ -13,7 +13,8 @@ function(ombrixdc_add_layer name dir)
   endif()
 endfunction()
 
-# ombrixdc_add_test_dir(NAME DIR LIBS...): one GoogleTest executable of every .cpp in DIR.
+# ombrixdc_add_test_dir(NAME DIR LIBS...): one GoogleTest executable of every .cpp in DIR; its
+# tests carry the label NAME (`ctest -L NAME`).
 function(ombrixdc_add_test_dir name dir)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(NOT sources)
@@ -24,5 +25,6 @@ function(ombrixdc_add_test_dir name dir)
   # Fixtures are found by absolute path, whatever folder the tests are started from.
   target_compile_definitions(${name} PRIVATE OMBRIXDC_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${OMBRIXDC_TEST_TIMEOUT}
+    LABELS ${name})
 endfunction()
