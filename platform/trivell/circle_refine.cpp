@@ -25,12 +25,13 @@ struct NormalEquations {
   double g[3] = {};
 };
 
-// The passes go over the points in blocks: each block's per-point values are computed in
-// loops without sums, which vectorise and round each value as scalar code does. The sums are
-// then taken in four interleaved partial sums (point i into partial i % 4) added up at the
-// end, so that they vectorise too and the results do not depend on the vector width.
+// The passes go over the points in blocks: each block's offsets and distances are computed in
+// loops without sums, which vectorise and round each value as scalar code does. Every sum is
+// taken in four interleaved partial sums (point i into partial i % 4) added up at the end, so
+// that the sums vectorise too and the results do not depend on the vector width.
 constexpr std::size_t kBlock = 256;
 
+// One sum in four interleaved partial sums.
 class Sum4 {
  public:
   void Add(const double* __restrict x, std::size_t m) {
@@ -51,61 +52,54 @@ class Sum4 {
   double s_[4] = {};
 };
 
-// Per-point terms of the normal equations at one circle, for one block.
-struct Terms {
-  double jxx[kBlock], jxy[kBlock], jyy[kBlock], jx[kBlock], jy[kBlock];
-  double jxd[kBlock], jyd[kBlock], d[kBlock];
-};
-
-// Fills `t` from each point's offset (dx, dy) from the centre and its distance rho: the
-// gradient j = (-dx / rho, -dy / rho, -1) and the distance d = rho - r. A point on the centre
-// pulls the centre in no particular direction: its gradient there is 0.
-void FillTerms(std::size_t m, const double* __restrict dx, const double* __restrict dy,
-               const double* __restrict rho, double r, Terms& t) {
-  for (std::size_t i = 0; i < m; ++i) {
-    const double w = rho[i] > 0.0 ? 1.0 / (rho[i] > 0.0 ? rho[i] : 1.0) : 0.0;
-    const double jx = -dx[i] * w, jy = -dy[i] * w, d = rho[i] - r;
-    t.jxx[i] = jx * jx;
-    t.jxy[i] = jx * jy;
-    t.jyy[i] = jy * jy;
-    t.jx[i] = jx;
-    t.jy[i] = jy;
-    t.jxd[i] = jx * d;
-    t.jyd[i] = jy * d;
-    t.d[i] = d;
-  }
-}
-
-// The sums of the normal equations over all blocks.
+// The sums of the normal equations, each in four interleaved partial sums.
 class NormalSums {
  public:
-  void Add(const Terms& t, std::size_t m) {
-    hxx_.Add(t.jxx, m);
-    hxy_.Add(t.jxy, m);
-    hyy_.Add(t.jyy, m);
-    jx_.Add(t.jx, m);
-    jy_.Add(t.jy, m);
-    gx_.Add(t.jxd, m);
-    gy_.Add(t.jyd, m);
-    d_.Add(t.d, m);
+  // Adds each point's terms from its offset (dx, dy) from the centre and its distance rho:
+  // the gradient j = (-dx / rho, -dy / rho, -1) and the distance d = rho - r. A point on the
+  // centre pulls the centre in no particular direction: its gradient there is 0.
+  void Add(std::size_t m, const double* __restrict dx, const double* __restrict dy,
+           const double* __restrict rho, double r) {
+    std::size_t i = 0;
+    for (; i + 4 <= m; i += 4) {
+      for (std::size_t l = 0; l < 4; ++l) {
+        AddPoint(l, dx[i + l], dy[i + l], rho[i + l], r);
+      }
+    }
+    for (; i < m; ++i) {
+      AddPoint(i % 4, dx[i], dy[i], rho[i], r);
+    }
     count_ += m;
   }
   NormalEquations Equations() const {
     NormalEquations ne;
-    ne.h[0][0] = hxx_.Total();
-    ne.h[0][1] = ne.h[1][0] = hxy_.Total();
-    ne.h[0][2] = ne.h[2][0] = -jx_.Total();
-    ne.h[1][1] = hyy_.Total();
-    ne.h[1][2] = ne.h[2][1] = -jy_.Total();
+    ne.h[0][0] = Total(s_[0]);
+    ne.h[0][1] = ne.h[1][0] = Total(s_[1]);
+    ne.h[0][2] = ne.h[2][0] = -Total(s_[3]);
+    ne.h[1][1] = Total(s_[2]);
+    ne.h[1][2] = ne.h[2][1] = -Total(s_[4]);
     ne.h[2][2] = static_cast<double>(count_);  // the sum of count_ ones, exactly
-    ne.g[0] = gx_.Total();
-    ne.g[1] = gy_.Total();
-    ne.g[2] = -d_.Total();
+    ne.g[0] = Total(s_[5]);
+    ne.g[1] = Total(s_[6]);
+    ne.g[2] = -Total(s_[7]);
     return ne;
   }
 
  private:
-  Sum4 hxx_, hxy_, hyy_, jx_, jy_, gx_, gy_, d_;
+  void AddPoint(std::size_t l, double dx, double dy, double rho, double r) {
+    const double w = rho > 0.0 ? 1.0 / (rho > 0.0 ? rho : 1.0) : 0.0;
+    const double jx = -dx * w, jy = -dy * w, d = rho - r;
+    s_[0][l] += jx * jx;
+    s_[1][l] += jx * jy;
+    s_[2][l] += jy * jy;
+    s_[3][l] += jx;
+    s_[4][l] += jy;
+    s_[5][l] += jx * d;
+    s_[6][l] += jy * d;
+    s_[7][l] += d;
+  }
+  static double Total(const double (&s)[4]) { return (s[0] + s[1]) + (s[2] + s[3]); }
+  double s_[8][4] = {};
   std::size_t count_ = 0;
 };
 
@@ -122,13 +116,11 @@ void OffsetsFrom(std::size_t m, const double* __restrict u, const double* __rest
 // The normal equations at circle c; `rho` receives each point's distance from its centre.
 NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c, double* rho) {
   NormalSums sums;
-  Terms terms;
   double dx[kBlock], dy[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
     const std::size_t m = std::min(kBlock, pts.Size() - first);
     OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho + first);
-    FillTerms(m, dx, dy, rho + first, c.r, terms);
-    sums.Add(terms, m);
+    sums.Add(m, dx, dy, rho + first, c.r);
   }
   return sums.Equations();
 }
@@ -171,7 +163,6 @@ Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3], c
   trial.moved = Circle2{c.a + step[0], c.b + step[1], c.r + step[2]};
   NormalSums sums;
   Sum4 costChange;
-  Terms terms;
   double dx[kBlock], dy[kBlock], change[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
     const std::size_t m = std::min(kBlock, pts.Size() - first);
@@ -184,8 +175,7 @@ Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3], c
     }
     MoveBy(m, dx, dy, rho, c.r, step[0], step[1], step[2], rhoMoved + first, change);
     costChange.Add(change, m);
-    FillTerms(m, dx, dy, rhoMoved + first, trial.moved.r, terms);
-    sums.Add(terms, m);
+    sums.Add(m, dx, dy, rhoMoved + first, trial.moved.r);
   }
   trial.costChange = costChange.Total();
   trial.ne = sums.Equations();
