@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <utility>
 
 #include "platform/trivell/circle_fit_internal.h"
@@ -113,14 +112,14 @@ void OffsetsFrom(std::size_t m, const double* __restrict u, const double* __rest
   }
 }
 
-// The normal equations at circle c; `rho` receives each point's distance from its centre.
-NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c, double* rho) {
+// The normal equations at circle c.
+NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c) {
   NormalSums sums;
-  double dx[kBlock], dy[kBlock];
+  double dx[kBlock], dy[kBlock], rho[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
     const std::size_t m = std::min(kBlock, pts.Size() - first);
-    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho + first);
-    sums.Add(m, dx, dy, rho + first, c.r);
+    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho);
+    sums.Add(m, dx, dy, rho, c.r);
   }
   return sums.Equations();
 }
@@ -130,8 +129,7 @@ NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c, double* rho)
 // from and distance rho to the old centre. Summing each point's change,
 // d'^2 - d^2 = (d' - d)(d' + d) with d' - d formed from the step itself, keeps the sign right
 // for steps far too small to show in the difference of two totals, so the iteration can
-// converge all the way where the residuals are large. rho enters only the sums rho + rho' and
-// d + d', so a distance a rounding off its offset changes a point's change by a rounding.
+// converge all the way where the residuals are large.
 void MoveBy(std::size_t m, double* __restrict dx, double* __restrict dy,
             const double* __restrict rho, double r, double s0, double s1, double s2,
             double* __restrict rhoNew, double* __restrict change) {
@@ -156,26 +154,20 @@ struct Trial {
   NormalEquations ne;
 };
 
-// `rhoAt` holds the distances from c's centre; `rhoMoved` receives those from the moved one.
-Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3], const double* rhoAt,
-              double* rhoMoved) {
+// The distances from c's centre are computed again rather than kept from the pass that
+// reached c: a square root per point costs less than keeping two arrays of them.
+Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3]) {
   Trial trial;
   trial.moved = Circle2{c.a + step[0], c.b + step[1], c.r + step[2]};
   NormalSums sums;
   Sum4 costChange;
-  double dx[kBlock], dy[kBlock], change[kBlock];
+  double dx[kBlock], dy[kBlock], rho[kBlock], rhoMoved[kBlock], change[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
     const std::size_t m = std::min(kBlock, pts.Size() - first);
-    const double* rho = rhoAt + first;
-    // Offsets from the old centre, then moved; the distances in `rho` may come from offsets
-    // a rounding apart, which the change of the squared distances tolerates (see MoveBy).
-    for (std::size_t i = 0; i < m; ++i) {
-      dx[i] = pts.U(first + i) - c.a;
-      dy[i] = pts.V(first + i) - c.b;
-    }
-    MoveBy(m, dx, dy, rho, c.r, step[0], step[1], step[2], rhoMoved + first, change);
+    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho);
+    MoveBy(m, dx, dy, rho, c.r, step[0], step[1], step[2], rhoMoved, change);
     costChange.Add(change, m);
-    sums.Add(m, dx, dy, rhoMoved + first, trial.moved.r);
+    sums.Add(m, dx, dy, rhoMoved, trial.moved.r);
   }
   trial.costChange = costChange.Total();
   trial.ne = sums.Equations();
@@ -227,16 +219,11 @@ bool DampedStep(const NormalEquations& ne, double lambda, double step[3]) {
   return Solve3(a, b, step);
 }
 
-// The current circle, its normal equations and each point's distance from its centre, with
-// room for the distances from a moved centre; taking a step swaps the two.
+// The current circle and its normal equations.
 class Refinement {
  public:
   Refinement(const ScaledPoints& pts, const Circle2& start)
-      : pts_(pts),
-        c_(start),
-        at_(std::make_unique_for_overwrite<double[]>(pts.Size())),
-        moved_(std::make_unique_for_overwrite<double[]>(pts.Size())),
-        ne_(Evaluate(pts, start, at_.get())) {}
+      : pts_(pts), c_(start), ne_(Evaluate(pts, start)) {}
 
   const Circle2& Circle() const { return c_; }
   const NormalEquations& Equations() const { return ne_; }
@@ -244,18 +231,17 @@ class Refinement {
   // cost.
   template <class Accept>
   bool Try(const double step[3], Accept accept) {
-    const Trial trial = TryStep(pts_, c_, step, at_.get(), moved_.get());
+    const Trial trial = TryStep(pts_, c_, step);
     if (!accept(trial.costChange)) {
       return false;
     }
     c_ = trial.moved;
     ne_ = trial.ne;
-    std::swap(at_, moved_);
     return true;
   }
   // Takes a step below the rounding of the circle without a pass over the points: whether it
-  // lowers the cost is beyond what the sums can tell. The normal equations and distances are
-  // then no longer known.
+  // lowers the cost is beyond what the sums can tell. The normal equations are then no longer
+  // known.
   void TakeLast(const double step[3]) {
     c_ = Circle2{c_.a + step[0], c_.b + step[1], c_.r + step[2]};
   }
@@ -263,7 +249,6 @@ class Refinement {
  private:
   const ScaledPoints& pts_;
   Circle2 c_;
-  std::unique_ptr<double[]> at_, moved_;
   NormalEquations ne_;
 };
 
