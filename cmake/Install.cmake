@@ -1,8 +1,10 @@
 # What `cmake --install build --prefix P` puts under P, by the component (and so the Debian
 # package, cmake/Packaging.cmake) each file belongs to:
 #   runtime  the component's module with its SONAME (P/lib/<triplet>/libombrixdc.so.0), the
-#            simulated controller's module (P/lib/<triplet>/ombrixdc/), the Radial Error
-#            View's window server (P/bin/ombrixdc-window), which the module starts;
+#            view module beside it (P/lib/<triplet>/libombrixdc-view.so), which the component
+#            loads when a window or picture is asked for, the simulated controller's module
+#            (P/lib/<triplet>/ombrixdc/) and the Radial Error View's window server
+#            (P/bin/ombrixdc-window), which the view module starts;
 #   dev      the public headers (P/include/ombrixdc/), the link-time name libombrixdc.so, a
 #            CMake package (find_package(OmbrixDC CONFIG) -> OmbrixDC::ombrixdc) and
 #            ombrixdc.pc;
@@ -29,6 +31,10 @@ target_include_directories(ombrixdc_module INTERFACE
 
 install(TARGETS ombrixdc_module EXPORT OmbrixDCTargets
   LIBRARY DESTINATION ${OMBRIXDC_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev)
+# The view module is loaded by its file name from the component's own folder (or, for the
+# programs and the Python module, from the library folder of their install).
+install(TARGETS ombrixdc_view_module LIBRARY DESTINATION ${OMBRIXDC_INSTALL_LIBDIR}
+  COMPONENT runtime)
 # A plug-in loaded by path, not linked: no SONAME, so not in the library folder itself.
 install(TARGETS vexasim_module LIBRARY DESTINATION ${OMBRIXDC_INSTALL_MODULEDIR}
   COMPONENT runtime NAMELINK_SKIP)

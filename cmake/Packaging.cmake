@@ -1,12 +1,12 @@
 # `make package`: Debian packages of what cmake/Install.cmake installs, one per component,
 # under /usr:
-#   libombrixdc0      runtime: the library, the simulated controller, the window server
+#   libombrixdc0      runtime: the library, its view module, the simulated controller, the
+#                     window server
 #   libombrixdc-dev   dev: headers in /usr/include/ombrixdc, libombrixdc.so, CMake and pkg-config
 #   ombrixdc          tools: the command line, its manual page and completion, its data
 #   python3-ombrixdc  python: the Python module
 # The dependencies on system libraries come from the binaries (dpkg-shlibdeps); those between
-# the packages are exact versions. A drawing module split from the library later belongs to
-# the runtime component (or a component of its own with its own package).
+# the packages are exact versions.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ombrixdc)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -40,8 +40,10 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/libombrixdc0/triggers)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "circle dynamic compensation component for CMMs
 ${about}
-This package holds the in-process component (libombrixdc.so.0), the
-simulated controller module and the window server of the Radial Error View.")
+This package holds the in-process component (libombrixdc.so.0), its view
+module (libombrixdc-view.so, loaded when the Radial Error View or a picture
+is asked for), the simulated controller module and the window server of the
+Radial Error View.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME ${OMBRIXDC_DEV_PACKAGE})
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)

@@ -13,6 +13,7 @@
 #include "platform/vexa/machine_description.h"
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/automation/vexa_circle_dc.h"
+#include "src/component/view_module_loader.h"
 #include "src/engine/error_number.h"
 
 using namespace ombrixdc;
@@ -338,6 +339,10 @@ void CircleDCSession::ShowGraphics(int32_t left, int32_t top, int32_t width, int
   const HRESULT hr =
       dc_->ShowGraphics(left, top, width, height, file.empty() ? nullptr : name.Get());
   Check(hr);
+  std::string noModule;
+  if (hr == S_FALSE && !ombrixdc::LoadViewModule(&noModule)) {
+    throw CallError{static_cast<uint32_t>(hr), noModule};
+  }
   if (hr == S_FALSE) {
     const char* display = std::getenv("DISPLAY");
     throw CallError{

@@ -1,11 +1,12 @@
 // The graphics calls: opening, updating and closing the Radial Error View for this component.
 #include <algorithm>
+#include <cstdio>
 #include <limits>
+#include <mutex>
 
 #include "src/component/circle_dc_component.h"
+#include "src/component/view_module_loader.h"
 #include "src/component/viewer_link.h"
-#include "src/viewer/data_loading.h"
-#include "src/viewer/viewer_thread.h"
 
 namespace ombrixdc {
 
@@ -22,6 +23,17 @@ int32_t SaturatingAdd(int32_t a, int32_t b) {
 
 HRESULT CircleDCComponent::ShowGraphics(int32_t left, int32_t top, int32_t width, int32_t height,
                                         const OptionalText& fileName) {
+  std::string whyNot;
+  const ViewModule* view = LoadViewModule(&whyNot);
+  if (!view) {
+    // As without a display: no window, and the user is told once why.
+    static std::once_flag told;
+    std::call_once(told, [&whyNot] {
+      std::fprintf(stderr, "ombrixdc: the Radial Error View has no window: %s\n", whyNot.c_str());
+    });
+    RecordError(Number(ErrorNumber::ViewModule), whyNot);
+    return S_FALSE;
+  }
   const WindowRectangle current = WindowRect.Get();
   std::optional<ui::Rect> requested;
   WindowRectChanged.Set(0);
@@ -30,16 +42,17 @@ HRESULT CircleDCComponent::ShowGraphics(int32_t left, int32_t top, int32_t width
     WindowRect.Set(rect);
     requested = ui::Rect{rect.left, rect.top, rect.right, rect.bottom};
   }
-  if (ombrixdc::AdoptWindowRect({current.left, current.top, current.right, current.bottom},
-                                requested)) {
+  if (view->adoptWindowRect({current.left, current.top, current.right, current.bottom},
+                            requested)) {
     WindowRectChanged.Set(1);
   }
   GraphicsFilename.Set(fileName);
-  return ombrixdc::ShowViewer(*viewerLink_) ? S_OK : S_FALSE;
+  return view->showViewer(*viewerLink_) ? S_OK : S_FALSE;
 }
 
 HRESULT CircleDCComponent::ShowGraphicsComplete() {
-  return ombrixdc::CloseViewerFor(*viewerLink_) ? S_OK : S_FALSE;
+  const ViewModule* view = LoadedViewModule();
+  return view && view->closeViewerFor(*viewerLink_) ? S_OK : S_FALSE;
 }
 
 HRESULT CircleDCComponent::GetGraphicsClosed(LONG* closed) {
@@ -56,14 +69,20 @@ void CircleDCComponent::RefreshViewerAfterRun() {
   }
   // The run's own data sets replace whatever file the window showed.
   GraphicsFilename.Set(std::nullopt);
-  ombrixdc::UpdateFromComponent(*viewerLink_);
+  if (const ViewModule* view = LoadedViewModule()) {
+    view->updateFromComponent(*viewerLink_);
+  }
 }
 
 void CircleDCComponent::CloseViewerOnDestruction() {
+  const ViewModule* view = LoadedViewModule();
+  if (!view) {
+    return;  // never shown: no viewer knows this component
+  }
   if (GraphicsOpen.Get() != 0) {
     ShowGraphicsComplete();
   }
-  ombrixdc::ForgetViewerClient(*viewerLink_);
+  view->forgetViewerClient(*viewerLink_);
 }
 
 }  // namespace ombrixdc

@@ -1,6 +1,7 @@
 #include "src/component/viewer_link.h"
 
 #include "src/component/circle_dc_component.h"
+#include "src/services/controller_objects.h"
 
 namespace ombrixdc {
 
@@ -21,8 +22,16 @@ std::optional<std::string> ComponentViewerLink::Language() const {
   return component_.Language.Get();
 }
 
-std::optional<std::string> ComponentViewerLink::IniFilepath() const {
-  return component_.IniFilepath.Get();
+std::optional<ViewerSettings> ComponentViewerLink::Settings() const {
+  return ReadViewerSettings(component_.IniFilepath.Get().value_or(""));
+}
+
+ComPtr<IVexa_error> ComponentViewerLink::NewErrorObject() const {
+  ComPtr<IVexa_error> errorObject;
+  if (FAILED(CreateControllerObject(CLSID_Vexa_error, &errorObject))) {
+    return nullptr;
+  }
+  return errorObject;
 }
 
 std::optional<std::string> ComponentViewerLink::WorkingFolder() const {
@@ -43,14 +52,14 @@ ombrixdc::ClientRunData ComponentViewerLink::RunData() const {
   // client has set it and no data.
   const PublishedRunResults results = component_.Results();
   const MapFileHeader feature = results ? results->feature : component_.FeatureHeader();
-  run.MeasuringUnit = feature.measuringUnit;
-  run.FeatureRadius = feature.radius;
-  run.ScanDirection = feature.scanDirection;
-  run.Centre = feature.centre;
-  run.Normal = feature.normal;
-  run.Xaxis = feature.xaxis;
-  run.SlowSpeed = feature.slowSpeed;
-  run.FastSpeed = feature.fastSpeed;
+  static_cast<ViewerFeature&>(run) = {.MeasuringUnit = feature.measuringUnit,
+                                      .FeatureRadius = feature.radius,
+                                      .ScanDirection = feature.scanDirection,
+                                      .Centre = feature.centre,
+                                      .Normal = feature.normal,
+                                      .Xaxis = feature.xaxis,
+                                      .SlowSpeed = feature.slowSpeed,
+                                      .FastSpeed = feature.fastSpeed};
   run.Learning = results ? results->learning : component_.Learning.Get();
   if (results) {
     run.SlowCentre = results->slowCentre;

@@ -15,7 +15,8 @@ class ComponentViewerLink final : public ombrixdc::ViewerClient {
   bool WindowRectChanged() const override;
   bool WindowVisible() const override;
   std::optional<std::string> Language() const override;
-  std::optional<std::string> IniFilepath() const override;
+  std::optional<ViewerSettings> Settings() const override;
+  ComPtr<IVexa_error> NewErrorObject() const override;
   std::optional<std::string> WorkingFolder() const override;
   std::optional<std::string> GraphicsFilename() const override;
   bool GraphicsOpen() const override;

@@ -1,6 +1,6 @@
 #pragma once
 // The one table of every error the system reports: its name, the number kept in
-// LastErrorNumber, the code GetLastError hands the client, and what it means. Numbers 1 to 14
+// LastErrorNumber, the code GetLastError hands the client, and what it means. Numbers 1 to 15
 // are the component's own (code 0x83100000 + n); controller codes (0x816000nn) and the
 // platform's generic failure are recorded as themselves and pass through unchanged.
 // Everything below the component passes errors around as these named values.
@@ -34,6 +34,7 @@ enum class ErrorNumber : int32_t {
   MeasuringDatumLost = 12,
   ExtendedStatusBit40 = 13,
   RunDirectory = 14,
+  ViewModule = 15,
 };
 
 // Codes the controller reports, recorded unchanged.
@@ -125,6 +126,9 @@ inline constexpr std::array kErrorTable{
         "the controller's extended status ends the scan with bit 0x40"),
     Own("RunDirectory", ErrorNumber::RunDirectory,
         "the run directory is missing or cannot be entered"),
+    Own("ViewModule", ErrorNumber::ViewModule,
+        "the view module that draws the Radial Error View (libombrixdc-view.so) is missing "
+        "or cannot be loaded"),
     PassedOn("TimeoutDuringMoveOrScan", ControllerCode::TimeoutDuringMoveOrScan,
              "a move or scan did not end in time; the machine was stopped"),
     PassedOn("QrlNotResponding", ControllerCode::QrlNotResponding,

@@ -183,14 +183,7 @@ ViewerDataSets RunViewerDataSets(const ClientRunData& run) {
     sets[k] = &run.DataSets[k];
   }
   FitViewerDataSets(data, sets, run.SlowCentre, run.FastCentre);
-  data.MeasuringUnit = run.MeasuringUnit;
-  data.FeatureRadius = run.FeatureRadius;
-  data.ScanDirection = run.ScanDirection;
-  data.Centre = run.Centre;
-  data.Normal = run.Normal;
-  data.Xaxis = run.Xaxis;
-  data.SlowSpeed = run.SlowSpeed;
-  data.FastSpeed = run.FastSpeed;
+  static_cast<ViewerFeature&>(data) = run;
   data.CorrectedSpeed = run.FastSpeed;
   return data;
 }

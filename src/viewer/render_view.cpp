@@ -1,24 +1,9 @@
 #include "src/viewer/render_view.h"
 
-#include "platform/text/ascii.h"
 #include "platform/ui/render.h"
 #include "src/viewer/paint.h"
 
 namespace ombrixdc {
-
-std::optional<RenderFormat> RenderFormatFromPath(const std::filesystem::path& path) {
-  const std::string extension = AsciiLowerCase(path.extension().string());
-  if (extension == ".png") {
-    return RenderFormat::Png;
-  }
-  if (extension == ".svg") {
-    return RenderFormat::Svg;
-  }
-  if (extension == ".pdf") {
-    return RenderFormat::Pdf;
-  }
-  return std::nullopt;
-}
 
 RenderResult RenderViewToFile(const std::filesystem::path& path, ui::Size size,
                               const PaintInput& input) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/text/ascii.h"
 #include "platform/ui/canvas.h"
 #include "src/viewer/viewer_data.h"
 
@@ -13,8 +14,21 @@ namespace ombrixdc {
 inline constexpr ui::Size kDefaultClientSize{760, 531};
 
 enum class RenderFormat : int32_t { Png = 0, Svg = 1, Pdf = 2 };
-// From the file's extension (.png, .svg, .pdf, any case); nothing for any other.
-std::optional<RenderFormat> RenderFormatFromPath(const std::filesystem::path& path);
+// From the file's extension (.png, .svg, .pdf, any case); nothing for any other. Inline, so
+// that the command line checks a picture's name without loading the view module.
+inline std::optional<RenderFormat> RenderFormatFromPath(const std::filesystem::path& path) {
+  const std::string extension = AsciiLowerCase(path.extension().string());
+  if (extension == ".png") {
+    return RenderFormat::Png;
+  }
+  if (extension == ".svg") {
+    return RenderFormat::Svg;
+  }
+  if (extension == ".pdf") {
+    return RenderFormat::Pdf;
+  }
+  return std::nullopt;
+}
 
 struct RenderResult {
   bool ok = false;

@@ -1,9 +1,9 @@
 #pragma once
 // The component as the Radial Error View sees it: the fields the viewer reads (window
-// geometry, language, settings file, the run's data sets) and the few it writes (the
-// window handle, GraphicsOpen, GraphicsFilename) plus the one event it fires. The
-// component implements it; the viewer never includes the component itself, so the
-// component's library can link the viewer's.
+// geometry, language, settings, the run's data sets) and the few it writes (the window
+// handle, GraphicsOpen, GraphicsFilename) plus the one event it fires. The component
+// implements it and hands it across the view module's entry table (view_module.h); the
+// viewer never includes the component itself.
 //
 // Every method may be called from any thread: the component's fields are shared values.
 #include <array>
@@ -12,9 +12,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/com/com_ptr.h"
 #include "platform/trivell/geometry.h"
 #include "platform/ui/canvas.h"
+#include "platform/vexa/interfaces.h"
 #include "src/engine/profile.h"
+#include "src/services/settings_read.h"
+#include "src/viewer/viewer_data.h"
 
 namespace ombrixdc {
 
@@ -23,15 +27,7 @@ inline constexpr std::size_t kViewerDataSetCount = 6;
 
 // What a finished run gives the viewer, read in one go: its feature, centres and the six data
 // sets (EDataType order: slow, fast, corrected, then the three normalised ones).
-struct ClientRunData {
-  int32_t MeasuringUnit = 0;
-  double FeatureRadius = 0.0;
-  int32_t ScanDirection = 0;
-  CMaPoint Centre;
-  CMaPoint Normal;
-  CMaPoint Xaxis;
-  double SlowSpeed = 0.0;
-  double FastSpeed = 0.0;
+struct ClientRunData : ViewerFeature {
   int32_t Learning = 0;
   CMaPoint SlowCentre;
   CMaPoint FastCentre;
@@ -47,7 +43,12 @@ class ViewerClient {
   virtual bool WindowRectChanged() const = 0;
   virtual bool WindowVisible() const = 0;
   virtual std::optional<std::string> Language() const = 0;
-  virtual std::optional<std::string> IniFilepath() const = 0;
+  // The viewer's two settings from the component's settings store; nothing when the store
+  // cannot be created.
+  virtual std::optional<ViewerSettings> Settings() const = 0;
+  // A new error object of the component's controller (translated texts), or null. The
+  // component creates controller objects, so the viewer sees the classes its process knows.
+  virtual ComPtr<IVexa_error> NewErrorObject() const = 0;
   virtual std::optional<std::string> WorkingFolder() const = 0;
   virtual std::optional<std::string> GraphicsFilename() const = 0;
   virtual bool GraphicsOpen() const = 0;

@@ -27,19 +27,24 @@ struct ViewerDataSet {
   CMaPoint centre;      // mm, machine coordinates
 };
 
-// Index k: 0 metrology slow (reference), 1 metrology fast, 2 metrology corrected,
-// 3..5 the same three normalised to the map grid.
-struct ViewerDataSets {
-  std::array<ViewerDataSet, 6> sets;
+// The feature a picture belongs to, as a run or a data sets file describes it: the one list
+// of these fields that the component fills after a run and the viewer reads.
+struct ViewerFeature {
   int32_t MeasuringUnit = 0;  // 0 mm, 1 inches
   double FeatureRadius = 0.0;
+  int32_t ScanDirection = 0;  // 0 clockwise, 1 anticlockwise
   CMaPoint Centre;
   CMaPoint Normal;
   CMaPoint Xaxis;
   double SlowSpeed = 0.0;
   double FastSpeed = 0.0;
+};
+
+// Index k: 0 metrology slow (reference), 1 metrology fast, 2 metrology corrected,
+// 3..5 the same three normalised to the map grid.
+struct ViewerDataSets : ViewerFeature {
+  std::array<ViewerDataSet, 6> sets;
   double CorrectedSpeed = 0.0;  // the fast speed again: the corrected scan was made at it
-  int32_t ScanDirection = 0;    // 0 clockwise, 1 anticlockwise
 };
 
 // The display text of a string id (the viewer's words: menu, status bar, plot, panel).

@@ -4,7 +4,6 @@
 
 #include "platform/com/bstr.h"
 #include "platform/text/ascii.h"
-#include "src/services/controller_objects.h"
 
 namespace ombrixdc {
 namespace {
@@ -34,12 +33,13 @@ bool KeepErrorObjectForLanguage(IVexa_error& errorObject,
   return !taken.IsAbsent() && a == b;
 }
 
-ComPtr<IVexa_error> ErrorObjectForLanguage(const std::optional<std::string>& language) {
+ComPtr<IVexa_error> ErrorObjectForLanguage(const ViewerClient& client) {
+  const std::optional<std::string> language = client.Language();
   if (!language || language->empty() || IsEnglish(*language)) {
     return nullptr;
   }
-  ComPtr<IVexa_error> errorObject;
-  if (FAILED(CreateControllerObject(CLSID_Vexa_error, &errorObject)) || !errorObject) {
+  ComPtr<IVexa_error> errorObject = client.NewErrorObject();
+  if (!errorObject) {
     return nullptr;
   }
   if (!KeepErrorObjectForLanguage(*errorObject.Get(), language)) {

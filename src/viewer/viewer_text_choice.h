@@ -7,6 +7,7 @@
 
 #include "platform/com/com_ptr.h"
 #include "platform/vexa/interfaces.h"
+#include "src/viewer/viewer_client.h"
 #include "src/viewer/viewer_data.h"
 #include "src/viewer/viewer_text.h"
 
@@ -15,10 +16,10 @@ namespace ombrixdc {
 // The section of the error object's texts that holds the viewer's words, keyed by string id.
 inline constexpr const char* kViewerTextSection = "VexaOmbrixDCWindowText";
 
-// Creates the controller's error object and keeps it only when `language` is set, is not
-// "english" in any case, and the error object takes it: its Language reads back exactly the
-// same. Nothing when the built-in texts serve.
-ComPtr<IVexa_error> ErrorObjectForLanguage(const std::optional<std::string>& language);
+// Has the client create its controller's error object and keeps it only when the client's
+// language is set, is not "english" in any case, and the error object takes it: its Language
+// reads back exactly the same. Nothing when the built-in texts serve.
+ComPtr<IVexa_error> ErrorObjectForLanguage(const ViewerClient& client);
 
 // The same decision for an error object the caller made (tests hand in a fake).
 bool KeepErrorObjectForLanguage(IVexa_error& errorObject,

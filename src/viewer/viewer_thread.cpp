@@ -6,7 +6,6 @@
 #include <system_error>
 #include <utility>
 
-#include "src/services/settings_read.h"
 #include "src/viewer/data_loading.h"
 #include "src/viewer/viewer_commands.h"
 #include "src/viewer/viewer_logo.h"
@@ -67,8 +66,7 @@ class ServedPin {
 };
 
 void ReadViewerSettingsInto(ViewerState& state, ViewerClient& client) {
-  const std::optional<ViewerSettings> settings =
-      ReadViewerSettings(client.IniFilepath().value_or(""));
+  const std::optional<ViewerSettings> settings = client.Settings();
   if (!settings) {
     return;
   }
@@ -105,7 +103,7 @@ WindowStart PrepareWindow(ViewerState& state) {
   if (client) {
     ReadViewerSettingsInto(state, *client);
   }
-  state.ErrorObject = client ? ErrorObjectForLanguage(client->Language()) : nullptr;
+  state.ErrorObject = client ? ErrorObjectForLanguage(*client) : nullptr;
   start.text = ViewerTextLookup(state.ErrorObject, TextVariantFromEnvironment());
 
   ui::WindowDescription& windowDescription = start.windowDescription;

@@ -5,8 +5,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <limits>
+#include <regex>
 
 #include "tests/client/client_support.h"
 #include "tests/support/circle_dc_interface_table.h"
@@ -188,6 +190,26 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
     ASSERT_EQ(CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &error), S_OK);
     EXPECT_EQ(static_cast<uint32_t>(error.lVal), row.error) << row.name;
   }
+}
+
+// An offline run maps no drawing library; the first graphics call loads the view module and
+// them. Checked in a fresh process (a death test's), whatever earlier tests here loaded.
+TEST_F(OfflineClientRun, OnlyGraphicsMapTheDrawingLibraries) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto drawing = [] {
+    std::ifstream maps("/proc/self/maps");
+    const std::string text{std::istreambuf_iterator<char>(maps), {}};
+    return std::regex_search(text,
+                             std::regex("/lib(cairo|freetype|fontconfig|gdk|gtk|glib|X11|xcb)"));
+  };
+  EXPECT_EXIT(
+      {
+        const bool before = drawing();
+        ::unsetenv("DISPLAY");
+        CallByName(o, "ShowGraphics", DISPATCH_METHOD, {});
+        std::exit(!before && drawing() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // A whole run's events reach the client's sinks across the binary boundary, late bound, in

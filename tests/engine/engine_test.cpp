@@ -241,8 +241,8 @@ TEST(StoreMapAndApplyMap, RefuseListsThatGiveNoMap) {
 // docs/errors.md by the offline example's test.)
 TEST(ErrorCode, MapsEveryTableNumberAndPassesOthersThrough) {
   const std::pair<int32_t, uint32_t> cases[] = {
-      {0, 0u},   {1, 0x83100001u},  {14, 0x8310000Eu},
-      {15, 15u}, {-1, 0xFFFFFFFFu}, {static_cast<int32_t>(0x81600077u), 0x81600077u}};
+      {0, 0u},   {1, 0x83100001u},  {15, 0x8310000Fu},
+      {16, 16u}, {-1, 0xFFFFFFFFu}, {static_cast<int32_t>(0x81600077u), 0x81600077u}};
   for (const auto& [number, code] : cases) {
     EXPECT_EQ(ErrorCode(number), code) << number;
   }

@@ -14,7 +14,7 @@ prefix="$work/prefix"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$cmake" --install "$build_dir" --prefix "$prefix" > "$work/install.log" || fail "install"
-for file in bin/ombrixdc bin/ombrixdc-window "$lib/libombrixdc.so" \
+for file in bin/ombrixdc bin/ombrixdc-window "$lib/libombrixdc.so" "$lib/libombrixdc-view.so" \
   "$lib/ombrixdc/ombrixdc-simulated-controller.so" include/ombrixdc/CoVexa_OmbrixDC.h \
   include/ombrixdc/OmbrixDC_com.h "$lib/cmake/OmbrixDC/OmbrixDCConfig.cmake" \
   "$lib/pkgconfig/ombrixdc.pc" share/ombrixdc/README.md share/ombrixdc/machine-description.ini \
@@ -23,6 +23,10 @@ for file in bin/ombrixdc bin/ombrixdc-window "$lib/libombrixdc.so" \
 done
 soname="$(objdump -p "$prefix/$lib/libombrixdc.so" | awk '$1 == "SONAME" { print $2 }')"
 [[ "$soname" == libombrixdc.so.0 && -e "$prefix/$lib/$soname" ]] || fail "SONAME '$soname'"
+# The drawing libraries come with the view module alone, loaded when a picture is asked for.
+drawing="$(ldd "$prefix/$lib/libombrixdc.so" "$prefix/bin/ombrixdc" |
+  grep -E 'cairo|gtk|gdk|glib|X11|xcb|freetype|fontconfig' || true)"
+[[ -z "$drawing" ]] || fail "the component or the program links drawing libraries: $drawing"
 [[ "$("$prefix/bin/ombrixdc" --version)" =~ ^ombrixdc\ [0-9]+\.[0-9]+\.[0-9]+$ ]] \
   || fail "--version"
 

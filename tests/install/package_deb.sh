@@ -46,19 +46,22 @@ expect() {  # expect PACKAGE FILE...
   local package="$1"; shift
   for file in "$@"; do grep -qx "$file" "$work/$package.files" || fail "$file not in $package"; done
 }
-expect libombrixdc0 "$libdir/libombrixdc.so.0" "$libdir/ombrixdc/ombrixdc-simulated-controller.so" \
-  usr/bin/ombrixdc-window
+expect libombrixdc0 "$libdir/libombrixdc.so.0" "$libdir/libombrixdc-view.so" \
+  "$libdir/ombrixdc/ombrixdc-simulated-controller.so" usr/bin/ombrixdc-window
 expect libombrixdc-dev "$libdir/libombrixdc.so" usr/include/ombrixdc/CoVexa_OmbrixDC.h \
   usr/include/ombrixdc/OmbrixDC_com.h "$libdir/pkgconfig/ombrixdc.pc"
 expect ombrixdc usr/bin/ombrixdc usr/share/man/man1/ombrixdc.1.gz \
   usr/share/bash-completion/completions/ombrixdc usr/share/ombrixdc/machine-description.ini
 [[ -z "$(find "$root/usr/include" -maxdepth 1 -type f)" ]] || fail "a header directly in /usr/include"
 
-# From the scratch root alone: the program, the offline example, the default registration.
+# From the scratch root alone: the program, the offline example, a picture drawn by the view
+# module, the default registration.
 program="$root/usr/bin/ombrixdc"
 [[ "$("$program" --version)" == "ombrixdc ${version%-*}" ]] || fail "--version"
 bash "$source_dir/tests/tools/run_offline_example.sh" "$program" "$source_dir/tests" \
   || fail "offline example with the packaged program"
+"$program" render "$source_dir/tests/files/golden/offline-learning/results.dat" -o "$work/view.png" \
+  2> /dev/null > /dev/null || fail "render with the packaged view module"
 registered="$(OMBRIXDC_REGISTRY="$work/registry.reg" "$program" register)" || fail "register"
 [[ "$registered" == *"in $root/$libdir/libombrixdc.so.0 succeeded."*"in $root/$libdir/ombrixdc/ombrixdc-simulated-controller.so succeeded."* ]] \
   || fail "register: $registered"

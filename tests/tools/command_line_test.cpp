@@ -149,13 +149,16 @@ TEST(CommandLine, FailedRunsNameTheirCause) {
 
 // What render and view say about a data sets file: a reference curve hidden for want of a
 // repeatability, and a damaged file with where it is damaged (view shows what was read, but
-// does not call the file good).
+// does not call the file good); and a program without its view module.
 TEST(CommandLine, RenderAndViewSayWhatTheFileHolds) {
   const TempFolder folder;
   const std::string good = (GoldenFolder() / "results.dat").string();
   const std::string text = FileText(GoldenFolder() / "results.dat");
   const std::string cut = folder.Write("cut.dat", text.substr(0, text.rfind("Form:"))).string();
   const std::string png = (folder.Path() / "out.png").string();
+  const fs::path alone = folder.Path() / "bin" / "ombrixdc";  // no view module beside it
+  fs::create_directories(alone.parent_path());
+  fs::copy_file(kProgram, alone);
   // The command, the exit status, what stderr holds.
   const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
       {{kProgram, "render", good, "-o", png}, 0, "the reference curve is hidden: its centre"},
@@ -163,6 +166,7 @@ TEST(CommandLine, RenderAndViewSayWhatTheFileHolds) {
       {{kProgram, "view", cut}, 1, "cut.dat is damaged (data set 6 of 6, line "},
       {{kProgram, "view", good}, 1, "give --ini with SlowSpeedRepeatability"},
       {{kProgram, "view", good}, 1, "no display"},
+      {{alone.string(), "render", good, "-o", png}, 1, "(libombrixdc-view.so) is missing"},
   };
   for (const auto& [args, exitStatus, stderrText] : cases) {
     const ChildResult r = RunChild(args, {"DISPLAY="});

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ui/render.h"
+#include "src/component/view_module_loader.h"
 #include "tools/ombrixdc/chart_ticks.h"
 #include "tools/ombrixdc/number_text.h"
 
@@ -171,14 +171,15 @@ bool WriteMapPlot(const StoredMap& map, const std::string& path, std::string* wh
                                        "profile's mean radius ") +
                                    meanText + (h.measuringUnit == 1 ? " in" : " mm");
 
-  return ui::RenderToFile(
-      path, kPictureSize,
-      [&](ui::Canvas& canvas, ui::Rect client) {
-        const int32_t middle = client.top + client.Height() / 2;
-        DrawPanel(canvas, {client.left, client.top, client.right, middle}, title,
-                  "Correction (micrometres)", correction);
-        DrawPanel(canvas, {client.left, middle, client.right, client.bottom}, profileTitle,
-                  "Radius deviation (micrometres)", profiles);
-      },
-      whyNot);
+  const ViewModule* view = LoadViewModule(whyNot);
+  return view && view->renderToFile(
+                     path, kPictureSize,
+                     [&](ui::Canvas& canvas, ui::Rect client) {
+                       const int32_t middle = client.top + client.Height() / 2;
+                       DrawPanel(canvas, {client.left, client.top, client.right, middle}, title,
+                                 "Correction (micrometres)", correction);
+                       DrawPanel(canvas, {client.left, middle, client.right, client.bottom},
+                                 profileTitle, "Radius deviation (micrometres)", profiles);
+                     },
+                     whyNot);
 }

@@ -11,11 +11,9 @@
 #include <vector>
 
 #include "platform/vexa/ini_file.h"
-#include "src/viewer/data_sets_reader.h"
+#include "src/component/view_module_loader.h"
 #include "src/viewer/render_view.h"
 #include "src/viewer/viewer_commands.h"
-#include "src/viewer/viewer_logo.h"
-#include "src/viewer/viewer_text.h"
 
 using namespace ombrixdc;
 
@@ -125,15 +123,19 @@ int Render(const RenderOptions& options) {
   if (!std::filesystem::is_regular_file(options.file, ec)) {
     return Fail("no such data sets file: " + options.file);
   }
-  const auto read =
-      ombrixdc::ReadViewerDataSetsFile(options.file, input.data, input.SlowSpeedRepeatability);
+  std::string whyNot;
+  const ViewModule* view = LoadViewModule(&whyNot);
+  if (!view) {
+    return Fail(whyNot);
+  }
+  const auto read = view->readDataSetsFile(options.file, input.data, input.SlowSpeedRepeatability);
   if (!read.ok) {
     return Fail("cannot read " + options.file + ": " +
                 (read.damage.empty() ? "unreadable" : "damaged (" + read.damage + ")"));
   }
 
   const bool userHides = std::ranges::find(options.hide, "reference") != options.hide.end();
-  if (const auto note = ombrixdc::HiddenReferenceNote(
+  if (const auto note = view->hiddenReferenceNote(
           input.data.sets[0].centre, input.data.sets[1].centre, input.SlowSpeedRepeatability);
       note && !userHides) {
     std::fprintf(stderr, "ombrixdc render: %s\n", note->c_str());
@@ -150,10 +152,7 @@ int Render(const RenderOptions& options) {
       input.ShowCorrected = 0;
     }
   }
-  input.logo = ombrixdc::LoadViewerLogo();
-  input.text = ombrixdc::BuiltInTextLookup(ombrixdc::TextVariantFromEnvironment());
-
-  const auto result = ombrixdc::RenderViewToFile(options.output, size, input);
+  const auto result = view->renderView(options.output, size, std::move(input));
   if (!result.ok) {
     return Fail(result.error);
   }

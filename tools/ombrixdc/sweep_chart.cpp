@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/ui/render.h"
+#include "src/component/view_module_loader.h"
 
 namespace {
 
@@ -148,10 +148,11 @@ void PaintSweepChart(ui::Canvas& canvas, ui::Rect client, const std::vector<Swee
 
 bool WriteSweepChart(const std::string& path, const std::vector<SweepRow>& rows, double limitUm,
                      std::optional<size_t> recommended, std::string* whyNot) {
-  return ui::RenderToFile(
-      path, kSweepChartSize,
-      [&](ui::Canvas& canvas, ui::Rect client) {
-        PaintSweepChart(canvas, client, rows, limitUm, recommended);
-      },
-      whyNot);
+  const ombrixdc::ViewModule* view = ombrixdc::LoadViewModule(whyNot);
+  return view && view->renderToFile(
+                     path, kSweepChartSize,
+                     [&](ui::Canvas& canvas, ui::Rect client) {
+                       PaintSweepChart(canvas, client, rows, limitUm, recommended);
+                     },
+                     whyNot);
 }

@@ -8,13 +8,10 @@
 #include <mutex>
 #include <string>
 
-#include "platform/ui/window_server_host.h"
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
+#include "src/component/view_module_loader.h"
 #include "src/services/settings_read.h"
-#include "src/viewer/data_loading.h"
-#include "src/viewer/data_sets_reader.h"
-#include "src/viewer/viewer_thread.h"
 
 using namespace ombrixdc;
 
@@ -49,7 +46,8 @@ class ClosedSink : public CircleDCEvents {
 
 // The name the viewer is given: as the user typed it (the window's title shows it), unless
 // the settings' working directory would make the viewer find another file under that name.
-std::string NameForViewer(const std::string& file, const CircleDCComponent& component) {
+std::string NameForViewer(const ViewModule& view, const std::string& file,
+                          const CircleDCComponent& component) {
   std::string directory;
   if (const auto settings = ReadViewerSettings(component.IniFilepath.Get().value_or(""));
       settings && settings->workingDirectory && !settings->workingDirectory->empty()) {
@@ -57,7 +55,7 @@ std::string NameForViewer(const std::string& file, const CircleDCComponent& comp
   }
   std::error_code error;
   if (directory.empty() ||
-      std::filesystem::equivalent(ViewerFilePath(file, directory), file, error)) {
+      std::filesystem::equivalent(view.viewerFilePath(file, directory), file, error)) {
     return file;
   }
   return std::filesystem::absolute(file).string();
@@ -65,20 +63,21 @@ std::string NameForViewer(const std::string& file, const CircleDCComponent& comp
 
 // What the user should know before looking: a damaged file, a hidden reference curve. True
 // when the file is damaged.
-bool SayWhatTheFileHolds(const std::string& file, const CircleDCComponent& component) {
+bool SayWhatTheFileHolds(const ViewModule& view, const std::string& file,
+                         const CircleDCComponent& component) {
   double repeatability = 0.0;
   if (const auto settings = ReadViewerSettings(component.IniFilepath.Get().value_or(""))) {
     repeatability = settings->slowSpeedRepeatability;
   }
   ViewerDataSets data;
-  const DataSetsReadResult read = ReadViewerDataSetsFile(file, data, repeatability);
+  const DataSetsReadResult read = view.readDataSetsFile(file, data, repeatability);
   if (!read.ok) {
     std::fprintf(stderr, "ombrixdc view: %s is damaged (%s); the window shows what was read\n",
                  file.c_str(), read.damage.empty() ? "unreadable" : read.damage.c_str());
     return true;
   }
   if (const auto note =
-          HiddenReferenceNote(data.sets[0].centre, data.sets[1].centre, repeatability)) {
+          view.hiddenReferenceNote(data.sets[0].centre, data.sets[1].centre, repeatability)) {
     std::fprintf(stderr, "ombrixdc view: %s\n", note->c_str());
   }
   return false;
@@ -89,12 +88,18 @@ int RunView(const ViewOptions& options) {
     std::fprintf(stderr, "ombrixdc view: no such file: %s\n", options.file.c_str());
     return 1;
   }
+  std::string whyNot;
+  const ViewModule* view = LoadViewModule(&whyNot);
+  if (!view) {
+    std::fprintf(stderr, "ombrixdc view: %s\n", whyNot.c_str());
+    return 1;
+  }
   // The settings store (repeatability, working directory) and translated texts.
   vexa_sim::RegisterSimulatedController();
   // A window or nothing: this command exists to show one.
-  std::string whyNot = "the window could not be made";
-  ombrixdc::SetViewerHostFactory([&whyNot](std::string* reason) {
-    std::unique_ptr<ui::WindowHost> host = ui::StartWindowServer(reason);
+  whyNot = "the window could not be made";
+  view->setViewerHostFactory([view, &whyNot](std::string* reason) {
+    std::unique_ptr<ui::WindowHost> host = view->startWindowServer(reason);
     if (!host && reason && !reason->empty()) {
       whyNot = *reason;
     }
@@ -107,9 +112,10 @@ int RunView(const ViewOptions& options) {
   if (!options.ini.empty()) {
     component.IniFilepath.Set(options.ini);
   }
-  const bool damaged = !options.file.empty() && SayWhatTheFileHolds(options.file, component);
-  const OptionalText file =
-      options.file.empty() ? std::nullopt : OptionalText(NameForViewer(options.file, component));
+  const bool damaged = !options.file.empty() && SayWhatTheFileHolds(*view, options.file, component);
+  const OptionalText file = options.file.empty()
+                                ? std::nullopt
+                                : OptionalText(NameForViewer(*view, options.file, component));
   LONG closed = 1;
   if (component.ShowGraphics(0, 0, 0, 0, file) != S_OK ||
       (component.GetGraphicsClosed(&closed), closed != 0)) {

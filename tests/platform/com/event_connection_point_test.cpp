@@ -1,0 +1,70 @@
+// Event connection points: an event source's list of sinks.
+#include "platform/com/event_connection_point.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/com/object.h"
+
+namespace {
+
+inline constexpr IID IID_ITestEvents = {
+    0x6A1F0C30, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x30}};
+
+// A sink that writes each call into a shared log: "<name>:<dispid>(<args, natural order>)".
+struct LoggingSink final : ComObject<IDispatch> {
+  LoggingSink(std::string name, std::vector<std::string>* log) : name(std::move(name)), log(log) {}
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 UINT*) override {
+    std::string entry = name + ":" + std::to_string(dispid) + "(";
+    for (UINT i = params->cArgs; i-- > 0;) {
+      entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
+    }
+    log->push_back(entry + ")");
+    return S_OK;
+  }
+  std::string name;
+  std::vector<std::string>* log;
+};
+
+// Owns a connection point the way an event source does.
+class TestSource final : public ComObject<IConnectionPointContainer> {
+ public:
+  HRESULT EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+  HRESULT FindConnectionPoint(REFIID, IConnectionPoint**) override { return E_NOTIMPL; }
+  EventConnectionPoint point{this, IID_ITestEvents};
+};
+
+TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFirst) {
+  std::vector<std::string> log;
+  auto source = MakeComObject<TestSource>();
+  auto first = MakeComObject<LoggingSink>("first", &log);
+  auto second = MakeComObject<LoggingSink>("second", &log);
+  DWORD cookie1 = 0, cookie2 = 0;
+  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
+  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
+  EXPECT_NE(cookie1, cookie2);
+
+  VARIANT args[2];
+  for (LONG i = 0; i < 2; ++i) {
+    VariantInit(&args[i]);
+    args[i].vt = VT_I4;
+    args[i].lVal = 10 * (i + 1);
+  }
+  source->point.FireEvent(7, args, 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"second:7(10,20)", "first:7(10,20)"}));
+
+  log.clear();
+  ASSERT_EQ(source->point.Unadvise(cookie2), S_OK);
+  EXPECT_EQ(source->point.Unadvise(cookie2), CONNECT_E_NOCONNECTION);
+  source->point.FireEvent(3, nullptr, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"first:3()"}));
+  source->point.Unadvise(cookie1);
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// The two byte formats between the viewer and the window helper: display lists, and the
+// framed messages that carry them.
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/ui/byte_codec.h"
+#include "platform/ui/display_list.h"
+#include "platform/ui/window_protocol.h"
+
+namespace ui {
+namespace {
+
+using namespace protocol;
+
+DisplayList EveryOperation() {
+  DisplayList list;
+  list.SelectPen(Pen{{150, 150, 150}, 0, LineStyle::Dotted});
+  list.SelectBrush({192, 255, 255});
+  list.SelectFont(Font::VariablePitch);
+  list.SetTextColour({1, 2, 3});
+  list.MoveTo({-5, 7});
+  list.LineTo({INT32_MAX, INT32_MIN});
+  list.Circle({10, 20, 30, 40});
+  const Point triangle[] = {{0, 0}, {4, 0}, {2, 3}};
+  list.Polygon(triangle);
+  const std::vector<std::vector<Point>> rings = {{{0, 0}, {9, 0}, {9, 9}}, {}, {{1, 1}}};
+  list.PolyPolygon(rings);
+  list.TextOut({3, 4}, std::string("+ X\0tail", 8));
+  list.DrawImage({10, 35}, Image{2, 1, {0x00FF0000, 0x000000FF}});
+  return list;
+}
+
+TEST(DisplayList, SerialiseAndReplayKeepEveryOperationAndTheMeasuringFont) {
+  const DisplayList original = EveryOperation();
+  const std::optional<DisplayList> copy = DisplayList::Deserialise(original.Serialise());
+  ASSERT_TRUE(copy.has_value());
+  EXPECT_EQ(copy->Ops(), original.Ops());
+  EXPECT_EQ(copy->TextExtent("Form"), original.TextExtent("Form"));
+  EXPECT_TRUE(DisplayList::Deserialise(DisplayList().Serialise()).has_value());
+}
+
+// Builds "ODL1", a count and a body by hand, so each damaged form is plain to read.
+std::string ListOf(uint32_t count, void (*body)(ByteWriter&)) {
+  ByteWriter out;
+  out.Raw("ODL1");
+  out.U32(count);
+  body(out);
+  return out.Take();
+}
+
+TEST(DisplayList, DeserialiseRejectsDamagedBytes) {
+  const std::string whole = EveryOperation().Serialise();
+  const std::pair<const char*, std::string> cases[] = {
+      {"wrong magic", "ODL2" + whole.substr(4)},
+      {"truncated by one byte", whole.substr(0, whole.size() - 1)},
+      {"count one more than present", ListOf(1, [](ByteWriter&) {})},
+      {"unknown tag", ListOf(1, [](ByteWriter& o) { o.U8(0x63); })},
+      {"pen style 2",
+       ListOf(1, [](ByteWriter& o) { o.U8(1), o.U8(0), o.U8(0), o.U8(0), o.I32(1), o.I32(2); })},
+      {"polygon count beyond the bytes",
+       ListOf(1, [](ByteWriter& o) { o.U8(8), o.U32(0x20000000), o.I32(0), o.I32(0); })},
+      {"image larger than the bytes",
+       ListOf(1, [](ByteWriter& o) { o.U8(11), o.I32(0), o.I32(0), o.I32(65536), o.I32(65536); })},
+  };
+  for (const auto& [what, bytes] : cases) {
+    EXPECT_FALSE(DisplayList::Deserialise(bytes).has_value()) << what;
+  }
+}
+
+// Everything arrives in one stream, cut anywhere: the reader gives back each payload whole.
+std::vector<std::string> PayloadsOf(const std::string& stream, size_t cut) {
+  FrameReader reader;
+  std::vector<std::string> payloads;
+  std::string payload;
+  for (size_t at = 0; at < stream.size(); at += cut) {
+    reader.Append(std::string_view(stream).substr(at, cut));
+    while (reader.Next(payload) == FrameReader::Result::Payload) {
+      payloads.push_back(payload);
+    }
+  }
+  return payloads;
+}
+
+std::string WithoutLength(const std::string& framed) {
+  return framed.substr(4);
+}
+
+// Decoding then encoding again gives the very bytes sent: nothing is lost or changed.
+TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
+  WindowDescription windowDescription;
+  windowDescription.title = "OmbrixDC";
+  windowDescription.frame = {100, 100, 868, 677};
+  windowDescription.menu = {
+      {0, "&View", false, {{32778, "&Metrology", true, {}, true}, {32779, "M&agnify", false, {}}}}};
+  windowDescription.toolbar = {{ToolKind::CheckButton, 32778, 1, true},
+                               {ToolKind::Separator, 0, 0, false}};
+  windowDescription.statusText = "Ready";
+  const Request requests[] = {
+      CreateWindow{windowDescription},
+      OpenDialog{{"/runs/", {{"Data Files (*.dat)", "*.dat"}, {"All Files (*.*)", "*.*"}}}},
+      PaintWindow{std::string("ODL1\0\0\0\0", 8)}, SetMenuCheck{32782, false},
+      TestInput{TestAction::PressCloseBox, 0}};
+  std::string stream;
+  for (const Request& request : requests) {
+    stream += Frame(request);
+  }
+  for (const size_t cut : {size_t{1}, size_t{7}, stream.size()}) {
+    const std::vector<std::string> payloads = PayloadsOf(stream, cut);
+    ASSERT_EQ(payloads.size(), std::size(requests));
+    for (size_t i = 0; i < payloads.size(); ++i) {
+      const std::optional<Request> back = DecodeRequest(payloads[i]);
+      ASSERT_TRUE(back.has_value()) << i;
+      EXPECT_EQ(Frame(*back), Frame(requests[i])) << i;
+    }
+  }
+  const Event events[] = {Created{int64_t{0x7FFFFFFF12}}, DialogResult{std::nullopt},
+                          DialogResult{std::string("/runs/a.dat")}};
+  for (const Event& event : events) {
+    const std::optional<Event> back = DecodeEvent(WithoutLength(Frame(event)));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(Frame(*back), Frame(event));
+  }
+}
+
+// A CreateWindow whose menu nests `depth` popups deep.
+std::string NestedMenu(int depth) {
+  MenuItem item{32768, "&Open...", false, {}};
+  for (int i = 0; i < depth; ++i) {
+    item = MenuItem{0, "&File", false, {item}};
+  }
+  WindowDescription windowDescription;
+  windowDescription.menu = {item};
+  return WithoutLength(Frame(Request{CreateWindow{windowDescription}}));
+}
+
+TEST(WindowProtocol, DamagedMessagesAreRefused) {
+  const std::string create = WithoutLength(Frame(Request{CreateWindow{}}));
+  WindowDescription oddButton;
+  oddButton.toolbar = {{static_cast<ToolKind>(3), 32768, 0, false}};
+  ASSERT_TRUE(DecodeRequest(NestedMenu(3)).has_value());
+  const std::pair<const char*, std::string> cases[] = {
+      {"unknown type", std::string(1, '\x7F')},
+      {"trailing byte", create + 'x'},
+      {"truncated", create.substr(0, create.size() - 1)},
+      {"bool other than 0 or 1", std::string("\x02\x02", 2)},
+      {"menu nested too deep", NestedMenu(20)},
+      {"toolbar button of no known kind", WithoutLength(Frame(Request{CreateWindow{oddButton}}))},
+  };
+  for (const auto& [what, payload] : cases) {
+    EXPECT_FALSE(DecodeRequest(payload).has_value()) << what;
+  }
+  FrameReader reader;
+  std::string payload;
+  reader.Append(std::string("\xFF\xFF\xFF\x7F", 4));
+  EXPECT_EQ(reader.Next(payload), FrameReader::Result::Damaged) << "length beyond the limit";
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,90 @@
+// Every drawing operation on a Cairo surface, compared with golden/primitives.png: drawn
+// directly, and replayed from a display list that went through its byte form. Then the
+// picture files the same paint writes.
+#include "platform/ui/cairo_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/ui/bitmap_file.h"
+#include "platform/ui/display_list.h"
+#include "platform/ui/render.h"
+#include "tests/support/golden_image.h"
+#include "tests/support/temp_folder.h"
+
+namespace ui {
+namespace {
+
+// Lines leave out their last pixel; dotted lines and circles alternate one pixel on, one off.
+void Primitives(Canvas& canvas, Rect) {
+  canvas.SelectPen(Pen{{0, 0, 255}, 0, LineStyle::Solid});
+  canvas.MoveTo({2, 5});
+  canvas.LineTo({60, 5});   // rightward
+  canvas.LineTo({60, 30});  // downward from the last pixel of the line before
+  canvas.MoveTo({70, 30});
+  canvas.LineTo({70, 4});  // upward
+  canvas.SelectPen(Pen{{255, 0, 0}, 3, LineStyle::Solid});
+  canvas.MoveTo({2, 15});
+  canvas.LineTo({50, 15});
+  canvas.SelectPen(Pen{{150, 150, 150}, 0, LineStyle::Dotted});
+  canvas.MoveTo({2, 25});
+  canvas.LineTo({50, 25});
+  canvas.Circle({80, 4, 140, 64});
+  canvas.SelectPen(Pen{{0, 0, 0}, 2, LineStyle::Solid});
+  canvas.Circle({150, 4, 196, 50});
+  canvas.SelectPen(Pen{{0, 0, 255}, 0, LineStyle::Solid});
+  canvas.SelectBrush({255, 0, 0});
+  canvas.PolyPolygon(std::vector<std::vector<Point>>{{{2, 40}, {50, 40}, {50, 88}, {2, 88}},
+                                                     {{14, 52}, {38, 52}, {38, 76}, {14, 76}}});
+  canvas.SelectBrush({0, 200, 0});
+  const Point triangle[] = {{150, 60}, {196, 60}, {173, 90}};
+  canvas.Polygon(triangle);
+  canvas.TextOut({60, 70}, "Default");
+  canvas.SetTextColour({128, 0, 0});
+  canvas.SelectFont(Font::VariablePitch);
+  canvas.TextOut({60, 90}, "+ X 0.0040");
+  canvas.SelectFont(Font::System);
+  canvas.TextOut({60, 108}, "Form");
+  canvas.DrawImage({2, 100}, Image{3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0, 0x808080, 0xFFFF00}});
+}
+
+TEST(CairoCanvas, EveryOperationDrawsItsPictureDirectlyAndReplayedFromBytes) {
+  const Size size{200, 130};
+  EXPECT_TRUE(golden_image::MatchesGolden(RenderToImage(size, Primitives),
+                                          "tests/platform/ui/golden/primitives.png"));
+  DisplayList list;
+  Primitives(list, {});
+  const std::optional<DisplayList> copy = DisplayList::Deserialise(list.Serialise());
+  ASSERT_TRUE(copy.has_value());
+  EXPECT_TRUE(golden_image::MatchesGolden(
+      RenderToImage(size, [&](Canvas& canvas, Rect) { copy->Replay(canvas); }),
+      "tests/platform/ui/golden/primitives.png"));
+}
+
+// Each format its extension names, in any case; the same paint as a PNG reads back as the
+// golden picture.
+TEST(Render, WritesTheFormatTheExtensionNamesAndRefusesOthers) {
+  TempFolder folder;
+  const std::pair<const char*, std::string> written[] = {
+      {"plot.png", "\x89PNG\r\n\x1a\n"}, {"plot.SVG", "<?xml"}, {"plot.pdf", "%PDF-"}};
+  for (const auto& [name, magic] : written) {
+    const std::filesystem::path file = folder.Path() / name;
+    std::string whyNot;
+    ASSERT_TRUE(RenderToFile(file.string(), {200, 130}, Primitives, &whyNot)) << whyNot;
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}).substr(0, magic.size()), magic);
+    EXPECT_FALSE(LoadBmp(file.string()).has_value()) << name;
+  }
+  EXPECT_TRUE(golden_image::MatchesGolden(golden_image::LoadPng(folder.Path() / "plot.png"),
+                                          "tests/platform/ui/golden/primitives.png"));
+  std::string whyNot;
+  EXPECT_FALSE(RenderToFile((folder.Path() / "plot.bmp").string(), {9, 9}, Primitives, &whyNot));
+  EXPECT_FALSE(whyNot.empty());
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,269 @@
+// The window helper process on a private X display, driven through its host.
+#include "platform/ui/window_server_host.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ui/bitmap_file.h"
+#include "tests/platform/ui/recording_listener.h"
+#include "tests/support/temp_folder.h"
+
+// A private X server for tests of real windows: Xvfb on a display number it picks itself
+// (-displayfd), ended when the object goes. The shell prints Xvfb's id at once, Xvfb its
+// display number when it is ready, or nothing when it ends.
+class XvfbDisplay {
+ public:
+  XvfbDisplay() {
+    if (FILE* out = ::popen(
+            "Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo $!", "r")) {
+      int32_t number = -1;
+      if (std::fscanf(out, "%d %d", &pid_, &number) == 2) {
+        display_ = ":" + std::to_string(number);
+      }
+      ::pclose(out);
+    }
+  }
+  ~XvfbDisplay() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+    }
+  }
+  XvfbDisplay(const XvfbDisplay&) = delete;
+  XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+
+  // ":N", or empty when Xvfb could not start.
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = 0;
+  std::string display_;
+};
+
+namespace ui {
+namespace {
+
+using namespace std::chrono_literals;
+
+class WindowServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(xvfb_.Display().empty()) << "Xvfb did not start (scripts/install-deps)";
+    std::string whyNot;
+    std::unique_ptr<WindowHost> host = StartWindowServer(&whyNot, {"", xvfb_.Display(), 10000});
+    ASSERT_NE(host, nullptr) << whyNot;
+    host_.reset(static_cast<WindowServerHost*>(host.release()));
+    WindowDescription description;
+    description.frame = {60, 40, 828, 617};
+    description.visible = visible_;
+    description.menu = {{0, "&File", false, {{32769, "E&xit", false, {}}}}};
+    description.toolbar = {{ToolKind::Separator, 0, 0, false},
+                           {ToolKind::CheckButton, 32778, 1, true},
+                           {ToolKind::Button, 32779, 3, false}};
+    ASSERT_TRUE(host_->Create(description));
+    ASSERT_NE(host_->NativeId(), 0);
+  }
+
+  // Dispatches until `event` has reached the listener or 30 seconds pass; a ticker wakes
+  // the loop meanwhile.
+  bool DispatchUntil(const std::string& event) {
+    std::atomic<bool> stop{false};
+    std::thread ticker([&] {
+      while (!stop) {
+        std::this_thread::sleep_for(20ms);
+        host_->Wake();
+      }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!recorder_.Saw(event) && host_->DispatchNext(recorder_) &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+    stop = true;
+    ticker.join();
+    return recorder_.Saw(event);
+  }
+
+  // The output of `command` run against the test's display.
+  std::string Ask(const std::string& command) const {
+    const std::string full = "DISPLAY=" + xvfb_.Display() + " " + command + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = ::popen(full.c_str(), "r")) {
+      char chunk[4096];
+      size_t got = 0;
+      while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+        out.append(chunk, got);
+      }
+      ::pclose(pipe);
+    }
+    return out;
+  }
+  // Asks until `done` holds for the answer, `attempts` times a tenth of a second apart.
+  bool AskUntil(const std::string& command, const std::function<bool(const std::string&)>& done,
+                int attempts = 100) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+      if (done(Ask(command))) {
+        return true;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  }
+  // The helper's other windows on screen (tooltips, dialogs): all but the main window.
+  std::vector<std::string> OtherShownWindows() const {
+    std::vector<std::string> others;
+    std::istringstream ids(Ask("xdotool search --onlyvisible --classname ombrixdc-window"));
+    for (std::string id; ids >> id;) {
+      if (id != std::to_string(host_->NativeId())) {
+        others.push_back(id);
+      }
+    }
+    return others;
+  }
+
+  bool visible_ = true;
+  XvfbDisplay xvfb_;
+  std::unique_ptr<WindowServerHost> host_;
+  RecordingListener recorder_;
+};
+
+TEST_F(WindowServerTest, PaintsResizesTakesUserInputAndDestroyEndsOnce) {
+  // The frame less the borders, caption and menu bar of the window system this replaces,
+  // whatever height our menu bar has: a viewer that springs a small window back to its
+  // default frame must find the default client area there.
+  ASSERT_TRUE(DispatchUntil("paint 760x531"));
+  EXPECT_TRUE(recorder_.Saw("resize 760x531 restored"));
+  // A screenshot of the window shows the three plot colours the listener painted.
+  TempFolder folder;
+  const std::string shot = (folder.Path() / "window.bmp").string();
+  const std::string command = "import -display " + xvfb_.Display() + " -window " +
+                              std::to_string(host_->NativeId()) + " bmp3:" + shot + " 2>/dev/null";
+  bool shown = false;
+  for (int attempt = 0; attempt < 300 && !shown; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    const std::optional<Image> image =
+        std::system(command.c_str()) == 0 ? LoadBmp(shot) : std::nullopt;
+    shown =
+        image && std::ranges::all_of(std::array{0x0000FFu, 0xFF0000u, 0x00FF00u}, [&](uint32_t c) {
+          return std::ranges::find(image->pixels, c) != image->pixels.end();
+        });
+  }
+  EXPECT_TRUE(shown);
+  host_->Resize({900, 700});
+  EXPECT_TRUE(DispatchUntil("paint 892x654")) << "a resized window is painted again";
+
+  recorder_.events.clear();
+  host_->SimulateInput(protocol::TestAction::ActivateMenuItem, 32769);
+  host_->SimulateInput(protocol::TestAction::ClickToolButton, 32778);
+  host_->SimulateInput(protocol::TestAction::HoverToolButton, 32779);
+  host_->SimulateInput(protocol::TestAction::PressCloseBox, 0);
+  ASSERT_TRUE(DispatchUntil("close box"));
+  EXPECT_TRUE(host_->Exists()) << "the close box leaves the decision to the viewer";
+  host_->Destroy();
+  EXPECT_FALSE(host_->Exists());
+  EXPECT_TRUE(DispatchUntil("destroyed"));
+  EXPECT_FALSE(host_->DispatchNext(recorder_));
+  EXPECT_EQ(recorder_.Joined(),
+            "command 32769, command 32778, tooltip 32779, close box, destroyed");
+}
+
+// The pointer over a toolbar button brings the listener's text up as a tooltip window; the
+// window carries its own icon.
+TEST_F(WindowServerTest, HoveringAToolbarButtonShowsItsTooltip) {
+  ASSERT_TRUE(DispatchUntil("paint 760x531"));
+  const std::string window = std::to_string(host_->NativeId());
+  EXPECT_NE(Ask("xprop -id " + window + " _NET_WM_ICON").find("Icon (48 x 48)"), std::string::npos);
+  // Along the toolbar's row until the first button (after a separator) answers.
+  bool asked = false;
+  for (int32_t x = 20; x < 120 && !asked; x += 10) {
+    Ask("xdotool mousemove --window " + window + " " + std::to_string(x) + " 40");
+    asked = DispatchUntil("tooltip 32778");
+  }
+  ASSERT_TRUE(asked) << recorder_.Joined();
+  std::string tooltip;
+  EXPECT_TRUE(AskUntil("true", [&](const std::string&) {
+    for (const std::string& id : OtherShownWindows()) {
+      if (Ask("xprop -id " + id + " _NET_WM_WINDOW_TYPE").find("TOOLTIP") != std::string::npos) {
+        tooltip = id;
+      }
+    }
+    return !tooltip.empty();
+  })) << "no tooltip window was mapped";
+}
+
+// A closing window ends an open-file dialog that nobody answers, and refuses a later one.
+TEST_F(WindowServerTest, EndDialogsReleasesAWaitingOpenFileDialog) {
+  ASSERT_TRUE(DispatchUntil("paint 760x531"));
+  std::promise<std::optional<std::string>> answer;
+  std::future<std::optional<std::string>> answered = answer.get_future();
+  std::thread waiting([&] { answer.set_value(host_->OpenFileDialog({"/", {{"All", "*"}}})); });
+  EXPECT_TRUE(AskUntil("true", [&](const std::string&) { return !OtherShownWindows().empty(); }))
+      << "the dialog did not appear";
+  host_->EndDialogs();
+  const bool ended = answered.wait_for(10s) == std::future_status::ready;
+  if (!ended) {
+    host_->Destroy();  // frees the waiting thread either way
+  }
+  waiting.join();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(answered.get(), std::nullopt);
+  EXPECT_EQ(host_->OpenFileDialog({}), std::nullopt) << "a later dialog is refused";
+}
+
+class HiddenWindowServerTest : public WindowServerTest {
+ protected:
+  HiddenWindowServerTest() { visible_ = false; }
+};
+
+// Bringing a hidden window to the front leaves it hidden; showing it maps it.
+TEST_F(HiddenWindowServerTest, BringToFrontNeverShowsAHiddenWindow) {
+  const std::string query = "xwininfo -id " + std::to_string(host_->NativeId());
+  const auto mapped = [](const std::string& info) {
+    return info.find("IsViewable") != std::string::npos;
+  };
+  host_->BringToFront();
+  host_->SimulateInput(protocol::TestAction::HoverToolButton, 32779);  // a round trip
+  ASSERT_TRUE(DispatchUntil("tooltip 32779"));
+  EXPECT_FALSE(AskUntil(query, mapped, 10)) << "the hidden window was shown";
+  host_->Show(true);
+  EXPECT_TRUE(AskUntil(query, mapped));
+}
+
+std::atomic<int> brokenPipes{0};
+
+TEST_F(WindowServerTest, KilledHelperCountsAsTheWindowDestroyedOnceWithoutSigpipe) {
+  struct sigaction counting {
+  }, previous{};
+  counting.sa_handler = [](int) { ++brokenPipes; };
+  sigaction(SIGPIPE, &counting, &previous);
+  ASSERT_GT(host_->HelperProcessId(), 0);
+  ASSERT_EQ(::kill(host_->HelperProcessId(), SIGKILL), 0);
+  std::this_thread::sleep_for(100ms);
+  for (int i = 0; i < 5; ++i) {
+    host_->SetStatusText("Ready");  // writes to a socket nobody reads any more
+    host_->Invalidate();
+  }
+  EXPECT_TRUE(DispatchUntil("destroyed"));
+  EXPECT_FALSE(host_->DispatchNext(recorder_));
+  host_->Destroy();
+  EXPECT_EQ(std::ranges::count(recorder_.events, "destroyed"), 1);
+  EXPECT_FALSE(host_->Exists());
+  EXPECT_EQ(host_->HelperProcessId(), 0) << "the helper is reaped";
+  EXPECT_EQ(brokenPipes, 0);
+  sigaction(SIGPIPE, &previous, nullptr);
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,105 @@
+// The Radial Error View's paint, drawn on a Cairo surface as `ombrixdc render` draws it and
+// compared with the pictures kept in golden/ (look at them: they are the specification).
+#include "src/viewer/paint.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "platform/ui/render.h"
+#include "src/viewer/data_sets_reader.h"
+#include "src/viewer/paint_parts.h"
+#include "src/viewer/render_view.h"
+#include "src/viewer/viewer_logo.h"
+#include "src/viewer/viewer_text.h"
+#include "tests/files/golden_files.h"
+#include "tests/support/golden_image.h"
+#include "tests/support/temp_folder.h"
+
+namespace ombrixdc {
+namespace {
+
+ui::Image Render(const PaintInput& input, ui::Size size = kDefaultClientSize) {
+  return ui::RenderToImage(size, [&](ui::Canvas& canvas, ui::Rect client) {
+    PaintRadialErrorView(canvas, client, input);
+  });
+}
+
+// The example run with a machine repeatability of 1 micron: the band is drawn, the reference
+// curve shown.
+PaintInput Example(int32_t metrologyView) {
+  PaintInput input;
+  input.SlowSpeedRepeatability = 0.001;
+  const auto read = ReadViewerDataSetsFile(GoldenFolder() / "results.dat", input.data, 0.001);
+  EXPECT_TRUE(read.ok);
+  input.RingIndex = read.ring.RingIndex;
+  input.ShowReference = read.ShowReference;
+  input.MetrologyView = metrologyView;
+  input.logo = BuiltInLogo();
+  input.text = BuiltInTextLookup(TextVariant::EnglishUS);
+  return input;
+}
+
+TEST(Paint, EachViewOfTheExampleMatchesItsPicture) {
+  EXPECT_TRUE(golden_image::MatchesGolden(Render(Example(1)), "tests/viewer/golden/metrology.png"));
+  EXPECT_TRUE(
+      golden_image::MatchesGolden(Render(Example(0)), "tests/viewer/golden/normalised.png"));
+}
+
+// A feature in inches far from the origin with its reference hidden: set k is lobed with a
+// form of 4(k + 1) microns; one point lies far outside the rings and one is not a number. A
+// tall window limits the plot's radius by the room beside the panel, a wide one by the
+// height; the centre's X widens its column, its Z is too wide for any and shows "n/a".
+TEST(Paint, UnusualFeaturesMatchTheirPicturesAtTallAndWideSizes) {
+  PaintInput input;
+  input.data.MeasuringUnit = 1;
+  input.data.FeatureRadius = 8.0;
+  input.data.Centre = {123456789.5, -120.0, 1e300};
+  input.data.Normal = {0.0, 0.0, 1.0};
+  input.data.Xaxis = {0.0, 1.0, 0.0};
+  input.data.SlowSpeed = 5.0;
+  input.data.FastSpeed = input.data.CorrectedSpeed = 30.0;
+  for (size_t k = 0; k < input.data.sets.size(); ++k) {
+    ViewerDataSet& set = input.data.sets[k];
+    set = {{}, {}, 0.004 * static_cast<double>(k + 1), 8.0 + 0.01 * static_cast<double>(k), {}};
+    for (int32_t i = 0; i < 36; ++i) {
+      set.angles.push_back(i * MA_PI / 18);
+      set.radii.push_back(8.0 + 0.002 * static_cast<double>(k + 1) * std::cos(i * MA_PI / 6 + k));
+    }
+  }
+  input.data.sets[1].radii[9] = 8.05;
+  input.data.sets[2].radii[30] = NAN;
+  input.RingIndex = 2;
+  input.ShowReference = 0;
+  input.text = BuiltInTextLookup(TextVariant::EnglishUK);
+  EXPECT_TRUE(
+      golden_image::MatchesGolden(Render(input, {600, 900}), "tests/viewer/golden/tall.png"));
+  input.RingIndex = 7;
+  input.MetrologyView = 0;
+  input.ShowGrid = 0;
+  input.ShowFast = 0;
+  input.data.FeatureRadius = 1e200;  // a diameter too long for its cell
+  EXPECT_TRUE(
+      golden_image::MatchesGolden(Render(input, {1100, 560}), "tests/viewer/golden/wide.png"));
+}
+
+TEST(Paint, NumberFormatsAndValuesTooLargeToShow) {
+  EXPECT_EQ(paint::FormatDecimals(2.25, 1), "2.2");  // 2.25 rounds to even, as printf does
+  EXPECT_EQ(paint::FormatDecimals(-0.5, 3), "-0.500");
+  EXPECT_EQ(paint::FormatDecimals(1.0 / 3.0, 9), "0.3333");  // other counts give four
+  EXPECT_EQ(paint::FormatDecimals(-1e114, 1).value_or("").size(), 118u);
+  EXPECT_EQ(paint::FormatDecimals(1e116, 4), std::nullopt);  // 122 characters
+}
+
+// The file formats are the window layer's; here only what the view refuses to write.
+TEST(RenderView, RefusesWhatItCannotWrite) {
+  TempFolder folder;
+  for (auto [name, width] : {std::pair{"view.bmp", 400}, {"view.png", 0}}) {
+    const RenderResult result = RenderViewToFile(folder.Path() / name, {width, 300}, Example(1));
+    EXPECT_FALSE(result.ok || result.error.empty()) << name;
+  }
+}
+
+}  // namespace
+}  // namespace ombrixdc

@@ -1,0 +1,79 @@
+// Which words the viewer shows: translated texts from the controller's error object, or the
+// built-in English ones.
+#include "src/viewer/viewer_text_choice.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "platform/com/bstr.h"
+#include "platform/com/object.h"
+#include "src/viewer/viewer_text.h"
+
+namespace ombrixdc {
+namespace {
+
+// An error object that accepts the languages it has texts for. `echo` is what it reads back
+// as its language; by default what it was given.
+class FakeErrorObject final : public ComObject<IVexa_error> {
+ public:
+  HRESULT put_Language(BSTR language) override {
+    const std::string name = Utf8FromBstr(language);
+    if (name != "Deutsch" && name != "Deutsch2") {
+      return E_INVALIDARG;
+    }
+    language_ = name;
+    return S_OK;
+  }
+  HRESULT get_Language(BSTR* language) override {
+    *language = BstrFromUtf8(echo.empty() ? language_ : echo);
+    return S_OK;
+  }
+  HRESULT GetText(BSTR section, BSTR key, BSTR* text) override {
+    const auto found = texts.find(Utf8FromBstr(key));
+    const bool known = Utf8FromBstr(section) == "VexaOmbrixDCWindowText" && found != texts.end();
+    *text = BstrFromUtf8(known ? found->second : "");
+    return known ? S_OK : S_FALSE;
+  }
+
+  std::string echo;
+  std::map<std::string, std::string> texts{
+      {"33097", "Radialfehleransicht"}, {"33030", "Bereit"}, {"33204", ""}};
+
+ private:
+  std::string language_;
+};
+
+TEST(ViewerTextChoice, ErrorObjectIsKeptOnlyForAnAcceptedLanguageOtherThanEnglish) {
+  // The language set, what the error object reads back, whether it is kept.
+  const std::tuple<std::optional<std::string>, std::string, bool> cases[] = {
+      {std::nullopt, "", false},       // no language set
+      {"eNGLISH", "", false},          // English in any case: the built-in texts
+      {"Klingon", "", false},          // refused
+      {"Deutsch", "Deutsch2", false},  // took another language instead
+      {"Deutsch", "Deutsc", false},    // read back shorter
+      {"Deutsch", "", true},
+  };
+  for (const auto& [language, echo, kept] : cases) {
+    ComPtr<FakeErrorObject> errorObject = MakeComObject<FakeErrorObject>();
+    errorObject->echo = echo;
+    EXPECT_EQ(KeepErrorObjectForLanguage(*errorObject.Get(), language), kept)
+        << language.value_or("(absent)");
+  }
+}
+
+TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) {
+  ComPtr<FakeErrorObject> errorObject = MakeComObject<FakeErrorObject>();
+  const TextLookup text =
+      ViewerTextLookup(ComPtr<IVexa_error>(errorObject), TextVariant::EnglishUK);
+  EXPECT_EQ(text(33097), "Radialfehleransicht");
+  EXPECT_EQ(text(33030), "Bereit");
+  EXPECT_EQ(text(33116), "Centre");  // missing from its file: the built-in (UK) word
+  EXPECT_EQ(text(33204), "sec");     // empty in its file: the built-in word too
+
+  EXPECT_EQ(ViewerTextLookup(nullptr, TextVariant::EnglishUS)(33116), "Center");
+}
+
+}  // namespace
+}  // namespace ombrixdc
