@@ -1,14 +1,20 @@
 // Timings of the compensation engine on one scan revolution of 3,600 samples (a typical
 // scan) and of 1,000,000 samples (to show every step stays linear).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include "src/engine/circle_preparation.h"
 #include "src/engine/compensation.h"
 #include "src/engine/filters.h"
 #include "src/engine/map_grid.h"
+#include "src/files/raw_scan_file.h"
 
 using namespace ombrixdc;
 
@@ -149,6 +155,52 @@ void BM_LearningFromRawScans(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// A raw scan file of the scan's tip centres, as a run writes it, in the temporary folder
+// (named after the process, so that benchmarks run side by side do not share one).
+class RawScanFile {
+ public:
+  RawScanFile(const char* name, std::size_t n)
+      : path_(std::filesystem::temp_directory_path() /
+              (std::string(name) + "-" + std::to_string(::getpid()) + "-" + std::to_string(n) +
+               ".dat")) {
+    const TipLists tips = Scan(n);
+    std::ofstream(path_, std::ios::binary) << WriteRawScanFile(tips.x, tips.y, tips.z);
+  }
+  ~RawScanFile() { std::filesystem::remove(path_); }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+RawScanPoints ReadScan(const std::filesystem::path& path) {
+  std::optional<TokenReader> reader = TokenReader::FromFile(path);
+  return reader ? ReadRawScanFile(*reader) : RawScanPoints{};
+}
+
+// One raw scan file read into its three lists.
+void BM_ReadRawScanFile(benchmark::State& state) {
+  const RawScanFile file("ombrixdc-bench-scan", static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ReadScan(file.Path()));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// A learning run's computation from its two raw scan files: both read, prepared, filtered,
+// resampled and the premap's circle fitted.
+void BM_LearningFromRawScanFiles(benchmark::State& state) {
+  const std::size_t n = static_cast<std::size_t>(state.range(0));
+  const RawScanFile slowFile("ombrixdc-bench-slow", n), fastFile("ombrixdc-bench-fast", n);
+  for (auto _ : state) {
+    RawScanPoints slowTips = ReadScan(slowFile.Path()), fastTips = ReadScan(fastFile.Path());
+    const PreparedScan slow = PrepareScanProfile(0, 0, 1.0, slowTips.x, slowTips.y, slowTips.z);
+    const PreparedScan fast = PrepareScanProfile(0, 0, 1.0, fastTips.x, fastTips.y, fastTips.z);
+    benchmark::DoNotOptimize(ComputeLearning(Parameters(), slow.profile, fast.profile));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 }  // namespace
 
 BENCHMARK(BM_PrepareScanProfile)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
@@ -160,3 +212,5 @@ BENCHMARK(BM_FitToMapGrid)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecon
 BENCHMARK(BM_CircleFit)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ComputeLearning)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LearningFromRawScans)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadRawScanFile)->Arg(3600)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LearningFromRawScanFiles)->Arg(3600)->Unit(benchmark::kMicrosecond);

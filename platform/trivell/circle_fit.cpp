@@ -15,10 +15,10 @@ bool IsFinite(const CMaPoint& p) {
   return std::isfinite(p.x()) && std::isfinite(p.y()) && std::isfinite(p.z());
 }
 
-// Mean of the points with finite coordinates (the origin when there are none). Should a sum
-// overflow, it is taken again over x/n, which stays finite for any finite input.
-CMaPoint FiniteMean(const CMaPointArray& points) {
-  std::size_t count = 0;
+// Mean of the points with finite coordinates (the origin when there are none), and in `count`
+// how many there are. Should a sum overflow, it is taken again over x/n, which stays finite
+// for any finite input.
+CMaPoint FiniteMean(const CMaPointArray& points, std::size_t& count) {
   const auto sum = [&](double weight) {
     double x = 0.0, y = 0.0, z = 0.0;
     count = 0;
@@ -82,52 +82,84 @@ std::optional<Circle2> FitScaled(const ScaledPoints& pts, const CMaPoint& mean, 
   return c;
 }
 
-}  // namespace
-
-EMaBoolean CMaCircle::Fit(const CMaPointArray& points) {
-  double form = 0.0, rms = 0.0;
-  return Fit(points, form, rms);
-}
-
-EMaBoolean CMaCircle::Fit(const CMaPointArray& points, double& form, double& rms) {
-  const CMaPoint mean = FiniteMean(points);
-  centre_ = mean;
-  radius_ = 0.0;
-  form = 0.0;
-  rms = 0.0;
-  if (points.GetSize() < 3 || !std::all_of(points.begin(), points.end(), IsFinite)) {
-    return MA_FALSE;
-  }
-  const double scale = ScaleAbout(points, mean);
-  if (scale == 0.0 || !std::isfinite(scale)) {
-    return MA_FALSE;
-  }
-  const ScaledPoints pts(points, mean, scale);
-  const std::optional<Circle2> c = FitScaled(pts, mean, scale);
-  if (!c) {
-    return MA_FALSE;
-  }
-  // Radial deviations in scaled units, brought back to the points' units at the end.
+// Radial deviations of the points about circle c (scaled units): their range and the root of
+// their mean square.
+void Deviations(const ScaledPoints& pts, const Circle2& c, double& range, double& rootMeanSquare) {
   double lowest = std::numeric_limits<double>::infinity();
   double highest = -lowest, sumSquares = 0.0;
   for (std::size_t i = 0; i < pts.Size(); ++i) {
-    const double d = std::hypot(pts.U(i) - c->a, pts.V(i) - c->b) - c->r;
+    const double d = std::hypot(pts.U(i) - c.a, pts.V(i) - c.b) - c.r;
     lowest = std::min(lowest, d);
     highest = std::max(highest, d);
     sumSquares += d * d;
   }
-  const CMaPoint centre(mean.x() + c->a * scale, mean.y() + c->b * scale, mean.z());
-  const double radius = c->r * scale;
-  const double fitForm = (highest - lowest) * scale;
-  const double fitRms = std::sqrt(sumSquares / static_cast<double>(pts.Size())) * scale;
-  // A circle too large for doubles (points spread near the largest double) is no result.
-  if (!IsFinite(centre) || !std::isfinite(radius) || !std::isfinite(fitForm) ||
-      !std::isfinite(fitRms)) {
-    return MA_FALSE;
+  range = highest - lowest;
+  rootMeanSquare = std::sqrt(sumSquares / static_cast<double>(pts.Size()));
+}
+
+// True when the deviations about c, brought back to the points' units, are surely finite:
+// every |u|, |v| <= 1, so each deviation lies in [-r, 2 + |a| + |b|].
+bool DeviationsSurelyFinite(const ScaledPoints& pts, const Circle2& c, double scale) {
+  const double bound = 2.0 + std::fabs(c.a) + std::fabs(c.b) + c.r;
+  return std::isfinite(2.0 * bound * scale) &&
+         std::isfinite(2.0 * bound * bound * static_cast<double>(pts.Size()));
+}
+
+struct FittedCircle {
+  CMaPoint centre;
+  double radius = 0.0, form = 0.0, rms = 0.0;
+};
+
+// The fit; empty when the points carry no circle. Form and rms are computed only when
+// `withDeviations` asks for them or they might not be finite, which fails the fit.
+std::optional<FittedCircle> FitCircle(const CMaPointArray& points, const CMaPoint& mean,
+                                      std::size_t finiteCount, bool withDeviations) {
+  if (points.GetSize() < 3 || finiteCount != points.GetSize()) {
+    return std::nullopt;
   }
-  centre_ = centre;
-  radius_ = radius;
-  form = fitForm;
-  rms = fitRms;
-  return MA_TRUE;
+  const double scale = ScaleAbout(points, mean);
+  if (scale == 0.0 || !std::isfinite(scale)) {
+    return std::nullopt;
+  }
+  const ScaledPoints pts(points, mean, scale);
+  const std::optional<Circle2> c = FitScaled(pts, mean, scale);
+  if (!c) {
+    return std::nullopt;
+  }
+  FittedCircle fit;
+  fit.centre = CMaPoint(mean.x() + c->a * scale, mean.y() + c->b * scale, mean.z());
+  fit.radius = c->r * scale;
+  if (withDeviations || !DeviationsSurelyFinite(pts, *c, scale)) {
+    Deviations(pts, *c, fit.form, fit.rms);
+    fit.form *= scale;
+    fit.rms *= scale;
+  }
+  // A circle too large for doubles (points spread near the largest double) is no result.
+  if (!IsFinite(fit.centre) || !std::isfinite(fit.radius) || !std::isfinite(fit.form) ||
+      !std::isfinite(fit.rms)) {
+    return std::nullopt;
+  }
+  return fit;
+}
+
+}  // namespace
+
+EMaBoolean CMaCircle::Fit(const CMaPointArray& points) {
+  std::size_t finiteCount = 0;
+  const CMaPoint mean = FiniteMean(points, finiteCount);
+  const std::optional<FittedCircle> fit = FitCircle(points, mean, finiteCount, false);
+  centre_ = fit ? fit->centre : mean;
+  radius_ = fit ? fit->radius : 0.0;
+  return fit ? MA_TRUE : MA_FALSE;
+}
+
+EMaBoolean CMaCircle::Fit(const CMaPointArray& points, double& form, double& rms) {
+  std::size_t finiteCount = 0;
+  const CMaPoint mean = FiniteMean(points, finiteCount);
+  const std::optional<FittedCircle> fit = FitCircle(points, mean, finiteCount, true);
+  centre_ = fit ? fit->centre : mean;
+  radius_ = fit ? fit->radius : 0.0;
+  form = fit ? fit->form : 0.0;
+  rms = fit ? fit->rms : 0.0;
+  return fit ? MA_TRUE : MA_FALSE;
 }

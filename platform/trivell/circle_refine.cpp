@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <utility>
 
 #include "platform/trivell/circle_fit_internal.h"
@@ -25,96 +24,126 @@ struct NormalEquations {
   double g[3] = {};
 };
 
-// The sums of the normal equations, taken point by point in the points' order. A point's
-// gradient is j = (jx, jy, -1), so the products with the radius component are negations and 1.
+// The passes go over the points in blocks: each block's offsets and distances are computed in
+// loops without sums, which vectorise and round each value as scalar code does. Every sum is
+// taken in four interleaved partial sums (point i into partial i % 4) added up at the end, so
+// that the sums vectorise too and the results do not depend on the vector width.
+constexpr std::size_t kBlock = 256;
+
+// One sum in four interleaved partial sums.
+class Sum4 {
+ public:
+  void Add(const double* __restrict x, std::size_t m) {
+    std::size_t k = 0;
+    for (; k + 4 <= m; k += 4) {
+      s_[0] += x[k];
+      s_[1] += x[k + 1];
+      s_[2] += x[k + 2];
+      s_[3] += x[k + 3];
+    }
+    for (; k < m; ++k) {
+      s_[k % 4] += x[k];
+    }
+  }
+  double Total() const { return (s_[0] + s_[1]) + (s_[2] + s_[3]); }
+
+ private:
+  double s_[4] = {};
+};
+
+// The sums of the normal equations, each in four interleaved partial sums.
 class NormalSums {
  public:
-  void Add(double rho, double jx, double jy, double r) {
-    const double d = rho - r;
-    hxx_ += jx * jx;
-    hxy_ += jx * jy;
-    hxr_ += -jx;
-    hyy_ += jy * jy;
-    hyr_ += -jy;
-    gx_ += jx * d;
-    gy_ += jy * d;
-    gr_ += -d;
-    ++count_;
+  // Adds each point's terms from its offset (dx, dy) from the centre and its distance rho:
+  // the gradient j = (-dx / rho, -dy / rho, -1) and the distance d = rho - r. A point on the
+  // centre pulls the centre in no particular direction: its gradient there is 0.
+  void Add(std::size_t m, const double* __restrict dx, const double* __restrict dy,
+           const double* __restrict rho, double r) {
+    std::size_t i = 0;
+    for (; i + 4 <= m; i += 4) {
+      for (std::size_t l = 0; l < 4; ++l) {
+        AddPoint(l, dx[i + l], dy[i + l], rho[i + l], r);
+      }
+    }
+    for (; i < m; ++i) {
+      AddPoint(i % 4, dx[i], dy[i], rho[i], r);
+    }
+    count_ += m;
   }
   NormalEquations Equations() const {
     NormalEquations ne;
-    ne.h[0][0] = hxx_;
-    ne.h[0][1] = ne.h[1][0] = hxy_;
-    ne.h[0][2] = ne.h[2][0] = hxr_;
-    ne.h[1][1] = hyy_;
-    ne.h[1][2] = ne.h[2][1] = hyr_;
+    ne.h[0][0] = Total(s_[0]);
+    ne.h[0][1] = ne.h[1][0] = Total(s_[1]);
+    ne.h[0][2] = ne.h[2][0] = -Total(s_[3]);
+    ne.h[1][1] = Total(s_[2]);
+    ne.h[1][2] = ne.h[2][1] = -Total(s_[4]);
     ne.h[2][2] = static_cast<double>(count_);  // the sum of count_ ones, exactly
-    ne.g[0] = gx_;
-    ne.g[1] = gy_;
-    ne.g[2] = gr_;
+    ne.g[0] = Total(s_[5]);
+    ne.g[1] = Total(s_[6]);
+    ne.g[2] = -Total(s_[7]);
     return ne;
   }
 
  private:
-  double hxx_ = 0.0, hxy_ = 0.0, hxr_ = 0.0, hyy_ = 0.0, hyr_ = 0.0;
+  void AddPoint(std::size_t l, double dx, double dy, double rho, double r) {
+    const double w = rho > 0.0 ? 1.0 / (rho > 0.0 ? rho : 1.0) : 0.0;
+    const double jx = -dx * w, jy = -dy * w, d = rho - r;
+    s_[0][l] += jx * jx;
+    s_[1][l] += jx * jy;
+    s_[2][l] += jy * jy;
+    s_[3][l] += jx;
+    s_[4][l] += jy;
+    s_[5][l] += jx * d;
+    s_[6][l] += jy * d;
+    s_[7][l] += d;
+  }
+  static double Total(const double (&s)[4]) { return (s[0] + s[1]) + (s[2] + s[3]); }
+  double s_[8][4] = {};
   std::size_t count_ = 0;
-  double gx_ = 0.0, gy_ = 0.0, gr_ = 0.0;
 };
 
-// The passes go over the points in blocks: each block's per-point values (distances,
-// gradients, changes of the cost) are computed in loops without sums, which vectorise and
-// round each value exactly as scalar code does; the block's values are then added to the sums
-// in the points' order. The results therefore do not depend on the vector width, and of the
-// per-point values only the distances are kept for the whole scan.
-constexpr std::size_t kBlock = 256;
-
-// rho, -dx / rho and -dy / rho at centre (a, b). A point on the centre pulls the centre in no
-// particular direction: its gradient is 0 (the division there is by 1 and its result unused).
-// The arrays are parameters of their own so that the compiler knows they do not overlap.
-void TermsAt(std::size_t n, const double* __restrict u, const double* __restrict v, double a,
-             double b, double* __restrict rho, double* __restrict jx, double* __restrict jy) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const double dx = u[i] - a, dy = v[i] - b;
-    const double length = std::sqrt(dx * dx + dy * dy);
-    const double divisor = length > 0.0 ? length : 1.0;
-    const double x = -dx / divisor, y = -dy / divisor;
-    rho[i] = length;
-    jx[i] = length > 0.0 ? x : 0.0;
-    jy[i] = length > 0.0 ? y : 0.0;
+// Offsets of a block's points from centre (a, b) and their lengths.
+void OffsetsFrom(std::size_t m, const double* __restrict u, const double* __restrict v, double a,
+                 double b, double* __restrict dx, double* __restrict dy, double* __restrict rho) {
+  for (std::size_t i = 0; i < m; ++i) {
+    dx[i] = u[i] - a;
+    dy[i] = v[i] - b;
+    rho[i] = std::sqrt(dx[i] * dx[i] + dy[i] * dy[i]);
   }
 }
 
-// Each point's change of the squared distance for the step (s0, s1, s2) from the circle
-// (a, b, r), given its distance rho from (a, b). Summing each point's change,
+// The normal equations at circle c.
+NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c) {
+  NormalSums sums;
+  double dx[kBlock], dy[kBlock], rho[kBlock];
+  for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
+    const std::size_t m = std::min(kBlock, pts.Size() - first);
+    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho);
+    sums.Add(m, dx, dy, rho, c.r);
+  }
+  return sums.Equations();
+}
+
+// For the step (s0, s1, s2) from circle (a, b, r): each point's offset from the moved centre,
+// its distance from it, and its change of the squared distance, given its offset (dx, dy)
+// from and distance rho to the old centre. Summing each point's change,
 // d'^2 - d^2 = (d' - d)(d' + d) with d' - d formed from the step itself, keeps the sign right
 // for steps far too small to show in the difference of two totals, so the iteration can
 // converge all the way where the residuals are large.
-void ChangesFor(std::size_t n, const double* __restrict u, const double* __restrict v,
-                const double* __restrict rhoAt, double a, double b, double r, double s0, double s1,
-                double s2, double* __restrict change) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const double dx = u[i] - a, dy = v[i] - b, rho = rhoAt[i];
-    const double dxNew = dx - s0, dyNew = dy - s1;
-    const double rhoNew = std::sqrt(dxNew * dxNew + dyNew * dyNew);
-    const double rhoSum = rho + rhoNew;
+void MoveBy(std::size_t m, double* __restrict dx, double* __restrict dy,
+            const double* __restrict rho, double r, double s0, double s1, double s2,
+            double* __restrict rhoNew, double* __restrict change) {
+  for (std::size_t i = 0; i < m; ++i) {
+    const double dxNew = dx[i] - s0, dyNew = dy[i] - s1;
+    const double length = std::sqrt(dxNew * dxNew + dyNew * dyNew);
+    const double rhoSum = rho[i] + length;
     const double rhoChange =
-        -(s0 * (dx + dxNew) + s1 * (dy + dyNew)) / (rhoSum > 0.0 ? rhoSum : 1.0);
-    change[i] = ((rhoSum > 0.0 ? rhoChange : 0.0) - s2) * (rho - r + rhoNew - (r + s2));
+        -(s0 * (dx[i] + dxNew) + s1 * (dy[i] + dyNew)) / (rhoSum > 0.0 ? rhoSum : 1.0);
+    change[i] = ((rhoSum > 0.0 ? rhoChange : 0.0) - s2) * (rho[i] - r + length - (r + s2));
+    dx[i] = dxNew;
+    dy[i] = dyNew;
+    rhoNew[i] = length;
   }
-}
-
-// The normal equations at circle c; `rho` receives each point's distance from its centre.
-NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c, double* rho) {
-  NormalSums sums;
-  double jx[kBlock], jy[kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
-    const std::size_t m = std::min(kBlock, pts.Size() - first);
-    TermsAt(m, pts.UData() + first, pts.VData() + first, c.a, c.b, rho + first, jx, jy);
-    for (std::size_t k = 0; k < m; ++k) {
-      sums.Add(rho[first + k], jx[k], jy[k], c.r);
-    }
-  }
-  return sums.Equations();
 }
 
 // A step tried from circle c: the change of the sum of squares, and the normal equations at
@@ -125,30 +154,22 @@ struct Trial {
   NormalEquations ne;
 };
 
-// `rhoAt` holds the distances from c's centre; `rhoMoved` receives those from the moved one,
-// unless `last` says the refinement ends with this step, when neither they nor the normal
-// equations are computed.
-Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3], const double* rhoAt,
-              double* rhoMoved, bool last) {
+// The distances from c's centre are computed again rather than kept from the pass that
+// reached c: a square root per point costs less than keeping two arrays of them.
+Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3]) {
   Trial trial;
   trial.moved = Circle2{c.a + step[0], c.b + step[1], c.r + step[2]};
   NormalSums sums;
-  double change[kBlock], jx[kBlock], jy[kBlock];
+  Sum4 costChange;
+  double dx[kBlock], dy[kBlock], rho[kBlock], rhoMoved[kBlock], change[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
     const std::size_t m = std::min(kBlock, pts.Size() - first);
-    const double* u = pts.UData() + first;
-    const double* v = pts.VData() + first;
-    ChangesFor(m, u, v, rhoAt + first, c.a, c.b, c.r, step[0], step[1], step[2], change);
-    for (std::size_t k = 0; k < m; ++k) {
-      trial.costChange += change[k];
-    }
-    if (!last) {
-      TermsAt(m, u, v, trial.moved.a, trial.moved.b, rhoMoved + first, jx, jy);
-      for (std::size_t k = 0; k < m; ++k) {
-        sums.Add(rhoMoved[first + k], jx[k], jy[k], trial.moved.r);
-      }
-    }
+    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho);
+    MoveBy(m, dx, dy, rho, c.r, step[0], step[1], step[2], rhoMoved, change);
+    costChange.Add(change, m);
+    sums.Add(m, dx, dy, rhoMoved, trial.moved.r);
   }
+  trial.costChange = costChange.Total();
   trial.ne = sums.Equations();
   return trial;
 }
@@ -198,56 +219,56 @@ bool DampedStep(const NormalEquations& ne, double lambda, double step[3]) {
   return Solve3(a, b, step);
 }
 
-// The current circle, its normal equations and each point's distance from its centre, with
-// room for the distances from a moved centre; taking a step swaps the two.
+// The current circle and its normal equations.
 class Refinement {
  public:
   Refinement(const ScaledPoints& pts, const Circle2& start)
-      : pts_(pts),
-        c_(start),
-        at_(std::make_unique_for_overwrite<double[]>(pts.Size())),
-        moved_(std::make_unique_for_overwrite<double[]>(pts.Size())),
-        ne_(Evaluate(pts, start, at_.get())) {}
+      : pts_(pts), c_(start), ne_(Evaluate(pts, start)) {}
 
   const Circle2& Circle() const { return c_; }
   const NormalEquations& Equations() const { return ne_; }
   // Tries the step: it is taken, and true returned, when `accept` approves its change of the
-  // cost. After a `last` step the normal equations and distances are no longer known.
+  // cost.
   template <class Accept>
-  bool Try(const double step[3], Accept accept, bool last = false) {
-    const Trial trial = TryStep(pts_, c_, step, at_.get(), moved_.get(), last);
+  bool Try(const double step[3], Accept accept) {
+    const Trial trial = TryStep(pts_, c_, step);
     if (!accept(trial.costChange)) {
       return false;
     }
     c_ = trial.moved;
     ne_ = trial.ne;
-    std::swap(at_, moved_);
     return true;
+  }
+  // Takes a step below the rounding of the circle without a pass over the points: whether it
+  // lowers the cost is beyond what the sums can tell. The normal equations are then no longer
+  // known.
+  void TakeLast(const double step[3]) {
+    c_ = Circle2{c_.a + step[0], c_.b + step[1], c_.r + step[2]};
   }
 
  private:
   const ScaledPoints& pts_;
   Circle2 c_;
-  std::unique_ptr<double[]> at_, moved_;
   NormalEquations ne_;
 };
 
 // Levenberg-Marquardt stops once its step is small against the radius, which leaves the
 // circle up to that step short of the least-squares optimum: some 1e-12 of the radius where
 // the points carry much form. Undamped Gauss-Newton steps, each kept only while it does not
-// raise the cost, take it the rest of the way, to within rounding.
+// raise the cost, take it the rest of the way, to within rounding; the last, below rounding,
+// is taken without a pass.
 Circle2 FinishAtOptimum(Refinement& fit) {
   for (int iter = 0; iter < kMaxFinishingSteps; ++iter) {
     double step[3];
     if (!DampedStep(fit.Equations(), 0.0, step)) {
       break;
     }
-    // A step below rounding is the last whether or not it is taken.
     const double size = std::sqrt(step[0] * step[0] + step[1] * step[1] + step[2] * step[2]);
-    const bool last = size <= kRoundingStep * (1.0 + std::fabs(fit.Circle().r + step[2]));
-    if (!fit.Try(
-            step, [](double change) { return change <= 0.0; }, last) ||
-        last) {
+    if (size <= kRoundingStep * (1.0 + std::fabs(fit.Circle().r + step[2]))) {
+      fit.TakeLast(step);
+      break;
+    }
+    if (!fit.Try(step, [](double change) { return change <= 0.0; })) {
       break;
     }
   }

@@ -24,8 +24,7 @@ bool FitTipCentre(const CMaDoubleArray& x, const CMaDoubleArray& y, CMaPoint& ce
     points[i] = CMaPoint(x[i], y[i], 0.0);
   }
   CMaCircle circle(1.0);
-  double form = 0.0, rms = 0.0;
-  const bool fitted = circle.Fit(points, form, rms) == MA_TRUE;
+  const bool fitted = circle.Fit(points) == MA_TRUE;
   centre = circle.GetCentre();
   return fitted;
 }
@@ -114,15 +113,6 @@ void UnwrapClosingRun(const CMaDoubleArray& x, const CMaDoubleArray& y, CMaDoubl
   }
 }
 
-CMaPointArray PointsAboutOrigin(const CMaDoubleArray& radii, const CMaDoubleArray& angles) {
-  const std::size_t n = std::min(radii.GetSize(), angles.GetSize());
-  CMaPointArray points(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    points[i] = CMaPoint(radii[i] * std::cos(angles[i]), radii[i] * std::sin(angles[i]), 0.0);
-  }
-  return points;
-}
-
 }  // namespace
 
 PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, double tipRadius,
@@ -170,6 +160,15 @@ PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, doubl
                                 CMaDoubleArray& x, CMaDoubleArray& y, CMaDoubleArray& z) {
   DeflectionLists none;
   return PrepareScanProfile(boreOrBoss, scanDirection, tipRadius, x, y, z, none);
+}
+
+CMaPointArray PointsAboutOrigin(const CMaDoubleArray& radii, const CMaDoubleArray& angles) {
+  const std::size_t n = std::min(radii.GetSize(), angles.GetSize());
+  CMaPointArray points(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    points[i] = CMaPoint(radii[i] * std::cos(angles[i]), radii[i] * std::sin(angles[i]), 0.0);
+  }
+  return points;
 }
 
 CMaPointArray ProfileToPoints(const CMaDoubleArray& radii, const CMaDoubleArray& angles,

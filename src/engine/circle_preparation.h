@@ -53,9 +53,11 @@ PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, doubl
 PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, double tipRadius,
                                 CMaDoubleArray& x, CMaDoubleArray& y, CMaDoubleArray& z);
 
-// Point i is (radii[i]*cos(angles[i]), radii[i]*sin(angles[i]), 0) plus centre. The caller
-// passes the slow scan's centre for the Slow and SlowMap data sets and the fast scan's for
-// the others. Arrays of different lengths give as many points as the shorter one.
+// Point i is (radii[i]*cos(angles[i]), radii[i]*sin(angles[i]), 0): the profile about the
+// origin. Arrays of different lengths give as many points as the shorter one.
+CMaPointArray PointsAboutOrigin(const CMaDoubleArray& radii, const CMaDoubleArray& angles);
+// The same points plus centre. The caller passes the slow scan's centre for the Slow and
+// SlowMap data sets and the fast scan's for the others.
 CMaPointArray ProfileToPoints(const CMaDoubleArray& radii, const CMaDoubleArray& angles,
                               const CMaPoint& centre);
 

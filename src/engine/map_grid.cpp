@@ -143,7 +143,7 @@ DataSetResult FitToMapGrid(double mapPitch, double featureRadius, double startAn
     return Failed(kUnusableScan);
   }
   CMaCircle circle(1.0);
-  if (circle.Fit(ProfileToPoints(radii, angles, CMaPoint())) != MA_TRUE) {
+  if (circle.Fit(PointsAboutOrigin(radii, angles)) != MA_TRUE) {
     return Failed(kUnusableScan);
   }
   DataSetResult result;
