@@ -9,7 +9,6 @@
 #include "tests/engine/synthetic_scans.h"
 
 namespace ombrixdc {
-namespace {
 
 constexpr double kTol = 1e-9;
 
@@ -120,5 +119,4 @@ TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFo
   }
 }
 
-}  // namespace
 }  // namespace ombrixdc

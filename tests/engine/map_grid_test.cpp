@@ -7,7 +7,6 @@
 #include "tests/engine/synthetic_scans.h"
 
 namespace ombrixdc {
-namespace {
 
 TEST(MapGridAngles, PitchHalfOnRadiusTenGives125AnglesOneStepApart) {
   const std::optional<CMaDoubleArray> grid = MapGridAngles(0.5, 10.0, kMapGridStartAngle);
@@ -77,5 +76,4 @@ TEST(FitToMapGrid, GivesTheLeastSquaresRadiusAtEveryGridAngle_NoneForALine) {
             kUnusableScan);
 }
 
-}  // namespace
 }  // namespace ombrixdc

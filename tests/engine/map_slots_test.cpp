@@ -7,7 +7,6 @@
 #include "tests/engine/synthetic_scans.h"
 
 namespace ombrixdc {
-namespace {
 
 // A map keeps reference minus fast at a copy of the grid's angles; applying it on the same
 // grid adds it back as it is.
@@ -66,5 +65,4 @@ TEST(StoreMapAndApplyMap, RefuseListsThatGiveNoMap) {
             ErrorNumber::StoredMapUnusable);
 }
 
-}  // namespace
 }  // namespace ombrixdc

@@ -7,7 +7,6 @@
 #include <limits>
 
 namespace ombrixdc {
-namespace {
 
 // Data values: the sign or a space, then printf's "%1.16e" with a three-digit exponent.
 TEST(NumberFormat, DataValuesHaveSignSpaceAndThreeDigitExponent) {
@@ -38,5 +37,4 @@ TEST(NumberFormat, SettingValuesAndIntegers) {
   EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
 }
 
-}  // namespace
 }  // namespace ombrixdc

@@ -8,7 +8,6 @@
 #include "src/files/token_reader.h"
 
 namespace ombrixdc {
-namespace {
 
 constexpr const char* kFile =
     "MeasuringUnit (0 mm, 1 inches): 1\r\nHeadAngleA: 10.5\r\nHeadAngleB: -20\r\n"
@@ -42,5 +41,4 @@ TEST(SystemSettingsFile, AValueThatFailsKeepsItsPreviousValueAndFailsTheRead) {
   EXPECT_EQ(v.tolerances.fine, 0.5);  // "ToleranceCentre:" never found
 }
 
-}  // namespace
 }  // namespace ombrixdc

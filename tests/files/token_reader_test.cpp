@@ -9,7 +9,6 @@
 #include "tests/support/temp_folder.h"
 
 namespace ombrixdc {
-namespace {
 
 // Words across any line ends; labels found without regard to case; a number ends where it
 // cannot continue ("%d" stops at a point, "%lf" takes the rest); a label not found runs the
@@ -72,5 +71,4 @@ TEST(TokenReader, FromFileReadsTheWholeFileOrNothing) {
   EXPECT_FALSE(TokenReader::FromFile(folder.Path()).has_value());  // a directory
 }
 
-}  // namespace
 }  // namespace ombrixdc
