@@ -112,13 +112,13 @@ XDG_CACHE_HOME="$work" $program demo > out || fail "demo into its default folder
   || fail "the default demo folder"
 # A demo stopped by Ctrl-C says so and leaves no result of the demo before it looking new.
 $program demo --dir stop > out
-$program demo --dir stop > out 2>&1 &
+$program demo --dir stop > stopped 2>&1 &
 pid=$!
-until grep -q "status 2" out || ! kill -0 $pid 2> /dev/null; do sleep 0.01; done
+until grep -q "status 2" stopped || ! kill -0 $pid 2> /dev/null; do sleep 0.01; done
 kill -INT $pid || true; got=0; wait $pid || got=$?
-[[ $got == 3 ]] && grep -q "run aborted, no result" out && ! grep -q "run complete" out \
+[[ $got == 3 ]] && grep -q "run aborted, no result" stopped && ! grep -q "run complete" stopped \
   && [[ ! -e stop/radial-error.png && ! -e stop/Default/demo-results.dat ]] \
-  || fail "aborted demo: exit $got: $(cat out)"
+  || fail "aborted demo: exit $got: $(cat stopped)"
 # maps list names every map number and what is wrong with it; check fails while any pair is
 # not sound, also a pair whose circle data file is of another grid.
 $program maps list maps > out
