@@ -11,13 +11,17 @@
 #include <thread>
 #include <vector>
 
-#include "tests/tools/command_line_runs.h"
+#include "tests/files/golden_files.h"
+#include "tests/support/child_process.h"
+#include "tests/support/run_settings.h"
 
 namespace ombrixdc {
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+const std::string kProgram = OMBRIXDC_PROGRAM;
 
 constexpr int32_t kWorkers = 5;  // runs mostly wait on the simulated machine: run several
 constexpr int32_t kKillsPerWorker = 40;
@@ -38,10 +42,22 @@ struct Reference {
 };
 using References = std::array<Reference, 2>;
 
+// A learning (1) or compensated (0) run of a 10 mm bore with its run directory in
+// `folder`/Default; no settling wait and no ageing, so runs are short and nothing is deleted
+// behind the test.
 std::vector<std::string> LearningArgs(const TempFolder& folder, int learning, int overwrite,
-                                      int32_t filterNumber) {
-  std::vector<std::string> args = RunArgs(folder, learning, overwrite);
-  args.insert(args.end(), {"--set", "FilterNumber=" + std::to_string(filterNumber)});
+                                      int32_t filterNumber = kFilterNumbers[0]) {
+  const fs::path ini = folder.Write(
+      "settings.ini",
+      SettingsText(folder.Path(), "BufferPitch=0.05\r\nDCSpeedFactor=10\r\nDCStartAngle=45\r\n"));
+  std::vector<std::string> args{kProgram, "run", "--ini", ini.string()};
+  for (const std::string& value :
+       {"Learning=" + std::to_string(learning), "Overwrite=" + std::to_string(overwrite),
+        "FilterNumber=" + std::to_string(filterNumber), std::string("FeatureRadius=10"),
+        std::string("TipRadius=1"), std::string("ScanDeflection=0.3"), std::string("SlowSpeed=5"),
+        std::string("ModeParameter=60")}) {
+    args.insert(args.end(), {"--set", value});
+  }
   return args;
 }
 
@@ -207,9 +223,9 @@ TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNever
   planted.Write("Default/_circle1.rsm.tmp", reference.map);
   planted.Write("Default/_circle1.rsd.tmp", reference.circleData);
   planted.Write("Default/_circle2.rsm.tmp", reference.map.substr(0, reference.map.size() / 2));
-  const ChildResult compensated = RunChild(RunArgs(planted, 0, 1));
+  const ChildResult compensated = RunChild(LearningArgs(planted, 0, 1));
   EXPECT_NE(compensated.out.find("NoStoredMap"), std::string::npos) << compensated.out;
-  const ChildResult learning = RunChild(RunArgs(planted, 1, 0));
+  const ChildResult learning = RunChild(LearningArgs(planted, 1, 0));
   EXPECT_NE(learning.out.find("MapNumber 1 written"), std::string::npos) << learning.out;
   EXPECT_EQ(FileText(PairFile(planted, 1, ".rsm")), reference.map);
 }

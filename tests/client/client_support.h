@@ -135,30 +135,18 @@ class OfflineClientRun : public ::testing::Test {
     ASSERT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
                                link.ReleaseAndGetVoidAddressOf()),
               S_OK);
-    VARIANT linkArg;
-    VariantInit(&linkArg);
-    linkArg.vt = VT_UNKNOWN;
-    linkArg.punkVal = link.Get();
-    VARIANT noAxisStatus = linkArg;
-    noAxisStatus.punkVal = nullptr;  // the component creates its own
-    ASSERT_EQ(CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, noAxisStatus}), S_OK);
-    for (const char* name : {"OfflineTesting", "Learning"}) {
-      ASSERT_EQ(PutByName(o, name, Long(1)), S_OK);  // offline, and a learning run
-    }
-    const std::pair<const char*, double> reals[] = {{"FeatureRadius", 8.0},
-                                                    {"TipRadius", 1.5},
-                                                    {"ScanDeflection", 0.3},
-                                                    {"SlowSpeed", 5.0},
-                                                    {"ModeParameter", 30.0}};
-    for (const auto& [name, value] : reals) {
-      ASSERT_EQ(PutByName(o, name, Real(value)), S_OK);
-    }
-    ASSERT_EQ(PutTextByName(o, "IniFilepath", WriteOfflineExample(folder).string()), S_OK);
-    double x, y, z;
-    ASSERT_EQ(CallByName(o, "GetStartPosition", DISPATCH_METHOD,
-                         {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}),
-              S_OK);
-    CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+    double start[3];
+    ASSERT_EQ(PrepareThroughInvoke(o, link.Get(),
+                                   {{"OfflineTesting", Long(1)},
+                                    {"Learning", Long(1)},
+                                    {"FeatureRadius", Real(8.0)},
+                                    {"TipRadius", Real(1.5)},
+                                    {"ScanDeflection", Real(0.3)},
+                                    {"SlowSpeed", Real(5.0)},
+                                    {"ModeParameter", Real(30.0)},
+                                    {"IniFilepath", Text(WriteOfflineExample(folder).string())}},
+                                   start),
+              1);
     ASSERT_EQ(CallByName(o, "PerformCircle", DISPATCH_METHOD, {}), S_OK);
     LONG completed = 0, success = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);

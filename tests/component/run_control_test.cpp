@@ -136,35 +136,6 @@ TEST_F(ComponentTest, RunOutcomes) {
   }
 }
 
-// A client that starts the next run from its PerformCircleComplete handler finds the run over
-// and the lock free.
-TEST_F(ComponentTest, NextRunMayStartFromThePerformCircleCompleteHandler) {
-  struct Restarter final : CircleDCEvents {
-    void OnStatusChange(int32_t) override {}
-    void PerformCircleComplete(int32_t) override {
-      if (auto once = std::exchange(onComplete, nullptr)) {
-        once();
-      }
-    }
-    void OnGraphicsClosed() override {}
-    std::function<void()> onComplete;
-  };
-  PrepareRun();
-  auto restarter = std::make_shared<Restarter>();
-  HRESULT second = E_FAIL;
-  restarter->onComplete = [&] {
-    machine->SetTip(component->StartPosition.Get());
-    second = component->PerformCircle();
-  };
-  component->Sinks.Connect(restarter);
-  EXPECT_EQ(component->PerformCircle(), S_OK);
-  component->WaitForRuns();
-  component->WaitForRuns();  // the run started from the handler
-  EXPECT_EQ(second, S_OK);
-  const Texts texts = sink->Texts();
-  EXPECT_EQ(std::count(texts.begin(), texts.end(), "complete 1"), 2);
-}
-
 // The fast speed is ModeParameter under input speed, MaxScanSpeed under any other mode, capped
 // at twice DCSpeedFactor times the radius.
 TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
@@ -296,39 +267,6 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     EXPECT_FALSE(machine->LockHeld()) << c.name;
     machine->OnScanPoint(nullptr);
   }
-}
-
-// A client that reads the error from its OnStatusChange(7) handler, as it naturally would,
-// does not turn the failed run into a success: the run reports its own outcome.
-TEST_F(ComponentTest, RunFailure_StaysAFailure_WhenAHandlerReadsTheError) {
-  class ReadingSink final : public RecordingSink {
-   public:
-    explicit ReadingSink(CircleDCComponent& c) : c_(c) {}
-    void OnStatusChange(int32_t status) override {
-      RecordingSink::OnStatusChange(status);
-      if (status == E_OMBRIX_DC_CIRCLE_ERROR) {
-        read = c_.GetLastError();
-      }
-    }
-    uint32_t read = 0;
-
-   private:
-    CircleDCComponent& c_;
-  };
-  PrepareRun();
-  component->Sinks.DisconnectAll();
-  auto reading = std::make_shared<ReadingSink>(*component);
-  component->Sinks.Connect(reading);
-  machine->RefuseScans(0);
-  ASSERT_EQ(component->PerformCircle(), S_OK);
-  component->WaitForRuns();
-  EXPECT_EQ(reading->Texts(), (Texts{"status 1", "status 2", "status 7", "complete 0"}));
-  EXPECT_EQ(reading->read, 0x80004005u);  // a refusal without a code still has one
-  EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_ERROR);
-  LONG completed = 0, success = 0;
-  component->GetPerformCircleComplete(&completed, &success);
-  EXPECT_EQ(std::pair(completed, success), std::pair(1, 0));
-  EXPECT_EQ(component->GetLastError(), 0u);  // the client has read it
 }
 
 }  // namespace ombrixdc

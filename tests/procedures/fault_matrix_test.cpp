@@ -212,8 +212,8 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
   // The stored pair every compensated row replays.
   PrepareRun();
   ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
-  const std::string storedMap = ReadWholeFile(RunDir() / "_circle1.rsm");
-  const std::string storedCircle = ReadWholeFile(RunDir() / "_circle1.rsd");
+  const std::string storedMap = FileText(RunDir() / "_circle1.rsm");
+  const std::string storedCircle = FileText(RunDir() / "_circle1.rsd");
 
   for (const Row& row : FaultRows()) {
     Restart();
@@ -247,7 +247,7 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
     EXPECT_EQ(IncompleteMapPairs(RunDir()), std::vector<std::string>{}) << n;
     if (replay) {
       EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"})) << n;
-      EXPECT_EQ(ReadWholeFile(RunDir() / "_circle1.rsm"), storedMap) << n;
+      EXPECT_EQ(FileText(RunDir() / "_circle1.rsm"), storedMap) << n;
     } else {
       EXPECT_TRUE(MapFiles().empty() || MapFiles() == std::vector<std::string>{"_circle1.rsd"})
           << n;

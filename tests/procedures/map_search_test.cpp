@@ -19,7 +19,7 @@ class MapSearchTest : public OfflineRunTest {
     ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   }
   std::string MapText(int32_t n) const {
-    return ReadWholeFile(RunDir() / ("_circle" + std::to_string(n) + ".rsm"));
+    return FileText(RunDir() / ("_circle" + std::to_string(n) + ".rsm"));
   }
 };
 
@@ -148,7 +148,7 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
       {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u},
       {"radius unreadable",
        [](auto& d) {
-         std::string text = ReadWholeFile(d / "_circle1.rsm");
+         std::string text = FileText(d / "_circle1.rsm");
          text.replace(text.find("Radius:  8.000000"), 17, "Radius:  eight");
          std::ofstream(d / "_circle1.rsm", std::ios::binary) << text;
        },

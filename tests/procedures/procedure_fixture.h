@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <utility>
 
 #include "platform/com/object.h"
 #include "src/component/process_state.h"
 #include "src/procedures/run_files.h"
 #include "tests/component/component_fixture.h"
+#include "tests/files/golden_files.h"
 
 namespace ombrixdc {
 
@@ -78,13 +78,6 @@ class RecordingMove final : public ComObject<IVexa_move> {
   mutable std::mutex mutex_;
   std::vector<Started> moves_;
 };
-
-inline std::string ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Stands in for the component for a procedure run on its own: takes what it reports and never
 // asks it to stop.

@@ -1,5 +1,6 @@
 // ScanCircle and ReturnToStart on the simulated machine: the scan command, the pre-move of a
-// slow scan, the return onto the start position, and the time limits of moves and scans.
+// slow scan, the return onto the start position, the raw scan files, and the time limits of
+// moves and scans.
 #include "src/procedures/scan_circle.h"
 
 #include "src/procedures/moves.h"
@@ -166,6 +167,38 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
     if (machine->LockHeld()) {
       LONG released = 0;
       link->releaseLock(&released);
+    }
+  }
+}
+
+// A real run's scans saved with SaveRawData and replayed offline give the same results.
+TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
+  PrepareRun();
+  component->SaveRawData.Set(1);
+  ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  const PublishedRunResults online = component->Results();
+  for (const char* name : {"ScanSlow.dat", "ProbeSlow.dat", "ScanFast.dat", "ProbeFast.dat"}) {
+    EXPECT_TRUE(fs::exists(RunDir() / name)) << name;
+  }
+  const auto lines = [&](const char* name) {
+    const std::string text = FileText(RunDir() / name);
+    return std::count(text.begin(), text.end(), '\n');
+  };
+  EXPECT_EQ(lines("ScanSlow.dat"), lines("ProbeSlow.dat"));
+  EXPECT_EQ(lines("ScanFast.dat"), lines("ProbeFast.dat"));
+
+  // Offline: no machine, the same files. System.dat is missing: the default (same) frame.
+  component->SaveRawData.Set(0);
+  component->OfflineTesting.Set(1);
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
+  const PublishedRunResults replay = component->Results();
+  EXPECT_LT(replay->slowCentre.DistanceTo(online->slowCentre), 1e-12);
+  EXPECT_LT(replay->fastCentre.DistanceTo(online->fastCentre), 1e-12);
+  for (int32_t type = 0; type < kDataTypeCount; ++type) {
+    const DataSet& replayed = replay->dataSets[type];
+    ASSERT_EQ(replayed.radii.GetSize(), online->dataSets[type].radii.GetSize()) << type;
+    for (size_t i = 0; i < replayed.radii.GetSize(); ++i) {
+      ASSERT_NEAR(replayed.radii[i], online->dataSets[type].radii[i], 1e-12) << type << " " << i;
     }
   }
 }

@@ -16,7 +16,7 @@
 #include "platform/vexa/simulated_machine.h"
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/run_settings.h"
 
 using namespace ombrixdc;
 
@@ -45,14 +45,6 @@ int32_t OpenDescriptors() {  // less the listing's own descriptor
   return static_cast<int32_t>(std::distance(listing, {})) - 1;
 }
 
-// The settings of the component tests: a 10 mm bore on the ideal machine scans in well under a
-// second.
-constexpr const char* kSettings =
-    "[MoveConfiguration]\r\nPositionalTolerance=0.01\r\n[KT410]\r\n"
-    "KnownPartScanAcceleration=200\r\n[OmbrixDC]\r\nBufferPitch=0.1\r\nDCMapPitch=0.5\r\n"
-    "DCSpeedFactor=5.0\r\nDCStartAngle=90.0\r\nScanSettlingTime=0\r\nTimeOut=-1\r\n"
-    "WorkingDirectory=";
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,8 +63,7 @@ int main(int argc, char** argv) {
   component->ScanDeflection.Set(0.3);
   component->SlowSpeed.Set(5.0);
   component->ModeParameter.Set(50.0);
-  component->IniFilepath.Set(
-      folder.Write("settings.ini", kSettings + folder.Path().string() + "/\r\n").string());
+  component->IniFilepath.Set(folder.Write("settings.ini", SettingsText(folder.Path())).string());
   double x = 0, y = 0, z = 0;
   component->GetStartPosition(&x, &y, &z, &success);
   static_cast<void>(component->EnterProbeOffsets(0.0, 0.0, 0.0));  // zero: always taken

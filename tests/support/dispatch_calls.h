@@ -2,6 +2,7 @@
 // Calls an automation client makes through IDispatch: members by name, properties put, and the
 // stub a client's event sink starts from.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/com/dispatch.h"
@@ -38,6 +39,27 @@ inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::str
   value.vt = VT_BSTR;
   value.bstrVal = BstrFromUtf8(text);
   return PutByName(object, name, value);
+}
+
+// What a client does before a run, all through Invoke: InitialiseObject on `link` (the
+// component makes its own axis position and status object), the properties `puts` in order
+// (cleared afterwards), GetStartPosition into `start` and zero probe offsets. Returns
+// GetStartPosition's success.
+inline LONG PrepareThroughInvoke(IDispatch* o, IUnknown* link,
+                                 std::vector<std::pair<const char*, VARIANT>> puts,
+                                 double (&start)[3]) {
+  VARIANT linkArg = Of(VT_UNKNOWN);
+  linkArg.punkVal = link;
+  CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, Of(VT_UNKNOWN)});
+  for (auto& [name, value] : puts) {
+    PutByName(o, name, value);
+    VariantClear(&value);
+  }
+  ComVariant success;
+  CallByName(o, "GetStartPosition", DISPATCH_METHOD,
+             {Ref(VT_R8, &start[0]), Ref(VT_R8, &start[1]), Ref(VT_R8, &start[2])}, &success);
+  CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
+  return success.lVal;
 }
 
 // What an event sink needs of a dispatch interface besides Invoke: nothing.

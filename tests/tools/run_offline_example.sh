@@ -30,6 +30,20 @@ head -n "$expected_lines" learn.txt | diff -u "$tests/tools/data/expected-stdout
 [[ -f work/Default/_circle1.rsm && -f work/Default/_circle1.rsd && -f work/Default/results.dat ]] \
   || fail "map pair or data sets file missing"
 
+# The stored files are the example's golden files: the same text, and every number of the same
+# width and equal to 1e-9 relative or 1e-11 absolute (the map holds differences of two radii of
+# 8, whose last digits follow the fast profile's fitted centre).
+python3 - "$tests/files/golden/offline-learning" work/Default <<'EOF' || fail "stored files differ"
+import math, pathlib, re, sys
+number = re.compile(rb"(-?\d+(?:\.\d*)?(?:e[+-]?\d+)?)")
+for name in ("_circle1.rsm", "_circle1.rsd", "results.dat"):
+    want, got = (number.split(pathlib.Path(folder, name).read_bytes()) for folder in sys.argv[1:])
+    assert len(got) == len(want), name
+    for i, (g, w) in enumerate(zip(got, want)):
+        assert g == w if i % 2 == 0 else len(g) == len(w) and math.isclose(
+            float(g), float(w), rel_tol=1e-9, abs_tol=1e-11), f"{name}: {g} vs {w}"
+EOF
+
 # The summary: run directory, the map written, and each data set's fitted circle, rounded here
 # to the six decimals of the example's expected data sets file.
 tail -n +"$((expected_lines + 1))" learn.txt > summary.txt

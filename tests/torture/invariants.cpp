@@ -140,10 +140,7 @@ void Session::FinalRuns(std::mt19937& rng) {
       ComVariant code;
       CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
       if (static_cast<uint32_t>(code.lVal) != fault->code) {
-        char text[64];
-        std::snprintf(text, sizeof text, "GetLastError gave 0x%X, not 0x%X",
-                      static_cast<uint32_t>(code.lVal), fault->code);
-        Fail(n + text);
+        Fail(n + "GetLastError gave " + Hex(code.lVal) + ", not " + Hex(fault->code));
       }
     }
   }
@@ -186,7 +183,7 @@ std::vector<std::string> Session::Check(int32_t baselineThreads) {
                          std::to_string(c->machine->LocksReleased()));
     }
   }
-  for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
     for (const std::string& p : IncompleteMapPairs(entry.path())) {
       problems.push_back(p);
     }
@@ -231,7 +228,8 @@ bool RunAndCheck(Session& session, const std::function<void(Session&)>& body) {
   for (const std::string& p : problems) {
     std::fprintf(stderr, "  %s\n", p.c_str());
   }
-  std::fprintf(stderr, "its calls and events:\n%s\n", session.log.Text().c_str());
+  std::fprintf(stderr, "its calls and events:\n");
+  session.log.WriteNow(2);
   return false;
 }
 

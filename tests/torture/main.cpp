@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);  // a sanitizer's report that follows belongs to this session
     const bool passed = torture::RunAndCheck(session, [](torture::Session& s) { s.RunRandom(); });
     if (printLog) {
-      std::printf("%s", session.log.Text().c_str());
+      std::fflush(stdout);
+      session.log.WriteNow(1);
     }
     if (!passed) {
       ++failed;

@@ -25,28 +25,41 @@ LONG LastComplete(const Client& c) {
   return last;
 }
 
+// The error GetLastError gives (and clears), called as the client.
+uint32_t ErrorOf(const Client& c) {
+  ComVariant code;
+  CallByName(c.raw, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
+  return static_cast<uint32_t>(code.lVal);
+}
+
+// PerformCircle called by `actor`, its arguments drawn from `seed`.
+HRESULT Start(Session& s, Client& c, uint32_t seed, const char* actor = "client") {
+  std::mt19937 rng(seed);
+  return s.Act(c, Action::PerformCircle, rng, actor);
+}
+
 void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds the wait
   while (!condition()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 
-// A failed run whose OnStatusChange(7) handler reads GetLastError still ends as failed.
+// A failed run whose OnStatusChange(7) handler reads GetLastError still ends as failed, and
+// the handler reads the run's own error.
 void ErrorReadInTheErrorHandler(Session& s) {
   Client& c = s.AddClient();
   Faults()[1].inject(*c.machine);
-  c.sinks[0]->onEvent = [&s, &c](const Event& e) {
+  auto read = std::make_shared<std::atomic<uint32_t>>(0);
+  c.sinks[0]->onEvent = [&c, read](const Event& e) {
     if (IsStatus(e, 7)) {
-      std::mt19937 rng(1);
-      s.Act(c, Action::GetLastError, rng, "handler");
+      *read = ErrorOf(c);
     }
   };
-  std::mt19937 rng(1);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 1);
   s.Quiesce(c);
-  if (LastComplete(c) != 0) {
+  if (LastComplete(c) != 0 || *read != Faults()[1].code || ErrorOf(c) != 0) {
     s.Fail("the failed run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           ")");
+           "), its handler read " + Hex(*read));
   }
 }
 
@@ -62,8 +75,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   });
-  std::mt19937 rng(2);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 2);
   started = true;
   s.Quiesce(c);
   stop = true;
@@ -81,14 +93,12 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
 void ScanRefusedWithoutACode(Session& s) {
   Client& c = s.AddClient();
   c.machine->RefuseScans(0);
-  std::mt19937 rng(3);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 3);
   s.Quiesce(c);
-  ComVariant code;
-  CallByName(c.raw, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
-  if (LastComplete(c) != 0 || static_cast<uint32_t>(code.lVal) != 0x80004005u) {
+  const uint32_t code = ErrorOf(c);
+  if (LastComplete(c) != 0 || code != 0x80004005u) {
     s.Fail("the refused scan ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           ") and code " + std::to_string(code.lVal));
+           ") and code " + Hex(code));
   }
 }
 
@@ -99,14 +109,12 @@ void ReleasedWhileItsRunGoes(Session& s) {
   auto restarts = std::make_shared<std::atomic<int32_t>>(0);
   c.sinks[0]->onEvent = [&s, &c, restarts](const Event& e) {
     if (IsComplete(e) && (*restarts)++ == 0) {
-      std::mt19937 rng(4);
-      if (s.Act(c, Action::PerformCircle, rng, "handler") == S_OK) {
+      if (Start(s, c, 4, "handler") == S_OK) {
         s.Fail("PerformCircle accepted while its component was being destroyed");
       }
     }
   };
-  std::mt19937 rng(4);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 4);
   s.ReleaseClient(c, "client");
 }
 
@@ -121,8 +129,7 @@ void ReleasedInsideAHandler(Session& s) {
       s.ReleaseClient(c, "handler");
     }
   };
-  std::mt19937 rng(5);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 5);
   *started = true;
   WaitUntil([&] { return c.destroyed.load(); });
 }
@@ -143,14 +150,12 @@ void InitialisedHalfWay(Session& s) {
                                   {Unknown(c.link.Get()), Unknown(axes.Get())});
   CoRevokeClassObject(cookie);
   s.log.Add("c1 client InitialiseObject without a circle scan class = " + std::to_string(init));
-  std::mt19937 rng(6);
-  const HRESULT hr = s.Act(c, Action::PerformCircle, rng, "client");
+  const HRESULT hr = Start(s, c, 6);
   s.Quiesce(c);
-  ComVariant code;
-  CallByName(c.raw, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
-  if (hr != S_FALSE || static_cast<uint32_t>(code.lVal) != 0x83100001u) {
-    s.Fail("PerformCircle after the failed InitialiseObject gave " + std::to_string(hr) +
-           " and code " + std::to_string(code.lVal));
+  const uint32_t code = ErrorOf(c);
+  if (hr != S_FALSE || code != 0x83100001u) {
+    s.Fail("PerformCircle after the failed InitialiseObject gave " + Hex(hr) + " and code " +
+           Hex(code));
   }
 }
 
@@ -186,14 +191,12 @@ void NextRunStartedFromTheHandler(Session& s) {
   auto runs = std::make_shared<std::atomic<int32_t>>(1);
   c.sinks[0]->onEvent = [&s, &c, runs](const Event& e) {
     if (IsComplete(e) && (*runs)++ < 3) {
-      std::mt19937 rng(8);
-      if (s.Act(c, Action::PerformCircle, rng, "handler") != S_OK) {
+      if (Start(s, c, 8, "handler") != S_OK) {
         s.Fail("a run started from PerformCircleComplete was refused");
       }
     }
   };
-  std::mt19937 rng(8);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 8);
   s.Quiesce(c);
   if (c.accepted != 3) {
     s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not 3");
@@ -206,12 +209,10 @@ void ReenteredFromTheStartEvent(Session& s) {
   auto once = std::make_shared<std::atomic<bool>>(false);
   c.sinks[0]->onEvent = [&s, &c, once](const Event& e) {
     if (IsStatus(e, 1) && !once->exchange(true)) {
-      std::mt19937 rng(9);
-      s.Act(c, Action::PerformCircle, rng, "handler");
+      Start(s, c, 9, "handler");
     }
   };
-  std::mt19937 rng(9);
-  s.Act(c, Action::PerformCircle, rng, "client");
+  Start(s, c, 9);
   s.Quiesce(c);
   if (c.accepted != 1) {
     s.Fail(std::to_string(c.accepted.load()) + " runs accepted at once");

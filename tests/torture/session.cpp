@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "tests/support/circle_dc_interface_table.h"
@@ -46,12 +45,6 @@ Action RandomAction(std::mt19937& rng) {
   return static_cast<Action>(pick(rng));
 }
 
-std::string Hex(uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
-
 template <class Machine>
 void RaiseAtPoint10(Machine& m, vexa_sim::StatusFlag flag) {
   m.OnScanPoint([&m, flag](int32_t index) {
@@ -71,18 +64,8 @@ void Log::Add(const std::string& line) {
   std::lock_guard lock(mutex_);
   if (lines_.size() == kLogLines) {
     lines_.erase(lines_.begin(), lines_.begin() + kLogLines / 2);
-    dropped_ += kLogLines / 2;
   }
   lines_.push_back(std::to_string(ms) + " ms  " + line);
-}
-
-std::string Log::Text() const {
-  std::lock_guard lock(mutex_);
-  std::string text = dropped_ ? "  (" + std::to_string(dropped_) + " earlier lines dropped)\n" : "";
-  for (const std::string& line : lines_) {
-    text += "  " + line + "\n";
-  }
-  return text;
 }
 
 void Log::WriteNow(int fd) const {
@@ -185,10 +168,6 @@ Session::~Session() {
   }
 }
 
-std::filesystem::path Session::Folder() const {
-  return folder_.Path();
-}
-
 Client& Session::AddClient() {
   auto c = std::make_unique<Client>();
   c->session = this;
@@ -215,28 +194,20 @@ Client& Session::AddClient() {
 void Session::Prepare(Client& c, IDispatch* o, const std::string& workingFolder) {
   // An error number still pending would make GetStartPosition fail.
   CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {});
-  ComVariant result;
-  CallByName(o, "InitialiseObject", DISPATCH_METHOD, {Unknown(c.link.Get()), Unknown(nullptr)},
-             &result);
-  const std::pair<const char*, double> reals[] = {{"FeatureRadius", 10.0},
-                                                  {"TipRadius", 1.0},
-                                                  {"ScanDeflection", 0.3},
-                                                  {"SlowSpeed", 5.0},
-                                                  {"ModeParameter", 50.0}};
-  for (const auto& [member, value] : reals) {
-    PutByName(o, member, Real(value));
-  }
-  PutTextByName(o, "IniFilepath", settingsFile_);
-  PutTextByName(o, "WorkingFolder", workingFolder);
-  PutByName(o, "Learning", Long(1));
-  CMaPoint start;
-  CallByName(o, "GetStartPosition", DISPATCH_METHOD,
-             {Ref(VT_R8, &start.x()), Ref(VT_R8, &start.y()), Ref(VT_R8, &start.z())}, &result);
-  const LONG success = result.lVal;
+  double start[3];
+  const LONG success = PrepareThroughInvoke(o, c.link.Get(),
+                                            {{"FeatureRadius", Real(10.0)},
+                                             {"TipRadius", Real(1.0)},
+                                             {"ScanDeflection", Real(0.3)},
+                                             {"SlowSpeed", Real(5.0)},
+                                             {"ModeParameter", Real(50.0)},
+                                             {"IniFilepath", Text(settingsFile_)},
+                                             {"WorkingFolder", Text(workingFolder)},
+                                             {"Learning", Long(1)}},
+                                            start);
   if (success) {
-    c.start = start;
+    c.start = CMaPoint(start[0], start[1], start[2]);
   }
-  CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
   log.Add("c" + std::to_string(c.index) +
           " prepared, start position found: " + std::to_string(success));
 }
@@ -375,25 +346,16 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
       what += none ? " without a link" : "";
       break;
     }
-    case Action::Graphics:
-      switch (rng() % 4) {
-        case 0:
-          what = "ShowGraphics";
-          hr = CallByName(o, "ShowGraphics", DISPATCH_METHOD, {});
-          break;
-        case 1:
-          what = "ShowGraphicsComplete";
-          hr = CallByName(o, "ShowGraphicsComplete", DISPATCH_METHOD, {});
-          break;
-        case 2:
-          what = "GetGraphicsClosed";
-          hr = CallByName(o, "GetGraphicsClosed", DISPATCH_METHOD, {}, &result);
-          break;
-        default:
-          what = "WindowHandle";
-          hr = CallByName(o, "WindowHandle", DISPATCH_PROPERTYGET, {}, &result);
-      }
+    case Action::Graphics: {
+      const std::pair<const char*, WORD> calls[] = {{"ShowGraphics", DISPATCH_METHOD},
+                                                    {"ShowGraphicsComplete", DISPATCH_METHOD},
+                                                    {"GetGraphicsClosed", DISPATCH_METHOD},
+                                                    {"WindowHandle", DISPATCH_PROPERTYGET}};
+      const auto& [name, flags] = calls[rng() % std::size(calls)];
+      what = name;
+      hr = CallByName(o, name, flags, {}, &result);
       break;
+    }
     case Action::InjectFault: {
       const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
       fault.inject(*c.machine);

@@ -8,6 +8,7 @@
 // when a check fails, so that the session can be replayed.
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -23,6 +24,12 @@
 
 namespace torture {
 
+inline std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
 // An object argument for Invoke (the variant does not own it).
 inline VARIANT Unknown(IUnknown* object = nullptr) {
   VARIANT v = Of(VT_UNKNOWN);
@@ -33,7 +40,6 @@ inline VARIANT Unknown(IUnknown* object = nullptr) {
 class Log {
  public:
   void Add(const std::string& line);
-  std::string Text() const;
   // Writes the lines to the file descriptor without allocating and without waiting for a
   // thread that holds the log: for a crash's signal handler and the watchdog.
   void WriteNow(int fd) const;
@@ -41,7 +47,6 @@ class Log {
  private:
   mutable std::mutex mutex_;
   std::vector<std::string> lines_;
-  size_t dropped_ = 0;
 };
 
 // One event as a sink received it. `inPerformCircle`: fired on the thread of a PerformCircle
@@ -139,8 +144,6 @@ class Session {
   // run with no fault (which takes up any abort left pending), then a run with a fault drawn
   // from `rng`, each checked for its error code, its events and the lock.
   void FinalRuns(std::mt19937& rng);
-  // Holds the settings file and the run directories.
-  std::filesystem::path Folder() const;
 
   // Checks the invariants once every component is released; the problems found, each with
   // the component's number.

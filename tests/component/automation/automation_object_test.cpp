@@ -2,6 +2,7 @@
 // set by name from text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -75,6 +76,22 @@ TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
     std::function<bool(const CircleDCComponent&)> holds;
   };
   const Case cases[] = {
+      // Overwrite put to what it already holds: every property as a new object holds it.
+      {"Overwrite", "1", S_OK,
+       [](auto& c) {
+         const auto absent = [](const auto& text) { return !text.Get().has_value(); };
+         return std::tuple(c.Status.load(), c.LastErrorNumber.load(), c.ModeParameter.Get(),
+                           c.FilterNumber.Get(), c.TipRadius.Get(), c.FeatureRadius.Get(),
+                           c.Mode.Get(), c.Learning.Get(), c.SlowSpeed.Get(),
+                           c.ScanDeflection.Get(), c.Overwrite.Get(), c.BoreOrBoss.Get(),
+                           c.ScanDirection.Get(), c.ScanType.Get(), c.MaxScanSpeed.Get(),
+                           c.OfflineTesting.Get(), c.SaveRawData.Get(), c.FilterMethod.Get(),
+                           c.WindowHandle.Get(), c.WindowVisible.Get()) ==
+                    std::tuple(0, 0, 50.0, 20, 0.0, 0.0, 0, 0, 0.0, 0.0, 1, 0, 0, 0, 100.0, 0, 0, 1,
+                               0, 1) &&
+                c.WorkingFolder.Get() == "Default" && absent(c.IniFilepath) && absent(c.Language) &&
+                std::all_of(c.HeaderInfo.begin(), c.HeaderInfo.end(), absent);
+       }},
       {"featureradius", "12.5", S_OK, [](auto& c) { return c.FeatureRadius.Get() == 12.5; }},
       {"Learning", "2", S_OK, [](auto& c) { return c.Learning.Get() == 2; }},
       {"IniFilepath", "/data/a b.ini", S_OK,

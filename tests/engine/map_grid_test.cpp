@@ -1,0 +1,79 @@
+// The map grid: its angles, and profiles resampled or fitted onto it.
+#include "src/engine/map_grid.h"
+
+#include <gtest/gtest.h>
+
+#include "src/engine/circle_preparation.h"
+#include "tests/engine/synthetic_scans.h"
+
+namespace ombrixdc {
+
+TEST(MapGridAngles, PitchHalfOnRadiusTenGives125AnglesOneStepApart) {
+  const std::optional<CMaDoubleArray> grid = MapGridAngles(0.5, 10.0, kMapGridStartAngle);
+  ASSERT_TRUE(grid.has_value());
+  ASSERT_EQ(grid->GetSize(), 125u);
+  const double step = 0.5 / 10.0;
+  EXPECT_EQ((*grid)[0], kMapGridStartAngle + step);
+  for (std::size_t k = 1; k < grid->GetSize(); ++k) {
+    EXPECT_EQ((*grid)[k], (*grid)[k - 1] + step) << k;
+  }
+  EXPECT_LT((*grid)[124], kPi / 2 + kTwoPi);
+  EXPECT_GE((*grid)[124] + step, kPi / 2 + kTwoPi);
+}
+
+TEST(MapGridAngles, RefusesStepsThatGiveNoUsableGrid) {
+  const std::pair<double, double> pitchAndRadius[] = {
+      {0.0, 10.0},     {0.5, -10.0},  {std::nan(""), 10.0},
+      {0.5, INFINITY},  // and a step finer than any machine resolves, or over a revolution:
+      {1e-300, 10.0},  {100.0, 10.0},
+  };
+  for (const auto& [pitch, radius] : pitchAndRadius) {
+    EXPECT_FALSE(MapGridAngles(pitch, radius, kMapGridStartAngle)) << pitch << " " << radius;
+  }
+  // Both users of the grid report it as a settings error.
+  const RadialProfile p = ProfileOf(100, [](double) { return 5.0; });
+  const DataSetResult resampled =
+      ResampleToMapGrid(0.0, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  EXPECT_EQ(resampled.error, ErrorNumber::Settings);
+  EXPECT_TRUE(resampled.data.radii.IsEmpty());
+  EXPECT_EQ(FitToMapGrid(0.0, 10.0, kMapGridStartAngle, p.radii, p.angles).error,
+            ErrorNumber::Settings);
+}
+
+TEST(ResampleToMapGrid, ReportsProfilesItCannotInterpolateAsUnusable) {
+  RadialProfile tooShort = ProfileOf(3, [](double) { return 5.0; });
+  RadialProfile repeated = ProfileOf(50, [](double) { return 5.0; });
+  repeated.angles[20] = repeated.angles[19];
+  RadialProfile mismatched = ProfileOf(50, [](double) { return 5.0; });
+  mismatched.angles.SetSize(49);
+  for (const RadialProfile* p : {&tooShort, &repeated, &mismatched}) {
+    const DataSetResult r = ResampleToMapGrid(0.5, 10.0, kMapGridStartAngle, p->radii, p->angles);
+    EXPECT_EQ(r.error, kUnusableScan);
+    EXPECT_TRUE(r.data.radii.IsEmpty() && r.data.angles.IsEmpty());
+  }
+}
+
+TEST(FitToMapGrid, GivesTheLeastSquaresRadiusAtEveryGridAngle_NoneForALine) {
+  // A circle of radius 4 about (1, 0.5), seen from the origin inside it.
+  const RadialProfile p = ProfileOf(720, [](double a) {
+    const double along = std::cos(a) + 0.5 * std::sin(a);
+    return along + std::sqrt(along * along - 1.25 + 16.0);
+  });
+  const DataSetResult r = FitToMapGrid(0.5, 10.0, kMapGridStartAngle, p.radii, p.angles);
+  ASSERT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(r.data.angles.Values(), MapGridAngles(0.5, 10.0, kMapGridStartAngle)->Values());
+  ASSERT_EQ(r.data.radii.GetSize(), 125u);
+  for (double radius : r.data.radii) {
+    EXPECT_NEAR(radius, 4.0, 1e-9);
+  }
+  RadialProfile line;  // points on y = 1
+  for (int i = 1; i < 20; ++i) {
+    const double a = kPi * i / 20.0;
+    line.angles.Add(a);
+    line.radii.Add(1.0 / std::sin(a));
+  }
+  EXPECT_EQ(FitToMapGrid(0.5, 10.0, kMapGridStartAngle, line.radii, line.angles).error,
+            kUnusableScan);
+}
+
+}  // namespace ombrixdc

@@ -1,0 +1,70 @@
+#pragma once
+// Synthetic circle scans and profiles for the engine's tests.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "src/engine/profile.h"
+
+namespace ombrixdc {
+
+// Synthetic circle scans.
+inline constexpr double kPi = 3.141592653589793;
+inline constexpr double kTwoPi = 6.283185307179586;
+
+struct TipLists {
+  CMaDoubleArray x, y, z;
+};
+
+// n angles evenly from `from` to `to`, both included.
+inline std::vector<double> Spread(double from, double to, std::size_t n) {
+  std::vector<double> a;
+  for (std::size_t i = 0; i < n; ++i) {
+    a.push_back(from + (to - from) * static_cast<double>(i) / static_cast<double>(n - 1));
+  }
+  return a;
+}
+
+// n tip centres on a circle about (cx, cy), angles Spread(from, to, n), z = 3.
+inline TipLists CircleTips(double cx, double cy, double radius, double from, double to,
+                           std::size_t n) {
+  TipLists tips;
+  for (const double a : Spread(from, to, n)) {
+    tips.x.Add(cx + radius * std::cos(a));
+    tips.y.Add(cy + radius * std::sin(a));
+    tips.z.Add(3.0);
+  }
+  return tips;
+}
+
+// A prepared-looking profile: n angles evenly over one revolution from just past the +Y axis,
+// radius(angle) given by f.
+template <class F>
+RadialProfile ProfileOf(std::size_t n, F f) {
+  RadialProfile p;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double a = kPi / 2 + 1e-3 + kTwoPi * static_cast<double>(i) / static_cast<double>(n);
+    p.angles.Add(a);
+    p.radii.Add(f(a));
+  }
+  return p;
+}
+
+// Two lists of the same length, element by element within `tolerance`.
+inline void ExpectNear(const CMaDoubleArray& got, const CMaDoubleArray& expected,
+                       double tolerance) {
+  ASSERT_EQ(got.GetSize(), expected.GetSize());
+  for (std::size_t i = 0; i < got.GetSize(); ++i) {
+    EXPECT_NEAR(got[i], expected[i], tolerance) << i;
+  }
+}
+
+inline CMaDoubleArray Array(std::vector<double> values) {
+  CMaDoubleArray a;
+  a.Values() = std::move(values);
+  return a;
+}
+
+}  // namespace ombrixdc
