@@ -199,12 +199,12 @@ int32_t DrawLegendBlock(ui::Canvas& canvas, const PanelLayout& panel, const Pain
   const double diameter = 2.0 * input.data.FeatureRadius;
   std::array<std::string, 3> values;
   if (input.data.MeasuringUnit == 1) {
-    const std::string inches = " " + text(33202);
+    const std::string inches = std::string(" ").append(text(33202));
     values[0] = Number(diameter / kMillimetresPerInch, 5, text) + inches;
     values[1] = Number(interval / kMillimetresPerInch * 0.001, 5, text) + inches;
     values[2] = Number(interval / kMillimetresPerInch * 0.0005, 5, text) + inches;
   } else {
-    const std::string microns = " " + text(33201);
+    const std::string microns = std::string(" ").append(text(33201));
     values[0] = Number(diameter, 3, text) + " " + text(33203);
     values[1] = std::to_string(interval) + microns;
     // Ticks are half a ring apart: 2.5 microns for 5-micron rings.

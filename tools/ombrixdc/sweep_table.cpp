@@ -95,7 +95,8 @@ std::vector<std::string> SweepTableLines(const std::vector<SweepRow>& rows, doub
             Fixed("  %9.3f", row.dynamicUm) + Fixed("  %9.3f", row.residualUm) +
             Fixed("  %7.1f", 100.0 * row.RemovedFraction());
     if (row.fastSpeed != row.requestedSpeed) {
-      line += Fixed("  (asked %g: held to 2 x DCSpeedFactor x FeatureRadius)", row.requestedSpeed);
+      line += std::string("  (asked ") + Fixed("%g", row.requestedSpeed) +
+              ": held to 2 x DCSpeedFactor x FeatureRadius)";
     }
     if (recommended == i) {
       line += "  <- recommended";

@@ -15,7 +15,9 @@ std::string Uuid(const GUID& guid) {
 }
 
 std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string quoted(1, '"');
+  quoted.append(text).push_back('"');
+  return quoted;
 }
 
 std::string TypeText(const TypeRef& type) {
