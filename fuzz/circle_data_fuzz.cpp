@@ -23,9 +23,9 @@ bool SameSet(const DataSet& a, const DataSet& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const CircleDataResult first = Read(fuzz::Text(data, size));
   const CircleDataResult second = Read(WriteCircleDataFile(first.data));
-  FUZZ_CHECK(!second.readError);
+  FUZZ_CHECK(second.error == ErrorNumber::None);
   const CircleDataResult third = Read(WriteCircleDataFile(second.data));
-  FUZZ_CHECK(!third.readError);
+  FUZZ_CHECK(third.error == ErrorNumber::None);
   FUZZ_CHECK(SameSet(second.data.slow, third.data.slow));
   FUZZ_CHECK(SameSet(second.data.slowMap, third.data.slowMap));
   return 0;

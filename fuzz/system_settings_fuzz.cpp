@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       7, 7.0, 7.0, 7, {7, 7, 7}, {7, 7, 7}, {7, 7, 7}, {7, 7, 7}, {7, 7, 7, 7, 7, 7}, 7.0};
   TokenReader first(text);
   TokenReader second(text);
-  const bool ok = ReadSystemSettings(first, fromDefaults);
-  FUZZ_CHECK(ReadSystemSettings(second, fromOther) == ok);
-  if (ok) {
+  const ErrorNumber error = ReadSystemSettings(first, fromDefaults);
+  FUZZ_CHECK(ReadSystemSettings(second, fromOther) == error);
+  if (error == ErrorNumber::None) {
     FUZZ_CHECK(fuzz::Same(Values(fromDefaults), Values(fromOther)));
   }
   return 0;

@@ -255,7 +255,8 @@ class CircleDCComponent {
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
   [[nodiscard]] bool ReadSettings(std::string& reason);
-  [[nodiscard]] bool ReadSystemSettingsFile();
+  // SystemSettingsFileDamaged when a value of System.dat cannot be read.
+  [[nodiscard]] ErrorNumber ReadSystemSettingsFile();
 
   struct Worker {
     std::thread thread;

@@ -133,9 +133,9 @@ T ValueOf(const std::optional<T>& value) {
 
 }  // namespace
 
-bool CircleDCComponent::ReadSystemSettingsFile() {
+ErrorNumber CircleDCComponent::ReadSystemSettingsFile() {
   if (OfflineTesting.Get() == 0) {
-    return true;
+    return ErrorNumber::None;
   }
   // Offline, the offsets come from the file (or are zero): offsets entered before are dropped.
   ProbeOffsets.Set(CMaPoint(0.0, 0.0, 0.0));
@@ -149,20 +149,20 @@ bool CircleDCComponent::ReadSystemSettingsFile() {
   SystemSettings values;  // the defaults of a missing file
   MapMatchTolerances& tolerances = ProcessMapMatchTolerances();
   RunControlState& run = ProcessRunControlState();
-  bool ok = true;
+  ErrorNumber error = ErrorNumber::None;
   if (reader) {
     // A value the file cannot give keeps what the component held.
     ForEachSystemSetting(
         *this, values, [](const auto& property, auto& value) { value = ValueOf(property.Get()); });
     values.tolerances = tolerances.Get();
     values.positionalTolerance = run.positionalTolerance;
-    ok = ReadSystemSettings(*reader, values);
+    error = ReadSystemSettings(*reader, values);
     tolerances.Set(values.tolerances);
     run.positionalTolerance = values.positionalTolerance;
   }
   ForEachSystemSetting(*this, values,
                        [](auto& property, const auto& value) { property.Set(value); });
-  return ok;
+  return error;
 }
 
 namespace {
@@ -225,9 +225,9 @@ HRESULT CircleDCComponent::GetStartPosition(double* x, double* y, double* z, LON
   } else if (std::string reason; !ReadSettings(reason)) {
     RecordError(ErrorNumber::Settings, std::move(reason));
   }
-  if (!ReadSystemSettingsFile()) {
-    RecordError(ErrorNumber::ParameterCheck, "System.dat in the run directory " +
-                                                 RunDirectory.Get().value_or("") + " is damaged");
+  if (const ErrorNumber error = ReadSystemSettingsFile(); error != ErrorNumber::None) {
+    RecordError(error, "System.dat in the run directory " + RunDirectory.Get().value_or("") +
+                           " is damaged");
   }
 
   if (LastErrorNumber.load() != 0) {

@@ -251,8 +251,8 @@ void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outco
     // A stored map records the speed its fast scan ran at, which a calibrating mode fixes.
     const MapSearchResult search = FindMatchingMap(run.runFolder, FeatureAsScanned(run.feature),
                                                    run.tolerances, MapComparison::Full);
-    if (search.damagedMatch) {
-      FailRun(outcome, ErrorNumber::StoredMapUnusable,
+    if (search.error != ErrorNumber::None) {
+      FailRun(outcome, search.error,
               "a stored map of the feature in " + run.runFolder.string() + " is damaged");
     }
     run.mapNumber = search.mapNumber;

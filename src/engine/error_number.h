@@ -15,6 +15,7 @@ namespace ombrixdc {
 enum class ErrorNumber : int32_t {
   None = 0,
   ParameterCheck = 1,
+  SystemSettingsFileDamaged = 1,
   Settings = 2,
   StartPositionOrOffsets = 3,
   ProbeNotAtStart = 4,

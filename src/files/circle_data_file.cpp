@@ -52,7 +52,9 @@ CircleDataResult ReadCircleDataFile(TokenReader& reader) {
       read.Fail();
     }
   }
-  result.readError = !read.Ok();
+  if (!read.Ok()) {
+    result.error = ErrorNumber::StoredMapUnusable;
+  }
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/trivell/geometry.h"
+#include "src/engine/error_number.h"
 #include "src/engine/profile.h"
 #include "src/files/token_reader.h"
 
@@ -25,10 +26,10 @@ struct [[nodiscard]] CircleDataResult {
   // slowCentre is the centre written in the first block: the Slow data set's own fitted
   // centre in machine coordinates (to six decimals), which is what its points are shown about.
   CircleData data;
-  // A number could not be read, or a count is larger than the rest of the file can hold: the
-  // file is damaged (ErrorNumber::StoredMapUnusable). A data set with a bad row keeps its
-  // declared size with the rows read so far; one with an impossible count is empty.
-  bool readError = false;
+  // StoredMapUnusable when a number could not be read, or a count is larger than the rest of
+  // the file can hold: the file is damaged. A data set with a bad row keeps its declared size
+  // with the rows read so far; one with an impossible count is empty.
+  ErrorNumber error = ErrorNumber::None;
 };
 // Reads the circle data file in `reader` from its start. A negative count reads as empty.
 CircleDataResult ReadCircleDataFile(TokenReader& reader);

@@ -86,12 +86,14 @@ MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
   if (!HeadersAgree(file, current, tolerances, ignoreFilterAndSpeeds)) {
     return {};
   }
-  return {.matches = readOk, .readError = !readOk};
+  return {.matches = readOk, .error = readOk ? ErrorNumber::None : ErrorNumber::StoredMapUnusable};
 }
 
 MapFileHeaderResult ReadMapFileHeader(TokenReader& reader) {
   MapFileHeaderResult result;
-  result.readError = !ReadMapFileHeaderValues(reader, result.header, 0);
+  if (!ReadMapFileHeaderValues(reader, result.header, 0)) {
+    result.error = ErrorNumber::StoredMapUnusable;
+  }
   return result;
 }
 
@@ -102,7 +104,7 @@ MapDataResult ReadMapData(TokenReader& reader) {
     reader.SkipPast(kBlockNames[i]);
     reader.ReadWord();  // "DataSize:"
     if (!ReadDataBlock(reader, {&slot.values, &slot.angles})) {
-      result.readError = true;
+      result.error = ErrorNumber::StoredMapUnusable;
     }
   }
   return result;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "src/engine/error_number.h"
 #include "src/engine/map_slots.h"
 #include "src/files/map_file_header.h"
 #include "src/files/token_reader.h"
@@ -37,11 +38,10 @@ enum class MapComparison {
 struct [[nodiscard]] MapMatchResult {
   // Every compared value agrees and every number could be read.
   bool matches = false;
-  // Every compared value agrees but a number could not be read: the file is the feature's
-  // map but damaged. The caller records ErrorNumber::StoredMapUnusable and the error status.
-  // Never set when a comparison failed first (a file that is not the feature's map is simply
-  // passed over).
-  bool readError = false;
+  // StoredMapUnusable when every compared value agrees but a number could not be read: the
+  // file is the feature's map but damaged. Never set when a comparison failed first (a file
+  // that is not the feature's map is simply passed over).
+  ErrorNumber error = ErrorNumber::None;
 };
 
 // Compares the header of the map file in `reader` (positioned at its start) with `current`,
@@ -60,18 +60,18 @@ MapMatchResult MatchMapFile(TokenReader& reader, const MapFileHeader& current,
 
 struct [[nodiscard]] MapFileHeaderResult {
   MapFileHeader header;
-  bool readError = false;
+  ErrorNumber error = ErrorNumber::None;
 };
 // Reads every header value back (for display and tools; matching uses MatchMapFile). Values
-// that cannot be read keep MapFileHeader's defaults and set readError.
+// that cannot be read keep MapFileHeader's defaults and fail with StoredMapUnusable.
 MapFileHeaderResult ReadMapFileHeader(TokenReader& reader);
 
 struct [[nodiscard]] MapDataResult {
   MapSlots slots;
-  // A count or row could not be read, or a count is larger than the rest of the file can
-  // hold: the file is damaged (ErrorNumber::StoredMapUnusable). A block with a bad row keeps
-  // its declared size with the rows read so far; a block with an impossible count is empty.
-  bool readError = false;
+  // StoredMapUnusable when a count or row could not be read, or a count is larger than the
+  // rest of the file can hold: the file is damaged. A block with a bad row keeps its declared
+  // size with the rows read so far; a block with an impossible count is empty.
+  ErrorNumber error = ErrorNumber::None;
 };
 // Reads the three map slots from the map file in `reader` (from its start). A negative
 // count reads as an empty slot.

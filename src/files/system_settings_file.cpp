@@ -33,8 +33,10 @@ std::array<LabelledValue, 15> SystemSettingsValues(SystemSettings& v) {
 
 }  // namespace
 
-bool ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
-  return ReadLabelledValues(reader, SystemSettingsValues(values));
+ErrorNumber ReadSystemSettings(TokenReader& reader, SystemSettings& values) {
+  return ReadLabelledValues(reader, SystemSettingsValues(values))
+             ? ErrorNumber::None
+             : ErrorNumber::SystemSettingsFileDamaged;
 }
 
 }  // namespace ombrixdc

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/trivell/geometry.h"
+#include "src/engine/error_number.h"
 #include "src/files/map_file.h"
 #include "src/files/token_reader.h"
 
@@ -23,9 +24,10 @@ struct SystemSettings {
 };
 
 // Reads the fifteen values in their order into `values`. A value that cannot be read keeps
-// what `values` held and makes the result false; reading goes on to the end of the sequence.
+// what `values` held and fails the read with SystemSettingsFileDamaged; reading goes on to the
+// end of the sequence.
 // Labels other than "inches):", "Centre:" and "ToleranceCentre:" are skipped unread, so
 // their wording is free.
-[[nodiscard]] bool ReadSystemSettings(TokenReader& reader, SystemSettings& values);
+[[nodiscard]] ErrorNumber ReadSystemSettings(TokenReader& reader, SystemSettings& values);
 
 }  // namespace ombrixdc

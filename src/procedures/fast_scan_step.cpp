@@ -33,8 +33,8 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   }
   MapDataResult map = ReadMapData(*mapReader);
   reference.slots = std::move(map.slots);
-  if (map.readError) {
-    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  if (map.error != ErrorNumber::None) {
+    return StepResult::Failed(map.error);
   }
 
   if (!circleReader) {
@@ -47,8 +47,8 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   report.PublishCentre(ScanKind::Slow, reference.slowCentre);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
-  if (circle.readError) {
-    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  if (circle.error != ErrorNumber::None) {
+    return StepResult::Failed(circle.error);
   }
   return StepResult::Completed();
 }

@@ -36,11 +36,11 @@ StepResult LearnReference(const RunContext& run, RunReporter& report, const Scan
 }
 
 // An existing map of the same feature is replaced when Overwrite allows; otherwise the pair
-// takes the first free number. A damaged map of the feature met on the way fails the run
-// once the pair is stored.
+// takes the first free number. A damaged map of the feature met on the way (`error`) fails the
+// run once the pair is stored.
 struct MapNumberChoice {
   int32_t mapNumber;
-  bool damagedMatch;
+  ErrorNumber error;
 };
 MapNumberChoice ChooseMapNumber(const RunContext& run) {
   MapSearchResult search;
@@ -48,7 +48,7 @@ MapNumberChoice ChooseMapNumber(const RunContext& run) {
     search = FindMatchingMap(run.runFolder, run.feature, run.tolerances, MapComparison::Relaxed);
   }
   const int32_t n = search.mapNumber != 0 ? search.mapNumber : NextFreeMapNumber(run.runFolder);
-  return {n, search.damagedMatch};
+  return {n, search.error};
 }
 
 StepResult StoreMapPair(const RunContext& run, RunReporter& report, const Reference& reference) {
@@ -68,8 +68,8 @@ StepResult StoreMapPair(const RunContext& run, RunReporter& report, const Refere
     return StepResult::Failed(ErrorNumber::MapPairNotWritten);
   }
   report.PublishMapWritten(n);
-  if (choice.damagedMatch) {
-    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+  if (choice.error != ErrorNumber::None) {
+    return StepResult::Failed(choice.error);
   }
   return StepResult::Completed();
 }

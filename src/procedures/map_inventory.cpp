@@ -93,7 +93,7 @@ void ReadMapFile(const fs::path& path, StoredMap& record) {
   const MapDataResult data = ReadMapData(dataReader);
   record.slots = data.slots;
   record.points = data.slots[MapSlotIndex::DcMapData].values.GetSize();
-  if (header.readError || data.readError) {
+  if (header.error != ErrorNumber::None || data.error != ErrorNumber::None) {
     record.problems.push_back("map file damaged: a number cannot be read");
   }
 }
@@ -107,7 +107,7 @@ void ReadCircleData(const fs::path& path, StoredMap& record) {
   }
   const CircleDataResult read = ReadCircleDataFile(*reader);
   record.circleData = read.data;
-  if (read.readError) {
+  if (read.error != ErrorNumber::None) {
     record.problems.push_back("circle data file damaged: a number cannot be read");
   }
 }

@@ -20,8 +20,8 @@ MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,
       search.mapNumber = n;
       return search;
     }
-    if (result.readError) {
-      search.damagedMatch = true;
+    if (result.error != ErrorNumber::None) {
+      search.error = result.error;
     }
   }
 }

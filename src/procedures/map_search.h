@@ -12,9 +12,9 @@ namespace ombrixdc {
 
 struct [[nodiscard]] MapSearchResult {
   int32_t mapNumber = 0;  // the first matching map, 0 when none matches
-  // A map's header matched as far as it could be read but a number in it could not: the
-  // feature's map is damaged (StoredMapUnusable). The search went on past it.
-  bool damagedMatch = false;
+  // StoredMapUnusable when a map's header matched as far as it could be read but a number in
+  // it could not: the feature's map is damaged. The search went on past it.
+  ErrorNumber error = ErrorNumber::None;
 };
 
 MapSearchResult FindMatchingMap(const std::filesystem::path& runFolder,

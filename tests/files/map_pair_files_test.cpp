@@ -55,8 +55,8 @@ TEST(MapFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   const MapFileHeaderResult header = ReadMapFileHeader(headerReader);
   TokenReader dataReader(golden);
   const MapDataResult data = ReadMapData(dataReader);
-  ASSERT_FALSE(header.readError);
-  ASSERT_FALSE(data.readError);
+  ASSERT_EQ(header.error, ErrorNumber::None);
+  ASSERT_EQ(data.error, ErrorNumber::None);
   EXPECT_EQ(data.slots.slot[2].values.GetSize(), 100u);
   EXPECT_EQ(WriteMapFile(header.header, data.slots), golden);
 
@@ -114,12 +114,12 @@ TEST(MapFile, DamagedHeaderOfTheFeaturesMapIsAReadError) {
   file.replace(file.find("TipRadius:  0.0"), 15, "TipRadius:  ?.0");
   const MapMatchResult r = Match(file, zeroTip, false);
   EXPECT_FALSE(r.matches);
-  EXPECT_TRUE(r.readError);
+  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
 
   // A damaged value that then differs is a file of another feature: no error.
   std::string fast = WriteMapFile(LearntHeader(), SomeSlots());
   fast.replace(fast.find("FastSpeed:  30.0"), 16, "FastSpeed:  ?0.0");
-  EXPECT_EQ(Match(fast, LearntHeader(), false).readError, false);
+  EXPECT_EQ(Match(fast, LearntHeader(), false).error, ErrorNumber::None);
   EXPECT_FALSE(Match(fast, LearntHeader(), false).matches);
   // ... and one that is not read when filter and speeds are ignored does not matter.
   EXPECT_TRUE(Match(fast, LearntHeader(), true).matches);
@@ -146,7 +146,7 @@ TEST(MapFile, DamagedDataBlocksAreReadErrors) {
   for (const auto& [text, readError, dcValues] : cases) {
     TokenReader reader(text);
     const MapDataResult r = ReadMapData(reader);
-    EXPECT_EQ(r.readError, readError) << text.size();
+    EXPECT_EQ(r.error != ErrorNumber::None, readError) << text.size();
     EXPECT_EQ(r.slots[MapSlotIndex::DcMapData].values.GetSize(), dcValues) << text.size();
     EXPECT_EQ(r.slots[MapSlotIndex::PreMapData].values.GetSize(), 5u) << text.size();
   }
@@ -160,7 +160,7 @@ TEST(CircleDataFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   ASSERT_FALSE(golden.empty());
   TokenReader reader(golden);
   const CircleDataResult read = ReadCircleDataFile(reader);
-  ASSERT_FALSE(read.readError);
+  ASSERT_EQ(read.error, ErrorNumber::None);
   ASSERT_EQ(read.data.slow.radii.GetSize(), 100u);
   ASSERT_EQ(read.data.slowMap.radii.GetSize(), 100u);
   // The file holds the Slow set's own centre in machine coordinates; the slow scan's centre
@@ -177,9 +177,9 @@ TEST(CircleDataFile, DamagedCentreOrFurtherBlockIsAReadError) {
   const std::string text = ReadGoldenFile("_circle1.rsd");
   std::string centre = text;
   centre.replace(centre.find("Centre:") + 8, 1, "?");
-  EXPECT_TRUE(ReadCircle(centre).readError);
-  EXPECT_FALSE(ReadCircle(text + "\r\nDataSize:  2\r\n 1 2 3\r\n-4-5-6\r\n").readError);
-  EXPECT_TRUE(ReadCircle(text + "\r\nDataSize:  3\r\n 1 2 3\r\n-4-5-6\r\n").readError);
+  EXPECT_EQ(ReadCircle(centre).error, ErrorNumber::StoredMapUnusable);
+  EXPECT_EQ(ReadCircle(text + "\r\nDataSize:  2\r\n 1 2 3\r\n-4-5-6\r\n").error, ErrorNumber::None);
+  EXPECT_NE(ReadCircle(text + "\r\nDataSize:  3\r\n 1 2 3\r\n-4-5-6\r\n").error, ErrorNumber::None);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ constexpr const char* kFile =
 TEST(SystemSettingsFile, ReadsAllFifteenValuesInOrder) {
   TokenReader reader(kFile);
   SystemSettings v;
-  EXPECT_TRUE(ReadSystemSettings(reader, v));
+  EXPECT_EQ(ReadSystemSettings(reader, v), ErrorNumber::None);
   const auto& t = v.tolerances;
   EXPECT_EQ(std::tuple(v.measuringUnit, v.headAngleA, v.headAngleB, v.probeType, v.probeOffsets.y(),
                        v.centre.z(), v.xaxis.y(), v.normal.z()),
@@ -35,7 +35,7 @@ TEST(SystemSettingsFile, AValueThatFailsKeepsItsPreviousValueAndFailsTheRead) {
   SystemSettings v;
   v.headAngleA = 7.0;
   v.tolerances.fine = 0.5;
-  EXPECT_FALSE(ReadSystemSettings(reader, v));
+  EXPECT_EQ(ReadSystemSettings(reader, v), ErrorNumber::SystemSettingsFileDamaged);
   EXPECT_EQ(v.measuringUnit, 1);
   EXPECT_EQ(v.headAngleA, 7.0);
   EXPECT_EQ(v.tolerances.fine, 0.5);  // "ToleranceCentre:" never found

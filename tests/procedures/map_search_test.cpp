@@ -177,7 +177,7 @@ TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn) {
   folder.Write("_circle1.rsm", damaged);
   MapSearchResult r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
   EXPECT_EQ(r.mapNumber, 0);
-  EXPECT_TRUE(r.damagedMatch);
+  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
   folder.Write("_circle2.rsm", WriteMapFile(feature, {}));
   r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
   EXPECT_EQ(r.mapNumber, 2);
@@ -193,7 +193,7 @@ TEST(FindMatchingMap, AFolderOfAMapFilesNameIsNoMap) {
   EXPECT_EQ(NextFreeMapNumber(folder.Path()), 1);
   const MapSearchResult r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
   EXPECT_EQ(r.mapNumber, 0);
-  EXPECT_FALSE(r.damagedMatch);
+  EXPECT_EQ(r.error, ErrorNumber::None);
 }
 
 TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {

@@ -55,10 +55,10 @@ inline std::vector<std::string> IncompleteMapPairs(const std::filesystem::path& 
     text << std::ifstream(path, std::ios::binary).rdbuf();
     const std::string content = text.str();
     ombrixdc::TokenReader reader(content);
-    const bool damaged = path.extension() == ".rsm"
-                             ? ombrixdc::ReadMapData(reader).readError
-                             : ombrixdc::ReadCircleDataFile(reader).readError;
-    if (damaged) {
+    const ombrixdc::ErrorNumber error = path.extension() == ".rsm"
+                                            ? ombrixdc::ReadMapData(reader).error
+                                            : ombrixdc::ReadCircleDataFile(reader).error;
+    if (error != ombrixdc::ErrorNumber::None) {
       problems.push_back("map file not readable: " + path.string());
     }
   }
