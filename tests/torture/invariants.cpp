@@ -116,33 +116,33 @@ void Session::FinalRuns(std::mt19937& rng) {
       Client& c = *alive[i].first;
       IDispatch* o = alive[i].second.Get();
       Quiesce(c);
-      const std::string n = "c" + std::to_string(c.index) + " on '" + fault->name + "': ";
-      const std::vector<Event> events = c.sinks[1]->Events();
-      LONG success = -1;
-      if (Completes(events, before[i], &success) != 1) {
-        Fail(n + "not exactly one PerformCircleComplete");
-      }
       // The run without a fault takes up an abort the random calls left pending.
+      const std::vector<Event> events = c.sinks[1]->Events();
       bool aborted = false;
       for (size_t k = before[i]; k < events.size(); ++k) {
         aborted |= events[k].dispid == DISPID_OnStatusChange && events[k].value == 6;
       }
-      if (success != (fault->code == 0 && !aborted ? 1 : 0)) {
-        Fail(n + "PerformCircleComplete(" + std::to_string(success) + ")");
-      }
-      LONG completed = 0, reported = 0;
-      CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
-                 {Ref(VT_I4, &completed), Ref(VT_I4, &reported)});
-      if (completed != 1 || reported != success) {
-        Fail(n + "GetPerformCircleComplete gave " + std::to_string(completed) + ", " +
-             std::to_string(reported));
-      }
-      ComVariant code;
-      CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
-      if (static_cast<uint32_t>(code.lVal) != fault->code) {
-        Fail(n + "GetLastError gave " + Hex(code.lVal) + ", not " + Hex(fault->code));
-      }
+      ExpectRunEnd(c, o, before[i], fault->code == 0 && !aborted ? 1 : 0, fault->code,
+                   "c" + std::to_string(c.index) + " on '" + fault->name + "': ");
     }
+  }
+}
+
+void Session::ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
+                           std::optional<uint32_t> code, const std::string& what) {
+  LONG last = -1, completed = 0, reported = 0;
+  if (Completes(c.sinks[1]->Events(), from, &last) != 1) {
+    Fail(what + "not exactly one PerformCircleComplete");
+  }
+  CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
+             {Ref(VT_I4, &completed), Ref(VT_I4, &reported)});
+  ComVariant error;
+  CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &error);
+  if (last != success || completed != 1 || reported != success ||
+      static_cast<uint32_t>(error.lVal) != code.value_or(error.lVal)) {
+    Fail(what + "PerformCircleComplete(" + std::to_string(last) + "), GetPerformCircleComplete " +
+         std::to_string(completed) + ", " + std::to_string(reported) + ", GetLastError " +
+         Hex(error.lVal) + "; expected success " + std::to_string(success));
   }
 }
 

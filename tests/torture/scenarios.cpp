@@ -17,14 +17,6 @@ bool IsComplete(const Event& e) {
   return e.dispid == DISPID_PerformCircleComplete;
 }
 
-LONG LastComplete(const Client& c) {
-  LONG last = -1;
-  for (const Event& e : c.sinks[1]->Events()) {
-    last = IsComplete(e) ? e.value : last;
-  }
-  return last;
-}
-
 // The error GetLastError gives (and clears), called as the client.
 uint32_t ErrorOf(const Client& c) {
   ComVariant code;
@@ -57,9 +49,9 @@ void ErrorReadInTheErrorHandler(Session& s) {
   };
   Start(s, c, 1);
   s.Quiesce(c);
-  if (LastComplete(c) != 0 || *read != Faults()[1].code || ErrorOf(c) != 0) {
-    s.Fail("the failed run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           "), its handler read " + Hex(*read));
+  s.ExpectRunEnd(c, c.raw, 0, 0, 0, "the failed run: ");
+  if (*read != Faults()[1].code) {
+    s.Fail("the failed run's handler read " + Hex(*read));
   }
 }
 
@@ -80,13 +72,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
   s.Quiesce(c);
   stop = true;
   second.join();
-  LONG completed = 0, success = 0;
-  CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,
-             {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
-  if (LastComplete(c) != 1 || success != 1) {
-    s.Fail("the good run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           "), GetPerformCircleComplete success " + std::to_string(success));
-  }
+  s.ExpectRunEnd(c, c.raw, 0, 1, std::nullopt, "the good run: ");
 }
 
 // A scan the controller refuses without a code of its own fails the run with a nonzero code.
@@ -95,11 +81,7 @@ void ScanRefusedWithoutACode(Session& s) {
   c.machine->RefuseScans(0);
   Start(s, c, 3);
   s.Quiesce(c);
-  const uint32_t code = ErrorOf(c);
-  if (LastComplete(c) != 0 || code != 0x80004005u) {
-    s.Fail("the refused scan ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           ") and code " + Hex(code));
-  }
+  s.ExpectRunEnd(c, c.raw, 0, 0, 0x80004005u, "the refused scan: ");
 }
 
 // The last reference released while a run goes, by a client whose PerformCircleComplete
@@ -185,37 +167,21 @@ void NextRunStartedOnPolling(Session& s) {
   s.Quiesce(c);
 }
 
-// Runs started one after another from the PerformCircleComplete handler.
-void NextRunStartedFromTheHandler(Session& s) {
+// PerformCircle called again from the handler of the first `restarts` events `when` picks;
+// `runs` runs are accepted in all.
+void StartedAgainFromAHandler(Session& s, bool (*when)(const Event&), int32_t restarts,
+                              int32_t runs) {
   Client& c = s.AddClient();
-  auto runs = std::make_shared<std::atomic<int32_t>>(1);
-  c.sinks[0]->onEvent = [&s, &c, runs](const Event& e) {
-    if (IsComplete(e) && (*runs)++ < 3) {
-      if (Start(s, c, 8, "handler") != S_OK) {
-        s.Fail("a run started from PerformCircleComplete was refused");
-      }
+  auto count = std::make_shared<std::atomic<int32_t>>(0);
+  c.sinks[0]->onEvent = [&s, &c, count, when, restarts](const Event& e) {
+    if (when(e) && (*count)++ < restarts) {
+      Start(s, c, 8, "handler");
     }
   };
   Start(s, c, 8);
   s.Quiesce(c);
-  if (c.accepted != 3) {
-    s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not 3");
-  }
-}
-
-// PerformCircle re-entered from the OnStatusChange(1) its own checks raise: one run, not two.
-void ReenteredFromTheStartEvent(Session& s) {
-  Client& c = s.AddClient();
-  auto once = std::make_shared<std::atomic<bool>>(false);
-  c.sinks[0]->onEvent = [&s, &c, once](const Event& e) {
-    if (IsStatus(e, 1) && !once->exchange(true)) {
-      Start(s, c, 9, "handler");
-    }
-  };
-  Start(s, c, 9);
-  s.Quiesce(c);
-  if (c.accepted != 1) {
-    s.Fail(std::to_string(c.accepted.load()) + " runs accepted at once");
+  if (c.accepted != runs) {
+    s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not " + std::to_string(runs));
   }
 }
 
@@ -230,8 +196,14 @@ const std::vector<Scenario>& Scenarios() {
       {"released inside a handler", &ReleasedInsideAHandler},
       {"initialised half way", &InitialisedHalfWay},
       {"next run started on polling", &NextRunStartedOnPolling},
-      {"next run started from the handler", &NextRunStartedFromTheHandler},
-      {"re-entered from the start event", &ReenteredFromTheStartEvent}};
+      // Runs started one after another from the PerformCircleComplete handler.
+      {"next run started from the handler",
+       [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 2, 3); }},
+      // PerformCircle re-entered from the OnStatusChange(1) its own checks raise: one run.
+      {"re-entered from the start event", [](Session& s) {
+         StartedAgainFromAHandler(
+             s, [](const Event& e) { return IsStatus(e, 1); }, 1, 1);
+       }}};
   return scenarios;
 }
 

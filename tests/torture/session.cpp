@@ -19,34 +19,99 @@ thread_local int32_t tInHandler = 0;
 
 constexpr size_t kLogLines = 4000;  // the latest lines are kept
 
-const char* const kActionNames[] = {"PerformCircle",
-                                    "Abort",
-                                    "Release",
-                                    "GetLastError",
-                                    "GetPerformCircleComplete",
-                                    "GetData",
-                                    "SaveData",
-                                    "Status",
-                                    "Property",
-                                    "GetStartPosition",
-                                    "EnterProbeOffsets",
-                                    "InitialiseObject",
-                                    "Graphics",
-                                    "InjectFault",
-                                    "ClearFaults"};
-static_assert(std::size(kActionNames) == static_cast<size_t>(Action::Count));
-
-// How often a random client calls each action, in Action's order.
-const double kWeights[] = {5, 1.5, 0.3, 2, 2, 2, 1, 1, 2, 1, 1, 0.5, 0.3, 0.7, 0.7};
-static_assert(std::size(kWeights) == static_cast<size_t>(Action::Count));
+// Each action's name and how often a random client calls it, in Action's order.
+const std::pair<const char*, double> kActions[] = {{"PerformCircle", 5},
+                                                   {"Abort", 1.5},
+                                                   {"Release", 0.3},
+                                                   {"GetLastError", 2},
+                                                   {"GetPerformCircleComplete", 2},
+                                                   {"GetData", 2},
+                                                   {"SaveData", 1},
+                                                   {"Status", 1},
+                                                   {"Property", 2},
+                                                   {"GetStartPosition", 1},
+                                                   {"EnterProbeOffsets", 1},
+                                                   {"InitialiseObject", 0.5},
+                                                   {"Graphics", 0.3},
+                                                   {"InjectFault", 0.7},
+                                                   {"ClearFaults", 0.7}};
+static_assert(std::size(kActions) == static_cast<size_t>(Action::Count));
 
 Action RandomAction(std::mt19937& rng) {
-  std::discrete_distribution<int32_t> pick(std::begin(kWeights), std::end(kWeights));
-  return static_cast<Action>(pick(rng));
+  std::vector<double> weights;
+  for (const auto& action : kActions) {
+    weights.push_back(action.second);
+  }
+  return static_cast<Action>(
+      std::discrete_distribution<int32_t>(weights.begin(), weights.end())(rng));
 }
 
-template <class Machine>
-void RaiseAtPoint10(Machine& m, vexa_sim::StatusFlag flag) {
+// The members the simple actions call, one drawn at random where an action has several. Their
+// arguments, one letter each: l, d, v a reference to a LONG, a double or a VARIANT of the
+// client's; 0 the value 0.0; t a random data set type (6: no such set); f a file name; k the
+// link or (one time in four) none; u no object.
+struct Call {
+  Action action;
+  const char* name;
+  WORD flags;
+  const char* args;
+};
+constexpr WORD kMethod = DISPATCH_METHOD, kGet = DISPATCH_PROPERTYGET;
+const Call kCalls[] = {
+    {Action::Abort, "Abort", kMethod, ""},
+    {Action::GetLastError, "GetLastError", kGet, ""},
+    {Action::GetPerformCircleComplete, "GetPerformCircleComplete", kMethod, "ll"},
+    {Action::GetData, "GetData", kMethod, "tddddvvvv"},
+    {Action::SaveData, "SaveData", kMethod, "f"},
+    {Action::Status, "Status", kGet, ""},
+    {Action::Status, "GetCurrentCircleStatus", kMethod, ""},
+    {Action::GetStartPosition, "GetStartPosition", kMethod, "ddd"},
+    {Action::EnterProbeOffsets, "EnterProbeOffsets", kMethod, "000"},
+    {Action::InitialiseObject, "InitialiseObject", kMethod, "ku"},
+    {Action::Graphics, "ShowGraphics", kMethod, ""},
+    {Action::Graphics, "ShowGraphicsComplete", kMethod, ""},
+    {Action::Graphics, "GetGraphicsClosed", kMethod, ""},
+    {Action::Graphics, "WindowHandle", kGet, ""}};
+
+// Calls one of the action's members with its arguments; `what` takes what the call gave.
+HRESULT CallMember(IDispatch* o, Action action, IUnknown* link, std::mt19937& rng,
+                   std::string& what) {
+  std::vector<const Call*> choices;
+  for (const Call& call : kCalls) {
+    if (call.action == action) {
+      choices.push_back(&call);
+    }
+  }
+  const Call& call = *choices[rng() % choices.size()];
+  LONG longs[4] = {};
+  double reals[4] = {};
+  ComVariant variants[4], result;
+  std::vector<VARIANT> args;
+  for (const char* a = call.args; *a; ++a) {
+    const size_t i = static_cast<size_t>(a - call.args) % 4;
+    args.push_back(*a == 'l'   ? Ref(VT_I4, &longs[i])
+                   : *a == 'd' ? Ref(VT_R8, &reals[i])
+                   : *a == 'v' ? Ref(VT_VARIANT, &variants[i])
+                   : *a == '0' ? Real(0)
+                   : *a == 't' ? Long(static_cast<LONG>(rng() % 7))
+                   : *a == 'f' ? Text("torture" + std::to_string(rng() % 3) + ".dat")
+                   : *a == 'k' ? Unknown(rng() % 4 ? link : nullptr)
+                               : Unknown());
+    what += " " + (*a == 't' ? std::to_string(args.back().lVal) : std::string(1, *a));
+  }
+  const HRESULT hr = CallByName(o, call.name, call.flags, args, &result);
+  what = call.name + what + " -> " + std::to_string(result.lVal) + " " + std::to_string(longs[0]) +
+         " " + std::to_string(longs[1]);
+  for (VARIANT& arg : args) {
+    if (arg.vt == VT_BSTR) {
+      VariantClear(&arg);
+    }
+  }
+  return hr;
+}
+
+// Sets `flag` when a scan reaches its tenth point.
+void RaiseAtPoint10(vexa_sim::SimulatedMachine& m, vexa_sim::StatusFlag flag) {
   m.OnScanPoint([&m, flag](int32_t index) {
     if (index == 10) {
       m.SetStatusFlag(flag, 1);
@@ -253,120 +318,43 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
     return S_FALSE;
   }
   HRESULT hr = S_OK;
-  std::string what = kActionNames[static_cast<int32_t>(action)];
-  ComVariant result;
-  LONG a = 0, b = 0;
-  double x = 0, y = 0, z = 0;
-  switch (action) {
-    case Action::PerformCircle:
-      // The application puts the probe at the start first, also (carelessly) during a run.
-      c.machine->SetTip(c.start);
-      ++tInPerformCircle;
-      hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
-      --tInPerformCircle;
-      ++(hr == S_OK ? c.accepted : c.refused);
-      break;
-    case Action::Abort:
-      hr = CallByName(o, "Abort", DISPATCH_METHOD, {});
-      break;
-    case Action::GetLastError:
-      hr = CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &result);
-      what += " " + Hex(static_cast<uint32_t>(result.lVal));
-      break;
-    case Action::GetPerformCircleComplete:
-      hr = CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
-                      {Ref(VT_I4, &a), Ref(VT_I4, &b)});
-      what += " " + std::to_string(a) + " " + std::to_string(b);
-      break;
-    case Action::GetData: {
-      const LONG type = static_cast<LONG>(rng() % 7);  // 6: no such data set
-      ComVariant cz, ax, ay, az;
-      hr = CallByName(
-          o, "GetData", DISPATCH_METHOD,
-          {Long(type), Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z), Ref(VT_R8, &x),
-           Ref(VT_VARIANT, &cz), Ref(VT_VARIANT, &ax), Ref(VT_VARIANT, &ay), Ref(VT_VARIANT, &az)},
-          &result);
-      what += " " + std::to_string(type) + " -> " + std::to_string(result.lVal);
-      break;
-    }
-    case Action::SaveData: {
-      VARIANT file = Text("torture" + std::to_string(rng() % 3) + ".dat");
-      hr = CallByName(o, "SaveData", DISPATCH_METHOD, {file}, &result);
-      VariantClear(&file);
-      what += " -> " + std::to_string(result.lVal);
-      break;
-    }
-    case Action::Status:
-      hr = rng() % 2 ? CallByName(o, "Status", DISPATCH_PROPERTYGET, {}, &result)
-                     : CallByName(o, "GetCurrentCircleStatus", DISPATCH_METHOD, {}, &result);
-      what += " " + std::to_string(result.lVal);
-      break;
-    case Action::Property: {
-      // Every property: a get, and a put of what it held (Learning and the texts take new
-      // values), so that the run's feature stays the one the machine holds.
-      const InterfaceMember& p = kCircleDCInterface[rng() % std::size(kCircleDCInterface)];
-      const std::string kinds = p.kinds;
-      if (kinds == "m") {
-        return S_OK;
-      }
-      what += " " + std::string(p.name);
-      if (kinds == "p") {
-        hr = PutByName(o, p.name, Long(std::string(p.name) == "FilterMethod" ? 1 : 0));
-        break;
-      }
+  std::string what = kActions[static_cast<int32_t>(action)].first;
+  if (action == Action::PerformCircle) {
+    // The application puts the probe at the start first, also (carelessly) during a run.
+    c.machine->SetTip(c.start);
+    ++tInPerformCircle;
+    hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
+    --tInPerformCircle;
+    ++(hr == S_OK ? c.accepted : c.refused);
+  } else if (action == Action::Property) {
+    // Every property: a get, and a put of what it held (Learning and the texts take new
+    // values), so that the run's feature stays the one the machine holds.
+    const InterfaceMember& p = kCircleDCInterface[rng() % std::size(kCircleDCInterface)];
+    const std::string kinds = p.kinds, name = p.name;
+    ComVariant result;
+    what += " " + name + " " + kinds;
+    if (kinds == "p") {
+      hr = PutByName(o, p.name, Long(name == "FilterMethod" ? 1 : 0));
+    } else if (kinds != "m") {
       hr = CallByName(o, p.name, DISPATCH_PROPERTYGET, {}, &result);
-      if (kinds == "gp") {
-        if (std::string(p.name) == "Learning") {
-          VariantClear(&result);
-          result.vt = VT_I4;
-          result.lVal = static_cast<LONG>(rng() % 3);
-        } else if (p.type == 's' && std::string(p.name) != "IniFilepath" &&
-                   std::string(p.name) != "WorkingFolder") {
-          VariantClear(&result);
-          result.vt = VT_BSTR;
-          result.bstrVal = BstrFromUtf8("text " + std::to_string(rng() % 100));
-        }
-        hr = PutByName(o, p.name, result);
-        what += " put";
+      const bool text = p.type == 's' && name != "IniFilepath" && name != "WorkingFolder";
+      if (kinds == "gp" && (name == "Learning" || text)) {
+        VariantClear(&result);
+        static_cast<VARIANT&>(result) = name == "Learning"
+                                            ? Long(static_cast<LONG>(rng() % 3))
+                                            : Text("text " + std::to_string(rng() % 100));
       }
-      break;
+      hr = kinds == "gp" ? PutByName(o, p.name, result) : hr;
     }
-    case Action::GetStartPosition:
-      hr = CallByName(o, "GetStartPosition", DISPATCH_METHOD,
-                      {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}, &result);
-      what += " -> " + std::to_string(result.lVal);
-      break;
-    case Action::EnterProbeOffsets:
-      hr = CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
-      break;
-    case Action::InitialiseObject: {
-      const bool none = rng() % 4 == 0;
-      hr = CallByName(o, "InitialiseObject", DISPATCH_METHOD,
-                      {Unknown(none ? nullptr : c.link.Get()), Unknown(nullptr)}, &result);
-      what += none ? " without a link" : "";
-      break;
-    }
-    case Action::Graphics: {
-      const std::pair<const char*, WORD> calls[] = {{"ShowGraphics", DISPATCH_METHOD},
-                                                    {"ShowGraphicsComplete", DISPATCH_METHOD},
-                                                    {"GetGraphicsClosed", DISPATCH_METHOD},
-                                                    {"WindowHandle", DISPATCH_PROPERTYGET}};
-      const auto& [name, flags] = calls[rng() % std::size(calls)];
-      what = name;
-      hr = CallByName(o, name, flags, {}, &result);
-      break;
-    }
-    case Action::InjectFault: {
-      const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
-      fault.inject(*c.machine);
-      what += " " + std::string(fault.name);
-      break;
-    }
-    case Action::ClearFaults:
-      ClearFaults(*c.machine);
-      break;
-    default:
-      break;
+  } else if (action == Action::InjectFault) {
+    const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
+    fault.inject(*c.machine);
+    what += " " + std::string(fault.name);
+  } else if (action == Action::ClearFaults) {
+    ClearFaults(*c.machine);
+  } else {
+    what.clear();
+    hr = CallMember(o, action, c.link.Get(), rng, what);
   }
   log.Add("c" + std::to_string(c.index) + " " + actor + " " + what + " = " +
           Hex(static_cast<uint32_t>(hr)));

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,13 +29,6 @@ inline std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", value);
   return text;
-}
-
-// An object argument for Invoke (the variant does not own it).
-inline VARIANT Unknown(IUnknown* object = nullptr) {
-  VARIANT v = Of(VT_UNKNOWN);
-  v.punkVal = object;
-  return v;
 }
 
 class Log {
@@ -144,6 +138,11 @@ class Session {
   // run with no fault (which takes up any abort left pending), then a run with a fault drawn
   // from `rng`, each checked for its error code, its events and the lock.
   void FinalRuns(std::mt19937& rng);
+  // Checks a run of `c` that ended after its second sink's `from`-th event: exactly one
+  // PerformCircleComplete, with `success`, as GetPerformCircleComplete says, and GetLastError
+  // `code` (any when none is given); `what` names the run in a problem.
+  void ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
+                    std::optional<uint32_t> code, const std::string& what);
 
   // Checks the invariants once every component is released; the problems found, each with
   // the component's number.
