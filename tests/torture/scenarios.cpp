@@ -27,7 +27,7 @@ uint32_t ErrorOf(const Client& c) {
 // PerformCircle called by `actor`, its arguments drawn from `seed`.
 HRESULT Start(Session& s, Client& c, uint32_t seed, const char* actor = "client") {
   std::mt19937 rng(seed);
-  return s.Act(c, Action::PerformCircle, rng, actor);
+  return s.Act(c, "PerformCircle", rng, actor);
 }
 
 void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds the wait
@@ -63,7 +63,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
     std::mt19937 rng(2);
     WaitUntil([&] { return started.load(); });  // an error pending before the run fails it
     while (!stop) {
-      s.Act(c, Action::GetData, rng, "second");
+      s.Act(c, "GetData", rng, "second");
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   });
@@ -153,7 +153,7 @@ void NextRunStartedOnPolling(Session& s) {
   std::mt19937 rng(7);
   for (int32_t run = 0; run < 3; ++run) {
     for (int32_t tries = 0; tries < 5000; ++tries) {
-      if (s.Act(c, Action::PerformCircle, rng, "client") == S_OK) {
+      if (s.Act(c, "PerformCircle", rng, "client") == S_OK) {
         break;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -2,6 +2,7 @@
 // sessions drawn from a seed.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -19,76 +20,54 @@ thread_local int32_t tInHandler = 0;
 
 constexpr size_t kLogLines = 4000;  // the latest lines are kept
 
-// Each action's name and how often a random client calls it, in Action's order.
-const std::pair<const char*, double> kActions[] = {{"PerformCircle", 5},
-                                                   {"Abort", 1.5},
-                                                   {"Release", 0.3},
-                                                   {"GetLastError", 2},
-                                                   {"GetPerformCircleComplete", 2},
-                                                   {"GetData", 2},
-                                                   {"SaveData", 1},
-                                                   {"Status", 1},
-                                                   {"Property", 2},
-                                                   {"GetStartPosition", 1},
-                                                   {"EnterProbeOffsets", 1},
-                                                   {"InitialiseObject", 0.5},
-                                                   {"Graphics", 0.3},
-                                                   {"InjectFault", 0.7},
-                                                   {"ClearFaults", 0.7}};
-static_assert(std::size(kActions) == static_cast<size_t>(Action::Count));
-
-Action RandomAction(std::mt19937& rng) {
-  std::vector<double> weights;
-  for (const auto& action : kActions) {
-    weights.push_back(action.second);
-  }
-  return static_cast<Action>(
-      std::discrete_distribution<int32_t>(weights.begin(), weights.end())(rng));
-}
-
-// The members the simple actions call, one drawn at random where an action has several. Their
-// arguments, one letter each: l, d, v a reference to a LONG, a double or a VARIANT of the
-// client's; 0 the value 0.0; t a random data set type (6: no such set); f a file name; k the
-// link or (one time in four) none; u no object.
-struct Call {
-  Action action;
+// Every action a client calls and how often a random client calls it. A member's arguments,
+// one letter each: l, d, v a reference to a LONG, a double or a VARIANT of the client's; 0 the
+// value 0.0; t a random data set type (6: no such set); f a file name; k the link or (one time
+// in four) none; u no object. The rows without flags are the torture's own.
+struct ActionRow {
   const char* name;
+  double weight;
   WORD flags;
   const char* args;
 };
 constexpr WORD kMethod = DISPATCH_METHOD, kGet = DISPATCH_PROPERTYGET;
-const Call kCalls[] = {
-    {Action::Abort, "Abort", kMethod, ""},
-    {Action::GetLastError, "GetLastError", kGet, ""},
-    {Action::GetPerformCircleComplete, "GetPerformCircleComplete", kMethod, "ll"},
-    {Action::GetData, "GetData", kMethod, "tddddvvvv"},
-    {Action::SaveData, "SaveData", kMethod, "f"},
-    {Action::Status, "Status", kGet, ""},
-    {Action::Status, "GetCurrentCircleStatus", kMethod, ""},
-    {Action::GetStartPosition, "GetStartPosition", kMethod, "ddd"},
-    {Action::EnterProbeOffsets, "EnterProbeOffsets", kMethod, "000"},
-    {Action::InitialiseObject, "InitialiseObject", kMethod, "ku"},
-    {Action::Graphics, "ShowGraphics", kMethod, ""},
-    {Action::Graphics, "ShowGraphicsComplete", kMethod, ""},
-    {Action::Graphics, "GetGraphicsClosed", kMethod, ""},
-    {Action::Graphics, "WindowHandle", kGet, ""}};
+const ActionRow kActions[] = {{"PerformCircle", 5, 0, ""},
+                              {"Abort", 1.5, kMethod, ""},
+                              {"Release", 0.3, 0, ""},
+                              {"GetLastError", 2, kGet, ""},
+                              {"GetPerformCircleComplete", 2, kMethod, "ll"},
+                              {"GetData", 2, kMethod, "tddddvvvv"},
+                              {"SaveData", 1, kMethod, "f"},
+                              {"Status", 0.5, kGet, ""},
+                              {"GetCurrentCircleStatus", 0.5, kMethod, ""},
+                              {"Property", 2, 0, ""},
+                              {"GetStartPosition", 1, kMethod, "ddd"},
+                              {"EnterProbeOffsets", 1, kMethod, "000"},
+                              {"InitialiseObject", 0.5, kMethod, "ku"},
+                              {"ShowGraphics", 0.075, kMethod, ""},
+                              {"ShowGraphicsComplete", 0.075, kMethod, ""},
+                              {"GetGraphicsClosed", 0.075, kMethod, ""},
+                              {"WindowHandle", 0.075, kGet, ""},
+                              {"InjectFault", 0.7, 0, ""},
+                              {"ClearFaults", 0.7, 0, ""}};
 
-// Calls one of the action's members with its arguments; `what` takes what the call gave.
-HRESULT CallMember(IDispatch* o, Action action, IUnknown* link, std::mt19937& rng,
-                   std::string& what) {
-  std::vector<const Call*> choices;
-  for (const Call& call : kCalls) {
-    if (call.action == action) {
-      choices.push_back(&call);
-    }
+const char* RandomAction(std::mt19937& rng) {
+  std::vector<double> weights;
+  for (const ActionRow& row : kActions) {
+    weights.push_back(row.weight);
   }
-  const Call& call = *choices[rng() % choices.size()];
+  return kActions[std::discrete_distribution<int32_t>(weights.begin(), weights.end())(rng)].name;
+}
+
+// Calls the row's member with its arguments; `what` tells what the call gave.
+HRESULT CallMember(IDispatch* o, const ActionRow& row, IUnknown* link, std::mt19937& rng,
+                   std::string& what) {
   LONG longs[4] = {};
   double reals[4] = {};
   ComVariant variants[4], result;
   std::vector<VARIANT> args;
-  for (const char* a = call.args; *a; ++a) {
-    const size_t i = static_cast<size_t>(a - call.args) % 4;
+  for (const char* a = row.args; *a; ++a) {
+    const size_t i = static_cast<size_t>(a - row.args) % 4;
     args.push_back(*a == 'l'   ? Ref(VT_I4, &longs[i])
                    : *a == 'd' ? Ref(VT_R8, &reals[i])
                    : *a == 'v' ? Ref(VT_VARIANT, &variants[i])
@@ -99,9 +78,9 @@ HRESULT CallMember(IDispatch* o, Action action, IUnknown* link, std::mt19937& rn
                                : Unknown());
     what += " " + (*a == 't' ? std::to_string(args.back().lVal) : std::string(1, *a));
   }
-  const HRESULT hr = CallByName(o, call.name, call.flags, args, &result);
-  what = call.name + what + " -> " + std::to_string(result.lVal) + " " + std::to_string(longs[0]) +
-         " " + std::to_string(longs[1]);
+  const HRESULT hr = CallByName(o, row.name, row.flags, args, &result);
+  what += " -> " + std::to_string(result.lVal) + " " + std::to_string(longs[0]) + " " +
+          std::to_string(longs[1]);
   for (VARIANT& arg : args) {
     if (arg.vt == VT_BSTR) {
       VariantClear(&arg);
@@ -197,15 +176,11 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
     return S_OK;
   }
   Session& session = *client->session;
-  session.log.Add("c" + std::to_string(client->index) + " event " +
-                  (dispid == DISPID_OnStatusChange          ? "status "
-                   : dispid == DISPID_PerformCircleComplete ? "complete "
-                                                            : "graphics closed ") +
-                  (withValue ? std::to_string(event.value) : ""));
+  session.log.Add("c" + std::to_string(client->index) + " event " + Describe(event));
   ++tInHandler;
   // OnGraphicsClosed comes on the viewer's thread, beside a run's events: no action there, so
   // that no handler is inside the object when another releases it.
-  if (n < plan.size() && plan[n] != Action::Count && !session.calm && !client->destroyed &&
+  if (n < plan.size() && plan[n] && !session.calm && !client->destroyed &&
       dispid != DISPID_OnGraphicsClosed) {
     std::mt19937 rng(static_cast<uint32_t>(session.seed * 7919 + n * 31 + client->index));
     session.Act(*client, plan[n], rng, "handler");
@@ -215,6 +190,12 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
   }
   --tInHandler;
   return S_OK;
+}
+
+std::string Describe(const Event& e) {
+  return e.dispid == DISPID_OnStatusChange          ? "status " + std::to_string(e.value)
+         : e.dispid == DISPID_PerformCircleComplete ? "complete " + std::to_string(e.value)
+                                                    : "graphics closed";
 }
 
 std::vector<Event> Sink::Events() const {
@@ -302,8 +283,8 @@ void Session::ReleaseClient(Client& c, const char* actor) {
   }
 }
 
-HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* actor) {
-  if (action == Action::Release) {
+HRESULT Session::Act(Client& c, const std::string& action, std::mt19937& rng, const char* actor) {
+  if (action == "Release") {
     ReleaseClient(c, actor);
     return S_OK;
   }
@@ -318,15 +299,15 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
     return S_FALSE;
   }
   HRESULT hr = S_OK;
-  std::string what = kActions[static_cast<int32_t>(action)].first;
-  if (action == Action::PerformCircle) {
+  std::string what = action;
+  if (action == "PerformCircle") {
     // The application puts the probe at the start first, also (carelessly) during a run.
     c.machine->SetTip(c.start);
     ++tInPerformCircle;
     hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
     --tInPerformCircle;
     ++(hr == S_OK ? c.accepted : c.refused);
-  } else if (action == Action::Property) {
+  } else if (action == "Property") {
     // Every property: a get, and a put of what it held (Learning and the texts take new
     // values), so that the run's feature stays the one the machine holds.
     const InterfaceMember& p = kCircleDCInterface[rng() % std::size(kCircleDCInterface)];
@@ -346,15 +327,16 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
       }
       hr = kinds == "gp" ? PutByName(o, p.name, result) : hr;
     }
-  } else if (action == Action::InjectFault) {
+  } else if (action == "InjectFault") {
     const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
     fault.inject(*c.machine);
     what += " " + std::string(fault.name);
-  } else if (action == Action::ClearFaults) {
+  } else if (action == "ClearFaults") {
     ClearFaults(*c.machine);
   } else {
-    what.clear();
-    hr = CallMember(o, action, c.link.Get(), rng, what);
+    const auto row = std::find_if(std::begin(kActions), std::end(kActions),
+                                  [&](const ActionRow& r) { return action == r.name; });
+    hr = CallMember(o, *row, c.link.Get(), rng, what);
   }
   log.Add("c" + std::to_string(c.index) + " " + actor + " " + what + " = " +
           Hex(static_cast<uint32_t>(hr)));
@@ -382,8 +364,8 @@ void Session::RunRandom() {
   const int32_t count = 1 + static_cast<int32_t>(rng() % 3);
   for (int32_t i = 0; i < count; ++i) {
     Client& c = AddClient();
-    c.sinks[0]->plan.resize(64, Action::Count);
-    for (Action& action : c.sinks[0]->plan) {
+    c.sinks[0]->plan.resize(64, nullptr);
+    for (const char*& action : c.sinks[0]->plan) {
       if (rng() % 10 < 3) {
         action = RandomAction(rng);
       }

@@ -51,24 +51,7 @@ struct Event {
   bool inPerformCircle;
 };
 
-enum class Action {
-  PerformCircle,
-  Abort,
-  Release,
-  GetLastError,
-  GetPerformCircleComplete,
-  GetData,
-  SaveData,
-  Status,
-  Property,
-  GetStartPosition,
-  EnterProbeOffsets,
-  InitialiseObject,
-  Graphics,
-  InjectFault,
-  ClearFaults,
-  Count
-};
+std::string Describe(const Event& e);
 
 struct Client;
 class Session;
@@ -82,7 +65,7 @@ class Sink final : public SinkStub<IDispatch> {
   std::vector<Event> Events() const;
 
   Client* client = nullptr;
-  std::vector<Action> plan;                   // Action::Count: do nothing
+  std::vector<const char*> plan;              // null: do nothing
   std::function<void(const Event&)> onEvent;  // a scenario's own handler, after the plan's
 
  private:
@@ -122,7 +105,7 @@ class Session {
   Client& AddClient();
   // Calls one action on `c` as `actor` ("client", "second", "handler"); its arguments are
   // drawn from `rng`. Returns the call's HRESULT (S_FALSE when the object was gone).
-  HRESULT Act(Client& c, Action action, std::mt19937& rng, const char* actor);
+  HRESULT Act(Client& c, const std::string& action, std::mt19937& rng, const char* actor);
   // Prepares `c` for a run (initialise, parameters, start position, probe offsets) in the
   // run directory `workingFolder` of the session's folder.
   void Prepare(Client& c, IDispatch* o, const std::string& workingFolder = "Default");
