@@ -89,13 +89,18 @@ HRESULT CallMember(IDispatch* o, const ActionRow& row, IUnknown* link, std::mt19
   return hr;
 }
 
-// Sets `flag` when a scan reaches its tenth point.
-void RaiseAtPoint10(vexa_sim::SimulatedMachine& m, vexa_sim::StatusFlag flag) {
-  m.OnScanPoint([&m, flag](int32_t index) {
-    if (index == 10) {
-      m.SetStatusFlag(flag, 1);
-    }
-  });
+// A fault that `act` injects when a scan reaches its tenth point.
+FaultInjection AtPoint10(FaultInjection act) {
+  return [act](vexa_sim::SimulatedMachine& m) {
+    m.OnScanPoint([&m, act](int32_t index) {
+      if (index == 10) {
+        act(m);
+      }
+    });
+  };
+}
+FaultInjection Raise(vexa_sim::StatusFlag flag) {
+  return AtPoint10([flag](vexa_sim::SimulatedMachine& m) { m.SetStatusFlag(flag, 1); });
 }
 
 }  // namespace
@@ -129,24 +134,16 @@ const std::vector<Fault>& Faults() {
   using vexa_sim::StatusFlag;
   static const std::vector<Fault> faults = {
       {"none", 0, [](SimulatedMachine&) {}},
-      {"air pressure low in a scan", 0x8160003E,
-       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::airPressureLow); }},
-      {"emergency stop in a scan", 0x8160003C,
-       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::emergencyStopActive); }},
-      {"servo motors disengaged in a scan", 0x81600040,
-       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::servoMotorsDisengaged); }},
+      {"air pressure low in a scan", 0x8160003E, Raise(StatusFlag::airPressureLow)},
+      {"emergency stop in a scan", 0x8160003C, Raise(StatusFlag::emergencyStopActive)},
+      {"servo motors disengaged in a scan", 0x81600040, Raise(StatusFlag::servoMotorsDisengaged)},
       {"scans end badly", 0x81600049, [](SimulatedMachine& m) { m.SetExtendedStatus(1, 0x20); }},
       {"lock refused", 0x81600050, [](SimulatedMachine& m) { m.RefuseLock(0x81600050); }},
       {"moves stop half way", 0x83100004,
        [](SimulatedMachine& m) { m.FailMoves(vexa_sim::kMoveStopped); }},
       {"scans refused without a code", 0x80004005, [](SimulatedMachine& m) { m.RefuseScans(0); }},
-      {"tip reads fail in a scan", 0x83100005, [](SimulatedMachine& m) {
-         m.OnScanPoint([&m](int32_t index) {
-           if (index == 10) {
-             m.FailTipReadsAfter(40);
-           }
-         });
-       }}};
+      {"tip reads fail in a scan", 0x83100005,
+       AtPoint10([](SimulatedMachine& m) { m.FailTipReadsAfter(40); })}};
   return faults;
 }
 

@@ -151,10 +151,11 @@ class Session {
 // The faults the simulated controller can be given (the first is none); each with the error
 // code a learning run on it then ends with. The last, tip reads failing, stays in force after
 // its run and makes PerformCircle's own probe check fail: only final runs are given it.
+using FaultInjection = std::function<void(vexa_sim::SimulatedMachine& machine)>;
 struct Fault {
   const char* name;
   uint32_t code;
-  void (*inject)(vexa_sim::SimulatedMachine& machine);
+  FaultInjection inject;
 };
 const std::vector<Fault>& Faults();
 void ClearFaults(vexa_sim::SimulatedMachine& machine);
