@@ -84,22 +84,6 @@ void ScanRefusedWithoutACode(Session& s) {
   s.ExpectRunEnd(c, c.raw, 0, 0, 0x80004005u, "the refused scan: ");
 }
 
-// The last reference released while a run goes, by a client whose PerformCircleComplete
-// handler starts the next run: that start is refused and the release waits for the run.
-void ReleasedWhileItsRunGoes(Session& s) {
-  Client& c = s.AddClient();
-  auto restarts = std::make_shared<std::atomic<int32_t>>(0);
-  c.sinks[0]->onEvent = [&s, &c, restarts](const Event& e) {
-    if (IsComplete(e) && (*restarts)++ == 0) {
-      if (Start(s, c, 4, "handler") == S_OK) {
-        s.Fail("PerformCircle accepted while its component was being destroyed");
-      }
-    }
-  };
-  Start(s, c, 4);
-  s.ReleaseClient(c, "client");
-}
-
 // The last reference released inside an event handler, on the run's own thread: at the first
 // stage announced once PerformCircle has returned (an event raised during the call may be
 // delivered on the caller's thread).
@@ -167,18 +151,22 @@ void NextRunStartedOnPolling(Session& s) {
   s.Quiesce(c);
 }
 
-// PerformCircle called again from the handler of the first `restarts` events `when` picks;
-// `runs` runs are accepted in all.
+// PerformCircle called again from the handler of the first `restarts` events `when` picks,
+// each call answered `answer`; `runs` runs are accepted in all. With `release`, the client
+// releases its last reference while its first run goes.
 void StartedAgainFromAHandler(Session& s, bool (*when)(const Event&), int32_t restarts,
-                              int32_t runs) {
+                              HRESULT answer, int32_t runs, bool release = false) {
   Client& c = s.AddClient();
   auto count = std::make_shared<std::atomic<int32_t>>(0);
-  c.sinks[0]->onEvent = [&s, &c, count, when, restarts](const Event& e) {
-    if (when(e) && (*count)++ < restarts) {
-      Start(s, c, 8, "handler");
+  c.sinks[0]->onEvent = [&s, &c, count, when, restarts, answer](const Event& e) {
+    if (when(e) && (*count)++ < restarts && Start(s, c, 8, "handler") != answer) {
+      s.Fail("PerformCircle from the handler of " + Describe(e) + " did not answer " + Hex(answer));
     }
   };
   Start(s, c, 8);
+  if (release) {
+    s.ReleaseClient(c, "client");
+  }
   s.Quiesce(c);
   if (c.accepted != runs) {
     s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not " + std::to_string(runs));
@@ -192,17 +180,20 @@ const std::vector<Scenario>& Scenarios() {
       {"error read in the error handler", &ErrorReadInTheErrorHandler},
       {"empty data asked for during the run", &EmptyDataAskedForDuringTheRun},
       {"scan refused without a code", &ScanRefusedWithoutACode},
-      {"released while its run goes", &ReleasedWhileItsRunGoes},
+      // The last reference released while a run goes, by a client whose PerformCircleComplete
+      // handler starts the next run: that start is refused and the release waits for the run.
+      {"released while its run goes",
+       [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 1, S_FALSE, 1, true); }},
       {"released inside a handler", &ReleasedInsideAHandler},
       {"initialised half way", &InitialisedHalfWay},
       {"next run started on polling", &NextRunStartedOnPolling},
       // Runs started one after another from the PerformCircleComplete handler.
       {"next run started from the handler",
-       [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 2, 3); }},
+       [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 2, S_OK, 3); }},
       // PerformCircle re-entered from the OnStatusChange(1) its own checks raise: one run.
       {"re-entered from the start event", [](Session& s) {
          StartedAgainFromAHandler(
-             s, [](const Event& e) { return IsStatus(e, 1); }, 1, 1);
+             s, [](const Event& e) { return IsStatus(e, 1); }, 1, S_FALSE, 1);
        }}};
   return scenarios;
 }
