@@ -134,7 +134,8 @@ void Session::ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
       static_cast<uint32_t>(error.lVal) != code.value_or(error.lVal)) {
     Fail(what + "PerformCircleComplete(" + std::to_string(last) + "), GetPerformCircleComplete " +
          std::to_string(completed) + ", " + std::to_string(reported) + ", GetLastError " +
-         Hex(error.lVal) + "; expected success " + std::to_string(success));
+         Hex(error.lVal) + "; expected success " + std::to_string(success) +
+         (code ? ", code " + Hex(*code) : ""));
   }
 }
 
