@@ -48,9 +48,7 @@ inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::str
 inline LONG PrepareThroughInvoke(IDispatch* o, IUnknown* link,
                                  std::vector<std::pair<const char*, VARIANT>> puts,
                                  double (&start)[3]) {
-  VARIANT linkArg = Of(VT_UNKNOWN);
-  linkArg.punkVal = link;
-  CallByName(o, "InitialiseObject", DISPATCH_METHOD, {linkArg, Of(VT_UNKNOWN)});
+  CallByName(o, "InitialiseObject", DISPATCH_METHOD, {Unknown(link), Unknown()});
   for (auto& [name, value] : puts) {
     PutByName(o, name, value);
     VariantClear(&value);

@@ -27,6 +27,12 @@ inline VARIANT Missing() {
   v.scode = DISP_E_PARAMNOTFOUND;
   return v;
 }
+// An object argument (the variant does not own it).
+inline VARIANT Unknown(IUnknown* object = nullptr) {
+  VARIANT v = Of(VT_UNKNOWN);
+  v.punkVal = object;
+  return v;
+}
 // Owns its string: the caller frees it with VariantClear.
 inline VARIANT Text(const std::string& utf8) {
   VARIANT v = Of(VT_BSTR);

@@ -4,9 +4,9 @@
 // lock is free, every component was destroyed by its last Release, the threads are gone and
 // the run directory holds only complete map pairs.
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <thread>
 
 #include "tests/support/run_checks.h"
@@ -20,14 +20,6 @@ namespace {
 constexpr auto kSessionLimit = std::chrono::seconds(120);
 // How long the threads of destroyed components may take to leave the process.
 constexpr int32_t kThreadsGoneMilliseconds = 20000;
-
-std::string Describe(const Event& e) {
-  if (e.dispid == DISPID_PerformCircleComplete) {
-    return "complete " + std::to_string(e.value);
-  }
-  return e.dispid == DISPID_OnStatusChange ? "status " + std::to_string(e.value)
-                                           : "graphics closed";
-}
 
 // A run's events, in order: OnStatusChange with the stages (1 to 4), one ending status, then
 // PerformCircleComplete: 1 after OnStatusChange(5), 0 after (6) (aborted) or (7) (failed). A run
@@ -108,7 +100,7 @@ void Session::FinalRuns(std::mt19937& rng) {
       ClearFaults(*c->machine);
       fault->inject(*c->machine);
       before.push_back(c->sinks[1]->Events().size());
-      if (Act(*c, Action::PerformCircle, rng, "final") != S_OK) {
+      if (Act(*c, "PerformCircle", rng, "final") != S_OK) {
         Fail("c" + std::to_string(c->index) + ": a run on '" + fault->name + "' refused");
       }
     }
@@ -116,33 +108,34 @@ void Session::FinalRuns(std::mt19937& rng) {
       Client& c = *alive[i].first;
       IDispatch* o = alive[i].second.Get();
       Quiesce(c);
-      const std::string n = "c" + std::to_string(c.index) + " on '" + fault->name + "': ";
-      const std::vector<Event> events = c.sinks[1]->Events();
-      LONG success = -1;
-      if (Completes(events, before[i], &success) != 1) {
-        Fail(n + "not exactly one PerformCircleComplete");
-      }
       // The run without a fault takes up an abort the random calls left pending.
+      const std::vector<Event> events = c.sinks[1]->Events();
       bool aborted = false;
       for (size_t k = before[i]; k < events.size(); ++k) {
         aborted |= events[k].dispid == DISPID_OnStatusChange && events[k].value == 6;
       }
-      if (success != (fault->code == 0 && !aborted ? 1 : 0)) {
-        Fail(n + "PerformCircleComplete(" + std::to_string(success) + ")");
-      }
-      LONG completed = 0, reported = 0;
-      CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
-                 {Ref(VT_I4, &completed), Ref(VT_I4, &reported)});
-      if (completed != 1 || reported != success) {
-        Fail(n + "GetPerformCircleComplete gave " + std::to_string(completed) + ", " +
-             std::to_string(reported));
-      }
-      ComVariant code;
-      CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
-      if (static_cast<uint32_t>(code.lVal) != fault->code) {
-        Fail(n + "GetLastError gave " + Hex(code.lVal) + ", not " + Hex(fault->code));
-      }
+      ExpectRunEnd(c, o, before[i], fault->code == 0 && !aborted ? 1 : 0, fault->code,
+                   "c" + std::to_string(c.index) + " on '" + fault->name + "': ");
     }
+  }
+}
+
+void Session::ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
+                           std::optional<uint32_t> code, const std::string& what) {
+  LONG last = -1, completed = 0, reported = 0;
+  if (Completes(c.sinks[1]->Events(), from, &last) != 1) {
+    Fail(what + "not exactly one PerformCircleComplete");
+  }
+  CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
+             {Ref(VT_I4, &completed), Ref(VT_I4, &reported)});
+  ComVariant error;
+  CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &error);
+  if (last != success || completed != 1 || reported != success ||
+      static_cast<uint32_t>(error.lVal) != code.value_or(error.lVal)) {
+    Fail(what + "PerformCircleComplete(" + std::to_string(last) + "), GetPerformCircleComplete " +
+         std::to_string(completed) + ", " + std::to_string(reported) + ", GetLastError " +
+         Hex(error.lVal) + "; expected success " + std::to_string(success) +
+         (code ? ", code " + Hex(*code) : ""));
   }
 }
 
@@ -194,12 +187,9 @@ std::vector<std::string> Session::Check(int32_t baselineThreads) {
 }
 
 bool RunAndCheck(Session& session, const std::function<void(Session&)>& body) {
-  std::mutex mutex;
-  std::condition_variable ended;
-  bool done = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(mutex);
-    if (!ended.wait_for(lock, kSessionLimit, [&] { return done; })) {
+  std::promise<void> done;
+  std::thread watchdog([&session, ended = done.get_future()] {
+    if (ended.wait_for(kSessionLimit) == std::future_status::timeout) {
       std::fprintf(stderr, "torture: session '%s' (seed %llu) hung; its calls:\n",
                    session.name.c_str(), static_cast<unsigned long long>(session.seed));
       session.log.WriteNow(2);
@@ -214,11 +204,7 @@ bool RunAndCheck(Session& session, const std::function<void(Session&)>& body) {
     session.ReleaseClient(*c, "client");
   }
   const std::vector<std::string> problems = session.Check(baseline);
-  {
-    std::lock_guard lock(mutex);
-    done = true;
-  }
-  ended.notify_one();
+  done.set_value();
   watchdog.join();
   if (problems.empty()) {
     return true;

@@ -75,35 +75,34 @@ int main(int argc, char** argv) {
   }
   std::printf("torture: seed %llu\n", static_cast<unsigned long long>(seed));
   int32_t failed = 0, scenariosRun = 0;
+  // Runs one session; a sanitizer's report that follows its announcement belongs to it.
+  const auto runSession = [&](uint64_t sessionSeed, const char* name, auto body) {
+    std::printf("torture: %s session, seed %llu\n", name,
+                static_cast<unsigned long long>(sessionSeed));
+    std::fflush(stdout);
+    torture::Session session(sessionSeed, name);
+    current = &session;
+    const bool passed = torture::RunAndCheck(session, body);
+    if (printLog) {
+      std::fflush(stdout);
+      session.log.WriteNow(1);
+    }
+    failed += passed ? 0 : 1;
+    return passed;
+  };
   for (const torture::Scenario& scenario : torture::Scenarios()) {
     if (scenarios && (!only || !std::strcmp(only, scenario.name))) {
-      std::printf("torture: scenario '%s'\n", scenario.name);
-      std::fflush(stdout);
-      torture::Session session(0, scenario.name);
-      current = &session;
-      failed += torture::RunAndCheck(session, scenario.run) ? 0 : 1;
+      runSession(0, scenario.name, scenario.run);
       ++scenariosRun;
     }
   }
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   long long run = 0;
-  for (;
-       only == nullptr && (sessions < 0 ? std::chrono::steady_clock::now() < end : run < sessions);
-       ++run) {
-    torture::Session session(seed + static_cast<uint64_t>(run), "random");
-    current = &session;
-    std::printf("torture: session %lld, seed %llu\n", run + 1,
-                static_cast<unsigned long long>(session.seed));
-    std::fflush(stdout);  // a sanitizer's report that follows belongs to this session
-    const bool passed = torture::RunAndCheck(session, [](torture::Session& s) { s.RunRandom(); });
-    if (printLog) {
-      std::fflush(stdout);
-      session.log.WriteNow(1);
-    }
-    if (!passed) {
-      ++failed;
+  for (; !only && (sessions < 0 ? std::chrono::steady_clock::now() < end : run < sessions); ++run) {
+    const uint64_t sessionSeed = seed + static_cast<uint64_t>(run);
+    if (!runSession(sessionSeed, "random", [](torture::Session& s) { s.RunRandom(); })) {
       std::fprintf(stderr, "replay: %s --seed %llu --sessions 1 --no-scenarios\n", argv[0],
-                   static_cast<unsigned long long>(session.seed));
+                   static_cast<unsigned long long>(sessionSeed));
     }
   }
   std::printf("torture: %d scenarios and %lld random sessions from seed %llu; %d failed\n",

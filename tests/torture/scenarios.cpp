@@ -17,14 +17,6 @@ bool IsComplete(const Event& e) {
   return e.dispid == DISPID_PerformCircleComplete;
 }
 
-LONG LastComplete(const Client& c) {
-  LONG last = -1;
-  for (const Event& e : c.sinks[1]->Events()) {
-    last = IsComplete(e) ? e.value : last;
-  }
-  return last;
-}
-
 // The error GetLastError gives (and clears), called as the client.
 uint32_t ErrorOf(const Client& c) {
   ComVariant code;
@@ -35,7 +27,7 @@ uint32_t ErrorOf(const Client& c) {
 // PerformCircle called by `actor`, its arguments drawn from `seed`.
 HRESULT Start(Session& s, Client& c, uint32_t seed, const char* actor = "client") {
   std::mt19937 rng(seed);
-  return s.Act(c, Action::PerformCircle, rng, actor);
+  return s.Act(c, "PerformCircle", rng, actor);
 }
 
 void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds the wait
@@ -44,22 +36,22 @@ void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds
   }
 }
 
-// A failed run whose OnStatusChange(7) handler reads GetLastError still ends as failed, and
-// the handler reads the run's own error.
-void ErrorReadInTheErrorHandler(Session& s) {
+// A run on `fault` ends as failed with the fault's code. With `readInHandler`, its
+// OnStatusChange(7) handler reads GetLastError (which clears it) and finds the run's own error.
+void FailedRun(Session& s, const Fault& fault, bool readInHandler) {
   Client& c = s.AddClient();
-  Faults()[1].inject(*c.machine);
+  fault.inject(*c.machine);
   auto read = std::make_shared<std::atomic<uint32_t>>(0);
-  c.sinks[0]->onEvent = [&c, read](const Event& e) {
-    if (IsStatus(e, 7)) {
+  c.sinks[0]->onEvent = [&c, read, readInHandler](const Event& e) {
+    if (readInHandler && IsStatus(e, 7)) {
       *read = ErrorOf(c);
     }
   };
   Start(s, c, 1);
   s.Quiesce(c);
-  if (LastComplete(c) != 0 || *read != Faults()[1].code || ErrorOf(c) != 0) {
-    s.Fail("the failed run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           "), its handler read " + Hex(*read));
+  s.ExpectRunEnd(c, c.raw, 0, 0, readInHandler ? 0 : fault.code, "the failed run: ");
+  if (readInHandler && *read != fault.code) {
+    s.Fail("the failed run's handler read " + Hex(*read));
   }
 }
 
@@ -71,7 +63,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
     std::mt19937 rng(2);
     WaitUntil([&] { return started.load(); });  // an error pending before the run fails it
     while (!stop) {
-      s.Act(c, Action::GetData, rng, "second");
+      s.Act(c, "GetData", rng, "second");
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   });
@@ -80,42 +72,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
   s.Quiesce(c);
   stop = true;
   second.join();
-  LONG completed = 0, success = 0;
-  CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,
-             {Ref(VT_I4, &completed), Ref(VT_I4, &success)});
-  if (LastComplete(c) != 1 || success != 1) {
-    s.Fail("the good run ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           "), GetPerformCircleComplete success " + std::to_string(success));
-  }
-}
-
-// A scan the controller refuses without a code of its own fails the run with a nonzero code.
-void ScanRefusedWithoutACode(Session& s) {
-  Client& c = s.AddClient();
-  c.machine->RefuseScans(0);
-  Start(s, c, 3);
-  s.Quiesce(c);
-  const uint32_t code = ErrorOf(c);
-  if (LastComplete(c) != 0 || code != 0x80004005u) {
-    s.Fail("the refused scan ended with PerformCircleComplete(" + std::to_string(LastComplete(c)) +
-           ") and code " + Hex(code));
-  }
-}
-
-// The last reference released while a run goes, by a client whose PerformCircleComplete
-// handler starts the next run: that start is refused and the release waits for the run.
-void ReleasedWhileItsRunGoes(Session& s) {
-  Client& c = s.AddClient();
-  auto restarts = std::make_shared<std::atomic<int32_t>>(0);
-  c.sinks[0]->onEvent = [&s, &c, restarts](const Event& e) {
-    if (IsComplete(e) && (*restarts)++ == 0) {
-      if (Start(s, c, 4, "handler") == S_OK) {
-        s.Fail("PerformCircle accepted while its component was being destroyed");
-      }
-    }
-  };
-  Start(s, c, 4);
-  s.ReleaseClient(c, "client");
+  s.ExpectRunEnd(c, c.raw, 0, 1, std::nullopt, "the good run: ");
 }
 
 // The last reference released inside an event handler, on the run's own thread: at the first
@@ -171,7 +128,7 @@ void NextRunStartedOnPolling(Session& s) {
   std::mt19937 rng(7);
   for (int32_t run = 0; run < 3; ++run) {
     for (int32_t tries = 0; tries < 5000; ++tries) {
-      if (s.Act(c, Action::PerformCircle, rng, "client") == S_OK) {
+      if (s.Act(c, "PerformCircle", rng, "client") == S_OK) {
         break;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -185,37 +142,25 @@ void NextRunStartedOnPolling(Session& s) {
   s.Quiesce(c);
 }
 
-// Runs started one after another from the PerformCircleComplete handler.
-void NextRunStartedFromTheHandler(Session& s) {
+// PerformCircle called again from the handler of the first `restarts` events `when` picks,
+// each call answered `answer`; `runs` runs are accepted in all. With `release`, the client
+// releases its last reference while its first run goes.
+void StartedAgainFromAHandler(Session& s, bool (*when)(const Event&), int32_t restarts,
+                              HRESULT answer, int32_t runs, bool release = false) {
   Client& c = s.AddClient();
-  auto runs = std::make_shared<std::atomic<int32_t>>(1);
-  c.sinks[0]->onEvent = [&s, &c, runs](const Event& e) {
-    if (IsComplete(e) && (*runs)++ < 3) {
-      if (Start(s, c, 8, "handler") != S_OK) {
-        s.Fail("a run started from PerformCircleComplete was refused");
-      }
+  auto count = std::make_shared<std::atomic<int32_t>>(0);
+  c.sinks[0]->onEvent = [&s, &c, count, when, restarts, answer](const Event& e) {
+    if (when(e) && (*count)++ < restarts && Start(s, c, 8, "handler") != answer) {
+      s.Fail("PerformCircle from the handler of " + Describe(e) + " did not answer " + Hex(answer));
     }
   };
   Start(s, c, 8);
-  s.Quiesce(c);
-  if (c.accepted != 3) {
-    s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not 3");
+  if (release) {
+    s.ReleaseClient(c, "client");
   }
-}
-
-// PerformCircle re-entered from the OnStatusChange(1) its own checks raise: one run, not two.
-void ReenteredFromTheStartEvent(Session& s) {
-  Client& c = s.AddClient();
-  auto once = std::make_shared<std::atomic<bool>>(false);
-  c.sinks[0]->onEvent = [&s, &c, once](const Event& e) {
-    if (IsStatus(e, 1) && !once->exchange(true)) {
-      Start(s, c, 9, "handler");
-    }
-  };
-  Start(s, c, 9);
   s.Quiesce(c);
-  if (c.accepted != 1) {
-    s.Fail(std::to_string(c.accepted.load()) + " runs accepted at once");
+  if (c.accepted != runs) {
+    s.Fail(std::to_string(c.accepted.load()) + " runs accepted, not " + std::to_string(runs));
   }
 }
 
@@ -223,15 +168,25 @@ void ReenteredFromTheStartEvent(Session& s) {
 
 const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> scenarios = {
-      {"error read in the error handler", &ErrorReadInTheErrorHandler},
+      {"error read in the error handler", [](Session& s) { FailedRun(s, Faults()[1], true); }},
       {"empty data asked for during the run", &EmptyDataAskedForDuringTheRun},
-      {"scan refused without a code", &ScanRefusedWithoutACode},
-      {"released while its run goes", &ReleasedWhileItsRunGoes},
+      // A scan the controller refuses without a code of its own: the run's code is not 0.
+      {"scan refused without a code", [](Session& s) { FailedRun(s, Faults()[7], false); }},
+      // The last reference released while a run goes, by a client whose PerformCircleComplete
+      // handler starts the next run: that start is refused and the release waits for the run.
+      {"released while its run goes",
+       [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 1, S_FALSE, 1, true); }},
       {"released inside a handler", &ReleasedInsideAHandler},
       {"initialised half way", &InitialisedHalfWay},
       {"next run started on polling", &NextRunStartedOnPolling},
-      {"next run started from the handler", &NextRunStartedFromTheHandler},
-      {"re-entered from the start event", &ReenteredFromTheStartEvent}};
+      // Runs started one after another from the PerformCircleComplete handler.
+      {"next run started from the handler",
+       [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 2, S_OK, 3); }},
+      // PerformCircle re-entered from the OnStatusChange(1) its own checks raise: one run.
+      {"re-entered from the start event", [](Session& s) {
+         StartedAgainFromAHandler(
+             s, [](const Event& e) { return IsStatus(e, 1); }, 1, S_FALSE, 1);
+       }}};
   return scenarios;
 }
 

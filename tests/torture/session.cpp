@@ -2,6 +2,7 @@
 // sessions drawn from a seed.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -19,39 +20,87 @@ thread_local int32_t tInHandler = 0;
 
 constexpr size_t kLogLines = 4000;  // the latest lines are kept
 
-const char* const kActionNames[] = {"PerformCircle",
-                                    "Abort",
-                                    "Release",
-                                    "GetLastError",
-                                    "GetPerformCircleComplete",
-                                    "GetData",
-                                    "SaveData",
-                                    "Status",
-                                    "Property",
-                                    "GetStartPosition",
-                                    "EnterProbeOffsets",
-                                    "InitialiseObject",
-                                    "Graphics",
-                                    "InjectFault",
-                                    "ClearFaults"};
-static_assert(std::size(kActionNames) == static_cast<size_t>(Action::Count));
+// Every action a client calls and how often a random client calls it. A member's arguments,
+// one letter each: l, d, v a reference to a LONG, a double or a VARIANT of the client's; 0 the
+// value 0.0; t a random data set type (6: no such set); f a file name; k the link or (one time
+// in four) none; u no object. The rows without flags are the torture's own.
+struct ActionRow {
+  const char* name;
+  double weight;
+  WORD flags;
+  const char* args;
+};
+constexpr WORD kMethod = DISPATCH_METHOD, kGet = DISPATCH_PROPERTYGET;
+const ActionRow kActions[] = {{"PerformCircle", 5, 0, ""},
+                              {"Abort", 1.5, kMethod, ""},
+                              {"Release", 0.3, 0, ""},
+                              {"GetLastError", 2, kGet, ""},
+                              {"GetPerformCircleComplete", 2, kMethod, "ll"},
+                              {"GetData", 2, kMethod, "tddddvvvv"},
+                              {"SaveData", 1, kMethod, "f"},
+                              {"Status", 0.5, kGet, ""},
+                              {"GetCurrentCircleStatus", 0.5, kMethod, ""},
+                              {"Property", 2, 0, ""},
+                              {"GetStartPosition", 1, kMethod, "ddd"},
+                              {"EnterProbeOffsets", 1, kMethod, "000"},
+                              {"InitialiseObject", 0.5, kMethod, "ku"},
+                              {"ShowGraphics", 0.075, kMethod, ""},
+                              {"ShowGraphicsComplete", 0.075, kMethod, ""},
+                              {"GetGraphicsClosed", 0.075, kMethod, ""},
+                              {"WindowHandle", 0.075, kGet, ""},
+                              {"InjectFault", 0.7, 0, ""},
+                              {"ClearFaults", 0.7, 0, ""}};
 
-// How often a random client calls each action, in Action's order.
-const double kWeights[] = {5, 1.5, 0.3, 2, 2, 2, 1, 1, 2, 1, 1, 0.5, 0.3, 0.7, 0.7};
-static_assert(std::size(kWeights) == static_cast<size_t>(Action::Count));
-
-Action RandomAction(std::mt19937& rng) {
-  std::discrete_distribution<int32_t> pick(std::begin(kWeights), std::end(kWeights));
-  return static_cast<Action>(pick(rng));
+const char* RandomAction(std::mt19937& rng) {
+  std::vector<double> weights;
+  for (const ActionRow& row : kActions) {
+    weights.push_back(row.weight);
+  }
+  return kActions[std::discrete_distribution<int32_t>(weights.begin(), weights.end())(rng)].name;
 }
 
-template <class Machine>
-void RaiseAtPoint10(Machine& m, vexa_sim::StatusFlag flag) {
-  m.OnScanPoint([&m, flag](int32_t index) {
-    if (index == 10) {
-      m.SetStatusFlag(flag, 1);
+// Calls the row's member with its arguments; `what` tells what the call gave.
+HRESULT CallMember(IDispatch* o, const ActionRow& row, IUnknown* link, std::mt19937& rng,
+                   std::string& what) {
+  LONG longs[4] = {};
+  double reals[4] = {};
+  ComVariant variants[4], result;
+  std::vector<VARIANT> args;
+  for (const char* a = row.args; *a; ++a) {
+    const size_t i = static_cast<size_t>(a - row.args) % 4;
+    args.push_back(*a == 'l'   ? Ref(VT_I4, &longs[i])
+                   : *a == 'd' ? Ref(VT_R8, &reals[i])
+                   : *a == 'v' ? Ref(VT_VARIANT, &variants[i])
+                   : *a == '0' ? Real(0)
+                   : *a == 't' ? Long(static_cast<LONG>(rng() % 7))
+                   : *a == 'f' ? Text("torture" + std::to_string(rng() % 3) + ".dat")
+                   : *a == 'k' ? Unknown(rng() % 4 ? link : nullptr)
+                               : Unknown());
+    what += " " + (*a == 't' ? std::to_string(args.back().lVal) : std::string(1, *a));
+  }
+  const HRESULT hr = CallByName(o, row.name, row.flags, args, &result);
+  what += " -> " + std::to_string(result.lVal) + " " + std::to_string(longs[0]) + " " +
+          std::to_string(longs[1]);
+  for (VARIANT& arg : args) {
+    if (arg.vt == VT_BSTR) {
+      VariantClear(&arg);
     }
-  });
+  }
+  return hr;
+}
+
+// A fault that `act` injects when a scan reaches its tenth point.
+FaultInjection AtPoint10(FaultInjection act) {
+  return [act](vexa_sim::SimulatedMachine& m) {
+    m.OnScanPoint([&m, act](int32_t index) {
+      if (index == 10) {
+        act(m);
+      }
+    });
+  };
+}
+FaultInjection Raise(vexa_sim::StatusFlag flag) {
+  return AtPoint10([flag](vexa_sim::SimulatedMachine& m) { m.SetStatusFlag(flag, 1); });
 }
 
 }  // namespace
@@ -85,24 +134,16 @@ const std::vector<Fault>& Faults() {
   using vexa_sim::StatusFlag;
   static const std::vector<Fault> faults = {
       {"none", 0, [](SimulatedMachine&) {}},
-      {"air pressure low in a scan", 0x8160003E,
-       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::airPressureLow); }},
-      {"emergency stop in a scan", 0x8160003C,
-       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::emergencyStopActive); }},
-      {"servo motors disengaged in a scan", 0x81600040,
-       [](SimulatedMachine& m) { RaiseAtPoint10(m, StatusFlag::servoMotorsDisengaged); }},
+      {"air pressure low in a scan", 0x8160003E, Raise(StatusFlag::airPressureLow)},
+      {"emergency stop in a scan", 0x8160003C, Raise(StatusFlag::emergencyStopActive)},
+      {"servo motors disengaged in a scan", 0x81600040, Raise(StatusFlag::servoMotorsDisengaged)},
       {"scans end badly", 0x81600049, [](SimulatedMachine& m) { m.SetExtendedStatus(1, 0x20); }},
       {"lock refused", 0x81600050, [](SimulatedMachine& m) { m.RefuseLock(0x81600050); }},
       {"moves stop half way", 0x83100004,
        [](SimulatedMachine& m) { m.FailMoves(vexa_sim::kMoveStopped); }},
       {"scans refused without a code", 0x80004005, [](SimulatedMachine& m) { m.RefuseScans(0); }},
-      {"tip reads fail in a scan", 0x83100005, [](SimulatedMachine& m) {
-         m.OnScanPoint([&m](int32_t index) {
-           if (index == 10) {
-             m.FailTipReadsAfter(40);
-           }
-         });
-       }}};
+      {"tip reads fail in a scan", 0x83100005,
+       AtPoint10([](SimulatedMachine& m) { m.FailTipReadsAfter(40); })}};
   return faults;
 }
 
@@ -132,15 +173,11 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
     return S_OK;
   }
   Session& session = *client->session;
-  session.log.Add("c" + std::to_string(client->index) + " event " +
-                  (dispid == DISPID_OnStatusChange          ? "status "
-                   : dispid == DISPID_PerformCircleComplete ? "complete "
-                                                            : "graphics closed ") +
-                  (withValue ? std::to_string(event.value) : ""));
+  session.log.Add("c" + std::to_string(client->index) + " event " + Describe(event));
   ++tInHandler;
   // OnGraphicsClosed comes on the viewer's thread, beside a run's events: no action there, so
   // that no handler is inside the object when another releases it.
-  if (n < plan.size() && plan[n] != Action::Count && !session.calm && !client->destroyed &&
+  if (n < plan.size() && plan[n] && !session.calm && !client->destroyed &&
       dispid != DISPID_OnGraphicsClosed) {
     std::mt19937 rng(static_cast<uint32_t>(session.seed * 7919 + n * 31 + client->index));
     session.Act(*client, plan[n], rng, "handler");
@@ -150,6 +187,12 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
   }
   --tInHandler;
   return S_OK;
+}
+
+std::string Describe(const Event& e) {
+  return e.dispid == DISPID_OnStatusChange          ? "status " + std::to_string(e.value)
+         : e.dispid == DISPID_PerformCircleComplete ? "complete " + std::to_string(e.value)
+                                                    : "graphics closed";
 }
 
 std::vector<Event> Sink::Events() const {
@@ -237,8 +280,8 @@ void Session::ReleaseClient(Client& c, const char* actor) {
   }
 }
 
-HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* actor) {
-  if (action == Action::Release) {
+HRESULT Session::Act(Client& c, const std::string& action, std::mt19937& rng, const char* actor) {
+  if (action == "Release") {
     ReleaseClient(c, actor);
     return S_OK;
   }
@@ -253,120 +296,44 @@ HRESULT Session::Act(Client& c, Action action, std::mt19937& rng, const char* ac
     return S_FALSE;
   }
   HRESULT hr = S_OK;
-  std::string what = kActionNames[static_cast<int32_t>(action)];
-  ComVariant result;
-  LONG a = 0, b = 0;
-  double x = 0, y = 0, z = 0;
-  switch (action) {
-    case Action::PerformCircle:
-      // The application puts the probe at the start first, also (carelessly) during a run.
-      c.machine->SetTip(c.start);
-      ++tInPerformCircle;
-      hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
-      --tInPerformCircle;
-      ++(hr == S_OK ? c.accepted : c.refused);
-      break;
-    case Action::Abort:
-      hr = CallByName(o, "Abort", DISPATCH_METHOD, {});
-      break;
-    case Action::GetLastError:
-      hr = CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &result);
-      what += " " + Hex(static_cast<uint32_t>(result.lVal));
-      break;
-    case Action::GetPerformCircleComplete:
-      hr = CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
-                      {Ref(VT_I4, &a), Ref(VT_I4, &b)});
-      what += " " + std::to_string(a) + " " + std::to_string(b);
-      break;
-    case Action::GetData: {
-      const LONG type = static_cast<LONG>(rng() % 7);  // 6: no such data set
-      ComVariant cz, ax, ay, az;
-      hr = CallByName(
-          o, "GetData", DISPATCH_METHOD,
-          {Long(type), Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z), Ref(VT_R8, &x),
-           Ref(VT_VARIANT, &cz), Ref(VT_VARIANT, &ax), Ref(VT_VARIANT, &ay), Ref(VT_VARIANT, &az)},
-          &result);
-      what += " " + std::to_string(type) + " -> " + std::to_string(result.lVal);
-      break;
-    }
-    case Action::SaveData: {
-      VARIANT file = Text("torture" + std::to_string(rng() % 3) + ".dat");
-      hr = CallByName(o, "SaveData", DISPATCH_METHOD, {file}, &result);
-      VariantClear(&file);
-      what += " -> " + std::to_string(result.lVal);
-      break;
-    }
-    case Action::Status:
-      hr = rng() % 2 ? CallByName(o, "Status", DISPATCH_PROPERTYGET, {}, &result)
-                     : CallByName(o, "GetCurrentCircleStatus", DISPATCH_METHOD, {}, &result);
-      what += " " + std::to_string(result.lVal);
-      break;
-    case Action::Property: {
-      // Every property: a get, and a put of what it held (Learning and the texts take new
-      // values), so that the run's feature stays the one the machine holds.
-      const InterfaceMember& p = kCircleDCInterface[rng() % std::size(kCircleDCInterface)];
-      const std::string kinds = p.kinds;
-      if (kinds == "m") {
-        return S_OK;
-      }
-      what += " " + std::string(p.name);
-      if (kinds == "p") {
-        hr = PutByName(o, p.name, Long(std::string(p.name) == "FilterMethod" ? 1 : 0));
-        break;
-      }
+  std::string what = action;
+  if (action == "PerformCircle") {
+    // The application puts the probe at the start first, also (carelessly) during a run.
+    c.machine->SetTip(c.start);
+    ++tInPerformCircle;
+    hr = CallByName(o, "PerformCircle", DISPATCH_METHOD, {});
+    --tInPerformCircle;
+    ++(hr == S_OK ? c.accepted : c.refused);
+  } else if (action == "Property") {
+    // Every property: a get, and a put of what it held (Learning and the texts take new
+    // values), so that the run's feature stays the one the machine holds.
+    const InterfaceMember& p = kCircleDCInterface[rng() % std::size(kCircleDCInterface)];
+    const std::string kinds = p.kinds, name = p.name;
+    ComVariant result;
+    what += " " + name + " " + kinds;
+    if (kinds == "p") {
+      hr = PutByName(o, p.name, Long(name == "FilterMethod" ? 1 : 0));
+    } else if (kinds != "m") {
       hr = CallByName(o, p.name, DISPATCH_PROPERTYGET, {}, &result);
-      if (kinds == "gp") {
-        if (std::string(p.name) == "Learning") {
-          VariantClear(&result);
-          result.vt = VT_I4;
-          result.lVal = static_cast<LONG>(rng() % 3);
-        } else if (p.type == 's' && std::string(p.name) != "IniFilepath" &&
-                   std::string(p.name) != "WorkingFolder") {
-          VariantClear(&result);
-          result.vt = VT_BSTR;
-          result.bstrVal = BstrFromUtf8("text " + std::to_string(rng() % 100));
-        }
-        hr = PutByName(o, p.name, result);
-        what += " put";
+      const bool text = p.type == 's' && name != "IniFilepath" && name != "WorkingFolder";
+      if (kinds == "gp" && (name == "Learning" || text)) {
+        VariantClear(&result);
+        static_cast<VARIANT&>(result) = name == "Learning"
+                                            ? Long(static_cast<LONG>(rng() % 3))
+                                            : Text("text " + std::to_string(rng() % 100));
       }
-      break;
+      hr = kinds == "gp" ? PutByName(o, p.name, result) : hr;
     }
-    case Action::GetStartPosition:
-      hr = CallByName(o, "GetStartPosition", DISPATCH_METHOD,
-                      {Ref(VT_R8, &x), Ref(VT_R8, &y), Ref(VT_R8, &z)}, &result);
-      what += " -> " + std::to_string(result.lVal);
-      break;
-    case Action::EnterProbeOffsets:
-      hr = CallByName(o, "EnterProbeOffsets", DISPATCH_METHOD, {Real(0), Real(0), Real(0)});
-      break;
-    case Action::InitialiseObject: {
-      const bool none = rng() % 4 == 0;
-      hr = CallByName(o, "InitialiseObject", DISPATCH_METHOD,
-                      {Unknown(none ? nullptr : c.link.Get()), Unknown(nullptr)}, &result);
-      what += none ? " without a link" : "";
-      break;
-    }
-    case Action::Graphics: {
-      const std::pair<const char*, WORD> calls[] = {{"ShowGraphics", DISPATCH_METHOD},
-                                                    {"ShowGraphicsComplete", DISPATCH_METHOD},
-                                                    {"GetGraphicsClosed", DISPATCH_METHOD},
-                                                    {"WindowHandle", DISPATCH_PROPERTYGET}};
-      const auto& [name, flags] = calls[rng() % std::size(calls)];
-      what = name;
-      hr = CallByName(o, name, flags, {}, &result);
-      break;
-    }
-    case Action::InjectFault: {
-      const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
-      fault.inject(*c.machine);
-      what += " " + std::string(fault.name);
-      break;
-    }
-    case Action::ClearFaults:
-      ClearFaults(*c.machine);
-      break;
-    default:
-      break;
+  } else if (action == "InjectFault") {
+    const Fault& fault = Faults()[1 + rng() % (Faults().size() - 2)];
+    fault.inject(*c.machine);
+    what += " " + std::string(fault.name);
+  } else if (action == "ClearFaults") {
+    ClearFaults(*c.machine);
+  } else {
+    const auto row = std::find_if(std::begin(kActions), std::end(kActions),
+                                  [&](const ActionRow& r) { return action == r.name; });
+    hr = CallMember(o, *row, c.link.Get(), rng, what);
   }
   log.Add("c" + std::to_string(c.index) + " " + actor + " " + what + " = " +
           Hex(static_cast<uint32_t>(hr)));
@@ -394,8 +361,8 @@ void Session::RunRandom() {
   const int32_t count = 1 + static_cast<int32_t>(rng() % 3);
   for (int32_t i = 0; i < count; ++i) {
     Client& c = AddClient();
-    c.sinks[0]->plan.resize(64, Action::Count);
-    for (Action& action : c.sinks[0]->plan) {
+    c.sinks[0]->plan.resize(64, nullptr);
+    for (const char*& action : c.sinks[0]->plan) {
       if (rng() % 10 < 3) {
         action = RandomAction(rng);
       }

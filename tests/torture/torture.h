@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,13 +29,6 @@ inline std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", value);
   return text;
-}
-
-// An object argument for Invoke (the variant does not own it).
-inline VARIANT Unknown(IUnknown* object = nullptr) {
-  VARIANT v = Of(VT_UNKNOWN);
-  v.punkVal = object;
-  return v;
 }
 
 class Log {
@@ -57,24 +51,7 @@ struct Event {
   bool inPerformCircle;
 };
 
-enum class Action {
-  PerformCircle,
-  Abort,
-  Release,
-  GetLastError,
-  GetPerformCircleComplete,
-  GetData,
-  SaveData,
-  Status,
-  Property,
-  GetStartPosition,
-  EnterProbeOffsets,
-  InitialiseObject,
-  Graphics,
-  InjectFault,
-  ClearFaults,
-  Count
-};
+std::string Describe(const Event& e);
 
 struct Client;
 class Session;
@@ -88,7 +65,7 @@ class Sink final : public SinkStub<IDispatch> {
   std::vector<Event> Events() const;
 
   Client* client = nullptr;
-  std::vector<Action> plan;                   // Action::Count: do nothing
+  std::vector<const char*> plan;              // null: do nothing
   std::function<void(const Event&)> onEvent;  // a scenario's own handler, after the plan's
 
  private:
@@ -128,7 +105,7 @@ class Session {
   Client& AddClient();
   // Calls one action on `c` as `actor` ("client", "second", "handler"); its arguments are
   // drawn from `rng`. Returns the call's HRESULT (S_FALSE when the object was gone).
-  HRESULT Act(Client& c, Action action, std::mt19937& rng, const char* actor);
+  HRESULT Act(Client& c, const std::string& action, std::mt19937& rng, const char* actor);
   // Prepares `c` for a run (initialise, parameters, start position, probe offsets) in the
   // run directory `workingFolder` of the session's folder.
   void Prepare(Client& c, IDispatch* o, const std::string& workingFolder = "Default");
@@ -144,6 +121,11 @@ class Session {
   // run with no fault (which takes up any abort left pending), then a run with a fault drawn
   // from `rng`, each checked for its error code, its events and the lock.
   void FinalRuns(std::mt19937& rng);
+  // Checks a run of `c` that ended after its second sink's `from`-th event: exactly one
+  // PerformCircleComplete, with `success`, as GetPerformCircleComplete says, and GetLastError
+  // `code` (any when none is given); `what` names the run in a problem.
+  void ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
+                    std::optional<uint32_t> code, const std::string& what);
 
   // Checks the invariants once every component is released; the problems found, each with
   // the component's number.
@@ -169,10 +151,11 @@ class Session {
 // The faults the simulated controller can be given (the first is none); each with the error
 // code a learning run on it then ends with. The last, tip reads failing, stays in force after
 // its run and makes PerformCircle's own probe check fail: only final runs are given it.
+using FaultInjection = std::function<void(vexa_sim::SimulatedMachine& machine)>;
 struct Fault {
   const char* name;
   uint32_t code;
-  void (*inject)(vexa_sim::SimulatedMachine& machine);
+  FaultInjection inject;
 };
 const std::vector<Fault>& Faults();
 void ClearFaults(vexa_sim::SimulatedMachine& machine);
