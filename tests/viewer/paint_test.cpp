@@ -1,5 +1,5 @@
 // The Radial Error View's paint, drawn on a Cairo surface as `ombrixdc render` draws it and
-// compared with the pictures kept in golden/ (look at them: they are the specification).
+// compared with the pictures kept in golden/ (look at them: they are what a user must see).
 #include "src/viewer/paint.h"
 
 #include <gtest/gtest.h>
