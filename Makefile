@@ -2,6 +2,7 @@
 JOBS ?= 2
 SEED ?= 1
 COUNT ?= 100
+FROM ?= 1
 CMAKE_FLAGS ?=
 
 .PHONY: deps configure build test test-asan test-tsan mutation mutation-random soak torture demo bench bench-process format clean package python fuzz
@@ -44,7 +45,7 @@ mutation: deps
 
 # COUNT random one-token mutants of src/ and platform/ chosen by SEED, and the share killed.
 mutation-random: deps
-	bash scripts/mutation-check --random --seed $(SEED) --count $(COUNT)
+	bash scripts/mutation-check --random --seed $(SEED) --count $(COUNT) --from $(FROM)
 
 # 1,000 alternating learning and compensated runs in one process; fails if resident memory or
 # open file descriptors grow after the first 100 runs (several minutes; not in CI).
