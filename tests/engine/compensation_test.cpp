@@ -96,6 +96,20 @@ TEST(ComputeCompensated, AMapLearntAtAnotherRadiusCorrectsAtTheRunsAngles) {
   }
 }
 
+// Any one of the three slots empty (a map that cannot be applied) makes the stored map
+// unusable, with no results.
+TEST(ComputeCompensated, AnyUnusableSlotMakesTheMapUnusable) {
+  const RadialProfile fast = FastOf(FormError);
+  const LearningResult learnt = ComputeLearning(Parameters(), ProfileOf(3600, FormError), fast);
+  for (std::size_t broken = 0; broken < kMapSlotCount; ++broken) {
+    MapSlots slots = learnt.slots;
+    slots.slot[broken] = MapSlot{};
+    const CompensatedResult r = ComputeCompensated(Parameters(), slots, fast);
+    EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable) << broken;
+    EXPECT_TRUE(r.corrected.radii.IsEmpty()) << broken;
+  }
+}
+
 TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
   const RadialProfile slow = ProfileOf(3600, FormError);
   const RadialProfile tooShort = ProfileOf(3, FormError);
