@@ -76,4 +76,21 @@ TEST(FitToMapGrid, GivesTheLeastSquaresRadiusAtEveryGridAngle_NoneForALine) {
             kUnusableScan);
 }
 
+// Four-point interpolation through the two nodes either side, round the revolution's end: a
+// lone node of value 1 weighs 9/16 at the midpoints beside it and -1/16 one interval further.
+TEST(InterpolatePeriodic, TakesTheTwoNodesEitherSideRoundTheEnd) {
+  CMaDoubleArray angles, values, midpoints;
+  for (int i = 0; i < 8; ++i) {
+    angles.Add(1.0 + i * kTwoPi / 8);
+    values.Add(i == 0 ? 1.0 : 0.0);
+    midpoints.Add(1.0 + (i + 0.5) * kTwoPi / 8);
+  }
+  const std::optional<CMaDoubleArray> at = InterpolatePeriodic(angles, values, midpoints);
+  ASSERT_TRUE(at);
+  const double expected[8] = {9 / 16.0, -1 / 16.0, 0, 0, 0, 0, -1 / 16.0, 9 / 16.0};
+  for (std::size_t i = 0; i < 8; ++i) {
+    EXPECT_NEAR((*at)[i], expected[i], 1e-12) << i;
+  }
+}
+
 }  // namespace ombrixdc
