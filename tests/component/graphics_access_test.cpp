@@ -71,6 +71,8 @@ TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
   EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
   EXPECT_EQ(Host()->GetState().frame, frame);
   EXPECT_EQ(component->WindowRectChanged.Get(), 0);
+  EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, ""), S_OK);  // nor an empty name: no reload
+  EXPECT_EQ(Host()->GetState().broughtToFront, 0);
   // A rectangle moves it, and WindowVisible 0 hides it.
   component->WindowVisible.Set(0);
   EXPECT_EQ(component->ShowGraphics(30, 40, 800, 600, std::nullopt), S_OK);

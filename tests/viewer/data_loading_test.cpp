@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
 #include <mutex>
 
@@ -30,18 +29,14 @@ class FakeViewerClient final : public ViewerClient {
   std::optional<std::string> WorkingFolder() const override { return "Default"; }
   std::optional<std::string> GraphicsFilename() const override { return fileName; }
   bool GraphicsOpen() const override { return graphicsOpen; }
-  ClientRunData RunData() const override {
-    ClientRunData data = run;
-    data.DataSets = sets;
-    return data;
-  }
+  ClientRunData RunData() const override { return run; }
   void SetGraphicsOpen(bool open) override { graphicsOpen = open; }
   void SetWindowHandle(int32_t) override {}
   void FireOnGraphicsClosed() override {}
 
   // Every set a circle of `radius` sampled at `count` angles.
   void SetCircles(double radius, size_t count) {
-    for (DataSet& set : sets) {
+    for (DataSet& set : run.DataSets) {
       set = {};
       for (size_t i = 0; i < count; ++i) {
         set.radii.Add(radius);
@@ -52,7 +47,6 @@ class FakeViewerClient final : public ViewerClient {
 
   std::optional<std::string> fileName;
   ClientRunData run;
-  std::array<DataSet, kViewerDataSetCount> sets;
   bool graphicsOpen = false;
 };
 
@@ -60,15 +54,10 @@ class DataLoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ViewerState& s = state();
-    {
-      std::lock_guard lock(s.dataMutex);
-      s.Data = {};
-      s.ShownComponent = nullptr;
-    }
-    {
-      std::lock_guard lock(s.sessionMutex);
-      s.ViewerDirectory = folder.Path().string();
-    }
+    std::scoped_lock lock(s.dataMutex, s.sessionMutex);
+    s.Data = {};
+    s.ShownComponent = nullptr;
+    s.ViewerDirectory = folder.Path().string();
     s.SlowSpeedRepeatability = 0.0;
     s.ShowReference = 1;
     s.RingIndex = -1;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <optional>
 #include <tuple>
 
@@ -42,6 +43,10 @@ TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
     return std::array<int32_t, 5>{state.MetrologyView, state.ShowGrid, state.ShowReference,
                                   state.ShowFast, state.ShowCorrected};
   };
+  // The toolbar starts with the switches' checks.
+  EXPECT_EQ(host.GetState().toolbarChecks,
+            (std::map<int32_t, bool>{
+                {kCommandMetrology, true}, {kCommandGrid, true}, {kCommandReference, true}}));
   for (std::size_t i = 0; i < 5; ++i) {
     const auto [id, onToolbar] = cases[i];
     for (int32_t expected : {0, 1}) {
@@ -77,7 +82,16 @@ TEST_F(CommandTest, MagnifyAndShrink_StayWithinTheEightRingScales) {
 }
 
 // Only the five switches are check items; Open, Exit, Magnify and Shrink are plain commands.
-TEST(ViewerMenu, OnlyTheSwitchesAreCheckItems) {
+// Each toolbar button has a tooltip text of its own.
+TEST(ViewerMenuAndToolbar, OnlyTheSwitchesAreCheckItems_EachButtonHasItsTooltip) {
+  for (auto [id, text] : {std::pair{kCommandOpen, 33002},
+                          {kCommandMetrology, 33031},
+                          {kCommandMagnify, 33032},
+                          {kCommandShrink, 33033},
+                          {kCommandGrid, 33034},
+                          {kCommandReference, 33035}}) {
+    EXPECT_EQ(TooltipTextId(id), text) << id;
+  }
   for (const auto& menu :
        {BuiltInMenu(), MenuFromTexts(BuiltInTextLookup(TextVariant::EnglishUS))}) {
     std::vector<int32_t> checkable, plain;
@@ -97,11 +111,8 @@ TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
   EXPECT_EQ(CutText("Ready", 79), "Ready");
   EXPECT_EQ(CutText(std::string(200, 'a'), 127).size(), 127u);
   // "Größe" is G r \xC3\xB6 \xC3\x9F e: a cut inside a two-byte character drops all of it.
-  const std::string word =
-      "Gr\xC3\xB6\xC3\x9F"
-      "e";
-  EXPECT_EQ(CutText(word, 3), "Gr");
-  EXPECT_EQ(CutText(word, 4), "Gr\xC3\xB6");
+  EXPECT_EQ(CutText("Gr\u00F6\u00DFe", 3), "Gr");
+  EXPECT_EQ(CutText("Gr\u00F6\u00DFe", 4), "Gr\u00F6");
 }
 
 // A restored window smaller than the default client area in either direction springs back to

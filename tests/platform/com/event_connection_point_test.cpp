@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/com/object.h"
+#include "tests/support/variant_values.h"
 
 namespace {
 
@@ -50,12 +51,7 @@ TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFir
   ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
   EXPECT_NE(cookie1, cookie2);
 
-  VARIANT args[2];
-  for (LONG i = 0; i < 2; ++i) {
-    VariantInit(&args[i]);
-    args[i].vt = VT_I4;
-    args[i].lVal = 10 * (i + 1);
-  }
+  VARIANT args[2] = {Long(10), Long(20)};
   source->point.FireEvent(7, args, 2);
   EXPECT_EQ(log, (std::vector<std::string>{"second:7(10,20)", "first:7(10,20)"}));
 

@@ -33,8 +33,7 @@ TEST(Variant, CopyDuplicatesStringsAndArraysSharesInterfacesAndClearFreesThem) {
   EXPECT_EQ(value, 2.5);
 
   bool destroyed = false;
-  object.vt = VT_UNKNOWN;
-  object.punkVal = NewWidget(&destroyed);
+  static_cast<VARIANT&>(object) = Unknown(NewWidget(&destroyed));
   ASSERT_EQ(VariantCopy(&copy, &object), S_OK);
   EXPECT_EQ(VariantClear(&object), S_OK);
   EXPECT_FALSE(destroyed);  // the copy holds its own reference
@@ -70,6 +69,7 @@ TEST(Variant, NumbersAndTextConvertRoundingHalfToEvenAndCheckingTheirRange) {
       {"0x10", 0, VT_R8, DISP_E_TYPEMISMATCH, 0},
       {"-1e400", 0, VT_R8, DISP_E_OVERFLOW, 0},  // never a silent 0 beyond a double's range
       {"-1e400", 0, VT_BOOL, DISP_E_OVERFLOW, 0},
+      {"probe", 0, VT_EMPTY, S_OK, 0},  // anything can be emptied
   };
   for (const auto& c : cases) {
     ComVariant source, out;

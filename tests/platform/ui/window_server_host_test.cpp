@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <future>
 #include <sstream>
@@ -22,37 +21,6 @@
 #include "tests/platform/ui/recording_listener.h"
 #include "tests/support/temp_folder.h"
 
-// A private X server for tests of real windows: Xvfb on a display number it picks itself
-// (-displayfd), ended when the object goes. The shell prints Xvfb's id at once, Xvfb its
-// display number when it is ready, or nothing when it ends.
-class XvfbDisplay {
- public:
-  XvfbDisplay() {
-    if (FILE* out = ::popen(
-            "Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo $!", "r")) {
-      int32_t number = -1;
-      if (std::fscanf(out, "%d %d", &pid_, &number) == 2) {
-        display_ = ":" + std::to_string(number);
-      }
-      ::pclose(out);
-    }
-  }
-  ~XvfbDisplay() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-    }
-  }
-  XvfbDisplay(const XvfbDisplay&) = delete;
-  XvfbDisplay& operator=(const XvfbDisplay&) = delete;
-
-  // ":N", or empty when Xvfb could not start.
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = 0;
-  std::string display_;
-};
-
 namespace ui {
 namespace {
 
@@ -60,10 +28,21 @@ using namespace std::chrono_literals;
 
 class WindowServerTest : public ::testing::Test {
  protected:
+  // A private X server first: Xvfb on a display number it picks itself (-displayfd). The
+  // shell prints Xvfb's id at once, Xvfb its display number when it is ready, or nothing when
+  // it ends.
   void SetUp() override {
-    ASSERT_FALSE(xvfb_.Display().empty()) << "Xvfb did not start (scripts/install-deps)";
+    if (FILE* out = ::popen(
+            "Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo $!", "r")) {
+      int32_t number = -1;
+      if (std::fscanf(out, "%d %d", &xvfb_, &number) == 2) {
+        display_ = ":" + std::to_string(number);
+      }
+      ::pclose(out);
+    }
+    ASSERT_FALSE(display_.empty()) << "Xvfb did not start (scripts/install-deps)";
     std::string whyNot;
-    std::unique_ptr<WindowHost> host = StartWindowServer(&whyNot, {"", xvfb_.Display(), 10000});
+    std::unique_ptr<WindowHost> host = StartWindowServer(&whyNot, {"", display_, 10000});
     ASSERT_NE(host, nullptr) << whyNot;
     host_.reset(static_cast<WindowServerHost*>(host.release()));
     WindowDescription description;
@@ -75,6 +54,13 @@ class WindowServerTest : public ::testing::Test {
                            {ToolKind::Button, 32779, 3, false}};
     ASSERT_TRUE(host_->Create(description));
     ASSERT_NE(host_->NativeId(), 0);
+  }
+  // The window goes before its display.
+  void TearDown() override {
+    host_.reset();
+    if (xvfb_ > 0) {
+      ::kill(xvfb_, SIGTERM);
+    }
   }
 
   // Dispatches until `event` has reached the listener or 30 seconds pass; a ticker wakes
@@ -98,13 +84,11 @@ class WindowServerTest : public ::testing::Test {
 
   // The output of `command` run against the test's display.
   std::string Ask(const std::string& command) const {
-    const std::string full = "DISPLAY=" + xvfb_.Display() + " " + command + " 2>/dev/null";
+    const std::string full = "DISPLAY=" + display_ + " " + command + " 2>/dev/null";
     std::string out;
     if (FILE* pipe = ::popen(full.c_str(), "r")) {
-      char chunk[4096];
-      size_t got = 0;
-      while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) {
-        out.append(chunk, got);
+      for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        out += static_cast<char>(c);
       }
       ::pclose(pipe);
     }
@@ -134,7 +118,8 @@ class WindowServerTest : public ::testing::Test {
   }
 
   bool visible_ = true;
-  XvfbDisplay xvfb_;
+  pid_t xvfb_ = 0;
+  std::string display_;  // ":N"
   std::unique_ptr<WindowServerHost> host_;
   RecordingListener recorder_;
 };
@@ -148,19 +133,14 @@ TEST_F(WindowServerTest, PaintsResizesTakesUserInputAndDestroyEndsOnce) {
   // A screenshot of the window shows the three plot colours the listener painted.
   TempFolder folder;
   const std::string shot = (folder.Path() / "window.bmp").string();
-  const std::string command = "import -display " + xvfb_.Display() + " -window " +
-                              std::to_string(host_->NativeId()) + " bmp3:" + shot + " 2>/dev/null";
-  bool shown = false;
-  for (int attempt = 0; attempt < 300 && !shown; ++attempt) {
-    std::this_thread::sleep_for(100ms);
-    const std::optional<Image> image =
-        std::system(command.c_str()) == 0 ? LoadBmp(shot) : std::nullopt;
-    shown =
-        image && std::ranges::all_of(std::array{0x0000FFu, 0xFF0000u, 0x00FF00u}, [&](uint32_t c) {
-          return std::ranges::find(image->pixels, c) != image->pixels.end();
-        });
-  }
-  EXPECT_TRUE(shown);
+  const auto showsBands = [&](const std::string&) {
+    const std::optional<Image> image = LoadBmp(shot);
+    return image && std::ranges::all_of(std::array{0x0000FFu, 0xFF0000u, 0x00FF00u}, [&](auto c) {
+             return std::ranges::find(image->pixels, c) != image->pixels.end();
+           });
+  };
+  EXPECT_TRUE(AskUntil("import -window " + std::to_string(host_->NativeId()) + " bmp3:" + shot,
+                       showsBands, 300));
   host_->Resize({900, 700});
   EXPECT_TRUE(DispatchUntil("paint 892x654")) << "a resized window is painted again";
 
@@ -192,14 +172,10 @@ TEST_F(WindowServerTest, HoveringAToolbarButtonShowsItsTooltip) {
     asked = DispatchUntil("tooltip 32778");
   }
   ASSERT_TRUE(asked) << recorder_.Joined();
-  std::string tooltip;
   EXPECT_TRUE(AskUntil("true", [&](const std::string&) {
-    for (const std::string& id : OtherShownWindows()) {
-      if (Ask("xprop -id " + id + " _NET_WM_WINDOW_TYPE").find("TOOLTIP") != std::string::npos) {
-        tooltip = id;
-      }
-    }
-    return !tooltip.empty();
+    return std::ranges::any_of(OtherShownWindows(), [&](const std::string& id) {
+      return Ask("xprop -id " + id + " _NET_WM_WINDOW_TYPE").find("TOOLTIP") != std::string::npos;
+    });
   })) << "no tooltip window was mapped";
 }
 

@@ -81,6 +81,7 @@ TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusa
 TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhere) {
   const std::pair<const char*, const char*> cases[] = {
       {"[Noise]\nSigma = fast\n", ":2: [Noise] Sigma: \"fast\" not a finite number"},
+      {"[Noise]\nSigma = \"\"\n", "Sigma: \"\" not a finite number"},  // quotes of an empty value
       {"[Dynamics]\nNaturalFrequency = 0\n", "must be greater than 0"},
       {"[Dynamics]\nNaturalFrequncy = 20\n", "unknown key"},
       {"[Feature]\nSizeError = 0.001\n\nSizeError = 0.002\n", ":4: [Feature] SizeError: given"},
