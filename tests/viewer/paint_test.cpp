@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "platform/ui/render.h"
 #include "src/viewer/data_sets_reader.h"
@@ -90,6 +91,39 @@ TEST(Paint, NumberFormatsAndValuesTooLargeToShow) {
   EXPECT_EQ(paint::FormatDecimals(1.0 / 3.0, 9), "0.3333");  // other counts give four
   EXPECT_EQ(paint::FormatDecimals(-1e114, 1).value_or("").size(), 118u);
   EXPECT_EQ(paint::FormatDecimals(1e116, 4), std::nullopt);  // 122 characters
+}
+
+// The logo comes from the data folder's file, else the one beside the module, else it is
+// drawn; a file that cannot be read is passed over. The files are one pixel, padded with white.
+TEST(ViewerLogo, DataFolderFirstThenBesideTheModuleThenBuiltIn) {
+  TempFolder data, module;
+  const auto onePixel = [](const char* blueGreenRed) {  // a 24-bit 1 x 1 BMP file
+    std::string bmp("BM\0\0\0\0\0\0\0\0\x36\0\0\0", 14);
+    const uint32_t info[10] = {40, 1, 1, 0x180001, 0, 4};
+    bmp.append(reinterpret_cast<const char*>(info), sizeof info);
+    return bmp + std::string(blueGreenRed, 3) + '\0';
+  };
+  const std::string moduleFile = (module.Path() / "libombrixdc.so").string();
+  module.Write(kLogoFileName, onePixel("\xFF\0\0"));  // blue
+  const ui::Image builtIn = BuiltInLogo();
+  // What the data folder holds, whether the module path is given, the logo's first pixel.
+  const std::tuple<std::string, bool, uint32_t> cases[] = {
+      {onePixel("\0\0\xFF"), true, 0xFF0000},  // red, from the data folder
+      {"", true, 0x0000FF},                    // no data folder file: the module's
+      {"BM", true, 0x0000FF},                  // damaged: the module's
+      {"", false, builtIn.pixels[0]},
+  };
+  for (const auto& [file, withModule, pixel] : cases) {
+    std::filesystem::remove(data.Path() / kLogoFileName);
+    if (!file.empty()) {
+      data.Write(kLogoFileName, file);
+    }
+    const ui::Image logo =
+        LoadViewerLogo({data.Path(), withModule ? std::optional(moduleFile) : std::nullopt});
+    ASSERT_EQ(logo.width * logo.height, kLogoWidth * kLogoHeight);
+    EXPECT_EQ(logo.pixels[0], pixel) << file.size() << withModule;
+    EXPECT_EQ(logo.pixels[1], withModule ? 0xFFFFFFu : builtIn.pixels[1]);
+  }
 }
 
 // The file formats are the window layer's; here only what the view refuses to write.

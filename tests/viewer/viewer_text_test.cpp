@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -73,6 +77,27 @@ TEST(ViewerTextChoice, KeptErrorObjectSuppliesTheTexts_BuiltInWordsFillItsGaps) 
   EXPECT_EQ(text(33204), "sec");     // empty in its file: the built-in word too
 
   EXPECT_EQ(ViewerTextLookup(nullptr, TextVariant::EnglishUS)(33116), "Center");
+}
+
+// Every built-in text of both variants, one "id: US | UK" line each, against the kept list:
+// the menu, tooltip, status-bar and display words a person reads.
+// OMBRIXDC_UPDATE_GOLDEN=1 rewrites the list.
+TEST(BuiltInViewerText, EveryTextOfBothVariantsMatchesTheKeptList) {
+  std::string list;
+  for (int32_t id = 32768; id <= 33204; ++id) {
+    const std::string us = BuiltInViewerText(id, TextVariant::EnglishUS);
+    const std::string uk = BuiltInViewerText(id, TextVariant::EnglishUK);
+    if (!us.empty() || !uk.empty()) {
+      list += std::to_string(id) + ": " + us + " | " + uk + "\n";
+    }
+  }
+  const std::filesystem::path kept =
+      std::filesystem::path(OMBRIXDC_SOURCE_DIR) / "tests/viewer/golden/texts.txt";
+  if (std::getenv("OMBRIXDC_UPDATE_GOLDEN")) {
+    std::ofstream(kept, std::ios::binary) << list;
+  }
+  std::ifstream in(kept, std::ios::binary);
+  EXPECT_EQ(list, std::string(std::istreambuf_iterator<char>(in), {})) << kept;
 }
 
 }  // namespace
