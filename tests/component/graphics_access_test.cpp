@@ -115,11 +115,7 @@ TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
     auto userSink = std::make_shared<RecordingSink>();
     const uint32_t cookie = component->Sinks.Connect(userSink);
     Open(*component);
-    if (closeBox) {
-      Host()->InjectCloseBox();
-    } else {
-      Host()->InjectCommand(32769);  // File > Exit
-    }
+    closeBox ? Host()->InjectCloseBox() : Host()->InjectCommand(32769);  // 32769: File > Exit
     // GraphicsOpen is cleared before the event goes out, so a sink may ask for it.
     ASSERT_TRUE(WaitFor([&] { return !userSink->Texts().empty(); }));
     EXPECT_EQ(GraphicsClosed(*component), 1);
@@ -131,17 +127,14 @@ TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
 
 // A host that refuses, and the real window server on no display: no phantom window.
 TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
-  for (const bool noDisplay : {false, true}) {
-    SCOPED_TRACE(noDisplay);
-    if (noDisplay) {
-      ::unsetenv("DISPLAY");
-      ombrixdc::SetViewerHostFactory(nullptr);
-    } else {
-      ombrixdc::SetViewerHostFactory([](std::string* whyNot) {
-        *whyNot = "refused";
-        return std::unique_ptr<ui::WindowHost>();
-      });
-    }
+  const ViewerHostFactory refusing = [](std::string* whyNot) {
+    *whyNot = "refused";
+    return std::unique_ptr<ui::WindowHost>();
+  };
+  ::unsetenv("DISPLAY");
+  for (const ViewerHostFactory& factory : {refusing, ViewerHostFactory()}) {
+    SCOPED_TRACE(factory ? "refusing host" : "no display");
+    ombrixdc::SetViewerHostFactory(factory);
     EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_FALSE);
     EXPECT_EQ(GraphicsClosed(*component), 1);
     EXPECT_EQ(component->WindowHandle.Get(), 0);

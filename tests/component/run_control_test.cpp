@@ -175,29 +175,6 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
   EXPECT_EQ(texts[2], "complete 0");  // stopped before its end: no success
 }
 
-namespace {
-
-// Holds a run's worker in the middle of its slow scan while the client's thread calls in.
-class PausedSlowScan {
- public:
-  explicit PausedSlowScan(vexa_sim::SimulatedMachine& machine) {
-    const int32_t slowScan = machine.ScansStarted() + 1;
-    machine.OnScanPoint([this, &machine, slowScan](int32_t index) {
-      if (index == 50 && machine.ScansStarted() == slowScan) {
-        reached_.set_value();
-        resume_.get_future().wait();
-      }
-    });
-  }
-  void WaitUntilReached() { reached_.get_future().wait(); }
-  void Resume() { resume_.set_value(); }
-
- private:
-  std::promise<void> reached_, resume_;
-};
-
-}  // namespace
-
 // What the client's thread may do while a run is in progress, with the worker stopped in the
 // middle of its slow scan: none of it may reach into the run.
 TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
@@ -206,24 +183,21 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     std::function<void()> call;
     uint32_t clientError = 0;  // what the client's own call left for GetLastError
   };
+  const auto getData = [&](int32_t type) {
+    DataSetPoints points;
+    LONG success = -1;
+    EXPECT_EQ(component->GetData(type, &points, &success), S_OK);
+    return success;
+  };
   const Case cases[] = {
       // A failing call of the client's own is the client's error, not the run's.
-      {"GetData of no data set",
-       [&] {
-         DataSetPoints points;
-         LONG success = 0;
-         EXPECT_EQ(component->GetData(kDataTypeCount, &points, &success), S_OK);
-         EXPECT_EQ(success, 0);
-       },
-       0x83100007u},
+      {"GetData of no data set", [&] { EXPECT_EQ(getData(kDataTypeCount), 0); }, 0x83100007u},
       // Reading a fast data set selects the fast scan for the client; the run's slow scan
       // must still be kept as the slow one.
       {"GetData and SaveData",
        [&] {
-         DataSetPoints points;
+         EXPECT_EQ(getData(E_OMBRIX_DC_CIRCLE_DATA_FAST), 1);
          LONG success = 0;
-         EXPECT_EQ(component->GetData(E_OMBRIX_DC_CIRCLE_DATA_FAST, &points, &success), S_OK);
-         EXPECT_EQ(success, 1);
          EXPECT_EQ(component->SaveData(std::string("during"), &success), S_OK);
        }},
       // The run keeps the controller objects it started with.
@@ -248,11 +222,18 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     const int32_t scansBefore = machine->ScansStarted();
     NewSink();
 
-    PausedSlowScan pause(*machine);
+    // The worker waits in the middle of its slow scan until the client's call is over.
+    std::promise<void> reached, resume;
+    machine->OnScanPoint([&](int32_t index) {
+      if (index == 50 && machine->ScansStarted() == scansBefore + 1) {
+        reached.set_value();
+        resume.get_future().wait();
+      }
+    });
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;
-    pause.WaitUntilReached();
+    reached.get_future().wait();
     c.call();
-    pause.Resume();
+    resume.set_value();
     component->WaitForRuns();
 
     EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}))

@@ -195,11 +195,7 @@ TEST_F(ProcedureTest, RawFiles_ReplayedOffline_GiveTheResultsOfTheRealRun) {
   EXPECT_LT(replay->slowCentre.DistanceTo(online->slowCentre), 1e-12);
   EXPECT_LT(replay->fastCentre.DistanceTo(online->fastCentre), 1e-12);
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
-    const DataSet& replayed = replay->dataSets[type];
-    ASSERT_EQ(replayed.radii.GetSize(), online->dataSets[type].radii.GetSize()) << type;
-    for (size_t i = 0; i < replayed.radii.GetSize(); ++i) {
-      ASSERT_NEAR(replayed.radii[i], online->dataSets[type].radii[i], 1e-12) << type << " " << i;
-    }
+    EXPECT_LE(LargestDifference(replay->dataSets[type], online->dataSets[type]), 1e-12) << type;
   }
 }
 
