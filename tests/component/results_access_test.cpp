@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <tuple>
 
@@ -26,12 +24,9 @@ TEST_F(ComponentTest, GetStartPosition_PassesItsSettingsToTheGeometry) {
   folder.Write("settings.ini", SettingsText(folder.Path(), "BufferPitch=1\r\nDCStartAngle=30\r\n"));
   component->BoreOrBoss.Set(E_OMBRIX_DC_CIRCLE_BOSS);
   component->ScanDirection.Set(E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN);
-  double x = 1, y = 1, z = 1;
-  LONG success = 0;
-  EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_OK);
-  EXPECT_EQ(success, 1);
-  EXPECT_LT(CMaPoint(x, y, z).DistanceTo({-6.5, 13.0 * std::sqrt(3.0) / 2.0, 0.0}), 1e-9);
-  EXPECT_EQ(component->StartPosition.Get().DistanceTo({x, y, z}), 0.0);
+  const CMaPoint start = StartPosition();
+  EXPECT_LT(start.DistanceTo({-6.5, 13.0 * std::sqrt(3.0) / 2.0, 0.0}), 1e-9);
+  EXPECT_EQ(component->StartPosition.Get().DistanceTo(start), 0.0);
 }
 
 // Every way InitialiseObject and GetStartPosition fail: success 0, status not initialised, and
@@ -91,10 +86,9 @@ TEST_F(ComponentTest, StartPositionFailures) {
 // The probe, head and feature frame come from the controller online, and offline from the run
 // directory's System.dat with the tolerances it holds; online, the offsets entered are kept.
 TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOrSystemDat) {
-  vexa_sim::MachineConfig config;
+  vexa_sim::MachineConfig config;  // the feature's normal left at +Z
   config.featureCentre = CMaPoint(100, 50, -20);
   config.featureXaxis = CMaPoint(0, 1, 0);
-  config.featureNormal = CMaPoint(0, 0, 1);
   config.probeType = 10;
   config.measuringUnit = 1;
   config.headFlag = 1;

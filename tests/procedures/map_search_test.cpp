@@ -11,8 +11,23 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class MapSearchTest : public OfflineRunTest {
+// Offline runs of the example: the raw scan files and System.dat copied into the run
+// directory, the feature's parameters set as for the example (its MaxScanSpeed 100, FilterNumber
+// 20 and FilterMethod 1 are a new component's).
+class MapSearchTest : public ProcedureTest {
  protected:
+  void SetUp() override {
+    ProcedureTest::SetUp();
+    settingsFile = WriteOfflineExample(folder);
+    Initialise();
+    component->IniFilepath.Set(settingsFile.string());
+    component->OfflineTesting.Set(1);
+    component->FeatureRadius.Set(8.0);
+    component->TipRadius.Set(1.5);
+    component->ScanDeflection.Set(0.3);
+    component->SlowSpeed.Set(5.0);
+    component->ModeParameter.Set(30.0);
+  }
   void Learn(int32_t filterNumber, double deflection) {
     component->FilterNumber.Set(filterNumber);
     component->ScanDeflection.Set(deflection);
@@ -44,14 +59,11 @@ TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
   };
   const Case cases[] = {
       {E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP, kThreePairs, 3},
-      {E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP,
-       {"_circle1.rsd", "_circle1.rsm", "_circle2.rsd", "_circle2.rsm"},
+      {E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP, Names(kThreePairs.begin(), kThreePairs.end() - 2),
        2},
   };
   for (const Case& c : cases) {
-    for (const std::string& name : MapFiles()) {
-      fs::remove(RunDir() / name);
-    }
+    Restart();
     component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP);
     Learn(20, 0.4);  // another feature: a different deflection
     Learn(20, 0.3);  // this feature
@@ -141,13 +153,11 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
        0x83100009u},
   };
   for (const Case& c : cases) {
+    Restart();
     Learn(20, 0.3);
     c.damage(RunDir());
     EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
     EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    for (const std::string& name : MapFiles()) {
-      fs::remove(RunDir() / name);
-    }
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // Runs of the measuring procedures: a component on the simulated machine (ComponentTest) with
-// helpers to watch the moves, hold the controller lock, list the stored map pairs, and replay
-// the offline example (raw scan files of a bore of radius 8, tip 1.5, scanned clockwise).
+// helpers to watch the moves, hold the controller lock, and list and compare what runs stored.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -10,8 +9,6 @@
 #include <utility>
 
 #include "platform/com/object.h"
-#include "src/component/process_state.h"
-#include "src/procedures/run_files.h"
 #include "tests/component/component_fixture.h"
 #include "tests/files/golden_files.h"
 
@@ -150,27 +147,6 @@ class ProcedureTest : public ComponentTest {
 
   // The stored map pairs' files of the run directory, sorted.
   std::vector<std::string> MapFiles() const { return FileNames(RunDir()); }
-};
-
-// Offline runs of the example: the raw scan files and System.dat copied into the run
-// directory, the feature's parameters set as for the example.
-class OfflineRunTest : public ProcedureTest {
- protected:
-  void SetUp() override {
-    ProcedureTest::SetUp();
-    settingsFile = WriteOfflineExample(folder);
-    Initialise();
-    component->IniFilepath.Set(settingsFile.string());
-    component->OfflineTesting.Set(1);
-    component->FeatureRadius.Set(8.0);
-    component->TipRadius.Set(1.5);
-    component->ScanDeflection.Set(0.3);
-    component->SlowSpeed.Set(5.0);
-    component->ModeParameter.Set(30.0);
-    component->MaxScanSpeed.Set(100.0);
-    component->FilterNumber.Set(20);
-    component->SetFilterMethod(1);
-  }
 };
 
 }  // namespace ombrixdc

@@ -20,14 +20,9 @@ class ScanCircleTest : public ProcedureTest {
     component->FastSpeed.Set(50.0);
     HoldLock();
   }
-  // The error the scan fails with (0 when it completed or was aborted).
-  int32_t Scan(ScanKind scan, ScanOutput* out = nullptr) {
-    const RunContext run = component->MakeRunContext();
-    ScanResult result = ScanCircle(run, report, scan, scan == ScanKind::Slow ? 5.0 : 50.0);
-    if (out) {
-      *out = std::move(result.output);
-    }
-    return result.step.error.Recorded();
+  ScanResult Scan(ScanKind scan) {
+    return ScanCircle(component->MakeRunContext(), report, scan,
+                      scan == ScanKind::Slow ? 5.0 : 50.0);
   }
   IgnoringReporter report;
 };
@@ -88,7 +83,7 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
     component->DCStartAngle.Set(c.dcStartAngle);
     const size_t movesBefore = moves->Moves().size();
     const int32_t locksBefore = machine->LocksGranted();
-    EXPECT_EQ(Scan(c.scan), 0);
+    EXPECT_EQ(Scan(c.scan).step.error.Recorded(), 0);
     EXPECT_DOUBLE_EQ(machine->LastScan()->startAngle, c.startAngle);
     const auto made = moves->Moves();
     ASSERT_EQ(made.size() - movesBefore, c.preMove ? 1u : 0u);
@@ -105,8 +100,9 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
 TEST_F(ScanCircleTest, ScanCommand_RunsTheTipCentreInsideABoreAndOutsideABoss) {
   for (auto [boreOrBoss, pathDiameter] : {std::pair{0, 18.0}, std::pair{1, 22.0}}) {
     component->BoreOrBoss.Set(boreOrBoss);
-    ScanOutput out;
-    EXPECT_EQ(Scan(ScanKind::Fast, &out), 0);
+    const ScanResult r = Scan(ScanKind::Fast);
+    const ScanOutput& out = r.output;
+    EXPECT_EQ(r.step.error.Recorded(), 0);
     const vexa_sim::CircleScanRequest scan = *machine->LastScan();
     EXPECT_DOUBLE_EQ(scan.pathDiameter, pathDiameter);
     EXPECT_EQ(scan.boreOrBoss, boreOrBoss);
@@ -123,21 +119,19 @@ TEST_F(ScanCircleTest, ScanCommand_RunsTheTipCentreInsideABoreAndOutsideABoss) {
 TEST_F(ScanCircleTest, RawFilesThatCannotBeWritten_FailWithError6) {
   component->SaveRawData.Set(1);
   component->RunDirectory.Set((folder.Path() / "missing").string());
-  ScanOutput out;
-  EXPECT_EQ(Scan(ScanKind::Slow, &out), 6);
-  EXPECT_TRUE(out.profile.radii.IsEmpty());
+  const ScanResult r = Scan(ScanKind::Slow);
+  EXPECT_EQ(r.step.error.Recorded(), 6);
+  EXPECT_TRUE(r.output.profile.radii.IsEmpty());
 }
 
 TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStillFarOff) {
-  PrepareRun();
-  component->FastSpeed.Set(50.0);
-  component->StartPosition.Set(kStart);
-  const ComPtr<IVexa_move> machineMove = component->Move;
   for (const Case& c : kCases) {
-    component->Move = machineMove;
+    Restart();
+    PrepareRun();
+    component->FastSpeed.Set(50.0);
+    component->StartPosition.Set(kStart);
     component->ScanDirection.Set(c.direction);
     component->MeasuringUnit.Set(c.unit);
-    machine->FailMoves(0);
     machine->SetTip(c.tip);
     ComPtr<RecordingMove> moves = WatchMoves();
     moves->onStart = [&](size_t, bool rotation) {
@@ -163,10 +157,6 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
     EXPECT_EQ(machine->LockHeld(), c.error == 0) << c.name;
     if (c.error != 4) {
       EXPECT_LT(machine->Tip().DistanceTo(c.end), 1e-9) << c.name;
-    }
-    if (machine->LockHeld()) {
-      LONG released = 0;
-      link->releaseLock(&released);
     }
   }
 }

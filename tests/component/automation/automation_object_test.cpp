@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "src/component/automation/dispatch_invoke.h"
 #include "src/component/automation/put_property.h"
 #include "src/component/automation/vexa_circle_dc.h"
 #include "tests/support/variant_values.h"
