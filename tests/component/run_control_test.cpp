@@ -13,13 +13,9 @@ namespace ombrixdc {
 // not initialised, and no event.
 TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
   using Change = std::function<void(CircleDCComponent&)>;
-  struct Case {
-    const char* name;
-    bool prepared;  // initialised with good parameters before `change`
-    Change change;
-    uint32_t error;
-  };
-  const Case cases[] = {
+  // What is changed (on an object initialised with good parameters when `prepared`), and the
+  // error the run is refused with.
+  const std::tuple<const char*, bool, Change, uint32_t> cases[] = {
       {"new object", false, [](auto&) {}, 0x83100001u},
       {"an unread error is kept", false, [](auto& c) { c.LastErrorNumber = 9; }, 0x83100009u},
       {"FilterNumber 0", true, [](auto& c) { c.FilterNumber.Set(0); }, 0x83100001u},
@@ -39,18 +35,18 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
        },
        0x83100001u},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, prepared, change, error] : cases) {
     Restart();
-    if (c.prepared) {
+    if (prepared) {
       Initialise();
       SetGoodParameters();
     }
-    c.change(*component);
-    EXPECT_EQ(component->PerformCircle(), S_FALSE) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    EXPECT_EQ(component->GetLastError(), 0u) << c.name;
-    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
-    EXPECT_TRUE(sink->Texts().empty()) << c.name;
+    change(*component);
+    EXPECT_EQ(component->PerformCircle(), S_FALSE) << name;
+    EXPECT_EQ(component->GetLastError(), error) << name;
+    EXPECT_EQ(component->GetLastError(), 0u) << name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << name;
+    EXPECT_TRUE(sink->Texts().empty()) << name;
   }
 }
 

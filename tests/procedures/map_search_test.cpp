@@ -3,6 +3,7 @@
 // told apart by the header comparison; and the ageing of stored pairs.
 #include "src/procedures/map_search.h"
 #include <chrono>
+#include <tuple>
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
@@ -52,17 +53,13 @@ void WriteAged(const TempFolder& folder, const std::string& name, std::chrono::s
 }  // namespace
 
 TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
-  struct Case {
-    int32_t overwrite;
-    Names files;
-    int32_t replaced;  // the number whose map now holds FilterNumber 10
-  };
-  const Case cases[] = {
+  // Overwrite, the map files left, the number whose map now holds FilterNumber 10.
+  const std::tuple<int32_t, Names, int32_t> cases[] = {
       {E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP, kThreePairs, 3},
       {E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP, Names(kThreePairs.begin(), kThreePairs.end() - 2),
        2},
   };
-  for (const Case& c : cases) {
+  for (const auto& [overwrite, files, replaced] : cases) {
     Restart();
     component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP);
     Learn(20, 0.4);  // another feature: a different deflection
@@ -70,10 +67,10 @@ TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
     const std::string first = MapText(1);
 
     // The same feature again with another filter: the relaxed comparison ignores the filter.
-    component->Overwrite.Set(c.overwrite);
+    component->Overwrite.Set(overwrite);
     Learn(10, 0.3);
-    EXPECT_EQ(MapFiles(), c.files) << "Overwrite " << c.overwrite;
-    EXPECT_NE(MapText(c.replaced).find("FilterNumber:  10\r\n"), std::string::npos);
+    EXPECT_EQ(MapFiles(), files) << "Overwrite " << overwrite;
+    EXPECT_NE(MapText(replaced).find("FilterNumber:  10\r\n"), std::string::npos);
     EXPECT_EQ(MapText(1), first);
   }
 }
@@ -132,14 +129,9 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
   const auto truncate = [](const fs::path& path) {
     fs::resize_file(path, fs::file_size(path) / 2);
   };
-  struct Case {
-    const char* name;
-    std::function<void(const fs::path& runDir)> damage;
-    Texts events;
-    uint32_t error;
-  };
+  using Damage = std::function<void(const fs::path& runDir)>;
   const Texts failed = {"status 1", "status 4", "status 7", "complete 0"};
-  const Case cases[] = {
+  const std::tuple<const char*, Damage, Texts, uint32_t> cases[] = {
       {"circle data file missing", [](auto& d) { fs::remove(d / "_circle1.rsd"); }, failed,
        0x83100006u},
       {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u},
@@ -152,12 +144,12 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
        {"status 1", "complete 0"},
        0x83100009u},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, damage, events, error] : cases) {
     Restart();
     Learn(20, 0.3);
-    c.damage(RunDir());
-    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
+    damage(RunDir());
+    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), events) << name;
+    EXPECT_EQ(component->GetLastError(), error) << name;
   }
 }
 
@@ -188,11 +180,7 @@ TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn_AndAFolderIsNoMap) {
 
 TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
   TempFolder folder;
-  struct File {
-    const char* name;
-    std::chrono::seconds age;
-  };
-  const File files[] = {
+  const std::pair<const char*, std::chrono::seconds> files[] = {
       {"_circle1.rsd", minutes(61)},
       {"_circle1.rsm", minutes(61)},  // old pair: goes
       {"_circle2.rsd", minutes(60)},
@@ -211,8 +199,8 @@ TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
       {"customer-part.rsd", minutes(600)},     // nor this
       {"_circle1.rsm.bak", minutes(600)},      // nor this
   };
-  for (const File& f : files) {
-    WriteAged(folder, f.name, f.age);
+  for (const auto& [name, age] : files) {
+    WriteAged(folder, name, age);
   }
   // A folder is never a map file: neither it nor its young partner goes.
   fs::create_directory(folder.Path() / "_circle6.rsd");

@@ -3,6 +3,9 @@
 // moves and scans.
 #include "src/procedures/scan_circle.h"
 
+#include <optional>
+#include <tuple>
+
 #include "src/procedures/moves.h"
 #include "tests/procedures/procedure_fixture.h"
 
@@ -61,14 +64,9 @@ const Case kCases[] = {
 }  // namespace
 
 TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
-  struct Case {
-    ScanKind scan;
-    int32_t direction;
-    double dcStartAngle;
-    std::optional<double> preMove;  // rotation before the scan, degrees
-    double startAngle;
-  };
-  const Case cases[] = {
+  // The scan, its direction, DCStartAngle; the rotation before the scan and the scan's start
+  // angle, in degrees.
+  const std::tuple<ScanKind, int32_t, double, std::optional<double>, double> cases[] = {
       {ScanKind::Slow, kCw, 30.0, std::nullopt, 90.0},
       {ScanKind::Slow, kCw, 45.0, 15.0, 90.0},
       {ScanKind::Slow, kAcw, 45.0, -15.0, 90.0},
@@ -78,18 +76,18 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
       {ScanKind::Fast, kAcw, 45.0, std::nullopt, 123.0},
   };
   ComPtr<RecordingMove> moves = WatchMoves();
-  for (const Case& c : cases) {
-    component->ScanDirection.Set(c.direction);
-    component->DCStartAngle.Set(c.dcStartAngle);
+  for (const auto& [scan, direction, dcStartAngle, preMove, startAngle] : cases) {
+    component->ScanDirection.Set(direction);
+    component->DCStartAngle.Set(dcStartAngle);
     const size_t movesBefore = moves->Moves().size();
     const int32_t locksBefore = machine->LocksGranted();
-    EXPECT_EQ(Scan(c.scan).step.error.Recorded(), 0);
-    EXPECT_DOUBLE_EQ(machine->LastScan()->startAngle, c.startAngle);
+    EXPECT_EQ(Scan(scan).step.error.Recorded(), 0);
+    EXPECT_DOUBLE_EQ(machine->LastScan()->startAngle, startAngle);
     const auto made = moves->Moves();
-    ASSERT_EQ(made.size() - movesBefore, c.preMove ? 1u : 0u);
-    if (c.preMove) {
+    ASSERT_EQ(made.size() - movesBefore, preMove ? 1u : 0u);
+    if (preMove) {
       EXPECT_TRUE(made.back().rotation);
-      EXPECT_DOUBLE_EQ(made.back().angle, *c.preMove);
+      EXPECT_DOUBLE_EQ(made.back().angle, *preMove);
       EXPECT_EQ(made.back().speed, 50.0);
       EXPECT_EQ(machine->LocksGranted(), locksBefore + 1);  // given up and taken back
     }
