@@ -4,10 +4,12 @@
 // linked into the client.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "include/CoVexa_OmbrixDC.h"
@@ -33,20 +35,16 @@ struct ServerModule {
 inline ServerModule LoadModule(const char* path) {
   void* handle = nullptr;
   std::string error;
-  ServerModule module;
   if (FAILED(LoadServerModule(path, &handle, &error))) {
     ADD_FAILURE() << error;
-    return module;
+    return {};
   }
   const auto find = [handle](const char* name) {
     return reinterpret_cast<DllEntryFunction>(FindModuleExport(handle, name));
   };
-  module.getClassObject =
-      reinterpret_cast<DllGetClassObjectFunction>(FindModuleExport(handle, "DllGetClassObject"));
-  module.canUnloadNow = find("DllCanUnloadNow");
-  module.registerServer = find("DllRegisterServer");
-  module.unregisterServer = find("DllUnregisterServer");
-  return module;
+  return {
+      reinterpret_cast<DllGetClassObjectFunction>(FindModuleExport(handle, "DllGetClassObject")),
+      find("DllCanUnloadNow"), find("DllRegisterServer"), find("DllUnregisterServer")};
 }
 
 inline const ServerModule& CircleDCModule() {
@@ -77,10 +75,7 @@ inline ComPtr<IVexa_CircleDC> CreateFromFactory() {
 // Records every event, and any way the call differs from how the component is to fire events.
 class RecordingSink final : public SinkStub<IDispatch> {
  public:
-  struct Event {
-    DISPID dispid;
-    LONG argument;  // -1 when the event has none
-  };
+  using Event = std::pair<DISPID, LONG>;  // the argument -1 when the event has none
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT*,
                  EXCEPINFO*, UINT*) override {
     std::lock_guard lock(mutex_);
@@ -158,12 +153,9 @@ class OfflineClientRun : public ::testing::Test {
     // The run is over before its PerformCircleComplete goes out (a handler may start the next
     // run), so the poll can end while the event is still on its way to the last sink.
     const auto delivered = [&] {
-      for (const auto& e : second->EventsAndProblems().first) {
-        if (e.dispid == DISPID_PerformCircleComplete) {
-          return true;
-        }
-      }
-      return false;
+      const auto events = second->EventsAndProblems().first;
+      return std::any_of(events.begin(), events.end(),
+                         [](const auto& e) { return e.first == DISPID_PerformCircleComplete; });
     };
     while (!delivered() && std::chrono::steady_clock::now() < end) {
       std::this_thread::yield();

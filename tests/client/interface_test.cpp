@@ -1,5 +1,6 @@
 // The object as a client sees it through the function table and IDispatch: its interfaces, its
 // names, and its operations at their rows of the table and through Invoke.
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +8,6 @@
 
 #include "tests/client/client_support.h"
 #include "tests/support/circle_dc_interface_table.h"
-#include "tests/support/isolated_registry.h"
 
 namespace {
 
@@ -26,12 +26,6 @@ HRESULT CallSlot(IVexa_CircleDC* object, int row, Args... args) {
   Function function;
   std::memcpy(&function, &table[kFirstSlot + row - 1], sizeof function);
   return function(object, args...);
-}
-
-ComPtr<IDispatch> DispatchOf(const ComPtr<IVexa_CircleDC>& object) {
-  ComPtr<IDispatch> dispatch;
-  EXPECT_EQ(object.As(&dispatch), S_OK);
-  return dispatch;
 }
 
 TEST(ClientInterface, AnswersForItsFourInterfacesOnly) {
@@ -67,13 +61,12 @@ TEST(ClientInterface, AnswersForItsFourInterfacesOnly) {
 }
 
 TEST(ClientInterface, EveryNameBindsToItsDispid) {
-  ComPtr<IDispatch> object = DispatchOf(CreateFromFactory());
+  ComPtr<IDispatch> object;
+  ASSERT_EQ(CreateFromFactory().As(&object), S_OK);
   for (const InterfaceMember& member : kCircleDCInterface) {
     EXPECT_EQ(IdOf(object.Get(), member.name), member.dispid) << member.name;
     std::string lower = member.name;
-    for (char& c : lower) {
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return std::tolower(c); });
     EXPECT_EQ(IdOf(object.Get(), lower.c_str()), member.dispid) << lower;
   }
   ComBstr unknown("PerformCircles");

@@ -3,9 +3,7 @@
 #include <filesystem>
 
 #include "platform/com/registry_store.h"
-#include "platform/com/store_class_lookup.h"
 #include "tests/client/client_support.h"
-#include "tests/support/isolated_registry.h"
 
 namespace {
 
@@ -22,12 +20,11 @@ TEST(ClientModule, FactoryServesOnlyItsClassAndMakesANewObjectPerRequest) {
                                   factory.ReleaseAndGetVoidAddressOf()),
             S_OK);
   ComPtr<IVexa_CircleDC> first, second;
-  ASSERT_EQ(
-      factory->CreateInstance(nullptr, IID_IVexa_CircleDC, first.ReleaseAndGetVoidAddressOf()),
-      S_OK);
-  ASSERT_EQ(
-      factory->CreateInstance(nullptr, IID_IVexa_CircleDC, second.ReleaseAndGetVoidAddressOf()),
-      S_OK);
+  for (ComPtr<IVexa_CircleDC>* object : {&first, &second}) {
+    ASSERT_EQ(
+        factory->CreateInstance(nullptr, IID_IVexa_CircleDC, object->ReleaseAndGetVoidAddressOf()),
+        S_OK);
+  }
   EXPECT_NE(first.Get(), second.Get());
   first->put_FeatureRadius(12.0);
   double radius = -1;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 #include <regex>
+#include <tuple>
 
 #include "tests/client/client_support.h"
 #include "tests/support/circle_dc_interface_table.h"
@@ -45,12 +46,11 @@ TEST(ClientHostileInput, EveryPropertySetterAnswersEveryHostileValue) {
     if (!std::strchr(row.kinds, 'p')) {
       continue;
     }
-    const char type = row.type;
     for (const Value& value : kValues) {
       ComVariant before, after;
       CallByName(object.Get(), row.name, DISPATCH_PROPERTYGET, {}, &before);
       VARIANT v = value.make();
-      const HRESULT expected = type == 'd' ? value.d : type == 'l' ? value.l : value.s;
+      const HRESULT expected = row.type == 'd' ? value.d : row.type == 'l' ? value.l : value.s;
       EXPECT_EQ(PutByName(object.Get(), row.name, v), expected) << row.name << " " << value.name;
       VariantClear(&v);
       // A refused value leaves the property as it was.
@@ -83,13 +83,9 @@ struct Outputs {
 // On an object that has learnt the offline example, so that GetData and SaveData have data to
 // hand out and write.
 TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
-  struct Row {
-    const char* name;
-    std::function<HRESULT(ComVariant& result)> call;
-    HRESULT hr;
-    LONG success;    // the call's result, -1 when it gives none
-    uint32_t error;  // what GetLastError then gives
-  };
+  // The call, its HRESULT, its result (-1 when it gives none), and what GetLastError then gives.
+  using Call = std::function<HRESULT(ComVariant&)>;
+  using Row = std::tuple<const char*, Call, HRESULT, LONG, uint32_t>;
   const auto getData = [&](VARIANT type, std::function<void(std::vector<VARIANT>&)> spoil) {
     return [this, type, spoil](ComVariant& result) {
       Outputs out;
@@ -179,16 +175,15 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       {"EnterProbeOffsets infinity",
        call("EnterProbeOffsets", DISPATCH_METHOD, {Real(1), Real(-kInf), Real(2)}), S_FALSE, -1, 0},
   };
-  for (const Row& row : rows) {
-    ComVariant result;
-    EXPECT_EQ(row.call(result), row.hr) << row.name;
-    EXPECT_EQ(row.success < 0 ? VT_EMPTY : VT_I4, result.vt) << row.name;
-    if (row.success >= 0) {
-      EXPECT_EQ(result.lVal, row.success) << row.name;
+  for (const auto& [name, make, hr, success, error] : rows) {
+    ComVariant result, lastError;
+    EXPECT_EQ(make(result), hr) << name;
+    EXPECT_EQ(success < 0 ? VT_EMPTY : VT_I4, result.vt) << name;
+    if (success >= 0) {
+      EXPECT_EQ(result.lVal, success) << name;
     }
-    ComVariant error;
-    ASSERT_EQ(CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &error), S_OK);
-    EXPECT_EQ(static_cast<uint32_t>(error.lVal), row.error) << row.name;
+    ASSERT_EQ(CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &lastError), S_OK);
+    EXPECT_EQ(static_cast<uint32_t>(lastError.lVal), error) << name;
   }
 }
 
@@ -224,11 +219,7 @@ TEST_F(OfflineClientRun, EventsReachTheDispatchSinksInConnectionOrder) {
       {DISPID_PerformCircleComplete, 1}};
   for (RecordingSink* sink : {first.Get(), second.Get()}) {
     const auto [events, problems] = sink->EventsAndProblems();
-    std::vector<std::pair<DISPID, LONG>> seen;
-    for (const auto& e : events) {
-      seen.emplace_back(e.dispid, e.argument);
-    }
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(events, expected);
     EXPECT_EQ(problems, std::vector<std::string>{});
   }
   EXPECT_EQ(silent->calls, 0);

@@ -20,11 +20,7 @@ namespace ombrixdc {
 
 using Texts = std::vector<std::string>;
 
-struct RecordedEvent {
-  std::string text;  // "status 1", "complete 0", "graphics closed"
-  std::thread::id thread;
-};
-
+// Records every event ("status 1", "complete 0", "graphics closed") and the thread it came on.
 class RecordingSink : public CircleDCEvents {
  public:
   void OnStatusChange(int32_t status) override { Add("status " + std::to_string(status)); }
@@ -34,24 +30,23 @@ class RecordingSink : public CircleDCEvents {
   void OnGraphicsClosed() override { Add("graphics closed"); }
 
   std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& e : Events()) {
-      texts.push_back(e.text);
-    }
-    return texts;
-  }
-  std::vector<RecordedEvent> Events() const {
     std::lock_guard lock(mutex_);
-    return events_;
+    return texts_;
+  }
+  std::vector<std::thread::id> Threads() const {
+    std::lock_guard lock(mutex_);
+    return threads_;
   }
 
  private:
   void Add(std::string text) {
     std::lock_guard lock(mutex_);
-    events_.push_back({std::move(text), std::this_thread::get_id()});
+    texts_.push_back(std::move(text));
+    threads_.push_back(std::this_thread::get_id());
   }
   mutable std::mutex mutex_;
-  std::vector<RecordedEvent> events_;
+  std::vector<std::string> texts_;
+  std::vector<std::thread::id> threads_;
 };
 
 class ComponentTest : public ::testing::Test {
@@ -96,7 +91,7 @@ class ComponentTest : public ::testing::Test {
   CMaPoint StartPosition() {
     double x = 0, y = 0, z = 0;
     LONG success = 0;
-    component->GetStartPosition(&x, &y, &z, &success);
+    EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_OK);
     EXPECT_EQ(success, 1);
     return {x, y, z};
   }

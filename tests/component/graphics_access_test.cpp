@@ -1,11 +1,9 @@
 // The Radial Error View from the component's side: opening, refreshing after a run, and every
 // way of closing it, on a window host without a display.
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <tuple>
 
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_thread.h"
@@ -20,13 +18,10 @@ using Clock = std::chrono::steady_clock;
 
 bool WaitFor(const std::function<bool()>& condition) {
   const auto end = Clock::now() + std::chrono::seconds(10);
-  while (!condition()) {
-    if (Clock::now() > end) {
-      return false;
-    }
+  while (!condition() && Clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  return true;
+  return condition();
 }
 
 LONG GraphicsClosed(CircleDCComponent& c) {
@@ -101,7 +96,7 @@ TEST_F(GraphicsTest, CloseByClientOrDestruction_FiresOnGraphicsClosedOnce) {
   Open(*component);
   EXPECT_EQ(component->ShowGraphicsComplete(), S_OK);
   EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
-  EXPECT_NE(sink->Events()[0].thread, std::this_thread::get_id());
+  EXPECT_NE(sink->Threads()[0], std::this_thread::get_id());
   EXPECT_EQ(GraphicsClosed(*component), 1);
   EXPECT_FALSE(ombrixdc::ViewerRunning());
   EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);  // nothing left to close
@@ -114,36 +109,27 @@ TEST_F(GraphicsTest, CloseByClientOrDestruction_FiresOnGraphicsClosedOnce) {
 TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
   for (bool closeBox : {false, true}) {
     SCOPED_TRACE(closeBox);
-    auto userSink = std::make_shared<RecordingSink>();
-    const uint32_t cookie = component->Sinks.Connect(userSink);
+    NewSink();
     Open(*component);
-    if (closeBox) {
-      Host()->InjectCloseBox();
-    } else {
-      Host()->InjectCommand(32769);  // File > Exit
-    }
+    closeBox ? Host()->InjectCloseBox() : Host()->InjectCommand(32769);  // 32769: File > Exit
     // GraphicsOpen is cleared before the event goes out, so a sink may ask for it.
-    ASSERT_TRUE(WaitFor([&] { return !userSink->Texts().empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !sink->Texts().empty(); }));
     EXPECT_EQ(GraphicsClosed(*component), 1);
     EXPECT_EQ(component->ShowGraphicsComplete(), S_FALSE);  // returns: nothing left to wait for
-    EXPECT_EQ(userSink->Texts(), Texts{"graphics closed"});
-    component->Sinks.Disconnect(cookie);
+    EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
   }
 }
 
 // A host that refuses, and the real window server on no display: no phantom window.
 TEST_F(GraphicsTest, WindowThatCannotBeMade_EndsTheViewerWithoutLeavingItOpen) {
-  for (const bool noDisplay : {false, true}) {
-    SCOPED_TRACE(noDisplay);
-    if (noDisplay) {
-      ::unsetenv("DISPLAY");
-      ombrixdc::SetViewerHostFactory(nullptr);
-    } else {
-      ombrixdc::SetViewerHostFactory([](std::string* whyNot) {
-        *whyNot = "refused";
-        return std::unique_ptr<ui::WindowHost>();
-      });
-    }
+  const ViewerHostFactory refusing = [](std::string* whyNot) {
+    *whyNot = "refused";
+    return std::unique_ptr<ui::WindowHost>();
+  };
+  ::unsetenv("DISPLAY");
+  for (const ViewerHostFactory& factory : {refusing, ViewerHostFactory()}) {
+    SCOPED_TRACE(factory ? "refusing host" : "no display");
+    ombrixdc::SetViewerHostFactory(factory);
     EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_FALSE);
     EXPECT_EQ(GraphicsClosed(*component), 1);
     EXPECT_EQ(component->WindowHandle.Get(), 0);

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 #include "platform/com/class_registry.h"
@@ -26,23 +25,16 @@ TEST_F(ComponentTest, GetStartPosition_PassesItsSettingsToTheGeometry) {
   folder.Write("settings.ini", SettingsText(folder.Path(), "BufferPitch=1\r\nDCStartAngle=30\r\n"));
   component->BoreOrBoss.Set(E_OMBRIX_DC_CIRCLE_BOSS);
   component->ScanDirection.Set(E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN);
-  double x = 1, y = 1, z = 1;
-  LONG success = 0;
-  EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_OK);
-  EXPECT_EQ(success, 1);
-  EXPECT_LT(CMaPoint(x, y, z).DistanceTo({-6.5, 13.0 * std::sqrt(3.0) / 2.0, 0.0}), 1e-9);
-  EXPECT_EQ(component->StartPosition.Get().DistanceTo({x, y, z}), 0.0);
+  const CMaPoint start = StartPosition();
+  EXPECT_LT(start.DistanceTo({-6.5, 13.0 * std::sqrt(3.0) / 2.0, 0.0}), 1e-9);
+  EXPECT_EQ(component->StartPosition.Get().DistanceTo(start), 0.0);
 }
 
 // Every way InitialiseObject and GetStartPosition fail: success 0, status not initialised, and
 // the error GetLastError then gives; a missing map pitch also refuses the next run.
 TEST_F(ComponentTest, StartPositionFailures) {
-  struct Case {
-    const char* name;
-    std::function<void()> change;
-    uint32_t error;
-  };
-  const Case cases[] = {
+  // What goes wrong, and the error it gives.
+  const std::tuple<const char*, std::function<void()>, uint32_t> cases[] = {
       {"no settings file", [&] { component->IniFilepath.Set(std::nullopt); }, 0x83100001u},
       {"an unread error is kept",
        [&] {
@@ -68,19 +60,19 @@ TEST_F(ComponentTest, StartPositionFailures) {
   EXPECT_EQ(component->InitialiseObject(nullptr, nullptr, &success), S_FALSE);
   EXPECT_EQ(success, 0);
   EXPECT_EQ(component->GetLastError(), 0x83100001u);
-  for (const Case& c : cases) {
+  for (const auto& [name, change, error] : cases) {
     Restart();
     Initialise();
     SetGoodParameters();
-    c.change();
+    change();
     double x = 1, y = 1, z = 1;
     success = 1;
-    EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE) << c.name;
-    EXPECT_EQ(success, 0) << c.name;
-    EXPECT_EQ(x, 0.0) << c.name;
-    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    if (c.error == 0x83100002u) {
+    EXPECT_EQ(component->GetStartPosition(&x, &y, &z, &success), S_FALSE) << name;
+    EXPECT_EQ(success, 0) << name;
+    EXPECT_EQ(x, 0.0) << name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << name;
+    EXPECT_EQ(component->GetLastError(), error) << name;
+    if (error == 0x83100002u) {
       EXPECT_TRUE(component->EnterProbeOffsets(0, 0, 0));
       EXPECT_EQ(component->PerformCircle(), S_FALSE);
       EXPECT_EQ(component->GetLastError(), 0x83100002u);
@@ -91,10 +83,9 @@ TEST_F(ComponentTest, StartPositionFailures) {
 // The probe, head and feature frame come from the controller online, and offline from the run
 // directory's System.dat with the tolerances it holds; online, the offsets entered are kept.
 TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOrSystemDat) {
-  vexa_sim::MachineConfig config;
+  vexa_sim::MachineConfig config;  // the feature's normal left at +Z
   config.featureCentre = CMaPoint(100, 50, -20);
   config.featureXaxis = CMaPoint(0, 1, 0);
-  config.featureNormal = CMaPoint(0, 0, 1);
   config.probeType = 10;
   config.measuringUnit = 1;
   config.headFlag = 1;
@@ -150,37 +141,33 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP] = circle;
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST] = radiiOnly;
   CircleDCComponentTestAccess::PublishResults(c, results);
-  struct Case {
-    int32_t type;
-    LONG success;
-    CMaPoint centre;
+  // Each type with the centre of its points, none when GetData fails.
+  const std::pair<int32_t, std::optional<CMaPoint>> cases[] = {
+      {E_OMBRIX_DC_CIRCLE_DATA_SLOW, CMaPoint(1, 2, 0)},
+      {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, CMaPoint(10, 0, 0)},
+      {E_OMBRIX_DC_CIRCLE_DATA_FAST, std::nullopt},
+      {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, std::nullopt},
+      {-1, std::nullopt},
+      {6, std::nullopt},
   };
-  const Case cases[] = {
-      {E_OMBRIX_DC_CIRCLE_DATA_SLOW, 1, {1, 2, 0}},
-      {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, 1, {10, 0, 0}},
-      {E_OMBRIX_DC_CIRCLE_DATA_FAST, 0, {}},
-      {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, 0, {}},
-      {-1, 0, {}},
-      {6, 0, {}},
-  };
-  for (const Case& k : cases) {
+  for (const auto& [type, centre] : cases) {
     DataSetPoints points;
     points.form = 42.0;
     LONG success = -1;
-    EXPECT_EQ(c.GetData(k.type, &points, &success), S_OK);
-    EXPECT_EQ(success, k.success) << k.type;
-    EXPECT_EQ(c.GetLastError(), k.success ? 0u : 0x83100007u) << k.type;
-    if (!k.success) {
-      EXPECT_EQ(points.form, 42.0) << k.type;
-      EXPECT_TRUE(points.x.empty()) << k.type;
+    EXPECT_EQ(c.GetData(type, &points, &success), S_OK);
+    EXPECT_EQ(success, centre ? 1 : 0) << type;
+    EXPECT_EQ(c.GetLastError(), centre ? 0u : 0x83100007u) << type;
+    if (!centre) {
+      EXPECT_EQ(points.form, 42.0) << type;
+      EXPECT_TRUE(points.x.empty()) << type;
       continue;
     }
     EXPECT_NEAR(points.radius, 5.0, 1e-12);
     EXPECT_NEAR(points.form, 0.0, 1e-12);
-    EXPECT_LT(points.centre.DistanceTo(k.centre), 1e-12) << k.type;
+    EXPECT_LT(points.centre.DistanceTo(*centre), 1e-12) << type;
     ASSERT_EQ(points.x.size(), 3u);
-    EXPECT_NEAR(points.x[1], k.centre.x() + 5.0 * std::cos(2.0), 1e-12);
-    EXPECT_NEAR(points.y[2], k.centre.y() + 5.0 * std::sin(4.0), 1e-12);
+    EXPECT_NEAR(points.x[1], centre->x() + 5.0 * std::cos(2.0), 1e-12);
+    EXPECT_NEAR(points.y[2], centre->y() + 5.0 * std::sin(4.0), 1e-12);
     EXPECT_EQ(points.z, (std::vector<double>{0.0, 0.0, 0.0}));
   }
 }

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <future>
@@ -7,7 +5,6 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/com/object.h"
 #include "tests/component/component_fixture.h"
 
 namespace ombrixdc {
@@ -16,13 +13,9 @@ namespace ombrixdc {
 // not initialised, and no event.
 TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
   using Change = std::function<void(CircleDCComponent&)>;
-  struct Case {
-    const char* name;
-    bool prepared;  // initialised with good parameters before `change`
-    Change change;
-    uint32_t error;
-  };
-  const Case cases[] = {
+  // What is changed (on an object initialised with good parameters when `prepared`), and the
+  // error the run is refused with.
+  const std::tuple<const char*, bool, Change, uint32_t> cases[] = {
       {"new object", false, [](auto&) {}, 0x83100001u},
       {"an unread error is kept", false, [](auto& c) { c.LastErrorNumber = 9; }, 0x83100009u},
       {"FilterNumber 0", true, [](auto& c) { c.FilterNumber.Set(0); }, 0x83100001u},
@@ -42,18 +35,18 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
        },
        0x83100001u},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, prepared, change, error] : cases) {
     Restart();
-    if (c.prepared) {
+    if (prepared) {
       Initialise();
       SetGoodParameters();
     }
-    c.change(*component);
-    EXPECT_EQ(component->PerformCircle(), S_FALSE) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    EXPECT_EQ(component->GetLastError(), 0u) << c.name;
-    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << c.name;
-    EXPECT_TRUE(sink->Texts().empty()) << c.name;
+    change(*component);
+    EXPECT_EQ(component->PerformCircle(), S_FALSE) << name;
+    EXPECT_EQ(component->GetLastError(), error) << name;
+    EXPECT_EQ(component->GetLastError(), 0u) << name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), E_OMBRIX_DC_CIRCLE_NOT_INITIALISED) << name;
+    EXPECT_TRUE(sink->Texts().empty()) << name;
   }
 }
 
@@ -128,10 +121,10 @@ TEST_F(ComponentTest, RunOutcomes) {
     EXPECT_FALSE(machine->LockHeld()) << c.name;
     EXPECT_EQ(component->AbortRequested.load(), c.abortLeft) << c.name;
     // Status changes from the client's thread, the rest of a run's events from one worker.
-    const auto events = sink->Events();
-    for (size_t i = 0; c.status == E_OMBRIX_DC_CIRCLE_FINISHED && i < events.size(); ++i) {
-      EXPECT_EQ(events[i].thread == std::this_thread::get_id(), i == 0) << c.name << i;
-      EXPECT_EQ(events[i].thread, events[std::min<size_t>(i, 1)].thread) << c.name << i;
+    const auto threads = sink->Threads();
+    for (size_t i = 0; c.status == E_OMBRIX_DC_CIRCLE_FINISHED && i < threads.size(); ++i) {
+      EXPECT_EQ(threads[i] == std::this_thread::get_id(), i == 0) << c.name << i;
+      EXPECT_EQ(threads[i], threads[std::min<size_t>(i, 1)]) << c.name << i;
     }
   }
 }
@@ -169,34 +162,9 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
   });
   component.reset();  // must wait for the worker, not leave it running on a dead object
   releaser.join();
-  const Texts texts = sink->Texts();
-  ASSERT_EQ(texts.size(), 3u);
-  EXPECT_EQ(texts[1], "status 6");
-  EXPECT_EQ(texts[2], "complete 0");  // stopped before its end: no success
+  // Stopped before its end: aborted, no success.
+  EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 0"}));
 }
-
-namespace {
-
-// Holds a run's worker in the middle of its slow scan while the client's thread calls in.
-class PausedSlowScan {
- public:
-  explicit PausedSlowScan(vexa_sim::SimulatedMachine& machine) {
-    const int32_t slowScan = machine.ScansStarted() + 1;
-    machine.OnScanPoint([this, &machine, slowScan](int32_t index) {
-      if (index == 50 && machine.ScansStarted() == slowScan) {
-        reached_.set_value();
-        resume_.get_future().wait();
-      }
-    });
-  }
-  void WaitUntilReached() { reached_.get_future().wait(); }
-  void Resume() { resume_.set_value(); }
-
- private:
-  std::promise<void> reached_, resume_;
-};
-
-}  // namespace
 
 // What the client's thread may do while a run is in progress, with the worker stopped in the
 // middle of its slow scan: none of it may reach into the run.
@@ -206,24 +174,21 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     std::function<void()> call;
     uint32_t clientError = 0;  // what the client's own call left for GetLastError
   };
+  const auto getData = [&](int32_t type) {
+    DataSetPoints points;
+    LONG success = -1;
+    EXPECT_EQ(component->GetData(type, &points, &success), S_OK);
+    return success;
+  };
   const Case cases[] = {
       // A failing call of the client's own is the client's error, not the run's.
-      {"GetData of no data set",
-       [&] {
-         DataSetPoints points;
-         LONG success = 0;
-         EXPECT_EQ(component->GetData(kDataTypeCount, &points, &success), S_OK);
-         EXPECT_EQ(success, 0);
-       },
-       0x83100007u},
+      {"GetData of no data set", [&] { EXPECT_EQ(getData(kDataTypeCount), 0); }, 0x83100007u},
       // Reading a fast data set selects the fast scan for the client; the run's slow scan
       // must still be kept as the slow one.
       {"GetData and SaveData",
        [&] {
-         DataSetPoints points;
+         EXPECT_EQ(getData(E_OMBRIX_DC_CIRCLE_DATA_FAST), 1);
          LONG success = 0;
-         EXPECT_EQ(component->GetData(E_OMBRIX_DC_CIRCLE_DATA_FAST, &points, &success), S_OK);
-         EXPECT_EQ(success, 1);
          EXPECT_EQ(component->SaveData(std::string("during"), &success), S_OK);
        }},
       // The run keeps the controller objects it started with.
@@ -248,11 +213,18 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
     const int32_t scansBefore = machine->ScansStarted();
     NewSink();
 
-    PausedSlowScan pause(*machine);
+    // The worker waits in the middle of its slow scan until the client's call is over.
+    std::promise<void> reached, resume;
+    machine->OnScanPoint([&](int32_t index) {
+      if (index == 50 && machine->ScansStarted() == scansBefore + 1) {
+        reached.set_value();
+        resume.get_future().wait();
+      }
+    });
     ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;
-    pause.WaitUntilReached();
+    reached.get_future().wait();
     c.call();
-    pause.Resume();
+    resume.set_value();
     component->WaitForRuns();
 
     EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}))

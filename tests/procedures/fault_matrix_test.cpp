@@ -99,7 +99,8 @@ const std::pair<BYTE, uint32_t> kExtendedStatus[] = {
 constexpr LONG kReadError = static_cast<LONG>(0x81600077u);
 constexpr uint32_t kLockError = 0x81600050u;
 
-const ECircleStatus kError = E_OMBRIX_DC_CIRCLE_ERROR, kAborted = E_OMBRIX_DC_CIRCLE_ABORTED;
+const ECircleStatus kError = E_OMBRIX_DC_CIRCLE_ERROR, kAborted = E_OMBRIX_DC_CIRCLE_ABORTED,
+                    kReady = E_OMBRIX_DC_CIRCLE_INITIALISED;
 const Texts kSlowFailed = {"status 1", "status 2", "status 7", "complete 0"};
 const Texts kFastFailed = {"status 1", "status 2", "status 3", "status 7", "complete 0"};
 const Texts kReplayFailed = {"status 1", "status 4", "status 7", "complete 0"};
@@ -108,101 +109,96 @@ const Texts kAbortedFirst = {"status 1", "status 6", "complete 0"};
 
 std::vector<Row> FaultRows() {
   std::vector<Row> rows;
-  const auto add = [&](std::string name, Run run, Inject inject, Texts events, uint32_t error,
-                       ECircleStatus status = kError) {
+  const auto add = [&](std::string name, Inject inject, Texts events, uint32_t error,
+                       ECircleStatus status = kError, Run run = Run::Learning) {
     rows.push_back({std::move(name), run, std::move(inject), std::move(events), error, status});
   };
+  const auto replayed = [&](std::string name, Inject inject, Texts events, uint32_t error,
+                            ECircleStatus status = kError) {
+    add(std::move(name), std::move(inject), std::move(events), error, status, Run::Compensated);
+  };
   const auto both = [&](const std::string& name, Inject inject, Texts learning, uint32_t error,
-                        ECircleStatus status, Texts compensated) {
-    add(name + ", learning", Run::Learning, inject, learning, error, status);
-    add(name + ", compensated", Run::Compensated, inject, compensated, error, status);
+                        ECircleStatus status = kError, Texts compensated = kReplayFailed) {
+    add(name + ", learning", inject, learning, error, status);
+    replayed(name + ", compensated", inject, compensated, error, status);
   };
   // Flags raised during the run's first scan: every one in a learning run, and three in a
   // compensated run, whose scans check them through the same code.
   for (size_t i = 0; i < std::size(kFlags); ++i) {
     const auto [flag, code] = kFlags[i];
     const Inject raise = DuringScan(1, [flag](Scene& s) { s.machine.SetStatusFlag(flag, 1); });
-    add("flag " + std::to_string(i) + ", learning", Run::Learning, raise, kSlowFailed, code);
+    add("flag " + std::to_string(i) + ", learning", raise, kSlowFailed, code);
     if (i % 8 == 0) {
-      add("flag " + std::to_string(i) + ", compensated", Run::Compensated, raise, kReplayFailed,
-          code);
+      replayed("flag " + std::to_string(i) + ", compensated", raise, kReplayFailed, code);
     }
   }
-  add("every flag at once: the first in the controller's order", Run::Compensated,
-      DuringScan(1,
-                 [](Scene& s) {
-                   for (const auto& flag : kFlags) {
-                     s.machine.SetStatusFlag(flag.first, 1);
-                   }
-                 }),
-      kReplayFailed, 0x8160003E);
+  const auto everyFlag = [](Scene& s) {
+    for (const auto& flag : kFlags) {
+      s.machine.SetStatusFlag(flag.first, 1);
+    }
+  };
+  replayed("every flag at once: the first in the controller's order", DuringScan(1, everyFlag),
+           kReplayFailed, 0x8160003E);
   // The extended status spoilt in the run's last scan.
   for (const auto& [byte, code] : kExtendedStatus) {
     const auto spoil = [byte](Scene& s) { s.machine.SetExtendedStatus(1, byte); };
     const std::string name = "extended status " + std::to_string(byte);
-    add(name + ", learning", Run::Learning, DuringScan(2, spoil), kFastFailed, code);
-    add(name + ", compensated", Run::Compensated, DuringScan(1, spoil), kReplayFailed, code);
+    add(name + ", learning", DuringScan(2, spoil), kFastFailed, code);
+    replayed(name + ", compensated", DuringScan(1, spoil), kReplayFailed, code);
   }
-  both("extended status unreadable",
-       DuringScan(1, [](Scene& s) { s.machine.FailExtendedStatusRead(kReadError); }), kSlowFailed,
-       static_cast<uint32_t>(kReadError), kError, kReplayFailed);
+  const auto unreadable = [](Scene& s) { s.machine.FailExtendedStatusRead(kReadError); };
+  both("extended status unreadable", DuringScan(1, unreadable), kSlowFailed,
+       static_cast<uint32_t>(kReadError));
   // A lock refused at the start leaves the component ready for the next run.
   const auto refuse = [](Scene& s) { s.machine.RefuseLock(static_cast<LONG>(kLockError)); };
-  both("lock refused", refuse, kNotRun, kLockError, E_OMBRIX_DC_CIRCLE_INITIALISED, kNotRun);
-  add(
-      "lock refused without a code", Run::Learning,
-      [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); }, kNotRun, 0x80004005,
-      E_OMBRIX_DC_CIRCLE_INITIALISED);
+  both("lock refused", refuse, kNotRun, kLockError, kReady, kNotRun);
+  const auto silent = [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); };
+  add("lock refused without a code", silent, kNotRun, 0x80004005, kReady);
   // A scan the controller refuses fails with its code, or the generic one when it gives none.
   both(
       "scan refused without a code", [](Scene& s) { s.machine.RefuseScans(0); }, kSlowFailed,
-      0x80004005, kError, kReplayFailed);
+      0x80004005);
   add(
-      "scan refused", Run::Learning, [](Scene& s) { s.machine.RefuseScans(kReadError); },
-      kSlowFailed, static_cast<uint32_t>(kReadError));
-  add("lock not given back after the pre-move", Run::Learning, AtMove(0, refuse), kSlowFailed,
-      kLockError);
-  add("lock not given back after the return", Run::Learning, AtMove(1, refuse), kSlowFailed,
-      kLockError);
+      "scan refused", [](Scene& s) { s.machine.RefuseScans(kReadError); }, kSlowFailed,
+      static_cast<uint32_t>(kReadError));
+  add("lock not given back after the pre-move", AtMove(0, refuse), kSlowFailed, kLockError);
+  add("lock not given back after the return", AtMove(1, refuse), kSlowFailed, kLockError);
   const auto failMoves = [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); };
-  add("pre-move fails", Run::Learning, failMoves, kSlowFailed, 0x83100004);
-  add("return to the start fails", Run::Learning, AtMove(1, failMoves), kSlowFailed, 0x83100004);
-  add(
-      "pre-move never ends", Run::Learning,
-      [](Scene& s) {
-        ProcessRunTimeLimits().baseMilliseconds = 100;
-        ProcessRunTimeLimits().factor = 0.0;
-        s.machine.FailMoves(kVexaMoveRunning);
-      },
-      kSlowFailed, 0x81600038);
+  add("pre-move fails", failMoves, kSlowFailed, 0x83100004);
+  add("return to the start fails", AtMove(1, failMoves), kSlowFailed, 0x83100004);
+  const auto neverEnds = [](Scene& s) {
+    ProcessRunTimeLimits().baseMilliseconds = 100;
+    ProcessRunTimeLimits().factor = 0.0;
+    s.machine.FailMoves(kVexaMoveRunning);
+  };
+  add("pre-move never ends", neverEnds, kSlowFailed, 0x81600038);
   // Too little of the circle recorded to prepare.
   both("tip read fails", DuringScan(1, [](Scene& s) { s.machine.FailTipReadsAfter(40); }),
-       kSlowFailed, 0x83100005, kError, kReplayFailed);
+       kSlowFailed, 0x83100005);
   // Disengaged with no flag and no extended status raised: the scan is cut off, so unusable.
   both("controller disengages", DuringScan(1, [](Scene& s) { s.machine.Disengage(true); }),
-       kSlowFailed, 0x83100005, kError, kReplayFailed);
-  both("controller disengages with its flag",
-       DuringScan(1,
-                  [](Scene& s) {
-                    s.machine.SetStatusFlag(StatusFlag::servoMotorsDisengaged, 1);
-                    s.machine.Disengage(true);
-                  }),
-       kSlowFailed, 0x81600040, kError, kReplayFailed);
+       kSlowFailed, 0x83100005);
+  const auto disengageWithFlag = [](Scene& s) {
+    s.machine.SetStatusFlag(StatusFlag::servoMotorsDisengaged, 1);
+    s.machine.Disengage(true);
+  };
+  both("controller disengages with its flag", DuringScan(1, disengageWithFlag), kSlowFailed,
+       0x81600040);
   // The map pair cannot be stored: its circle data file's name is taken by a folder.
-  add(
-      "map pair cannot be written", Run::Learning,
-      [](Scene& s) { fs::create_directories(s.component.RunFolder() / "_circle1.rsd" / "x"); },
-      kFastFailed, 0x83100006);
+  const auto folderInTheWay = [](Scene& s) {
+    fs::create_directories(s.component.RunFolder() / "_circle1.rsd" / "x");
+  };
+  add("map pair cannot be written", folderInTheWay, kFastFailed, 0x83100006);
   // An abort at each checkpoint stops the machine and ends the run without an error.
   const auto abort = [](Scene& s) { s.component.Abort(); };
   both("abort before the run", abort, kAbortedFirst, 0, kAborted, kAbortedFirst);
   const Texts slowAborted = {"status 1", "status 2", "status 6", "complete 0"};
-  add("abort during the slow scan", Run::Learning, DuringScan(1, abort), slowAborted, 0, kAborted);
-  add("abort during the return", Run::Learning, AtMove(1, abort), slowAborted, 0, kAborted);
-  add("abort during the fast scan", Run::Learning, DuringScan(2, abort),
+  add("abort during the slow scan", DuringScan(1, abort), slowAborted, 0, kAborted);
+  add("abort during the return", AtMove(1, abort), slowAborted, 0, kAborted);
+  add("abort during the fast scan", DuringScan(2, abort),
       {"status 1", "status 2", "status 3", "status 6", "complete 0"}, 0, kAborted);
-  add("abort during the fast scan", Run::Compensated, DuringScan(1, abort),
-      {"status 1", "status 4", "status 6", "complete 0"}, 0, kAborted);
+  replayed("abort during the fast scan", DuringScan(1, abort),
+           {"status 1", "status 4", "status 6", "complete 0"}, 0, kAborted);
   return rows;
 }
 
@@ -213,16 +209,15 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
   PrepareRun();
   ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_LEARNING).back(), "complete 1");
   const std::string storedMap = FileText(RunDir() / "_circle1.rsm");
-  const std::string storedCircle = FileText(RunDir() / "_circle1.rsd");
+  TempFolder stored;
+  fs::copy(RunDir(), stored.Path());
 
   for (const Row& row : FaultRows()) {
     Restart();
     PrepareRun();
     const bool replay = row.run == Run::Compensated;
     if (replay) {
-      fs::create_directories(RunDir());
-      std::ofstream(RunDir() / "_circle1.rsm", std::ios::binary) << storedMap;
-      std::ofstream(RunDir() / "_circle1.rsd", std::ios::binary) << storedCircle;
+      fs::copy(stored.Path(), RunDir());
     }
     component->Learning.Set(replay ? E_OMBRIX_DC_CIRCLE_NO_LEARNING : E_OMBRIX_DC_CIRCLE_LEARNING);
     ComPtr<RecordingMove> moves = WatchMoves();

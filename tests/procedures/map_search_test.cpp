@@ -3,6 +3,7 @@
 // told apart by the header comparison; and the ageing of stored pairs.
 #include "src/procedures/map_search.h"
 #include <chrono>
+#include <tuple>
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
@@ -11,8 +12,23 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class MapSearchTest : public OfflineRunTest {
+// Offline runs of the example: the raw scan files and System.dat copied into the run
+// directory, the feature's parameters set as for the example (its MaxScanSpeed 100, FilterNumber
+// 20 and FilterMethod 1 are a new component's).
+class MapSearchTest : public ProcedureTest {
  protected:
+  void SetUp() override {
+    ProcedureTest::SetUp();
+    settingsFile = WriteOfflineExample(folder);
+    Initialise();
+    component->IniFilepath.Set(settingsFile.string());
+    component->OfflineTesting.Set(1);
+    component->FeatureRadius.Set(8.0);
+    component->TipRadius.Set(1.5);
+    component->ScanDeflection.Set(0.3);
+    component->SlowSpeed.Set(5.0);
+    component->ModeParameter.Set(30.0);
+  }
   void Learn(int32_t filterNumber, double deflection) {
     component->FilterNumber.Set(filterNumber);
     component->ScanDeflection.Set(deflection);
@@ -34,43 +50,27 @@ void WriteAged(const TempFolder& folder, const std::string& name, std::chrono::s
   fs::last_write_time(path, fs::file_time_type::clock::now() - age);
 }
 
-std::vector<std::string> Remaining(const TempFolder& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder.Path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 }  // namespace
 
 TEST_F(MapSearchTest, Overwrite_ReplacesTheMapOfTheSameFeatureOnlyWhenSet) {
-  struct Case {
-    int32_t overwrite;
-    Names files;
-    int32_t replaced;  // the number whose map now holds FilterNumber 10
-  };
-  const Case cases[] = {
+  // Overwrite, the map files left, the number whose map now holds FilterNumber 10.
+  const std::tuple<int32_t, Names, int32_t> cases[] = {
       {E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP, kThreePairs, 3},
-      {E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP,
-       {"_circle1.rsd", "_circle1.rsm", "_circle2.rsd", "_circle2.rsm"},
+      {E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP, Names(kThreePairs.begin(), kThreePairs.end() - 2),
        2},
   };
-  for (const Case& c : cases) {
-    for (const std::string& name : MapFiles()) {
-      fs::remove(RunDir() / name);
-    }
+  for (const auto& [overwrite, files, replaced] : cases) {
+    Restart();
     component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_OVERWRITE_EXISTING_MAP);
     Learn(20, 0.4);  // another feature: a different deflection
     Learn(20, 0.3);  // this feature
     const std::string first = MapText(1);
 
     // The same feature again with another filter: the relaxed comparison ignores the filter.
-    component->Overwrite.Set(c.overwrite);
+    component->Overwrite.Set(overwrite);
     Learn(10, 0.3);
-    EXPECT_EQ(MapFiles(), c.files) << "Overwrite " << c.overwrite;
-    EXPECT_NE(MapText(c.replaced).find("FilterNumber:  10\r\n"), std::string::npos);
+    EXPECT_EQ(MapFiles(), files) << "Overwrite " << overwrite;
+    EXPECT_NE(MapText(replaced).find("FilterNumber:  10\r\n"), std::string::npos);
     EXPECT_EQ(MapText(1), first);
   }
 }
@@ -90,14 +90,8 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
             (Texts{"status 1", "status 4", "status 5", "complete 1"}));
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 3);
   const DataSet slow = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
-  ASSERT_EQ(slow.radii.GetSize(), slowOfMap3.radii.GetSize());
-  double largestDifferenceToMap1 = 0.0;
-  for (size_t i = 0; i < slow.radii.GetSize(); ++i) {
-    EXPECT_NEAR(slow.radii[i], slowOfMap3.radii[i], 1e-14);
-    largestDifferenceToMap1 =
-        std::max(largestDifferenceToMap1, std::abs(slow.radii[i] - slowOfMap1.radii[i]));
-  }
-  EXPECT_GT(largestDifferenceToMap1, 1e-6);  // map 1 would have been told from map 3
+  EXPECT_LE(LargestDifference(slow, slowOfMap3), 1e-14);
+  EXPECT_GT(LargestDifference(slow, slowOfMap1), 1e-6);  // map 1 would have been told from map 3
   for (int32_t type = 0; type < kDataTypeCount; ++type) {
     EXPECT_FALSE(component->Results()->dataSets[type].radii.IsEmpty()) << type;
   }
@@ -135,14 +129,9 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
   const auto truncate = [](const fs::path& path) {
     fs::resize_file(path, fs::file_size(path) / 2);
   };
-  struct Case {
-    const char* name;
-    std::function<void(const fs::path& runDir)> damage;
-    Texts events;
-    uint32_t error;
-  };
+  using Damage = std::function<void(const fs::path& runDir)>;
   const Texts failed = {"status 1", "status 4", "status 7", "complete 0"};
-  const Case cases[] = {
+  const std::tuple<const char*, Damage, Texts, uint32_t> cases[] = {
       {"circle data file missing", [](auto& d) { fs::remove(d / "_circle1.rsd"); }, failed,
        0x83100006u},
       {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u},
@@ -155,54 +144,43 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
        {"status 1", "complete 0"},
        0x83100009u},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, damage, events, error] : cases) {
+    Restart();
     Learn(20, 0.3);
-    c.damage(RunDir());
-    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), c.events) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    for (const std::string& name : MapFiles()) {
-      fs::remove(RunDir() / name);
-    }
+    damage(RunDir());
+    EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), events) << name;
+    EXPECT_EQ(component->GetLastError(), error) << name;
   }
 }
 
 // A map whose header agrees with the feature as far as it can be read, but cannot be read to
-// the end, is reported as a damaged match; the search still goes on to the next number.
-TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn) {
+// the end, is reported as a damaged match; the search still goes on to the next number. A folder
+// of a map file's name is no map: both searches stop there as at a gap.
+TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn_AndAFolderIsNoMap) {
   TempFolder folder;
   MapFileHeader feature;  // tip radius 0: an unreadable one would compare equal
   feature.radius = 8.0;
+  const auto search = [&] {
+    return FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
+  };
   std::string damaged = WriteMapFile(feature, {});
   damaged.replace(damaged.find("TipRadius:  0.0"), 15, "TipRadius:  ?.0");
   folder.Write("_circle1.rsm", damaged);
-  MapSearchResult r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
-  EXPECT_EQ(r.mapNumber, 0);
-  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
+  EXPECT_EQ(search().mapNumber, 0);
+  EXPECT_EQ(search().error, ErrorNumber::StoredMapUnusable);
   folder.Write("_circle2.rsm", WriteMapFile(feature, {}));
-  r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
-  EXPECT_EQ(r.mapNumber, 2);
-}
+  EXPECT_EQ(search().mapNumber, 2);
 
-// A folder of a map file's name is no map: both searches stop there as at a gap.
-TEST(FindMatchingMap, AFolderOfAMapFilesNameIsNoMap) {
-  TempFolder folder;
-  MapFileHeader feature;
-  feature.radius = 8.0;
+  fs::remove(folder.Path() / "_circle1.rsm");
   fs::create_directory(folder.Path() / "_circle1.rsm");
-  folder.Write("_circle2.rsm", WriteMapFile(feature, {}));
   EXPECT_EQ(NextFreeMapNumber(folder.Path()), 1);
-  const MapSearchResult r = FindMatchingMap(folder.Path(), feature, {}, MapComparison::Full);
-  EXPECT_EQ(r.mapNumber, 0);
-  EXPECT_EQ(r.error, ErrorNumber::None);
+  EXPECT_EQ(search().mapNumber, 0);
+  EXPECT_EQ(search().error, ErrorNumber::None);
 }
 
 TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
   TempFolder folder;
-  struct File {
-    const char* name;
-    std::chrono::seconds age;
-  };
-  const File files[] = {
+  const std::pair<const char*, std::chrono::seconds> files[] = {
       {"_circle1.rsd", minutes(61)},
       {"_circle1.rsm", minutes(61)},  // old pair: goes
       {"_circle2.rsd", minutes(60)},
@@ -221,8 +199,8 @@ TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
       {"customer-part.rsd", minutes(600)},     // nor this
       {"_circle1.rsm.bak", minutes(600)},      // nor this
   };
-  for (const File& f : files) {
-    WriteAged(folder, f.name, f.age);
+  for (const auto& [name, age] : files) {
+    WriteAged(folder, name, age);
   }
   // A folder is never a map file: neither it nor its young partner goes.
   fs::create_directory(folder.Path() / "_circle6.rsd");
@@ -231,16 +209,17 @@ TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
   WriteAged(folder, "_circle6.rsm", minutes(0));
 
   EXPECT_EQ(DeleteOldMapFiles(folder.Path(), 1), 9);
-  EXPECT_EQ(Remaining(folder), (std::vector<std::string>{
-                                   "_circle1.rsm.bak", "_circle2.rsd", "_circle2.rsm",
-                                   "_circle3.rsd", "_circle3.rsm", "_circle6.rsd", "_circle6.rsm",
-                                   "_circle7.rsd.17.4.tmp", "customer-part.rsd", "notes.txt"}));
+  EXPECT_EQ(
+      FileNames(folder.Path(), true),
+      (std::vector<std::string>{"_circle1.rsm.bak", "_circle2.rsd", "_circle2.rsm", "_circle3.rsd",
+                                "_circle3.rsm", "_circle6.rsd", "_circle6.rsm",
+                                "_circle7.rsd.17.4.tmp", "customer-part.rsd", "notes.txt"}));
 
   // Without any circle data file nothing is deleted, however old.
   TempFolder mapsOnly;
   WriteAged(mapsOnly, "_circle1.rsm", minutes(600));
   EXPECT_EQ(DeleteOldMapFiles(mapsOnly.Path(), 1), 0);
-  EXPECT_EQ(Remaining(mapsOnly), (std::vector<std::string>{"_circle1.rsm"}));
+  EXPECT_EQ(FileNames(mapsOnly.Path(), true), (std::vector<std::string>{"_circle1.rsm"}));
 }
 
 }  // namespace ombrixdc

@@ -1,16 +1,14 @@
 #pragma once
 // Runs of the measuring procedures: a component on the simulated machine (ComponentTest) with
-// helpers to watch the moves, hold the controller lock, list the stored map pairs, and replay
-// the offline example (raw scan files of a bore of radius 8, tip 1.5, scanned clockwise).
+// helpers to watch the moves, hold the controller lock, and list and compare what runs stored.
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <utility>
 
 #include "platform/com/object.h"
-#include "src/component/process_state.h"
-#include "src/procedures/run_files.h"
 #include "tests/component/component_fixture.h"
 #include "tests/files/golden_files.h"
 
@@ -91,6 +89,29 @@ class IgnoringReporter final : public RunReporter {
   void PublishMapWritten(int32_t) override {}
 };
 
+// The names in `dir` (none when it does not exist), sorted; only map pairs' files unless `all`.
+inline std::vector<std::string> FileNames(const fs::path& dir, bool all = false) {
+  std::vector<std::string> names;
+  std::error_code noFolderYet;
+  for (const auto& entry : fs::directory_iterator(dir, noFolderYet)) {
+    const std::string ext = entry.path().extension().string();
+    if (all || ext == ".rsm" || ext == ".rsd") {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The largest difference between two data sets' radii; infinite when their lengths differ.
+inline double LargestDifference(const DataSet& a, const DataSet& b) {
+  double largest = a.radii.GetSize() == b.radii.GetSize() ? 0.0 : INFINITY;
+  for (size_t i = 0; i < std::min(a.radii.GetSize(), b.radii.GetSize()); ++i) {
+    largest = std::max(largest, std::abs(a.radii[i] - b.radii[i]));
+  }
+  return largest;
+}
+
 class ProcedureTest : public ComponentTest {
  protected:
   fs::path RunDir() const { return component->RunFolder(); }
@@ -125,39 +146,7 @@ class ProcedureTest : public ComponentTest {
   }
 
   // The stored map pairs' files of the run directory, sorted.
-  std::vector<std::string> MapFiles() const {
-    std::vector<std::string> names;
-    std::error_code noFolderYet;
-    for (const auto& entry : fs::directory_iterator(RunDir(), noFolderYet)) {
-      const std::string ext = entry.path().extension().string();
-      if (ext == ".rsm" || ext == ".rsd") {
-        names.push_back(entry.path().filename().string());
-      }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-};
-
-// Offline runs of the example: the raw scan files and System.dat copied into the run
-// directory, the feature's parameters set as for the example.
-class OfflineRunTest : public ProcedureTest {
- protected:
-  void SetUp() override {
-    ProcedureTest::SetUp();
-    settingsFile = WriteOfflineExample(folder);
-    Initialise();
-    component->IniFilepath.Set(settingsFile.string());
-    component->OfflineTesting.Set(1);
-    component->FeatureRadius.Set(8.0);
-    component->TipRadius.Set(1.5);
-    component->ScanDeflection.Set(0.3);
-    component->SlowSpeed.Set(5.0);
-    component->ModeParameter.Set(30.0);
-    component->MaxScanSpeed.Set(100.0);
-    component->FilterNumber.Set(20);
-    component->SetFilterMethod(1);
-  }
+  std::vector<std::string> MapFiles() const { return FileNames(RunDir()); }
 };
 
 }  // namespace ombrixdc

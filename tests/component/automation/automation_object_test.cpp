@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "src/component/automation/dispatch_invoke.h"
 #include "src/component/automation/put_property.h"
 #include "src/component/automation/vexa_circle_dc.h"
 #include "tests/support/variant_values.h"
@@ -69,13 +68,9 @@ TEST_F(DispatchTest, ShowGraphicsArgumentsAndFailures) {
 // converted to the property's type, and a value that does not fit is refused where it enters
 // (never turned into 0), the property keeping its value.
 TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
-  struct Case {
-    const char* name;
-    const char* text;
-    HRESULT hr;
-    std::function<bool(const CircleDCComponent&)> holds;
-  };
-  const Case cases[] = {
+  // The property, the text, the put's answer, and what the component then holds.
+  using Holds = std::function<bool(const CircleDCComponent&)>;
+  const std::tuple<const char*, const char*, HRESULT, Holds> cases[] = {
       // Overwrite put to what it already holds: every property as a new object holds it.
       {"Overwrite", "1", S_OK,
        [](auto& c) {
@@ -113,9 +108,9 @@ TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
        [](auto& c) { return c.ModeParameter.Get() == 50.0; }},
   };
   auto object = MakeComObject<Vexa_CircleDC>();
-  for (const Case& c : cases) {
-    EXPECT_EQ(PutPropertyByName(object.Get(), c.name, c.text), c.hr) << c.name << "=" << c.text;
-    EXPECT_TRUE(c.holds(object->Component())) << c.name << "=" << c.text;
+  for (const auto& [name, text, hr, holds] : cases) {
+    EXPECT_EQ(PutPropertyByName(object.Get(), name, text), hr) << name << "=" << text;
+    EXPECT_TRUE(holds(object->Component())) << name << "=" << text;
   }
 }
 
