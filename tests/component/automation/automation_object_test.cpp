@@ -56,9 +56,11 @@ TEST_F(DispatchTest, ShowGraphicsArgumentsAndFailures) {
   EXPECT_EQ(Call(13, {}), S_OK);
   EXPECT_EQ(Call(13, {Long(100), Missing(), Real(300.4), Missing(), Text("run.txt")}), S_OK);
   EXPECT_EQ(Call(13, {Long(5), Text("named.txt")}, {4}), S_OK);
+  EXPECT_EQ(Call(13, {Long(9)}, {0}), S_OK);  // the first parameter, by name
   EXPECT_EQ(object->calls, (std::vector<WatchedCircleDC::Call>{{0, 0, 0, 0, std::nullopt},
                                                                {100, 0, 300, 0, "run.txt"},
-                                                               {5, 0, 0, 0, "named.txt"}}));
+                                                               {5, 0, 0, 0, "named.txt"},
+                                                               {9, 0, 0, 0, std::nullopt}}));
   EXCEPINFO excep{};
   EXPECT_EQ(Call(35, {}, {}, &excep), DISP_E_EXCEPTION);
   EXPECT_EQ(excep.scode, E_ACCESSDENIED);
