@@ -106,14 +106,12 @@ FaultInjection Raise(vexa_sim::StatusFlag flag) {
 
 void Log::Add(const std::string& line) {
   static const auto start = std::chrono::steady_clock::now();
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
+  const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
   std::lock_guard lock(mutex_);
   if (lines_.size() == kLogLines) {
     lines_.erase(lines_.begin(), lines_.begin() + kLogLines / 2);
   }
-  lines_.push_back(std::to_string(ms) + " ms  " + line);
+  lines_.push_back(std::to_string(static_cast<int64_t>(ms.count())) + " ms  " + line);
 }
 
 void Log::WriteNow(int fd) const {
@@ -285,12 +283,8 @@ HRESULT Session::Act(Client& c, const std::string& action, std::mt19937& rng, co
     return S_OK;
   }
   // A handler calls the object firing its event; any other thread holds a reference.
-  ComPtr<IDispatch> held;
-  IDispatch* o = c.raw;
-  if (tInHandler == 0) {
-    held = Acquire(c);
-    o = held.Get();
-  }
+  ComPtr<IDispatch> held = tInHandler ? ComPtr<IDispatch>() : Acquire(c);
+  IDispatch* o = tInHandler ? c.raw : held.Get();
   if (!o || c.destroyed) {
     return S_FALSE;
   }
