@@ -71,10 +71,8 @@ cases=(
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r args status stream pattern <<< "$entry"
-  set +e
-  (cd "$work" && $program $args > out 2> err)  # word splitting of args is intended
-  got=$?
-  set -e
+  got=0
+  (cd "$work" && $program $args > out 2> err) || got=$?  # word splitting of args is intended
   [[ $got == "$status" ]] || fail "ombrixdc $args: exit $got, not $status: $(cat "$work/err")"
   grep -Eq -- "$pattern" "$work/$stream" || fail "ombrixdc $args: no '$pattern' in std$stream"
 done

@@ -63,12 +63,10 @@ std::vector<std::string> LearningArgs(const TempFolder& folder, int learning, in
 
 // Which reference's map or circle data `text` is; -1 for neither.
 int32_t WhichRun(const References& references, const std::string& text, bool map) {
-  for (int32_t k = 0; k < 2; ++k) {
-    if (text == (map ? references[k].map : references[k].circleData)) {
-      return k;
-    }
-  }
-  return -1;
+  const auto found = std::find_if(references.begin(), references.end(), [&](const Reference& r) {
+    return text == (map ? r.map : r.circleData);
+  });
+  return found == references.end() ? -1 : static_cast<int32_t>(found - references.begin());
 }
 
 // The lines a run prints that a kill is timed from: the run's start, and its fast scan's start,
@@ -78,24 +76,14 @@ constexpr const char* kTriggers[] = {"OnStatusChange 1\n", "OnStatusChange 3\n"}
 // How long a run goes on after each trigger line, from this worker's own runs that ended
 // unkilled: the last few, under the load the kills meet, never one figure measured at the start
 // (a cold first run can take twice as long as later ones, and the kills would then miss).
-class RemainingTimes {
- public:
-  void Record(int trigger, double seconds) {
-    std::vector<double>& last = seconds_[trigger];
-    last.push_back(seconds);
-    if (last.size() > 5) {
-      last.erase(last.begin());
-    }
-  }
-  double Median(int trigger) const {
-    std::vector<double> sorted = seconds_[trigger];
-    std::sort(sorted.begin(), sorted.end());
-    return sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
-  }
+using RemainingTimes = std::vector<double>[2];
 
- private:
-  std::vector<double> seconds_[2];
-};
+// The median of the last five figures recorded for a trigger (0 with none).
+double Median(const std::vector<double>& recorded) {
+  std::vector<double> last(recorded.end() - std::min<size_t>(recorded.size(), 5), recorded.end());
+  std::sort(last.begin(), last.end());
+  return last.empty() ? 0.0 : last[last.size() / 2];
+}
 
 // One learning run, killed `delay` seconds after the line `kTriggers[trigger]` (never, for a
 // negative delay). Records how long an unkilled run went on after each trigger.
@@ -122,7 +110,7 @@ bool RunAndKill(const TempFolder& folder, int overwrite, int32_t filterNumber, i
   const Clock::time_point end = Clock::now();
   for (int t = 0; t < 2; ++t) {
     if (seen[t] != Clock::time_point()) {
-      times.Record(t, std::chrono::duration<double>(end - seen[t]).count());
+      times[t].push_back(std::chrono::duration<double>(end - seen[t]).count());
     }
   }
   return false;
@@ -143,7 +131,7 @@ int32_t KillLearningRuns(const TempFolder& folder, int overwrite, uint32_t seed)
     // The other filter number every second pair of attempts, so that each kill point meets a
     // pair of the other run on disk.
     const int32_t filterNumber = kFilterNumbers[(attempt / 2) % 2];
-    const double delay = std::uniform_real_distribution<double>(0, times.Median(trigger))(random);
+    const double delay = std::uniform_real_distribution<double>(0, Median(times[trigger]))(random);
     killed += RunAndKill(folder, overwrite, filterNumber, trigger, delay, times) ? 1 : 0;
   }
   return killed;
@@ -191,14 +179,12 @@ TEST(MapPairs, KilledLearningRunsLeaveCompletePairsOrNone_AndTemporariesAreNever
   // Even workers give each learnt map a new number, odd ones replace map 1.
   const TempFolder folders[kWorkers];
   int32_t killed[kWorkers] = {};
-  std::thread workers[kWorkers];
   const uint32_t seed = std::random_device()();
+  std::vector<std::jthread> workers;
   for (int32_t w = 0; w < kWorkers; ++w) {
-    workers[w] = std::thread([&, w] { killed[w] = KillLearningRuns(folders[w], w % 2, seed + w); });
+    workers.emplace_back([&, w] { killed[w] = KillLearningRuns(folders[w], w % 2, seed + w); });
   }
-  for (std::thread& worker : workers) {
-    worker.join();
-  }
+  workers.clear();  // joins them
   for (int32_t w = 0; w < kWorkers; ++w) {
     SCOPED_TRACE("worker " + std::to_string(w) + ", seed " + std::to_string(seed));
     // Far fewer kills than asked means the runs outran every delay: the test proved little.
@@ -243,21 +229,16 @@ TEST(MapPairs, LearningRunsIntoOneFolderAtOnce_NeverFailOrMixAPair) {
     const std::vector<std::string> args[2] = {
         LearningArgs(folder, 1, overwrite, kFilterNumbers[0]),
         LearningArgs(folder, 1, overwrite, kFilterNumbers[1])};
-    std::thread runners[2];
-    int32_t failed[2] = {};
+    std::vector<std::jthread> runners;
     for (int32_t k = 0; k < 2; ++k) {
-      runners[k] = std::thread([&, k] {
+      runners.emplace_back([&, k] {
         for (int32_t i = 0; i < kRunsEach; ++i) {
           const ChildResult r = RunChild(args[k]);
-          failed[k] += r.exitStatus == 0 ? 0 : 1;
           EXPECT_EQ(r.exitStatus, 0) << r.out << r.err;
         }
       });
     }
-    for (std::thread& runner : runners) {
-      runner.join();
-    }
-    EXPECT_EQ(failed[0] + failed[1], 0);
+    runners.clear();  // joins them
     EXPECT_EQ(ExpectOnlyCompletePairs(folder, references), 0);
     EXPECT_EQ(fs::exists(PairFile(folder, 2, ".rsm")), overwrite == 0);
     EXPECT_EQ(fs::exists(PairFile(folder, 2 * kRunsEach, ".rsm")), overwrite == 0);

@@ -23,14 +23,10 @@ EXAMPLE = dict(Learning=1, FeatureRadius=8.0, TipRadius=1.5, ScanDeflection=0.3,
 def read_data_sets(path):
     """{block: (form, radius, points)} from a data sets file."""
     lines = path.read_text().splitlines()
-    sets = {}
-    for block in BLOCKS:
-        at = lines.index(block + " Scan Data")
-        form = float(lines[at + 1].split()[1])
-        radius = float(lines[at + 2].split()[1])
-        rows = lines[at + 6:at + 106]
-        sets[block] = (form, radius, numpy.array([[float(v) for v in r.split()] for r in rows]))
-    return sets
+    at = {block: lines.index(block + " Scan Data") for block in BLOCKS}
+    return {block: (float(lines[i + 1].split()[1]), float(lines[i + 2].split()[1]),
+                    numpy.array([[float(v) for v in row.split()] for row in lines[i + 6:i + 106]]))
+            for block, i in at.items()}
 
 
 def make_run_folder(tmp_path):

@@ -42,19 +42,17 @@ def blocks(readme):
         yield language, code, expected, readme.count("\n", 0, match.start()) + 1
 
 
+def same_word(want, got):
+    try:
+        return math.isclose(float(want), float(got), rel_tol=1e-9, abs_tol=1e-12)
+    except ValueError:
+        return want == got
+
+
 def same_output(expected, printed):
-    def words(text):
-        return [line.split() for line in text.splitlines()]
-    if [len(line) for line in words(expected)] != [len(line) for line in words(printed)]:
-        return False
-    for want, got in zip(sum(words(expected), []), sum(words(printed), [])):
-        try:
-            if not math.isclose(float(want), float(got), rel_tol=1e-9, abs_tol=1e-12):
-                return False
-        except ValueError:
-            if want != got:
-                return False
-    return True
+    want, got = ([line.split() for line in text.splitlines()] for text in (expected, printed))
+    return ([len(line) for line in want] == [len(line) for line in got]
+            and all(map(same_word, sum(want, []), sum(got, []))))
 
 
 def project_like_folder(source, build):

@@ -69,8 +69,6 @@ int main(int argc, char** argv) {
   static_cast<void>(component->EnterProbeOffsets(0.0, 0.0, 0.0));  // zero: always taken
 
   const auto start = std::chrono::steady_clock::now();
-  long firstRss = 0;
-  int32_t firstFds = 0;
   bool grew = false;
   std::printf("%6s %9s %10s %4s\n", "runs", "seconds", "RSS KiB", "fds");
   for (int32_t run = 1; run <= runs; ++run) {
@@ -89,10 +87,8 @@ int main(int argc, char** argv) {
     if (run % kSampleEvery == 0) {
       const long rss = ResidentKiB();
       const int32_t fds = OpenDescriptors();
-      if (run == kSampleEvery) {
-        firstRss = rss;
-        firstFds = fds;
-      }
+      static const long firstRss = rss;  // the first sample is the baseline
+      static const int32_t firstFds = fds;
       grew = grew || rss > firstRss + kRssToleranceKiB || fds != firstFds;
       const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
       std::printf("%6d %9.1f %10ld %4d\n", run, seconds.count(), rss, fds);

@@ -3,6 +3,7 @@
 // matches how the run ended, a run on a known fault gives that fault's code, the controller
 // lock is free, every component was destroyed by its last Release, the threads are gone and
 // the run directory holds only complete map pairs.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +44,7 @@ std::vector<std::string> SequenceProblems(const std::vector<Event>& events) {
       } else if (e.value >= 5) {
         ending = e.value;
       }
-    } else if (e.dispid == DISPID_PerformCircleComplete) {
+    } else if (IsComplete(e)) {
       const LONG expected = ending == 5 ? 1 : 0;
       if (e.value != expected) {
         problem = "complete " + std::to_string(e.value) + " after ending status " +
@@ -69,7 +70,7 @@ std::vector<std::string> SequenceProblems(const std::vector<Event>& events) {
 int32_t Completes(const std::vector<Event>& events, size_t from, LONG* last) {
   int32_t count = 0;
   for (size_t i = from; i < events.size(); ++i) {
-    if (events[i].dispid == DISPID_PerformCircleComplete) {
+    if (IsComplete(events[i])) {
       ++count;
       *last = events[i].value;
     }
@@ -101,7 +102,7 @@ void Session::FinalRuns(std::mt19937& rng) {
       fault->inject(*c->machine);
       before.push_back(c->sinks[1]->Events().size());
       if (Act(*c, "PerformCircle", rng, "final") != S_OK) {
-        Fail("c" + std::to_string(c->index) + ": a run on '" + fault->name + "' refused");
+        Fail(c->tag + ": a run on '" + fault->name + "' refused");
       }
     }
     for (size_t i = 0; i < alive.size(); ++i) {
@@ -110,12 +111,10 @@ void Session::FinalRuns(std::mt19937& rng) {
       Quiesce(c);
       // The run without a fault takes up an abort the random calls left pending.
       const std::vector<Event> events = c.sinks[1]->Events();
-      bool aborted = false;
-      for (size_t k = before[i]; k < events.size(); ++k) {
-        aborted |= events[k].dispid == DISPID_OnStatusChange && events[k].value == 6;
-      }
+      const bool aborted = std::any_of(events.begin() + static_cast<ptrdiff_t>(before[i]),
+                                       events.end(), [](const Event& e) { return IsStatus(e, 6); });
       ExpectRunEnd(c, o, before[i], fault->code == 0 && !aborted ? 1 : 0, fault->code,
-                   "c" + std::to_string(c.index) + " on '" + fault->name + "': ");
+                   c.tag + " on '" + fault->name + "': ");
     }
   }
 }
@@ -148,7 +147,7 @@ std::vector<std::string> Session::Check(int32_t baselineThreads) {
                        std::to_string(baselineThreads) + " before the session");
   }
   for (auto& c : clients) {
-    const std::string n = "c" + std::to_string(c->index) + ": ";
+    const std::string n = c->tag + ": ";
     LONG last = 0;
     int32_t completes[2] = {};
     for (int32_t s = 0; s < 2; ++s) {
@@ -177,9 +176,8 @@ std::vector<std::string> Session::Check(int32_t baselineThreads) {
     }
   }
   for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
-    for (const std::string& p : IncompleteMapPairs(entry.path())) {
-      problems.push_back(p);
-    }
+    const std::vector<std::string> incomplete = IncompleteMapPairs(entry.path());
+    problems.insert(problems.end(), incomplete.begin(), incomplete.end());
   }
   std::lock_guard lock(problemsMutex_);
   problems.insert(problems.begin(), problems_.begin(), problems_.end());

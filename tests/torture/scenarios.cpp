@@ -10,13 +10,6 @@ namespace torture {
 
 namespace {
 
-bool IsStatus(const Event& e, LONG value) {
-  return e.dispid == DISPID_OnStatusChange && e.value == value;
-}
-bool IsComplete(const Event& e) {
-  return e.dispid == DISPID_PerformCircleComplete;
-}
-
 // The error GetLastError gives (and clears), called as the client.
 uint32_t ErrorOf(const Client& c) {
   ComVariant code;
@@ -127,12 +120,7 @@ void NextRunStartedOnPolling(Session& s) {
   };
   std::mt19937 rng(7);
   for (int32_t run = 0; run < 3; ++run) {
-    for (int32_t tries = 0; tries < 5000; ++tries) {
-      if (s.Act(c, "PerformCircle", rng, "client") == S_OK) {
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    WaitUntil([&] { return s.Act(c, "PerformCircle", rng, "client") == S_OK; });
     LONG completed = 0, success = 0;
     while (!completed) {
       CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,

@@ -52,10 +52,9 @@ const ActionRow kActions[] = {{"PerformCircle", 5, 0, ""},
                               {"ClearFaults", 0.7, 0, ""}};
 
 const char* RandomAction(std::mt19937& rng) {
-  std::vector<double> weights;
-  for (const ActionRow& row : kActions) {
-    weights.push_back(row.weight);
-  }
+  std::vector<double> weights(std::size(kActions));
+  std::transform(std::begin(kActions), std::end(kActions), weights.begin(),
+                 [](const ActionRow& row) { return row.weight; });
   return kActions[std::discrete_distribution<int32_t>(weights.begin(), weights.end())(rng)].name;
 }
 
@@ -107,14 +106,12 @@ FaultInjection Raise(vexa_sim::StatusFlag flag) {
 
 void Log::Add(const std::string& line) {
   static const auto start = std::chrono::steady_clock::now();
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
+  const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
   std::lock_guard lock(mutex_);
   if (lines_.size() == kLogLines) {
     lines_.erase(lines_.begin(), lines_.begin() + kLogLines / 2);
   }
-  lines_.push_back(std::to_string(ms) + " ms  " + line);
+  lines_.push_back(std::to_string(static_cast<int64_t>(ms.count())) + " ms  " + line);
 }
 
 void Log::WriteNow(int fd) const {
@@ -173,7 +170,7 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
     return S_OK;
   }
   Session& session = *client->session;
-  session.log.Add("c" + std::to_string(client->index) + " event " + Describe(event));
+  session.log.Add(client->tag + " event " + Describe(event));
   ++tInHandler;
   // OnGraphicsClosed comes on the viewer's thread, beside a run's events: no action there, so
   // that no handler is inside the object when another releases it.
@@ -215,6 +212,7 @@ Client& Session::AddClient() {
   auto c = std::make_unique<Client>();
   c->session = this;
   c->index = static_cast<int32_t>(clients.size()) + 1;
+  c->tag = "c" + std::to_string(c->index);
   c->machine = std::make_shared<vexa_sim::SimulatedMachine>();
   c->link = vexa_sim::MakeSimulatedLink(c->machine);
   ComPtr<Vexa_CircleDC> object = MakeComObject<Vexa_CircleDC>();
@@ -251,8 +249,7 @@ void Session::Prepare(Client& c, IDispatch* o, const std::string& workingFolder)
   if (success) {
     c.start = CMaPoint(start[0], start[1], start[2]);
   }
-  log.Add("c" + std::to_string(c.index) +
-          " prepared, start position found: " + std::to_string(success));
+  log.Add(c.tag + " prepared, start position found: " + std::to_string(success));
 }
 
 ComPtr<IDispatch> Session::Acquire(Client& c) {
@@ -264,7 +261,7 @@ void Session::Dropped(Client& c, ULONG left, const char* actor) {
   if (left == 0) {
     c.destroyed = true;
     c.destroyedInHandler = tInHandler > 0;
-    log.Add("c" + std::to_string(c.index) + " destroyed by the last Release (" + actor + ")");
+    log.Add(c.tag + " destroyed by the last Release (" + actor + ")");
   }
 }
 
@@ -275,7 +272,7 @@ void Session::ReleaseClient(Client& c, const char* actor) {
     taken = std::move(c.ref);
   }
   if (taken) {
-    log.Add("c" + std::to_string(c.index) + " " + actor + " Release");
+    log.Add(c.tag + " " + actor + " Release");
     Dropped(c, taken.Detach()->Release(), actor);
   }
 }
@@ -286,12 +283,8 @@ HRESULT Session::Act(Client& c, const std::string& action, std::mt19937& rng, co
     return S_OK;
   }
   // A handler calls the object firing its event; any other thread holds a reference.
-  ComPtr<IDispatch> held;
-  IDispatch* o = c.raw;
-  if (tInHandler == 0) {
-    held = Acquire(c);
-    o = held.Get();
-  }
+  ComPtr<IDispatch> held = tInHandler ? ComPtr<IDispatch>() : Acquire(c);
+  IDispatch* o = tInHandler ? c.raw : held.Get();
   if (!o || c.destroyed) {
     return S_FALSE;
   }
@@ -335,8 +328,7 @@ HRESULT Session::Act(Client& c, const std::string& action, std::mt19937& rng, co
                                   [&](const ActionRow& r) { return action == r.name; });
     hr = CallMember(o, *row, c.link.Get(), rng, what);
   }
-  log.Add("c" + std::to_string(c.index) + " " + actor + " " + what + " = " +
-          Hex(static_cast<uint32_t>(hr)));
+  log.Add(c.tag + " " + actor + " " + what + " = " + Hex(static_cast<uint32_t>(hr)));
   if (held) {
     Dropped(c, held.Detach()->Release(), actor);
   }
@@ -363,9 +355,7 @@ void Session::RunRandom() {
     Client& c = AddClient();
     c.sinks[0]->plan.resize(64, nullptr);
     for (const char*& action : c.sinks[0]->plan) {
-      if (rng() % 10 < 3) {
-        action = RandomAction(rng);
-      }
+      action = rng() % 10 < 3 ? RandomAction(rng) : nullptr;
     }
   }
   // The client's thread and a second thread, each with its own plan.

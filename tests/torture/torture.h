@@ -52,6 +52,12 @@ struct Event {
 };
 
 std::string Describe(const Event& e);
+inline bool IsStatus(const Event& e, LONG value) {
+  return e.dispid == DISPID_OnStatusChange && e.value == value;
+}
+inline bool IsComplete(const Event& e) {
+  return e.dispid == DISPID_PerformCircleComplete;
+}
 
 struct Client;
 class Session;
@@ -77,6 +83,7 @@ class Sink final : public SinkStub<IDispatch> {
 struct Client {
   Session* session = nullptr;
   int32_t index = 0;
+  std::string tag;  // "c1", "c2", ...: names the component in the log and in problems
   std::shared_ptr<vexa_sim::SimulatedMachine> machine;
   ComPtr<IVexa_link> link;
   // The object while it lives; a handler calls it through this, as a sink calls the object
