@@ -100,6 +100,7 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   // where the damage is said to be.
   const std::tuple<std::string, std::size_t, bool, std::string> cases[] = {
       {"", 0, false, "the feature description, line 1"},
+      {feature.substr(0, feature.find("anti-")), 0, true, "the feature description, line 1"},
       {text.substr(0, set3 + 200), 3, true, "data set 4 of 6, line "},  // inside its points
       {feature + "2000000000 Form: 0.1 Radius: 8 Centre: 0 0 0 Data: 1 2 3", 0, true,
        "data set 1 of 6, line 1"},

@@ -82,12 +82,16 @@ TEST(Variant, NumbersAndTextConvertRoundingHalfToEvenAndCheckingTheirRange) {
   std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
-TEST(Variant, NumbersBecomeTextThatReadsBackTheSame) {
-  ComVariant back, text;
+TEST(Variant, NumbersBecomeTextThatReadsBackTheSame_AReferenceConvertsAsItsTarget) {
+  ComVariant back, text, wide;
   const VARIANT third = Real(1.0 / 3.0);
   ASSERT_EQ(VariantChangeType(&text, &third, 0, VT_BSTR), S_OK);
   ASSERT_EQ(VariantChangeType(&back, &text, 0, VT_R8), S_OK);
   EXPECT_EQ(back.dblVal, 1.0 / 3.0);
+  unsigned char byte = 200;
+  const VARIANT byRef = Ref(VT_UI1, &byte);
+  ASSERT_EQ(VariantChangeType(&wide, &byRef, 0, VT_I4), S_OK);
+  EXPECT_EQ(wide.lVal, 200);
 }
 
 TEST(SafeArray, VectorHasItsBoundsElementsAndLock) {
