@@ -342,7 +342,11 @@ void Session::Quiesce(Client& c) {
       return;
     }
     c.component->WaitForRuns();
-    if (!c.component->RunInProgress()) {
+    const bool running = c.component->RunInProgress();
+    // A handler that was already acting may have released the client meanwhile: this
+    // reference can be the last one.
+    Dropped(c, held.Detach()->Release(), "quiesce");
+    if (!running) {
       return;
     }
   }
