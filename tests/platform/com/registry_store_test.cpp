@@ -132,7 +132,8 @@ TEST(ClassesRoot, TextRoundTripKeepsAwkwardValuesAndNamesIgnoreCase) {
 TEST(ClassesRoot, ParseAcceptsCrLfAndCommentsAndRejectsDamage) {
   EXPECT_TRUE(ClassesRoot::Parse("; note\r\n\r\n[HKEY_CLASSES_ROOT\\A]\r\n@=\"x\"\r\n"));
   const char* damaged[] = {"@=\"value before any key\"\n", "[HKEY_LOCAL_MACHINE\\A]\n",
-                           "[HKEY_CLASSES_ROOT\\A]\n@=\"bad \\q escape\"\n"};
+                           "[HKEY_CLASSES_ROOT\\A]\n@=\"bad \\q escape\"\n",
+                           "[HKEY_CLASSES_ROOT\\A]\n@=unquoted\"\n"};
   for (const char* text : damaged) {
     std::string error;
     EXPECT_FALSE(ClassesRoot::Parse(text, &error)) << text;
