@@ -134,6 +134,9 @@ TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {
   for (const auto& [forms, index] : cases) {
     EXPECT_EQ(ChooseRingIndex(forms), index) << forms[0] << " " << forms[1] << " " << forms[2];
   }
+  ViewerDataSets data;  // the data sets' forms: the largest is the first triple's third
+  data.sets[2].form = 0.150;
+  EXPECT_EQ(ChooseRingIndex(data).RingIndex, 4);
 }
 
 }  // namespace

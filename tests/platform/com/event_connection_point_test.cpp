@@ -50,6 +50,12 @@ TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFir
   ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
   ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
   EXPECT_NE(cookie1, cookie2);
+  ComPtr<IUnknown> asUnknown;
+  ComPtr<IDispatch> asDispatch;
+  EXPECT_EQ(source->point.QueryInterface(IID_IUnknown, asUnknown.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  EXPECT_EQ(source->point.QueryInterface(IID_IDispatch, asDispatch.ReleaseAndGetVoidAddressOf()),
+            E_NOINTERFACE);
 
   VARIANT args[2] = {Long(10), Long(20)};
   source->point.FireEvent(7, args, 2);
