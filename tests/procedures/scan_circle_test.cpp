@@ -108,6 +108,9 @@ TEST_F(ScanCircleTest, ScanCommand_RunsTheTipCentreInsideABoreAndOutsideABoss) {
     EXPECT_DOUBLE_EQ(scan.deflection, 0.3);
     EXPECT_DOUBLE_EQ(scan.speed, 50.0);
     EXPECT_DOUBLE_EQ(scan.bufferPitch, 0.1);
+    // About the feature frame's origin and +z axis.
+    EXPECT_TRUE(scan.centre.IsEqual(CMaPoint(0.0, 0.0, 0.0), 0.0));
+    EXPECT_TRUE(scan.axis.IsEqual(CMaPoint(0.0, 0.0, 1.0), 0.0));
     // One revolution about the feature, the radius measured being the feature's.
     ASSERT_GT(out.profile.radii.GetSize(), 100u);
     EXPECT_NEAR(out.profile.radii[0], 10.0, 0.05);

@@ -115,7 +115,7 @@ TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
     }
   }
   const Event events[] = {Created{int64_t{0x7FFFFFFF12}}, DialogResult{std::nullopt},
-                          DialogResult{std::string("/runs/a.dat")}};
+                          DialogResult{std::string("/runs/a.dat")}, Destroyed{}};
   for (const Event& event : events) {
     const std::optional<Event> back = DecodeEvent(WithoutLength(Frame(event)));
     ASSERT_TRUE(back.has_value());

@@ -8,11 +8,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/bitmap_file.h"
 #include "platform/ui/display_list.h"
 #include "platform/ui/render.h"
+#include "platform/ui/text_metrics.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_folder.h"
 
@@ -67,6 +70,23 @@ TEST(CairoCanvas, EveryOperationDrawsItsPictureDirectlyAndReplayedFromBytes) {
 
 // Each format its extension names, in any case; the same paint as a PNG reads back as the
 // golden picture.
+// Valid UTF-8 is drawn as it stands; any other byte string is read as Latin-1.
+TEST(DrawableText, KeepsValidUtf8AndReadsAnythingElseAsLatin1) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"\xC3\x98 10 \xC2\xB5m", "\xC3\x98 10 \xC2\xB5m"},
+      {"\xEF\x80\x80\xF0\x9F\x98\x80", "\xEF\x80\x80\xF0\x9F\x98\x80"},  // U+F000, U+1F600
+      {"\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
+      {"\xC0\x80", "\xC3\x80\xC2\x80"},                          // overlong
+      {"\xE0\x80\x80", "\xC3\xA0\xC2\x80\xC2\x80"},              // overlong
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},              // surrogate
+      {"\xF0\x80\x80\x80", "\xC3\xB0\xC2\x80\xC2\x80\xC2\x80"},  // overlong
+      {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},  // past U+10FFFF
+      {std::string_view("a\0b", 3), "a"}};
+  for (const auto& [text, drawn] : cases) {
+    EXPECT_EQ(DrawableText(text), drawn) << text;
+  }
+}
+
 TEST(Render, WritesTheFormatTheExtensionNamesAndRefusesOthers) {
   TempFolder folder;
   const std::pair<const char*, std::string> written[] = {

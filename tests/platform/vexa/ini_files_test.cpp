@@ -85,7 +85,8 @@ TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhere) {
       {"[Dynamics]\nNaturalFrequency = 0\n", "must be greater than 0"},
       {"[Dynamics]\nNaturalFrequncy = 20\n", "unknown key"},
       {"[Feature]\nSizeError = 0.001\n\nSizeError = 0.002\n", ":4: [Feature] SizeError: given"},
-      {"[Frame]\nNormal = 2, 0, 0\n", "not parallel"}};
+      {"[Frame]\nNormal = 2, 0, 0\n", "not parallel"},
+      {"[Feature]\nLobes = 3:0.001:0, 1:0.001:0\n", "lobe 2 \"1:0.001:0\": the undulations"}};
   TempFolder folder;
   for (const auto& [text, said] : cases) {
     const auto path = folder.Write("bad.ini", text);

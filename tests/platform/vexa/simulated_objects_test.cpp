@@ -147,6 +147,20 @@ TEST(SimulatedMove, RotationIsAnticlockwiseOnItsCircleThenALinearMoveReachesItsT
   EXPECT_EQ(kMoveRejected, rig.Run({1.0, 0.0, 0.0}, nullptr, 0.0, nullptr, 0.0));  // no speed
   EXPECT_EQ(kMoveRejected, rig.Run({}, &kNone, 90.0));                             // no axis
   EXPECT_EQ(2, rig.machine->MovesStarted());
+  // Updates step a move too, but deliver no scan point.
+  int delivered = 0;
+  rig.machine->OnScanPoint([&delivered](int32_t) { ++delivered; });
+  rig.target->Reset();
+  rig.target->put_x(1.0);
+  LONG success = 0;
+  rig.move->SetTarget(rig.target.Get(), &success);
+  rig.move->StartMove(10.0, 0, 0, 0, 0);
+  for (int i = 0; i < 3; ++i) {
+    rig.ps->Update();
+  }
+  EXPECT_FALSE(rig.machine->Tip().IsEqual(to, 0.0));  // it moved
+  EXPECT_EQ(0, delivered);
+  rig.machine->OnScanPoint(nullptr);
 }
 
 }  // namespace
