@@ -18,13 +18,15 @@ golden="$source_dir/tests/files/golden/offline-learning/results.dat"
 text="$(cat "$golden")"
 printf '%s' "${text%Form:*}" > "$work/cut.dat"  # the last data set cut off
 export DISPLAY=  # view says why it shows no window
-# Golden pairs 1 and 5, map 2 with a nan in its data, a circle data file 3 without its map file,
-# a folder under map file 4's name (so pair 5 is never reached), and a user's file.
+# Golden pairs 1 and 5 (5 made an inch boss), map 2 with a nan in its data, a circle data
+# file 3 without its map file, a folder under map file 4's name (so pair 5 is never reached),
+# and a user's file.
 gold="$source_dir/tests/files/golden/offline-learning"
 make_maps() {
   mkdir -p "$1/_circle4.rsm" && echo "not a map" > "$1/customer-part.rsd"
   for n in 1 2 5; do cp "$gold/_circle1.rsm" "$1/_circle$n.rsm" && cp "$gold/_circle1.rsd" "$1/_circle$n.rsd"; done
   cp "$gold/_circle1.rsd" "$1/_circle3.rsd"
+  sed -i 's/inches):  0/inches):  1/; s/boss):  0/boss):  1/' "$1/_circle5.rsm"  # an inch boss
   python3 -c 'import sys; p = sys.argv[1]; t = open(p, newline="").read()
 r = t.index("\r\n\r\n", t.index("DataSize:", t.index("DcMapData"))) + 4
 open(p, "w", newline="").write(t[:r] + " nan" + " " * 20 + t[r + 24:])' "$1/_circle2.rsm"
@@ -128,13 +130,16 @@ header=' bore radius 8 mm clockwise speeds 5/30 filter 1/20 pitch 0.5 start 30 p
 i=0
 for state in "1 ok|y" "2 damaged: map file damaged: a number cannot be read|y" \
   "3 incomplete: no map file|n" "4 incomplete: _circle4.rsm is not a file; no circle data file (never used: |n" \
-  "5 ok (never used: a lower number has no map file)|y"; do
+  "5 ok (never used: a lower number has no map file)|n"; do
   i=$((i + 1)) && line="$(sed -n "${i}p" out)" && what="${state%|*}"
   [[ $line == "${what%% *}"* && $line == *" ${what#* }"* ]] || fail "maps list line $i: $line"
   [[ ${state#*|} == y && $line == *"$header"* || ${state#*|} == n && $line != *"$header"* ]] \
     || fail "maps list line $i, the header: $line"
 done
-[[ $(wc -l < out) == 5 ]] || fail "maps list: $(cat out)"
+[[ $(wc -l < out) == 5 && $(sed -n 5p out) == *" boss radius 8 in clockwise speeds 5/30 "* ]] \
+  || fail "maps list: $(cat out)"
+$program maps list --json maps | grep -q '"number": 5,.*"feature": "boss", "radius": 8, "unit": "inches"' \
+  || fail "maps list --json: the inch boss"
 ! $program maps check maps > out && [[ "$(tail -1 out)" == "5 map numbers, 3 not sound" ]] \
   || fail "maps check: $(cat out)"
 rm -r maps/_circle2.rsm maps/_circle2.rsd maps/_circle3.rsd maps/_circle4.rsm

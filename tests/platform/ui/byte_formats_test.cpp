@@ -50,6 +50,14 @@ TEST(DisplayList, BytesKeepEveryOperationAndTheMeasuringFont_DamagedBytesAreRefu
   EXPECT_EQ(copy->Ops(), original.Ops());
   EXPECT_EQ(copy->TextExtent("Form"), original.TextExtent("Form"));
   EXPECT_TRUE(DisplayList::Deserialise(DisplayList().Serialise()).has_value());
+  // A picture whose pixels do not fill it goes over empty; what follows it is kept.
+  DisplayList odd;
+  odd.DrawImage({1, 2}, Image{3, 2, {0x123456}});
+  odd.TextOut({3, 4}, "after");
+  const std::optional<DisplayList> oddCopy = DisplayList::Deserialise(odd.Serialise());
+  ASSERT_TRUE(oddCopy.has_value());
+  ASSERT_EQ(oddCopy->Ops().size(), 2u);
+  EXPECT_EQ(oddCopy->Ops()[1], odd.Ops()[1]);
 
   const std::pair<const char*, std::string> cases[] = {
       {"wrong magic", "ODL2" + whole.substr(4)},
