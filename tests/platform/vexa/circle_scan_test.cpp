@@ -1,5 +1,6 @@
 // What the simulated machine reads when it scans a circle: the path's geometry on an ideal
-// machine, the real feature on a slow scan, and the arguments it refuses.
+// machine, the real feature on a slow scan, the dynamic error's side on a fast one, and the
+// arguments it refuses.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -56,7 +57,7 @@ TEST(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirectionOr
   }
 }
 
-TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflection) {
+TEST(ScanReading, SlowScanLiesOnTheTrueFeature_FastOneReadsIntoTheMaterial) {
   for (const BYTE boreOrBoss : {BYTE{0}, BYTE{1}}) {
     ScanArgs args;
     args.boreOrBoss = boreOrBoss;
@@ -77,6 +78,14 @@ TEST(ScanReading, SlowScanLiesOnTheTrueFeatureWithRadialDeflection) {
       EXPECT_NEAR(outwards * radial.y() / r, point.deflection.y(), args.deflection * 0.001);
       EXPECT_EQ(0.0, point.deflection.z());
     }
+    // A fast scan reads into the material on average: outwards in a bore, inwards on a boss.
+    args.speed = 100.0;
+    double mean = 0.0;
+    const std::vector<double> fast = Residuals(Scan(quiet, args), Quiet(), args);
+    for (const double r : fast) {
+      mean += r / static_cast<double>(fast.size());
+    }
+    EXPECT_GT(boreOrBoss == 0 ? mean : -mean, 0.001);
   }
 }
 
