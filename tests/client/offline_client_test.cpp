@@ -117,9 +117,9 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
     };
   };
   VARIANT two[2] = {Long(0), Long(0)};
-  DISPID badName = 99;
+  DISPID badName = 99, putName = DISPID_PROPERTYPUT;
   DISPPARAMS noArray{nullptr, nullptr, 2, 0}, noNames{two, nullptr, 2, 1},
-      unknownName{two, &badName, 2, 1};
+      unknownName{two, &badName, 2, 1}, putNameOfAMethod{two, &putName, 2, 1};
   const uint32_t kNoData = 0x83100007, kBadName = 0x83100006;
   const Row rows[] = {
       {"GetData of the slow set",
@@ -166,6 +166,7 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       {"Invoke with a count and no arguments", invoke(&noArray), E_INVALIDARG, -1, 0},
       {"Invoke with a named count and no names", invoke(&noNames), DISP_E_PARAMNOTFOUND, -1, 0},
       {"Invoke with an unknown name", invoke(&unknownName), DISP_E_PARAMNOTFOUND, -1, 0},
+      {"a method given the put's name", invoke(&putNameOfAMethod), DISP_E_PARAMNOTFOUND, -1, 0},
       {"SaveData null name", saveData([] { return Of(VT_BSTR); }), S_OK, 0, kBadName},
       {"SaveData name with a folder", saveData([] { return Text("../out"); }), S_OK, 0, kBadName},
       {"SaveData huge name", saveData([] { return Text(std::string(1 << 16, 'n')); }), S_OK, 0,
