@@ -92,6 +92,9 @@ TEST(ViewerMenuAndToolbar, OnlyTheSwitchesAreCheckItems_EachButtonHasItsTooltip)
                           {kCommandReference, 33035}}) {
     EXPECT_EQ(TooltipTextId(id), text) << id;
   }
+  // A highlighted command shows its own prompt in the status bar, a popup's title "Ready".
+  EXPECT_EQ(MenuSelectTextId(kCommandMagnify), kCommandMagnify);
+  EXPECT_EQ(MenuSelectTextId(0), kTextReady);
   for (const auto& menu :
        {BuiltInMenu(), MenuFromTexts(BuiltInTextLookup(TextVariant::EnglishUS))}) {
     std::vector<int32_t> checkable, plain;

@@ -130,10 +130,10 @@ TEST(SimulatedLink, GrantsAFreeLockReleasesItOnceAndTimesOutWhileAnotherThreadHo
 
 TEST(SimulatedMove, RotationIsAnticlockwiseOnItsCircleThenALinearMoveReachesItsTarget) {
   MoveRig rig;
-  rig.machine->SetTip(CMaPoint(7.0, 0.0, 0.0));
+  rig.machine->SetTip(CMaPoint(7.0, 0.0, 3.0));
   std::vector<CMaPoint> path;
   EXPECT_EQ(kVexaMoveCompleted, rig.Run({}, &kZ, 90.0, &path));
-  EXPECT_TRUE(rig.machine->Tip().IsEqual(CMaPoint(0.0, 7.0, 0.0), 1e-12));
+  EXPECT_TRUE(rig.machine->Tip().IsEqual(CMaPoint(0.0, 7.0, 3.0), 1e-12));
   for (size_t i = 0; i < path.size(); ++i) {
     EXPECT_NEAR(7.0, MaPythag(path[i].x(), path[i].y()), 1e-12);
     if (i > 0) {  // anticlockwise all the way
