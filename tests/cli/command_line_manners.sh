@@ -148,6 +148,9 @@ sed -i 's/MapPitch:  0.500000/MapPitch:  0.600000/' maps/_circle1.rsm
 ! $program maps check maps > out || fail "maps check of a pair of two grids"
 for text in "1 bore radius 8" "inconsistent: PreMapData is not on the grid" \
   "circle data file is not on the map's grid"; do grep -qF "$text" out || fail "check: $text"; done
+sed -i 's/ 1.6332963267948966e+000/ 1.6432963267948966e+000/' maps/_circle5.rsm  # first angles
+! $program maps check maps > out && grep -q "^5 .*PreMapData is not on the grid" out \
+  || fail "maps check of a pair whose first angle is off: $(cat out)"
 # show draws a readable map, from a run directory or the one a settings file names.
 make_maps shown && $program maps show 1 shown -o map1.png || fail "maps show"
 [[ $(stat -c %s map1.png) -gt 10000 ]] || fail "maps show drew $(stat -c %s map1.png) bytes"

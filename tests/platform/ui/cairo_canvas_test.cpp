@@ -74,7 +74,8 @@ TEST(CairoCanvas, EveryOperationDrawsItsPictureDirectlyAndReplayedFromBytes) {
 TEST(DrawableText, KeepsValidUtf8AndReadsAnythingElseAsLatin1) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"\xC3\x98 10 \xC2\xB5m", "\xC3\x98 10 \xC2\xB5m"},
-      {"\xEF\x80\x80\xF0\x9F\x98\x80", "\xEF\x80\x80\xF0\x9F\x98\x80"},  // U+F000, U+1F600
+      {"\xEF\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF",
+       "\xEF\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},  // U+F000, U+1F600, U+10FFFF
       {"\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
       {"\xC0\x80", "\xC3\x80\xC2\x80"},                          // overlong
       {"\xE0\x80\x80", "\xC3\xA0\xC2\x80\xC2\x80"},              // overlong
