@@ -116,6 +116,7 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       return CallByName(o, name, flags, args, &result);
     };
   };
+  int anInt = 0;
   VARIANT two[2] = {Long(0), Long(0)};
   DISPID badName = 99, putName = DISPID_PROPERTYPUT;
   DISPPARAMS noArray{nullptr, nullptr, 2, 0}, noNames{two, nullptr, 2, 1},
@@ -150,6 +151,9 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
        DISP_E_TYPEMISMATCH, -1, 0},
       {"GetData output by value", getData(Long(0), [](auto& a) { a[1] = Real(0); }),
        DISP_E_TYPEMISMATCH, -1, 0},
+      {"GetData an int for a double output",
+       getData(Long(0), [&anInt](auto& a) { a[1] = Ref(VT_INT, &anInt); }), DISP_E_TYPEMISMATCH, -1,
+       0},
       {"GetData without outputs", getData(Long(0), [](auto& a) { a.resize(1); }),
        DISP_E_BADPARAMCOUNT, -1, 0},
       {"Invoke without parameters", invoke(nullptr), DISP_E_BADPARAMCOUNT, -1, 0},

@@ -12,6 +12,7 @@ TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   HeadlessHost host;
   RecordingListener recorder;
   ASSERT_TRUE(host.Create(WindowDescription{}));
+  EXPECT_FALSE(host.Create(WindowDescription{}));  // one window per host
   host.Invalidate();
   host.InjectCommand(32781);
   host.InjectMenuSelect(32768);
@@ -37,6 +38,7 @@ TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
   EXPECT_EQ(host.LastTooltip(), "tip 32779");
   EXPECT_EQ(host.PaintCount(), 1) << "invalidations coalesce";
   EXPECT_EQ(host.DestroyedCount(), 1);
+  EXPECT_FALSE(host.Create(WindowDescription{}));  // nor a second one after it
 }
 
 }  // namespace
