@@ -92,6 +92,13 @@ TEST(Variant, NumbersBecomeTextThatReadsBackTheSame_AReferenceConvertsAsItsTarge
   const VARIANT byRef = Ref(VT_UI1, &byte);
   ASSERT_EQ(VariantChangeType(&wide, &byRef, 0, VT_I4), S_OK);
   EXPECT_EQ(wide.lVal, 200);
+  // The largest signed 64-bit value held unsigned converts exactly, not through a double.
+  VARIANT largest;
+  largest.vt = VT_UI8;
+  largest.ullVal = INT64_MAX;
+  ComVariant exact;
+  ASSERT_EQ(VariantChangeType(&exact, &largest, 0, VT_I8), S_OK);
+  EXPECT_EQ(exact.llVal, INT64_MAX);
 }
 
 TEST(SafeArray, VectorHasItsBoundsElementsAndLock) {
