@@ -108,9 +108,13 @@ TEST_F(ScanCircleTest, ScanCommand_RunsTheTipCentreInsideABoreAndOutsideABoss) {
     EXPECT_DOUBLE_EQ(scan.deflection, 0.3);
     EXPECT_DOUBLE_EQ(scan.speed, 50.0);
     EXPECT_DOUBLE_EQ(scan.bufferPitch, 0.1);
-    // About the feature frame's origin and +z axis.
+    // About the feature frame's origin and +z axis, with the reserved values the controller
+    // expects.
     EXPECT_TRUE(scan.centre.IsEqual(CMaPoint(0.0, 0.0, 0.0), 0.0));
     EXPECT_TRUE(scan.axis.IsEqual(CMaPoint(0.0, 0.0, 1.0), 0.0));
+    EXPECT_EQ(
+        std::tie(scan.reserved1, scan.reserved2, scan.reserved3, scan.reserved4, scan.reserved5),
+        std::make_tuple(0.0, 0.0, 0.0, 0.1, 1.0));
     // One revolution about the feature, the radius measured being the feature's.
     ASSERT_GT(out.profile.radii.GetSize(), 100u);
     EXPECT_NEAR(out.profile.radii[0], 10.0, 0.05);
