@@ -24,12 +24,12 @@ TEST(BstrLayout, PrefixHoldsByteCountTextEndsWithZeroAndNullReadsEmpty) {
 }
 
 TEST(BstrUtf8, RoundTripsEverySequenceLengthAndReplacesWhatIsIllFormed) {
-  // 2-, 3- and 4-byte sequences (the emoji and U+10FFFF need surrogate pairs); the last
-  // character has the highest continuation byte.
+  // 2-, 3- and 4-byte sequences (the emoji and U+10FFFF need surrogate pairs); the micro sign
+  // has the lowest two-byte lead, the last character the highest continuation byte.
   const std::string utf8 =
-      "Gr\xC3\xB6\xC3\x9F \xE5\x9C\x86 \xF0\x9F\x98\x80\xF4\x8F\xBF\xBF!\xC3\xBF";
+      "Gr\xC3\xB6\xC3\x9F \xC2\xB5m \xE5\x9C\x86 \xF0\x9F\x98\x80\xF4\x8F\xBF\xBF!\xC3\xBF";
   BSTR text = BstrFromUtf8(utf8);
-  EXPECT_EQ(U16FromBstr(text), u"Größ 圆 \U0001F600\U0010FFFF!ÿ");
+  EXPECT_EQ(U16FromBstr(text), u"Größ µm 圆 \U0001F600\U0010FFFF!ÿ");
   EXPECT_EQ(Utf8FromBstr(text), utf8);
   SysFreeString(text);
 
