@@ -137,6 +137,8 @@ TEST(ChooseRingIndex, LargestFormOfATripleSetsTheScale) {
   ViewerDataSets data;  // the data sets' forms: the largest is the first triple's third
   data.sets[2].form = 0.150;
   EXPECT_EQ(ChooseRingIndex(data).RingIndex, 4);
+  data.sets[5].form = 0.150;  // the second triple's third sets the normalised view's own
+  EXPECT_EQ(ChooseRingIndex(data).normalisedIndex, 4);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST(SettingsStore, ReadsValuesWhateverTheCase_DefaultWhenMissing_FailsWhenUnusa
   }
 }
 
-TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhere) {
+TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhere_ReadsTheRestWhole) {
   const std::pair<const char*, const char*> cases[] = {
       {"[Noise]\nSigma = fast\n", ":2: [Noise] Sigma: \"fast\" not a finite number"},
       {"[Noise]\nSigma = \"\"\n", "Sigma: \"\" not a finite number"},  // quotes of an empty value
@@ -95,6 +95,13 @@ TEST(MachineDescription, RefusesWhatItCannotApplyAndSaysWhere) {
     EXPECT_EQ(0u, error.find(path.string())) << error;
     EXPECT_NE(std::string::npos, error.find(said)) << text << " said: " << error;
   }
+  // What it takes is read whole, a leading '+' allowed.
+  const auto path = folder.Write(
+      "good.ini", "[Dynamics]\nNaturalFrequency = +25.5\n[Feature]\nLobes = 12:0.001:0\n");
+  const auto good = vexa_sim::LoadMachineDescription(path.string(), nullptr);
+  ASSERT_TRUE(good.has_value());
+  EXPECT_EQ(good->dynamics.naturalFrequency, 25.5);
+  EXPECT_EQ(good->feature.lobes.at(0).undulations, 12);
 }
 
 TEST(ErrorObject, GivesTextsOfTheAcceptedLanguageAndRefusesOthersOrOutsideTheFolder) {
