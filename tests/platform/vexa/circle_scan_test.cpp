@@ -100,6 +100,8 @@ TEST(SimulatedScan, RejectsIllegalArgumentsWithAnErrorButTakesTheLongestScan) {
       {"axis in the plane", [](ScanArgs& a) { a.axis = CMaPoint(1.0, 0.0, 0.0); }},
       {"axis tilted about y", [](ScanArgs& a) { a.axis = CMaPoint(1.0, 0.0, 1.0); }},
       {"no axis", [](ScanArgs& a) { a.axis = CMaPoint(0.0, 0.0, 0.0); }},
+      {"infinite deflection", [](ScanArgs& a) { a.deflection = INFINITY; }},
+      {"a point tip", [](ScanArgs& a) { a.tipDiameter = 0.0; }, true},
       {"too many points", [](ScanArgs& a) { a.pitch = 1e-9; }},
       // 450 degrees of a circle of diameter 18 in 999999 pitches: the most points a scan has.
       {"the longest scan", [](ScanArgs& a) { a.pitch = 22.5 * MA_PI / 999999; }, true},
