@@ -61,6 +61,16 @@ TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFir
   source->point.FireEvent(7, args, 2);
   EXPECT_EQ(log, (std::vector<std::string>{"second:7(10,20)", "first:7(10,20)"}));
 
+  // The connections in their order; Skip passes over one.
+  ComPtr<IEnumConnections> connections;
+  ASSERT_EQ(source->point.EnumConnections(connections.ReleaseAndGetAddressOf()), S_OK);
+  CONNECTDATA data{};
+  EXPECT_EQ(connections->Skip(1), S_OK);
+  ASSERT_EQ(connections->Next(1, &data, nullptr), S_OK);
+  EXPECT_EQ(data.dwCookie, cookie1);
+  data.pUnk->Release();
+  EXPECT_EQ(connections->Skip(1), S_FALSE);
+
   log.clear();
   ASSERT_EQ(source->point.Unadvise(cookie2), S_OK);
   EXPECT_EQ(source->point.Unadvise(cookie2), CONNECT_E_NOCONNECTION);
