@@ -95,19 +95,27 @@ TEST(ViewerMenuAndToolbar, OnlyTheSwitchesAreCheckItems_EachButtonHasItsTooltip)
   // A highlighted command shows its own prompt in the status bar, a popup's title "Ready".
   EXPECT_EQ(MenuSelectTextId(kCommandMagnify), kCommandMagnify);
   EXPECT_EQ(MenuSelectTextId(0), kTextReady);
+  // The menu made from the built-in texts reads as the built-in menu, but for the access keys.
+  std::vector<std::string> texts[2];
+  const auto shown = [](std::string text) { return std::erase(text, '&'), text; };
+  std::size_t m = 0;
   for (const auto& menu :
        {BuiltInMenu(), MenuFromTexts(BuiltInTextLookup(TextVariant::EnglishUS))}) {
     std::vector<int32_t> checkable, plain;
     for (const ui::MenuItem& popup : menu) {
       EXPECT_FALSE(popup.checkable);
+      texts[m].push_back(shown(popup.text));
       for (const ui::MenuItem& item : popup.items) {
         (item.checkable ? checkable : plain).push_back(item.id);
+        texts[m].push_back(shown(item.text));
       }
     }
     EXPECT_EQ(checkable, (std::vector<int32_t>{kCommandMetrology, kCommandGrid, kCommandReference,
                                                kCommandFast, kCommandCorrected}));
     EXPECT_EQ(plain, (std::vector<int32_t>{32768, 32769, kCommandMagnify, kCommandShrink}));
+    ++m;
   }
+  EXPECT_EQ(texts[0], texts[1]);
 }
 
 TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
