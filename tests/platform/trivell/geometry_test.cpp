@@ -215,27 +215,6 @@ std::array<long double, 3> Optimum(const CMaPointArray& points, double cx, doubl
 
 // Noisy arcs, long and short, with and without lobing: the fit is the least-squares circle,
 // and its form and rms are those of that circle's orthogonal distances.
-// The algebraic start alone finds the circle of exact points, here a 40-degree arc centred
-// on its mean and scaled by 8.
-TEST(CircleStart, AlgebraicCircleOfExactPointsIsTheirCircle) {
-  const CMaPointArray points = PointsOnCircle(100, 50, 9, 200, 4, 11);
-  double x = 0.0, y = 0.0;
-  for (const CMaPoint& p : points) {
-    x += p.x() / 11;
-    y += p.y() / 11;
-  }
-  const CMaPoint mean(x, y, 0.0);
-  const trivell::ScaledPoints scaled(points, mean, 8.0);
-  const std::optional<trivell::Circle2> c = trivell::TaubinFit(trivell::MomentsOf(scaled));
-  ASSERT_TRUE(c.has_value());
-  EXPECT_NEAR(mean.x() + 8.0 * c->a, 100.0, 1e-9);
-  EXPECT_NEAR(mean.y() + 8.0 * c->b, 50.0, 1e-9);
-  EXPECT_NEAR(8.0 * c->r, 9.0, 1e-9);
-  // The start of last resort: the points' mean distance from their centroid.
-  const trivell::ScaledPoints square(PointsOnCircle(0, 0, 1, 0, 90, 4), CMaPoint(), 1.0);
-  EXPECT_NEAR(trivell::CentroidStart(square).r, 1.0, 1e-15);
-}
-
 TEST(CMaCircle, NoisyArcFitIsTheMinimumOfTheOrthogonalDistances) {
   struct Case {
     double first, step;
@@ -291,6 +270,27 @@ TEST(CMaCircle, DegenerateInputGivesFalseWithTheMeanAsCentreAndNoNaN) {
     EXPECT_EQ(form, 0.0);
     EXPECT_EQ(rms, 0.0);
   }
+}
+
+// The algebraic start alone finds the circle of exact points, here a 40-degree arc centred
+// on its mean and scaled by 8.
+TEST(CircleStart, AlgebraicCircleOfExactPointsIsTheirCircle) {
+  const CMaPointArray points = PointsOnCircle(100, 50, 9, 200, 4, 11);
+  double x = 0.0, y = 0.0;
+  for (const CMaPoint& p : points) {
+    x += p.x() / 11;
+    y += p.y() / 11;
+  }
+  const CMaPoint mean(x, y, 0.0);
+  const trivell::ScaledPoints scaled(points, mean, 8.0);
+  const std::optional<trivell::Circle2> c = trivell::TaubinFit(trivell::MomentsOf(scaled));
+  ASSERT_TRUE(c.has_value());
+  EXPECT_NEAR(mean.x() + 8.0 * c->a, 100.0, 1e-9);
+  EXPECT_NEAR(mean.y() + 8.0 * c->b, 50.0, 1e-9);
+  EXPECT_NEAR(8.0 * c->r, 9.0, 1e-9);
+  // The start of last resort: the points' mean distance from their centroid.
+  const trivell::ScaledPoints square(PointsOnCircle(0, 0, 1, 0, 90, 4), CMaPoint(), 1.0);
+  EXPECT_NEAR(trivell::CentroidStart(square).r, 1.0, 1e-15);
 }
 
 }  // namespace
