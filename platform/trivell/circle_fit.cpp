@@ -15,41 +15,54 @@ bool IsFinite(const CMaPoint& p) {
   return std::isfinite(p.x()) && std::isfinite(p.y()) && std::isfinite(p.z());
 }
 
-// Mean of the points with finite coordinates (the origin when there are none), and in `count`
-// how many there are. Should a sum overflow, it is taken again over x/n, which stays finite
-// for any finite input.
-CMaPoint FiniteMean(const CMaPointArray& points, std::size_t& count) {
+// The finite points' mean and count, and the bounding box of their XY coordinates.
+struct Spread {
+  CMaPoint mean;
+  std::size_t count = 0;
+  double lowX = 0.0, highX = 0.0, lowY = 0.0, highY = 0.0;
+};
+
+// Mean of the points with finite coordinates (the origin when there are none), how many there
+// are and their XY bounding box. Should a sum overflow, it is taken again over x/n, which
+// stays finite for any finite input.
+Spread SpreadOf(const CMaPointArray& points) {
+  Spread spread;
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  spread.lowX = spread.lowY = kInfinity;
+  spread.highX = spread.highY = -kInfinity;
   const auto sum = [&](double weight) {
     double x = 0.0, y = 0.0, z = 0.0;
-    count = 0;
+    spread.count = 0;
     for (const CMaPoint& p : points) {
       if (IsFinite(p)) {
         x += p.x() * weight;
         y += p.y() * weight;
         z += p.z() * weight;
-        ++count;
+        spread.lowX = std::min(spread.lowX, p.x());
+        spread.highX = std::max(spread.highX, p.x());
+        spread.lowY = std::min(spread.lowY, p.y());
+        spread.highY = std::max(spread.highY, p.y());
+        ++spread.count;
       }
     }
     return CMaPoint(x, y, z);
   };
   const CMaPoint total = sum(1.0);
-  if (count == 0) {
-    return CMaPoint();
+  if (spread.count == 0) {
+    return spread;
   }
-  const double n = static_cast<double>(count);
-  if (IsFinite(total)) {
-    return CMaPoint(total.x() / n, total.y() / n, total.z() / n);
-  }
-  return sum(1.0 / n);
+  const double n = static_cast<double>(spread.count);
+  spread.mean =
+      IsFinite(total) ? CMaPoint(total.x() / n, total.y() / n, total.z() / n) : sum(1.0 / n);
+  return spread;
 }
 
-// Power of two not less than the largest XY offset from the mean; 0 when all points coincide
-// in XY, infinite when the offsets overflow.
-double ScaleAbout(const CMaPointArray& points, const CMaPoint& mean) {
-  double largest = 0.0;
-  for (const CMaPoint& p : points) {
-    largest = std::max({largest, std::fabs(p.x() - mean.x()), std::fabs(p.y() - mean.y())});
-  }
+// Power of two not less than the largest XY offset of a point from the mean; 0 when all points
+// coincide in XY, infinite when the offsets overflow. Rounding keeps order, so the largest
+// offset is the offset of the box's farthest edge.
+double ScaleOf(const Spread& s) {
+  const double largest = std::max(
+      {s.highX - s.mean.x(), s.mean.x() - s.lowX, s.highY - s.mean.y(), s.mean.y() - s.lowY, 0.0});
   if (largest == 0.0 || !std::isfinite(largest)) {
     return largest;
   }
@@ -87,11 +100,15 @@ std::optional<Circle2> FitScaled(const ScaledPoints& pts, const CMaPoint& mean, 
 void Deviations(const ScaledPoints& pts, const Circle2& c, double& range, double& rootMeanSquare) {
   double lowest = std::numeric_limits<double>::infinity();
   double highest = -lowest, sumSquares = 0.0;
-  for (std::size_t i = 0; i < pts.Size(); ++i) {
-    const double d = std::hypot(pts.U(i) - c.a, pts.V(i) - c.b) - c.r;
-    lowest = std::min(lowest, d);
-    highest = std::max(highest, d);
-    sumSquares += d * d;
+  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
+  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
+    const std::size_t count = pts.Block(first, u, v);
+    for (std::size_t i = 0; i < count; ++i) {
+      const double d = std::hypot(u[i] - c.a, v[i] - c.b) - c.r;
+      lowest = std::min(lowest, d);
+      highest = std::max(highest, d);
+      sumSquares += d * d;
+    }
   }
   range = highest - lowest;
   rootMeanSquare = std::sqrt(sumSquares / static_cast<double>(pts.Size()));
@@ -112,12 +129,13 @@ struct FittedCircle {
 
 // The fit; empty when the points carry no circle. Form and rms are computed only when
 // `withDeviations` asks for them or they might not be finite, which fails the fit.
-std::optional<FittedCircle> FitCircle(const CMaPointArray& points, const CMaPoint& mean,
-                                      std::size_t finiteCount, bool withDeviations) {
-  if (points.GetSize() < 3 || finiteCount != points.GetSize()) {
+std::optional<FittedCircle> FitCircle(const CMaPointArray& points, const Spread& spread,
+                                      bool withDeviations) {
+  if (points.GetSize() < 3 || spread.count != points.GetSize()) {
     return std::nullopt;
   }
-  const double scale = ScaleAbout(points, mean);
+  const CMaPoint& mean = spread.mean;
+  const double scale = ScaleOf(spread);
   if (scale == 0.0 || !std::isfinite(scale)) {
     return std::nullopt;
   }
@@ -145,19 +163,17 @@ std::optional<FittedCircle> FitCircle(const CMaPointArray& points, const CMaPoin
 }  // namespace
 
 EMaBoolean CMaCircle::Fit(const CMaPointArray& points) {
-  std::size_t finiteCount = 0;
-  const CMaPoint mean = FiniteMean(points, finiteCount);
-  const std::optional<FittedCircle> fit = FitCircle(points, mean, finiteCount, false);
-  centre_ = fit ? fit->centre : mean;
+  const Spread spread = SpreadOf(points);
+  const std::optional<FittedCircle> fit = FitCircle(points, spread, false);
+  centre_ = fit ? fit->centre : spread.mean;
   radius_ = fit ? fit->radius : 0.0;
   return fit ? MA_TRUE : MA_FALSE;
 }
 
 EMaBoolean CMaCircle::Fit(const CMaPointArray& points, double& form, double& rms) {
-  std::size_t finiteCount = 0;
-  const CMaPoint mean = FiniteMean(points, finiteCount);
-  const std::optional<FittedCircle> fit = FitCircle(points, mean, finiteCount, true);
-  centre_ = fit ? fit->centre : mean;
+  const Spread spread = SpreadOf(points);
+  const std::optional<FittedCircle> fit = FitCircle(points, spread, true);
+  centre_ = fit ? fit->centre : spread.mean;
   radius_ = fit ? fit->radius : 0.0;
   form = fit ? fit->form : 0.0;
   rms = fit ? fit->rms : 0.0;

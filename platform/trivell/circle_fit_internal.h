@@ -2,7 +2,6 @@
 // Pieces of the circle fit shared by its start (algebraic) and its refinement (geometric).
 #include <cstddef>
 #include <optional>
-#include <vector>
 
 #include "platform/trivell/geometry.h"
 
@@ -10,19 +9,27 @@ namespace trivell {
 
 // The points' XY coordinates centred on their mean and divided by a power of two. Fourth
 // powers in the algebraic fit then neither overflow nor underflow, and the division is exact.
-// Computed once into two plain arrays: every pass of the fit reads them, and the loops over
-// them vectorise.
+// A view of the points (which must outlive it): every pass of the fit takes their scaled
+// coordinates a block at a time into arrays on its stack, where the loops over them
+// vectorise. Keeping two arrays of the points' size instead would allocate and touch fresh
+// memory on every fit, which costs more than scaling the points again in each pass.
 class ScaledPoints {
  public:
+  // Points a pass takes at a time.
+  static constexpr std::size_t kBlock = 256;
+
   ScaledPoints(const CMaPointArray& points, const CMaPoint& mean, double scale);
-  std::size_t Size() const { return u_.size(); }
-  double U(std::size_t i) const { return u_[i]; }
-  double V(std::size_t i) const { return v_[i]; }
-  const double* UData() const { return u_.data(); }
-  const double* VData() const { return v_.data(); }
+  std::size_t Size() const { return points_.GetSize(); }
+  // Scaled coordinates of the points from `first` on, at most kBlock of them, into u and v;
+  // returns how many.
+  std::size_t Block(std::size_t first, double* u, double* v) const;
 
  private:
-  std::vector<double> u_, v_;
+  const CMaPointArray& points_;
+  double meanX_, meanY_, scale_, reciprocal_;
+  // Multiplying by the reciprocal of a power of two rounds exactly as dividing does, as long
+  // as the reciprocal itself is a double (not so for the smallest scales).
+  bool reciprocalExact_;
 };
 
 // Centre and radius in scaled coordinates.

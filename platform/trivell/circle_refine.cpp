@@ -28,7 +28,7 @@ struct NormalEquations {
 // loops without sums, which vectorise and round each value as scalar code does. Every sum is
 // taken in four interleaved partial sums (point i into partial i % 4) added up at the end, so
 // that the sums vectorise too and the results do not depend on the vector width.
-constexpr std::size_t kBlock = 256;
+constexpr std::size_t kBlock = ScaledPoints::kBlock;
 
 // One sum in four interleaved partial sums.
 class Sum4 {
@@ -115,10 +115,10 @@ void OffsetsFrom(std::size_t m, const double* __restrict u, const double* __rest
 // The normal equations at circle c.
 NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c) {
   NormalSums sums;
-  double dx[kBlock], dy[kBlock], rho[kBlock];
+  double u[kBlock], v[kBlock], dx[kBlock], dy[kBlock], rho[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
-    const std::size_t m = std::min(kBlock, pts.Size() - first);
-    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho);
+    const std::size_t m = pts.Block(first, u, v);
+    OffsetsFrom(m, u, v, c.a, c.b, dx, dy, rho);
     sums.Add(m, dx, dy, rho, c.r);
   }
   return sums.Equations();
@@ -161,10 +161,11 @@ Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3]) {
   trial.moved = Circle2{c.a + step[0], c.b + step[1], c.r + step[2]};
   NormalSums sums;
   Sum4 costChange;
-  double dx[kBlock], dy[kBlock], rho[kBlock], rhoMoved[kBlock], change[kBlock];
+  double u[kBlock], v[kBlock], dx[kBlock], dy[kBlock], rho[kBlock], rhoMoved[kBlock],
+      change[kBlock];
   for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
-    const std::size_t m = std::min(kBlock, pts.Size() - first);
-    OffsetsFrom(m, pts.UData() + first, pts.VData() + first, c.a, c.b, dx, dy, rho);
+    const std::size_t m = pts.Block(first, u, v);
+    OffsetsFrom(m, u, v, c.a, c.b, dx, dy, rho);
     MoveBy(m, dx, dy, rho, c.r, step[0], step[1], step[2], rhoMoved, change);
     costChange.Add(change, m);
     sums.Add(m, dx, dy, rhoMoved, trial.moved.r);

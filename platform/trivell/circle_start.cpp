@@ -1,4 +1,5 @@
 // Start of the circle fit: moments, the collinearity test and Taubin's algebraic circle.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/trivell/circle_fit_internal.h"
@@ -6,33 +7,44 @@
 namespace trivell {
 
 ScaledPoints::ScaledPoints(const CMaPointArray& points, const CMaPoint& mean, double scale)
-    : u_(points.GetSize()), v_(points.GetSize()) {
-  // Multiplying by the reciprocal of a power of two rounds exactly as dividing does, as long
-  // as the reciprocal itself is a double (not so for the smallest scales).
-  const double reciprocal = 1.0 / scale;
-  if (std::isfinite(reciprocal) && reciprocal * scale == 1.0) {
-    for (std::size_t i = 0; i < points.GetSize(); ++i) {
-      u_[i] = (points[i].x() - mean.x()) * reciprocal;
-      v_[i] = (points[i].y() - mean.y()) * reciprocal;
+    : points_(points),
+      meanX_(mean.x()),
+      meanY_(mean.y()),
+      scale_(scale),
+      reciprocal_(1.0 / scale),
+      reciprocalExact_(std::isfinite(reciprocal_) && reciprocal_ * scale == 1.0) {}
+
+std::size_t ScaledPoints::Block(std::size_t first, double* u, double* v) const {
+  const std::size_t m = std::min(kBlock, Size() - first);
+  const CMaPoint* p = points_.GetData() + first;
+  if (reciprocalExact_) {
+    for (std::size_t i = 0; i < m; ++i) {
+      u[i] = (p[i].x() - meanX_) * reciprocal_;
+      v[i] = (p[i].y() - meanY_) * reciprocal_;
     }
-    return;
+  } else {
+    for (std::size_t i = 0; i < m; ++i) {
+      u[i] = (p[i].x() - meanX_) / scale_;
+      v[i] = (p[i].y() - meanY_) / scale_;
+    }
   }
-  for (std::size_t i = 0; i < points.GetSize(); ++i) {
-    u_[i] = (points[i].x() - mean.x()) / scale;
-    v_[i] = (points[i].y() - mean.y()) / scale;
-  }
+  return m;
 }
 
 Moments MomentsOf(const ScaledPoints& pts) {
   Moments m;
-  for (std::size_t i = 0; i < pts.Size(); ++i) {
-    const double u = pts.U(i), v = pts.V(i), z = u * u + v * v;
-    m.xx += u * u;
-    m.yy += v * v;
-    m.xy += u * v;
-    m.xz += u * z;
-    m.yz += v * z;
-    m.zz += z * z;
+  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
+  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
+    const std::size_t count = pts.Block(first, u, v);
+    for (std::size_t i = 0; i < count; ++i) {
+      const double z = u[i] * u[i] + v[i] * v[i];
+      m.xx += u[i] * u[i];
+      m.yy += v[i] * v[i];
+      m.xy += u[i] * v[i];
+      m.xz += u[i] * z;
+      m.yz += v[i] * z;
+      m.zz += z * z;
+    }
   }
   const double n = static_cast<double>(pts.Size());
   for (double* value : {&m.xx, &m.yy, &m.xy, &m.xz, &m.yz, &m.zz}) {
@@ -45,9 +57,13 @@ bool IsCollinear(const ScaledPoints& pts, const Moments& m, double tolerance) {
   // The only candidate line is the principal axis of the scatter.
   const double theta = 0.5 * std::atan2(2.0 * m.xy, m.xx - m.yy);
   const double c = std::cos(theta), s = std::sin(theta);
-  for (std::size_t i = 0; i < pts.Size(); ++i) {
-    if (std::fabs(c * pts.V(i) - s * pts.U(i)) > tolerance) {
-      return false;
+  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
+  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
+    const std::size_t count = pts.Block(first, u, v);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (std::fabs(c * v[i] - s * u[i]) > tolerance) {
+        return false;
+      }
     }
   }
   return true;
@@ -90,8 +106,12 @@ std::optional<Circle2> TaubinFit(const Moments& m) {
 
 Circle2 CentroidStart(const ScaledPoints& pts) {
   double sum = 0.0;
-  for (std::size_t i = 0; i < pts.Size(); ++i) {
-    sum += std::hypot(pts.U(i), pts.V(i));
+  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
+  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
+    const std::size_t count = pts.Block(first, u, v);
+    for (std::size_t i = 0; i < count; ++i) {
+      sum += std::hypot(u[i], v[i]);
+    }
   }
   return {0.0, 0.0, sum / static_cast<double>(pts.Size())};
 }

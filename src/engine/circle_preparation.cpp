@@ -19,9 +19,10 @@ struct TrimRange {
 
 // Least-squares centre of the tip points in the XY plane; false when they carry no circle.
 bool FitTipCentre(const CMaDoubleArray& x, const CMaDoubleArray& y, CMaPoint& centre) {
-  CMaPointArray points(x.GetSize());
+  CMaPointArray points;
+  points.Reserve(x.GetSize());
   for (std::size_t i = 0; i < x.GetSize(); ++i) {
-    points[i] = CMaPoint(x[i], y[i], 0.0);
+    points.Add(CMaPoint(x[i], y[i], 0.0));
   }
   CMaCircle circle(1.0);
   const bool fitted = circle.Fit(points) == MA_TRUE;
@@ -164,9 +165,10 @@ PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, doubl
 
 CMaPointArray PointsAboutOrigin(const CMaDoubleArray& radii, const CMaDoubleArray& angles) {
   const std::size_t n = std::min(radii.GetSize(), angles.GetSize());
-  CMaPointArray points(n);
+  CMaPointArray points;
+  points.Reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
-    points[i] = CMaPoint(radii[i] * std::cos(angles[i]), radii[i] * std::sin(angles[i]), 0.0);
+    points.Add(CMaPoint(radii[i] * std::cos(angles[i]), radii[i] * std::sin(angles[i]), 0.0));
   }
   return points;
 }

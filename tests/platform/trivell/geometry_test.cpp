@@ -289,7 +289,8 @@ TEST(CircleStart, AlgebraicCircleOfExactPointsIsTheirCircle) {
   EXPECT_NEAR(mean.y() + 8.0 * c->b, 50.0, 1e-9);
   EXPECT_NEAR(8.0 * c->r, 9.0, 1e-9);
   // The start of last resort: the points' mean distance from their centroid.
-  const trivell::ScaledPoints square(PointsOnCircle(0, 0, 1, 0, 90, 4), CMaPoint(), 1.0);
+  const CMaPointArray corners = PointsOnCircle(0, 0, 1, 0, 90, 4);
+  const trivell::ScaledPoints square(corners, CMaPoint(), 1.0);
   EXPECT_NEAR(trivell::CentroidStart(square).r, 1.0, 1e-15);
 }
 
