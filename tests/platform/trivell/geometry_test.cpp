@@ -151,24 +151,26 @@ TEST(CMaCircle, RecoversExactAndLobedCirclesAndArcs) {
   struct Case {
     double cx, cy, r, first, step;
     int n;
-    double lobe;
+    double lobe, z = 3.5;
   };
   const Case cases[] = {
       {100, 50, 9, 0, 360.0 / 7, 7, 0},  // full circle, few points, offset centre
       {100, 50, 9, 200, 1, 11, 0},       // 10-degree arc
       {-2500, 1e4, 25, 0, 1, 360, 0},    // far from the origin
-      {0.001, 0.002, 0.0005, 5, 30, 12, 0}, {100, 50, 9, 0, 1, 360, 0.01},
-      {0, 0, 1e-309, 5, 30, 12, 0},  // subnormal: too small to scale by a reciprocal
+      {0.001, 0.002, 0.0005, 5, 30, 12, 0},
+      {100, 50, 9, 0, 1, 360, 0.01},
+      {2e-309, -3e-309, 1e-309, 5, 30, 12, 0},     // subnormal: too small to scale by a reciprocal
+      {1e308, 1e308, 4e307, 0, 30, 12, 0, 1e308},  // sums of the coordinates overflow
   };
   for (const Case& k : cases) {
-    const CMaPointArray points = PointsOnCircle(k.cx, k.cy, k.r, k.first, k.step, k.n, 3.5, k.lobe);
+    const CMaPointArray points = PointsOnCircle(k.cx, k.cy, k.r, k.first, k.step, k.n, k.z, k.lobe);
     CMaCircle circle(1.0);
     double form = -1, rms = -1;
     ASSERT_EQ(circle.Fit(points, form, rms), MA_TRUE) << k.cx << " " << k.r << " " << k.step;
-    const double tol = 1e-10 * (k.r + std::fabs(k.cx) + std::fabs(k.cy));
+    const double tol = 1e-10 * k.r + 1e-10 * std::fabs(k.cx) + 1e-10 * std::fabs(k.cy);
     EXPECT_NEAR(circle.GetCentre().x(), k.cx, tol);
     EXPECT_NEAR(circle.GetCentre().y(), k.cy, tol);
-    EXPECT_EQ(circle.GetCentre().z(), 3.5);
+    EXPECT_EQ(circle.GetCentre().z(), k.z);
     EXPECT_NEAR(circle.GetRadius(), k.r, tol);
     EXPECT_NEAR(form, 2 * k.lobe, tol);
     EXPECT_NEAR(rms, k.lobe / std::sqrt(2.0), tol);
@@ -288,10 +290,28 @@ TEST(CircleStart, AlgebraicCircleOfExactPointsIsTheirCircle) {
   EXPECT_NEAR(mean.x() + 8.0 * c->a, 100.0, 1e-9);
   EXPECT_NEAR(mean.y() + 8.0 * c->b, 50.0, 1e-9);
   EXPECT_NEAR(8.0 * c->r, 9.0, 1e-9);
-  // The start of last resort: the points' mean distance from their centroid.
-  const CMaPointArray corners = PointsOnCircle(0, 0, 1, 0, 90, 4);
-  const trivell::ScaledPoints square(corners, CMaPoint(), 1.0);
-  EXPECT_NEAR(trivell::CentroidStart(square).r, 1.0, 1e-15);
+  // The start of last resort: the points' mean distance from their centroid, over every
+  // block of points a pass takes.
+  const CMaPointArray ring = PointsOnCircle(0, 0, 1, 0, 1.2, 300);
+  const trivell::Circle2 start = trivell::CentroidStart(trivell::ScaledPoints(ring, CMaPoint(), 1));
+  EXPECT_EQ(start.a, 0.0);
+  EXPECT_EQ(start.b, 0.0);
+  EXPECT_NEAR(start.r, 1.0, 1e-15);
+}
+
+// Points on the X axis but for two off it above and below the origin of the scaled points
+// (so the scatter's axis is the X axis), placed at the start of a block or in the last one:
+// the collinearity check sees them wherever they fall.
+TEST(CircleStart, CollinearityLooksAtEveryPoint) {
+  for (const auto& [first, second] : {std::pair{0, 256}, std::pair{290, 291}}) {
+    CMaPointArray points;
+    for (int i = 0; i < 300; ++i) {
+      const bool off = i == first || i == second;
+      points.Add(CMaPoint(off ? 3 : i % 7, i == first ? 0.5 : off ? -0.5 : 0.0, 0.0));
+    }
+    const trivell::ScaledPoints scaled(points, CMaPoint(3, 0, 0), 8.0);
+    EXPECT_FALSE(trivell::IsCollinear(scaled, trivell::MomentsOf(scaled), 1e-9)) << first;
+  }
 }
 
 }  // namespace
