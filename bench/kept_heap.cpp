@@ -1,12 +1,12 @@
 // Times every case as in a process whose allocator keeps the memory it is given back.
 //
-// glibc returns a freed heap top of more than 128 KB to the system until the process first
-// frees a block of its own mapping (over 128 KB); then it raises both limits. A case run
-// alone thus pays for fresh pages on every call (three times the computation for a learning
-// run on a virtual machine), while the same case run after the 1,000,000-sample cases, or in a
-// measuring application that has read a file or two, does not. Fixing the limits makes the
-// figures the computation's, whatever ran before. OMBRIXDC_BENCH_DEFAULT_HEAP=1 keeps glibc's
-// defaults, to see the other case.
+// glibc returns a freed heap top of more than 128 KB to the system until the process frees a
+// block of its own mapping (over 128 KB); then it raises the limit to twice that block. A case
+// run alone thus pays for fresh pages on every call (three times the computation for a
+// learning run on a virtual machine), while the same case run after the 1,000,000-sample
+// cases, or in a measuring application that has freed a few megabytes at once, does not.
+// Fixing the limits makes the figures the computation's, whatever ran before.
+// OMBRIXDC_BENCH_DEFAULT_HEAP=1 keeps glibc's defaults, to see the other case.
 #include <malloc.h>
 
 #include <cstdlib>
