@@ -100,16 +100,15 @@ std::optional<Circle2> FitScaled(const ScaledPoints& pts, const CMaPoint& mean, 
 void Deviations(const ScaledPoints& pts, const Circle2& c, double& range, double& rootMeanSquare) {
   double lowest = std::numeric_limits<double>::infinity();
   double highest = -lowest, sumSquares = 0.0;
-  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
-    const std::size_t count = pts.Block(first, u, v);
+  pts.ForEachBlock([&](const double* u, const double* v, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       const double d = std::hypot(u[i] - c.a, v[i] - c.b) - c.r;
       lowest = std::min(lowest, d);
       highest = std::max(highest, d);
       sumSquares += d * d;
     }
-  }
+    return true;
+  });
   range = highest - lowest;
   rootMeanSquare = std::sqrt(sumSquares / static_cast<double>(pts.Size()));
 }

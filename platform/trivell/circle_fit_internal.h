@@ -20,11 +20,25 @@ class ScaledPoints {
 
   ScaledPoints(const CMaPointArray& points, const CMaPoint& mean, double scale);
   std::size_t Size() const { return points_.GetSize(); }
+  // Calls visit(u, v, count) with the scaled coordinates of each block of points in turn while
+  // it returns true; false when a visit stopped the pass.
+  template <class Visit>
+  bool ForEachBlock(Visit visit) const {
+    double u[kBlock], v[kBlock];
+    for (std::size_t first = 0; first < Size(); first += kBlock) {
+      if (!visit(static_cast<const double*>(u), static_cast<const double*>(v),
+                 Block(first, u, v))) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
   // Scaled coordinates of the points from `first` on, at most kBlock of them, into u and v;
   // returns how many.
   std::size_t Block(std::size_t first, double* u, double* v) const;
 
- private:
   const CMaPointArray& points_;
   double meanX_, meanY_, scale_, reciprocal_;
   // Multiplying by the reciprocal of a power of two rounds exactly as dividing does, as long

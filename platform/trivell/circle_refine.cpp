@@ -115,12 +115,12 @@ void OffsetsFrom(std::size_t m, const double* __restrict u, const double* __rest
 // The normal equations at circle c.
 NormalEquations Evaluate(const ScaledPoints& pts, const Circle2& c) {
   NormalSums sums;
-  double u[kBlock], v[kBlock], dx[kBlock], dy[kBlock], rho[kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
-    const std::size_t m = pts.Block(first, u, v);
+  double dx[kBlock], dy[kBlock], rho[kBlock];
+  pts.ForEachBlock([&](const double* u, const double* v, std::size_t m) {
     OffsetsFrom(m, u, v, c.a, c.b, dx, dy, rho);
     sums.Add(m, dx, dy, rho, c.r);
-  }
+    return true;
+  });
   return sums.Equations();
 }
 
@@ -161,15 +161,14 @@ Trial TryStep(const ScaledPoints& pts, const Circle2& c, const double step[3]) {
   trial.moved = Circle2{c.a + step[0], c.b + step[1], c.r + step[2]};
   NormalSums sums;
   Sum4 costChange;
-  double u[kBlock], v[kBlock], dx[kBlock], dy[kBlock], rho[kBlock], rhoMoved[kBlock],
-      change[kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += kBlock) {
-    const std::size_t m = pts.Block(first, u, v);
+  double dx[kBlock], dy[kBlock], rho[kBlock], rhoMoved[kBlock], change[kBlock];
+  pts.ForEachBlock([&](const double* u, const double* v, std::size_t m) {
     OffsetsFrom(m, u, v, c.a, c.b, dx, dy, rho);
     MoveBy(m, dx, dy, rho, c.r, step[0], step[1], step[2], rhoMoved, change);
     costChange.Add(change, m);
     sums.Add(m, dx, dy, rhoMoved, trial.moved.r);
-  }
+    return true;
+  });
   trial.costChange = costChange.Total();
   trial.ne = sums.Equations();
   return trial;

@@ -33,9 +33,7 @@ std::size_t ScaledPoints::Block(std::size_t first, double* u, double* v) const {
 
 Moments MomentsOf(const ScaledPoints& pts) {
   Moments m;
-  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
-    const std::size_t count = pts.Block(first, u, v);
+  pts.ForEachBlock([&m](const double* u, const double* v, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       const double z = u[i] * u[i] + v[i] * v[i];
       m.xx += u[i] * u[i];
@@ -45,7 +43,8 @@ Moments MomentsOf(const ScaledPoints& pts) {
       m.yz += v[i] * z;
       m.zz += z * z;
     }
-  }
+    return true;
+  });
   const double n = static_cast<double>(pts.Size());
   for (double* value : {&m.xx, &m.yy, &m.xy, &m.xz, &m.yz, &m.zz}) {
     *value /= n;
@@ -57,16 +56,14 @@ bool IsCollinear(const ScaledPoints& pts, const Moments& m, double tolerance) {
   // The only candidate line is the principal axis of the scatter.
   const double theta = 0.5 * std::atan2(2.0 * m.xy, m.xx - m.yy);
   const double c = std::cos(theta), s = std::sin(theta);
-  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
-    const std::size_t count = pts.Block(first, u, v);
+  return pts.ForEachBlock([&](const double* u, const double* v, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       if (std::fabs(c * v[i] - s * u[i]) > tolerance) {
         return false;
       }
     }
-  }
-  return true;
+    return true;
+  });
 }
 
 std::optional<Circle2> TaubinFit(const Moments& m) {
@@ -106,13 +103,12 @@ std::optional<Circle2> TaubinFit(const Moments& m) {
 
 Circle2 CentroidStart(const ScaledPoints& pts) {
   double sum = 0.0;
-  double u[ScaledPoints::kBlock], v[ScaledPoints::kBlock];
-  for (std::size_t first = 0; first < pts.Size(); first += ScaledPoints::kBlock) {
-    const std::size_t count = pts.Block(first, u, v);
+  pts.ForEachBlock([&sum](const double* u, const double* v, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       sum += std::hypot(u[i], v[i]);
     }
-  }
+    return true;
+  });
   return {0.0, 0.0, sum / static_cast<double>(pts.Size())};
 }
 
