@@ -87,6 +87,18 @@ bool UsablePeriodicNodes(const CMaDoubleArray& t, const CMaDoubleArray& v) {
 
 }  // namespace
 
+bool SameGridAngles(const CMaDoubleArray& a, const CMaDoubleArray& b) {
+  if (a.GetSize() != b.GetSize()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.GetSize(); ++i) {
+    if (!(std::abs(a[i] - b[i]) <= kGridAngleAgreement)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::optional<CMaDoubleArray> MapGridAngles(double mapPitch, double featureRadius,
                                             double startAngle) {
   const double step = mapPitch / featureRadius;

@@ -24,6 +24,13 @@ inline constexpr std::size_t kMaxMapGridAngles = std::size_t{1} << 24;
 [[nodiscard]] std::optional<CMaDoubleArray> MapGridAngles(double mapPitch, double featureRadius,
                                                           double startAngle);
 
+// Angles of two grids agree when they differ by no more than the rounding of the digits a
+// file holds them with.
+inline constexpr double kGridAngleAgreement = 1e-9;
+
+// The same number of angles, each within kGridAngleAgreement of its partner.
+[[nodiscard]] bool SameGridAngles(const CMaDoubleArray& a, const CMaDoubleArray& b);
+
 // The profile interpolated at every grid angle by four-point Lagrange interpolation. A grid
 // angle in [T[1], T[n-2]) uses the two samples either side of it; one before T[1] or at or
 // after T[n-2] uses the first two and the last two samples of the revolution.

@@ -6,19 +6,40 @@
 #include <utility>
 
 #include "src/engine/compensation.h"
+#include "src/engine/map_grid.h"
 #include "src/files/circle_data_file.h"
 #include "src/files/folder_lock.h"
 #include "src/files/map_file.h"
 #include "src/procedures/procedure_steps.h"
 #include "src/procedures/run_files.h"
+#include "src/procedures/stored_pair_grid.h"
 
 namespace ombrixdc {
 
 namespace {
 
+// The reference data set on the run's grid. A feature whose radius differs from the learnt one
+// (within the map search's tolerance) has a grid of its own; the reference is carried onto it
+// as the map is when it is applied, so that all six data sets share one grid. None when the
+// stored set cannot be interpolated.
+std::optional<DataSet> OnRunGrid(const DataSet& stored, const CMaDoubleArray& runGrid) {
+  if (SameGridAngles(stored.angles, runGrid)) {
+    return stored;
+  }
+  std::optional<CMaDoubleArray> radii = InterpolatePeriodic(stored.angles, stored.radii, runGrid);
+  if (!radii) {
+    return std::nullopt;
+  }
+  DataSet carried;
+  carried.radii = std::move(*radii);
+  carried.angles = runGrid;
+  return carried;
+}
+
 // Reads the stored map pair `mapNumber` into `reference` and publishes the map and the slow
-// data sets. A file that cannot be opened or is damaged fails with StoredMapUnusable (what
-// could be read is still published).
+// data sets. A file that cannot be opened, is damaged or does not lie on the grid of its own
+// pitch and radius (a file cut short or edited) fails with StoredMapUnusable; what could be
+// read is still published.
 StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& reference) {
   std::optional<TokenReader> mapReader;
   std::optional<TokenReader> circleReader;
@@ -31,6 +52,8 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   if (!mapReader) {
     return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
+  TokenReader headerReader = *mapReader;
+  const MapFileHeaderResult header = ReadMapFileHeader(headerReader);
   MapDataResult map = ReadMapData(*mapReader);
   reference.slots = std::move(map.slots);
   if (map.error != ErrorNumber::None) {
@@ -42,13 +65,32 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   }
   CircleDataResult circle = ReadCircleDataFile(*circleReader);
   reference.slowCentre = circle.data.slowCentre;
-  reference.slow = std::move(circle.data.slow);
-  reference.slowMap = std::move(circle.data.slowMap);
   report.PublishCentre(ScanKind::Slow, reference.slowCentre);
+  const bool sound = circle.error == ErrorNumber::None &&
+                     CheckStoredPairGrid(header.header, reference.slots, circle.data).Sound();
+  std::optional<DataSet> slow;
+  std::optional<DataSet> slowMap;
+  if (sound) {
+    const CompensationParameters p = Parameters(run);
+    if (const std::optional<CMaDoubleArray> runGrid =
+            MapGridAngles(p.mapPitch, p.featureRadius, p.mapGridStartAngle)) {
+      slow = OnRunGrid(circle.data.slow, *runGrid);
+      slowMap = OnRunGrid(circle.data.slowMap, *runGrid);
+    } else {
+      // No grid for the run: the fast scan's resampling reports the settings.
+      slow = circle.data.slow;
+      slowMap = circle.data.slowMap;
+    }
+  }
+  reference.slow = slow ? std::move(*slow) : std::move(circle.data.slow);
+  reference.slowMap = slowMap ? std::move(*slowMap) : std::move(circle.data.slowMap);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
   if (circle.error != ErrorNumber::None) {
     return StepResult::Failed(circle.error);
+  }
+  if (!slow || !slowMap) {
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
   }
   return StepResult::Completed();
 }

@@ -1,25 +1,20 @@
 #include "src/procedures/map_inventory.h"
 
 #include <chrono>
-#include <cmath>
 #include <fstream>
 #include <map>
 #include <system_error>
 
-#include "src/engine/map_grid.h"
 #include "src/files/folder_lock.h"
 #include "src/procedures/map_search.h"
 #include "src/procedures/run_files.h"
+#include "src/procedures/stored_pair_grid.h"
 
 namespace ombrixdc {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Angles of two grids agree when they differ by no more than the rounding of the written
-// digits.
-constexpr double kAngleAgreement = 1e-9;
 
 struct Found {
   std::vector<fs::directory_entry> mapFiles, circleDataFiles;
@@ -47,18 +42,6 @@ std::string FirstLine(const fs::path& path) {
     line.pop_back();
   }
   return line;
-}
-
-bool SameAngles(const CMaDoubleArray& a, const CMaDoubleArray& b) {
-  if (a.GetSize() != b.GetSize()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.GetSize(); ++i) {
-    if (!(std::abs(a[i] - b[i]) <= kAngleAgreement)) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // One file of the pair: none, exactly one regular file, or a problem.
@@ -115,21 +98,19 @@ void ReadCircleData(const fs::path& path, StoredMap& record) {
 // A readable pair whose parts do not fit together: every block on the grid of the map's
 // pitch and radius.
 void CheckConsistency(StoredMap& record) {
-  const std::optional<CMaDoubleArray> grid =
-      MapGridAngles(record.header.mapPitch, record.header.radius, kMapGridStartAngle);
-  if (!grid) {
+  const StoredPairGrid grid = CheckStoredPairGrid(record.header, record.slots, record.circleData);
+  if (!grid.gridDefined) {
     record.problems.push_back("map pitch and radius give no angle grid");
     return;
   }
   const char* names[kMapSlotCount] = {"PreMapData", "DcMapData", "PremappedDcMapData"};
   for (std::size_t k = 0; k < kMapSlotCount; ++k) {
-    if (!SameAngles(record.slots.slot[k].angles, *grid)) {
+    if (!grid.slotOnGrid[k]) {
       record.problems.push_back(std::string(names[k]) +
                                 " is not on the grid of the map's pitch and radius");
     }
   }
-  const CircleData& circle = record.circleData;
-  if (!SameAngles(circle.slow.angles, *grid) || !SameAngles(circle.slowMap.angles, *grid)) {
+  if (!grid.circleDataOnGrid) {
     record.problems.push_back("circle data file is not on the map's grid");
   }
 }

@@ -4,6 +4,7 @@
 #include "src/procedures/map_search.h"
 #include <chrono>
 #include <tuple>
+#include "src/engine/map_grid.h"
 #include "tests/procedures/procedure_fixture.h"
 
 namespace ombrixdc {
@@ -129,18 +130,27 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
   const auto truncate = [](const fs::path& path) {
     fs::resize_file(path, fs::file_size(path) / 2);
   };
+  const auto replaceAll = [](const fs::path& path, const std::string& from, const std::string& to) {
+    std::string text = FileText(path);
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+      text.replace(at, from.size(), to);
+      at += to.size();
+    }
+    std::ofstream(path, std::ios::binary) << text;
+  };
   using Damage = std::function<void(const fs::path& runDir)>;
   const Texts failed = {"status 1", "status 4", "status 7", "complete 0"};
   const std::tuple<const char*, Damage, Texts, uint32_t> cases[] = {
       {"circle data file missing", [](auto& d) { fs::remove(d / "_circle1.rsd"); }, failed,
        0x83100006u},
       {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u},
+      // Every block cut to its first half, its count to match: every number reads, but the map
+      // covers half the revolution.
+      {"map cut to half the grid",
+       [&](auto& d) { replaceAll(d / "_circle1.rsm", "DataSize:  100", "DataSize:  50"); }, failed,
+       0x83100006u},
       {"radius unreadable",
-       [](auto& d) {
-         std::string text = FileText(d / "_circle1.rsm");
-         text.replace(text.find("Radius:  8.000000"), 17, "Radius:  eight");
-         std::ofstream(d / "_circle1.rsm", std::ios::binary) << text;
-       },
+       [&](auto& d) { replaceAll(d / "_circle1.rsm", "Radius:  8.000000", "Radius:  eight"); },
        {"status 1", "complete 0"},
        0x83100009u},
   };
@@ -151,6 +161,33 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
     EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), events) << name;
     EXPECT_EQ(component->GetLastError(), error) << name;
   }
+}
+
+// A feature within the map's radius tolerance of the learnt one has a grid of its own (8.9 mm:
+// 111 angles where 8 mm had 100). The reference read from the circle data file is carried onto
+// it with the map, so that the six data sets share one grid, as the data sets file and the
+// viewer take them to.
+TEST_F(MapSearchTest, RadiusWithinTolerance_PutsTheStoredReferenceOnTheRunsGrid) {
+  Learn(20, 0.3);
+  const DataSet learnt = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
+  component->FeatureRadius.Set(8.9);
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
+            (Texts{"status 1", "status 4", "status 5", "complete 1"}));
+  const auto& sets = component->Results()->dataSets;
+  const DataSet& fast = sets[E_OMBRIX_DC_CIRCLE_DATA_FAST];
+  ASSERT_EQ(fast.angles.GetSize(), 111u);
+  for (int32_t type = 0; type < kDataTypeCount; ++type) {
+    EXPECT_TRUE(SameGridAngles(sets[type].angles, fast.angles)) << type;
+    EXPECT_EQ(sets[type].radii.GetSize(), 111u) << type;
+  }
+  const auto mean = [](const CMaDoubleArray& v) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < v.GetSize(); ++i) {
+      sum += v[i];
+    }
+    return sum / static_cast<double>(v.GetSize());
+  };
+  EXPECT_NEAR(mean(sets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].radii), mean(learnt.radii), 1e-5);
 }
 
 // A map whose header agrees with the feature as far as it can be read, but cannot be read to
