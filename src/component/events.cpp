@@ -61,13 +61,8 @@ void EventSinks::Deliver(RunEvent event) const {
 void EventSinks::DeliverInOrder(RunEvent event) const {
   std::unique_lock lock(orderMutex_);
   queue_.push_back(event);
-  const uint64_t mine = ++raisedCount_;
-  if (deliverer_ == std::this_thread::get_id()) {
-    return;  // raised from inside a handler: goes out once the current event is through
-  }
-  delivered_.wait(lock, [&] { return deliverer_ == std::thread::id() || deliveredCount_ >= mine; });
-  if (deliveredCount_ >= mine) {
-    return;  // another thread delivered it
+  if (deliverer_ != std::thread::id()) {
+    return;  // the delivering thread takes it once the events before it are through
   }
   deliverer_ = std::this_thread::get_id();
   while (!queue_.empty()) {
@@ -76,11 +71,8 @@ void EventSinks::DeliverInOrder(RunEvent event) const {
     lock.unlock();
     Deliver(next);
     lock.lock();
-    ++deliveredCount_;
-    delivered_.notify_all();
   }
   deliverer_ = std::thread::id();
-  delivered_.notify_all();
 }
 
 void EventSinks::FireOnGraphicsClosed() const {

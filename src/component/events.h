@@ -2,13 +2,13 @@
 // Events of a component, delivered to every connected sink synchronously, in connection order.
 //
 // A run's events (OnStatusChange, PerformCircleComplete) are delivered one at a time, in the
-// order they were raised: an event raised from inside a handler is delivered after the event
-// being handled has reached every sink (a client that starts the next run from its
-// PerformCircleComplete handler), and a thread that raises one while another thread is
-// delivering waits until that thread has delivered it too. So a run's PerformCircleComplete
-// reaches every sink before any event of a later run, and raising an event still returns only
-// once every sink has had it. OnGraphicsClosed goes out at once on the viewer's thread.
-#include <condition_variable>
+// order they were raised, so a run's PerformCircleComplete reaches every sink before any event
+// of a later run. An event raised while none is being delivered goes out on the raising thread
+// before the raise returns. One raised while a thread is delivering (from inside a handler: a
+// client that starts the next run from its PerformCircleComplete handler; or from another
+// thread) is queued, and the delivering thread delivers it next; the raising thread never waits
+// for it, since the handler being called may itself wait for a lock the client holds around
+// its call. OnGraphicsClosed goes out at once on the viewer's thread.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -59,11 +59,8 @@ class EventSinks {
 
   // Run events waiting for delivery, and who is delivering them.
   mutable std::mutex orderMutex_;
-  mutable std::condition_variable delivered_;
   mutable std::deque<RunEvent> queue_;
   mutable std::thread::id deliverer_;  // none while nobody delivers
-  mutable uint64_t raisedCount_ = 0;
-  mutable uint64_t deliveredCount_ = 0;
 };
 
 }  // namespace ombrixdc

@@ -166,6 +166,54 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
   EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 6", "complete 0"}));
 }
 
+// A client that holds a lock of its own around its calls, which its handlers take too, starts
+// the next run while the last run's PerformCircleComplete is still being delivered (its poll
+// saw the run complete). The new run's OnStatusChange(1) must not wait for that delivery, which
+// waits for the client's lock; the events still arrive in order.
+TEST_F(ComponentTest, NextRunUnderTheClientsLock_DoesNotWaitForTheLastRunsDelivery) {
+  struct LockingSink : RecordingSink {
+    std::mutex* clientLock = nullptr;
+    std::promise<void> inFirstComplete;
+    bool first = true;
+    void PerformCircleComplete(int32_t success) override {
+      if (std::exchange(first, false)) {
+        inFirstComplete.set_value();
+        std::lock_guard lock(*clientLock);
+      }
+      RecordingSink::PerformCircleComplete(success);
+    }
+  };
+  PrepareRun();
+  std::mutex clientLock;
+  auto locking = std::make_shared<LockingSink>();
+  locking->clientLock = &clientLock;
+  component->Sinks.Connect(locking);
+  std::future<void> delivering = locking->inFirstComplete.get_future();
+  std::promise<void> locked;
+  std::promise<HRESULT> started;
+  std::thread client([&] {
+    std::lock_guard lock(clientLock);
+    locked.set_value();
+    delivering.wait();  // the last run's worker now waits for this lock in its handler
+    machine->SetTip(StartPosition());
+    started.set_value(component->PerformCircle());
+  });
+  locked.get_future().wait();
+  ASSERT_EQ(component->PerformCircle(), S_OK);
+  std::future<HRESULT> second = started.get_future();
+  if (second.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "PerformCircle waited for a handler that waits for the client's lock";
+    std::abort();  // the two threads wait for each other for ever
+  }
+  client.join();
+  EXPECT_EQ(second.get(), S_OK);
+  component->WaitForRuns();
+  const Texts run = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
+  Texts both = run;
+  both.insert(both.end(), run.begin(), run.end());
+  EXPECT_EQ(locking->Texts(), both);
+}
+
 // What the client's thread may do while a run is in progress, with the worker stopped in the
 // middle of its slow scan: none of it may reach into the run.
 TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
