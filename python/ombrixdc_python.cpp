@@ -19,9 +19,9 @@
 
 #include "platform/text/ascii.h"
 #include "python/circle_dc_session.h"
-#include "src/procedures/map_inventory.h"
 #include "python/module_types.h"
 #include "src/component/automation/type_library.h"
+#include "src/procedures/map_inventory.h"
 
 namespace py = pybind11;
 using namespace ombrixdc_python;
@@ -163,8 +163,10 @@ class Component {
     if (offline) {
       Translating([&] { Session().Put("OfflineTesting", int32_t{1}); });
     }
-    LiveComponents().insert(this);
+    // A refused property ends the construction without the destructor: only a component
+    // that is made is closed at exit.
     Set(properties);
+    LiveComponents().insert(this);
   }
   ~Component() {
     Close();

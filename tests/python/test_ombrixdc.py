@@ -4,6 +4,7 @@ import pathlib
 import re
 import shutil
 import subprocess
+import sys
 
 import numpy
 import pytest
@@ -85,6 +86,9 @@ def test_every_call_on_a_closed_component_raises():
         with pytest.raises(ombrixdc.Error, match="closed"):
             call()
     assert dc.closed
+    # A component refused in its constructor was never made: the interpreter exits cleanly.
+    refused = "import ombrixdc\ntry:\n    ombrixdc.Component(Bogus=1)\nexcept ombrixdc.Error:\n    pass\n"
+    assert subprocess.run([sys.executable, "-c", refused], timeout=120).returncode == 0
 
 
 def learning_component(tmp_path):
