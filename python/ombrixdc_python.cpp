@@ -159,7 +159,7 @@ py::list PropertyTable() {
 class Component {
  public:
   Component(const std::string& machine, bool offline, const py::kwargs& properties)
-      : session_(Translating([&] { return std::make_unique<CircleDCSession>(machine); })) {
+      : session_(Translating([&] { return std::make_shared<CircleDCSession>(machine); })) {
     if (offline) {
       Translating([&] { Session().Put("OfflineTesting", int32_t{1}); });
     }
@@ -174,12 +174,18 @@ class Component {
   }
 
   // Releases the component (closing its viewer) while the interpreter can still take the
-  // events that raises; every later call raises ombrixdc.Error.
+  // events that raises; every later call raises ombrixdc.Error. A run that perform_circle is
+  // waiting for on another thread (or on this one, from an event handler) is aborted; that
+  // call keeps the component until it returns.
   void Close() {
+    std::shared_ptr<CircleDCSession> closing = std::move(session_);
+    if (closing && performing_) {
+      closing->Abort();
+    }
     // A run's or the viewer's thread may be raising an event that waits for the interpreter
     // lock.
     py::gil_scoped_release release;
-    session_.reset();
+    closing.reset();
   }
   // Components still open when the interpreter exits are closed before it is torn down.
   static std::unordered_set<Component*>& LiveComponents() {
@@ -230,12 +236,23 @@ class Component {
       Raise({static_cast<uint32_t>(E_INVALIDARG),
              "timeout must be a finite number of seconds greater than 0"});
     }
-    CircleDCSession& session = Session();  // raises, with the lock held, when closed
+    std::shared_ptr<CircleDCSession> session = SharedSession();  // raises when closed
+    // The component holds one run at a time: a second would take over the first one's events
+    // and move the probe under it.
+    if (performing_) {
+      Raise({static_cast<uint32_t>(E_FAIL),
+             "a run of this component is under way (perform_circle on another thread)"});
+    }
+    performing_ = true;
     RunOutcome outcome;
     {
       py::gil_scoped_release release;
-      outcome = session.PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
+      outcome = session->PerformCircle(probeOffsets, std::chrono::duration<double>(timeout));
+      // When close() came meanwhile this is the last reference: the component goes without
+      // the interpreter lock, which an event of its run may be waiting for.
+      session.reset();
     }
+    performing_ = false;
     if (outcome.offsetsRefused) {
       Raise({static_cast<uint32_t>(E_INVALIDARG),
              "probe_offsets must be three finite numbers; the run was not started"});
@@ -286,13 +303,15 @@ class Component {
 
  private:
   // Called with the interpreter lock held: raising needs it.
-  CircleDCSession& Session() {
+  CircleDCSession& Session() { return *SharedSession(); }
+  const std::shared_ptr<CircleDCSession>& SharedSession() {
     if (!session_) {
       Raise({static_cast<uint32_t>(E_FAIL), "the component was closed"});
     }
-    return *session_;
+    return session_;
   }
-  std::unique_ptr<CircleDCSession> session_;
+  std::shared_ptr<CircleDCSession> session_;
+  bool performing_ = false;  // a perform_circle call is waiting for its run (interpreter lock)
 };
 
 // One dictionary for each map number of a run directory, with the keys and values of
@@ -315,6 +334,14 @@ py::list ListMaps(const std::string& directory) {
 PYBIND11_MODULE(ombrixdc, module) {
   module.doc() = "Circle dynamic compensation on the simulated coordinate measuring machine";
   module.attr("__version__") = OMBRIXDC_VERSION;
+  // NumPy's array interface is loaded now, while no other thread can be in get_data: loaded
+  // there the first time, it let go of the interpreter lock under a one-time guard, and a
+  // second thread calling get_data then waited on that guard for ever. Without NumPy,
+  // get_data says so when it is called.
+  try {
+    (void)py::dtype::of<double>();
+  } catch (py::error_already_set&) {
+  }
   ErrorClass() = py::reinterpret_borrow<py::object>(
       PyErr_NewExceptionWithDoc("ombrixdc.Error",
                                 "A refused call: .code (the HRESULT or GetLastError code) and "
@@ -352,7 +379,8 @@ PYBIND11_MODULE(ombrixdc, module) {
            "to timeout seconds (then aborts the run). Returns a RunResult; a run that failed "
            "or was aborted does not raise but is not .ok. A run the component refuses to "
            "start (unusable properties or settings), offsets that are not finite and a "
-           "timeout that is not a finite number above 0 raise ombrixdc.Error.")
+           "timeout that is not a finite number above 0 raise ombrixdc.Error, as does a call "
+           "while another thread's perform_circle on the component is still running.")
       .def("get_data", &Component::GetData, py::arg("type") = py::none(),
            "One data set (a DataType, its number or its name such as \"Slow\") as a DataSet, "
            "or None when it holds no data; without a type, a dict of every data set that "
@@ -373,7 +401,7 @@ PYBIND11_MODULE(ombrixdc, module) {
                              "Whether close() was called; every other call then raises")
       .def("close", &Component::Close,
            "Releases the component and closes its viewer; every later call raises "
-           "ombrixdc.Error")
+           "ombrixdc.Error. A run that perform_circle waits for is aborted.")
       .def(
           "__enter__", [](py::object self) { return self; }, "Returns the component")
       .def(

@@ -65,6 +65,54 @@ def test_offline_learning_matches_the_expected_data_sets(tmp_path):
     assert read_data_sets(run / "results.dat")[BLOCKS[1]][0] == expected[BLOCKS[1]][0]
 
 
+# Threads of a script sharing one component: two get_data calls at once before the script has
+# imported NumPy; perform_circle on two threads at once (one is refused, the other's run keeps
+# its events); close() from another thread while perform_circle waits for the run (aborted).
+SHARED_USE = """
+import sys, threading, faulthandler
+import ombrixdc
+faulthandler.dump_traceback_later(60, exit=True)
+dc = ombrixdc.Component(offline=True, IniFilepath=sys.argv[1], **eval(sys.argv[2]))
+assert dc.perform_circle().ok
+barrier = threading.Barrier(2)
+def both(call):
+    out = []
+    def one():
+        barrier.wait()
+        try:
+            out.append(call())
+        except ombrixdc.Error as refused:
+            out.append(refused.text)
+    threads = [threading.Thread(target=one) for _ in range(2)]
+    [t.start() for t in threads]
+    [t.join() for t in threads]
+    return out
+assert all(set(sets) == set(ombrixdc.DATA_SET_NAMES) for sets in both(dc.get_data))
+runs = both(dc.perform_circle)
+assert sum(isinstance(r, str) and "under way" in r for r in runs) == 1, runs
+assert [len(r.events) for r in runs if not isinstance(r, str)] == [5], runs
+results, scanning, closed = [], threading.Event(), threading.Event()
+def handler(name, value):
+    if (name, value) == ("OnStatusChange", 2):
+        scanning.set()
+        closed.wait(30)
+dc.on_event(handler)
+thread = threading.Thread(target=lambda: results.append(dc.perform_circle()))
+thread.start()
+scanning.wait(30)
+dc.close()
+closed.set()
+thread.join()
+assert not results[0].ok and dc.closed, results
+"""
+
+
+def test_threads_sharing_a_component(tmp_path):
+    ini, _ = make_run_folder(tmp_path)
+    done = subprocess.run([sys.executable, "-c", SHARED_USE, str(ini), repr(EXAMPLE)], timeout=300)
+    assert done.returncode == 0
+
+
 def test_failed_run_reports_its_error_and_save_raises(tmp_path):
     ini, _ = make_run_folder(tmp_path)
     dc = ombrixdc.Component(offline=True, IniFilepath=str(ini), **dict(EXAMPLE, Learning=0))
