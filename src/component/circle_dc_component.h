@@ -213,10 +213,11 @@ class CircleDCComponent {
   // Waits for every worker thread this component started (tests and the command line); never
   // for the thread it is called on.
   void WaitForRuns();
-  // The owner's last reference is gone: refuses new runs, asks a running one to stop, and
-  // calls `destroy` (which deletes this component) once no code of this component's runs is
-  // left to return into: at once, or, when called from inside an event handler on one of its
-  // run threads, when that thread's run has ended.
+  // The owner's last reference is gone: refuses new runs, asks a running one to stop,
+  // disconnects the sinks, and calls `destroy` (which deletes this component) once no code of
+  // this component's runs is left to return into. That is after waiting for the runs to end,
+  // or, when called on a run's thread (from inside its handler) or while a handler runs on a
+  // run's thread, on the last run thread to end, without waiting.
   void DestroyWhenIdle(std::function<void()> destroy);
   // True from the moment PerformCircle accepts a call (before its parameter check) until the
   // call is refused or the run's worker has released the lock and set RunCompleted.
@@ -252,6 +253,8 @@ class CircleDCComponent {
   void RunWorker(RunContext run, Error pendingError, std::string runDirectory);
   void ChooseAndRunProcedure(RunContext& run, RunOutcome& outcome, RunResults& results);
   void JoinFinishedWorkers();
+  // Whether a run thread has not yet ended its run (workersMutex_ held).
+  bool AnyWorkerRunning() const;
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
   [[nodiscard]] bool ReadSettings(std::string& reason);
@@ -274,7 +277,6 @@ class CircleDCComponent {
   // Set when the owner let go from inside an event handler on a run thread: that thread calls
   // it once its run has ended.
   std::function<void()> pendingDestroy_;
-  std::thread::id pendingDestroyThread_;
   std::unique_ptr<ComponentViewerLink> viewerLink_;
 };
 

@@ -73,6 +73,14 @@ void EventSinks::DeliverInOrder(RunEvent event) const {
     lock.lock();
   }
   deliverer_ = std::thread::id();
+  idle_.notify_all();
+}
+
+bool EventSinks::WaitUntilNoneDeliveringElsewhere(std::chrono::milliseconds limit) const {
+  std::unique_lock lock(orderMutex_);
+  return idle_.wait_for(lock, limit, [this] {
+    return deliverer_ == std::thread::id() || deliverer_ == std::this_thread::get_id();
+  });
 }
 
 void EventSinks::FireOnGraphicsClosed() const {

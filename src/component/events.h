@@ -9,6 +9,8 @@
 // thread) is queued, and the delivering thread delivers it next; the raising thread never waits
 // for it, since the handler being called may itself wait for a lock the client holds around
 // its call. OnGraphicsClosed goes out at once on the viewer's thread.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -38,6 +40,9 @@ class EventSinks {
   void FireOnStatusChange(int32_t currentStatus) const;
   void FirePerformCircleComplete(int32_t success) const;
   void FireOnGraphicsClosed() const;
+  // Waits up to `limit` until no thread other than the calling one is delivering a run's
+  // events (and so may be inside a handler); false when one still is.
+  bool WaitUntilNoneDeliveringElsewhere(std::chrono::milliseconds limit) const;
 
  private:
   struct Entry {
@@ -59,6 +64,7 @@ class EventSinks {
 
   // Run events waiting for delivery, and who is delivering them.
   mutable std::mutex orderMutex_;
+  mutable std::condition_variable idle_;  // nobody delivers
   mutable std::deque<RunEvent> queue_;
   mutable std::thread::id deliverer_;  // none while nobody delivers
 };

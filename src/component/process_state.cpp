@@ -1,5 +1,7 @@
 #include "src/component/process_state.h"
 
+#include <cstdlib>
+
 namespace ombrixdc {
 
 RunControlState& ProcessRunControlState() {
@@ -25,6 +27,40 @@ MapMatchTolerances& ProcessMapMatchTolerances() {
 ProcessTimeLimits& ProcessRunTimeLimits() {
   static ProcessTimeLimits limits;
   return limits;
+}
+
+void OrphanedComponents::Add() {
+  std::lock_guard lock(mutex_);
+  ++count_;
+  if (!waitAtExit_) {
+    waitAtExit_ = true;
+    // Registered after this object was made, so it runs before this object goes. An aborted
+    // run ends within its stop's time; a run held up for longer by a handler of the host's is
+    // left, as it would have been without the wait.
+    std::atexit([] { ProcessOrphanedComponents().WaitUntilNone(std::chrono::seconds(10)); });
+  }
+}
+
+void OrphanedComponents::Done() {
+  std::lock_guard lock(mutex_);
+  if (--count_ == 0) {
+    none_.notify_all();
+  }
+}
+
+int32_t OrphanedComponents::Count() const {
+  std::lock_guard lock(mutex_);
+  return count_;
+}
+
+void OrphanedComponents::WaitUntilNone(std::chrono::milliseconds limit) const {
+  std::unique_lock lock(mutex_);
+  none_.wait_for(lock, limit, [this] { return count_ == 0; });
+}
+
+OrphanedComponents& ProcessOrphanedComponents() {
+  static OrphanedComponents orphans;
+  return orphans;
 }
 
 }  // namespace ombrixdc

@@ -4,6 +4,8 @@
 // back: the worker copies what a run needs into its RunContext when the run starts, and
 // writes back through the component.
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -48,5 +50,27 @@ struct ProcessTimeLimits {
   RunTimeLimits Get() const { return {baseMilliseconds.load(), factor.load()}; }
 };
 ProcessTimeLimits& ProcessRunTimeLimits();
+
+// Components released while a run was going, which their last run thread destroys once the
+// run has ended (the releasing thread does not wait: it may hold a lock that a handler of the
+// run needs). Written by those threads; read at process exit, which waits a bounded time for
+// them so that no run thread goes on through the library's teardown, and by DllCanUnloadNow.
+class OrphanedComponents {
+ public:
+  // A component's destruction was handed to its run thread.
+  void Add();
+  // That thread has destroyed it.
+  void Done();
+  int32_t Count() const;
+  // Waits until none is left, or `limit` has passed.
+  void WaitUntilNone(std::chrono::milliseconds limit) const;
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable none_;
+  int32_t count_ = 0;
+  bool waitAtExit_ = false;
+};
+OrphanedComponents& ProcessOrphanedComponents();
 
 }  // namespace ombrixdc

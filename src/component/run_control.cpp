@@ -1,5 +1,6 @@
 // PerformCircle, its checks, the run's worker thread, Abort and GetLastError.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <system_error>
@@ -18,6 +19,10 @@
 namespace ombrixdc {
 
 namespace {
+
+// How long the last Release waits for a handler already running on a run's thread to return
+// before it leaves the object to that thread.
+constexpr std::chrono::milliseconds kHandlerReturnLimit{1000};
 
 // Lengths, speeds and pitches must be real positive quantities: not a number and infinity
 // both fail, so a bad value stops the run here rather than as a probe-position error later.
@@ -163,19 +168,20 @@ bool CircleDCComponent::StartWorkerThread(Error pendingError) {
     std::thread thread = startThread_([this, finished, pendingError, run = MakeRunContext(),
                                        runDirectory = RunDirectory.Get().value_or("")]() mutable {
       RunWorker(std::move(run), pendingError, std::move(runDirectory));
-      // The owner may have let go from inside a handler of this run: this thread then ends
-      // the component, and touches nothing of it afterwards.
+      // The owner may have let go while this run or another went on: the last run thread to
+      // end then ends the component, and touches nothing of it afterwards.
       std::function<void()> destroy;
       {
         std::lock_guard lock(workersMutex_);
         *finished = true;
-        if (pendingDestroy_ && pendingDestroyThread_ == std::this_thread::get_id()) {
+        if (pendingDestroy_ && !AnyWorkerRunning()) {
           destroy = std::move(pendingDestroy_);
           pendingDestroy_ = nullptr;
         }
       }
       if (destroy) {
         destroy();
+        ProcessOrphanedComponents().Done();
       }
     });
     workers_.push_back({std::move(thread), finished});
@@ -223,6 +229,7 @@ void CircleDCComponent::WaitForRuns() {
 }
 
 void CircleDCComponent::DestroyWhenIdle(std::function<void()> destroy) {
+  bool onRunThread = false;
   {
     std::lock_guard lock(workersMutex_);
     // A handler that takes and drops a reference while the object is already going would
@@ -232,15 +239,33 @@ void CircleDCComponent::DestroyWhenIdle(std::function<void()> destroy) {
     }
     destroying_ = true;
     AbortRequested = 1;
-    for (const Worker& worker : workers_) {
-      if (worker.thread.get_id() == std::this_thread::get_id() && !*worker.finished) {
-        pendingDestroy_ = std::move(destroy);
-        pendingDestroyThread_ = std::this_thread::get_id();
-        return;
-      }
+    onRunThread = std::any_of(workers_.begin(), workers_.end(), [](const Worker& worker) {
+      return !*worker.finished && worker.thread.get_id() == std::this_thread::get_id();
+    });
+  }
+  // The owner has let go: its sinks hear nothing more, since they may go with it. Only a
+  // handler already running finishes.
+  Sinks.DisconnectAll();
+  // Waiting for the run to end is safe unless this is the run's own thread (released from
+  // inside its handler) or a handler is still running on a run's thread: one that does not
+  // return soon may be waiting for a lock that the releasing thread holds. Then the last run
+  // thread to end destroys the object, and the release returns.
+  const bool handlerRunning =
+      !onRunThread && !Sinks.WaitUntilNoneDeliveringElsewhere(kHandlerReturnLimit);
+  {
+    std::lock_guard lock(workersMutex_);
+    if (AnyWorkerRunning() && (onRunThread || handlerRunning)) {
+      pendingDestroy_ = std::move(destroy);
+      ProcessOrphanedComponents().Add();
+      return;
     }
   }
   destroy();
+}
+
+bool CircleDCComponent::AnyWorkerRunning() const {
+  return std::any_of(workers_.begin(), workers_.end(),
+                     [](const Worker& worker) { return !*worker.finished; });
 }
 
 void CircleDCComponent::ChooseAndRunProcedure(RunContext& run, RunOutcome& outcome,

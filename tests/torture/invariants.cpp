@@ -158,8 +158,9 @@ std::vector<std::string> Session::Check(int32_t baselineThreads) {
       completes[s] = Completes(events, 0, &last);
     }
     // A run whose component was destroyed from the first sink's handler cannot report its end,
-    // nor the event being handled to the second sink.
-    const int32_t lost = c->destroyedInHandler ? 1 : 0;
+    // nor the event being handled to the second sink; one whose component was released while
+    // it went on reports nothing more.
+    const int32_t lost = c->destroyedInHandler || c->destroyedDuringRun ? 1 : 0;
     if (completes[1] > completes[0] || completes[1] < completes[0] - lost ||
         completes[0] < c->accepted - lost || completes[0] > c->accepted + c->refused) {
       problems.push_back(n + std::to_string(completes[0]) + " and " + std::to_string(completes[1]) +

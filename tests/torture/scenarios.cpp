@@ -2,6 +2,8 @@
 // what a run reported. Each ends with its runs over; the session's checks then apply as to a
 // random one, with a few of the scenario's own.
 #include <chrono>
+#include <future>
+#include <mutex>
 #include <thread>
 
 #include "tests/torture/torture.h"
@@ -130,6 +132,27 @@ void NextRunStartedOnPolling(Session& s) {
   s.Quiesce(c);
 }
 
+// The last reference released by a thread that holds a lock of the client's own while a
+// handler on the run's thread waits for that lock: the release returns without waiting for the
+// run (which would wait for ever); the handler goes on once the lock is free, and the run's
+// thread ends the object.
+void ReleasedUnderTheClientsLock(Session& s) {
+  Client& c = s.AddClient();
+  auto clientLock = std::make_shared<std::mutex>();
+  auto waiting = std::make_shared<std::promise<void>>();
+  auto first = std::make_shared<std::atomic<bool>>(true);
+  c.sinks[0]->onEvent = [clientLock, waiting, first](const Event& e) {
+    if (IsStatus(e, 2) && first->exchange(false)) {
+      waiting->set_value();
+      std::lock_guard lock(*clientLock);
+    }
+  };
+  std::unique_lock lock(*clientLock);
+  Start(s, c, 8);
+  waiting->get_future().wait();
+  s.ReleaseClient(c, "client");  // the watchdog ends a session that hangs here
+}
+
 // PerformCircle called again from the handler of the first `restarts` events `when` picks,
 // each call answered `answer`; `runs` runs are accepted in all. With `release`, the client
 // releases its last reference while its first run goes.
@@ -161,10 +184,12 @@ const std::vector<Scenario>& Scenarios() {
       // A scan the controller refuses without a code of its own: the run's code is not 0.
       {"scan refused without a code", [](Session& s) { FailedRun(s, Faults()[7], false); }},
       // The last reference released while a run goes, by a client whose PerformCircleComplete
-      // handler starts the next run: that start is refused and the release waits for the run.
+      // handler would start the next run: the sinks hear nothing more, so no handler starts
+      // one, and the release waits for the run.
       {"released while its run goes",
        [](Session& s) { StartedAgainFromAHandler(s, &IsComplete, 1, S_FALSE, 1, true); }},
       {"released inside a handler", &ReleasedInsideAHandler},
+      {"released under the client's lock", &ReleasedUnderTheClientsLock},
       {"initialised half way", &InitialisedHalfWay},
       {"next run started on polling", &NextRunStartedOnPolling},
       // Runs started one after another from the PerformCircleComplete handler.

@@ -257,10 +257,13 @@ ComPtr<IDispatch> Session::Acquire(Client& c) {
   return c.ref;
 }
 
-void Session::Dropped(Client& c, ULONG left, const char* actor) {
-  if (left == 0) {
+void Session::Dropped(Client& c, IDispatch* held, const char* actor) {
+  // The last reference released while a run goes cuts its events short.
+  const bool running = c.component->RunInProgress();
+  if (held->Release() == 0) {
     c.destroyed = true;
     c.destroyedInHandler = tInHandler > 0;
+    c.destroyedDuringRun = running;
     log.Add(c.tag + " destroyed by the last Release (" + actor + ")");
   }
 }
@@ -273,7 +276,7 @@ void Session::ReleaseClient(Client& c, const char* actor) {
   }
   if (taken) {
     log.Add(c.tag + " " + actor + " Release");
-    Dropped(c, taken.Detach()->Release(), actor);
+    Dropped(c, taken.Detach(), actor);
   }
 }
 
@@ -330,7 +333,7 @@ HRESULT Session::Act(Client& c, const std::string& action, std::mt19937& rng, co
   }
   log.Add(c.tag + " " + actor + " " + what + " = " + Hex(static_cast<uint32_t>(hr)));
   if (held) {
-    Dropped(c, held.Detach()->Release(), actor);
+    Dropped(c, held.Detach(), actor);
   }
   return hr;
 }
@@ -345,7 +348,7 @@ void Session::Quiesce(Client& c) {
     const bool running = c.component->RunInProgress();
     // A handler that was already acting may have released the client meanwhile: this
     // reference can be the last one.
-    Dropped(c, held.Detach()->Release(), "quiesce");
+    Dropped(c, held.Detach(), "quiesce");
     if (!running) {
       return;
     }

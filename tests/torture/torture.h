@@ -98,6 +98,7 @@ struct Client {
   ComPtr<IDispatch> ref;
   std::atomic<bool> destroyed{false};
   std::atomic<bool> destroyedInHandler{false};  // by the last Release inside a handler
+  std::atomic<bool> destroyedDuringRun{false};  // by the last Release while a run went on
 
   std::atomic<int32_t> accepted{0};  // PerformCircle calls answered S_OK
   std::atomic<int32_t> refused{0};   // ... answered S_FALSE
@@ -146,8 +147,8 @@ class Session {
   std::atomic<bool> calm{false};  // handlers stop acting
 
  private:
-  // Marks the component destroyed when `left` (what a Release returned) is 0.
-  void Dropped(Client& c, ULONG left, const char* actor);
+  // Releases `held`, a reference to c's object, noting whether that destroyed it.
+  void Dropped(Client& c, IDispatch* held, const char* actor);
 
   TempFolder folder_;
   std::string settingsFile_;

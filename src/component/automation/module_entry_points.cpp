@@ -3,6 +3,7 @@
 #include "platform/com/module_loader.h"
 #include "src/component/automation/registration.h"
 #include "src/component/automation/vexa_circle_dc.h"
+#include "src/component/process_state.h"
 
 using namespace ombrixdc;
 
@@ -26,9 +27,12 @@ HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
   return factory->QueryInterface(riid, ppv);
 }
 
-// S_OK while no object of the module is alive and no client holds a server lock.
+// S_OK while no object of the module is alive, no released object waits for its run to end
+// and no client holds a server lock.
 HRESULT DllCanUnloadNow() {
-  return ComObjectsAlive() == 0 && ComServerLocks() == 0 ? S_OK : S_FALSE;
+  return ComObjectsAlive() == 0 && ProcessOrphanedComponents().Count() == 0 && ComServerLocks() == 0
+             ? S_OK
+             : S_FALSE;
 }
 
 HRESULT DllRegisterServer() {
