@@ -317,6 +317,9 @@ class Component {
 // One dictionary for each map number of a run directory, with the keys and values of
 // `ombrixdc maps list --json`.
 py::list ListMaps(const std::string& directory) {
+  if (const std::optional<std::string> problem = ombrixdc::RunDirectoryProblem(directory)) {
+    Raise({static_cast<uint32_t>(E_FAIL), *problem});
+  }
   py::list records;
   for (const ombrixdc::StoredMap& map : ombrixdc::ListStoredMaps(directory)) {
     py::dict record;

@@ -135,6 +135,18 @@ double AgeHours(const fs::directory_entry* a, const fs::directory_entry* b) {
 
 }  // namespace
 
+std::optional<std::string> RunDirectoryProblem(const fs::path& runFolder) {
+  std::error_code ec;
+  if (!fs::is_directory(runFolder, ec)) {
+    return "no such run directory: " + runFolder.string();
+  }
+  fs::directory_iterator(runFolder, ec);
+  if (ec) {
+    return "cannot read the run directory " + runFolder.string() + ": " + ec.message();
+  }
+  return std::nullopt;
+}
+
 std::vector<StoredMap> ListStoredMaps(const fs::path& runFolder) {
   // Read while no run replaces a pair, so that both files of a record are of one run.
   const FolderLock lock(runFolder, FolderLock::Kind::Shared);

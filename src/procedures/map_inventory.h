@@ -39,8 +39,13 @@ struct StoredMap {
   bool Sound() const { return problems.empty(); }
 };
 
+// Why a folder cannot be listed as a run directory (it is missing, is no folder, or cannot be
+// read), or nothing when it can: a folder that cannot be read must not pass as one without
+// maps.
+std::optional<std::string> RunDirectoryProblem(const std::filesystem::path& runFolder);
+
 // Every map number named in the folder, in increasing order. A folder that cannot be listed
-// gives none.
+// gives none (RunDirectoryProblem says why).
 std::vector<StoredMap> ListStoredMaps(const std::filesystem::path& runFolder);
 
 // A record as named values, the one list that the command line's JSON and the Python module's

@@ -63,6 +63,10 @@ def test_offline_learning_matches_the_expected_data_sets(tmp_path):
                                       rtol=1e-9, atol=1e-12, err_msg=name)
     dc.save_data("results")
     assert read_data_sets(run / "results.dat")[BLOCKS[1]][0] == expected[BLOCKS[1]][0]
+    [stored] = ombrixdc.list_maps(str(run))
+    assert (stored["number"], stored["sound"], stored["points"]) == (1, True, 100)
+    with pytest.raises(ombrixdc.Error, match="no such run directory"):
+        ombrixdc.list_maps(str(run / "none"))
 
 
 # Threads of a script sharing one component: two get_data calls at once before the script has

@@ -58,10 +58,11 @@ std::optional<fs::path> RunFolder(const MapsOptions& options, std::string& whyNo
 
 std::optional<fs::path> ExistingRunFolder(const MapsOptions& options, std::string& whyNot) {
   std::optional<fs::path> folder = RunFolder(options, whyNot);
-  std::error_code ec;
-  if (folder && !fs::is_directory(*folder, ec)) {
-    whyNot = "no such run directory: " + folder->string();
-    return std::nullopt;
+  if (folder) {
+    if (std::optional<std::string> problem = RunDirectoryProblem(*folder)) {
+      whyNot = std::move(*problem);
+      return std::nullopt;
+    }
   }
   return folder;
 }
