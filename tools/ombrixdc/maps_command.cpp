@@ -14,6 +14,7 @@
 #include "src/services/run_directory.h"
 #include "tools/ombrixdc/json_text.h"
 #include "tools/ombrixdc/map_plot.h"
+#include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/number_text.h"
 
 using namespace ombrixdc;
@@ -248,10 +249,11 @@ void AddMapsCommand(CLI::App& app) {
 
   CLI::App* show =
       maps->add_subcommand("show", "Draw a map's correction and profiles into PNG, SVG or PDF");
-  show->add_option("N", options->number, "Map number")->required()->check(CLI::PositiveNumber);
+  show->add_option("N", options->number, "Map number")->required()->check(PositiveNumber("N"));
   AddFolderOptions(show, options);
   show->add_option("-o,--output", options->output, "Picture to write: OUT.png, OUT.svg or OUT.pdf")
-      ->required();
+      ->required()
+      ->check(PictureName());
   show->final_callback([options] { throw CLI::RuntimeError(WithFolder(*options, Show)); });
 
   CLI::App* check = maps->add_subcommand(
@@ -262,9 +264,10 @@ void AddMapsCommand(CLI::App& app) {
   CLI::App* prune = maps->add_subcommand(
       "prune", "Remove map pairs older than HOURS by the rule a run applies with TimeOut");
   AddFolderOptions(prune, options);
-  prune->add_option("--older-than", options->olderThanHours, "Age limit in whole hours")
+  // A run with TimeOut 0 removes nothing, so no limit of 0 (which would remove every pair).
+  prune->add_option("--older-than", options->olderThanHours, "Age limit in whole hours (1 or more)")
       ->required()
-      ->check(CLI::NonNegativeNumber);
+      ->check(PositiveNumber("HOURS", "number of hours"));
   prune->add_flag("--dry-run", options->dryRun, "Print what would be removed, remove nothing");
   prune->final_callback([options] { throw CLI::RuntimeError(WithFolder(*options, Prune)); });
 }

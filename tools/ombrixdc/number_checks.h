@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "src/viewer/render_view.h"
+
 // The text as a number in the "C" form, or nullopt when it is none (or out of range).
 inline std::optional<double> NumberFromText(const std::string& text) {
   double value = 0.0;
@@ -65,4 +67,15 @@ inline CLI::Validator NonEmptyText() {
         return text.empty() ? "must not be empty" : std::string();
       },
       "NAME");
+}
+
+// A picture's file name, which says its format: OUT.png, OUT.svg or OUT.pdf.
+inline CLI::Validator PictureName() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        return ombrixdc::RenderFormatFromPath(text)
+                   ? std::string()
+                   : "the picture's name must end in .png, .svg or .pdf: " + text;
+      },
+      "OUT");
 }

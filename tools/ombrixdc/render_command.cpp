@@ -14,6 +14,7 @@
 #include "src/component/view_module_loader.h"
 #include "src/viewer/render_view.h"
 #include "src/viewer/viewer_commands.h"
+#include "tools/ombrixdc/number_checks.h"
 
 using namespace ombrixdc;
 
@@ -75,16 +76,6 @@ CLI::Validator SizeText() {
                std::to_string(kMaxSide) + "x" + std::to_string(kMaxSide) + ": " + text;
       },
       "WxH");
-}
-
-CLI::Validator PictureName() {
-  return CLI::Validator(
-      [](std::string& text) -> std::string {
-        return ombrixdc::RenderFormatFromPath(text)
-                   ? std::string()
-                   : "the picture's name must end in .png, .svg or .pdf: " + text;
-      },
-      "OUT");
 }
 
 // The machine repeatability the viewer shows: SlowSpeedRepeatability of section OmbrixDC (mm,
