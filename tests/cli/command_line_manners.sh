@@ -140,6 +140,7 @@ for state in "1 ok|y" "2 damaged: map file damaged: a number cannot be read|y" \
 done
 [[ $(wc -l < out) == 5 && $(sed -n 5p out) == *" boss radius 8 in clockwise speeds 5/30 "* ]] \
   || fail "maps list: $(cat out)"
+[[ $(sed -n 3p out) != *"never used"* ]] || fail "maps list: the gap itself is not beyond a gap"
 $program maps list --json maps | grep -q '"number": 5,.*"feature": "boss", "radius": 8, "unit": "inches"' \
   || fail "maps list --json: the inch boss"
 ! $program maps check maps > out && [[ "$(tail -1 out)" == "5 map numbers, 3 not sound" ]] \

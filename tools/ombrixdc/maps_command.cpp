@@ -125,7 +125,8 @@ std::string TextLine(const StoredMap& map) {
       line += (i ? "; " : " ") + map.problems[i];
     }
   }
-  if (!map.reachable) {
+  // A number without a map file of its own is the gap; the note is for those beyond it.
+  if (!map.reachable && !map.mapFile.empty()) {
     line += " (never used: a lower number has no map file)";
   }
   return line;
