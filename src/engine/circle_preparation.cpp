@@ -114,6 +114,19 @@ void UnwrapClosingRun(const CMaDoubleArray& x, const CMaDoubleArray& y, CMaDoubl
   }
 }
 
+// Whether the profile comes round to where it began: the gap from its last angle to its first
+// one a revolution on is no wider than twice its widest step. A scan that ends short of the +Y
+// axis (a fast scan started too far round) leaves a sector unmeasured, which the resampling
+// would fill by extrapolating across it.
+bool ClosesTheRevolution(const CMaDoubleArray& angles) {
+  const std::size_t m = angles.GetSize();
+  double widestStep = 0.0;
+  for (std::size_t i = 1; i < m; ++i) {
+    widestStep = std::max(widestStep, angles[i] - angles[i - 1]);
+  }
+  return angles[0] + kTwoPi - angles[m - 1] <= 2.0 * widestStep;
+}
+
 }  // namespace
 
 PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, double tipRadius,
@@ -154,6 +167,9 @@ PreparedScan PrepareScanProfile(int32_t boreOrBoss, int32_t scanDirection, doubl
     return Unusable(centre);
   }
   UnwrapClosingRun(x, y, result.profile.angles);
+  if (!ClosesTheRevolution(result.profile.angles)) {
+    return Unusable(centre);
+  }
   return result;
 }
 

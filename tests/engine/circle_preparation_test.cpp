@@ -65,7 +65,9 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
       {"never reaches the +Y axis", Spread(kPi + 0.1, kTwoPi - 0.1, 50)},
       {"no first-quadrant point after the axis", Spread(0.0, 0.75 * kPi, 50)},
       {"three samples from the axis round",
-       {1.1 * kPi, 1.5 * kPi, 1.9 * kPi, 0.6 * kPi, 1.2 * kPi, 0.3 * kPi}}};
+       {1.1 * kPi, 1.5 * kPi, 1.9 * kPi, 0.6 * kPi, 1.2 * kPi, 0.3 * kPi}},
+      // Past the axis and round, but ending 10 degrees short of it: a sector never measured.
+      {"ends short of the axis", Spread(0.3 * kPi, 2.5 * kPi - 0.175, 400)}};
   for (const auto& [name, angles] : cases) {
     TipLists tips;
     for (double a : angles) {
