@@ -1,6 +1,9 @@
 // Connecting to the controller and preparing a run: InitialiseObject and GetStartPosition with
 // the settings read and the system settings file.
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -84,11 +87,20 @@ bool CircleDCComponent::ReadSettings(std::string& reason) {
     return false;
   }
   if (!read.ok) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    const std::string file = "the settings file " + iniFile.value_or("");
-    reason = !std::filesystem::is_regular_file(iniFile.value_or(""), ec) ? file + " does not exist"
-             : !read.missing.empty() ? file + " has no " + read.missing
-                                     : file + " cannot be read";
+    const std::string path = iniFile.value_or("");
+    const std::string file = "the settings file " + path;
+    std::FILE* opened = std::fopen(path.c_str(), "r");
+    const std::string whyNotOpened = opened ? std::string() : std::strerror(errno);
+    if (opened) {
+      std::fclose(opened);
+    }
+    reason = !fs::exists(path, ec)        ? file + " does not exist"
+             : fs::is_directory(path, ec) ? file + " is a folder"
+             : !whyNotOpened.empty()      ? file + " cannot be read: " + whyNotOpened
+             : !read.missing.empty()      ? file + " has no " + read.missing
+                                          : file + " cannot be read";
   }
   const TuningSettings& v = read.values;
   ProcessRunControlState().positionalTolerance = v.positionalTolerance;

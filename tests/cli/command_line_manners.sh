@@ -56,6 +56,7 @@ cases=(
   "idl -o none/x.idl|1|err|^ombrixdc: cannot write "
   "run $feature --set Learning=1|1|err|IniFilepath is not set"
   "run --ini nope.ini $feature --set Learning=1|1|err|nope.ini does not exist"
+  "run --ini maps $feature --set Learning=1|1|err|the settings file maps is a folder"
   "run --ini no-probe.ini $feature --set Learning=1|1|err|has no \[KT410\] KnownPartScanAcceleration"
   "$learn --offline|1|err|raw scan file work/Default/ScanSlow.dat"
   "render $golden -o out.png|0|err|the reference curve is hidden: its centre"
