@@ -136,7 +136,12 @@ bool PrepareFolder(const fs::path& folder) {
                    folder.c_str());
       return false;
     }
-    std::ofstream(folder / kMarkerName) << "Folder of the OmbrixDC demonstration.\n";
+    std::ofstream marker(folder / kMarkerName);
+    if (!(marker << "Folder of the OmbrixDC demonstration.\n").flush()) {
+      std::fprintf(stderr, "ombrixdc: cannot write in %s: %s\n", folder.c_str(),
+                   std::strerror(errno));
+      return false;
+    }
   }
   // A fresh start: maps learnt by an earlier demonstration would be found and reused, and its
   // picture and results would look like this one's if this one does not finish. Removing an
@@ -178,19 +183,6 @@ std::optional<fs::path> DefaultFolder() {
     return std::nullopt;
   }
   return folder;
-}
-
-fs::path WriteSettingsFile(const fs::path& folder) {
-  const fs::path file = folder / kSettingsName;
-  std::ofstream out(file);
-  out << "; Tuning settings of the demonstration machine\n"
-         "[MoveConfiguration]\nPositionalTolerance=0.01\n\n"
-         "[KT410]\nKnownPartScanAcceleration=200.0\n\n"
-         "[OmbrixDC]\nBufferPitch=0.05\nDCMapPitch=0.5\nDCSpeedFactor=10.0\n"
-         "DCStartAngle=45.0\nScanSettlingTime=0\nTimeOut=-1\n"
-         "WorkingDirectory="
-      << (folder / "").string() << "\n";
-  return file;
 }
 
 enum class RunEnd { Succeeded, Failed, Aborted };
@@ -307,7 +299,11 @@ int RunDemoIn(const fs::path& folder) {
   component.Sinks.Connect(std::make_shared<PrintingSink>(component, latch));
   LONG success = 0;
   component.InitialiseObject(link.Get(), nullptr, &success);
-  component.IniFilepath.Set(WriteSettingsFile(folder).string());
+  const std::optional<fs::path> settings = WriteDemoSettingsFile(folder);
+  if (!settings) {
+    return 1;
+  }
+  component.IniFilepath.Set(settings->string());
   component.FeatureRadius.Set(kFeatureRadius);
   component.TipRadius.Set(1.0);
   component.ScanDeflection.Set(0.3);
@@ -343,3 +339,20 @@ int RunDemoIn(const fs::path& folder) {
 }
 
 }  // namespace
+
+std::optional<fs::path> WriteDemoSettingsFile(const fs::path& folder) {
+  const fs::path file = folder / kSettingsName;
+  std::ofstream out(file);
+  out << "; Tuning settings of the demonstration machine\n"
+         "[MoveConfiguration]\nPositionalTolerance=0.01\n\n"
+         "[KT410]\nKnownPartScanAcceleration=200.0\n\n"
+         "[OmbrixDC]\nBufferPitch=0.05\nDCMapPitch=0.5\nDCSpeedFactor=10.0\n"
+         "DCStartAngle=45.0\nScanSettlingTime=0\nTimeOut=-1\n"
+         "WorkingDirectory="
+      << (folder / "").string() << "\n";
+  if (!out.flush()) {
+    std::fprintf(stderr, "ombrixdc: cannot write %s: %s\n", file.c_str(), std::strerror(errno));
+    return std::nullopt;
+  }
+  return file;
+}

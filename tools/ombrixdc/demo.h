@@ -1,4 +1,6 @@
 #pragma once
+#include <filesystem>
+#include <optional>
 #include <string>
 
 struct DemoOptions {
@@ -7,3 +9,8 @@ struct DemoOptions {
 
 // Runs the demonstration on the simulated machine; returns the process exit status.
 int RunDemo(const DemoOptions& options);
+
+// Writes the demonstration machine's settings file (OmbrixDC.ini, its run files in `folder`)
+// into `folder`; its path, or nothing (with the reason on standard error) when it cannot be
+// written.
+std::optional<std::filesystem::path> WriteDemoSettingsFile(const std::filesystem::path& folder);

@@ -15,6 +15,7 @@
 #include "src/services/settings_read.h"
 #include "src/viewer/render_view.h"
 #include "tools/ombrixdc/completion_latch.h"
+#include "tools/ombrixdc/demo.h"
 #include "tools/ombrixdc/error_line.h"
 #include "tools/ombrixdc/number_checks.h"
 #include "tools/ombrixdc/number_text.h"
@@ -87,16 +88,6 @@ class ScratchFolder {
 };
 
 // The demonstration machine's tuning settings, with the run directory in `folder`.
-fs::path WriteDemoSettings(const fs::path& folder) {
-  const fs::path file = folder / "OmbrixDC.ini";
-  std::ofstream(file) << "[MoveConfiguration]\nPositionalTolerance=0.01\n"
-                         "[KT410]\nKnownPartScanAcceleration=200.0\n"
-                         "[OmbrixDC]\nBufferPitch=0.05\nDCMapPitch=0.5\nDCSpeedFactor=10.0\n"
-                         "DCStartAngle=45.0\nScanSettlingTime=0\nTimeOut=-1\nWorkingDirectory="
-                      << (folder / "").string() << "\n";
-  return file;
-}
-
 enum class RunEnd { Succeeded, Failed, Aborted };
 
 struct Session {
@@ -188,7 +179,11 @@ int Sweep(const SweepOptions& options) {
                    fs::temp_directory_path().c_str());
       return 1;
     }
-    ini = WriteDemoSettings(scratch->Path()).string();
+    const std::optional<fs::path> written = WriteDemoSettingsFile(scratch->Path());
+    if (!written) {
+      return 1;
+    }
+    ini = written->string();
   }
 
   CompletionLatch latch;
