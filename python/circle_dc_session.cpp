@@ -212,8 +212,12 @@ PropertyValue CircleDCSession::Get(const std::string& name) {
   Check(dc_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid));
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   ComVariant result;
-  Check(dc_->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
-                    nullptr, nullptr));
+  const HRESULT hr = dc_->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                 &result, nullptr, nullptr);
+  if (hr == DISP_E_MEMBERNOTFOUND) {
+    throw CallError{static_cast<uint32_t>(hr), "not a property that can be read"};
+  }
+  Check(hr);
   return FromVariant(result);
 }
 

@@ -78,7 +78,12 @@ int32_t DataSetType(const py::handle& type) {
                           "CorrectedMap");
   }
   if (py::isinstance<py::int_>(type)) {
-    return type.cast<int32_t>();
+    const int32_t kind = type.cast<int32_t>();
+    if (kind < 0 || kind >= kDataSetCount) {
+      throw py::value_error("no data set " + std::to_string(kind) + "; the data sets are 0 to " +
+                            std::to_string(kDataSetCount - 1));
+    }
+    return kind;
   }
   throw py::type_error("a data set is a DataType, its number or its name");
 }
@@ -208,6 +213,10 @@ class Component {
     if (callback.is_none()) {
       Session().SetEventCallback(nullptr);
       return;
+    }
+    // Refused now rather than failing at every event.
+    if (!PyCallable_Check(callback.ptr())) {
+      throw py::type_error("on_event takes a callable (name, value) or None");
     }
     // The callable is shared, not copied: copies of the event callback are made and dropped
     // on the run's thread, where a Python reference count must not be touched without the

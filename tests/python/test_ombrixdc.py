@@ -180,6 +180,13 @@ def test_properties_enumerations_and_data_set_names(tmp_path):
     assert by_name["Slow"].radius == dc.get_data(0).radius
     with pytest.raises(ValueError, match="unknown data set 'Slo'.*SlowMap"):
         dc.get_data("Slo")
+    for number in (6, -1):
+        with pytest.raises(ValueError, match=f"no data set {number}; the data sets are 0 to 5"):
+            dc.get_data(number)
+    with pytest.raises(TypeError, match="on_event takes a callable"):
+        dc.on_event(5)
+    with pytest.raises(ombrixdc.Error, match="not a property that can be read"):
+        dc.get("OfflineTesting")
     assert isinstance(by_name["Slow"], ombrixdc.DataSet) and isinstance(ombrixdc.SLOW, int)
 
 
