@@ -75,8 +75,11 @@ bool CircleDCComponent::ParameterCheck(std::string& reason) {
   const double tolerance = ProcessRunControlState().positionalTolerance;
   if (StartPosition.Get().IsZero(tolerance) || !ProbeOffsets.Get()) {
     RecordError(ErrorNumber::StartPositionOrOffsets,
-                !ProbeOffsets.Get() ? "no probe offsets were entered (EnterProbeOffsets)"
-                                    : "no start position (GetStartPosition)");
+                !ProbeOffsets.Get()
+                    ? "no probe offsets were entered (EnterProbeOffsets)"
+                    : "no start position: none was found (GetStartPosition), or the one found "
+                      "lies within PositionalTolerance of the feature's centre (a feature radius "
+                      "too close to the tip radius)");
     return false;
   }
   ChangeStatus(E_OMBRIX_DC_CIRCLE_INITIALISED);

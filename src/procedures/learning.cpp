@@ -1,7 +1,10 @@
 // RunLearning: the slow reference scan, the return to the start, the fast scan through the
 // compensated procedure's step, and the map pair stored in the run directory.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <string>
 #include <thread>
 
 #include "src/files/circle_data_file.h"
@@ -62,10 +65,16 @@ StepResult StoreMapPair(const RunContext& run, RunReporter& report, const Refere
   const FolderLock lock(run.runFolder, FolderLock::Kind::Exclusive);
   const MapNumberChoice choice = ChooseMapNumber(run);
   const int32_t n = choice.mapNumber;
+  errno = 0;
   if (!WriteMapFilePairAtomically(MapFilePath(run.runFolder, n), mapText,
                                   CircleDataFilePath(run.runFolder, n),
                                   WriteCircleDataFile(circle))) {
-    return StepResult::Failed(ErrorNumber::MapPairNotWritten);
+    // The system's reason of the step that failed, when it gave one.
+    const int reason = errno;
+    return StepResult::Failed(ErrorNumber::MapPairNotWritten,
+                              "map pair " + std::to_string(n) + " cannot be written in " +
+                                  run.runFolder.string() +
+                                  (reason ? std::string(": ") + std::strerror(reason) : ""));
   }
   report.PublishMapWritten(n);
   if (choice.error != ErrorNumber::None) {
