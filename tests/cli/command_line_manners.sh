@@ -47,6 +47,8 @@ cases=(
   "render --hide fast none.dat -o x.png|1|err|no such data sets file: none.dat"
   "render none.dat -o x.png --size 759x531|2|err|from 760x531"
   "render none.dat -o x.bmp|2|err|must end in .png"
+  "render none.dat -o nodir/x.png|2|err|no folder nodir to write nodir/x.png in"
+  "sweep --speeds 10 -o nodir/x.png|2|err|no folder nodir to write"
   "$learn --set Learning=1e400|2|err|Learning=1e400: value out of range"
   "$learn --timeout nan|2|err|finite number of seconds greater than 0: nan"
   "$learn --timeout abc|2|err|not a number: abc"

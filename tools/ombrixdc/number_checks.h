@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -69,13 +70,20 @@ inline CLI::Validator NonEmptyText() {
       "NAME");
 }
 
-// A picture's file name, which says its format: OUT.png, OUT.svg or OUT.pdf.
+// A picture's file name, which says its format: OUT.png, OUT.svg or OUT.pdf, in a folder that
+// is there (found now, not after the work that draws it).
 inline CLI::Validator PictureName() {
   return CLI::Validator(
       [](std::string& text) -> std::string {
-        return ombrixdc::RenderFormatFromPath(text)
-                   ? std::string()
-                   : "the picture's name must end in .png, .svg or .pdf: " + text;
+        if (!ombrixdc::RenderFormatFromPath(text)) {
+          return "the picture's name must end in .png, .svg or .pdf: " + text;
+        }
+        const std::filesystem::path folder = std::filesystem::path(text).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+          return "no folder " + folder.string() + " to write " + text + " in";
+        }
+        return {};
       },
       "OUT");
 }

@@ -164,12 +164,6 @@ int Sweep(const SweepOptions& options) {
     }
     config = *loaded;
   }
-  // Refused before the sweep rather than after it.
-  if (!options.chart.empty() && !RenderFormatFromPath(options.chart)) {
-    std::fprintf(stderr, "ombrixdc: -o %s: the chart file must end in .png, .svg or .pdf\n",
-                 options.chart.c_str());
-    return 2;
-  }
   std::optional<ScratchFolder> scratch;
   std::string ini = options.ini;
   if (ini.empty()) {
@@ -296,8 +290,11 @@ void AddSweepCommand(CLI::App& app) {
                    "Largest compensated residual accepted, in um (default: the machine "
                    "repeatability SlowSpeedRepeatability of the settings, or 1 um without one)")
       ->check(::PositiveNumber("MICRONS"));
-  sweep->add_option("-o,--output", options->chart,
-                    "Draw both errors against the speed into this .png, .svg or .pdf file");
+  // Checked before the sweep rather than after it.
+  sweep
+      ->add_option("-o,--output", options->chart,
+                   "Draw both errors against the speed into this .png, .svg or .pdf file")
+      ->check(PictureName());
   sweep->add_option("--machine", options->machine, "Machine description file of the simulator");
   sweep->add_option("--timeout", options->timeoutSeconds, "Seconds to wait for each run to end")
       ->check(PositiveSeconds());
