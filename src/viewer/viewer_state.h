@@ -23,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/com/com_ptr.h"
 #include "platform/ui/window_host.h"
@@ -99,7 +100,8 @@ struct ViewerState {
   // The component the viewer serves: OnGraphicsClosed and GraphicsOpen go to it. Written by
   // ShowGraphics (client thread) and cleared by a component's destruction.
   ViewerClient* Served = nullptr;
-  int32_t ServedPins = 0;  // uses of Served in progress outside the lock
+  // The threads using Served outside the lock, one entry per use in progress.
+  std::vector<std::thread::id> ServedPinHolders;
   // The window rectangle of the last ShowGraphics; the first call takes its component's.
   std::optional<ui::Rect> WindowRect;
   // How a viewer thread gets its window host (tests replace it).
