@@ -69,6 +69,10 @@ with tempfile.TemporaryDirectory() as work:
     expect(code == 0 and "No speed keeps the compensated residual within 0.001 um" in out,
            f"exit {code}: {out}{err}")
     expect(out.splitlines()[2].split()[0] == "20.0", "table row: " + out)
+    # No speed measured at all: each row says why, and the table blames no speed.
+    code, out, err = sweep("--speeds", "20", "--ini", str(work / "none.ini"))
+    expect("none.ini does not exist" in out and "No speed was measured" in out,
+           f"exit {code}: {out}{err}")
 
     # Usage errors are found before anything runs.
     for args, message in [(["--speeds", "20,0"], "greater than 0"),

@@ -109,7 +109,9 @@ RunEnd RunOnce(Session& s, int32_t learning, std::string* why) {
   LONG success = 0;
   c.GetStartPosition(&x, &y, &z, &success);
   if (!success) {
-    *why = "GetStartPosition: " + ErrorCodeLine(c.GetLastError());
+    const std::string reason = c.LastErrorReason();  // read before GetLastError clears it
+    *why = "GetStartPosition: " + ErrorCodeLine(c.GetLastError()) +
+           (reason.empty() ? "" : " (" + reason + ")");
     return RunEnd::Failed;
   }
   s.machine->SetTip(CMaPoint(x, y, z));
@@ -128,9 +130,11 @@ RunEnd RunOnce(Session& s, int32_t learning, std::string* why) {
   if (s.signals->Received() || c.GetCurrentCircleStatus() == E_OMBRIX_DC_CIRCLE_ABORTED) {
     return RunEnd::Aborted;
   }
+  const std::string reason = c.LastErrorReason();
   const uint32_t error = c.GetLastError();
   if (completed != 1 || error != 0) {
-    *why = (learning ? "learning run: " : "compensated run: ") + ErrorCodeLine(error);
+    *why = (learning ? "learning run: " : "compensated run: ") + ErrorCodeLine(error) +
+           (reason.empty() ? "" : " (" + reason + ")");
     return RunEnd::Failed;
   }
   return RunEnd::Succeeded;

@@ -108,6 +108,9 @@ std::vector<std::string> SweepTableLines(const std::vector<SweepRow>& rows, doub
     lines.push_back("Recommended fast speed: " + ShortestText(rows[*recommended].fastSpeed) +
                     " mm/s (the highest whose compensated residual is within " +
                     Fixed("%.3f", limitUm) + " um)");
+  } else if (std::none_of(rows.begin(), rows.end(),
+                          [](const SweepRow& row) { return row.Measured(); })) {
+    lines.push_back("No speed was measured; the reasons are above");
   } else {
     lines.push_back("No speed keeps the compensated residual within " + Fixed("%.3f", limitUm) +
                     " um; scan slower or learn the map again");
