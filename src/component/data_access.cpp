@@ -1,4 +1,9 @@
 // Reading a run's results: GetData and SaveData.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
 #include "src/component/circle_dc_component.h"
 #include "src/component/process_state.h"
 #include "src/engine/circle_preparation.h"
@@ -83,8 +88,18 @@ HRESULT CircleDCComponent::SaveData(const OptionalText& fileName, LONG* success)
   const DataSetsFileText file = WriteDataSetsFile(content);
 
   // Through a temporary file: a full disk or a crash never costs the results already there.
-  if (!WriteTextFileAtomically(path.path, file.text) || file.error != ErrorNumber::None) {
-    RecordError(ErrorNumber::DataSetsFileNotWritten);
+  errno = 0;
+  const bool written = WriteTextFileAtomically(path.path, file.text);
+  const int whyNot = errno;
+  if (!written || file.error != ErrorNumber::None) {
+    std::error_code ec;
+    RecordError(
+        ErrorNumber::DataSetsFileNotWritten,
+        written ? "the last run gave only some data sets; " + path.path.string() + " holds those"
+        : std::filesystem::is_directory(path.path, ec)
+            ? path.path.string() + " is a folder"
+            : "cannot write " + path.path.string() +
+                  (whyNot ? std::string(": ") + std::strerror(whyNot) : ""));
     return S_OK;
   }
   *success = 1;

@@ -80,8 +80,8 @@ class PrintingSink : public CircleDCEvents {
   CompletionLatch& latch_;
 };
 
-// Why SaveData refused `name`, from the error it recorded.
-std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& folder) {
+// Why SaveData refused `name`, from the error and the reason it recorded.
+std::string SaveRefusal(uint32_t code, const std::string& name, const std::string& reason) {
   constexpr size_t kLongestFileName = 255;  // bytes, on the usual file systems
   if (code == ErrorCode(ErrorNumber::DataSetsFileNameInvalid)) {
     return "not a bare file name (it must not be \".\" or \"..\" nor contain '/' or '\\'); the "
@@ -92,7 +92,7 @@ std::string SaveRefusal(uint32_t code, const std::string& name, const std::strin
     return "the file name is longer than the file system allows (255 bytes)";
   }
   if (code == ErrorCode(ErrorNumber::DataSetsFileNotWritten)) {
-    return "the file could not be written in " + folder;
+    return reason.empty() ? "the file could not be written" : reason;
   }
   return "refused with GetLastError " + HexCode(code);
 }
@@ -195,10 +195,9 @@ bool SaveResults(CircleDCComponent& component, const std::string& name, Transcri
   component.SaveData(name, &success);
   out.Line("SaveData " + std::to_string(success));
   if (!success) {
-    std::fprintf(
-        stderr, "ombrixdc: --save %s: %s\n", name.c_str(),
-        SaveRefusal(component.GetLastError(), name, component.RunDirectory.Get().value_or(""))
-            .c_str());
+    const std::string reason = component.LastErrorReason();  // before GetLastError clears it
+    std::fprintf(stderr, "ombrixdc: --save %s: %s\n", name.c_str(),
+                 SaveRefusal(component.GetLastError(), name, reason).c_str());
   }
   return success != 0;
 }
