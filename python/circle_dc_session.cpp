@@ -322,6 +322,9 @@ std::optional<DataSet> CircleDCSession::GetData(int32_t type) {
   SafeArrayDestroy(ys);
   SafeArrayDestroy(zs);
   if (!success) {
+    // The component records NoData for a data set it does not have; here the answer is None,
+    // and the error left pending would fail the next run.
+    LastError();
     return std::nullopt;
   }
   return data;

@@ -174,6 +174,8 @@ def test_properties_enumerations_and_data_set_names(tmp_path):
     with pytest.raises(ombrixdc.Error) as refused:  # DISP_E_TYPEMISMATCH, with its text
         dc.feature_radius = "wide"
     assert refused.value.code == 0x80020005 and "0x80020005" in str(refused.value)
+    # No data yet: the answer is None, and nothing is left pending to fail the run.
+    assert dc.get_data("Slow") is None and dc.get_data() == {}
     assert dc.perform_circle().ok
     by_name = {name: dc.get_data(name) for name in ("Slow", "slow_map", "CORRECTED")}
     assert [d.name for d in by_name.values()] == ["Slow", "SlowMap", "Corrected"]
