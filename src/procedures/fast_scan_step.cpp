@@ -3,6 +3,7 @@
 #include "src/procedures/fast_scan_step.h"
 
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "src/engine/compensation.h"
@@ -49,19 +50,22 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
     mapReader = TokenReader::FromFile(MapFilePath(run.runFolder, run.mapNumber));
     circleReader = TokenReader::FromFile(CircleDataFilePath(run.runFolder, run.mapNumber));
   }
+  const std::string pair =
+      "stored map pair " + std::to_string(run.mapNumber) + " in " + run.runFolder.string() + ": ";
   if (!mapReader) {
-    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable, pair + "the map file cannot be read");
   }
   TokenReader headerReader = *mapReader;
   const MapFileHeaderResult header = ReadMapFileHeader(headerReader);
   MapDataResult map = ReadMapData(*mapReader);
   reference.slots = std::move(map.slots);
   if (map.error != ErrorNumber::None) {
-    return StepResult::Failed(map.error);
+    return StepResult::Failed(map.error, pair + "the map file is damaged");
   }
 
   if (!circleReader) {
-    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable,
+                              pair + "the circle data file cannot be read");
   }
   CircleDataResult circle = ReadCircleDataFile(*circleReader);
   reference.slowCentre = circle.data.slowCentre;
@@ -87,10 +91,13 @@ StepResult LoadStoredMap(const RunContext& run, RunReporter& report, Reference& 
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOW, reference.slow);
   report.PublishDataSet(E_OMBRIX_DC_CIRCLE_DATA_SLOWMAP, reference.slowMap);
   if (circle.error != ErrorNumber::None) {
-    return StepResult::Failed(circle.error);
+    return StepResult::Failed(circle.error, pair + "the circle data file is damaged");
   }
   if (!slow || !slowMap) {
-    return StepResult::Failed(ErrorNumber::StoredMapUnusable);
+    return StepResult::Failed(ErrorNumber::StoredMapUnusable,
+                              pair +
+                                  "not on the angle grid of its pitch and radius (see "
+                                  "'ombrixdc maps check')");
   }
   return StepResult::Completed();
 }

@@ -140,25 +140,30 @@ TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
   };
   using Damage = std::function<void(const fs::path& runDir)>;
   const Texts failed = {"status 1", "status 4", "status 7", "complete 0"};
-  const std::tuple<const char*, Damage, Texts, uint32_t> cases[] = {
+  // What is damaged, the events, the error and what its reason names.
+  const std::tuple<const char*, Damage, Texts, uint32_t, const char*> cases[] = {
       {"circle data file missing", [](auto& d) { fs::remove(d / "_circle1.rsd"); }, failed,
-       0x83100006u},
-      {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u},
+       0x83100006u, "stored map pair 1 in "},
+      {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u,
+       "the map file is damaged"},
       // Every block cut to its first half, its count to match: every number reads, but the map
       // covers half the revolution.
       {"map cut to half the grid",
        [&](auto& d) { replaceAll(d / "_circle1.rsm", "DataSize:  100", "DataSize:  50"); }, failed,
-       0x83100006u},
+       0x83100006u, "not on the angle grid of its pitch and radius"},
       {"radius unreadable",
        [&](auto& d) { replaceAll(d / "_circle1.rsm", "Radius:  8.000000", "Radius:  eight"); },
        {"status 1", "complete 0"},
-       0x83100009u},
+       0x83100009u,
+       "no stored map"},
   };
-  for (const auto& [name, damage, events, error] : cases) {
+  for (const auto& [name, damage, events, error, reason] : cases) {
     Restart();
     Learn(20, 0.3);
     damage(RunDir());
     EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), events) << name;
+    EXPECT_NE(component->LastErrorReason().find(reason), std::string::npos)
+        << name << ": " << component->LastErrorReason();
     EXPECT_EQ(component->GetLastError(), error) << name;
   }
 }
