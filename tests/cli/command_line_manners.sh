@@ -70,11 +70,12 @@ cases=(
   "maps show 3 maps -o x.png|1|err|incomplete: no map file"
   "maps show 9 maps -o x.png|1|err|no map 9 in "
   "maps show 1 maps -o x.gif|2|err|must end in \.png, \.svg or \.pdf: x\.gif"
-  "maps show 0 maps -o x.png|2|err|N: must be a finite number greater than 0: 0"
+  "maps show 0 maps -o x.png|2|err|N: must be a whole number, 1 or more: 0"
   "maps show 1 none -o x.png|1|err|no such run directory"
   "maps list|2|err|give the run directory DIR or --ini PATH"
   "maps prune maps --older-than x|2|err|older-than"
-  "maps prune maps --older-than 0|2|err|older-than: must be a finite number of hours greater than 0"
+  "maps prune maps --older-than 0|2|err|older-than: must be a whole number of hours, 1 or more: 0"
+  "maps prune maps --older-than 1.5|2|err|older-than: must be a whole number of hours, 1 or more: 1.5"
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r args status stream pattern <<< "$entry"

@@ -250,7 +250,7 @@ void AddMapsCommand(CLI::App& app) {
 
   CLI::App* show =
       maps->add_subcommand("show", "Draw a map's correction and profiles into PNG, SVG or PDF");
-  show->add_option("N", options->number, "Map number")->required()->check(PositiveNumber("N"));
+  show->add_option("N", options->number, "Map number")->required()->check(PositiveWholeNumber("N"));
   AddFolderOptions(show, options);
   show->add_option("-o,--output", options->output, "Picture to write: OUT.png, OUT.svg or OUT.pdf")
       ->required()
@@ -268,7 +268,7 @@ void AddMapsCommand(CLI::App& app) {
   // A run with TimeOut 0 removes nothing, so no limit of 0 (which would remove every pair).
   prune->add_option("--older-than", options->olderThanHours, "Age limit in whole hours (1 or more)")
       ->required()
-      ->check(PositiveNumber("HOURS", "number of hours"));
+      ->check(PositiveWholeNumber("HOURS", "number of hours"));
   prune->add_flag("--dry-run", options->dryRun, "Print what would be removed, remove nothing");
   prune->final_callback([options] { throw CLI::RuntimeError(WithFolder(*options, Prune)); });
 }

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -51,6 +52,22 @@ inline CLI::Validator PositiveNumber(const char* what, const char* kind = "numbe
         }
         if (!(*value > 0.0 && std::isfinite(*value))) {
           return std::string("must be a finite ") + kind + " greater than 0: " + text;
+        }
+        return {};
+      },
+      what);
+}
+
+// A whole number from 1 to the largest 32-bit integer (a map number, an age in hours), named
+// `what` in the help; `kind` says in the message what it must be.
+inline CLI::Validator PositiveWholeNumber(const char* what, const char* kind = "number") {
+  return CLI::Validator(
+      [kind](std::string& text) -> std::string {
+        int32_t value = 0;
+        const char* last = text.data() + text.size();
+        const auto [end, error] = std::from_chars(text.data(), last, value);
+        if (text.empty() || end != last || error != std::errc() || value < 1) {
+          return std::string("must be a whole ") + kind + ", 1 or more: " + text;
         }
         return {};
       },
