@@ -23,7 +23,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/com/com_ptr.h"
 #include "platform/ui/window_host.h"
@@ -100,8 +99,7 @@ struct ViewerState {
   // The component the viewer serves: OnGraphicsClosed and GraphicsOpen go to it. Written by
   // ShowGraphics (client thread) and cleared by a component's destruction.
   ViewerClient* Served = nullptr;
-  // The threads using Served outside the lock, one entry per use in progress.
-  std::vector<std::thread::id> ServedPinHolders;
+  int32_t ServedPins = 0;  // uses of Served in progress outside the lock
   // The window rectangle of the last ShowGraphics; the first call takes its component's.
   std::optional<ui::Rect> WindowRect;
   // How a viewer thread gets its window host (tests replace it).

@@ -1,6 +1,5 @@
 #include "src/viewer/viewer_thread.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -31,15 +30,14 @@ std::unique_lock<std::mutex> LockControl(ViewerState& state) {
 }
 
 // The served component, kept from being destroyed while this is alive (ForgetViewerClient
-// on another thread waits for it; on this thread, a handler called through the pin may end the
-// component, and nothing of it is used after that call).
+// waits for it).
 class ServedPin {
  public:
   explicit ServedPin(ViewerState& state, ViewerClient* client) : state_(state), client_(client) {}
   // Pins whatever is served now; call with sessionMutex held.
   static ServedPin PinLocked(ViewerState& state) {
     if (state.Served) {
-      state.ServedPinHolders.push_back(std::this_thread::get_id());
+      ++state.ServedPins;
     }
     return ServedPin(state, state.Served);
   }
@@ -57,8 +55,7 @@ class ServedPin {
       return;
     }
     std::lock_guard lock(state_.sessionMutex);
-    std::vector<std::thread::id>& holders = state_.ServedPinHolders;
-    holders.erase(std::find(holders.begin(), holders.end(), std::this_thread::get_id()));
+    --state_.ServedPins;
     state_.sessionChanged.notify_all();
   }
   ViewerClient* get() const { return client_; }
@@ -297,11 +294,14 @@ bool AdoptWindowRect(const ui::Rect& current, const std::optional<ui::Rect>& req
   return true;
 }
 
-namespace {
-
-bool ShowViewerLocked(ViewerState& state, ViewerClient& client,
-                      std::optional<ServedPin>& previous) {
+bool ShowViewer(ViewerClient& client) {
+  ViewerState& state = ProcessViewerState();
+  const std::unique_lock control = LockControl(state);
+  if (!control.owns_lock()) {
+    return false;
+  }
   enum class Path { Update, TakeOver, Start } path = Path::Start;
+  std::optional<ServedPin> previous;
   {
     std::lock_guard lock(state.sessionMutex);
     const bool live = state.Session && !state.Session->ending;
@@ -340,27 +340,6 @@ bool ShowViewerLocked(ViewerState& state, ViewerClient& client,
   return true;
 }
 
-}  // namespace
-
-bool ShowViewer(ViewerClient& client) {
-  ViewerState& state = ProcessViewerState();
-  std::optional<ServedPin> previous;
-  bool shown = false;
-  {
-    const std::unique_lock control = LockControl(state);
-    if (!control.owns_lock()) {
-      return false;
-    }
-    shown = ShowViewerLocked(state, client, previous);
-  }
-  // The component the window served before no longer has its view: it hears so as when the
-  // window closes, once the control lock is free, since its handler may call the viewer.
-  if (previous && previous->get()) {
-    previous->get()->FireOnGraphicsClosed();
-  }
-  return shown;
-}
-
 bool CloseViewerFor(ViewerClient& client) {
   ViewerState& state = ProcessViewerState();
   {
@@ -392,17 +371,16 @@ void CloseViewer() {
 
 void ForgetViewerClient(ViewerClient& client) {
   ViewerState& state = ProcessViewerState();
+  const bool onViewerThread = OnViewerThread(state);
   {
     std::unique_lock lock(state.sessionMutex);
     if (state.Served == &client) {
       state.Served = nullptr;
     }
-    // A pin of this thread's is this very call's caller's: nothing to wait for.
-    state.sessionChanged.wait(lock, [&] {
-      return std::all_of(
-          state.ServedPinHolders.begin(), state.ServedPinHolders.end(),
-          [](std::thread::id holder) { return holder == std::this_thread::get_id(); });
-    });
+    // On the viewer thread the pin, if any, is this very call's caller's: nothing to wait for.
+    if (!onViewerThread) {
+      state.sessionChanged.wait(lock, [&] { return state.ServedPins == 0; });
+    }
   }
   std::lock_guard lock(state.dataMutex);
   if (state.ShownComponent == &client) {

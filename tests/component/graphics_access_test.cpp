@@ -106,34 +106,6 @@ TEST_F(GraphicsTest, CloseByClientOrDestruction_FiresOnGraphicsClosedOnce) {
   EXPECT_FALSE(ombrixdc::ViewerRunning());
 }
 
-// One window per process: a second component that shows its graphics takes the window over.
-// The first hears that its view closed, as when the window closes, and may show its graphics
-// again from that handler (which takes the window back).
-TEST_F(GraphicsTest, TakenOverByAnotherComponent_FiresOnGraphicsClosedForTheFirst) {
-  struct ReopeningSink : RecordingSink {
-    CircleDCComponent* component = nullptr;
-    void OnGraphicsClosed() override {
-      RecordingSink::OnGraphicsClosed();
-      if (Texts().size() == 1) {
-        EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
-      }
-    }
-  };
-  auto reopening = std::make_shared<ReopeningSink>();
-  reopening->component = component.get();
-  component->Sinks.Connect(reopening);
-  Open(*component);
-  CircleDCComponent other;
-  auto otherSink = std::make_shared<RecordingSink>();
-  other.Sinks.Connect(otherSink);
-  ASSERT_EQ(other.ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
-  EXPECT_EQ(sink->Texts(), Texts{"graphics closed"});
-  EXPECT_EQ(GraphicsClosed(*component), 0);  // shown again from its handler
-  EXPECT_EQ(GraphicsClosed(other), 1);
-  EXPECT_EQ(otherSink->Texts(), Texts{"graphics closed"});
-  EXPECT_EQ(component->ShowGraphicsComplete(), S_OK);
-}
-
 TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
   for (bool closeBox : {false, true}) {
     SCOPED_TRACE(closeBox);
