@@ -80,6 +80,20 @@ HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
   return S_OK;
 }
 
+void EventConnectionPoint::UnadviseAll() {
+  std::vector<ConnectionEntry> released;  // dropped after the lock: a sink's Release may call back
+  {
+    std::lock_guard lock(mutex_);
+    released.swap(connections_);
+  }
+}
+
+bool EventConnectionPoint::Connected(DWORD cookie) const {
+  std::lock_guard lock(mutex_);
+  return std::any_of(connections_.begin(), connections_.end(),
+                     [cookie](const ConnectionEntry& c) { return c.cookie == cookie; });
+}
+
 std::vector<ConnectionEntry> EventConnectionPoint::Snapshot() const {
   std::lock_guard lock(mutex_);
   return connections_;
@@ -91,7 +105,9 @@ void EventConnectionPoint::FireEvent(DISPID dispid, const VARIANT* args, UINT co
   std::reverse(reversed.begin(), reversed.end());
   for (const ConnectionEntry& connection : Snapshot()) {
     ComPtr<IDispatch> sink;
-    if (FAILED(connection.sink.As(&sink)) || !sink) {
+    // A sink disconnected while the event goes round (by an earlier sink's handler, or with
+    // the object's last release) hears no more of it.
+    if (!Connected(connection.cookie) || FAILED(connection.sink.As(&sink)) || !sink) {
       continue;
     }
     DISPPARAMS params{reversed.data(), nullptr, count, 0};

@@ -34,9 +34,12 @@ class EventConnectionPoint final : public IConnectionPoint {
   // sink, in connection order, synchronously on the calling thread. `args` are in their
   // natural order. A sink without a dispatch interface is skipped; results are ignored.
   void FireEvent(DISPID dispid, const VARIANT* args, UINT count) const;
+  // Disconnects every sink (the object's owner has let go of it).
+  void UnadviseAll();
 
  private:
   std::vector<ConnectionEntry> Snapshot() const;
+  bool Connected(DWORD cookie) const;
 
   IConnectionPointContainer* const owner_;
   const IID eventInterface_;

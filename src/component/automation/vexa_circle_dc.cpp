@@ -88,8 +88,10 @@ Vexa_CircleDC::Vexa_CircleDC() : events_(this, DIID__IVexa_CircleDCEvents) {
 }
 
 void Vexa_CircleDC::FinalRelease() {
-  // Released from inside an event handler on a run's thread, the object lives until that
-  // run has ended; the run's thread then deletes it.
+  // The owner has let go: its sinks hear nothing more, not even the rest of an event going
+  // round now. Released while a run goes, the object may live until that run has ended; the
+  // run's thread then deletes it.
+  events_.UnadviseAll();
   component_.DestroyWhenIdle([this] { delete this; });
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,14 @@ struct LoggingSink final : ComObject<IDispatch> {
       entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
     }
     log->push_back(entry + ")");
+    if (onCall) {
+      onCall();
+    }
     return S_OK;
   }
   std::string name;
   std::vector<std::string>* log;
+  std::function<void()> onCall;  // what the handler does after logging
 };
 
 // Owns a connection point the way an event source does.
@@ -76,7 +81,16 @@ TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFir
   EXPECT_EQ(source->point.Unadvise(cookie2), CONNECT_E_NOCONNECTION);
   source->point.FireEvent(3, nullptr, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"first:3()"}));
-  source->point.Unadvise(cookie1);
+
+  // Disconnected while the event goes round (by the first sink's handler): the second sink
+  // hears no more of it.
+  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
+  log.clear();
+  first->onCall = [&] { source->point.UnadviseAll(); };
+  source->point.FireEvent(4, nullptr, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"first:4()"}));
+  source->point.FireEvent(5, nullptr, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"first:4()"}));
 }
 
 }  // namespace
