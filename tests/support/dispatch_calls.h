@@ -36,8 +36,7 @@ inline HRESULT PutByName(IDispatch* object, const char* name, VARIANT value) {
 
 inline HRESULT PutTextByName(IDispatch* object, const char* name, const std::string& text) {
   ComVariant value;
-  value.vt = VT_BSTR;
-  value.bstrVal = BstrFromUtf8(text);
+  static_cast<VARIANT&>(value) = Text(text);
   return PutByName(object, name, value);
 }
 

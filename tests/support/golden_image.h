@@ -67,10 +67,8 @@ inline ::testing::AssertionResult MatchesGolden(const ui::Image& image, const st
   if (sameSize && differing == 0) {
     return ::testing::AssertionSuccess();
   }
-  const std::filesystem::path stem =
-      std::filesystem::absolute(std::filesystem::path(golden).stem());
-  const std::filesystem::path rendered = stem.string() + "-rendered.png";
-  const std::filesystem::path diff = stem.string() + "-difference.png";
+  const std::string stem = std::filesystem::absolute(std::filesystem::path(golden).stem());
+  const std::string rendered = stem + "-rendered.png", diff = stem + "-difference.png";
   SavePng(image, rendered);
   if (sameSize) {
     SavePng(difference, diff);
@@ -78,8 +76,8 @@ inline ::testing::AssertionResult MatchesGolden(const ui::Image& image, const st
   return ::testing::AssertionFailure()
          << golden << ": " << image.width << "x" << image.height << " rendered against "
          << expected.width << "x" << expected.height << " kept, " << differing
-         << " pixels differ; rendered: " << rendered.string()
-         << (sameSize ? "; difference: " + diff.string() : std::string());
+         << " pixels differ; rendered: " << rendered
+         << (sameSize ? "; difference: " + diff : std::string());
 }
 
 }  // namespace golden_image

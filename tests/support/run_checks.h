@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -15,11 +16,8 @@
 #include "src/files/token_reader.h"
 
 inline int32_t ThreadCount() {
-  int32_t count = 0;
-  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    ++count;
-  }
-  return count;
+  return static_cast<int32_t>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
 }
 
 // Whether the process is back to `count` threads: a joined thread may stay listed for a moment
@@ -53,8 +51,7 @@ inline std::vector<std::string> IncompleteMapPairs(const std::filesystem::path& 
     }
     std::ostringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();
-    const std::string content = text.str();
-    ombrixdc::TokenReader reader(content);
+    ombrixdc::TokenReader reader(text.str());
     const ombrixdc::ErrorNumber error = path.extension() == ".rsm"
                                             ? ombrixdc::ReadMapData(reader).error
                                             : ombrixdc::ReadCircleDataFile(reader).error;
