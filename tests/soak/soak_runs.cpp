@@ -26,8 +26,7 @@ namespace {
 constexpr long kRssToleranceKiB = 512;
 constexpr int32_t kSampleEvery = 100;
 
-class CountingSink : public CircleDCEvents {
- public:
+struct CountingSink : CircleDCEvents {
   void OnStatusChange(int32_t) override {}
   void PerformCircleComplete(int32_t success) override { (success == 1 ? good : bad)++; }
   void OnGraphicsClosed() override {}

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     torture::Session session(sessionSeed, name);
     current = &session;
-    const bool passed = torture::RunAndCheck(session, body);
+    const bool passed = session.RunAndCheck(body);
     if (printLog) {
       std::fflush(stdout);
       session.log.WriteNow(1);

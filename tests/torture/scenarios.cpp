@@ -12,13 +12,6 @@ namespace torture {
 
 namespace {
 
-// The error GetLastError gives (and clears), called as the client.
-uint32_t ErrorOf(const Client& c) {
-  ComVariant code;
-  CallByName(c.raw, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
-  return static_cast<uint32_t>(code.lVal);
-}
-
 // PerformCircle called by `actor`, its arguments drawn from `seed`.
 HRESULT Start(Session& s, Client& c, uint32_t seed, const char* actor = "client") {
   std::mt19937 rng(seed);
@@ -39,7 +32,7 @@ void FailedRun(Session& s, const Fault& fault, bool readInHandler) {
   auto read = std::make_shared<std::atomic<uint32_t>>(0);
   c.sinks[0]->onEvent = [&c, read, readInHandler](const Event& e) {
     if (readInHandler && IsStatus(e, 7)) {
-      *read = ErrorOf(c);
+      *read = ErrorOf(c.raw);
     }
   };
   Start(s, c, 1);
@@ -104,7 +97,7 @@ void InitialisedHalfWay(Session& s) {
   s.log.Add("c1 client InitialiseObject without a circle scan class = " + std::to_string(init));
   const HRESULT hr = Start(s, c, 6);
   s.Quiesce(c);
-  const uint32_t code = ErrorOf(c);
+  const uint32_t code = ErrorOf(c.raw);
   if (hr != S_FALSE || code != 0x83100001u) {
     s.Fail("PerformCircle after the failed InitialiseObject gave " + Hex(hr) + " and code " +
            Hex(code));

@@ -63,7 +63,7 @@ HRESULT CallMember(IDispatch* o, const ActionRow& row, IUnknown* link, std::mt19
                    std::string& what) {
   LONG longs[4] = {};
   double reals[4] = {};
-  ComVariant variants[4], result;
+  ComVariant variants[4], result, file;  // `file` owns the file name passed
   std::vector<VARIANT> args;
   for (const char* a = row.args; *a; ++a) {
     const size_t i = static_cast<size_t>(a - row.args) % 4;
@@ -72,7 +72,8 @@ HRESULT CallMember(IDispatch* o, const ActionRow& row, IUnknown* link, std::mt19
                    : *a == 'v' ? Ref(VT_VARIANT, &variants[i])
                    : *a == '0' ? Real(0)
                    : *a == 't' ? Long(static_cast<LONG>(rng() % 7))
-                   : *a == 'f' ? Text("torture" + std::to_string(rng() % 3) + ".dat")
+                   : *a == 'f' ? (static_cast<VARIANT&>(file) =
+                                      Text("torture" + std::to_string(rng() % 3) + ".dat"))
                    : *a == 'k' ? Unknown(rng() % 4 ? link : nullptr)
                                : Unknown());
     what += " " + (*a == 't' ? std::to_string(args.back().lVal) : std::string(1, *a));
@@ -80,11 +81,6 @@ HRESULT CallMember(IDispatch* o, const ActionRow& row, IUnknown* link, std::mt19
   const HRESULT hr = CallByName(o, row.name, row.flags, args, &result);
   what += " -> " + std::to_string(result.lVal) + " " + std::to_string(longs[0]) + " " +
           std::to_string(longs[1]);
-  for (VARIANT& arg : args) {
-    if (arg.vt == VT_BSTR) {
-      VariantClear(&arg);
-    }
-  }
   return hr;
 }
 
@@ -115,14 +111,11 @@ void Log::Add(const std::string& line) {
 }
 
 void Log::WriteNow(int fd) const {
-  const bool locked = mutex_.try_lock();
+  const std::unique_lock lock(mutex_, std::try_to_lock);  // a crash may leave it held
   for (const std::string& line : lines_) {
     (void)!write(fd, "  ", 2);
     (void)!write(fd, line.data(), line.size());
     (void)!write(fd, "\n", 1);
-  }
-  if (locked) {
-    mutex_.unlock();
   }
 }
 
@@ -160,12 +153,10 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
                      UINT*) {
   const bool withValue = params && params->cArgs == 1 && params->rgvarg[0].vt == VT_I4;
   const Event event{dispid, withValue ? params->rgvarg[0].lVal : -1, tInPerformCircle > 0};
-  size_t n = 0;
-  {
-    std::lock_guard lock(mutex_);
-    n = events_.size();
-    events_.push_back(event);
-  }
+  std::unique_lock lock(mutex_);
+  const size_t n = events_.size();
+  events_.push_back(event);
+  lock.unlock();
   if (!client || this != client->sinks[0].Get()) {
     return S_OK;
   }
@@ -186,12 +177,6 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
   return S_OK;
 }
 
-std::string Describe(const Event& e) {
-  return e.dispid == DISPID_OnStatusChange          ? "status " + std::to_string(e.value)
-         : e.dispid == DISPID_PerformCircleComplete ? "complete " + std::to_string(e.value)
-                                                    : "graphics closed";
-}
-
 std::vector<Event> Sink::Events() const {
   std::lock_guard lock(mutex_);
   return events_;
@@ -200,12 +185,6 @@ std::vector<Event> Sink::Events() const {
 Session::Session(uint64_t seed_, std::string name_) : seed(seed_), name(std::move(name_)) {
   vexa_sim::RegisterSimulatedController();
   settingsFile_ = folder_.Write("settings.ini", SettingsText(folder_.Path())).string();
-}
-
-Session::~Session() {
-  for (auto& c : clients) {
-    ReleaseClient(*c, "client");
-  }
 }
 
 Client& Session::AddClient() {
@@ -234,7 +213,7 @@ Client& Session::AddClient() {
 
 void Session::Prepare(Client& c, IDispatch* o, const std::string& workingFolder) {
   // An error number still pending would make GetStartPosition fail.
-  CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {});
+  ErrorOf(o);
   double start[3];
   const LONG success = PrepareThroughInvoke(o, c.link.Get(),
                                             {{"FeatureRadius", Real(10.0)},
@@ -262,8 +241,7 @@ void Session::Dropped(Client& c, IDispatch* held, const char* actor) {
   const bool running = c.component->RunInProgress();
   if (held->Release() == 0) {
     c.destroyed = true;
-    c.destroyedInHandler = tInHandler > 0;
-    c.destroyedDuringRun = running;
+    c.destroyedMidRun = tInHandler > 0 || running;
     log.Add(c.tag + " destroyed by the last Release (" + actor + ")");
   }
 }

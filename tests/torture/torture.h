@@ -31,6 +31,13 @@ inline std::string Hex(uint32_t value) {
   return text;
 }
 
+// The error GetLastError gives (and clears).
+inline uint32_t ErrorOf(IDispatch* o) {
+  ComVariant code;
+  CallByName(o, "GetLastError", DISPATCH_PROPERTYGET, {}, &code);
+  return static_cast<uint32_t>(code.lVal);
+}
+
 class Log {
  public:
   void Add(const std::string& line);
@@ -51,7 +58,11 @@ struct Event {
   bool inPerformCircle;
 };
 
-std::string Describe(const Event& e);
+inline std::string Describe(const Event& e) {
+  return e.dispid == DISPID_OnStatusChange          ? "status " + std::to_string(e.value)
+         : e.dispid == DISPID_PerformCircleComplete ? "complete " + std::to_string(e.value)
+                                                    : "graphics closed";
+}
 inline bool IsStatus(const Event& e, LONG value) {
   return e.dispid == DISPID_OnStatusChange && e.value == value;
 }
@@ -97,8 +108,8 @@ struct Client {
   std::mutex refMutex;
   ComPtr<IDispatch> ref;
   std::atomic<bool> destroyed{false};
-  std::atomic<bool> destroyedInHandler{false};  // by the last Release inside a handler
-  std::atomic<bool> destroyedDuringRun{false};  // by the last Release while a run went on
+  // By the last Release inside a handler or while a run went on: a complete may be lost.
+  std::atomic<bool> destroyedMidRun{false};
 
   std::atomic<int32_t> accepted{0};  // PerformCircle calls answered S_OK
   std::atomic<int32_t> refused{0};   // ... answered S_FALSE
@@ -107,7 +118,6 @@ struct Client {
 class Session {
  public:
   Session(uint64_t seed, std::string name);
-  ~Session();
 
   // Adds a component on a fresh machine, initialised and prepared for a learning run.
   Client& AddClient();
@@ -135,9 +145,9 @@ class Session {
   void ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
                     std::optional<uint32_t> code, const std::string& what);
 
-  // Checks the invariants once every component is released; the problems found, each with
-  // the component's number.
-  std::vector<std::string> Check(int32_t baselineThreads);
+  // Runs `body`, releases every component once its runs are over and checks the invariants;
+  // prints the problems and the log when a check fails. True when every invariant held.
+  bool RunAndCheck(const std::function<void(Session&)>& body);
   void Fail(const std::string& problem);
 
   const uint64_t seed;
@@ -174,9 +184,5 @@ struct Scenario {
   void (*run)(Session& session);
 };
 const std::vector<Scenario>& Scenarios();
-
-// Runs the session to its end and checks it; prints the seed, the problems and the log when a
-// check fails. True when every invariant held.
-bool RunAndCheck(Session& session, const std::function<void(Session&)>& body);
 
 }  // namespace torture
