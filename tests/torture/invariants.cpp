@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <future>
 #include <thread>
-#include <tuple>
 
 #include "tests/support/run_checks.h"
 #include "tests/torture/torture.h"
@@ -76,17 +75,18 @@ void Session::Fail(const std::string& problem) {
 }
 
 void Session::FinalRuns(std::mt19937& rng) {
-  // Each component alive, a reference to it and its second sink's events before the run.
-  std::vector<std::tuple<Client*, ComPtr<IDispatch>, size_t>> alive;
+  // The components alive (held by the client: calm handlers release nothing), each with its
+  // second sink's event count before the run.
+  std::vector<std::pair<Client*, size_t>> alive;
   for (auto& c : clients) {
-    if (ComPtr<IDispatch> o = Acquire(*c)) {
+    if (Acquire(*c)) {
       ClearFaults(*c->machine);
-      Prepare(*c, o.Get(), "final" + std::to_string(c->index));
-      alive.emplace_back(c.get(), o, 0);
+      Prepare(*c, "final" + std::to_string(c->index));
+      alive.emplace_back(c.get(), 0);
     }
   }
   for (const Fault* fault : {&Faults()[0], &Faults()[rng() % Faults().size()]}) {
-    for (auto& [c, o, before] : alive) {
+    for (auto& [c, before] : alive) {
       ClearFaults(*c->machine);
       fault->inject(*c->machine);
       before = c->sinks[1]->Events().size();
@@ -94,20 +94,20 @@ void Session::FinalRuns(std::mt19937& rng) {
         Fail(c->tag + ": a run on '" + fault->name + "' refused");
       }
     }
-    for (auto& [c, o, before] : alive) {
+    for (auto& [c, before] : alive) {
       Quiesce(*c);
       // The run without a fault takes up an abort the random calls left pending.
       const std::vector<Event> events = c->sinks[1]->Events();
       const bool aborted = std::any_of(events.begin() + static_cast<ptrdiff_t>(before),
                                        events.end(), [](const Event& e) { return IsStatus(e, 6); });
-      ExpectRunEnd(*c, o.Get(), before, fault->code == 0 && !aborted ? 1 : 0, fault->code,
+      ExpectRunEnd(*c, before, fault->code == 0 && !aborted ? 1 : 0, fault->code,
                    c->tag + " on '" + fault->name + "': ");
     }
   }
 }
 
-void Session::ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
-                           std::optional<uint32_t> code, const std::string& what) {
+void Session::ExpectRunEnd(Client& c, size_t from, LONG success, std::optional<uint32_t> code,
+                           const std::string& what) {
   const std::vector<Event> events = c.sinks[1]->Events();
   std::vector<Event> ends;
   std::copy_if(events.begin() + static_cast<ptrdiff_t>(from), events.end(),
@@ -117,9 +117,9 @@ void Session::ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
   }
   const LONG last = ends.empty() ? -1 : ends.back().value;
   LONG completed = 0, reported = 0;
-  CallByName(o, "GetPerformCircleComplete", DISPATCH_METHOD,
+  CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,
              {Ref(VT_I4, &completed), Ref(VT_I4, &reported)});
-  const uint32_t error = ErrorOf(o);
+  const uint32_t error = ErrorOf(c.raw);
   if (last != success || completed != 1 || reported != success || error != code.value_or(error)) {
     Fail(what + "PerformCircleComplete(" + std::to_string(last) + "), GetPerformCircleComplete " +
          std::to_string(completed) + ", " + std::to_string(reported) + ", GetLastError " +
@@ -184,8 +184,7 @@ bool Session::RunAndCheck(const std::function<void(Session&)>& body) {
   if (problems_.empty()) {
     return true;
   }
-  std::fprintf(stderr, "torture: session '%s' (seed %llu) FAILED:\n", name.c_str(),
-               static_cast<unsigned long long>(seed));
+  std::fprintf(stderr, "torture: session '%s' (seed %llu) FAILED:\n", name.c_str(), seed);
   for (const std::string& p : problems_) {
     std::fprintf(stderr, "  %s\n", p.c_str());
   }

@@ -27,9 +27,9 @@ struct sigaction previous[NSIG];
 void ReportCrash(int signal) {
   if (current) {
     char text[160];
-    const int n = std::snprintf(
-        text, sizeof text, "torture: signal %d in session '%s' (seed %llu); its calls:\n", signal,
-        current->name.c_str(), static_cast<unsigned long long>(current->seed));
+    const int n = std::snprintf(text, sizeof text,
+                                "torture: signal %d in session '%s' (seed %llu); its calls:\n",
+                                signal, current->name.c_str(), current->seed);
     (void)!write(2, text, static_cast<size_t>(n > 0 ? n : 0));
     current->log.WriteNow(2);
   }
@@ -41,7 +41,7 @@ void ReportCrash(int signal) {
 
 int main(int argc, char** argv) {
   double seconds = 10.0;
-  uint64_t seed = std::random_device{}();
+  torture::Seed seed = std::random_device{}();
   long long sessions = -1;
   bool scenarios = true, printLog = false;
   const char* only = nullptr;
@@ -73,12 +73,11 @@ int main(int argc, char** argv) {
     report.sa_handler = ReportCrash;
     sigaction(signal, &report, &previous[signal]);
   }
-  std::printf("torture: seed %llu\n", static_cast<unsigned long long>(seed));
+  std::printf("torture: seed %llu\n", seed);
   int32_t failed = 0, scenariosRun = 0;
   // Runs one session; a sanitizer's report that follows its announcement belongs to it.
-  const auto runSession = [&](uint64_t sessionSeed, const char* name, auto body) {
-    std::printf("torture: %s session, seed %llu\n", name,
-                static_cast<unsigned long long>(sessionSeed));
+  const auto runSession = [&](torture::Seed sessionSeed, const char* name, auto body) {
+    std::printf("torture: %s session, seed %llu\n", name, sessionSeed);
     std::fflush(stdout);
     torture::Session session(sessionSeed, name);
     current = &session;
@@ -99,13 +98,13 @@ int main(int argc, char** argv) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   long long run = 0;
   for (; !only && (sessions < 0 ? std::chrono::steady_clock::now() < end : run < sessions); ++run) {
-    const uint64_t sessionSeed = seed + static_cast<uint64_t>(run);
+    const torture::Seed sessionSeed = seed + static_cast<torture::Seed>(run);
     if (!runSession(sessionSeed, "random", [](torture::Session& s) { s.RunRandom(); })) {
       std::fprintf(stderr, "replay: %s --seed %llu --sessions 1 --no-scenarios\n", argv[0],
-                   static_cast<unsigned long long>(sessionSeed));
+                   sessionSeed);
     }
   }
   std::printf("torture: %d scenarios and %lld random sessions from seed %llu; %d failed\n",
-              scenariosRun, run, static_cast<unsigned long long>(seed), failed);
+              scenariosRun, run, seed, failed);
   return failed ? 1 : 0;
 }

@@ -37,7 +37,7 @@ void FailedRun(Session& s, const Fault& fault, bool readInHandler) {
   };
   Start(s, c, 1);
   s.Quiesce(c);
-  s.ExpectRunEnd(c, c.raw, 0, 0, readInHandler ? 0 : fault.code, "the failed run: ");
+  s.ExpectRunEnd(c, 0, 0, readInHandler ? 0 : fault.code, "the failed run: ");
   if (readInHandler && *read != fault.code) {
     s.Fail("the failed run's handler read " + Hex(*read));
   }
@@ -60,7 +60,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
   s.Quiesce(c);
   stop = true;
   second.join();
-  s.ExpectRunEnd(c, c.raw, 0, 1, std::nullopt, "the good run: ");
+  s.ExpectRunEnd(c, 0, 1, std::nullopt, "the good run: ");
 }
 
 // The last reference released inside an event handler, on the run's own thread: at the first

@@ -182,7 +182,7 @@ std::vector<Event> Sink::Events() const {
   return events_;
 }
 
-Session::Session(uint64_t seed_, std::string name_) : seed(seed_), name(std::move(name_)) {
+Session::Session(Seed seed_, std::string name_) : seed(seed_), name(std::move(name_)) {
   vexa_sim::RegisterSimulatedController();
   settingsFile_ = folder_.Write("settings.ini", SettingsText(folder_.Path())).string();
 }
@@ -206,16 +206,16 @@ Client& Session::AddClient() {
     DWORD cookie = 0;
     point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
   }
-  Prepare(*c, c->raw);
+  Prepare(*c);
   clients.push_back(std::move(c));
   return *clients.back();
 }
 
-void Session::Prepare(Client& c, IDispatch* o, const std::string& workingFolder) {
+void Session::Prepare(Client& c, const std::string& workingFolder) {
   // An error number still pending would make GetStartPosition fail.
-  ErrorOf(o);
+  ErrorOf(c.raw);
   double start[3];
-  const LONG success = PrepareThroughInvoke(o, c.link.Get(),
+  const LONG success = PrepareThroughInvoke(c.raw, c.link.Get(),
                                             {{"FeatureRadius", Real(10.0)},
                                              {"TipRadius", Real(1.0)},
                                              {"ScanDeflection", Real(0.3)},
@@ -247,11 +247,9 @@ void Session::Dropped(Client& c, IDispatch* held, const char* actor) {
 }
 
 void Session::ReleaseClient(Client& c, const char* actor) {
-  ComPtr<IDispatch> taken;
-  {
-    std::lock_guard lock(c.refMutex);
-    taken = std::move(c.ref);
-  }
+  std::unique_lock lock(c.refMutex);
+  ComPtr<IDispatch> taken = std::move(c.ref);
+  lock.unlock();
   if (taken) {
     log.Add(c.tag + " " + actor + " Release");
     Dropped(c, taken.Detach(), actor);

@@ -25,6 +25,8 @@
 
 namespace torture {
 
+using Seed = unsigned long long;  // as printf's %llu takes it
+
 inline std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", value);
@@ -117,7 +119,7 @@ struct Client {
 
 class Session {
  public:
-  Session(uint64_t seed, std::string name);
+  Session(Seed seed, std::string name);
 
   // Adds a component on a fresh machine, initialised and prepared for a learning run.
   Client& AddClient();
@@ -126,7 +128,7 @@ class Session {
   HRESULT Act(Client& c, const std::string& action, std::mt19937& rng, const char* actor);
   // Prepares `c` for a run (initialise, parameters, start position, probe offsets) in the
   // run directory `workingFolder` of the session's folder.
-  void Prepare(Client& c, IDispatch* o, const std::string& workingFolder = "Default");
+  void Prepare(Client& c, const std::string& workingFolder = "Default");
   // A random session: clients, plans and faults drawn from the seed.
   void RunRandom();
   // Waits until no run of `c` is going and none can be started by its handlers.
@@ -142,15 +144,15 @@ class Session {
   // Checks a run of `c` that ended after its second sink's `from`-th event: exactly one
   // PerformCircleComplete, with `success`, as GetPerformCircleComplete says, and GetLastError
   // `code` (any when none is given); `what` names the run in a problem.
-  void ExpectRunEnd(Client& c, IDispatch* o, size_t from, LONG success,
-                    std::optional<uint32_t> code, const std::string& what);
+  void ExpectRunEnd(Client& c, size_t from, LONG success, std::optional<uint32_t> code,
+                    const std::string& what);
 
   // Runs `body`, releases every component once its runs are over and checks the invariants;
   // prints the problems and the log when a check fails. True when every invariant held.
   bool RunAndCheck(const std::function<void(Session&)>& body);
   void Fail(const std::string& problem);
 
-  const uint64_t seed;
+  const Seed seed;
   const std::string name;
   Log log;
   std::vector<std::unique_ptr<Client>> clients;
