@@ -1,6 +1,7 @@
 #pragma once
 // Arguments as an automation client builds them for IDispatch::Invoke.
 #include <string>
+#include <type_traits>
 
 #include "platform/com/bstr.h"
 #include "platform/com/variant.h"
@@ -12,36 +13,31 @@ inline VARIANT Of(VARTYPE vt) {
   v.vt = vt;
   return v;
 }
-inline VARIANT Long(LONG value) {
-  VARIANT v = Of(VT_I4);
-  v.lVal = value;
+// The same with its member `field` set to `value`.
+template <class T>
+inline VARIANT Of(VARTYPE vt, T VARIANT::*field, std::type_identity_t<T> value) {
+  VARIANT v = Of(vt);
+  v.*field = value;
   return v;
+}
+inline VARIANT Long(LONG value) {
+  return Of(VT_I4, &VARIANT::lVal, value);
 }
 inline VARIANT Real(double value) {
-  VARIANT v = Of(VT_R8);
-  v.dblVal = value;
-  return v;
+  return Of(VT_R8, &VARIANT::dblVal, value);
 }
 inline VARIANT Missing() {
-  VARIANT v = Of(VT_ERROR);
-  v.scode = DISP_E_PARAMNOTFOUND;
-  return v;
+  return Of(VT_ERROR, &VARIANT::scode, DISP_E_PARAMNOTFOUND);
 }
 // An object argument (the variant does not own it).
 inline VARIANT Unknown(IUnknown* object = nullptr) {
-  VARIANT v = Of(VT_UNKNOWN);
-  v.punkVal = object;
-  return v;
+  return Of(VT_UNKNOWN, &VARIANT::punkVal, object);
 }
 // Owns its string: the caller frees it with VariantClear.
 inline VARIANT Text(const std::string& utf8) {
-  VARIANT v = Of(VT_BSTR);
-  v.bstrVal = BstrFromUtf8(utf8);
-  return v;
+  return Of(VT_BSTR, &VARIANT::bstrVal, BstrFromUtf8(utf8));
 }
 // A reference to a variable of the client's, for an output.
 inline VARIANT Ref(VARTYPE vt, void* target) {
-  VARIANT v = Of(VT_BYREF | vt);
-  v.byref = target;
-  return v;
+  return Of(VT_BYREF | vt, &VARIANT::byref, target);
 }
