@@ -12,10 +12,10 @@ namespace torture {
 
 namespace {
 
-// PerformCircle called by `actor`, its arguments drawn from `seed`.
-HRESULT Start(Session& s, Client& c, uint32_t seed, const char* actor = "client") {
-  std::mt19937 rng(seed);
-  return s.Act(c, "PerformCircle", rng, actor);
+// PerformCircle called by `actor`.
+HRESULT Start(Session& s, Client& c, const char* actor = "client") {
+  std::mt19937 unused;  // PerformCircle takes no arguments
+  return s.Act(c, "PerformCircle", unused, actor);
 }
 
 void WaitUntil(const std::function<bool()>& condition) {  // the watchdog bounds the wait
@@ -35,7 +35,7 @@ void FailedRun(Session& s, const Fault& fault, bool readInHandler) {
       *read = ErrorOf(c.raw);
     }
   };
-  Start(s, c, 1);
+  Start(s, c);
   s.Quiesce(c);
   s.ExpectRunEnd(c, 0, 0, readInHandler ? 0 : fault.code, "the failed run: ");
   if (readInHandler && *read != fault.code) {
@@ -55,7 +55,7 @@ void EmptyDataAskedForDuringTheRun(Session& s) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   });
-  Start(s, c, 2);
+  Start(s, c);
   started = true;
   s.Quiesce(c);
   stop = true;
@@ -74,7 +74,7 @@ void ReleasedInsideAHandler(Session& s) {
       s.ReleaseClient(c, "handler");
     }
   };
-  Start(s, c, 5);
+  Start(s, c);
   *started = true;
   WaitUntil([&] { return c.destroyed.load(); });
 }
@@ -95,7 +95,7 @@ void InitialisedHalfWay(Session& s) {
                                   {Unknown(c.link.Get()), Unknown(axes.Get())});
   CoRevokeClassObject(cookie);
   s.log.Add("c1 client InitialiseObject without a circle scan class = " + std::to_string(init));
-  const HRESULT hr = Start(s, c, 6);
+  const HRESULT hr = Start(s, c);
   s.Quiesce(c);
   const uint32_t code = ErrorOf(c.raw);
   if (hr != S_FALSE || code != 0x83100001u) {
@@ -113,9 +113,8 @@ void NextRunStartedOnPolling(Session& s) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   };
-  std::mt19937 rng(7);
   for (int32_t run = 0; run < 3; ++run) {
-    WaitUntil([&] { return s.Act(c, "PerformCircle", rng, "client") == S_OK; });
+    WaitUntil([&] { return Start(s, c) == S_OK; });
     LONG completed = 0, success = 0;
     while (!completed) {
       CallByName(c.raw, "GetPerformCircleComplete", DISPATCH_METHOD,
@@ -141,7 +140,7 @@ void ReleasedUnderTheClientsLock(Session& s) {
     }
   };
   std::unique_lock lock(*clientLock);
-  Start(s, c, 8);
+  Start(s, c);
   waiting->get_future().wait();
   s.ReleaseClient(c, "client");  // the watchdog ends a session that hangs here
 }
@@ -154,11 +153,11 @@ void StartedAgainFromAHandler(Session& s, bool (*when)(const Event&), int32_t re
   Client& c = s.AddClient();
   auto count = std::make_shared<std::atomic<int32_t>>(0);
   c.sinks[0]->onEvent = [&s, &c, count, when, restarts, answer](const Event& e) {
-    if (when(e) && (*count)++ < restarts && Start(s, c, 8, "handler") != answer) {
+    if (when(e) && (*count)++ < restarts && Start(s, c, "handler") != answer) {
       s.Fail("PerformCircle from the handler of " + Describe(e) + " did not answer " + Hex(answer));
     }
   };
-  Start(s, c, 8);
+  Start(s, c);
   if (release) {
     s.ReleaseClient(c, "client");
   }
