@@ -49,26 +49,26 @@ class TestSource final : public ComObject<IConnectionPointContainer> {
 TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFirst) {
   std::vector<std::string> log;
   auto source = MakeComObject<TestSource>();
+  EventConnectionPoint& point = source->point;
   auto first = MakeComObject<LoggingSink>("first", &log);
   auto second = MakeComObject<LoggingSink>("second", &log);
   DWORD cookie1 = 0, cookie2 = 0;
-  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
-  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
+  ASSERT_EQ(point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
+  ASSERT_EQ(point.Advise(static_cast<IDispatch*>(first.Get()), &cookie1), S_OK);
   EXPECT_NE(cookie1, cookie2);
-  ComPtr<IUnknown> asUnknown;
-  ComPtr<IDispatch> asDispatch;
-  EXPECT_EQ(source->point.QueryInterface(IID_IUnknown, asUnknown.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  EXPECT_EQ(source->point.QueryInterface(IID_IDispatch, asDispatch.ReleaseAndGetVoidAddressOf()),
+  ComPtr<IUnknown> unknown;
+  ComPtr<IDispatch> dispatch;
+  EXPECT_EQ(point.QueryInterface(IID_IUnknown, unknown.ReleaseAndGetVoidAddressOf()), S_OK);
+  EXPECT_EQ(point.QueryInterface(IID_IDispatch, dispatch.ReleaseAndGetVoidAddressOf()),
             E_NOINTERFACE);
 
   VARIANT args[2] = {Long(10), Long(20)};
-  source->point.FireEvent(7, args, 2);
+  point.FireEvent(7, args, 2);
   EXPECT_EQ(log, (std::vector<std::string>{"second:7(10,20)", "first:7(10,20)"}));
 
   // The connections in their order; Skip passes over one.
   ComPtr<IEnumConnections> connections;
-  ASSERT_EQ(source->point.EnumConnections(connections.ReleaseAndGetAddressOf()), S_OK);
+  ASSERT_EQ(point.EnumConnections(connections.ReleaseAndGetAddressOf()), S_OK);
   CONNECTDATA data{};
   EXPECT_EQ(connections->Skip(1), S_OK);
   ASSERT_EQ(connections->Next(1, &data, nullptr), S_OK);
@@ -77,19 +77,19 @@ TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFir
   EXPECT_EQ(connections->Skip(1), S_FALSE);
 
   log.clear();
-  ASSERT_EQ(source->point.Unadvise(cookie2), S_OK);
-  EXPECT_EQ(source->point.Unadvise(cookie2), CONNECT_E_NOCONNECTION);
-  source->point.FireEvent(3, nullptr, 0);
+  ASSERT_EQ(point.Unadvise(cookie2), S_OK);
+  EXPECT_EQ(point.Unadvise(cookie2), CONNECT_E_NOCONNECTION);
+  point.FireEvent(3, nullptr, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"first:3()"}));
 
   // Disconnected while the event goes round (by the first sink's handler): the second sink
   // hears no more of it.
-  ASSERT_EQ(source->point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
+  ASSERT_EQ(point.Advise(static_cast<IDispatch*>(second.Get()), &cookie2), S_OK);
   log.clear();
-  first->onCall = [&] { source->point.UnadviseAll(); };
-  source->point.FireEvent(4, nullptr, 0);
+  first->onCall = [&] { point.UnadviseAll(); };
+  point.FireEvent(4, nullptr, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"first:4()"}));
-  source->point.FireEvent(5, nullptr, 0);
+  point.FireEvent(5, nullptr, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"first:4()"}));
 }
 

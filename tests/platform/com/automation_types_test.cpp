@@ -1,18 +1,74 @@
-// Variants and safe arrays.
-#include "platform/com/variant.h"
-
+// The automation data types: strings between UTF-8 and UTF-16, class ids in text, variants
+// and safe arrays.
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "platform/com/bstr.h"
+#include "platform/com/guid.h"
+#include "platform/com/object.h"
 #include "platform/com/safearray.h"
-#include "tests/platform/com/test_widget.h"
+#include "platform/com/unknown.h"
+#include "platform/com/variant.h"
 #include "tests/support/variant_values.h"
 
 namespace {
+
+TEST(BstrLayout, PrefixHoldsByteCountTextEndsWithZeroAndNullReadsEmpty) {
+  const ComBstr text = ComBstr::Attach(SysAllocString(u"probe"));
+  uint32_t bytes = 0;
+  std::memcpy(&bytes, reinterpret_cast<const char*>(text.Get()) - sizeof bytes, sizeof bytes);
+  EXPECT_EQ(bytes, 10u);
+  EXPECT_EQ(text.Get()[5], u'\0');
+  EXPECT_EQ(SysAllocString(nullptr), nullptr);
+  EXPECT_EQ(Utf8FromBstr(nullptr), "");
+  EXPECT_EQ(SysAllocStringLen(u"x", 0x80000000u), nullptr);  // byte count would not fit
+}
+
+TEST(BstrUtf8, RoundTripsEverySequenceLengthAndReplacesWhatIsIllFormed) {
+  // 2-, 3- and 4-byte sequences (the emoji and U+10FFFF need surrogate pairs); the micro sign
+  // has the lowest two-byte lead, the last character the highest continuation byte.
+  const std::string utf8 =
+      "Gr\xC3\xB6\xC3\x9F \xC2\xB5m \xE5\x9C\x86 \xF0\x9F\x98\x80\xF4\x8F\xBF\xBF!\xC3\xBF";
+  const ComBstr text(utf8);
+  EXPECT_EQ(U16FromBstr(text.Get()), u"Größ µm 圆 \U0001F600\U0010FFFF!ÿ");
+  EXPECT_EQ(text.Utf8(), utf8);
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"a\xE2\x82z", u"a\uFFFDz"},                        // truncated, text after survives
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong '/'
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+      {"\xFF\x80x", u"\uFFFD\uFFFDx"},                    // never a lead byte, stray continuation
+  };
+  for (const auto& [bytes, expected] : cases) {
+    EXPECT_EQ(U16FromBstr(ComBstr(bytes).Get()), expected);
+  }
+  const char16_t unpaired[] = {u'a', 0xD800, u'b', 0xDC00, 0xD83D};
+  EXPECT_EQ(ComBstr::Attach(SysAllocStringLen(unpaired, 5)).Utf8(), "a\uFFFDb\uFFFD\uFFFD");
+}
+
+TEST(GuidText, ParsesAnyCaseFormatsUpperCaseWithBracesRoundTripsAndRejectsAllElse) {
+  const GUID sample = {
+      0x4C5CE8B0, 0xE05C, 0x11D2, {0x99, 0x8F, 0xB1, 0x1D, 0x00, 0xE7, 0x2B, 0x08}};
+  EXPECT_EQ(ParseGuid("{4c5ce8b0-E05C-11d2-998F-b11d00e72b08}"), sample);
+  EXPECT_EQ(ParseGuid("00000000-0000-0000-C000-000000000046"), IID_IUnknown);
+  EXPECT_EQ(FormatGuid(sample), "{4C5CE8B0-E05C-11D2-998F-B11D00E72B08}");
+  const GUID extremes = {0xFFFFFFFF, 0x0001, 0xFFFE, {0xFF, 0, 0x80, 0x7F, 1, 0xFE, 0x10, 0x0F}};
+  EXPECT_EQ(ParseGuid(FormatGuid(extremes)), extremes);
+  // Unbalanced braces, one digit short, not hex, a sign a number parser would take, a dash
+  // out of place.
+  for (const char* bad :
+       {"", "{4C5CE8B0-E05C-11D2-998F-B11D00E72B08", "{4C5CE8B0-E05C-11D2-998F-B11D00E72B0}",
+        "{4C5CE8BG-E05C-11D2-998F-B11D00E72B08}", "{+C5CE8B0-E05C-11D2-998F-B11D00E72B08}",
+        "{4C5CE8B-0E05C-11D2-998F-B11D00E72B08}"}) {
+    EXPECT_FALSE(ParseGuid(bad).has_value()) << bad;
+  }
+}
+
+struct Widget final : ComObject<IUnknown> {};
 
 TEST(Variant, CopyDuplicatesStringsAndArraysSharesInterfacesAndClearFreesThem) {
   ComVariant text, array, object, copy;
@@ -32,13 +88,13 @@ TEST(Variant, CopyDuplicatesStringsAndArraysSharesInterfacesAndClearFreesThem) {
   SafeArrayGetElement(copy.parray, &index, &value);
   EXPECT_EQ(value, 2.5);
 
-  bool destroyed = false;
-  static_cast<VARIANT&>(object) = Unknown(NewWidget(&destroyed));
+  const ULONG alive = ComObjectsAlive();
+  static_cast<VARIANT&>(object) = Unknown(MakeComObject<Widget>().Detach());
   ASSERT_EQ(VariantCopy(&copy, &object), S_OK);
   EXPECT_EQ(VariantClear(&object), S_OK);
-  EXPECT_FALSE(destroyed);  // the copy holds its own reference
+  EXPECT_EQ(ComObjectsAlive(), alive + 1);  // the copy holds its own reference
   EXPECT_EQ(VariantClear(&copy), S_OK);
-  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(ComObjectsAlive(), alive);
   copy.vt = 0x0FFF;  // no such type
   EXPECT_EQ(VariantClear(&copy), DISP_E_BADVARTYPE);
   copy.vt = VT_EMPTY;
@@ -83,7 +139,7 @@ TEST(Variant, NumbersAndTextConvertRoundingHalfToEvenAndCheckingTheirRange) {
 }
 
 TEST(Variant, NumbersBecomeTextThatReadsBackTheSame_AReferenceConvertsAsItsTarget) {
-  ComVariant back, text, wide;
+  ComVariant back, text, wide, exact;
   const VARIANT third = Real(1.0 / 3.0);
   ASSERT_EQ(VariantChangeType(&text, &third, 0, VT_BSTR), S_OK);
   ASSERT_EQ(VariantChangeType(&back, &text, 0, VT_R8), S_OK);
@@ -93,10 +149,8 @@ TEST(Variant, NumbersBecomeTextThatReadsBackTheSame_AReferenceConvertsAsItsTarge
   ASSERT_EQ(VariantChangeType(&wide, &byRef, 0, VT_I4), S_OK);
   EXPECT_EQ(wide.lVal, 200);
   // The largest signed 64-bit value held unsigned converts exactly, not through a double.
-  VARIANT largest;
-  largest.vt = VT_UI8;
+  VARIANT largest = Of(VT_UI8);
   largest.ullVal = INT64_MAX;
-  ComVariant exact;
   ASSERT_EQ(VariantChangeType(&exact, &largest, 0, VT_I8), S_OK);
   EXPECT_EQ(exact.llVal, INT64_MAX);
 }
