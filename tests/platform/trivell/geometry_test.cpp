@@ -107,8 +107,7 @@ TEST(CMaMatrix, RowVectorTimesFrameGivesWorldAndTransposeUndoesIt) {
   m.SetRowVector(0, CMaVector(c, s, 0));
   m.SetRowVector(1, CMaVector(-s, c, 0));
   m.SetRowVector(2, CMaVector(0, 0, 1));
-  const CMaVector ex = CMaVector(1, 0, 0) * m;
-  EXPECT_NEAR(ex.AngleWith(CMaVector(1, 0, 0), CMaVector(0, 0, 1)), -30.0, 1e-12);
+  EXPECT_NEAR((kX * m).AngleWith(kX, kZ), -30.0, 1e-12);
   const CMaVector v(2, -3, 4);
   EXPECT_LT(((v * m) * m.Transpose() - v).Length(), 1e-14);
 }
@@ -126,34 +125,14 @@ CMaPointArray PointsOnCircle(double cx, double cy, double r, double first, doubl
   return points;
 }
 
-// Sum of squared orthogonal distances and their extremes, in long double so that it judges
-// the fit independently of the fit's own arithmetic.
-struct Objective {
-  long double cost = 0, lowest = std::numeric_limits<long double>::infinity(), highest = -lowest;
-};
-
-Objective Evaluate(const CMaPointArray& points, double cx, double cy, double r) {
-  Objective o;
-  for (const CMaPoint& p : points) {
-    const long double dx = p.x() - static_cast<long double>(cx);
-    const long double dy = p.y() - static_cast<long double>(cy);
-    const long double d = std::sqrt(dx * dx + dy * dy) - r;
-    o.cost += d * d;
-    o.lowest = std::min(o.lowest, d);
-    o.highest = std::max(o.highest, d);
-  }
-  return o;
-}
-
 // A three-lobed circle: the lobing is orthogonal to a shift of the centre, so the best circle
 // is the nominal one, the form is twice the lobe and the rms the lobe over sqrt(2).
 TEST(CMaCircle, RecoversExactAndLobedCirclesAndArcs) {
-  struct Case {
+  const struct {
     double cx, cy, r, first, step;
     int n;
     double lobe, z = 3.5;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {100, 50, 9, 0, 360.0 / 7, 7, 0},  // full circle, few points, offset centre
       {100, 50, 9, 200, 1, 11, 0},       // 10-degree arc
       {-2500, 1e4, 25, 0, 1, 360, 0},    // far from the origin
@@ -162,7 +141,7 @@ TEST(CMaCircle, RecoversExactAndLobedCirclesAndArcs) {
       {2e-309, -3e-309, 1e-309, 5, 30, 12, 0},     // subnormal: too small to scale by a reciprocal
       {1e308, 1e308, 4e307, 0, 30, 12, 0, 1e308},  // sums of the coordinates overflow
   };
-  for (const Case& k : cases) {
+  for (const auto& k : cases) {
     const CMaPointArray points = PointsOnCircle(k.cx, k.cy, k.r, k.first, k.step, k.n, k.z, k.lobe);
     CMaCircle circle(1.0);
     double form = -1, rms = -1;
@@ -193,42 +172,34 @@ std::array<long double, 3> Optimum(const CMaPointArray& points, double cx, doubl
         m[a][3] -= j[a] * d;
       }
     }
+    // Cramer's rule: the determinant of J^T J with column k (none for -1) replaced by -J^T d.
+    const auto det = [&m](int k) {
+      const auto e = [&](int i, int j) { return m[i][j == k ? 3 : j]; };
+      return e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) -
+             e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0)) +
+             e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
+    };
     for (int a = 0; a < 3; ++a) {
-      for (int b = a + 1; b < 3; ++b) {
-        const long double f = m[b][a] / m[a][a];
-        for (int k = a; k < 4; ++k) {
-          m[b][k] -= f * m[a][k];
-        }
-      }
-    }
-    for (int a = 2; a >= 0; --a) {
-      long double step = m[a][3];
-      for (int k = a + 1; k < 3; ++k) {
-        step -= m[a][k] * m[k][3];
-      }
-      m[a][3] = step / m[a][a];
-    }
-    for (int a = 0; a < 3; ++a) {
-      c[a] += m[a][3];
+      c[a] += det(a) / det(-1);
     }
   }
   return c;
 }
 
 // Noisy arcs, long and short, with and without lobing: the fit is the least-squares circle,
-// and its form and rms are those of that circle's orthogonal distances.
+// and its form and rms are those of that circle's orthogonal distances, summed in long double
+// so that they judge the fit independently of its own arithmetic.
 TEST(CMaCircle, NoisyArcFitIsTheMinimumOfTheOrthogonalDistances) {
-  struct Case {
+  const struct {
     double first, step;
     int n;
     double lobe, sigma;
-  };
-  const Case cases[] = {{30, 0.25, 481, 0, 0.05},
-                        {10, 0.1, 100, 0, 0.02},
-                        {0, 0.05, 400, 0.3, 0.1},
-                        {0, 1, 360, 0.01, 0.001}};
+  } cases[] = {{30, 0.25, 481, 0, 0.05},
+               {10, 0.1, 100, 0, 0.02},
+               {0, 0.05, 400, 0.3, 0.1},
+               {0, 1, 360, 0.01, 0.001}};
   std::mt19937 random(20240611);
-  for (const Case& k : cases) {
+  for (const auto& k : cases) {
     std::normal_distribution<double> noise(0.0, k.sigma);
     CMaPointArray points = PointsOnCircle(100, 50, 9, k.first, k.step, k.n, 0.0, k.lobe);
     for (CMaPoint& p : points) {
@@ -243,9 +214,15 @@ TEST(CMaCircle, NoisyArcFitIsTheMinimumOfTheOrthogonalDistances) {
     EXPECT_NEAR(cx, static_cast<double>(best[0]), 1e-10) << k.step;
     EXPECT_NEAR(cy, static_cast<double>(best[1]), 1e-10) << k.step;
     EXPECT_NEAR(r, static_cast<double>(best[2]), 1e-10) << k.step;
-    const Objective o = Evaluate(points, cx, cy, r);
-    EXPECT_NEAR(rms, std::sqrt(static_cast<double>(o.cost) / k.n), 1e-12) << k.step;
-    EXPECT_NEAR(form, static_cast<double>(o.highest - o.lowest), 1e-12) << k.step;
+    long double cost = 0, lowest = INFINITY, highest = -INFINITY;
+    for (const CMaPoint& p : points) {
+      const long double d = std::hypot(p.x() - 1.0L * cx, p.y() - 1.0L * cy) - r;
+      cost += d * d;
+      lowest = std::min(lowest, d);
+      highest = std::max(highest, d);
+    }
+    EXPECT_NEAR(rms, std::sqrt(static_cast<double>(cost) / k.n), 1e-12) << k.step;
+    EXPECT_NEAR(form, static_cast<double>(highest - lowest), 1e-12) << k.step;
   }
 }
 
@@ -278,12 +255,10 @@ TEST(CMaCircle, DegenerateInputGivesFalseWithTheMeanAsCentreAndNoNaN) {
 // on its mean and scaled by 8.
 TEST(CircleStart, AlgebraicCircleOfExactPointsIsTheirCircle) {
   const CMaPointArray points = PointsOnCircle(100, 50, 9, 200, 4, 11);
-  double x = 0.0, y = 0.0;
+  CMaPoint mean;
   for (const CMaPoint& p : points) {
-    x += p.x() / 11;
-    y += p.y() / 11;
+    mean += CMaPoint(p.x() / 11, p.y() / 11, 0.0);
   }
-  const CMaPoint mean(x, y, 0.0);
   const trivell::ScaledPoints scaled(points, mean, 8.0);
   const std::optional<trivell::Circle2> c = trivell::TaubinFit(trivell::MomentsOf(scaled));
   ASSERT_TRUE(c.has_value());
