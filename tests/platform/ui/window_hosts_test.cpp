@@ -1,4 +1,6 @@
-// The window helper process on a private X display, driven through its host.
+// The window hosts: the headless one the viewer's tests drive by hand, and the window helper
+// process on a private X display, driven through its host.
+#include "platform/ui/headless_host.h"
 #include "platform/ui/window_server_host.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +20,84 @@
 #include <vector>
 
 #include "platform/ui/bitmap_file.h"
-#include "tests/platform/ui/recording_listener.h"
 #include "tests/support/temp_folder.h"
 
 namespace ui {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Writes what reaches it as lines of text, in the order the viewer's message loop would see
+// it, and paints the three plot colours as wide bands.
+struct RecordingListener final : WindowListener {
+  std::vector<std::string> events;
+  bool Saw(const std::string& event) const {
+    return std::ranges::find(events, event) != events.end();
+  }
+  void OnPaint(Canvas& canvas, Rect client) override {
+    const Rgb colours[] = {{0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
+    for (int32_t i = 0, top = 100; i < 3; ++i, top += 60) {
+      canvas.SelectPen(Pen{colours[i], 1, LineStyle::Solid});
+      canvas.SelectBrush(colours[i]);
+      const Point band[] = {{100, top}, {400, top}, {400, top + 40}, {100, top + 40}};
+      canvas.Polygon(band);
+    }
+    Log("paint " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  }
+  void OnCommand(int32_t id) override { Log("command " + std::to_string(id)); }
+  void OnCloseBox() override { Log("close box"); }
+  void OnResize(Size client, bool restored) override {
+    Log("resize " + std::to_string(client.width) + "x" + std::to_string(client.height) +
+        (restored ? " restored" : " maximised"));
+  }
+  void OnMouseMove() override { Log("mouse"); }
+  void OnMenuSelect(int32_t id) override { Log("menu " + std::to_string(id)); }
+  std::string OnTooltip(int32_t id) override {
+    Log("tooltip " + std::to_string(id));
+    return "tip " + std::to_string(id);
+  }
+  void OnDestroyed() override { Log("destroyed"); }
+  void Log(std::string event) { events.push_back(std::move(event)); }
+  std::string Joined() const {
+    std::string all;
+    for (const std::string& event : events) {
+      all += (all.empty() ? "" : ", ") + event;
+    }
+    return all;
+  }
+};
+
+TEST(HeadlessHost, DeliversInjectedEventsInOrderThenPaintsThenEndsOnce) {
+  HeadlessHost host;
+  RecordingListener recorder;
+  ASSERT_TRUE(host.Create(WindowDescription{}));
+  EXPECT_FALSE(host.Create(WindowDescription{}));  // one window per host
+  host.Invalidate();
+  host.InjectCommand(32781);
+  host.InjectMenuSelect(32768);
+  host.InjectMouseMove();
+  host.InjectTooltipRequest(32779);
+  host.InjectCloseBox();
+  host.InjectResize({300, 200}, true);  // the user dragged the frame: the client area follows
+  EXPECT_EQ(host.ClientRect(), (Rect{0, 0, 300, 200}));
+  host.Resize({500, 400});
+  host.ShowMaximised();
+  host.Invalidate();
+  while (host.PaintCount() == 0) {
+    ASSERT_TRUE(host.DispatchNext(recorder));
+  }
+  host.Destroy();
+  host.InjectCommand(32769);  // nothing reaches a window that is gone
+  while (host.DispatchNext(recorder)) {
+  }
+  EXPECT_EQ(recorder.Joined(),
+            "command 32781, menu 32768, mouse, tooltip 32779, close box, resize 300x200 restored, "
+            "resize 492x354 restored, resize 1912x1034 maximised, paint 1912x1034, destroyed");
+  EXPECT_EQ(host.LastTooltip(), "tip 32779");
+  EXPECT_EQ(host.PaintCount(), 1) << "invalidations coalesce";
+  EXPECT_EQ(host.DestroyedCount(), 1);
+  EXPECT_FALSE(host.Create(WindowDescription{}));  // nor a second one after it
+}
 
 class WindowServerTest : public ::testing::Test {
  protected:
@@ -182,9 +255,9 @@ TEST_F(WindowServerTest, HoveringAToolbarButtonShowsItsTooltip) {
 // A closing window ends an open-file dialog that nobody answers, and refuses a later one.
 TEST_F(WindowServerTest, EndDialogsReleasesAWaitingOpenFileDialog) {
   ASSERT_TRUE(DispatchUntil("paint 760x531"));
-  std::promise<std::optional<std::string>> answer;
-  std::future<std::optional<std::string>> answered = answer.get_future();
-  std::thread waiting([&] { answer.set_value(host_->OpenFileDialog({"/", {{"All", "*"}}})); });
+  auto answered = std::async(std::launch::async, [&] {
+    return host_->OpenFileDialog({"/", {{"All", "*"}}});
+  });
   EXPECT_TRUE(AskUntil("true", [&](const std::string&) { return !OtherShownWindows().empty(); }))
       << "the dialog did not appear";
   host_->EndDialogs();
@@ -192,7 +265,6 @@ TEST_F(WindowServerTest, EndDialogsReleasesAWaitingOpenFileDialog) {
   if (!ended) {
     host_->Destroy();  // frees the waiting thread either way
   }
-  waiting.join();
   ASSERT_TRUE(ended);
   EXPECT_EQ(answered.get(), std::nullopt);
   EXPECT_EQ(host_->OpenFileDialog({}), std::nullopt) << "a later dialog is refused";
@@ -220,10 +292,7 @@ TEST_F(HiddenWindowServerTest, BringToFrontNeverShowsAHiddenWindow) {
 std::atomic<int> brokenPipes{0};
 
 TEST_F(WindowServerTest, KilledHelperCountsAsTheWindowDestroyedOnceWithoutSigpipe) {
-  struct sigaction counting {
-  }, previous{};
-  counting.sa_handler = [](int) { ++brokenPipes; };
-  sigaction(SIGPIPE, &counting, &previous);
+  const auto previous = ::signal(SIGPIPE, [](int) { ++brokenPipes; });
   ASSERT_GT(host_->HelperProcessId(), 0);
   ASSERT_EQ(::kill(host_->HelperProcessId(), SIGKILL), 0);
   std::this_thread::sleep_for(100ms);
@@ -238,7 +307,7 @@ TEST_F(WindowServerTest, KilledHelperCountsAsTheWindowDestroyedOnceWithoutSigpip
   EXPECT_FALSE(host_->Exists());
   EXPECT_EQ(host_->HelperProcessId(), 0) << "the helper is reaped";
   EXPECT_EQ(brokenPipes, 0);
-  sigaction(SIGPIPE, &previous, nullptr);
+  ::signal(SIGPIPE, previous);
 }
 
 }  // namespace
