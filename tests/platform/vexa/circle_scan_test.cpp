@@ -1,20 +1,16 @@
 // What the simulated machine reads when it scans a circle: the path's geometry on an ideal
-// machine, the real feature on a slow scan, the dynamic error's side on a fast one, and the
-// arguments it refuses.
+// machine, the real feature on a slow scan, the dynamic error's side on a fast one (and each
+// term of the model of that error), and the arguments it refuses.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 
+#include "platform/vexa/dynamics_model.h"
 #include "tests/platform/vexa/rig.h"
 
 namespace vexa_sim_test {
 namespace {
-
-MachineConfig Quiet() {
-  MachineConfig config;
-  config.noise.sigma = 0.0;
-  return config;
-}
 
 // Read minus true tip-centre radius, point by point. The true radius at angle theta about the
 // feature's actual centre is the nominal radius + size error + lobes, then a tip radius in
@@ -58,14 +54,16 @@ TEST(ScanGeometry, PointsLieOnPathCircleOnePitchApartFromStartAngleInDirectionOr
 }
 
 TEST(ScanReading, SlowScanLiesOnTheTrueFeature_FastOneReadsIntoTheMaterial) {
+  MachineConfig config;
+  config.noise.sigma = 0.0;
   for (const BYTE boreOrBoss : {BYTE{0}, BYTE{1}}) {
     ScanArgs args;
     args.boreOrBoss = boreOrBoss;
     args.speed = 5.0;
     args.centre = CMaPoint(1.0, 2.0, -3.0);
-    Rig quiet(Quiet());
+    Rig quiet(config);
     const auto points = Scan(quiet, args);
-    for (const double r : Residuals(points, Quiet(), args)) {
+    for (const double r : Residuals(points, config, args)) {
       ASSERT_LT(std::abs(r), 0.0001);
     }
     // The deflection points towards the surface, radial to within the microns by which the
@@ -80,11 +78,8 @@ TEST(ScanReading, SlowScanLiesOnTheTrueFeature_FastOneReadsIntoTheMaterial) {
     }
     // A fast scan reads into the material on average: outwards in a bore, inwards on a boss.
     args.speed = 100.0;
-    double mean = 0.0;
-    const std::vector<double> fast = Residuals(Scan(quiet, args), Quiet(), args);
-    for (const double r : fast) {
-      mean += r / static_cast<double>(fast.size());
-    }
+    const std::vector<double> fast = Residuals(Scan(quiet, args), config, args);
+    const double mean = std::accumulate(fast.begin(), fast.end(), 0.0) / fast.size();
     EXPECT_GT(boreOrBoss == 0 ? mean : -mean, 0.001);
   }
 }
@@ -116,6 +111,47 @@ TEST(SimulatedScan, RejectsIllegalArgumentsWithAnErrorButTakesTheLongestScan) {
     EXPECT_EQ(c.legal ? 0 : kErrorIllegalScanParameter, error) << c.what;
     EXPECT_EQ(c.legal ? 1 : 0, rig.machine->ScansStarted()) << c.what;
   }
+}
+
+DynamicsModel Only(double DynamicsModel::*amplitude, double value) {
+  DynamicsModel model;
+  model.centripetalGain = model.anisotropy = model.glitchHeight = model.transientAmplitude = 0.0;
+  model.*amplitude = value;
+  return model;
+}
+
+ScanMotion At(double speed, double pathRadius, double thetaDegrees, double pathLength) {
+  return {speed, pathRadius, MaDegreeToRadian(thetaDegrees), pathLength};
+}
+
+TEST(DynamicsModel, EachTermMatchesItsWorkedValue) {
+  // beta (v^2 / R) / (2 pi f)^2 = 0.047 * (100^2 / 10) / (2 pi 20)^2 = 47 / 15791.37 mm.
+  const auto centripetal = Only(&DynamicsModel::centripetalGain, 0.047);
+  EXPECT_NEAR(2.97631e-3, DynamicRadialError(centripetal, At(100.0, 10.0, 33.0, 7.0)), 1e-8);
+  EXPECT_NEAR(2.97631e-3 / 400.0, DynamicRadialError(centripetal, At(5.0, 10.0, 33.0, 7.0)), 1e-11);
+
+  // a2 (v / v_ref)^2 cos(2 theta + phi2) at half the reference speed and theta = 45 degrees.
+  auto anisotropy = Only(&DynamicsModel::anisotropy, 0.0008);
+  anisotropy.anisotropyPhase = 0.0;
+  EXPECT_NEAR(0.0, DynamicRadialError(anisotropy, At(50.0, 10.0, 45.0, 0.0)), 1e-15);
+  EXPECT_NEAR(-0.0002, DynamicRadialError(anisotropy, At(50.0, 10.0, 90.0, 0.0)), 1e-15);
+
+  // Glitches peak where an axis reverses, fall to 1/e one width away, vanish between.
+  const auto glitch = Only(&DynamicsModel::glitchHeight, 0.0006);
+  for (const double reversal : {0.0, 90.0, 270.0, -90.0}) {
+    EXPECT_NEAR(0.0006, DynamicRadialError(glitch, At(100.0, 10.0, reversal, 0.0)), 1e-15);
+    EXPECT_NEAR(0.0003 / std::exp(1.0),
+                DynamicRadialError(glitch, At(50.0, 10.0, reversal + 3.0, 0.0)), 1e-15);
+  }
+  EXPECT_LT(DynamicRadialError(glitch, At(100.0, 10.0, 45.0, 0.0)), 1e-12);
+
+  // The transient rings one wavelength per 5 mm and decays by e every 4 mm of path.
+  const auto transient = Only(&DynamicsModel::transientAmplitude, 0.0015);
+  EXPECT_NEAR(0.0015, DynamicRadialError(transient, At(100.0, 10.0, 10.0, 0.0)), 1e-15);
+  EXPECT_NEAR(-0.0015 * std::exp(-2.5 / 4.0),
+              DynamicRadialError(transient, At(100.0, 10.0, 10.0, 2.5)), 1e-15);
+  EXPECT_NEAR(0.0015 * std::exp(-5.0 / 4.0),
+              DynamicRadialError(transient, At(100.0, 10.0, 10.0, 5.0)), 1e-15);
 }
 
 }  // namespace

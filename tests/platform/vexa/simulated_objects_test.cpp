@@ -9,15 +9,11 @@
 namespace vexa_sim_test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-using FlagGetter = HRESULT (IVexa_axis_position_and_status::*)(LONG*);
-struct FlagEntry {
+const struct {
   StatusFlag flag;
-  FlagGetter getter;
+  HRESULT (IVexa_axis_position_and_status::*getter)(LONG*);
   const char* name;
-};
-const FlagEntry kFlags[] = {
+} kFlags[] = {
 #define VEXA_TEST_FLAG(name) {StatusFlag::name, &IVexa_axis_position_and_status::get_##name, #name},
     VEXA_STATUS_FLAGS(VEXA_TEST_FLAG)
 #undef VEXA_TEST_FLAG
@@ -37,10 +33,8 @@ struct MoveRig : Rig {
     move->InitialiseObject(link.Get(), ps.Get(), &success);
     EXPECT_EQ(1, success);
   }
-  // Starts a rotation about `axis` (a linear move to `to` when no axis is given) and polls the
-  // status as a client does (no Update) until it is no longer "running".
-  LONG Run(CMaPoint to, const CMaPoint* axis, double value, std::vector<CMaPoint>* path = nullptr,
-           double speed = 10.0) {
+  // Starts a rotation about `axis` (a linear move to `to` when no axis is given).
+  void Start(CMaPoint to, const CMaPoint* axis, double value, double speed = 10.0) {
     target->Reset();
     if (axis) {
       target->SetAxis(axis->x(), axis->y(), axis->z());
@@ -51,10 +45,17 @@ struct MoveRig : Rig {
       target->put_y(to.y());
       target->put_z(to.z());
     }
-    LONG success = 0, status = kVexaMoveRunning;
+    LONG success = 0;
     move->SetTarget(target.Get(), &success);
     EXPECT_EQ(1, success);
     move->StartMove(speed, 0, 0, 0, 0);
+  }
+  // Starts a move and polls the status as a client does (no Update) until it is no longer
+  // "running".
+  LONG Run(CMaPoint to, const CMaPoint* axis, double value, std::vector<CMaPoint>* path = nullptr,
+           double speed = 10.0) {
+    Start(to, axis, value, speed);
+    LONG status = kVexaMoveRunning;
     for (int polls = 0; status == kVexaMoveRunning && polls < 2 * kMaxMoveSteps; ++polls) {
       CMaPoint at;
       move->GetMoveStatus(&status, &at.x(), &at.y(), &at.z());
@@ -122,9 +123,9 @@ TEST(SimulatedLink, GrantsAFreeLockReleasesItOnceAndTimesOutWhileAnotherThreadHo
   machine = std::make_shared<SimulatedMachine>(config);
   auto holder = MakeSimulatedLink(machine), waiter = MakeSimulatedLink(machine);
   std::thread([&] { EXPECT_EQ(1, GetLock(holder.Get(), 0).first); }).join();
-  auto start = Clock::now();
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(std::make_pair(0, config.lockTimeoutError), GetLock(waiter.Get(), 60));
-  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(55));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(55));
   EXPECT_EQ(1, machine->LocksGranted());
 }
 
@@ -150,11 +151,7 @@ TEST(SimulatedMove, RotationIsAnticlockwiseOnItsCircleThenALinearMoveReachesItsT
   // Updates step a move too, but deliver no scan point.
   int delivered = 0;
   rig.machine->OnScanPoint([&delivered](int32_t) { ++delivered; });
-  rig.target->Reset();
-  rig.target->put_x(1.0);
-  LONG success = 0;
-  rig.move->SetTarget(rig.target.Get(), &success);
-  rig.move->StartMove(10.0, 0, 0, 0, 0);
+  rig.Start({1.0, 0.0, 0.0}, nullptr, 0.0);
   for (int i = 0; i < 3; ++i) {
     rig.ps->Update();
   }
