@@ -28,14 +28,12 @@ struct LoggingSink final : ComObject<IDispatch> {
       entry += std::to_string(params->rgvarg[i].lVal) + (i ? "," : "");
     }
     log->push_back(entry + ")");
-    if (onCall) {
-      onCall();
-    }
+    onCall();
     return S_OK;
   }
   std::string name;
   std::vector<std::string>* log;
-  std::function<void()> onCall;  // what the handler does after logging
+  std::function<void()> onCall = [] {};  // what the handler does after logging
 };
 
 // Owns a connection point the way an event source does.

@@ -164,12 +164,11 @@ std::array<long double, 3> Optimum(const CMaPointArray& points, double cx, doubl
     long double m[3][4] = {};  // J^T J beside -J^T d
     for (const CMaPoint& p : points) {
       const long double dx = p.x() - c[0], dy = p.y() - c[1], rho = std::sqrt(dx * dx + dy * dy);
-      const long double j[3] = {-dx / rho, -dy / rho, -1}, d = rho - c[2];
+      const long double j[4] = {-dx / rho, -dy / rho, -1, c[2] - rho};  // J's row, then -d
       for (int a = 0; a < 3; ++a) {
-        for (int b = 0; b < 3; ++b) {
+        for (int b = 0; b < 4; ++b) {
           m[a][b] += j[a] * j[b];
         }
-        m[a][3] -= j[a] * d;
       }
     }
     // Cramer's rule: the determinant of J^T J with column k (none for -1) replaced by -J^T d.

@@ -22,6 +22,8 @@
 namespace ui {
 namespace {
 
+constexpr const char* kGolden = "tests/platform/ui/golden/primitives.png";
+
 // Lines leave out their last pixel; dotted lines and circles alternate one pixel on, one off.
 void Primitives(Canvas& canvas, Rect) {
   canvas.SelectPen(Pen{{0, 0, 255}, 0, LineStyle::Solid});
@@ -57,19 +59,15 @@ void Primitives(Canvas& canvas, Rect) {
 
 TEST(CairoCanvas, EveryOperationDrawsItsPictureDirectlyAndReplayedFromBytes) {
   const Size size{200, 130};
-  EXPECT_TRUE(golden_image::MatchesGolden(RenderToImage(size, Primitives),
-                                          "tests/platform/ui/golden/primitives.png"));
+  EXPECT_TRUE(golden_image::MatchesGolden(RenderToImage(size, Primitives), kGolden));
   DisplayList list;
   Primitives(list, {});
   const std::optional<DisplayList> copy = DisplayList::Deserialise(list.Serialise());
   ASSERT_TRUE(copy.has_value());
   EXPECT_TRUE(golden_image::MatchesGolden(
-      RenderToImage(size, [&](Canvas& canvas, Rect) { copy->Replay(canvas); }),
-      "tests/platform/ui/golden/primitives.png"));
+      RenderToImage(size, [&](Canvas& canvas, Rect) { copy->Replay(canvas); }), kGolden));
 }
 
-// Each format its extension names, in any case; the same paint as a PNG reads back as the
-// golden picture.
 // Valid UTF-8 is drawn as it stands; any other byte string is read as Latin-1.
 TEST(DrawableText, KeepsValidUtf8AndReadsAnythingElseAsLatin1) {
   const std::pair<std::string_view, std::string_view> cases[] = {
@@ -88,6 +86,8 @@ TEST(DrawableText, KeepsValidUtf8AndReadsAnythingElseAsLatin1) {
   }
 }
 
+// Each format its extension names, in any case; the same paint as a PNG reads back as the
+// golden picture.
 TEST(Render, WritesTheFormatTheExtensionNamesAndRefusesOthers) {
   TempFolder folder;
   const std::pair<const char*, std::string> written[] = {
@@ -100,8 +100,8 @@ TEST(Render, WritesTheFormatTheExtensionNamesAndRefusesOthers) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}).substr(0, magic.size()), magic);
     EXPECT_FALSE(LoadBmp(file.string()).has_value()) << name;
   }
-  EXPECT_TRUE(golden_image::MatchesGolden(golden_image::LoadPng(folder.Path() / "plot.png"),
-                                          "tests/platform/ui/golden/primitives.png"));
+  EXPECT_TRUE(
+      golden_image::MatchesGolden(golden_image::LoadPng(folder.Path() / "plot.png"), kGolden));
   std::string whyNot;
   EXPECT_FALSE(RenderToFile((folder.Path() / "plot.bmp").string(), {9, 9}, Primitives, &whyNot));
   EXPECT_FALSE(whyNot.empty());

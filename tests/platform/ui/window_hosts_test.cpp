@@ -115,9 +115,9 @@ class WindowServerTest : public ::testing::Test {
     }
     ASSERT_FALSE(display_.empty()) << "Xvfb did not start (scripts/install-deps)";
     std::string whyNot;
-    std::unique_ptr<WindowHost> host = StartWindowServer(&whyNot, {"", display_, 10000});
-    ASSERT_NE(host, nullptr) << whyNot;
-    host_.reset(static_cast<WindowServerHost*>(host.release()));
+    host_.reset(static_cast<WindowServerHost*>(
+        StartWindowServer(&whyNot, {"", display_, 10000}).release()));
+    ASSERT_NE(host_, nullptr) << whyNot;
     WindowDescription description;
     description.frame = {60, 40, 828, 617};
     description.visible = visible_;
@@ -139,9 +139,8 @@ class WindowServerTest : public ::testing::Test {
   // Dispatches until `event` has reached the listener or 30 seconds pass; a ticker wakes
   // the loop meanwhile.
   bool DispatchUntil(const std::string& event) {
-    std::atomic<bool> stop{false};
-    std::thread ticker([&] {
-      while (!stop) {
+    std::jthread ticker([&](std::stop_token stop) {
+      while (!stop.stop_requested()) {
         std::this_thread::sleep_for(20ms);
         host_->Wake();
       }
@@ -150,9 +149,7 @@ class WindowServerTest : public ::testing::Test {
     while (!recorder_.Saw(event) && host_->DispatchNext(recorder_) &&
            std::chrono::steady_clock::now() < deadline) {
     }
-    stop = true;
-    ticker.join();
-    return recorder_.Saw(event);
+    return recorder_.Saw(event);  // before the ticker stops
   }
 
   // The output of `command` run against the test's display.
