@@ -12,9 +12,6 @@
 
 namespace {
 
-inline constexpr IID IID_ITestEvents = {
-    0x6A1F0C30, 0x3B9E, 0x4D57, {0x8E, 0x10, 0x2C, 0x44, 0x91, 0x0B, 0x7A, 0x30}};
-
 // A sink that writes each call into a shared log: "<name>:<dispid>(<args, natural order>)".
 struct LoggingSink final : ComObject<IDispatch> {
   LoggingSink(std::string name, std::vector<std::string>* log) : name(std::move(name)), log(log) {}
@@ -36,12 +33,11 @@ struct LoggingSink final : ComObject<IDispatch> {
   std::function<void()> onCall = [] {};  // what the handler does after logging
 };
 
-// Owns a connection point the way an event source does.
-class TestSource final : public ComObject<IConnectionPointContainer> {
- public:
+// Owns a connection point the way an event source does; its events come through IDispatch.
+struct TestSource final : ComObject<IConnectionPointContainer> {
   HRESULT EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
   HRESULT FindConnectionPoint(REFIID, IConnectionPoint**) override { return E_NOTIMPL; }
-  EventConnectionPoint point{this, IID_ITestEvents};
+  EventConnectionPoint point{this, IID_IDispatch};
 };
 
 TEST(EventConnectionPoint, FiresToEverySinkInConnectionOrderWithArgumentsLastFirst) {
