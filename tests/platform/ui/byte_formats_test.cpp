@@ -15,24 +15,6 @@ namespace {
 
 using namespace protocol;
 
-DisplayList EveryOperation() {
-  DisplayList list;
-  list.SelectPen(Pen{{150, 150, 150}, 0, LineStyle::Dotted});
-  list.SelectBrush({192, 255, 255});
-  list.SelectFont(Font::VariablePitch);
-  list.SetTextColour({1, 2, 3});
-  list.MoveTo({-5, 7});
-  list.LineTo({INT32_MAX, INT32_MIN});
-  list.Circle({10, 20, 30, 40});
-  const Point triangle[] = {{0, 0}, {4, 0}, {2, 3}};
-  list.Polygon(triangle);
-  const std::vector<std::vector<Point>> rings = {{{0, 0}, {9, 0}, {9, 9}}, {}, {{1, 1}}};
-  list.PolyPolygon(rings);
-  list.TextOut({3, 4}, std::string("+ X\0tail", 8));
-  list.DrawImage({10, 35}, Image{2, 1, {0x00FF0000, 0x000000FF}});
-  return list;
-}
-
 // Builds "ODL1", a count and a body by hand, so each damaged form is plain to read.
 std::string ListOf(uint32_t count, void (*body)(ByteWriter&)) {
   ByteWriter out;
@@ -43,7 +25,18 @@ std::string ListOf(uint32_t count, void (*body)(ByteWriter&)) {
 }
 
 TEST(DisplayList, BytesKeepEveryOperationAndTheMeasuringFont_DamagedBytesAreRefused) {
-  const DisplayList original = EveryOperation();
+  DisplayList original;  // every operation
+  original.SelectPen(Pen{{150, 150, 150}, 0, LineStyle::Dotted});
+  original.SelectBrush({192, 255, 255});
+  original.SelectFont(Font::VariablePitch);
+  original.SetTextColour({1, 2, 3});
+  original.MoveTo({-5, 7});
+  original.LineTo({INT32_MAX, INT32_MIN});
+  original.Circle({10, 20, 30, 40});
+  original.Polygon(std::vector<Point>{{0, 0}, {4, 0}, {2, 3}});
+  original.PolyPolygon(std::vector<std::vector<Point>>{{{0, 0}, {9, 0}, {9, 9}}, {}, {{1, 1}}});
+  original.TextOut({3, 4}, std::string("+ X\0tail", 8));
+  original.DrawImage({10, 35}, Image{2, 1, {0x00FF0000, 0x000000FF}});
   const std::string whole = original.Serialise();
   const std::optional<DisplayList> copy = DisplayList::Deserialise(whole);
   ASSERT_TRUE(copy.has_value());
@@ -76,20 +69,6 @@ TEST(DisplayList, BytesKeepEveryOperationAndTheMeasuringFont_DamagedBytesAreRefu
   }
 }
 
-// Everything arrives in one stream, cut anywhere: the reader gives back each payload whole.
-std::vector<std::string> PayloadsOf(const std::string& stream, size_t cut) {
-  FrameReader reader;
-  std::vector<std::string> payloads;
-  std::string payload;
-  for (size_t at = 0; at < stream.size(); at += cut) {
-    reader.Append(std::string_view(stream).substr(at, cut));
-    while (reader.Next(payload) == FrameReader::Result::Payload) {
-      payloads.push_back(payload);
-    }
-  }
-  return payloads;
-}
-
 std::string WithoutLength(const std::string& framed) {
   return framed.substr(4);
 }
@@ -113,8 +92,17 @@ TEST(WindowProtocol, RequestsAndEventsRoundTripWithTheStreamCutAnywhere) {
   for (const Request& request : requests) {
     stream += Frame(request);
   }
+  // Everything arrives in one stream, cut anywhere: the reader gives back each payload whole.
   for (const size_t cut : {size_t{1}, size_t{7}, stream.size()}) {
-    const std::vector<std::string> payloads = PayloadsOf(stream, cut);
+    FrameReader reader;
+    std::vector<std::string> payloads;
+    std::string payload;
+    for (size_t at = 0; at < stream.size(); at += cut) {
+      reader.Append(std::string_view(stream).substr(at, cut));
+      while (reader.Next(payload) == FrameReader::Result::Payload) {
+        payloads.push_back(payload);
+      }
+    }
     ASSERT_EQ(payloads.size(), std::size(requests));
     for (size_t i = 0; i < payloads.size(); ++i) {
       const std::optional<Request> back = DecodeRequest(payloads[i]);

@@ -46,8 +46,7 @@ void Primitives(Canvas& canvas, Rect) {
   canvas.PolyPolygon(std::vector<std::vector<Point>>{{{2, 40}, {50, 40}, {50, 88}, {2, 88}},
                                                      {{14, 52}, {38, 52}, {38, 76}, {14, 76}}});
   canvas.SelectBrush({0, 200, 0});
-  const Point triangle[] = {{150, 60}, {196, 60}, {173, 90}};
-  canvas.Polygon(triangle);
+  canvas.Polygon(std::vector<Point>{{150, 60}, {196, 60}, {173, 90}});
   canvas.TextOut({60, 70}, "Default");
   canvas.SetTextColour({128, 0, 0});
   canvas.SelectFont(Font::VariablePitch);

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <functional>
 #include <future>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -39,8 +40,7 @@ struct RecordingListener final : WindowListener {
     for (int32_t i = 0, top = 100; i < 3; ++i, top += 60) {
       canvas.SelectPen(Pen{colours[i], 1, LineStyle::Solid});
       canvas.SelectBrush(colours[i]);
-      const Point band[] = {{100, top}, {400, top}, {400, top + 40}, {100, top + 40}};
-      canvas.Polygon(band);
+      canvas.Polygon(std::vector<Point>{{100, top}, {400, top}, {400, top + 40}, {100, top + 40}});
     }
     Log("paint " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
   }
@@ -177,13 +177,9 @@ class WindowServerTest : public ::testing::Test {
   }
   // The helper's other windows on screen (tooltips, dialogs): all but the main window.
   std::vector<std::string> OtherShownWindows() const {
-    std::vector<std::string> others;
     std::istringstream ids(Ask("xdotool search --onlyvisible --classname ombrixdc-window"));
-    for (std::string id; ids >> id;) {
-      if (id != std::to_string(host_->NativeId())) {
-        others.push_back(id);
-      }
-    }
+    std::vector<std::string> others(std::istream_iterator<std::string>(ids), {});
+    std::erase(others, std::to_string(host_->NativeId()));
     return others;
   }
 
