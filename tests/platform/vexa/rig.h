@@ -42,29 +42,6 @@ struct ScanPoint {
   CMaPoint tip, deflection;
 };
 
-// Polls as a measuring client does until the action completes (bounded, so a scan that never
-// ends fails the test instead of hanging it).
-inline std::vector<ScanPoint> PollScan(IVexa_axis_position_and_status* ps) {
-  std::vector<ScanPoint> points;
-  for (int pass = 0; pass < 100000; ++pass) {
-    ps->Update();
-    ScanPoint p;
-    LONG success = 0, flag = 0, done = 0;
-    ps->getTip(&p.tip.x(), &p.tip.y(), &p.tip.z(), &success);
-    ps->probedPointData(&flag);
-    if (success == 1 && flag == 1) {
-      ps->getProbeDeflection(&p.deflection.x(), &p.deflection.y(), &p.deflection.z(), &success);
-      points.push_back(p);
-    }
-    ps->actionCompleted(&done);
-    if (done == 1) {
-      return points;
-    }
-  }
-  ADD_FAILURE() << "scan did not complete";
-  return points;
-}
-
 // The arguments of a circle scan that a test varies; the rest are the fixed values a measuring
 // client passes.
 struct ScanArgs {
@@ -95,10 +72,29 @@ inline LONG StartScan(Rig& rig, const ScanArgs& a, LONG* error = nullptr) {
   return success;
 }
 
-// The points of a scan that must start.
+// The points of a scan that must start, polled as a measuring client does until the action
+// completes (bounded, so a scan that never ends fails the test instead of hanging it).
 inline std::vector<ScanPoint> Scan(Rig& rig, const ScanArgs& args) {
   EXPECT_EQ(1, StartScan(rig, args));
-  return PollScan(rig.ps.Get());
+  IVexa_axis_position_and_status* ps = rig.ps.Get();
+  std::vector<ScanPoint> points;
+  for (int pass = 0; pass < 100000; ++pass) {
+    ps->Update();
+    ScanPoint p;
+    LONG success = 0, flag = 0, done = 0;
+    ps->getTip(&p.tip.x(), &p.tip.y(), &p.tip.z(), &success);
+    ps->probedPointData(&flag);
+    if (success == 1 && flag == 1) {
+      ps->getProbeDeflection(&p.deflection.x(), &p.deflection.y(), &p.deflection.z(), &success);
+      points.push_back(p);
+    }
+    ps->actionCompleted(&done);
+    if (done == 1) {
+      return points;
+    }
+  }
+  ADD_FAILURE() << "scan did not complete";
+  return points;
 }
 
 }  // namespace vexa_sim_test
