@@ -61,7 +61,6 @@ class DataLoadingTest : public ::testing::Test {
     s.SlowSpeedRepeatability = 0.0;
     s.ShowReference = 1;
     s.RingIndex = -1;
-    startDirectory = std::filesystem::current_path();
   }
   void TearDown() override {
     ForgetViewerClient(client);
@@ -72,7 +71,7 @@ class DataLoadingTest : public ::testing::Test {
 
   TempFolder folder;
   FakeViewerClient client;
-  std::filesystem::path startDirectory;
+  std::filesystem::path startDirectory = std::filesystem::current_path();
 };
 
 TEST_F(DataLoadingTest, RunReferenceVisibility_LearningAlwaysShowsIt) {

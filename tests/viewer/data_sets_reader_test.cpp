@@ -17,31 +17,27 @@ namespace {
 constexpr int32_t kPoints = 8;
 
 // Set k is a true circle of radius 5 + k/1000 about its own centre, so its radii come back
-// unchanged about the fitted centre the file records.
-DataSetsFileContent WrittenContent() {
+// unchanged about the fitted centre the file records. The header's free text repeats labels
+// that come further on.
+std::string WrittenText() {
   DataSetsFileContent content;
   content.header.measuringUnit = 1;
   content.header.radius = 8.0;
   content.header.centre = {250.0, 120.0, -40.0};
-  content.header.normal = {0.0, 0.0, 1.0};
   content.header.xaxis = {0.0, 1.0, 0.0};
   content.header.slowSpeed = 5.0;
   content.header.fastSpeed = 30.0;
   content.header.scanDirection = 1;
-  content.headerInfo[0] = "Form: 99 Radius: 99";  // free text that repeats labels further on
+  content.headerInfo[0] = "Form: 99 Radius: 99";
+  content.slowCentre = {1.0, 2.0, 3.0};
+  content.fastCentre = {1.5, 2.0, 3.0};
   for (std::size_t k = 0; k < kDataSetCount; ++k) {
     for (int32_t i = 0; i < kPoints; ++i) {
       content.dataSets[k].radii.Add(5.0 + 0.001 * static_cast<double>(k));
       content.dataSets[k].angles.Add(2.0 * MA_PI * i / kPoints);
     }
   }
-  content.slowCentre = {1.0, 2.0, 3.0};
-  content.fastCentre = {1.5, 2.0, 3.0};
-  return content;
-}
-
-std::string WrittenText() {
-  return WriteDataSetsFile(WrittenContent()).text;
+  return WriteDataSetsFile(content).text;
 }
 
 DataSetsReadResult Read(std::string text, ViewerDataSets& data, double repeatability = 0.3) {
@@ -108,9 +104,7 @@ TEST(DataSetsReader, DamagedFileFailsAndKeepsWhatWasRead) {
   };
   for (const auto& [damaged, setsReplaced, featureRead, where] : cases) {
     ViewerDataSets data;
-    for (ViewerDataSet& set : data.sets) {
-      set.radii = {-1.0};  // what an earlier file left
-    }
+    data.sets.fill({{-1.0}, {}, 0.0, 0.0, {}});  // radii of an earlier file
     const DataSetsReadResult result = Read(damaged, data);
     EXPECT_FALSE(result.ok) << damaged.substr(0, 300);
     EXPECT_TRUE(result.damage.starts_with(where)) << result.damage;

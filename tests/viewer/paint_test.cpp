@@ -21,10 +21,13 @@
 namespace ombrixdc {
 namespace {
 
-ui::Image Render(const PaintInput& input, ui::Size size = kDefaultClientSize) {
-  return ui::RenderToImage(size, [&](ui::Canvas& canvas, ui::Rect client) {
+// Whether the paint of `input` matches the picture golden/NAME.png.
+bool PaintsLikeGolden(const PaintInput& input, const std::string& name,
+                      ui::Size size = kDefaultClientSize) {
+  const ui::Image image = ui::RenderToImage(size, [&](ui::Canvas& canvas, ui::Rect client) {
     PaintRadialErrorView(canvas, client, input);
   });
+  return golden_image::MatchesGolden(image, "tests/viewer/golden/" + name + ".png");
 }
 
 // The example run with a machine repeatability of 1 micron: the band is drawn, the reference
@@ -43,9 +46,8 @@ PaintInput Example(int32_t metrologyView) {
 }
 
 TEST(Paint, EachViewOfTheExampleMatchesItsPicture) {
-  EXPECT_TRUE(golden_image::MatchesGolden(Render(Example(1)), "tests/viewer/golden/metrology.png"));
-  EXPECT_TRUE(
-      golden_image::MatchesGolden(Render(Example(0)), "tests/viewer/golden/normalised.png"));
+  EXPECT_TRUE(PaintsLikeGolden(Example(1), "metrology"));
+  EXPECT_TRUE(PaintsLikeGolden(Example(0), "normalised"));
 }
 
 // A feature in inches far from the origin with its reference hidden: set k is lobed with a
@@ -74,15 +76,13 @@ TEST(Paint, UnusualFeaturesMatchTheirPicturesAtTallAndWideSizes) {
   input.RingIndex = 2;
   input.ShowReference = 0;
   input.text = BuiltInTextLookup(TextVariant::EnglishUK);
-  EXPECT_TRUE(
-      golden_image::MatchesGolden(Render(input, {600, 900}), "tests/viewer/golden/tall.png"));
+  EXPECT_TRUE(PaintsLikeGolden(input, "tall", {600, 900}));
   input.RingIndex = 7;
   input.MetrologyView = 0;
   input.ShowGrid = 0;
   input.ShowFast = 0;
   input.data.FeatureRadius = 1e200;  // a diameter too long for its cell
-  EXPECT_TRUE(
-      golden_image::MatchesGolden(Render(input, {1100, 560}), "tests/viewer/golden/wide.png"));
+  EXPECT_TRUE(PaintsLikeGolden(input, "wide", {1100, 560}));
 }
 
 TEST(Paint, NumberFormatsAndValuesTooLargeToShow) {
