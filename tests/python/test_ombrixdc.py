@@ -11,8 +11,7 @@ import pytest
 
 import ombrixdc
 
-HERE = pathlib.Path(__file__).parent
-TESTS = HERE.parent
+TESTS = pathlib.Path(__file__).parent.parent
 # The six blocks of a data sets file, in the order of the data set types.
 BLOCKS = ["Metrology Slow", "Metrology Fast", "Metrology Corrected",
           "Normalised Slow", "Normalised Fast", "Normalised Corrected"]
@@ -54,11 +53,9 @@ def test_offline_learning_matches_the_expected_data_sets(tmp_path):
     expected = read_data_sets(TESTS / "files" / "golden" / "offline-learning" / "results.dat")
     got = dc.get_data()
     assert list(got) == list(ombrixdc.DATA_SET_NAMES)
-    for name, block in zip(ombrixdc.DATA_SET_NAMES, BLOCKS):
+    for (name, data), block in zip(got.items(), BLOCKS):
         form, radius, points = expected[block]
-        data = got[name]
-        assert data.form == pytest.approx(form, abs=5e-7), name
-        assert data.radius == pytest.approx(radius, abs=5e-7), name
+        assert (data.form, data.radius) == pytest.approx((form, radius), abs=5e-7), name
         numpy.testing.assert_allclose(numpy.column_stack([data.x, data.y, data.z]), points,
                                       rtol=1e-9, atol=1e-12, err_msg=name)
     dc.save_data("results")
@@ -73,41 +70,37 @@ def test_offline_learning_matches_the_expected_data_sets(tmp_path):
 # imported NumPy; perform_circle on two threads at once (one is refused, the other's run keeps
 # its events); close() from another thread while perform_circle waits for the run (aborted).
 SHARED_USE = """
-import sys, threading, faulthandler
+import sys, threading, faulthandler, concurrent.futures
 import ombrixdc
 faulthandler.dump_traceback_later(60, exit=True)
 dc = ombrixdc.Component(offline=True, IniFilepath=sys.argv[1], **eval(sys.argv[2]))
 assert dc.perform_circle().ok
 barrier = threading.Barrier(2)
 def both(call):
-    out = []
-    def one():
+    def one(_):
         barrier.wait()
         try:
-            out.append(call())
+            return call()
         except ombrixdc.Error as refused:
-            out.append(refused.text)
-    threads = [threading.Thread(target=one) for _ in range(2)]
-    [t.start() for t in threads]
-    [t.join() for t in threads]
-    return out
+            return refused.text
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        return list(pool.map(one, range(2)))
 assert all(set(sets) == set(ombrixdc.DATA_SET_NAMES) for sets in both(dc.get_data))
 runs = both(dc.perform_circle)
 assert sum(isinstance(r, str) and "under way" in r for r in runs) == 1, runs
 assert [len(r.events) for r in runs if not isinstance(r, str)] == [5], runs
-results, scanning, closed = [], threading.Event(), threading.Event()
+scanning, closed = threading.Event(), threading.Event()
 def handler(name, value):
     if (name, value) == ("OnStatusChange", 2):
         scanning.set()
         closed.wait(30)
 dc.on_event(handler)
-thread = threading.Thread(target=lambda: results.append(dc.perform_circle()))
-thread.start()
-scanning.wait(30)
-dc.close()
-closed.set()
-thread.join()
-assert not results[0].ok and dc.closed, results
+with concurrent.futures.ThreadPoolExecutor(1) as pool:
+    run = pool.submit(dc.perform_circle)
+    scanning.wait(30)
+    dc.close()
+    closed.set()
+assert not run.result().ok and dc.closed
 """
 
 
@@ -205,8 +198,7 @@ def test_the_module_describes_itself():
     (dict(ScanDeflection=0.0), 0x83100001, "ScanDeflection is 0;"),
     (dict(IniFilepath="missing.ini"), 0x83100002, "IniFilepath missing.ini"),
 ])
-def test_a_run_the_component_refuses_to_start_raises_with_the_reason(tmp_path, properties,
-                                                                      code, reason):
+def test_a_run_refused_at_its_start_raises_with_the_reason(tmp_path, properties, code, reason):
     dc = learning_component(tmp_path)
     dc.set(**properties)
     with pytest.raises(ombrixdc.Error) as refused:
