@@ -13,7 +13,6 @@ cp "$source_dir/tests/tools/data/settings.ini" "$work/"
 feature="--set FeatureRadius=8 --set TipRadius=1.5 --set ScanDeflection=0.3 --set SlowSpeed=5"
 feature+=" --set ModeParameter=30 --set MaxScanSpeed=100 --set FilterNumber=20"
 printf '[OmbrixDC]\nBufferPitch=0.05\nDCMapPitch=0.5\n' > "$work/no-probe.ini"
-long="$(printf 'n%.0s' {1..260})"
 golden="$source_dir/tests/files/golden/offline-learning/results.dat"
 text="$(cat "$golden")"
 printf '%s' "${text%Form:*}" > "$work/cut.dat"  # the last data set cut off
@@ -32,6 +31,7 @@ r = t.index("\r\n\r\n", t.index("DataSize:", t.index("DcMapData"))) + 4
 open(p, "w", newline="").write(t[:r] + " nan" + " " * 20 + t[r + 24:])' "$1/_circle2.rsm"
 }
 make_maps "$work/maps"
+mkdir -p "$work/mine/Default" "$work/victim" && echo "my map" > "$work/mine/Default/_circle1.rsm"
 learn="run --ini settings.ini $feature --set Learning=1"
 cases=(
   "--version|0|out|^ombrixdc [0-9]+\.[0-9]+\.[0-9]+$"
@@ -54,7 +54,7 @@ cases=(
   "$learn --timeout abc|2|err|not a number: abc"
   "$learn --probe-offsets 0,inf,0|2|err|must be a finite number: inf"
   "$learn --save ../x|1|err|--save \.\./x: not a bare file name"
-  "$learn --save $long|1|err|longer than the file system allows"
+  "$learn --save $(printf 'n%.0s' {1..260})|1|err|longer than the file system allows"
   "idl -o none/x.idl|1|err|^ombrixdc: cannot write "
   "run $feature --set Learning=1|1|err|IniFilepath is not set"
   "run --ini nope.ini $feature --set Learning=1|1|err|nope.ini does not exist"
@@ -73,14 +73,21 @@ cases=(
   "maps show 0 maps -o x.png|2|err|N: must be a whole number, 1 or more: 0"
   "maps show 1 none -o x.png|1|err|no such run directory"
   "maps list|2|err|give the run directory DIR or --ini PATH"
+  "maps list --json maps|0|out|\"number\": 5,.*\"feature\": \"boss\", \"radius\": 8, \"unit\": \"inches\""
   "maps prune maps --older-than x|2|err|older-than"
   "maps prune maps --older-than 0|2|err|older-than: must be a whole number of hours, 1 or more: 0"
   "maps prune maps --older-than 1.5|2|err|older-than: must be a whole number of hours, 1 or more: 1.5"
+  # An empty file or folder name is a usage error, not standard output or the temporary folder.
+  "idl -o ''|2|err|must not be empty"
+  "demo --dir ''|2|err|must not be empty"
+  "run --save ''|2|err|must not be empty"
+  # The demo writes only into a new, empty or earlier demo folder.
+  "demo --dir mine|1|err|is not empty and was not made by the demo"
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r args status stream pattern <<< "$entry"
   got=0
-  (cd "$work" && $program $args > out 2> err) || got=$?  # word splitting of args is intended
+  (cd "$work" && eval "$program $args" > out 2> err) || got=$?
   [[ $got == "$status" ]] || fail "ombrixdc $args: exit $got, not $status: $(cat "$work/err")"
   grep -Eq -- "$pattern" "$work/$stream" || fail "ombrixdc $args: no '$pattern' in std$stream"
 done
@@ -89,11 +96,6 @@ mkdir -p "$work/alone" && cp "$program" "$work/alone/ombrixdc"
 ! "$work/alone/ombrixdc" render "$golden" -o "$work/x.png" 2> "$work/err" \
   && grep -q "(libombrixdc-view.so) is missing" "$work/err" || fail "no module: $(cat "$work/err")"
 cd "$work"  # the settings' run directory, work/, is taken from the current folder
-# An empty file or folder name is a usage error, not standard output or the temporary folder.
-for option in "idl -o" "demo --dir" "run --save"; do
-  set +e; $program $option "" > out 2> err; got=$?; set -e  # word splitting of option intended
-  [[ $got == 2 ]] && grep -q "must not be empty" err || fail "$option '': exit $got: $(cat err)"
-done
 # A System.dat that cannot be read, and a damaged registry store, left as it was.
 echo "Measuring unit and nothing else" > work/Default/System.dat
 ! $program $learn --offline 2> err && grep -q "System.dat in the run directory" err \
@@ -102,18 +104,14 @@ printf '[HKEY_CLASSES_ROOT\\Half' > store.reg
 ! OMBRIXDC_REGISTRY=store.reg $program register 2> err || fail "register into a damaged store"
 grep -q "store.reg: not a registry export: line 1" err && [[ ! -e store.reg.lock ]] \
   && [[ "$(cat store.reg)" == '[HKEY_CLASSES_ROOT\Half' ]] || fail "damaged store: $(cat err)"
-# The demo writes only into a new, empty or earlier demo folder and follows no link planted in
-# it; its default folder is private to the user.
-mkdir -p mine/Default victim && echo "my map" > mine/Default/_circle1.rsm
-! $program demo --dir mine 2> err && grep -q "is not empty and was not made by the demo" err \
-  || fail "demo into a folder of the user's: $(cat err)"
+# The demo follows no link planted in its folder; its default folder is private to the user.
 for pass in first again; do $program demo --dir new/sub > out || fail "demo into new/sub, $pass"; done
 echo "their map" > victim/_circle1.rsm && echo "their settings" > their.ini
 for planted in Default:victim OmbrixDC.ini:their.ini; do
   name="${planted%%:*}" && mkdir -p "links/$name" && touch "links/$name/.ombrixdc-demo"
   ln -s "$work/${planted#*:}" "links/$name/$name"
-  ! $program demo --dir "links/$name" 2> err || fail "demo followed a planted $name"
-  grep -q "is a symbolic link the demo did not make" err || fail "planted $name: $(cat err)"
+  ! $program demo --dir "links/$name" 2> err && grep -q "is a symbolic link the demo did not make" err \
+    || fail "demo followed a planted $name: $(cat err)"
 done
 [[ "$(cat mine/Default/_circle1.rsm victim/_circle1.rsm their.ini)" == \
    $'my map\ntheir map\ntheir settings' && -f new/sub/Default/demo-results.dat ]] || fail "demo"
@@ -145,8 +143,6 @@ done
 [[ $(wc -l < out) == 5 && $(sed -n 5p out) == *" boss radius 8 in clockwise speeds 5/30 "* ]] \
   || fail "maps list: $(cat out)"
 [[ $(sed -n 3p out) != *"never used"* ]] || fail "maps list: the gap itself is not beyond a gap"
-$program maps list --json maps | grep -q '"number": 5,.*"feature": "boss", "radius": 8, "unit": "inches"' \
-  || fail "maps list --json: the inch boss"
 ! $program maps check maps > out && [[ "$(tail -1 out)" == "5 map numbers, 3 not sound" ]] \
   || fail "maps check: $(cat out)"
 rm -r maps/_circle2.rsm maps/_circle2.rsd maps/_circle3.rsd maps/_circle4.rsm
@@ -177,7 +173,6 @@ for command in idl errors --help; do
 done
 # A run on the simulated machine shows its scan progress on a terminal only.
 run="run --ini settings.ini $feature --set Learning=1 --set Overwrite=1"
-script -qec "$program $run" /dev/null > terminal || fail "run on a terminal"
-grep -aq "scan point" terminal || fail "no progress on a terminal"
-$program $run > piped || fail "run into a pipe"
-! grep -aq $'\r' piped || fail "progress in piped output"
+script -qec "$program $run" /dev/null > terminal && grep -aq "scan point" terminal \
+  || fail "run on a terminal: no progress shown"
+$program $run > piped && ! grep -aq $'\r' piped || fail "progress in piped output"
