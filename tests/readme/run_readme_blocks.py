@@ -30,12 +30,11 @@ FENCE = re.compile(r"^```([A-Za-z]*)\n(.*?)^```\n", re.MULTILINE | re.DOTALL)
 def blocks(readme):
     """(language, code, expected output or None, line number) of each block to run."""
     found = list(FENCE.finditer(readme))
-    for i, match in enumerate(found):
-        language, code = match.group(1), match.group(2)
+    for match, following in zip(found, found[1:] + [None]):
+        language, code = match.groups()
         if language not in RUNNERS:
             continue
         expected = None
-        following = found[i + 1] if i + 1 < len(found) else None
         if (language == "sh" and following and following.group(1) == "text"
                 and readme[match.end():following.start()].strip() == ""):
             expected = following.group(2)
@@ -68,8 +67,7 @@ def main():
     source, build = pathlib.Path(sys.argv[1]).resolve(), pathlib.Path(sys.argv[2]).resolve()
     failures, ran = [], 0
     for language, code, expected, line in blocks((source / "README.md").read_text()):
-        first = code.splitlines()[0] if code.strip() else ""
-        if any(first.startswith(key) for key in SKIPPED):
+        if any(code.startswith(key) for key in SKIPPED):
             continue
         folder = project_like_folder(source, build)
         env = dict(os.environ, PYTHONPATH="build/python", MPLBACKEND="Agg")

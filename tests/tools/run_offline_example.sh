@@ -24,9 +24,8 @@ diff -u "$tests/../docs/errors.md" <("$ombrixdc" errors) || fail "docs/errors.md
 # byte. The summary after them is the README's, which Readme.CodeBlocksRun holds it to.
 "$ombrixdc" run --ini settings.ini --offline --set Learning=1 "${feature[@]}" \
   --set HeaderInfo1=Example --save results > learn.txt || fail "learning run exited $?"
-expected_lines=$(wc -l < "$tests/tools/data/expected-stdout.txt")
-head -n "$expected_lines" learn.txt | diff -u "$tests/tools/data/expected-stdout.txt" - \
-  || fail "learning run output differs"
+expected="$tests/tools/data/expected-stdout.txt"
+head -n "$(wc -l < "$expected")" learn.txt | diff -u "$expected" - || fail "learning run output differs"
 
 # The stored files are the example's golden files: the same text, and every number of the same
 # width and equal to 1e-9 relative or 1e-11 absolute (the map holds differences of two radii of

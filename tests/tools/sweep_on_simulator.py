@@ -18,34 +18,29 @@ def sweep(*args):
     return r.returncode, r.stdout, r.stderr
 
 
-def expect(condition, what):
-    if not condition:
-        sys.exit("FAILED: " + what)
-
-
 with tempfile.TemporaryDirectory() as work:
     work = pathlib.Path(work)
 
     # Without --ini: the demonstration's settings (fast speeds held to 2 x 10 x 10 mm/s).
     code, out, err = sweep("--speeds", "20,80,400", "--json", "-o", str(work / "sweep.png"))
-    expect(code == 0, f"sweep exited {code}: {err}")
+    assert code == 0, f"sweep exited {code}: {err}"
     doc = json.loads(out)
     rows = doc["speeds"]
-    expect([r["speed"] for r in rows] == [20, 80, 400], out)
-    expect([r["fastSpeed"] for r in rows] == [20, 80, 200], out)
-    expect(doc["limitUm"] == 1, "default limit without a repeatability: " + out)
+    assert [r["speed"] for r in rows] == [20, 80, 400], out
+    assert [r["fastSpeed"] for r in rows] == [20, 80, 200], out
+    assert doc["limitUm"] == 1, "default limit without a repeatability: " + out
     for r in rows:
-        expect(0 < r["residualUm"] < r["dynamicUm"], f"residual not below dynamic: {r}")
-        expect(math.isclose(r["removed"], 1 - r["residualUm"] / r["dynamicUm"]), str(r))
+        assert 0 < r["residualUm"] < r["dynamicUm"], f"residual not below dynamic: {r}"
+        assert math.isclose(r["removed"], 1 - r["residualUm"] / r["dynamicUm"]), str(r)
         # One path (a revolution and its overtravel) at each speed.
-        expect(math.isclose(r["scanSeconds"] * r["fastSpeed"],
-                            rows[0]["scanSeconds"] * rows[0]["fastSpeed"]), str(r))
-    expect(rows[0]["dynamicUm"] < rows[1]["dynamicUm"] < rows[2]["dynamicUm"],
-           "the dynamic error grows with the speed: " + out)
-    expect(rows[2]["formErrorUm"] > rows[0]["formErrorUm"] + 1,
-           "scanning fast adds to the form: " + out)
-    expect(doc["recommendedSpeed"] == 200, out)
-    expect((work / "sweep.png").read_bytes()[:8] == b"\x89PNG\r\n\x1a\n", "no PNG chart")
+        assert math.isclose(r["scanSeconds"] * r["fastSpeed"],
+                            rows[0]["scanSeconds"] * rows[0]["fastSpeed"]), str(r)
+    assert rows[0]["dynamicUm"] < rows[1]["dynamicUm"] < rows[2]["dynamicUm"], \
+        "the dynamic error grows with the speed: " + out
+    assert rows[2]["formErrorUm"] > rows[0]["formErrorUm"] + 1, \
+        "scanning fast adds to the form: " + out
+    assert doc["recommendedSpeed"] == 200, out
+    assert (work / "sweep.png").read_bytes()[:8] == b"\x89PNG\r\n\x1a\n", "no PNG chart"
 
     # The machine repeatability of the settings file is the default limit; a limit equal to
     # one residual admits that speed.
@@ -57,27 +52,27 @@ with tempfile.TemporaryDirectory() as work:
                    f"TimeOut=-1\nSlowSpeedRepeatability={limit / 1000!r}\n"
                    f"WorkingDirectory={work}/\n")
     code, out, err = sweep("--ini", str(ini), "--speeds", "20,80,400", "--json")
-    expect(code == 0, f"sweep --ini exited {code}: {err}")
+    assert code == 0, f"sweep --ini exited {code}: {err}"
     doc = json.loads(out)
-    expect(math.isclose(doc["limitUm"], limit), "limit from the settings: " + out)
+    assert math.isclose(doc["limitUm"], limit), "limit from the settings: " + out
     within = [r["fastSpeed"] for r in doc["speeds"] if r["residualUm"] <= doc["limitUm"]]
-    expect(within and doc["recommendedSpeed"] == max(within), "recommendation: " + out)
-    expect(list(work.glob("Default/_circle*.rsm")), "no map learnt in the run directory")
+    assert within and doc["recommendedSpeed"] == max(within), "recommendation: " + out
+    assert list(work.glob("Default/_circle*.rsm")), "no map learnt in the run directory"
 
     # No speed within the limit; the table says so.
     code, out, err = sweep("--speeds", "20", "--limit-um", "0.001")
-    expect(code == 0 and "No speed keeps the compensated residual within 0.001 um" in out,
-           f"exit {code}: {out}{err}")
-    expect(out.splitlines()[2].split()[0] == "20.0", "table row: " + out)
+    assert code == 0 and "No speed keeps the compensated residual within 0.001 um" in out, \
+        f"exit {code}: {out}{err}"
+    assert out.splitlines()[2].split()[0] == "20.0", "table row: " + out
     # No speed measured at all: each row says why, and the table blames no speed.
     code, out, err = sweep("--speeds", "20", "--ini", str(work / "none.ini"))
-    expect("none.ini does not exist" in out and "No speed was measured" in out,
-           f"exit {code}: {out}{err}")
+    assert "none.ini does not exist" in out and "No speed was measured" in out, \
+        f"exit {code}: {out}{err}"
 
     # Usage errors are found before anything runs.
     for args, message in [(["--speeds", "20,0"], "greater than 0"),
                           (["--speeds", "20", "-o", str(work / "chart.txt")], ".png, .svg"),
                           (["--speeds", "20", "--set", "Nonsense=1"], "--set Nonsense=1")]:
         code, out, err = sweep(*args)
-        expect(code == 2 and message in err, f"{args}: exit {code}: {err}")
+        assert code == 2 and message in err, f"{args}: exit {code}: {err}"
 print("sweep checks passed")
