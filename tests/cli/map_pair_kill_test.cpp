@@ -21,8 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const std::string kProgram = OMBRIXDC_PROGRAM;
-
 constexpr int32_t kWorkers = 5;  // runs mostly wait on the simulated machine: run several
 constexpr int32_t kKillsPerWorker = 40;
 // The kills stop after this long even when fewer were made: under a sanitizer or on a busy
@@ -53,7 +51,7 @@ std::vector<std::string> LearningArgs(const TempFolder& folder, int learning, in
   const fs::path ini = folder.Write(
       "settings.ini",
       SettingsText(folder.Path(), "BufferPitch=0.05\r\nDCSpeedFactor=10\r\nDCStartAngle=45\r\n"));
-  std::vector<std::string> args{kProgram, "run", "--ini", ini.string()};
+  std::vector<std::string> args{OMBRIXDC_PROGRAM, "run", "--ini", ini.string()};
   for (const std::string& value :
        {"Learning=" + std::to_string(learning), "Overwrite=" + std::to_string(overwrite),
         "FilterNumber=" + std::to_string(filterNumber), std::string("FeatureRadius=10"),

@@ -33,12 +33,9 @@ class CommandTest : public ::testing::Test {
 // Every check command inverts its own switch only, and the window's checks follow it; the
 // Fast and Corrected switches have no toolbar button.
 TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
-  // In the order of the switches below: the command, whether it has a toolbar button.
-  const std::pair<int32_t, bool> cases[] = {{kCommandMetrology, true},
-                                            {kCommandGrid, true},
-                                            {kCommandReference, true},
-                                            {kCommandFast, false},
-                                            {kCommandCorrected, false}};
+  // The commands in the order of the switches below; the first three have toolbar buttons.
+  const int32_t commands[] = {kCommandMetrology, kCommandGrid, kCommandReference, kCommandFast,
+                              kCommandCorrected};
   const auto switches = [this] {
     return std::array<int32_t, 5>{state.MetrologyView, state.ShowGrid, state.ShowReference,
                                   state.ShowFast, state.ShowCorrected};
@@ -48,7 +45,8 @@ TEST_F(CommandTest, CheckCommands_InvertOneSwitch_AndItsChecks) {
             (std::map<int32_t, bool>{
                 {kCommandMetrology, true}, {kCommandGrid, true}, {kCommandReference, true}}));
   for (std::size_t i = 0; i < 5; ++i) {
-    const auto [id, onToolbar] = cases[i];
+    const int32_t id = commands[i];
+    const bool onToolbar = i < 3;
     for (int32_t expected : {0, 1}) {
       std::array<int32_t, 5> want = switches();  // this switch set, nothing else moved
       want[i] = expected;
