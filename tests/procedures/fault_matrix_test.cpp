@@ -69,26 +69,15 @@ class SilentRefusingLink final : public ComObject<IVexa_link> {
   }
 };
 
-const std::pair<StatusFlag, uint32_t> kFlags[] = {
-    {StatusFlag::airPressureLow, 0x8160003E},
-    {StatusFlag::crashSwitchActive, 0x8160003D},
-    {StatusFlag::dataBufferOverflow, 0x81600047},
-    {StatusFlag::emergencyStopActive, 0x8160003C},
-    {StatusFlag::excessiveProbeDeflection, 0x81600048},
-    {StatusFlag::illegalParameter, 0x8310000A},
-    {StatusFlag::limitSwitchOpenDuringMove, 0x81600045},
-    {StatusFlag::markerHitDuringMove, 0x81600046},
-    {StatusFlag::measuringDatumLost, 0x8310000C},
-    {StatusFlag::QRL_NotResponding, 0x8160003A},
-    {StatusFlag::overspeedDetected, 0x81600041},
-    {StatusFlag::probeHitDuringMove, 0x8310000B},
-    {StatusFlag::scaleReadingFailure, 0x8160003F},
-    {StatusFlag::servoMotorsDisengaged, 0x81600040},
-    {StatusFlag::timeoutDuringMoveOrScan, 0x81600038},
-    {StatusFlag::xMotorOverdriven, 0x81600042},
-    {StatusFlag::yMotorOverdriven, 0x81600043},
-    {StatusFlag::zMotorOverdriven, 0x81600044}};
-static_assert(std::size(kFlags) == static_cast<size_t>(StatusFlag::Count));
+// Each flag's code, in the flags' order: air pressure low, crash switch, data buffer overflow,
+// emergency stop, excessive deflection, illegal parameter, limit switch, marker hit, datum lost,
+// QRL not responding, overspeed, probe hit, scale reading, servos disengaged, timeout, and the
+// x, y and z motors overdriven.
+const uint32_t kFlagCodes[] = {0x8160003E, 0x8160003D, 0x81600047, 0x8160003C, 0x81600048,
+                               0x8310000A, 0x81600045, 0x81600046, 0x8310000C, 0x8160003A,
+                               0x81600041, 0x8310000B, 0x8160003F, 0x81600040, 0x81600038,
+                               0x81600042, 0x81600043, 0x81600044};
+static_assert(std::size(kFlagCodes) == static_cast<size_t>(StatusFlag::Count));
 
 // The second byte of the extended status after a scan: 0x10 finished properly, else 0x20
 // before 0x40 before anything else; a read that fails passes the controller's code on.
@@ -96,7 +85,8 @@ const std::pair<BYTE, uint32_t> kExtendedStatus[] = {
     {0x00, 0x83100005}, {0x8F, 0x83100005}, {0x20, 0x81600049},
     {0x60, 0x81600049}, {0x40, 0x8310000D},
 };
-constexpr LONG kReadError = static_cast<LONG>(0x81600077u);
+constexpr uint32_t kReadCode = 0x81600077u;
+constexpr LONG kReadError = static_cast<LONG>(kReadCode);
 constexpr uint32_t kLockError = 0x81600050u;
 
 const ECircleStatus kError = E_OMBRIX_DC_CIRCLE_ERROR, kAborted = E_OMBRIX_DC_CIRCLE_ABORTED,
@@ -124,17 +114,17 @@ std::vector<Row> FaultRows() {
   };
   // Flags raised during the run's first scan: every one in a learning run, and three in a
   // compensated run, whose scans check them through the same code.
-  for (size_t i = 0; i < std::size(kFlags); ++i) {
-    const auto [flag, code] = kFlags[i];
+  for (size_t i = 0; i < std::size(kFlagCodes); ++i) {
+    const auto flag = static_cast<StatusFlag>(i);
     const Inject raise = DuringScan(1, [flag](Scene& s) { s.machine.SetStatusFlag(flag, 1); });
-    add("flag " + std::to_string(i) + ", learning", raise, kSlowFailed, code);
+    add("flag " + std::to_string(i) + ", learning", raise, kSlowFailed, kFlagCodes[i]);
     if (i % 8 == 0) {
-      replayed("flag " + std::to_string(i) + ", compensated", raise, kReplayFailed, code);
+      replayed("flag " + std::to_string(i) + ", compensated", raise, kReplayFailed, kFlagCodes[i]);
     }
   }
   const auto everyFlag = [](Scene& s) {
-    for (const auto& flag : kFlags) {
-      s.machine.SetStatusFlag(flag.first, 1);
+    for (size_t i = 0; i < std::size(kFlagCodes); ++i) {
+      s.machine.SetStatusFlag(static_cast<StatusFlag>(i), 1);
     }
   };
   replayed("every flag at once: the first in the controller's order", DuringScan(1, everyFlag),
@@ -147,20 +137,18 @@ std::vector<Row> FaultRows() {
     replayed(name + ", compensated", DuringScan(1, spoil), kReplayFailed, code);
   }
   const auto unreadable = [](Scene& s) { s.machine.FailExtendedStatusRead(kReadError); };
-  both("extended status unreadable", DuringScan(1, unreadable), kSlowFailed,
-       static_cast<uint32_t>(kReadError));
+  both("extended status unreadable", DuringScan(1, unreadable), kSlowFailed, kReadCode);
   // A lock refused at the start leaves the component ready for the next run.
   const auto refuse = [](Scene& s) { s.machine.RefuseLock(static_cast<LONG>(kLockError)); };
   both("lock refused", refuse, kNotRun, kLockError, kReady, kNotRun);
   const auto silent = [](Scene& s) { s.component.Link = MakeComObject<SilentRefusingLink>(); };
   add("lock refused without a code", silent, kNotRun, 0x80004005, kReady);
   // A scan the controller refuses fails with its code, or the generic one when it gives none.
-  both(
-      "scan refused without a code", [](Scene& s) { s.machine.RefuseScans(0); }, kSlowFailed,
-      0x80004005);
-  add(
-      "scan refused", [](Scene& s) { s.machine.RefuseScans(kReadError); }, kSlowFailed,
-      static_cast<uint32_t>(kReadError));
+  const auto refuseScans = [](LONG code) {
+    return [code](Scene& s) { s.machine.RefuseScans(code); };
+  };
+  both("scan refused without a code", refuseScans(0), kSlowFailed, 0x80004005);
+  add("scan refused", refuseScans(kReadError), kSlowFailed, kReadCode);
   add("lock not given back after the pre-move", AtMove(0, refuse), kSlowFailed, kLockError);
   add("lock not given back after the return", AtMove(1, refuse), kSlowFailed, kLockError);
   const auto failMoves = [](Scene& s) { s.machine.FailMoves(vexa_sim::kMoveStopped); };

@@ -3,6 +3,8 @@
 // told apart by the header comparison; and the ageing of stored pairs.
 #include "src/procedures/map_search.h"
 #include <chrono>
+#include <numeric>
+#include <regex>
 #include <tuple>
 #include "src/engine/map_grid.h"
 #include "tests/procedures/procedure_fixture.h"
@@ -42,6 +44,8 @@ class MapSearchTest : public ProcedureTest {
 
 const Names kThreePairs = {"_circle1.rsd", "_circle1.rsm", "_circle2.rsd",
                            "_circle2.rsm", "_circle3.rsd", "_circle3.rsm"};
+const Texts kCompensated = {"status 1", "status 4", "status 5", "complete 1"};
+const Texts kNoMap = {"status 1", "complete 0"};
 
 using std::chrono::minutes;
 
@@ -87,8 +91,7 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
 
   // Forget what the learning left behind, so that only the files can supply it.
   CircleDCComponentTestAccess::PublishResults(*component, {});
-  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
-            (Texts{"status 1", "status 4", "status 5", "complete 1"}));
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), kCompensated);
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 3);
   const DataSet slow = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
   EXPECT_LE(LargestDifference(slow, slowOfMap3), 1e-14);
@@ -100,7 +103,7 @@ TEST_F(MapSearchTest, CompensatedRun_ReadsTheMapPairItFound_AndTheSearchStopsAtA
   // Without map 2 the search never reaches map 3, and a new map takes number 2.
   fs::remove(RunDir() / "_circle2.rsm");
   fs::remove(RunDir() / "_circle2.rsd");
-  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), (Texts{"status 1", "complete 0"}));
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), kNoMap);
   EXPECT_EQ(component->GetLastError(), 0x83100009u);
   EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 0);
   ASSERT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_AUTO).back(), "complete 1");
@@ -115,9 +118,8 @@ TEST_F(MapSearchTest, CalibratingMode_FindsTheMapItLearnt) {
   component->Overwrite.Set(E_OMBRIX_DC_CIRCLE_NO_OVERWRITE_EXISTING_MAP);
   Learn(20, 0.3);
   EXPECT_NE(MapText(1).find("FastSpeed:  50.000000\r\n"), std::string::npos);
-  const Texts compensated = {"status 1", "status 4", "status 5", "complete 1"};
   for (const int32_t learning : {E_OMBRIX_DC_CIRCLE_NO_LEARNING, E_OMBRIX_DC_CIRCLE_AUTO}) {
-    EXPECT_EQ(RunToEnd(learning), compensated) << learning;
+    EXPECT_EQ(RunToEnd(learning), kCompensated) << learning;
     EXPECT_EQ(component->GetLastError(), 0u);
     EXPECT_EQ(ProcessRunControlState().mapNumber.load(), 1);
   }
@@ -127,40 +129,34 @@ TEST_F(MapSearchTest, CalibratingMode_FindsTheMapItLearnt) {
 // A stored map pair damaged after it was written: the compensated run fails with error 6 and
 // Status 7; a header that no longer reads as the feature's is passed over (no map: error 9).
 TEST_F(MapSearchTest, DamagedOrMissingStoredFiles_FailTheCompensatedRun) {
-  const auto truncate = [](const fs::path& path) {
-    fs::resize_file(path, fs::file_size(path) / 2);
+  // Each damage is done to the stored map file, or through its name to its partner.
+  using Damage = std::function<void(const fs::path& map)>;
+  const auto replaceAll = [](const char* from, const char* to) -> Damage {
+    return [from, to](const fs::path& map) {
+      const std::string text = std::regex_replace(FileText(map), std::regex(from), to);
+      std::ofstream(map, std::ios::binary) << text;
+    };
   };
-  const auto replaceAll = [](const fs::path& path, const std::string& from, const std::string& to) {
-    std::string text = FileText(path);
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-      text.replace(at, from.size(), to);
-      at += to.size();
-    }
-    std::ofstream(path, std::ios::binary) << text;
-  };
-  using Damage = std::function<void(const fs::path& runDir)>;
   const Texts failed = {"status 1", "status 4", "status 7", "complete 0"};
   // What is damaged, the events, the error and what its reason names.
   const std::tuple<const char*, Damage, Texts, uint32_t, const char*> cases[] = {
-      {"circle data file missing", [](auto& d) { fs::remove(d / "_circle1.rsd"); }, failed,
+      {"circle data file missing",
+       [](const fs::path& map) { fs::remove(fs::path(map).replace_extension(".rsd")); }, failed,
        0x83100006u, "stored map pair 1 in "},
-      {"map data truncated", [&](auto& d) { truncate(d / "_circle1.rsm"); }, failed, 0x83100006u,
-       "the map file is damaged"},
+      {"map data truncated",
+       [](const fs::path& map) { fs::resize_file(map, fs::file_size(map) / 2); }, failed,
+       0x83100006u, "the map file is damaged"},
       // Every block cut to its first half, its count to match: every number reads, but the map
       // covers half the revolution.
-      {"map cut to half the grid",
-       [&](auto& d) { replaceAll(d / "_circle1.rsm", "DataSize:  100", "DataSize:  50"); }, failed,
+      {"map cut to half the grid", replaceAll("DataSize:  100", "DataSize:  50"), failed,
        0x83100006u, "not on the angle grid of its pitch and radius"},
-      {"radius unreadable",
-       [&](auto& d) { replaceAll(d / "_circle1.rsm", "Radius:  8.000000", "Radius:  eight"); },
-       {"status 1", "complete 0"},
-       0x83100009u,
+      {"radius unreadable", replaceAll("Radius:  8.000000", "Radius:  eight"), kNoMap, 0x83100009u,
        "no stored map"},
   };
   for (const auto& [name, damage, events, error, reason] : cases) {
     Restart();
     Learn(20, 0.3);
-    damage(RunDir());
+    damage(RunDir() / "_circle1.rsm");
     EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), events) << name;
     EXPECT_NE(component->LastErrorReason().find(reason), std::string::npos)
         << name << ": " << component->LastErrorReason();
@@ -176,8 +172,7 @@ TEST_F(MapSearchTest, RadiusWithinTolerance_PutsTheStoredReferenceOnTheRunsGrid)
   Learn(20, 0.3);
   const DataSet learnt = component->Results()->dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW];
   component->FeatureRadius.Set(8.9);
-  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING),
-            (Texts{"status 1", "status 4", "status 5", "complete 1"}));
+  EXPECT_EQ(RunToEnd(E_OMBRIX_DC_CIRCLE_NO_LEARNING), kCompensated);
   const auto& sets = component->Results()->dataSets;
   const DataSet& fast = sets[E_OMBRIX_DC_CIRCLE_DATA_FAST];
   ASSERT_EQ(fast.angles.GetSize(), 111u);
@@ -186,11 +181,7 @@ TEST_F(MapSearchTest, RadiusWithinTolerance_PutsTheStoredReferenceOnTheRunsGrid)
     EXPECT_EQ(sets[type].radii.GetSize(), 111u) << type;
   }
   const auto mean = [](const CMaDoubleArray& v) {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < v.GetSize(); ++i) {
-      sum += v[i];
-    }
-    return sum / static_cast<double>(v.GetSize());
+    return std::accumulate(v.begin(), v.end(), 0.0) / static_cast<double>(v.GetSize());
   };
   EXPECT_NEAR(mean(sets[E_OMBRIX_DC_CIRCLE_DATA_SLOW].radii), mean(learnt.radii), 1e-5);
 }
@@ -222,27 +213,23 @@ TEST(FindMatchingMap, ReportsADamagedMatchAndGoesOn_AndAFolderIsNoMap) {
 
 TEST(DeleteOldMapFiles, OneHourLimit_DeletesPairsOlderThan60Minutes) {
   TempFolder folder;
-  const std::pair<const char*, std::chrono::seconds> files[] = {
-      {"_circle1.rsd", minutes(61)},
-      {"_circle1.rsm", minutes(61)},  // old pair: goes
-      {"_circle2.rsd", minutes(60)},
-      {"_circle2.rsm", minutes(60)},  // exactly 60: stays
-      {"_circle3.rsd", minutes(-10)},
-      {"_circle3.rsm", minutes(-10)},  // future: stays
-      {"_circle4.rsd", minutes(120)},
-      {"_circle4.rsm", minutes(0)},    // young map goes with it
-      {"_circle5.rsm", minutes(120)},  // old map alone: goes
-      {"_circle8.RSD", minutes(120)},
-      {"_circle8.RSM", minutes(0)},            // the partner in any case
-      {"_circle9.rsm.17.3.tmp", minutes(61)},  // interrupted writes' ...
-      {"_circle9.rsd.tmp", minutes(61)},       // ... temporaries: go
-      {"_circle7.rsd.17.4.tmp", minutes(59)},  // a young one stays
-      {"notes.txt", minutes(600)},             // not a map file
-      {"customer-part.rsd", minutes(600)},     // nor this
-      {"_circle1.rsm.bak", minutes(600)},      // nor this
+  // Minutes since each file was written. Pair 1 is old: it goes; pair 2, exactly 60, and pair
+  // 3, in the future, stay; an old circle data file takes its young map with it (4), in any
+  // case of the names (8); an old map alone goes (5); interrupted writes' temporaries go (9)
+  // unless young (7); the rest are no map files.
+  const std::pair<int, std::vector<const char*>> ages[] = {
+      {61, {"_circle1.rsd", "_circle1.rsm", "_circle9.rsm.17.3.tmp", "_circle9.rsd.tmp"}},
+      {60, {"_circle2.rsd", "_circle2.rsm"}},
+      {-10, {"_circle3.rsd", "_circle3.rsm"}},
+      {120, {"_circle4.rsd", "_circle5.rsm", "_circle8.RSD"}},
+      {0, {"_circle4.rsm", "_circle8.RSM"}},
+      {59, {"_circle7.rsd.17.4.tmp"}},
+      {600, {"notes.txt", "customer-part.rsd", "_circle1.rsm.bak"}},
   };
-  for (const auto& [name, age] : files) {
-    WriteAged(folder, name, age);
+  for (const auto& [age, names] : ages) {
+    for (const char* name : names) {
+      WriteAged(folder, name, minutes(age));
+    }
   }
   // A folder is never a map file: neither it nor its young partner goes.
   fs::create_directory(folder.Path() / "_circle6.rsd");

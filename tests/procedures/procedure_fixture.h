@@ -20,18 +20,13 @@ namespace fs = std::filesystem;
 // lets a test act as each one starts (make it fail, request an abort).
 class RecordingMove final : public ComObject<IVexa_move> {
  public:
-  struct Started {
-    bool rotation;
-    double angle;  // degrees, rotations only
-    CMaPoint target;
-    double speed;
-  };
   explicit RecordingMove(ComPtr<IVexa_move> inner) : inner_(std::move(inner)) {}
 
   // Called on the run's thread as move `index` (from 0) starts, before the machine sees it.
   std::function<void(size_t index, bool rotation)> onStart;
 
-  std::vector<Started> Moves() const {
+  // Each move as it started: a rotation's angle in degrees, a line's target, and its speed.
+  std::vector<vexa_sim::MoveRequest> Moves() const {
     std::lock_guard lock(mutex_);
     return moves_;
   }
@@ -49,17 +44,15 @@ class RecordingMove final : public ComObject<IVexa_move> {
     return inner_->SetTarget(target, success);
   }
   HRESULT StartMove(double speed, LONG r1, LONG r2, LONG r3, LONG r4) override {
-    Started move{std::exchange(rotationNext_, false), 0.0, {}, speed};
+    vexa_sim::MoveRequest move{std::exchange(rotationNext_, false), {}, {}, 0.0, speed};
     target_->get_Angle(&move.angle);
     target_->get_x(&move.target.x());
     target_->get_y(&move.target.y());
     target_->get_z(&move.target.z());
-    size_t index = 0;
-    {
-      std::lock_guard lock(mutex_);
-      index = moves_.size();
-      moves_.push_back(move);
-    }
+    std::unique_lock lock(mutex_);
+    moves_.push_back(move);
+    const size_t index = moves_.size() - 1;
+    lock.unlock();
     if (onStart) {
       onStart(index, move.rotation);
     }
@@ -74,19 +67,7 @@ class RecordingMove final : public ComObject<IVexa_move> {
   ComPtr<IVexa_move_target> target_;
   bool rotationNext_ = false;
   mutable std::mutex mutex_;
-  std::vector<Started> moves_;
-};
-
-// Stands in for the component for a procedure run on its own: takes what it reports and never
-// asks it to stop.
-class IgnoringReporter final : public RunReporter {
- public:
-  void ChangeStatus(ECircleStatus) override {}
-  bool AbortRequested() const override { return false; }
-  void PublishDataSet(EDataType, const DataSet&) override {}
-  void PublishCentre(ScanKind, const CMaPoint&) override {}
-  void PublishFastSpeed(double) override {}
-  void PublishMapWritten(int32_t) override {}
+  std::vector<vexa_sim::MoveRequest> moves_;
 };
 
 // The names in `dir` (none when it does not exist), sorted; only map pairs' files unless `all`.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <tuple>
 
+#include "src/component/run_reporter.h"
 #include "src/procedures/moves.h"
 #include "tests/procedures/procedure_fixture.h"
 
@@ -23,11 +24,11 @@ class ScanCircleTest : public ProcedureTest {
     component->FastSpeed.Set(50.0);
     HoldLock();
   }
-  ScanResult Scan(ScanKind scan) {
-    return ScanCircle(component->MakeRunContext(), report, scan,
-                      scan == ScanKind::Slow ? 5.0 : 50.0);
+  ScanResult Scan(ScanKind scan, double speed) {
+    RunResults results;
+    ComponentRunReporter report(*component, results);
+    return ScanCircle(component->MakeRunContext(), report, scan, speed);
   }
-  IgnoringReporter report;
 };
 
 constexpr double kDeg = MA_PI / 180.0;
@@ -63,26 +64,43 @@ const Case kCases[] = {
 
 }  // namespace
 
-TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
-  // The scan, its direction, DCStartAngle; the rotation before the scan and the scan's start
-  // angle, in degrees.
-  const std::tuple<ScanKind, int32_t, double, std::optional<double>, double> cases[] = {
-      {ScanKind::Slow, kCw, 30.0, std::nullopt, 90.0},
-      {ScanKind::Slow, kCw, 45.0, 15.0, 90.0},
-      {ScanKind::Slow, kAcw, 45.0, -15.0, 90.0},
-      {ScanKind::Fast, kCw, 30.0, std::nullopt, 72.0},
-      {ScanKind::Fast, kAcw, 30.0, std::nullopt, 108.0},
-      {ScanKind::Fast, kCw, 45.0, std::nullopt, 57.0},
-      {ScanKind::Fast, kAcw, 45.0, std::nullopt, 123.0},
+// The scan command runs the tip centre inside a bore and outside a boss, about the feature
+// frame's origin and +z axis, with the reserved values the controller expects; a slow scan
+// starts on +Y, after a pre-move by DCStartAngle beyond 30 degrees, a fast scan DCStartAngle
+// less 12 degrees from it, against the scan's direction. The radius measured is the feature's.
+TEST_F(ScanCircleTest, ScanCommand_FollowsDCStartAngleDirectionAndBoreOrBoss) {
+  // The scan, its direction, DCStartAngle, bore or boss; the rotation before the scan and the
+  // scan's start angle, in degrees.
+  const std::tuple<ScanKind, int32_t, double, int32_t, std::optional<double>, double> cases[] = {
+      {ScanKind::Slow, kCw, 30.0, 0, std::nullopt, 90.0},
+      {ScanKind::Slow, kCw, 45.0, 0, 15.0, 90.0},
+      {ScanKind::Slow, kAcw, 45.0, 0, -15.0, 90.0},
+      {ScanKind::Fast, kCw, 30.0, 0, std::nullopt, 72.0},
+      {ScanKind::Fast, kAcw, 30.0, 1, std::nullopt, 108.0},
+      {ScanKind::Fast, kCw, 45.0, 1, std::nullopt, 57.0},
+      {ScanKind::Fast, kAcw, 45.0, 0, std::nullopt, 123.0},
   };
   ComPtr<RecordingMove> moves = WatchMoves();
-  for (const auto& [scan, direction, dcStartAngle, preMove, startAngle] : cases) {
+  for (const auto& [scan, direction, dcStartAngle, boss, preMove, startAngle] : cases) {
     component->ScanDirection.Set(direction);
     component->DCStartAngle.Set(dcStartAngle);
+    component->BoreOrBoss.Set(boss);
     const size_t movesBefore = moves->Moves().size();
     const int32_t locksBefore = machine->LocksGranted();
-    EXPECT_EQ(Scan(scan).step.error.Recorded(), 0);
-    EXPECT_DOUBLE_EQ(machine->LastScan()->startAngle, startAngle);
+    const double speed = scan == ScanKind::Slow ? 5.0 : 50.0;
+    const ScanResult r = Scan(scan, speed);
+    EXPECT_EQ(r.step.error.Recorded(), 0);
+    const vexa_sim::CircleScanRequest c = *machine->LastScan();
+    EXPECT_EQ(std::tie(c.startAngle, c.pathDiameter, c.boreOrBoss, c.tipDiameter, c.deflection,
+                       c.speed, c.bufferPitch),
+              std::make_tuple(startAngle, boss ? 22.0 : 18.0, static_cast<BYTE>(boss), 2.0, 0.3,
+                              speed, 0.1));
+    EXPECT_TRUE(c.centre.IsEqual(CMaPoint(0.0, 0.0, 0.0), 0.0));
+    EXPECT_TRUE(c.axis.IsEqual(CMaPoint(0.0, 0.0, 1.0), 0.0));
+    EXPECT_EQ(std::tie(c.reserved1, c.reserved2, c.reserved3, c.reserved4, c.reserved5),
+              std::make_tuple(0.0, 0.0, 0.0, 0.1, 1.0));
+    ASSERT_GT(r.output.profile.radii.GetSize(), 100u);
+    EXPECT_NEAR(r.output.profile.radii[0], 10.0, 0.05);
     const auto made = moves->Moves();
     ASSERT_EQ(made.size() - movesBefore, preMove ? 1u : 0u);
     if (preMove) {
@@ -95,45 +113,17 @@ TEST_F(ScanCircleTest, StartAngleAndPreMove_FollowDCStartAngleAndDirection) {
   }
 }
 
-TEST_F(ScanCircleTest, ScanCommand_RunsTheTipCentreInsideABoreAndOutsideABoss) {
-  for (auto [boreOrBoss, pathDiameter] : {std::pair{0, 18.0}, std::pair{1, 22.0}}) {
-    component->BoreOrBoss.Set(boreOrBoss);
-    const ScanResult r = Scan(ScanKind::Fast);
-    const ScanOutput& out = r.output;
-    EXPECT_EQ(r.step.error.Recorded(), 0);
-    const vexa_sim::CircleScanRequest scan = *machine->LastScan();
-    EXPECT_DOUBLE_EQ(scan.pathDiameter, pathDiameter);
-    EXPECT_EQ(scan.boreOrBoss, boreOrBoss);
-    EXPECT_DOUBLE_EQ(scan.tipDiameter, 2.0);
-    EXPECT_DOUBLE_EQ(scan.deflection, 0.3);
-    EXPECT_DOUBLE_EQ(scan.speed, 50.0);
-    EXPECT_DOUBLE_EQ(scan.bufferPitch, 0.1);
-    // About the feature frame's origin and +z axis, with the reserved values the controller
-    // expects.
-    EXPECT_TRUE(scan.centre.IsEqual(CMaPoint(0.0, 0.0, 0.0), 0.0));
-    EXPECT_TRUE(scan.axis.IsEqual(CMaPoint(0.0, 0.0, 1.0), 0.0));
-    EXPECT_EQ(
-        std::tie(scan.reserved1, scan.reserved2, scan.reserved3, scan.reserved4, scan.reserved5),
-        std::make_tuple(0.0, 0.0, 0.0, 0.1, 1.0));
-    // One revolution about the feature, the radius measured being the feature's.
-    ASSERT_GT(out.profile.radii.GetSize(), 100u);
-    EXPECT_NEAR(out.profile.radii[0], 10.0, 0.05);
-  }
-}
-
 TEST_F(ScanCircleTest, RawFilesThatCannotBeWritten_FailWithError6) {
   component->SaveRawData.Set(1);
   component->RunDirectory.Set((folder.Path() / "missing").string());
-  const ScanResult r = Scan(ScanKind::Slow);
+  const ScanResult r = Scan(ScanKind::Slow, 5.0);
   EXPECT_EQ(r.step.error.Recorded(), 6);
   EXPECT_TRUE(r.output.profile.radii.IsEmpty());
 }
 
-TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStillFarOff) {
+TEST_F(ScanCircleTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStillFarOff) {
   for (const Case& c : kCases) {
     Restart();
-    PrepareRun();
-    component->FastSpeed.Set(50.0);
     component->StartPosition.Set(kStart);
     component->ScanDirection.Set(c.direction);
     component->MeasuringUnit.Set(c.unit);
@@ -142,7 +132,6 @@ TEST_F(ProcedureTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStill
     moves->onStart = [&](size_t, bool rotation) {
       machine->FailMoves(c.rotationFails && rotation ? vexa_sim::kMoveStopped : 0);
     };
-    HoldLock();
 
     const StepResult returned = ReturnToStart(component->MakeRunContext());
 
