@@ -12,25 +12,18 @@ namespace ombrixdc {
 
 constexpr double kTol = 1e-9;
 
-class PrepareBoreScan : public ::testing::Test {
- protected:
-  static constexpr std::size_t kSamples = 401;
-  const double from = 0.0, to = kTwoPi + 3 * kPi / 4;
-  TipLists tips = CircleTips(100.0, 50.0, 9.0, from, to, kSamples);
-};
-
 // The profile is the samples from the first one at or past pi/2 to the last one at or before
 // 2*pi + pi/2. Each sample's radius and angle come from its centred tip point, rounded step by
 // step as sqrt(x*x + y*y) +- d and the angle of (x/r, y/r), so that the same scan always gives
 // the same profile, to the last bit; the tip lists are left centred and trimmed with it. The
 // surface points come back about the centre found.
-TEST_F(PrepareBoreScan, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsGive) {
-  const std::vector<double> a = Spread(from, to, kSamples);
+TEST(PrepareScanProfile, GivesOneRevolutionFromThePlusYAxisRoundedAsTheTipPointsGive) {
+  const std::vector<double> a = Spread(0.0, kTwoPi + 3 * kPi / 4, 401);
   const auto first = std::find_if(a.begin(), a.end(), [](double v) { return v >= kPi / 2; });
   const auto last = std::find_if(a.begin(), a.end(), [](double v) { return v > 2.5 * kPi; });
   const auto expectedCount = static_cast<std::size_t>(last - first);
   for (const auto& [boreOrBoss, tipSign] : {std::pair{0, 1.0}, std::pair{1, -1.0}}) {
-    TipLists t = tips;
+    TipLists t = CircleTips(100.0, 50.0, 9.0, a);
     const PreparedScan prepared = PrepareScanProfile(boreOrBoss, 0, 1.0, t.x, t.y, t.z);
     ASSERT_EQ(prepared.error, ErrorNumber::None);
     EXPECT_NEAR(prepared.centre.x(), 100.0, kTol);
@@ -69,17 +62,12 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
       // Past the axis and round, but ending 10 degrees short of it: a sector never measured.
       {"ends short of the axis", Spread(0.3 * kPi, 2.5 * kPi - 0.175, 400)}};
   for (const auto& [name, angles] : cases) {
-    TipLists tips;
-    for (double a : angles) {
-      tips.x.Add(20.0 + 4.0 * std::cos(a));
-      tips.y.Add(-7.0 + 4.0 * std::sin(a));
-      tips.z.Add(0.0);
-    }
+    TipLists tips = CircleTips(20.0, -7.0, 4.0, angles);
     const PreparedScan prepared = PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z);
     EXPECT_EQ(prepared.error, kUnusableScan) << name;
     EXPECT_TRUE(prepared.profile.radii.IsEmpty() && prepared.profile.angles.IsEmpty()) << name;
   }
-  TipLists tips = CircleTips(0.0, 0.0, 5.0, 0.0, 2.5 * kPi, 100);
+  TipLists tips = CircleTips(0.0, 0.0, 5.0, Spread(0.0, 2.5 * kPi, 100));
   tips.z.SetSize(99);  // tip lists of different lengths
   EXPECT_EQ(PrepareScanProfile(0, 0, 1.0, tips.x, tips.y, tips.z).error, kUnusableScan);
 }
@@ -87,22 +75,18 @@ TEST(PrepareScanProfile, ReportsScansThatGiveNoRevolutionAsUnusable) {
 // An anticlockwise scan gives the profile of the same scan taken clockwise; its deflections are
 // reversed and trimmed with the tips.
 TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFollow) {
-  TipLists tips = CircleTips(0.0, 0.0, 5.0, 2.75 * kPi, 0.0, 200);  // anticlockwise order
+  TipLists tips = CircleTips(0.0, 0.0, 5.0, Spread(2.75 * kPi, 0.0, 200));  // anticlockwise
   DeflectionLists deflections;
   for (std::size_t i = 0; i < 200; ++i) {
     tips.z[i] = static_cast<double>(i);
-    deflections.a.Add(static_cast<double>(i));
-    deflections.b.Add(-static_cast<double>(i));
+    deflections.b.Add(-tips.z[i]);
   }
-  for (std::size_t i = 0; i < 190; ++i) {
-    deflections.c.Add(static_cast<double>(i));  // ten deflection reads failed
-  }
-  CMaDoubleArray expectedC = deflections.c;
-  std::reverse(expectedC.begin(), expectedC.end());
+  deflections.a = tips.z;
+  deflections.c = Array(std::vector<double>(tips.z.begin(), tips.z.end() - 10));  // ten failed
 
   const PreparedScan prepared = PrepareScanProfile(0, 1, 0.0, tips.x, tips.y, tips.z, deflections);
   ASSERT_EQ(prepared.error, ErrorNumber::None);
-  TipLists clockwise = CircleTips(0.0, 0.0, 5.0, 0.0, 2.75 * kPi, 200);
+  TipLists clockwise = CircleTips(0.0, 0.0, 5.0, Spread(0.0, 2.75 * kPi, 200));
   const RadialProfile forward =
       PrepareScanProfile(0, 0, 0.0, clockwise.x, clockwise.y, clockwise.z).profile;
   ExpectNear(prepared.profile.radii, forward.radii, 1e-12);
@@ -113,11 +97,12 @@ TEST(PrepareScanProfile, AnticlockwiseScanGivesTheClockwiseProfile_DeflectionsFo
   for (std::size_t i = 0; i < m; ++i) {
     EXPECT_EQ(deflections.b[i], -tips.z[i]);
   }
-  // The short list is cut by the same rule within its own length, never read past its end.
+  // The short list is cut by the same rule within its own length, never read past its end: its
+  // values 0 to 189 reversed.
   const auto start = static_cast<std::size_t>(199 - tips.z[0]);
   ASSERT_LE(deflections.c.GetSize(), m);
   for (std::size_t i = 0; i < deflections.c.GetSize(); ++i) {
-    EXPECT_EQ(deflections.c[i], expectedC[start + i]);
+    EXPECT_EQ(deflections.c[i], 189.0 - static_cast<double>(start + i));
   }
 }
 

@@ -63,9 +63,7 @@ TEST(FitToMapGrid, GivesTheLeastSquaresRadiusAtEveryGridAngle_NoneForALine) {
   ASSERT_EQ(r.error, ErrorNumber::None);
   EXPECT_EQ(r.data.angles.Values(), MapGridAngles(0.5, 10.0, kMapGridStartAngle)->Values());
   ASSERT_EQ(r.data.radii.GetSize(), 125u);
-  for (double radius : r.data.radii) {
-    EXPECT_NEAR(radius, 4.0, 1e-9);
-  }
+  EXPECT_THAT(r.data.radii.Values(), testing::Each(testing::DoubleNear(4.0, 1e-9)));
   RadialProfile line;  // points on y = 1
   for (int i = 1; i < 20; ++i) {
     const double a = kPi * i / 20.0;
@@ -87,10 +85,8 @@ TEST(InterpolatePeriodic, TakesTheTwoNodesEitherSideRoundTheEnd) {
   }
   const std::optional<CMaDoubleArray> at = InterpolatePeriodic(angles, values, midpoints);
   ASSERT_TRUE(at);
-  const double expected[8] = {9 / 16.0, -1 / 16.0, 0, 0, 0, 0, -1 / 16.0, 9 / 16.0};
-  for (std::size_t i = 0; i < 8; ++i) {
-    EXPECT_NEAR((*at)[i], expected[i], 1e-12) << i;
-  }
+  const std::vector<double> expected = {9 / 16.0, -1 / 16.0, 0, 0, 0, 0, -1 / 16.0, 9 / 16.0};
+  EXPECT_THAT(at->Values(), testing::Pointwise(testing::DoubleNear(1e-12), expected));
 }
 
 }  // namespace ombrixdc

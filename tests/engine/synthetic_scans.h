@@ -1,5 +1,6 @@
 #pragma once
 // Synthetic circle scans and profiles for the engine's tests.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,11 +28,10 @@ inline std::vector<double> Spread(double from, double to, std::size_t n) {
   return a;
 }
 
-// n tip centres on a circle about (cx, cy), angles Spread(from, to, n), z = 3.
-inline TipLists CircleTips(double cx, double cy, double radius, double from, double to,
-                           std::size_t n) {
+// Tip centres on a circle about (cx, cy) at the given angles, z = 3.
+inline TipLists CircleTips(double cx, double cy, double radius, const std::vector<double>& angles) {
   TipLists tips;
-  for (const double a : Spread(from, to, n)) {
+  for (const double a : angles) {
     tips.x.Add(cx + radius * std::cos(a));
     tips.y.Add(cy + radius * std::sin(a));
     tips.z.Add(3.0);
@@ -39,13 +39,13 @@ inline TipLists CircleTips(double cx, double cy, double radius, double from, dou
   return tips;
 }
 
-// A prepared-looking profile: n angles evenly over one revolution from just past the +Y axis,
-// radius(angle) given by f.
+// A prepared-looking profile: n angles evenly over one revolution from `from` (by default just
+// past the +Y axis), radius(angle) given by f.
 template <class F>
-RadialProfile ProfileOf(std::size_t n, F f) {
+RadialProfile ProfileOf(std::size_t n, F f, double from = kPi / 2 + 1e-3) {
   RadialProfile p;
   for (std::size_t i = 0; i < n; ++i) {
-    const double a = kPi / 2 + 1e-3 + kTwoPi * static_cast<double>(i) / static_cast<double>(n);
+    const double a = from + kTwoPi * static_cast<double>(i) / static_cast<double>(n);
     p.angles.Add(a);
     p.radii.Add(f(a));
   }
@@ -55,10 +55,7 @@ RadialProfile ProfileOf(std::size_t n, F f) {
 // Two lists of the same length, element by element within `tolerance`.
 inline void ExpectNear(const CMaDoubleArray& got, const CMaDoubleArray& expected,
                        double tolerance) {
-  ASSERT_EQ(got.GetSize(), expected.GetSize());
-  for (std::size_t i = 0; i < got.GetSize(); ++i) {
-    EXPECT_NEAR(got[i], expected[i], tolerance) << i;
-  }
+  EXPECT_THAT(got.Values(), testing::Pointwise(testing::DoubleNear(tolerance), expected.Values()));
 }
 
 inline CMaDoubleArray Array(std::vector<double> values) {
