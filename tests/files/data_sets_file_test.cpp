@@ -36,16 +36,6 @@ std::string Shape(const std::string& line) {
   return shape;
 }
 
-// A data set that ProfileToPoints turns into the given points about the origin.
-DataSet FromPoints(const std::vector<CMaPoint>& points) {
-  DataSet set;
-  for (const CMaPoint& p : points) {
-    set.radii.Add(std::hypot(p.x(), p.y()));
-    set.angles.Add(std::atan2(p.y(), p.x()));
-  }
-  return set;
-}
-
 DataSetsFileContent SomeContent() {
   DataSetsFileContent c;
   c.header.radius = 8.0;
@@ -67,15 +57,16 @@ TEST(DataSetsFile, GoldenFileLayoutIsReproducedFromItsOwnPoints) {
   content.header = ReadMapFileHeader(mapReader).header;  // the same run's values
   content.headerInfo[0] = "Example";
   TokenReader reader(golden);
+  // Each set is the radii and angles that ProfileToPoints turns into its points about the origin.
   for (DataSet& set : content.dataSets) {
     ASSERT_TRUE(reader.SkipPast("Data:"));
-    std::vector<CMaPoint> points;
     while (auto x = reader.ReadDouble()) {
       const double y = *reader.ReadDouble();
-      points.emplace_back(*x, y, *reader.ReadDouble());
+      ASSERT_TRUE(reader.ReadDouble());  // z
+      set.radii.Add(std::hypot(*x, y));
+      set.angles.Add(std::atan2(y, *x));
     }
-    ASSERT_EQ(points.size(), 100u);
-    set = FromPoints(points);
+    ASSERT_EQ(set.radii.GetSize(), 100u);
   }
 
   const DataSetsFileText written = WriteDataSetsFile(content);

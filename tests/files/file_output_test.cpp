@@ -27,8 +27,7 @@ TEST(FileOutput, AtomicWriteLeavesOnlyTheNewFile) {
   EXPECT_EQ(FileCount(folder.Path()), 1);
 
   // A target that cannot be replaced: the write fails and leaves nothing behind.
-  std::filesystem::create_directory(folder.Path() / "_circle2.rsm");
-  std::filesystem::create_directory(folder.Path() / "_circle2.rsm" / "inside");
+  std::filesystem::create_directories(folder.Path() / "_circle2.rsm" / "inside");
   EXPECT_FALSE(WriteTextFileAtomically(folder.Path() / "_circle2.rsm", "map"));
   EXPECT_EQ(FileCount(folder.Path()), 2);
 }
@@ -50,13 +49,12 @@ TEST(FileOutput, MapPairIsReplacedOnlyWhenBothFilesAreWritten) {
 
 // A folder under a pair's name is never replaced or removed; the old pair stays.
 TEST(FileOutput, MapPairIsNotWrittenOverAFolder) {
-  for (const char* folderName : {"_circle1.rsm", "_circle1.rsd"}) {
+  for (const auto& [folderName, other] :
+       {std::pair{"_circle1.rsm", "_circle1.rsd"}, std::pair{"_circle1.rsd", "_circle1.rsm"}}) {
     TempFolder folder;
     const auto map = folder.Path() / "_circle1.rsm";
     const auto data = folder.Path() / "_circle1.rsd";
     std::filesystem::create_directory(folder.Path() / folderName);
-    const std::string other =
-        folderName == std::string("_circle1.rsm") ? "_circle1.rsd" : "_circle1.rsm";
     folder.Write(other, "old");
     EXPECT_FALSE(WriteMapFilePairAtomically(map, "new map", data, "new data")) << folderName;
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / folderName));

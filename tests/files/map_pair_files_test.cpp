@@ -158,8 +158,7 @@ TEST(MapFile, DamagedDataBlocksAreReadErrors) {
 TEST(CircleDataFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   const std::string golden = ReadGoldenFile("_circle1.rsd");
   ASSERT_FALSE(golden.empty());
-  TokenReader reader(golden);
-  const CircleDataResult read = ReadCircleDataFile(reader);
+  const CircleDataResult read = ReadCircle(golden);
   ASSERT_EQ(read.error, ErrorNumber::None);
   ASSERT_EQ(read.data.slow.radii.GetSize(), 100u);
   ASSERT_EQ(read.data.slowMap.radii.GetSize(), 100u);

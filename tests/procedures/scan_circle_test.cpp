@@ -3,6 +3,8 @@
 // moves and scans.
 #include "src/procedures/scan_circle.h"
 
+#include <gmock/gmock.h>
+
 #include <optional>
 #include <tuple>
 
@@ -33,34 +35,10 @@ class ScanCircleTest : public ProcedureTest {
 
 constexpr double kDeg = MA_PI / 180.0;
 
-struct Case {
-  const char* name;
-  CMaPoint tip;  // where the slow scan left the probe; the start position is (0, 10, 0)
-  int32_t direction;
-  bool rotationFails;
-  double rotation;  // degrees
-  bool linear;
-  int32_t error;
-  CMaPoint end;      // unless a move failed
-  int32_t unit = 0;  // the measuring unit: 1 inches
-};
-
 const CMaPoint kStart(0.0, 10.0, 0.0);
 const int32_t kCw = E_OMBRIX_DC_CIRCLE_CLOCKWISE_SCAN;
 const int32_t kAcw = E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN;
 const CMaPoint kTenDegreesShort(10.0 * std::sin(10 * kDeg), 10.0 * std::cos(10 * kDeg), 0.0);
-
-const Case kCases[] = {
-    {"a quarter turn short, clockwise", {10, 0, 0}, kCw, false, 90.0, false, 0, kStart},
-    {"a quarter turn short, anticlockwise", {10, 0, 0}, kAcw, false, 90.0, false, 0, kStart},
-    {"a quarter turn beyond", {-10, 0, 0}, kCw, false, -90.0, false, 0, kStart},
-    {"at the start", kStart, kCw, false, 0.0, false, 0, kStart},
-    {"exactly 2.0 outside", {0, 12, 0}, kCw, false, 0.0, false, 0, {0, 12, 0}},
-    {"2.5 outside", {0, 12.5, 0}, kCw, false, 0.0, true, 0, kStart},
-    {"0.5 in outside on an inch machine", {0, 10.5, 0}, kCw, false, 0.0, true, 0, kStart, 1},
-    {"rotation fails far from the start", {-10, 0, 0}, kCw, true, -90.0, true, 0, kStart},
-    {"rotation fails near the start", kTenDegreesShort, kCw, true, 10.0, false, 4, {}},
-};
 
 }  // namespace
 
@@ -122,35 +100,48 @@ TEST_F(ScanCircleTest, RawFilesThatCannotBeWritten_FailWithError6) {
 }
 
 TEST_F(ScanCircleTest, ReturnToStart_RotatesOntoTheStartAndMovesStraightWhenStillFarOff) {
-  for (const Case& c : kCases) {
+  // Where the slow scan left the probe (the start is (0, 10, 0)), the scan direction, whether a
+  // rotation fails; the rotation (degrees), whether a straight move follows, the error, where
+  // the probe ends unless a move failed, and the measuring unit (1 inches).
+  const std::tuple<const char*, CMaPoint, int32_t, bool, double, bool, int32_t, CMaPoint, int32_t>
+      cases[] = {
+          {"quarter turn short, clockwise", {10, 0, 0}, kCw, false, 90.0, false, 0, kStart, 0},
+          {"quarter turn short, anticlockwise", {10, 0, 0}, kAcw, false, 90.0, false, 0, kStart, 0},
+          {"quarter turn beyond", {-10, 0, 0}, kCw, false, -90.0, false, 0, kStart, 0},
+          {"at the start", kStart, kCw, false, 0.0, false, 0, kStart, 0},
+          {"exactly 2.0 outside", {0, 12, 0}, kCw, false, 0.0, false, 0, {0, 12, 0}, 0},
+          {"2.5 outside", {0, 12.5, 0}, kCw, false, 0.0, true, 0, kStart, 0},
+          {"0.5 in outside on an inch machine", {0, 10.5, 0}, kCw, false, 0.0, true, 0, kStart, 1},
+          {"rotation fails far from the start", {-10, 0, 0}, kCw, true, -90.0, true, 0, kStart, 0},
+          {"rotation fails near the start", kTenDegreesShort, kCw, true, 10.0, false, 4, {}, 0},
+      };
+  for (const auto& [name, tip, direction, rotationFails, angle, linear, error, end, unit] : cases) {
     Restart();
     component->StartPosition.Set(kStart);
-    component->ScanDirection.Set(c.direction);
-    component->MeasuringUnit.Set(c.unit);
-    machine->SetTip(c.tip);
+    component->ScanDirection.Set(direction);
+    component->MeasuringUnit.Set(unit);
+    machine->SetTip(tip);
     ComPtr<RecordingMove> moves = WatchMoves();
     moves->onStart = [&](size_t, bool rotation) {
-      machine->FailMoves(c.rotationFails && rotation ? vexa_sim::kMoveStopped : 0);
+      machine->FailMoves(rotationFails && rotation ? vexa_sim::kMoveStopped : 0);
     };
 
     const StepResult returned = ReturnToStart(component->MakeRunContext());
 
     const auto made = moves->Moves();
-    ASSERT_EQ(made.size(), c.linear ? 2u : 1u) << c.name;
-    EXPECT_TRUE(made[0].rotation) << c.name;
-    EXPECT_NEAR(made[0].angle, c.rotation, 1e-9) << c.name;
-    for (const auto& move : made) {
-      EXPECT_EQ(move.speed, 50.0) << c.name;
+    ASSERT_EQ(made.size(), linear ? 2u : 1u) << name;
+    EXPECT_TRUE(made[0].rotation) << name;
+    EXPECT_NEAR(made[0].angle, angle, 1e-9) << name;
+    EXPECT_THAT(made, testing::Each(testing::Field(&vexa_sim::MoveRequest::speed, 50.0))) << name;
+    if (linear) {
+      EXPECT_FALSE(made[1].rotation) << name;
+      EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << name;
     }
-    if (c.linear) {
-      EXPECT_FALSE(made[1].rotation) << c.name;
-      EXPECT_EQ(made[1].target.DistanceTo(kStart), 0.0) << c.name;
-    }
-    EXPECT_EQ(returned.error.Recorded(), c.error) << c.name;
-    EXPECT_EQ(returned.IsCompleted(), c.error == 0) << c.name;
-    EXPECT_EQ(machine->LockHeld(), c.error == 0) << c.name;
-    if (c.error != 4) {
-      EXPECT_LT(machine->Tip().DistanceTo(c.end), 1e-9) << c.name;
+    EXPECT_EQ(returned.error.Recorded(), error) << name;
+    EXPECT_EQ(returned.IsCompleted(), error == 0) << name;
+    EXPECT_EQ(machine->LockHeld(), error == 0) << name;
+    if (error != 4) {
+      EXPECT_LT(machine->Tip().DistanceTo(end), 1e-9) << name;
     }
   }
 }
