@@ -12,8 +12,6 @@ namespace {
 
 using vexa_sim::StatusFlag;
 
-enum class Run { Learning, Compensated };
-
 struct Scene {
   vexa_sim::SimulatedMachine& machine;
   CircleDCComponent& component;
@@ -23,7 +21,7 @@ using Inject = std::function<void(Scene&)>;
 
 struct Row {
   std::string name;
-  Run run;
+  bool replay;  // a compensated run, else a learning run
   Inject inject;
   Texts events;
   uint32_t error;
@@ -100,12 +98,12 @@ const Texts kAbortedFirst = {"status 1", "status 6", "complete 0"};
 std::vector<Row> FaultRows() {
   std::vector<Row> rows;
   const auto add = [&](std::string name, Inject inject, Texts events, uint32_t error,
-                       ECircleStatus status = kError, Run run = Run::Learning) {
-    rows.push_back({std::move(name), run, std::move(inject), std::move(events), error, status});
+                       ECircleStatus status = kError, bool replay = false) {
+    rows.push_back({std::move(name), replay, std::move(inject), std::move(events), error, status});
   };
   const auto replayed = [&](std::string name, Inject inject, Texts events, uint32_t error,
                             ECircleStatus status = kError) {
-    add(std::move(name), std::move(inject), std::move(events), error, status, Run::Compensated);
+    add(std::move(name), std::move(inject), std::move(events), error, status, true);
   };
   const auto both = [&](const std::string& name, Inject inject, Texts learning, uint32_t error,
                         ECircleStatus status = kError, Texts compensated = kReplayFailed) {
@@ -203,11 +201,10 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
   for (const Row& row : FaultRows()) {
     Restart();
     PrepareRun();
-    const bool replay = row.run == Run::Compensated;
-    if (replay) {
+    if (row.replay) {  // else the learning run PrepareRun sets up
       fs::copy(stored.Path(), RunDir());
+      component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING);
     }
-    component->Learning.Set(replay ? E_OMBRIX_DC_CIRCLE_NO_LEARNING : E_OMBRIX_DC_CIRCLE_LEARNING);
     ComPtr<RecordingMove> moves = WatchMoves();
     Scene scene{*machine, *component, *moves.Get()};
     row.inject(scene);
@@ -228,7 +225,7 @@ TEST_F(ProcedureTest, FaultMatrix_EveryFaultEndsTheRunCleanly) {
     EXPECT_EQ(machine->LocksGranted(), machine->LocksReleased()) << n;
     EXPECT_TRUE(ThreadCountFallsTo(threads)) << n;
     EXPECT_EQ(IncompleteMapPairs(RunDir()), std::vector<std::string>{}) << n;
-    if (replay) {
+    if (row.replay) {
       EXPECT_EQ(MapFiles(), (std::vector<std::string>{"_circle1.rsd", "_circle1.rsm"})) << n;
       EXPECT_EQ(FileText(RunDir() / "_circle1.rsm"), storedMap) << n;
     } else {

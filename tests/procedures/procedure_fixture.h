@@ -1,6 +1,6 @@
 #pragma once
 // Runs of the measuring procedures: a component on the simulated machine (ComponentTest) with
-// helpers to watch the moves, hold the controller lock, and list and compare what runs stored.
+// helpers to watch the moves, and list and compare what runs stored.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -117,13 +117,6 @@ class ProcedureTest : public ComponentTest {
     auto moves = MakeComObject<RecordingMove>(component->Move);
     component->Move = moves;
     return moves;
-  }
-
-  // Takes the controller lock as the run's worker holds it around a procedure.
-  void HoldLock() {
-    LONG locked = 0;
-    link->getLock(0, &locked);
-    ASSERT_EQ(locked, 1);
   }
 
   // The stored map pairs' files of the run directory, sorted.

@@ -24,7 +24,10 @@ class ScanCircleTest : public ProcedureTest {
     ProcedureTest::SetUp();
     PrepareRun();
     component->FastSpeed.Set(50.0);
-    HoldLock();
+    // The controller lock, held as the run's worker holds it around a procedure.
+    LONG locked = 0;
+    link->getLock(0, &locked);
+    ASSERT_EQ(locked, 1);
   }
   ScanResult Scan(ScanKind scan, double speed) {
     RunResults results;

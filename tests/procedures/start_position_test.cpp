@@ -9,7 +9,6 @@
 #include "src/procedures/start_position.h"
 
 namespace ombrixdc {
-namespace {
 
 TEST(StartPosition, ClearOfTheMaterialInTheMachinesUnitOrRefused) {
   // Feature radius, tip radius, bore, unit (1 inches); distance from the centre, refused.
@@ -35,5 +34,4 @@ TEST(StartPosition, ClearOfTheMaterialInTheMachinesUnitOrRefused) {
   EXPECT_NEAR(clockwise.point.y(), 7.0 * std::sqrt(3.0) / 2.0, 1e-12);
 }
 
-}  // namespace
 }  // namespace ombrixdc

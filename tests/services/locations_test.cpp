@@ -15,8 +15,6 @@
 
 namespace ombrixdc {
 
-namespace {
-
 // No test of this program reads or writes the user's real registry store.
 const IsolatedRegistry programRegistry;
 
@@ -58,7 +56,5 @@ TEST(RunDirectory, IsCreatedWithItsParents_WhicheverSeparatorItUses) {
   EXPECT_FALSE(IsAccessibleFolder(std::nullopt));
   EXPECT_FALSE(IsAccessibleFolder(std::string()));
 }
-
-}  // namespace
 
 }  // namespace ombrixdc
