@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 
 #include "src/files/map_file.h"
 #include "src/files/token_reader.h"
@@ -29,11 +30,7 @@ bool IsPointLine(const std::string& line) {
 
 // The byte layout of a point line: where the signs, spaces, points and exponents stand.
 std::string Shape(const std::string& line) {
-  std::string shape = line;
-  for (char& c : shape) {
-    c = std::isdigit(static_cast<unsigned char>(c)) ? '9' : c;
-  }
-  return shape;
+  return std::regex_replace(line, std::regex("[0-9]"), "9");
 }
 
 DataSetsFileContent SomeContent() {
