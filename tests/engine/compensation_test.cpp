@@ -13,9 +13,8 @@ double FormError(double a) {
   return 10.0 + 0.004 * std::sin(3.0 * a) + 0.002 * std::cos(7.0 * a);
 }
 
-CompensationParameters Parameters(double featureRadius = 10.0, double mapPitch = 0.5) {
-  return {
-      .filterMethod = 1, .filterNumber = 20, .mapPitch = mapPitch, .featureRadius = featureRadius};
+CompensationParameters Parameters(double radius = 10.0, double pitch = 0.5) {
+  return {.filterMethod = 1, .filterNumber = 20, .mapPitch = pitch, .featureRadius = radius};
 }
 
 // The fast scan reads the same part with a lag error and at slightly different angles.

@@ -24,12 +24,10 @@ class MapSearchTest : public ProcedureTest {
     ProcedureTest::SetUp();
     settingsFile = WriteOfflineExample(folder);
     Initialise();
-    component->IniFilepath.Set(settingsFile.string());
+    SetGoodParameters();  // with the example's settings file, deflection and slow speed
     component->OfflineTesting.Set(1);
     component->FeatureRadius.Set(8.0);
     component->TipRadius.Set(1.5);
-    component->ScanDeflection.Set(0.3);
-    component->SlowSpeed.Set(5.0);
     component->ModeParameter.Set(30.0);
   }
   void Learn(int32_t filterNumber, double deflection) {
