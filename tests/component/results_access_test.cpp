@@ -34,33 +34,30 @@ TEST_F(ComponentTest, GetStartPosition_PassesItsSettingsToTheGeometry) {
 // the error GetLastError then gives; a missing map pitch also refuses the next run.
 TEST_F(ComponentTest, StartPositionFailures) {
   // What goes wrong, and the error it gives.
-  const std::tuple<const char*, std::function<void()>, uint32_t> cases[] = {
-      {"no settings file", [&] { component->IniFilepath.Set(std::nullopt); }, 0x83100001u},
-      {"an unread error is kept",
+  const std::tuple<const char*, uint32_t, std::function<void()>> cases[] = {
+      {"no settings file", 0x83100001u, [&] { component->IniFilepath.Set(std::nullopt); }},
+      {"an unread error is kept", 0x83100009u,
        [&] {
          component->LastErrorNumber = 9;
          component->Status = E_OMBRIX_DC_CIRCLE_INITIALISED;
-       },
-       0x83100009u},
-      {"no map pitch",
+       }},
+      {"no map pitch", 0x83100002u,
        [&] {
          folder.Write("settings.ini",
                       "[KT410]\nKnownPartScanAcceleration=1\n[OmbrixDC]\nBufferPitch=1\n");
-       },
-       0x83100002u},
-      {"offline, unreadable System.dat",
+       }},
+      {"offline, unreadable System.dat", 0x83100001u,
        [&] {
          std::filesystem::create_directories(folder.Path() / "Default");
          folder.Write("Default/System.dat", "MeasuringUnit (0 mm, 1 inches): mm\r\n");
          component->OfflineTesting.Set(1);
-       },
-       0x83100001u},
+       }},
   };
   LONG success = 1;
   EXPECT_EQ(component->InitialiseObject(nullptr, nullptr, &success), S_FALSE);
   EXPECT_EQ(success, 0);
   EXPECT_EQ(component->GetLastError(), 0x83100001u);
-  for (const auto& [name, change, error] : cases) {
+  for (const auto& [name, error, change] : cases) {
     Restart();
     Initialise();
     SetGoodParameters();
@@ -131,15 +128,14 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
   RunResults results;
   results.slowCentre = CMaPoint(1, 2, 0);
   results.fastCentre = CMaPoint(10, 0, 0);
-  DataSet circle, radiiOnly;
+  DataSet circle;
   for (double angle : {0.0, 2.0, 4.0}) {
     circle.radii.Add(5.0);
     circle.angles.Add(angle);
   }
-  radiiOnly.radii.Add(1.0);
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_SLOW] = circle;
   results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP] = circle;
-  results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST] = radiiOnly;
+  results.dataSets[E_OMBRIX_DC_CIRCLE_DATA_FAST].radii.Add(1.0);  // radii without angles
   CircleDCComponentTestAccess::PublishResults(c, results);
   // Each type with the centre of its points, none when GetData fails.
   const std::pair<int32_t, std::optional<CMaPoint>> cases[] = {

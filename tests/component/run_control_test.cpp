@@ -9,33 +9,35 @@
 
 namespace ombrixdc {
 
+// The events of a learning run that ends well.
+const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
+
 // Every way the parameter check refuses a run: the error GetLastError then gives (once), status
 // not initialised, and no event.
 TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
   using Change = std::function<void(CircleDCComponent&)>;
   // What is changed (on an object initialised with good parameters when `prepared`), and the
   // error the run is refused with.
-  const std::tuple<const char*, bool, Change, uint32_t> cases[] = {
-      {"new object", false, [](auto&) {}, 0x83100001u},
-      {"an unread error is kept", false, [](auto& c) { c.LastErrorNumber = 9; }, 0x83100009u},
-      {"FilterNumber 0", true, [](auto& c) { c.FilterNumber.Set(0); }, 0x83100001u},
-      {"FeatureRadius 0", true, [](auto& c) { c.FeatureRadius.Set(0.0); }, 0x83100001u},
-      {"TipRadius NaN", true, [](auto& c) { c.TipRadius.Set(std::nan("")); }, 0x83100001u},
-      {"FeatureRadius infinite", true, [](auto& c) { c.FeatureRadius.Set(INFINITY); }, 0x83100001u},
-      {"ScanDeflection < 0", true, [](auto& c) { c.ScanDeflection.Set(-0.3); }, 0x83100001u},
-      {"ModeParameter 0", true, [](auto& c) { c.ModeParameter.Set(0.0); }, 0x83100001u},
-      {"start position never asked", true,
-       [](auto& c) { EXPECT_TRUE(c.EnterProbeOffsets(0, 0, 0)); }, 0x83100002u},
-      {"no probe offsets", true, [this](auto&) { machine->SetTip(StartPosition()); }, 0x83100003u},
+  const std::tuple<const char*, bool, uint32_t, Change> cases[] = {
+      {"new object", false, 0x83100001u, [](auto&) {}},
+      {"an unread error is kept", false, 0x83100009u, [](auto& c) { c.LastErrorNumber = 9; }},
+      {"FilterNumber 0", true, 0x83100001u, [](auto& c) { c.FilterNumber.Set(0); }},
+      {"FeatureRadius 0", true, 0x83100001u, [](auto& c) { c.FeatureRadius.Set(0.0); }},
+      {"TipRadius NaN", true, 0x83100001u, [](auto& c) { c.TipRadius.Set(std::nan("")); }},
+      {"FeatureRadius infinite", true, 0x83100001u, [](auto& c) { c.FeatureRadius.Set(INFINITY); }},
+      {"ScanDeflection < 0", true, 0x83100001u, [](auto& c) { c.ScanDeflection.Set(-0.3); }},
+      {"ModeParameter 0", true, 0x83100001u, [](auto& c) { c.ModeParameter.Set(0.0); }},
+      {"start position never asked", true, 0x83100002u,
+       [](auto& c) { EXPECT_TRUE(c.EnterProbeOffsets(0, 0, 0)); }},
+      {"no probe offsets", true, 0x83100003u, [this](auto&) { machine->SetTip(StartPosition()); }},
       // An InitialiseObject that failed half-way since the parameters passed: never run on it.
-      {"a controller object missing", true,
+      {"a controller object missing", true, 0x83100001u,
        [](auto& c) {
          c.Status = E_OMBRIX_DC_CIRCLE_INITIALISED;
          c.CircleScan.Reset();
-       },
-       0x83100001u},
+       }},
   };
-  for (const auto& [name, prepared, change, error] : cases) {
+  for (const auto& [name, prepared, error, change] : cases) {
     Restart();
     if (prepared) {
       Initialise();
@@ -51,80 +53,73 @@ TEST_F(ComponentTest, ParameterCheck_RefusesTheRunWithItsError) {
 }
 
 // How a prepared run ends: its events, the error GetLastError then gives, the status it leaves,
-// the success PerformCircleComplete reports, and the controller locks taken (each given back).
+// the controller locks taken (each given back), an abort the run never reached that stays
+// requested, and the success PerformCircleComplete reports.
 TEST_F(ComponentTest, RunOutcomes) {
   const CMaPoint off(0.02, 0.0, 0.0);
   const Texts kFailed = {"status 1", "complete 0"};
-  const Texts kLearnt = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
   const Texts kNotStarted = {"status 1", "status 7"};
   const Texts kNoRawFile = {"status 1", "status 2", "status 7", "complete 0"};
   const ECircleStatus kReady = E_OMBRIX_DC_CIRCLE_INITIALISED, kError = E_OMBRIX_DC_CIRCLE_ERROR;
   const auto noLearning = [&] { component->Learning.Set(E_OMBRIX_DC_CIRCLE_NO_LEARNING); };
-  struct Case {
-    const char* name;
-    Texts events;
-    uint32_t error;
-    ECircleStatus status;
-    int32_t locks;
-    std::function<void()> change;
-    int32_t abortLeft = 0;  // an abort the run never reached stays requested
-  };
-  const Case cases[] = {
-      // The lock is given up and taken back around the pre-move and the return to the start.
-      {"learning run", kLearnt, 0u, E_OMBRIX_DC_CIRCLE_FINISHED, 3, [] {}},
-      {"probe off the start", kNotStarted, 0x83100004u, kError, 0,
-       [&] { machine->SetTip(component->StartPosition.Get() + off); }},
-      // Offline the start is not checked; the run then finds no raw scan file to replay.
-      {"offline, probe off the start", kNoRawFile, 0x83100006u, kError, 1,
-       [&] {
-         machine->SetTip(component->StartPosition.Get() + off);
-         component->OfflineTesting.Set(1);
-       }},
-      {"no learning without a stored map", kFailed, 0x83100009u, kReady, 1, noLearning},
-      {"no run directory under no learning: 9 in place of 14", kFailed, 0x83100009u, kReady, 1,
-       [&] {
-         noLearning();
-         component->RunDirectory.Set(std::nullopt);
-       }},
-      {"run directory is a file", kFailed, 0x8310000Eu, kReady, 1,
-       [&] { component->RunDirectory.Set(folder.Write("not-a-folder", "x").string()); }},
-      {"abort before a run that fails", kFailed, 0x83100009u, kReady, 1,
-       [&] {
-         component->Abort();
-         noLearning();
-       },
-       1},
-      {"worker thread cannot start", kFailed, 0x83100008u, kReady, 0,
-       [&] {
-         CircleDCComponentTestAccess::SetThreadStarter(
-             *component, [](std::function<void()>) -> std::thread {
-               throw std::system_error(
-                   std::make_error_code(std::errc::resource_unavailable_try_again));
-             });
-       }},
-  };
-  for (const Case& c : cases) {
+  using Change = std::function<void()>;
+  const std::tuple<const char*, Texts, uint32_t, ECircleStatus, int32_t, int32_t, Change> cases[] =
+      {
+          // The lock is given up and taken back around the pre-move and the return to the start.
+          {"learning run", kLearnt, 0u, E_OMBRIX_DC_CIRCLE_FINISHED, 3, 0, [] {}},
+          {"probe off the start", kNotStarted, 0x83100004u, kError, 0, 0,
+           [&] { machine->SetTip(component->StartPosition.Get() + off); }},
+          // Offline the start is not checked; the run then finds no raw scan file to replay.
+          {"offline, probe off the start", kNoRawFile, 0x83100006u, kError, 1, 0,
+           [&] {
+             machine->SetTip(component->StartPosition.Get() + off);
+             component->OfflineTesting.Set(1);
+           }},
+          {"no learning without a stored map", kFailed, 0x83100009u, kReady, 1, 0, noLearning},
+          {"no run directory under no learning: 9 in place of 14", kFailed, 0x83100009u, kReady, 1,
+           0,
+           [&] {
+             noLearning();
+             component->RunDirectory.Set(std::nullopt);
+           }},
+          {"run directory is a file", kFailed, 0x8310000Eu, kReady, 1, 0,
+           [&] { component->RunDirectory.Set(folder.Write("not-a-folder", "x").string()); }},
+          {"abort before a run that fails", kFailed, 0x83100009u, kReady, 1, 1,
+           [&] {
+             component->Abort();
+             noLearning();
+           }},
+          {"worker thread cannot start", kFailed, 0x83100008u, kReady, 0, 0,
+           [&] {
+             CircleDCComponentTestAccess::SetThreadStarter(
+                 *component, [](std::function<void()>) -> std::thread {
+                   throw std::system_error(
+                       std::make_error_code(std::errc::resource_unavailable_try_again));
+                 });
+           }},
+      };
+  for (const auto& [name, events, error, status, locks, abortLeft, change] : cases) {
     Restart();
     PrepareRun();
-    c.change();
+    change();
     component->PerformCircle();
     component->WaitForRuns();
-    EXPECT_EQ(sink->Texts(), c.events) << c.name;
+    EXPECT_EQ(sink->Texts(), events) << name;
     LONG completed = -1, success = -1;
     component->GetPerformCircleComplete(&completed, &success);
-    EXPECT_EQ(completed, c.events.back().rfind("complete", 0) == 0 ? 1 : 0) << c.name;
-    EXPECT_EQ(success, c.error == 0u ? 1 : 0) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.error) << c.name;
-    EXPECT_EQ(component->GetCurrentCircleStatus(), c.status) << c.name;
-    EXPECT_EQ(machine->LocksGranted(), c.locks) << c.name;
-    EXPECT_EQ(machine->LocksReleased(), c.locks) << c.name;
-    EXPECT_FALSE(machine->LockHeld()) << c.name;
-    EXPECT_EQ(component->AbortRequested.load(), c.abortLeft) << c.name;
+    EXPECT_EQ(completed, events.back().rfind("complete", 0) == 0 ? 1 : 0) << name;
+    EXPECT_EQ(success, error == 0u ? 1 : 0) << name;
+    EXPECT_EQ(component->GetLastError(), error) << name;
+    EXPECT_EQ(component->GetCurrentCircleStatus(), status) << name;
+    EXPECT_EQ(machine->LocksGranted(), locks) << name;
+    EXPECT_EQ(machine->LocksReleased(), locks) << name;
+    EXPECT_FALSE(machine->LockHeld()) << name;
+    EXPECT_EQ(component->AbortRequested.load(), abortLeft) << name;
     // Status changes from the client's thread, the rest of a run's events from one worker.
     const auto threads = sink->Threads();
-    for (size_t i = 0; c.status == E_OMBRIX_DC_CIRCLE_FINISHED && i < threads.size(); ++i) {
-      EXPECT_EQ(threads[i] == std::this_thread::get_id(), i == 0) << c.name << i;
-      EXPECT_EQ(threads[i], threads[std::min<size_t>(i, 1)]) << c.name << i;
+    for (size_t i = 0; status == E_OMBRIX_DC_CIRCLE_FINISHED && i < threads.size(); ++i) {
+      EXPECT_EQ(threads[i] == std::this_thread::get_id(), i == 0) << name << i;
+      EXPECT_EQ(threads[i], threads[std::min<size_t>(i, 1)]) << name << i;
     }
   }
 }
@@ -208,54 +203,49 @@ TEST_F(ComponentTest, NextRunUnderTheClientsLock_DoesNotWaitForTheLastRunsDelive
   client.join();
   EXPECT_EQ(second.get(), S_OK);
   component->WaitForRuns();
-  const Texts run = {"status 1", "status 2", "status 3", "status 5", "complete 1"};
-  Texts both = run;
-  both.insert(both.end(), run.begin(), run.end());
+  Texts both = kLearnt;
+  both.insert(both.end(), kLearnt.begin(), kLearnt.end());
   EXPECT_EQ(locking->Texts(), both);
 }
 
 // What the client's thread may do while a run is in progress, with the worker stopped in the
 // middle of its slow scan: none of it may reach into the run.
 TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
-  struct Case {
-    const char* name;
-    std::function<void()> call;
-    uint32_t clientError = 0;  // what the client's own call left for GetLastError
-  };
   const auto getData = [&](int32_t type) {
     DataSetPoints points;
     LONG success = -1;
     EXPECT_EQ(component->GetData(type, &points, &success), S_OK);
     return success;
   };
-  const Case cases[] = {
-      // A failing call of the client's own is the client's error, not the run's.
-      {"GetData of no data set", [&] { EXPECT_EQ(getData(kDataTypeCount), 0); }, 0x83100007u},
+  // The call, and what it left for GetLastError: a failing call of the client's own is the
+  // client's error, not the run's.
+  const std::tuple<const char*, uint32_t, std::function<void()>> cases[] = {
+      {"GetData of no data set", 0x83100007u, [&] { EXPECT_EQ(getData(kDataTypeCount), 0); }},
       // Reading a fast data set selects the fast scan for the client; the run's slow scan
       // must still be kept as the slow one.
-      {"GetData and SaveData",
+      {"GetData and SaveData", 0u,
        [&] {
          EXPECT_EQ(getData(E_OMBRIX_DC_CIRCLE_DATA_FAST), 1);
          LONG success = 0;
          EXPECT_EQ(component->SaveData(std::string("during"), &success), S_OK);
        }},
       // The run keeps the controller objects it started with.
-      {"InitialiseObject with another link",
+      {"InitialiseObject with another link", 0u,
        [&] {
          LONG success = 0;
          auto other = vexa_sim::MakeSimulatedLink(std::make_shared<vexa_sim::SimulatedMachine>());
          EXPECT_EQ(component->InitialiseObject(other.Get(), nullptr, &success), S_OK);
        }},
       // A second run on the same component is refused: no check, no event, no error.
-      {"PerformCircle again",
+      {"PerformCircle again", 0u,
        [&] {
          EXPECT_EQ(component->PerformCircle(), S_FALSE);
          EXPECT_EQ(component->LastErrorNumber.load(), 0);
        }},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, clientError, call] : cases) {
     PrepareRun();
-    ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;  // data for GetData to convert
+    ASSERT_EQ(component->PerformCircle(), S_OK) << name;  // data for GetData to convert
     component->WaitForRuns();
     machine->SetTip(component->StartPosition.Get());
     const int32_t scansBefore = machine->ScansStarted();
@@ -269,22 +259,21 @@ TEST_F(ComponentTest, ClientCallsDuringARun_LeaveTheRunUntouched) {
         resume.get_future().wait();
       }
     });
-    ASSERT_EQ(component->PerformCircle(), S_OK) << c.name;
+    ASSERT_EQ(component->PerformCircle(), S_OK) << name;
     reached.get_future().wait();
-    c.call();
+    call();
     resume.set_value();
     component->WaitForRuns();
 
-    EXPECT_EQ(sink->Texts(), (Texts{"status 1", "status 2", "status 3", "status 5", "complete 1"}))
-        << c.name;
+    EXPECT_EQ(sink->Texts(), kLearnt) << name;
     LONG completed = 0, success = 0;
     component->GetPerformCircleComplete(&completed, &success);
-    EXPECT_EQ(std::pair(completed, success), std::pair(1, 1)) << c.name;
-    EXPECT_EQ(component->GetLastError(), c.clientError) << c.name;
-    EXPECT_EQ(machine->ScansStarted(), scansBefore + 2) << c.name;
+    EXPECT_EQ(std::pair(completed, success), std::pair(1, 1)) << name;
+    EXPECT_EQ(component->GetLastError(), clientError) << name;
+    EXPECT_EQ(machine->ScansStarted(), scansBefore + 2) << name;
     const PublishedRunResults results = component->Results();
-    EXPECT_LT(results->slowCentre.DistanceTo(results->fastCentre), 0.1) << c.name;
-    EXPECT_FALSE(machine->LockHeld()) << c.name;
+    EXPECT_LT(results->slowCentre.DistanceTo(results->fastCentre), 0.1) << name;
+    EXPECT_FALSE(machine->LockHeld()) << name;
     machine->OnScanPoint(nullptr);
   }
 }
