@@ -9,57 +9,48 @@ namespace {
 
 const std::string kClassKey = "CLSID\\{B84CFBEC-6B23-11D7-9362-005004553512}";
 
-TEST(ClientModule, FactoryServesOnlyItsClassAndMakesANewObjectPerRequest) {
-  const ServerModule& module = CircleDCModule();
-  void* p = reinterpret_cast<void*>(1);
-  EXPECT_EQ(module.getClassObject(IID_IVexa_CircleDC, IID_IClassFactory, &p),
-            CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(p, nullptr);
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(module.getClassObject(CLSID_Vexa_CircleDC, IID_IClassFactory,
-                                  factory.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  ComPtr<IVexa_CircleDC> first, second;
-  for (ComPtr<IVexa_CircleDC>* object : {&first, &second}) {
-    ASSERT_EQ(
-        factory->CreateInstance(nullptr, IID_IVexa_CircleDC, object->ReleaseAndGetVoidAddressOf()),
-        S_OK);
-  }
-  EXPECT_NE(first.Get(), second.Get());
-  first->put_FeatureRadius(12.0);
-  double radius = -1;
-  second->get_FeatureRadius(&radius);
-  EXPECT_EQ(radius, 0.0);  // objects share no properties
-  ComPtr<IUnknown> outer;
-  first.As(&outer);
-  EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
-}
-
-// Each module stays loaded while a live object or a server lock holds it; a factory alone does
-// not.
-TEST(ClientModule, CanUnloadOnlyWithoutLiveObjectsOrServerLocks) {
+// Each module's factory serves only its own classes, a new object per request and none
+// aggregated. The module stays loaded while a live object or a server lock holds it; a factory
+// alone does not.
+TEST(ClientModule, FactoriesMakeNewObjects_OnlyLiveObjectsOrServerLocksHoldTheModule) {
   const IsolatedRegistry registry;
   ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
   CLSID link = GUID_NULL;
   ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &link), S_OK);
   for (const auto& [module, clsid] :
        {std::pair{&CircleDCModule(), CLSID_Vexa_CircleDC}, std::pair{&SimulatorModule(), link}}) {
+    void* p = reinterpret_cast<void*>(1);
+    EXPECT_EQ(module->getClassObject(IID_IVexa_CircleDC, IID_IClassFactory, &p),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(p, nullptr);
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(
         module->getClassObject(clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddressOf()),
         S_OK);
     EXPECT_EQ(module->canUnloadNow(), S_OK);
-    ComPtr<IUnknown> object;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddressOf()),
-              S_OK);
-    EXPECT_EQ(module->canUnloadNow(), S_FALSE);  // a live object holds it
-    object.Reset();
+    ComPtr<IUnknown> first, second;
+    for (ComPtr<IUnknown>* object : {&first, &second}) {
+      ASSERT_EQ(
+          factory->CreateInstance(nullptr, IID_IUnknown, object->ReleaseAndGetVoidAddressOf()),
+          S_OK);
+    }
+    EXPECT_NE(first.Get(), second.Get());
+    EXPECT_EQ(factory->CreateInstance(first.Get(), IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(module->canUnloadNow(), S_FALSE);  // live objects hold it
+    first.Reset();
+    second.Reset();
     ASSERT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(module->canUnloadNow(), S_FALSE);  // the lock holds it
     ASSERT_EQ(factory->LockServer(FALSE), S_OK);
     EXPECT_EQ(module->canUnloadNow(), S_OK);
   }
   EXPECT_EQ(SimulatorModule().unregisterServer(), S_OK);
+  // Objects of the component share no properties.
+  ComPtr<IVexa_CircleDC> first = CreateFromFactory(), second = CreateFromFactory();
+  first->put_FeatureRadius(12.0);
+  double radius = -1;
+  second->get_FeatureRadius(&radius);
+  EXPECT_EQ(radius, 0.0);
 }
 
 TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItAll) {

@@ -29,16 +29,15 @@ class RecordingSink : public CircleDCEvents {
   }
   void OnGraphicsClosed() override { Add("graphics closed"); }
 
-  std::vector<std::string> Texts() const {
-    std::lock_guard lock(mutex_);
-    return texts_;
-  }
-  std::vector<std::thread::id> Threads() const {
-    std::lock_guard lock(mutex_);
-    return threads_;
-  }
+  std::vector<std::string> Texts() const { return Locked(texts_); }
+  std::vector<std::thread::id> Threads() const { return Locked(threads_); }
 
  private:
+  template <class T>
+  T Locked(const T& value) const {
+    std::lock_guard lock(mutex_);
+    return value;
+  }
   void Add(std::string text) {
     std::lock_guard lock(mutex_);
     texts_.push_back(std::move(text));
@@ -57,8 +56,7 @@ class ComponentTest : public ::testing::Test {
     machine = std::make_shared<vexa_sim::SimulatedMachine>();
     link = vexa_sim::MakeSimulatedLink(machine);
     component = std::make_unique<CircleDCComponent>();
-    sink = std::make_shared<RecordingSink>();
-    component->Sinks.Connect(sink);
+    NewSink();
     settingsFile = folder.Write("settings.ini", SettingsText(folder.Path()));
   }
   void TearDown() override { component.reset(); }

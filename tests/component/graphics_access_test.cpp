@@ -55,12 +55,13 @@ class GraphicsTest : public ComponentTest {
   static inline std::shared_ptr<ui::WindowHost> host_;
 };
 
-TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
+TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning_AndAFinishedRunRefreshesIt) {
+  PrepareRun();
   EXPECT_EQ(GraphicsClosed(*component), 1);
   Open(*component);
   EXPECT_EQ(component->WindowHandle.Get(), ui::HeadlessHost::kNativeId);
   EXPECT_TRUE(Host()->GetState().visible);
-  EXPECT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
+  ASSERT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
   // A second call while open updates the same window; 0, 0, 0, 0 keeps its place.
   const ui::Rect frame = Host()->GetState().frame;
   EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
@@ -68,18 +69,7 @@ TEST_F(GraphicsTest, Open_MakesTheWindowBeforeReturning) {
   EXPECT_EQ(component->WindowRectChanged.Get(), 0);
   EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, ""), S_OK);  // nor an empty name: no reload
   EXPECT_EQ(Host()->GetState().broughtToFront, 0);
-  // A rectangle moves it, and WindowVisible 0 hides it.
-  component->WindowVisible.Set(0);
-  EXPECT_EQ(component->ShowGraphics(30, 40, 800, 600, std::nullopt), S_OK);
-  EXPECT_EQ(component->WindowRectChanged.Get(), 1);
-  EXPECT_EQ(Host()->GetState().frame, (ui::Rect{30, 40, 830, 640}));
-  EXPECT_FALSE(Host()->GetState().visible);
-}
-
-TEST_F(GraphicsTest, FinishedRun_RefreshesTheOpenWindowWithItsDataSets) {
-  PrepareRun();
-  Open(*component);
-  ASSERT_TRUE(WaitFor([] { return Host()->PaintCount() >= 1; }));
+  // A finished run repaints it with the run's data sets and brings it to the front.
   const int32_t paintsBefore = Host()->PaintCount();
   ASSERT_EQ(component->PerformCircle(), S_OK);
   component->WaitForRuns();
@@ -89,6 +79,12 @@ TEST_F(GraphicsTest, FinishedRun_RefreshesTheOpenWindowWithItsDataSets) {
   EXPECT_EQ(input.data.sets[2].radii, component->Results()->dataSets[2].radii.Values());
   EXPECT_EQ(input.ShowReference, 1);  // a learning run
   EXPECT_NE(input.RingIndex, -1);
+  // A rectangle moves it, and WindowVisible 0 hides it.
+  component->WindowVisible.Set(0);
+  EXPECT_EQ(component->ShowGraphics(30, 40, 800, 600, std::nullopt), S_OK);
+  EXPECT_EQ(component->WindowRectChanged.Get(), 1);
+  EXPECT_EQ(Host()->GetState().frame, (ui::Rect{30, 40, 830, 640}));
+  EXPECT_FALSE(Host()->GetState().visible);
 }
 
 // Closed by the client, or by destroying the component: one event, from the viewer's thread.
