@@ -17,19 +17,6 @@ TEST_F(ComponentTest, InitialiseObject_ReportsAClassThatCannotBeCreated) {
   CoRevokeClassObject(cookie);
 }
 
-// The geometry is the procedures' test; here the component hands it the settings file's start
-// angle, the bore or boss and the direction, and keeps what it returns.
-TEST_F(ComponentTest, GetStartPosition_PassesItsSettingsToTheGeometry) {
-  Initialise();
-  SetGoodParameters();
-  folder.Write("settings.ini", SettingsText(folder.Path(), "BufferPitch=1\r\nDCStartAngle=30\r\n"));
-  component->BoreOrBoss.Set(E_OMBRIX_DC_CIRCLE_BOSS);
-  component->ScanDirection.Set(E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN);
-  const CMaPoint start = StartPosition();
-  EXPECT_LT(start.DistanceTo({-6.5, 13.0 * std::sqrt(3.0) / 2.0, 0.0}), 1e-9);
-  EXPECT_EQ(component->StartPosition.Get().DistanceTo(start), 0.0);
-}
-
 // Every way InitialiseObject and GetStartPosition fail: success 0, status not initialised, and
 // the error GetLastError then gives; a missing map pitch also refuses the next run.
 TEST_F(ComponentTest, StartPositionFailures) {
@@ -79,7 +66,9 @@ TEST_F(ComponentTest, StartPositionFailures) {
 
 // The probe, head and feature frame come from the controller online, and offline from the run
 // directory's System.dat with the tolerances it holds; online, the offsets entered are kept.
-TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOrSystemDat) {
+// The start position is the geometry's (the procedures' test) for the settings file's start
+// angle, the bore or boss and the direction, and is kept as GetStartPosition gives it.
+TEST_F(ComponentTest, GetStartPosition_TakesItsInputsFromControllerOrSystemDatAndSettings) {
   vexa_sim::MachineConfig config;  // the feature's normal left at +Z
   config.featureCentre = CMaPoint(100, 50, -20);
   config.featureXaxis = CMaPoint(0, 1, 0);
@@ -101,19 +90,24 @@ TEST_F(ComponentTest, GetStartPosition_TakesProbeHeadAndFrameFromTheControllerOr
                "PositionalTolerance: 0.05\r\n");
   EXPECT_TRUE(component->EnterProbeOffsets(9, 9, 9));
   const auto taken = [&](const CMaPoint& centre, const CMaPoint& xAxis, const CMaPoint& normal) {
-    StartPosition();
+    EXPECT_EQ(StartPosition().DistanceTo(component->StartPosition.Get()), 0.0);
     EXPECT_LT(component->Centre.Get().DistanceTo(centre), 1e-12);
     EXPECT_LT(component->Xaxis.Get().DistanceTo(xAxis), 1e-12);
     EXPECT_LT(component->Normal.Get().DistanceTo(normal), 1e-12);
     return std::tuple(component->ProbeType.Get(), component->MeasuringUnit.Get(),
-                      component->HeadAngleB.Get(), component->ProbeOffsets.Get()->y());
+                      component->HeadAngleA.Get(), component->HeadAngleB.Get(),
+                      component->ProbeOffsets.Get()->y());
   };
   EXPECT_EQ(taken(config.featureCentre, config.featureXaxis, config.featureNormal),
-            std::tuple(10, 1, -90.0, 9.0));
-  EXPECT_EQ(component->HeadAngleA.Get(), 45.0);
+            std::tuple(10, 1, 45.0, -90.0, 9.0));
 
+  folder.Write("settings.ini", SettingsText(folder.Path(), "BufferPitch=1\r\nDCStartAngle=30\r\n"));
+  component->BoreOrBoss.Set(E_OMBRIX_DC_CIRCLE_BOSS);
+  component->ScanDirection.Set(E_OMBRIX_DC_CIRCLE_ANTICLOCKWISE_SCAN);
   component->OfflineTesting.Set(1);
-  EXPECT_EQ(taken({1, 2, 3}, {1, 0, 0}, {0, 0, -1}), std::tuple(4, 0, 20.0, -0.25));
+  EXPECT_EQ(taken({1, 2, 3}, {1, 0, 0}, {0, 0, -1}), std::tuple(4, 0, 10.0, 20.0, -0.25));
+  EXPECT_LT(component->StartPosition.Get().DistanceTo({-6.5, 13.0 * std::sqrt(3.0) / 2.0, 0.0}),
+            1e-9);
   EXPECT_EQ(std::tuple(ProcessMapMatchTolerances().Get().fine,
                        ProcessMapMatchTolerances().Get().acceleration,
                        ProcessRunControlState().positionalTolerance.load()),

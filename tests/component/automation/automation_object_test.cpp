@@ -31,12 +31,14 @@ class WatchedCircleDC final : public Vexa_CircleDC {
   std::vector<Call> calls;
 };
 
-class DispatchTest : public ::testing::Test {
- protected:
+// Optional arguments left out or passed as missing take their defaults (a file name absent,
+// not empty); a named argument goes to its parameter; a failing member is an exception.
+TEST(DispatchTest, ShowGraphicsArgumentsAndFailures) {
+  ComPtr<WatchedCircleDC> object = MakeComObject<WatchedCircleDC>();
   // A method call with the arguments in natural order, reversed here as the platform passes
   // them; `named` arguments come first and name their parameters.
-  HRESULT Call(DISPID dispid, std::vector<VARIANT> args, std::vector<DISPID> named = {},
-               EXCEPINFO* excep = nullptr) {
+  const auto call = [&](DISPID dispid, std::vector<VARIANT> args, std::vector<DISPID> named = {},
+                        EXCEPINFO* excep = nullptr) {
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPPARAMS params{reversed.data(), named.data(), static_cast<UINT>(reversed.size()),
                       static_cast<UINT>(named.size())};
@@ -46,23 +48,17 @@ class DispatchTest : public ::testing::Test {
       VariantClear(&v);
     }
     return hr;
-  }
-  ComPtr<WatchedCircleDC> object = MakeComObject<WatchedCircleDC>();
-};
-
-// Optional arguments left out or passed as missing take their defaults (a file name absent,
-// not empty); a named argument goes to its parameter; a failing member is an exception.
-TEST_F(DispatchTest, ShowGraphicsArgumentsAndFailures) {
-  EXPECT_EQ(Call(13, {}), S_OK);
-  EXPECT_EQ(Call(13, {Long(100), Missing(), Real(300.4), Missing(), Text("run.txt")}), S_OK);
-  EXPECT_EQ(Call(13, {Long(5), Text("named.txt")}, {4}), S_OK);
-  EXPECT_EQ(Call(13, {Long(9)}, {0}), S_OK);  // the first parameter, by name
+  };
+  EXPECT_EQ(call(13, {}), S_OK);
+  EXPECT_EQ(call(13, {Long(100), Missing(), Real(300.4), Missing(), Text("run.txt")}), S_OK);
+  EXPECT_EQ(call(13, {Long(5), Text("named.txt")}, {4}), S_OK);
+  EXPECT_EQ(call(13, {Long(9)}, {0}), S_OK);  // the first parameter, by name
   EXPECT_EQ(object->calls, (std::vector<WatchedCircleDC::Call>{{0, 0, 0, 0, std::nullopt},
                                                                {100, 0, 300, 0, "run.txt"},
                                                                {5, 0, 0, 0, "named.txt"},
                                                                {9, 0, 0, 0, std::nullopt}}));
   EXCEPINFO excep{};
-  EXPECT_EQ(Call(35, {}, {}, &excep), DISP_E_EXCEPTION);
+  EXPECT_EQ(call(35, {}, {}, &excep), DISP_E_EXCEPTION);
   EXPECT_EQ(excep.scode, E_ACCESSDENIED);
 }
 
