@@ -2,6 +2,7 @@
 // client passes them: wrong variant types, empty and huge strings, NaN, negative and huge counts,
 // null pointers where a pointer may stand; every call gets a defined answer (the HRESULT, and
 // the error number GetLastError then gives), never a crash. And a whole run's events.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
