@@ -55,9 +55,13 @@ TEST(ClientModule, FactoriesMakeNewObjects_OnlyLiveObjectsOrServerLocksHoldTheMo
 
 TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItAll) {
   const IsolatedRegistry registry;
+  // The class created by its id, as a client on the platform creates it.
+  const auto create = [](void** object) {
+    return CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                            object);
+  };
   void* p = nullptr;
-  EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
-            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(create(&p), REGDB_E_CLASSNOTREG);
   // Another server's class, and a key under this class left by an older registration.
   const std::string other = "CLSID\\{00000000-0000-0000-0000-000000000001}";
   UpdateClassesRoot([&](ClassesRoot& root) {
@@ -78,11 +82,9 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   EXPECT_EQ(root.Value(std::string("CLSID\\") + FormatGuid(CLSID_Vexa_CircleDC) + "\\ProgID"),
             "Corvane.Vexa_CircleDC.1");
 
-  // Created the way a client on the platform creates it: by class id, or by ProgID first.
   ComPtr<IDispatch> object;
-  ASSERT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                             object.ReleaseAndGetVoidAddressOf()),
-            S_OK);
+  ASSERT_EQ(create(object.ReleaseAndGetVoidAddressOf()), S_OK);
+  // A client may find the class id from the ProgID first.
   CLSID fromProgId = GUID_NULL;
   EXPECT_EQ(CLSIDFromProgID(u"Corvane.Vexa_CircleDC", &fromProgId), S_OK);
   EXPECT_EQ(fromProgId, CLSID_Vexa_CircleDC);
@@ -96,8 +98,7 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
     EXPECT_EQ(key.find("B84CFB"), std::string::npos) << key;  // library and interfaces too
   }
   EXPECT_EQ(root.Subkeys("CLSID"), (std::vector<std::string>{other.substr(6)}));
-  EXPECT_EQ(CoCreateInstance(CLSID_Vexa_CircleDC, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
-            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(create(&p), REGDB_E_CLASSNOTREG);
 }
 
 }  // namespace

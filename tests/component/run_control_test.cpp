@@ -167,27 +167,25 @@ TEST_F(ComponentTest, DestroyingAComponentWhileItsRunWaits_StopsAndJoinsTheWorke
 // waits for the client's lock; the events still arrive in order.
 TEST_F(ComponentTest, NextRunUnderTheClientsLock_DoesNotWaitForTheLastRunsDelivery) {
   struct LockingSink : RecordingSink {
-    std::mutex* clientLock = nullptr;
+    std::mutex clientLock;
     std::promise<void> inFirstComplete;
     bool first = true;
     void PerformCircleComplete(int32_t success) override {
       if (std::exchange(first, false)) {
         inFirstComplete.set_value();
-        std::lock_guard lock(*clientLock);
+        std::lock_guard lock(clientLock);
       }
       RecordingSink::PerformCircleComplete(success);
     }
   };
   PrepareRun();
-  std::mutex clientLock;
   auto locking = std::make_shared<LockingSink>();
-  locking->clientLock = &clientLock;
   component->Sinks.Connect(locking);
   std::future<void> delivering = locking->inFirstComplete.get_future();
   std::promise<void> locked;
   std::promise<HRESULT> started;
   std::thread client([&] {
-    std::lock_guard lock(clientLock);
+    std::lock_guard lock(locking->clientLock);
     locked.set_value();
     delivering.wait();  // the last run's worker now waits for this lock in its handler
     machine->SetTip(StartPosition());
