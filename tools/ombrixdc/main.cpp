@@ -1,9 +1,12 @@
 // ombrixdc: the command-line front end of the circle dynamic compensation component.
 #include <malloc.h>
+#include <sys/mman.h>
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -25,10 +28,24 @@ namespace {
 // and the run's worker allocates from it too rather than from an arena of its own: page faults
 // are a large part of a run's cost on a virtual machine. The component's module leaves its
 // host's allocator alone; this is the command's own process.
+//
+// The pages a run's heap comes to (about 430 KB for the offline example, 270 KB for the
+// parser alone) are faulted in with one call at start: a fault costs about ten times as much
+// as a page filled by the kernel in a batch on such a machine. A kernel without the call
+// (before 5.14) refuses it and the pages fault in as they are touched.
 void KeepHeapForTheRun() {
   mallopt(M_ARENA_MAX, 1);
   mallopt(M_MMAP_THRESHOLD, 4 << 20);
   mallopt(M_TRIM_THRESHOLD, 8 << 20);
+  constexpr std::size_t kRunHeap = 448 << 10;
+  constexpr std::uintptr_t kPage = 4096;
+  void* block = std::malloc(kRunHeap);
+  if (block != nullptr) {
+    const auto first = (reinterpret_cast<std::uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + kRunHeap) & ~(kPage - 1);
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+    std::free(block);
+  }
 }
 
 // What a command printed must have reached standard output (a full disk, a closed pipe): a
