@@ -44,6 +44,7 @@ struct ViewerSession {
   bool ending = false;       // window destroyed or never made: this session takes no new client
   bool ended = false;        // the thread has done its last work with any component
   bool closedFired = false;  // OnGraphicsClosed fired for this window
+  bool closedDelivering = false;  // the viewer thread is inside the OnGraphicsClosed handlers
   std::thread::id threadId;
 };
 

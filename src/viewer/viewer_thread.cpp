@@ -121,6 +121,12 @@ WindowStart PrepareWindow(ViewerState& state) {
   return start;
 }
 
+void SetClosedDelivering(ViewerState& state, ViewerSession& session, bool delivering) {
+  std::lock_guard lock(state.sessionMutex);
+  session.closedDelivering = delivering;
+  state.sessionChanged.notify_all();
+}
+
 // The window is gone, whoever closed it: the served component hears it once.
 void WindowDestroyed(ViewerState& state, ViewerSession& session) {
   std::optional<ServedPin> pin;
@@ -136,7 +142,9 @@ void WindowDestroyed(ViewerState& state, ViewerSession& session) {
   if (ViewerClient* client = pin->get()) {
     // Cleared first, so a client asking GetGraphicsClosed from its handler hears "closed".
     client->SetGraphicsOpen(false);
+    SetClosedDelivering(state, session, true);
     client->FireOnGraphicsClosed();
+    SetClosedDelivering(state, session, false);
   }
 }
 
@@ -238,8 +246,23 @@ void CloseViewerLocked(ViewerState& state) {
     return;
   }
   {
+    // A client may close while holding a lock of its own that its OnGraphicsClosed handler
+    // takes too. Waiting for that handler would wait for ever: once it has run for
+    // kClosedHandlerWait the close returns, and the thread ends and is joined later (by the
+    // next viewer's start or at exit) when the client lets the handler go on.
     std::unique_lock lock(state.sessionMutex);
-    state.sessionChanged.wait(lock, [&] { return session->ended; });
+    while (!session->ended) {
+      if (session->closedDelivering) {
+        if (!state.sessionChanged.wait_for(lock, kClosedHandlerWait, [&] {
+              return session->ended || !session->closedDelivering;
+            })) {
+          return;
+        }
+      } else {
+        state.sessionChanged.wait(lock,
+                                  [&] { return session->ended || session->closedDelivering; });
+      }
+    }
   }
   if (state.Thread.joinable()) {
     state.Thread.join();

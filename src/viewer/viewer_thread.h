@@ -2,6 +2,7 @@
 // The viewer's lifetime: ViewerThread, which owns the window and its message loop, and the
 // operations a component uses to open, update and close it. One viewer per process: a
 // component that asks while another component's viewer runs takes that viewer over.
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,8 @@ namespace ombrixdc {
 
 // The longest ShowGraphics waits for the new window to exist.
 inline constexpr int32_t kWindowWaitMilliseconds = 1000;
+// The longest ShowGraphicsComplete waits for the OnGraphicsClosed handlers to return.
+inline constexpr std::chrono::milliseconds kClosedHandlerWait{1000};
 
 // The window rectangle of a ShowGraphics call. The first call in the process takes the
 // component's `current` one; a `requested` rectangle that differs from the process's becomes
@@ -27,8 +30,9 @@ bool AdoptWindowRect(const ui::Rect& current, const std::optional<ui::Rect>& req
 bool ShowViewer(ViewerClient& client);
 
 // ShowGraphicsComplete: closes the viewer window that serves `client` and waits until its
-// thread has finished. False, without waiting, when no viewer serves `client` (none started,
-// or it has ended or is ending by another path: the user closed it, the window server died).
+// thread has finished, or until its OnGraphicsClosed handlers have run for kClosedHandlerWait.
+// False, without waiting, when no viewer serves `client` (none started, or it has ended or is
+// ending by another path: the user closed it, the window server died).
 bool CloseViewerFor(ViewerClient& client);
 
 // Asks the viewer thread to destroy its window and waits until the thread has finished; the

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <future>
+#include <mutex>
 
 #include "platform/ui/headless_host.h"
 #include "src/viewer/viewer_thread.h"
@@ -100,6 +102,33 @@ TEST_F(GraphicsTest, CloseByClientOrDestruction_FiresOnGraphicsClosedOnce) {
   component.reset();
   EXPECT_EQ(sink->Texts(), (Texts{"graphics closed", "graphics closed"}));
   EXPECT_FALSE(ombrixdc::ViewerRunning());
+}
+
+// A client that closes while holding a lock its OnGraphicsClosed handler takes too is not
+// kept waiting for ever: the close returns, and the event follows once the lock is let go.
+TEST_F(GraphicsTest, CloseUnderTheClientsLock_ReturnsAndTheEventFollows) {
+  struct LockingSink : RecordingSink {
+    std::mutex clientLock;
+    void OnGraphicsClosed() override {
+      std::lock_guard lock(clientLock);
+      RecordingSink::OnGraphicsClosed();
+    }
+  };
+  auto locking = std::make_shared<LockingSink>();
+  component->Sinks.Connect(locking);
+  Open(*component);
+  std::future<Texts> closing = std::async(std::launch::async, [&] {
+    std::lock_guard lock(locking->clientLock);
+    EXPECT_EQ(component->ShowGraphicsComplete(), S_OK);
+    EXPECT_EQ(GraphicsClosed(*component), 1);
+    return locking->Texts();
+  });
+  if (closing.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "ShowGraphicsComplete waited for a handler that waits for the client's lock";
+    std::abort();  // the two threads wait for each other for ever
+  }
+  EXPECT_EQ(closing.get(), Texts{});
+  EXPECT_TRUE(WaitFor([&] { return locking->Texts() == Texts{"graphics closed"}; }));
 }
 
 TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
