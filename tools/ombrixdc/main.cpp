@@ -1,6 +1,7 @@
 // ombrixdc: the command-line front end of the circle dynamic compensation component.
 #include <malloc.h>
 #include <sys/mman.h>
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
@@ -38,12 +39,15 @@ void KeepHeapForTheRun() {
   mallopt(M_MMAP_THRESHOLD, 4 << 20);
   mallopt(M_TRIM_THRESHOLD, 8 << 20);
   constexpr std::size_t kRunHeap = 448 << 10;
-  constexpr std::uintptr_t kPage = 4096;
-  void* block = std::malloc(kRunHeap);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  void* block = pageSize > 0 ? std::malloc(kRunHeap) : nullptr;
   if (block != nullptr) {
-    const auto first = (reinterpret_cast<std::uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(block) + kRunHeap) & ~(kPage - 1);
-    madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+    const auto page = static_cast<std::uintptr_t>(pageSize);
+    const auto first = (reinterpret_cast<std::uintptr_t>(block) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + kRunHeap) & ~(page - 1);
+    if (end > first) {
+      madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+    }
     std::free(block);
   }
 }
