@@ -217,8 +217,12 @@ class CircleDCComponent {
   // disconnects the sinks, and calls `destroy` (which deletes this component) once no code of
   // this component's runs is left to return into. That is after waiting for the runs to end,
   // or, when called on a run's thread (from inside its handler) or while a handler runs on a
-  // run's thread, on the last run thread to end, without waiting.
+  // run's thread, on the last run thread to end, without waiting. While OnGraphicsClosed is
+  // being delivered, the viewer's thread calls it once the delivery is over.
   void DestroyWhenIdle(std::function<void()> destroy);
+  // Fires OnGraphicsClosed (the viewer's thread). May end the component when its owner let go
+  // meanwhile: the caller touches nothing of it afterwards.
+  void FireGraphicsClosedAndEndIfReleased();
   // True from the moment PerformCircle accepts a call (before its parameter check) until the
   // call is refused or the run's worker has released the lock and set RunCompleted.
   bool RunInProgress() const { return runInProgress_.load(); }
@@ -255,6 +259,11 @@ class CircleDCComponent {
   void JoinFinishedWorkers();
   // Whether a run thread has not yet ended its run (workersMutex_ held).
   bool AnyWorkerRunning() const;
+  // Whether code of this component is still to return into on another thread: a run, or an
+  // OnGraphicsClosed delivery (workersMutex_ held).
+  bool Busy() const { return AnyWorkerRunning() || closedDeliveries_ > 0; }
+  // Takes pendingDestroy_ when nothing is left running (workersMutex_ held).
+  std::function<void()> TakeDestroyWhenIdle();
 
   // Settings and system settings file reads of GetStartPosition (results_access.cpp).
   [[nodiscard]] bool ReadSettings(std::string& reason);
@@ -274,8 +283,9 @@ class CircleDCComponent {
   std::mutex workersMutex_;  // guards the fields below
   std::list<Worker> workers_;
   bool destroying_ = false;
-  // Set when the owner let go from inside an event handler on a run thread: that thread calls
-  // it once its run has ended.
+  int32_t closedDeliveries_ = 0;  // OnGraphicsClosed deliveries under way
+  // Set when the owner let go while a run or an OnGraphicsClosed delivery could not be waited
+  // for: the last of them to end calls it.
   std::function<void()> pendingDestroy_;
   std::unique_ptr<ComponentViewerLink> viewerLink_;
 };

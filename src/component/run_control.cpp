@@ -177,10 +177,7 @@ bool CircleDCComponent::StartWorkerThread(Error pendingError) {
       {
         std::lock_guard lock(workersMutex_);
         *finished = true;
-        if (pendingDestroy_ && !AnyWorkerRunning()) {
-          destroy = std::move(pendingDestroy_);
-          pendingDestroy_ = nullptr;
-        }
+        destroy = TakeDestroyWhenIdle();
       }
       if (destroy) {
         destroy();
@@ -252,18 +249,41 @@ void CircleDCComponent::DestroyWhenIdle(std::function<void()> destroy) {
   // Waiting for the run to end is safe unless this is the run's own thread (released from
   // inside its handler) or a handler is still running on a run's thread: one that does not
   // return soon may be waiting for a lock that the releasing thread holds. Then the last run
-  // thread to end destroys the object, and the release returns.
+  // thread to end destroys the object, and the release returns. An OnGraphicsClosed handler
+  // may wait for that lock just the same: the viewer's thread destroys the object after it.
   const bool handlerRunning =
       !onRunThread && !Sinks.WaitUntilNoneDeliveringElsewhere(kHandlerReturnLimit);
   {
     std::lock_guard lock(workersMutex_);
-    if (AnyWorkerRunning() && (onRunThread || handlerRunning)) {
+    if ((AnyWorkerRunning() && (onRunThread || handlerRunning)) || closedDeliveries_ > 0) {
       pendingDestroy_ = std::move(destroy);
       ProcessOrphanedComponents().Add();
       return;
     }
   }
   destroy();
+}
+
+void CircleDCComponent::FireGraphicsClosedAndEndIfReleased() {
+  {
+    std::lock_guard lock(workersMutex_);
+    ++closedDeliveries_;
+  }
+  Sinks.FireOnGraphicsClosed();
+  std::function<void()> destroy;
+  {
+    std::lock_guard lock(workersMutex_);
+    --closedDeliveries_;
+    destroy = TakeDestroyWhenIdle();
+  }
+  if (destroy) {
+    destroy();
+    ProcessOrphanedComponents().Done();
+  }
+}
+
+std::function<void()> CircleDCComponent::TakeDestroyWhenIdle() {
+  return Busy() ? nullptr : std::exchange(pendingDestroy_, nullptr);
 }
 
 bool CircleDCComponent::AnyWorkerRunning() const {

@@ -78,7 +78,7 @@ void ComponentViewerLink::SetWindowHandle(int32_t handle) {
 }
 
 void ComponentViewerLink::FireOnGraphicsClosed() {
-  component_.Sinks.FireOnGraphicsClosed();
+  component_.FireGraphicsClosedAndEndIfReleased();  // may end the component and this link
 }
 
 }  // namespace ombrixdc

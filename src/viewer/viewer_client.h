@@ -57,7 +57,8 @@ class ViewerClient {
   // ---- write ----
   virtual void SetGraphicsOpen(bool open) = 0;
   virtual void SetWindowHandle(int32_t handle) = 0;
-  // Fires OnGraphicsClosed to every connected client of the component.
+  // Fires OnGraphicsClosed to every connected client of the component. A component whose
+  // owner let go during the delivery is destroyed before this returns: touch it no more.
   virtual void FireOnGraphicsClosed() = 0;
 };
 

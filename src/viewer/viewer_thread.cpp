@@ -143,7 +143,7 @@ void WindowDestroyed(ViewerState& state, ViewerSession& session) {
     // Cleared first, so a client asking GetGraphicsClosed from its handler hears "closed".
     client->SetGraphicsOpen(false);
     SetClosedDelivering(state, session, true);
-    client->FireOnGraphicsClosed();
+    client->FireOnGraphicsClosed();  // the client may be gone after it
     SetClosedDelivering(state, session, false);
   }
 }

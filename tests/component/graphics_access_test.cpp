@@ -1,6 +1,7 @@
 // The Radial Error View from the component's side: opening, refreshing after a run, and every
 // way of closing it, on a window host without a display.
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -129,6 +130,43 @@ TEST_F(GraphicsTest, CloseUnderTheClientsLock_ReturnsAndTheEventFollows) {
   }
   EXPECT_EQ(closing.get(), Texts{});
   EXPECT_TRUE(WaitFor([&] { return locking->Texts() == Texts{"graphics closed"}; }));
+}
+
+// The owner lets go while holding that lock and the handler waits for it: the release returns,
+// and the viewer's thread ends the component once the handler has run.
+TEST_F(GraphicsTest, ReleaseUnderTheClientsLock_ReturnsAndTheViewerEndsTheComponent) {
+  struct LockingSink : RecordingSink {
+    std::mutex clientLock;
+    std::atomic<bool> entered{false};
+    void OnGraphicsClosed() override {
+      entered = true;
+      std::lock_guard lock(clientLock);
+      RecordingSink::OnGraphicsClosed();
+    }
+  };
+  auto locking = std::make_shared<LockingSink>();
+  component->Sinks.Connect(locking);
+  Open(*component);
+  const auto destroyed = std::make_shared<std::atomic<bool>>(false);
+  std::unique_lock clientLock(locking->clientLock);
+  Host()->InjectCloseBox();
+  ASSERT_TRUE(WaitFor([&] { return locking->entered.load(); }));
+  CircleDCComponent* owned = component.release();
+  std::future<void> releasing = std::async(std::launch::async, [&] {
+    owned->DestroyWhenIdle([owned, destroyed] {
+      delete owned;
+      *destroyed = true;
+    });
+  });
+  if (releasing.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "the release waited for a handler that waits for the client's lock";
+    std::abort();  // the two threads wait for each other for ever
+  }
+  EXPECT_FALSE(*destroyed);
+  clientLock.unlock();
+  EXPECT_TRUE(WaitFor([&] { return destroyed->load(); }));
+  EXPECT_EQ(locking->Texts(), Texts{"graphics closed"});
+  EXPECT_TRUE(WaitFor([] { return !ombrixdc::ViewerRunning(); }));
 }
 
 TEST_F(GraphicsTest, CloseByUser_FiresOnce_AndShowGraphicsCompleteDoesNotWait) {
