@@ -137,7 +137,6 @@ TEST(GetData, GivesPointsAboutTheirScansCentre) {
       {E_OMBRIX_DC_CIRCLE_DATA_CORRECTEDMAP, CMaPoint(10, 0, 0)},
       {E_OMBRIX_DC_CIRCLE_DATA_FAST, std::nullopt},
       {E_OMBRIX_DC_CIRCLE_DATA_FASTMAP, std::nullopt},
-      {-1, std::nullopt},
       {6, std::nullopt},
   };
   for (const auto& [type, centre] : cases) {

@@ -134,7 +134,6 @@ TEST_F(ComponentTest, FastSpeed_IsCappedByTwiceSpeedFactorTimesRadius) {
   const std::tuple<int32_t, double, double> cases[] = {
       {E_OMBRIX_DC_CIRCLE_MODE_INPUT_SPEED, 100.0, 60.0},
       {E_OMBRIX_DC_CIRCLE_MODE_CAL_FORM, 50.0, 50.0},
-      {7, 40.0, 40.0},
   };
   for (const auto& [mode, maxScanSpeed, fastSpeed] : cases) {
     component->Mode.Set(mode);
