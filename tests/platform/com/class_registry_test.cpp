@@ -62,14 +62,11 @@ TEST(ClassRegistry, CreatesOnlyWhatItCanHandOverLeaksNothingAndRevokesOnce) {
   EXPECT_EQ(Create(clsid), REGDB_E_CLASSNOTREG);
 }
 
-TEST(ClassRegistry, FactoryCountsServerLocksNeverBelowZeroAndIsNotALiveObject) {
-  const ULONG alive = ComObjectsAlive(), locks = ComServerLocks();
+// A factory's locks, and a factory that holds no module, are seen through the module's
+// unloading in the client suite; here an unlock without a lock, which would wrap the count.
+TEST(ClassRegistry, FactoryRefusesAnUnlockWithoutALock) {
+  const ULONG locks = ComServerLocks();
   auto factory = ComPtr<IClassFactory>::Attach(NewClassFactory(NewWidget));
-  EXPECT_EQ(ComObjectsAlive(), alive);
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  EXPECT_EQ(ComServerLocks(), locks + 1);
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(ComServerLocks(), locks);
   if (locks == 0) {
     EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);
   }
