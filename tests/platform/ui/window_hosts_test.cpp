@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/ui/bitmap_file.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace ui {
@@ -154,15 +155,7 @@ class WindowServerTest : public ::testing::Test {
 
   // The output of `command` run against the test's display.
   std::string Ask(const std::string& command) const {
-    const std::string full = "DISPLAY=" + display_ + " " + command + " 2>/dev/null";
-    std::string out;
-    if (FILE* pipe = ::popen(full.c_str(), "r")) {
-      for (int c; (c = std::fgetc(pipe)) != EOF;) {
-        out += static_cast<char>(c);
-      }
-      ::pclose(pipe);
-    }
-    return out;
+    return RunChild({"/bin/sh", "-c", command}, {"DISPLAY=" + display_}).out;
   }
   // Asks until `done` holds for the answer, `attempts` times a tenth of a second apart.
   bool AskUntil(const std::string& command, const std::function<bool(const std::string&)>& done,
