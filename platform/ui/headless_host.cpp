@@ -210,7 +210,6 @@ void HeadlessHost::Deliver(const Event& event, WindowListener& listener) {
     {
       std::lock_guard lock(mutex_);
       finished_ = true;
-      ++destroyedCount_;
     }
     listener.OnDestroyed();
   }
@@ -305,11 +304,6 @@ std::optional<std::string> HeadlessHost::LastTooltip() const {
 std::optional<OpenFileRequest> HeadlessHost::LastOpenFileRequest() const {
   std::lock_guard lock(mutex_);
   return lastOpenRequest_;
-}
-
-int32_t HeadlessHost::DestroyedCount() const {
-  std::lock_guard lock(mutex_);
-  return destroyedCount_;
 }
 
 }  // namespace ui

@@ -81,7 +81,6 @@ class HeadlessHost final : public WindowHost {
   std::optional<std::string> LastTooltip() const;
   // The request of the last OpenFileDialog call, if any.
   std::optional<OpenFileRequest> LastOpenFileRequest() const;
-  int32_t DestroyedCount() const;  // OnDestroyed calls delivered
 
  private:
   struct CommandEvent {
@@ -117,7 +116,6 @@ class HeadlessHost final : public WindowHost {
   bool finished_ = false;  // OnDestroyed delivered: the loop is over
   DisplayList lastPaint_;
   int32_t paintCount_ = 0;
-  int32_t destroyedCount_ = 0;
   std::optional<std::string> lastTooltip_;
   std::optional<std::string> nextOpenFile_;
   std::optional<OpenFileRequest> lastOpenRequest_;

@@ -253,11 +253,6 @@ int32_t SimulatedMachine::ScansStarted() const {
   return state_->scansStarted;
 }
 
-int32_t SimulatedMachine::MovesStarted() const {
-  std::lock_guard lock(state_->mutex);
-  return state_->movesStarted;
-}
-
 int32_t SimulatedMachine::StopsRequested() const {
   std::lock_guard lock(state_->mutex);
   return state_->stopsRequested;

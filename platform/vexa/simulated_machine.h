@@ -154,7 +154,6 @@ class SimulatedMachine {
   std::optional<CircleScanRequest> LastScan() const;
   std::optional<MoveRequest> LastMove() const;
   int32_t ScansStarted() const;
-  int32_t MovesStarted() const;
   int32_t StopsRequested() const;
 
   // The machine coordinates of a point of the feature frame (what the frame object reports).

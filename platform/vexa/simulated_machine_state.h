@@ -88,7 +88,6 @@ struct SimulatedMachine::State {
   std::optional<CircleScanRequest> lastScan;
   std::optional<MoveRequest> lastMove;
   int32_t scansStarted = 0;
-  int32_t movesStarted = 0;
   int32_t stopsRequested = 0;
 
  private:

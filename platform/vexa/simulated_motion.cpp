@@ -101,7 +101,6 @@ void SimulatedMachine::State::StartMove(const MoveRequest& request) {
   deflection = CMaPoint();  // the probe is off the surface while moving
   pointDelivered = false;
   lastMove = request;
-  ++movesStarted;
 }
 
 void SimulatedMachine::State::RejectMove() {
