@@ -6,12 +6,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <random>
+#include <string>
 
 #include "tests/support/isolated_registry.h"
 #include "tests/torture/torture.h"
@@ -43,30 +42,16 @@ int main(int argc, char** argv) {
   double seconds = 10.0;
   torture::Seed seed = std::random_device{}();
   long long sessions = -1;
-  bool scenarios = true, printLog = false;
-  const char* only = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    const bool value = i + 1 < argc;
-    if (!std::strcmp(argv[i], "--seconds") && value) {
-      seconds = std::atof(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--seed") && value) {
-      seed = std::strtoull(argv[++i], nullptr, 10);
-    } else if (!std::strcmp(argv[i], "--sessions") && value) {
-      sessions = std::atoll(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--scenario") && value) {
-      only = argv[++i];
-    } else if (!std::strcmp(argv[i], "--no-scenarios")) {
-      scenarios = false;
-    } else if (!std::strcmp(argv[i], "--log")) {
-      printLog = true;
-    } else {
-      std::fprintf(stderr,
-                   "usage: %s [--seconds N] [--seed S] [--sessions K] [--no-scenarios] "
-                   "[--scenario NAME] [--log]\n",
-                   argv[0]);
-      return 2;
-    }
-  }
+  bool noScenarios = false, printLog = false;
+  std::string only;
+  CLI::App app{"The randomised automation client of the component"};
+  app.add_option("--seconds", seconds, "How long the random sessions go on");
+  app.add_option("--seed", seed, "The first random session's seed");
+  app.add_option("--sessions", sessions, "How many random sessions, whatever the time");
+  app.add_flag("--no-scenarios", noScenarios, "No fixed scenarios");
+  app.add_option("--scenario", only, "This fixed scenario alone, no random session");
+  app.add_flag("--log", printLog, "Print every session's calls");
+  CLI11_PARSE(app, argc, argv);
   const IsolatedRegistry registry;  // the process never touches the user's store
   for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE}) {
     struct sigaction report = {};
@@ -90,14 +75,15 @@ int main(int argc, char** argv) {
     return passed;
   };
   for (const torture::Scenario& scenario : torture::Scenarios()) {
-    if (scenarios && (!only || !std::strcmp(only, scenario.name))) {
+    if (!noScenarios && (only.empty() || only == scenario.name)) {
       runSession(0, scenario.name, scenario.run);
       ++scenariosRun;
     }
   }
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   long long run = 0;
-  for (; !only && (sessions < 0 ? std::chrono::steady_clock::now() < end : run < sessions); ++run) {
+  for (; only.empty() && (sessions < 0 ? std::chrono::steady_clock::now() < end : run < sessions);
+       ++run) {
     const torture::Seed sessionSeed = seed + static_cast<torture::Seed>(run);
     if (!runSession(sessionSeed, "random", [](torture::Session& s) { s.RunRandom(); })) {
       std::fprintf(stderr, "replay: %s --seed %llu --sessions 1 --no-scenarios\n", argv[0],
