@@ -107,15 +107,14 @@ void Log::Add(const std::string& line) {
   if (lines_.size() == kLogLines) {
     lines_.erase(lines_.begin(), lines_.begin() + kLogLines / 2);
   }
-  lines_.push_back(std::to_string(static_cast<int64_t>(ms.count())) + " ms  " + line);
+  // Indented and ended, so that WriteNow writes a line with one call.
+  lines_.push_back("  " + std::to_string(static_cast<int64_t>(ms.count())) + " ms  " + line + "\n");
 }
 
 void Log::WriteNow(int fd) const {
   const std::unique_lock lock(mutex_, std::try_to_lock);  // a crash may leave it held
   for (const std::string& line : lines_) {
-    (void)!write(fd, "  ", 2);
     (void)!write(fd, line.data(), line.size());
-    (void)!write(fd, "\n", 1);
   }
 }
 
