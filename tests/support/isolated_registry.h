@@ -24,13 +24,10 @@ class IsolatedRegistry {
       unsetenv(kVariable);
     }
   }
-  IsolatedRegistry(const IsolatedRegistry&) = delete;
-  IsolatedRegistry& operator=(const IsolatedRegistry&) = delete;
-
   std::filesystem::path File() const { return folder_.Path() / "classes-root.reg"; }
 
  private:
   static constexpr const char* kVariable = "OMBRIXDC_REGISTRY";
-  TempFolder folder_;
+  TempFolder folder_;  // not copyable, nor then is the registry
   std::optional<std::string> previous_;
 };
