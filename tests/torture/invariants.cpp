@@ -151,10 +151,8 @@ bool Session::RunAndCheck(const std::function<void(Session&)>& body) {
   }
   for (auto& c : clients) {
     const std::string n = c->tag + ": ";
-    int32_t completes[2] = {};
-    for (int32_t s = 0; s < 2; ++s) {
-      completes[s] = CheckSequence(*this, c->sinks[s]->Events(), n + "sink " + std::to_string(s));
-    }
+    const int32_t completes[2] = {CheckSequence(*this, c->sinks[0]->Events(), n + "sink 0"),
+                                  CheckSequence(*this, c->sinks[1]->Events(), n + "sink 1")};
     // A run whose component was destroyed from the first sink's handler cannot report its end,
     // nor the event being handled to the second sink; one whose component was released while
     // it went on reports nothing more.
