@@ -87,8 +87,6 @@ TEST(Paint, UnusualFeaturesMatchTheirPicturesAtTallAndWideSizes) {
 
 TEST(Paint, NumberFormatsAndValuesTooLargeToShow) {
   EXPECT_EQ(paint::FormatDecimals(2.25, 1), "2.2");  // 2.25 rounds to even, as printf does
-  EXPECT_EQ(paint::FormatDecimals(-0.5, 3), "-0.500");
-  EXPECT_EQ(paint::FormatDecimals(1.0 / 3.0, 9), "0.3333");  // other counts give four
   EXPECT_EQ(paint::FormatDecimals(-1e114, 1).value_or("").size(), 118u);
   EXPECT_EQ(paint::FormatDecimals(1e116, 4), std::nullopt);  // 122 characters
 }

@@ -118,7 +118,6 @@ TEST(ViewerMenuAndToolbar, OnlyTheSwitchesAreCheckItems_EachButtonHasItsTooltip)
 
 TEST(ViewerFrameRules, CutText_NeverSplitsACharacter) {
   EXPECT_EQ(CutText("Ready", 79), "Ready");
-  EXPECT_EQ(CutText(std::string(200, 'a'), 127).size(), 127u);
   // "Größe" is G r \xC3\xB6 \xC3\x9F e: a cut inside a two-byte character drops all of it.
   EXPECT_EQ(CutText("Gr\u00F6\u00DFe", 3), "Gr");
   EXPECT_EQ(CutText("Gr\u00F6\u00DFe", 4), "Gr\u00F6");
