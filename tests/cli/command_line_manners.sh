@@ -39,7 +39,6 @@ cases=(
   "--help|0|out|COMMAND --help"
   "run --ini settings.ini --offline $feature --set Learning=0|1|out|^GetLastError 0x83100009 NoStoredMap: ."
   "run --ini settings.ini --offline $feature --set Learning=0|1|err|no stored map in work/Default"
-  "run --ini missing.ini --offline $feature --set Learning=1|1|out|^GetLastError 0x83100002 Settings: ."
   "run --ini settings.ini --offline $feature --set Learning=1|1|out|^GetLastError 0x83100006 [A-Za-z]+: ."
   "run --offline --set NoSuchName=1|2|err|NoSuchName=1: no such property"
   "errors|0|out|^\\| IllegalScanParameter \\| the code \\| 0x81600061 \\| the controller refused"
