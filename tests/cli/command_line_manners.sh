@@ -73,7 +73,6 @@ cases=(
   "maps show 1 none -o x.png|1|err|no such run directory"
   "maps list|2|err|give the run directory DIR or --ini PATH"
   "maps list --json maps|0|out|\"number\": 5,.*\"feature\": \"boss\", \"radius\": 8, \"unit\": \"inches\""
-  "maps prune maps --older-than x|2|err|older-than"
   "maps prune maps --older-than 0|2|err|older-than: must be a whole number of hours, 1 or more: 0"
   "maps prune maps --older-than 1.5|2|err|older-than: must be a whole number of hours, 1 or more: 1.5"
   # An empty file or folder name is a usage error, not standard output or the temporary folder.
