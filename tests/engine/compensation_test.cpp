@@ -13,8 +13,8 @@ double FormError(double a) {
   return 10.0 + 0.004 * std::sin(3.0 * a) + 0.002 * std::cos(7.0 * a);
 }
 
-CompensationParameters Parameters(double radius = 10.0, double pitch = 0.5) {
-  return {.filterMethod = 1, .filterNumber = 20, .mapPitch = pitch, .featureRadius = radius};
+CompensationParameters Parameters(double radius = 10.0) {
+  return {.filterMethod = 1, .filterNumber = 20, .mapPitch = 0.5, .featureRadius = radius};
 }
 
 // The fast scan reads the same part with a lag error and at slightly different angles.
@@ -22,24 +22,6 @@ RadialProfile FastOf(double (*part)(double)) {
   return ProfileOf(
       3000, [part](double a) { return part(a) + 0.003 * std::sin(2.0 * a + 0.4); },
       kPi / 2 + 0.0007);
-}
-
-// Identical scans give a zero map and corrected results equal to the fast ones; a perfect
-// circle gives a zero premap, its slow map equal to its slow scan.
-TEST(ComputeLearning, IdenticalScansGiveAZeroMap_APerfectCircleAZeroPremap) {
-  const RadialProfile scan = ProfileOf(3600, FormError);
-  const LearningResult r = ComputeLearning(Parameters(), scan, scan);
-  ASSERT_EQ(r.error, ErrorNumber::None);
-  for (const MapSlotIndex k : {MapSlotIndex::DcMapData, MapSlotIndex::PremappedDcMapData}) {
-    EXPECT_EQ(r.slots[k].values.Values(), std::vector<double>(125, 0.0));
-  }
-  EXPECT_EQ(r.dataSets.corrected.radii.Values(), r.dataSets.fast.radii.Values());
-  EXPECT_EQ(r.dataSets.correctedMap.radii.Values(), r.dataSets.fastMap.radii.Values());
-
-  const LearningResult circle =
-      ComputeLearning(Parameters(), ProfileOf(3600, [](double) { return 10.0; }),
-                      FastOf([](double) { return 10.0; }));
-  ExpectNear(circle.slots[MapSlotIndex::PreMapData].values, CMaDoubleArray(125), 1e-12);
 }
 
 TEST(ComputeReference, SlowMapIsTheLeastSquaresRadiusOfTheUnfilteredScan) {
@@ -53,7 +35,6 @@ TEST(ComputeReference, SlowMapIsTheLeastSquaresRadiusOfTheUnfilteredScan) {
     // The filtered slow scan still shows the part's form on the grid.
     EXPECT_NEAR(r.slow.radii[k], FormError(r.slow.angles[k]), 2e-4) << k;
   }
-  EXPECT_EQ(r.preMap.angles.Values(), r.slow.angles.Values());
 }
 
 // With the learnt map a compensated run repeats the learning run's fast results: correcting
@@ -96,17 +77,6 @@ TEST(ComputeCompensated, AnyUnusableSlotMakesTheMapUnusable) {
     EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable) << broken;
     EXPECT_TRUE(r.corrected.radii.IsEmpty()) << broken;
   }
-}
-
-TEST(ComputeLearning, FailsWithoutComputingWhenAScanOrTheGridIsUnusable) {
-  const RadialProfile slow = ProfileOf(3600, FormError);
-  const RadialProfile tooShort = ProfileOf(3, FormError);
-  EXPECT_EQ(ComputeLearning(Parameters(), slow, tooShort).error, kUnusableScan);
-  EXPECT_EQ(ComputeLearning(Parameters(), tooShort, slow).error, kUnusableScan);
-  const LearningResult r = ComputeLearning(Parameters(10.0, 0.0), slow, slow);
-  EXPECT_EQ(r.error, ErrorNumber::Settings);
-  EXPECT_TRUE(r.dataSets.slow.radii.IsEmpty());
-  EXPECT_TRUE(r.slots[MapSlotIndex::PreMapData].values.IsEmpty());
 }
 
 }  // namespace
