@@ -162,10 +162,9 @@ HRESULT Sink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARI
   Session& session = *client->session;
   session.log.Add(client->tag + " event " + Describe(event));
   ++tInHandler;
-  // OnGraphicsClosed comes on the viewer's thread, beside a run's events: no action there, so
-  // that no handler is inside the object when another releases it.
-  if (n < plan.size() && plan[n] && !session.calm && !client->destroyed &&
-      dispid != DISPID_OnGraphicsClosed) {
+  // OnGraphicsClosed comes on the viewer's thread, beside a run's events: its handler acts
+  // too, while another thread may release the object.
+  if (n < plan.size() && plan[n] && !session.calm && !client->destroyed) {
     std::mt19937 rng(static_cast<uint32_t>(session.seed * 7919 + n * 31 + client->index));
     session.Act(*client, plan[n], rng, "handler");
   }
