@@ -48,6 +48,35 @@ void OrphanedComponents::Done() {
   }
 }
 
+OrphanedComponents::~OrphanedComponents() {
+  // At exit: a thread still going (see WaitUntilNone's limit) is left to the process's end.
+  for (std::thread& thread : retired_) {
+    thread.detach();
+  }
+}
+
+void OrphanedComponents::Retire(std::thread thread) {
+  std::lock_guard lock(mutex_);
+  retired_.push_back(std::move(thread));
+}
+
+bool OrphanedComponents::AllEnded() {
+  std::lock_guard lock(mutex_);
+  if (count_ != 0) {
+    return false;
+  }
+  for (std::thread& thread : retired_) {
+    if (thread.get_id() == std::this_thread::get_id()) {
+      return false;
+    }
+  }
+  for (std::thread& thread : retired_) {
+    thread.join();
+  }
+  retired_.clear();
+  return true;
+}
+
 int32_t OrphanedComponents::Count() const {
   std::lock_guard lock(mutex_);
   return count_;

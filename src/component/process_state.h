@@ -8,6 +8,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 #include "src/files/map_file.h"
 #include "src/procedures/run_limits.h"
@@ -57,6 +59,7 @@ ProcessTimeLimits& ProcessRunTimeLimits();
 // them so that no run thread goes on through the library's teardown, and by DllCanUnloadNow.
 class OrphanedComponents {
  public:
+  ~OrphanedComponents();
   // A component's destruction was handed to its run thread.
   void Add();
   // That thread has destroyed it.
@@ -64,12 +67,19 @@ class OrphanedComponents {
   int32_t Count() const;
   // Waits until none is left, or `limit` has passed.
   void WaitUntilNone(std::chrono::milliseconds limit) const;
+  // A run thread that destroyed its own component: it still returns through this library's
+  // code after Done, so the library may be unloaded only once it has been joined.
+  void Retire(std::thread thread);
+  // True when no component is left to destroy and every retired thread has ended (joined
+  // here: each is past Done and about to end).
+  bool AllEnded();
 
  private:
   mutable std::mutex mutex_;
   mutable std::condition_variable none_;
   int32_t count_ = 0;
   bool waitAtExit_ = false;
+  std::vector<std::thread> retired_;
 };
 OrphanedComponents& ProcessOrphanedComponents();
 

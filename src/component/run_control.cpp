@@ -220,7 +220,8 @@ void CircleDCComponent::WaitForRuns() {
     }
     for (Worker& worker : running) {
       if (worker.thread.get_id() == std::this_thread::get_id()) {
-        worker.thread.detach();  // this thread's own run: it ends once its caller returns
+        // This thread's own run: it ends once its caller returns.
+        ProcessOrphanedComponents().Retire(std::move(worker.thread));
       } else {
         worker.thread.join();
       }

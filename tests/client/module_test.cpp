@@ -1,6 +1,10 @@
 // The module's exported entry points: the class factory, unloading, and registration in the
 // registry store as a client's setup tool does it.
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/com/registry_store.h"
 #include "tests/client/client_support.h"
@@ -99,6 +103,88 @@ TEST(ClientModule, RegistrationMakesTheClassCreatableAndUnregistrationRemovesItA
   }
   EXPECT_EQ(root.Subkeys("CLSID"), (std::vector<std::string>{other.substr(6)}));
   EXPECT_EQ(create(&p), REGDB_E_CLASSNOTREG);
+}
+
+// A handler on the run's thread releases the last reference, so that thread destroys the
+// object and then returns through the module's code: a host that unloads unused servers may
+// be told yes only once that thread has ended.
+TEST(ClientModule, UnloadWaitsForTheRunThreadThatDestroyedTheObject) {
+  class ReleasingSink final : public SinkStub<IDispatch> {
+   public:
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+      // On the run's thread, once PerformCircle has returned to the client.
+      if (std::this_thread::get_id() != client) {
+        armed.wait(false);
+        if (IUnknown* last = held.exchange(nullptr)) {
+          last->Release();
+        }
+      }
+      return S_OK;
+    }
+    std::atomic<IUnknown*> held{nullptr};
+    std::atomic<bool> armed{false};
+    const std::thread::id client = std::this_thread::get_id();
+  };
+  // The threads still running: one that has ended may be listed a moment longer, as a zombie.
+  const auto threads = [] {
+    int32_t running = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+      std::string stat;
+      std::getline(std::ifstream(task.path() / "stat"), stat);
+      const size_t state = stat.rfind(") ");
+      running += state != std::string::npos && stat[state + 2] != 'Z' && stat[state + 2] != 'X';
+    }
+    return running;
+  };
+  const IsolatedRegistry registry;
+  const TempFolder folder;
+  ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
+  CLSID linkClass = GUID_NULL;
+  ComPtr<IUnknown> link;
+  ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
+  ASSERT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
+                             link.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  const std::string settings = WriteOfflineExample(folder).string();
+  const auto before = threads();
+  for (int32_t round = 0; round < 50; ++round) {
+    ComPtr<IVexa_CircleDC> object = CreateFromFactory();
+    const ComPtr<ReleasingSink> sink = MakeComObject<ReleasingSink>();
+    DWORD cookie = 0;
+    {
+      ComPtr<IConnectionPointContainer> container;
+      ComPtr<IConnectionPoint> point;
+      ASSERT_EQ(object.As(&container), S_OK);
+      ASSERT_EQ(container->FindConnectionPoint(DIID__IVexa_CircleDCEvents,
+                                               point.ReleaseAndGetAddressOf()),
+                S_OK);
+      ASSERT_EQ(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie), S_OK);
+    }
+    double start[3];
+    ASSERT_EQ(PrepareThroughInvoke(object.Get(), link.Get(),
+                                   {{"OfflineTesting", Long(1)},
+                                    {"Learning", Long(1)},
+                                    {"FeatureRadius", Real(8.0)},
+                                    {"TipRadius", Real(1.5)},
+                                    {"ScanDeflection", Real(0.3)},
+                                    {"SlowSpeed", Real(5.0)},
+                                    {"ModeParameter", Real(30.0)},
+                                    {"IniFilepath", Text(settings)}},
+                                   start),
+              1);
+    ASSERT_EQ(CallByName(object.Get(), "PerformCircle", DISPATCH_METHOD, {}), S_OK);
+    sink->held = object.Detach();
+    sink->armed = true;
+    sink->armed.notify_all();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (CircleDCModule().canUnloadNow() != S_OK && std::chrono::steady_clock::now() < end) {
+      std::this_thread::yield();
+    }
+    ASSERT_EQ(sink->held.load(), nullptr) << "the run did not release the object";
+    ASSERT_EQ(threads(), before) << "unloading allowed while the run's thread went on";
+  }
+  link.Reset();
+  EXPECT_EQ(SimulatorModule().unregisterServer(), S_OK);
 }
 
 }  // namespace

@@ -27,10 +27,10 @@ HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
   return factory->QueryInterface(riid, ppv);
 }
 
-// S_OK while no object of the module is alive, no released object waits for its run to end
-// and no client holds a server lock.
+// S_OK while no object of the module is alive, no client holds a server lock, no released
+// object waits for its run to end and every run thread that ended one has ended itself.
 HRESULT DllCanUnloadNow() {
-  return ComObjectsAlive() == 0 && ProcessOrphanedComponents().Count() == 0 && ComServerLocks() == 0
+  return ComObjectsAlive() == 0 && ComServerLocks() == 0 && ProcessOrphanedComponents().AllEnded()
              ? S_OK
              : S_FALSE;
 }
