@@ -218,7 +218,7 @@ class CircleDCComponent {
   // this component's runs is left to return into. That is after waiting for the runs to end,
   // or, when called on a run's thread (from inside its handler) or while a handler runs on a
   // run's thread, on the last run thread to end, without waiting. While OnGraphicsClosed is
-  // being delivered, the viewer's thread calls it once the delivery is over.
+  // being delivered, a thread of the module's own calls it once the delivery is over.
   void DestroyWhenIdle(std::function<void()> destroy);
   // Fires OnGraphicsClosed (the viewer's thread). May end the component when its owner let go
   // meanwhile: the caller touches nothing of it afterwards.

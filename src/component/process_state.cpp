@@ -1,6 +1,7 @@
 #include "src/component/process_state.h"
 
 #include <cstdlib>
+#include <system_error>
 
 namespace ombrixdc {
 
@@ -58,6 +59,20 @@ OrphanedComponents::~OrphanedComponents() {
 void OrphanedComponents::Retire(std::thread thread) {
   std::lock_guard lock(mutex_);
   retired_.push_back(std::move(thread));
+}
+
+bool OrphanedComponents::DestroyOnOwnThread(const std::function<void()>& destroy) {
+  // Added under the lock that Done takes, so AllEnded never misses the thread.
+  std::lock_guard lock(mutex_);
+  try {
+    retired_.emplace_back([this, destroy] {
+      destroy();
+      Done();
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
 }
 
 bool OrphanedComponents::AllEnded() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -70,6 +71,9 @@ class OrphanedComponents {
   // A run thread that destroyed its own component: it still returns through this library's
   // code after Done, so the library may be unloaded only once it has been joined.
   void Retire(std::thread thread);
+  // Runs `destroy` and then Done on a thread of this library's own, kept like a retired one.
+  // False when the system refuses the thread.
+  [[nodiscard]] bool DestroyOnOwnThread(const std::function<void()>& destroy);
   // True when no component is left to destroy and every retired thread has ended (joined
   // here: each is past Done and about to end).
   bool AllEnded();

@@ -251,7 +251,7 @@ void CircleDCComponent::DestroyWhenIdle(std::function<void()> destroy) {
   // inside its handler) or a handler is still running on a run's thread: one that does not
   // return soon may be waiting for a lock that the releasing thread holds. Then the last run
   // thread to end destroys the object, and the release returns. An OnGraphicsClosed handler
-  // may wait for that lock just the same: the viewer's thread destroys the object after it.
+  // may wait for that lock just the same: the object is destroyed once it has returned.
   const bool handlerRunning =
       !onRunThread && !Sinks.WaitUntilNoneDeliveringElsewhere(kHandlerReturnLimit);
   {
@@ -277,7 +277,10 @@ void CircleDCComponent::FireGraphicsClosedAndEndIfReleased() {
     --closedDeliveries_;
     destroy = TakeDestroyWhenIdle();
   }
-  if (destroy) {
+  // Not on the viewer's thread, which still returns through this module's code: on one of the
+  // module's own, which the module's unloading waits for. The destruction waits for the viewer
+  // to let go of this component.
+  if (destroy && !ProcessOrphanedComponents().DestroyOnOwnThread(destroy)) {
     destroy();
     ProcessOrphanedComponents().Done();
   }

@@ -133,8 +133,8 @@ TEST_F(GraphicsTest, CloseUnderTheClientsLock_ReturnsAndTheEventFollows) {
 }
 
 // The owner lets go while holding that lock and the handler waits for it: the release returns,
-// and the viewer's thread ends the component once the handler has run.
-TEST_F(GraphicsTest, ReleaseUnderTheClientsLock_ReturnsAndTheViewerEndsTheComponent) {
+// and the component ends once the handler has run, on a thread the module may wait for.
+TEST_F(GraphicsTest, ReleaseUnderTheClientsLock_ReturnsAndTheComponentEndsAfterTheHandler) {
   struct LockingSink : RecordingSink {
     std::mutex clientLock;
     std::atomic<bool> entered{false};
@@ -165,6 +165,7 @@ TEST_F(GraphicsTest, ReleaseUnderTheClientsLock_ReturnsAndTheViewerEndsTheCompon
   EXPECT_FALSE(*destroyed);
   clientLock.unlock();
   EXPECT_TRUE(WaitFor([&] { return destroyed->load(); }));
+  EXPECT_TRUE(WaitFor([] { return ProcessOrphanedComponents().AllEnded(); }));
   EXPECT_EQ(locking->Texts(), Texts{"graphics closed"});
   EXPECT_TRUE(WaitFor([] { return !ombrixdc::ViewerRunning(); }));
 }
