@@ -124,16 +124,5 @@ TEST(ViewerLogo, DataFolderFirstThenBesideTheModuleThenBuiltIn) {
   }
 }
 
-// The file formats are the window layer's; here only what the view refuses to write.
-TEST(RenderView, RefusesWhatItCannotWrite) {
-  TempFolder folder;
-  for (auto [name, width, why] : {std::tuple{"view.bmp", 400, "must end in .png, .svg or .pdf"},
-                                  {"view.png", 0, "size must be positive"}}) {
-    const RenderResult result = RenderViewToFile(folder.Path() / name, {width, 300}, Example(1));
-    EXPECT_FALSE(result.ok) << name;
-    EXPECT_NE(result.error.find(why), std::string::npos) << result.error;
-  }
-}
-
 }  // namespace
 }  // namespace ombrixdc
