@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The command line's help, version, error lines and terminal progress, as a user meets
+# The command line's help, error lines and terminal progress, as a user meets
 # them: each case gives the arguments, the exit status, the stream and a pattern it must hold.
 set -euo pipefail
 program="$1"
@@ -34,18 +34,15 @@ make_maps "$work/maps"
 mkdir -p "$work/mine/Default" "$work/victim" && echo "my map" > "$work/mine/Default/_circle1.rsm"
 learn="run --ini settings.ini $feature --set Learning=1"
 cases=(
-  "--version|0|out|^ombrixdc [0-9]+\.[0-9]+\.[0-9]+$"
   "run --help|0|out|--probe-offsets"
   "--help|0|out|COMMAND --help"
   "run --ini settings.ini --offline $feature --set Learning=0|1|out|^GetLastError 0x83100009 NoStoredMap: ."
   "run --ini settings.ini --offline $feature --set Learning=0|1|err|no stored map in work/Default"
   "run --ini settings.ini --offline $feature --set Learning=1|1|out|^GetLastError 0x83100006 [A-Za-z]+: ."
   "run --offline --set NoSuchName=1|2|err|NoSuchName=1: no such property"
-  "errors|0|out|^\\| IllegalScanParameter \\| the code \\| 0x81600061 \\| the controller refused"
   "run --ini settings.ini --set FeatureRadius=1.2 --set TipRadius=0.5 --set ScanDeflection=0.05 --set SlowSpeed=5 --set ModeParameter=30|1|err|not clear of the material: a bore of radius 1.2 mm"
   "render --hide fast none.dat -o x.png|1|err|no such data sets file: none.dat"
   "render none.dat -o x.png --size 759x531|2|err|from 760x531"
-  "render none.dat -o x.bmp|2|err|must end in .png"
   "render none.dat -o nodir/x.png|2|err|no folder nodir to write nodir/x.png in"
   "sweep --speeds 10 -o nodir/x.png|2|err|no folder nodir to write"
   "$learn --set Learning=1e400|2|err|Learning=1e400: value out of range"
