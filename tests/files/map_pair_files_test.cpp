@@ -57,7 +57,6 @@ TEST(MapFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   const MapDataResult data = ReadMapData(dataReader);
   ASSERT_EQ(header.error, ErrorNumber::None);
   ASSERT_EQ(data.error, ErrorNumber::None);
-  EXPECT_EQ(data.slots.slot[2].values.GetSize(), 100u);
   EXPECT_EQ(WriteMapFile(header.header, data.slots), golden);
 }
 
@@ -146,7 +145,6 @@ TEST(CircleDataFile, GoldenFileIsRewrittenByteForByteFromWhatIsReadBack) {
   const CircleDataResult read = ReadCircle(golden);
   ASSERT_EQ(read.error, ErrorNumber::None);
   ASSERT_EQ(read.data.slow.radii.GetSize(), 100u);
-  ASSERT_EQ(read.data.slowMap.radii.GetSize(), 100u);
   // The file holds the Slow set's own centre in machine coordinates; the slow scan's centre
   // it was written with is that less the set's fitted offset.
   CircleData again = read.data;
