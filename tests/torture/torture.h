@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
