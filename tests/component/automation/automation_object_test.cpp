@@ -61,9 +61,9 @@ TEST(DispatchTest, ShowGraphicsArgumentsAndFailures) {
 }
 
 // A property set by name from text, as the command line's --set NAME=VALUE does: the text is
-// converted to the property's type, and a value that does not fit is refused where it enters
-// (never turned into 0), the property keeping its value.
-TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
+// converted to the property's type. (A value that does not fit is refused as every put refuses
+// it: the client's hostile values and the command line's --set Learning=1e400.)
+TEST(PutPropertyByName, ConvertsTheText) {
   // The property, the text, the put's answer, and what the component then holds.
   using Holds = std::function<bool(const CircleDCComponent&)>;
   const std::tuple<const char*, const char*, HRESULT, Holds> cases[] = {
@@ -90,11 +90,6 @@ TEST(PutPropertyByName, ConvertsTheTextOrRefusesIt) {
       // FilterMethod is clamped to 1 or 2: the first values beyond either end.
       {"FilterMethod", "3", S_OK, [](auto& c) { return c.FilterMethod.Get() == 2; }},
       {"FilterMethod", "0", S_OK, [](auto& c) { return c.FilterMethod.Get() == 1; }},
-      {"FilterNumber", "1e12", DISP_E_OVERFLOW, [](auto& c) { return c.FilterNumber.Get() == 20; }},
-      // Not 0: no silent replay run instead of the learning asked for.
-      {"Learning", "1e400", DISP_E_OVERFLOW, [](auto& c) { return c.Learning.Get() == 2; }},
-      {"FeatureRadius", "1e400", DISP_E_OVERFLOW,
-       [](auto& c) { return c.FeatureRadius.Get() == 12.5; }},
   };
   auto object = MakeComObject<Vexa_CircleDC>();
   for (const auto& [name, text, hr, holds] : cases) {
