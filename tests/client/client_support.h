@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -107,6 +108,34 @@ class SilentSink final : public SinkStub<_IVexa_CircleDCEvents> {
   int calls = 0;
 };
 
+// A link of the simulated controller, made by its ProgID (its module registered).
+inline ComPtr<IUnknown> SimulatedLink() {
+  CLSID linkClass = GUID_NULL;
+  ComPtr<IUnknown> link;
+  EXPECT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
+  EXPECT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
+                             link.ReleaseAndGetVoidAddressOf()),
+            S_OK);
+  return link;
+}
+
+// Connects `o` to `link` and prepares it, through Invoke, for a learning run of the offline
+// example with `settings`; gives GetStartPosition's success.
+inline LONG PrepareOfflineLearning(IDispatch* o, IUnknown* link,
+                                   const std::filesystem::path& settings) {
+  double start[3];
+  return PrepareThroughInvoke(o, link,
+                              {{"OfflineTesting", Long(1)},
+                               {"Learning", Long(1)},
+                               {"FeatureRadius", Real(8.0)},
+                               {"TipRadius", Real(1.5)},
+                               {"ScanDeflection", Real(0.3)},
+                               {"SlowSpeed", Real(5.0)},
+                               {"ModeParameter", Real(30.0)},
+                               {"IniFilepath", Text(settings.string())}},
+                              start);
+}
+
 // An object connected to a link of the simulated controller (its module registered in an
 // isolated store) that has learnt the offline example from its raw scan files, all through
 // Invoke, with three sinks connected before the run: a silent one, then two recording ones.
@@ -123,23 +152,8 @@ class OfflineClientRun : public ::testing::Test {
     ASSERT_EQ(point->Advise(static_cast<IDispatch*>(first.Get()), &cookies[1]), S_OK);
     ASSERT_EQ(point->Advise(static_cast<IDispatch*>(second.Get()), &cookies[2]), S_OK);
 
-    CLSID linkClass = GUID_NULL;
-    ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
-    ASSERT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
-                               link.ReleaseAndGetVoidAddressOf()),
-              S_OK);
-    double start[3];
-    ASSERT_EQ(PrepareThroughInvoke(o, link.Get(),
-                                   {{"OfflineTesting", Long(1)},
-                                    {"Learning", Long(1)},
-                                    {"FeatureRadius", Real(8.0)},
-                                    {"TipRadius", Real(1.5)},
-                                    {"ScanDeflection", Real(0.3)},
-                                    {"SlowSpeed", Real(5.0)},
-                                    {"ModeParameter", Real(30.0)},
-                                    {"IniFilepath", Text(WriteOfflineExample(folder).string())}},
-                                   start),
-              1);
+    link = SimulatedLink();
+    ASSERT_EQ(PrepareOfflineLearning(o, link.Get(), WriteOfflineExample(folder)), 1);
     ASSERT_EQ(CallByName(o, "PerformCircle", DISPATCH_METHOD, {}), S_OK);
     // The run is over before its PerformCircleComplete goes out (a handler may start the next
     // run), so the poll goes on until the event has reached the last sink too.

@@ -138,13 +138,8 @@ TEST(ClientModule, UnloadWaitsForTheRunThreadThatDestroyedTheObject) {
   const IsolatedRegistry registry;
   const TempFolder folder;
   ASSERT_EQ(SimulatorModule().registerServer(), S_OK);
-  CLSID linkClass = GUID_NULL;
-  ComPtr<IUnknown> link;
-  ASSERT_EQ(CLSIDFromProgID(u"VexaSim.Vexa_link", &linkClass), S_OK);
-  ASSERT_EQ(CoCreateInstance(linkClass, nullptr, CLSCTX_ALL, IID_IUnknown,
-                             link.ReleaseAndGetVoidAddressOf()),
-            S_OK);
-  const std::string settings = WriteOfflineExample(folder).string();
+  ComPtr<IUnknown> link = SimulatedLink();
+  const std::filesystem::path settings = WriteOfflineExample(folder);
   const auto before = threads();
   for (int32_t round = 0; round < 50; ++round) {
     ComPtr<IVexa_CircleDC> object = CreateFromFactory();
@@ -159,18 +154,7 @@ TEST(ClientModule, UnloadWaitsForTheRunThreadThatDestroyedTheObject) {
                 S_OK);
       ASSERT_EQ(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie), S_OK);
     }
-    double start[3];
-    ASSERT_EQ(PrepareThroughInvoke(object.Get(), link.Get(),
-                                   {{"OfflineTesting", Long(1)},
-                                    {"Learning", Long(1)},
-                                    {"FeatureRadius", Real(8.0)},
-                                    {"TipRadius", Real(1.5)},
-                                    {"ScanDeflection", Real(0.3)},
-                                    {"SlowSpeed", Real(5.0)},
-                                    {"ModeParameter", Real(30.0)},
-                                    {"IniFilepath", Text(settings)}},
-                                   start),
-              1);
+    ASSERT_EQ(PrepareOfflineLearning(object.Get(), link.Get(), settings), 1);
     ASSERT_EQ(CallByName(object.Get(), "PerformCircle", DISPATCH_METHOD, {}), S_OK);
     sink->held = object.Detach();
     sink->armed = true;
