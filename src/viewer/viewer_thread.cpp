@@ -224,6 +224,26 @@ void ShowOrHide(ViewerState& state, ViewerClient& client) {
   }
 }
 
+// Waits until `session` has ended; false when its OnGraphicsClosed handlers have run for
+// kClosedHandlerWait. A client may close while holding a lock of its own that its handler
+// takes too: waiting for that handler would wait for ever. The thread then ends, and is joined
+// later (by a later viewer's start or at exit), when the client lets the handler go on.
+bool WaitForSessionEnd(ViewerState& state, ViewerSession& session) {
+  std::unique_lock lock(state.sessionMutex);
+  while (!session.ended) {
+    if (session.closedDelivering) {
+      if (!state.sessionChanged.wait_for(lock, kClosedHandlerWait, [&] {
+            return session.ended || !session.closedDelivering;
+          })) {
+        return false;
+      }
+    } else {
+      state.sessionChanged.wait(lock, [&] { return session.ended || session.closedDelivering; });
+    }
+  }
+  return true;
+}
+
 // Serves CloseRequested and waits for the thread; the caller holds controlMutex.
 void CloseViewerLocked(ViewerState& state) {
   state.CloseRequested = 1;
@@ -245,26 +265,7 @@ void CloseViewerLocked(ViewerState& state) {
   if (!session || OnViewerThread(state)) {
     return;
   }
-  {
-    // A client may close while holding a lock of its own that its OnGraphicsClosed handler
-    // takes too. Waiting for that handler would wait for ever: once it has run for
-    // kClosedHandlerWait the close returns, and the thread ends and is joined later (by the
-    // next viewer's start or at exit) when the client lets the handler go on.
-    std::unique_lock lock(state.sessionMutex);
-    while (!session->ended) {
-      if (session->closedDelivering) {
-        if (!state.sessionChanged.wait_for(lock, kClosedHandlerWait, [&] {
-              return session->ended || !session->closedDelivering;
-            })) {
-          return;
-        }
-      } else {
-        state.sessionChanged.wait(lock,
-                                  [&] { return session->ended || session->closedDelivering; });
-      }
-    }
-  }
-  if (state.Thread.joinable()) {
+  if (WaitForSessionEnd(state, *session) && state.Thread.joinable()) {
     state.Thread.join();
   }
 }
@@ -274,6 +275,16 @@ bool StartViewer(ViewerState& state, ViewerClient& client) {
     return false;  // its own thread is ending; it cannot wait for itself
   }
   if (state.Thread.joinable()) {
+    std::shared_ptr<ViewerSession> last;
+    {
+      std::lock_guard lock(state.sessionMutex);
+      last = state.Session;
+    }
+    // The last window's thread is ending; if its handlers wait for a lock the caller holds,
+    // no new viewer starts (a later call finds the thread ended).
+    if (last && !WaitForSessionEnd(state, *last)) {
+      return false;
+    }
     state.Thread.join();
   }
   UpdateFromComponent(client);

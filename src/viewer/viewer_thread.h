@@ -26,7 +26,8 @@ bool AdoptWindowRect(const ui::Rect& current, const std::optional<ui::Rect>& req
 // ShowGraphics once the component's geometry is set: brings an open viewer up to date and
 // shows or hides it; takes over a viewer that serves another component; or starts
 // ViewerThread and waits (at most kWindowWaitMilliseconds) for its window. False when no
-// viewer thread could be started or its window could not be made.
+// viewer thread could be started or its window could not be made, and when the last window's
+// thread is still in its OnGraphicsClosed handlers after kClosedHandlerWait.
 bool ShowViewer(ViewerClient& client);
 
 // ShowGraphicsComplete: closes the viewer window that serves `client` and waits until its

@@ -115,9 +115,10 @@ struct LockingSink : RecordingSink {
   }
 };
 
-// A client that closes while holding a lock its OnGraphicsClosed handler takes too is not
-// kept waiting for ever: the close returns, and the event follows once the lock is let go.
-TEST_F(GraphicsTest, CloseUnderTheClientsLock_ReturnsAndTheEventFollows) {
+// A client that closes, and reopens, while holding a lock its OnGraphicsClosed handler takes
+// too is not kept waiting for ever: the close returns, the reopening is refused until the
+// event has followed, once the lock is let go.
+TEST_F(GraphicsTest, CloseAndReopenUnderTheClientsLock_ReturnAndTheEventFollows) {
   auto locking = std::make_shared<LockingSink>();
   component->Sinks.Connect(locking);
   Open(*component);
@@ -125,14 +126,17 @@ TEST_F(GraphicsTest, CloseUnderTheClientsLock_ReturnsAndTheEventFollows) {
     std::lock_guard lock(locking->clientLock);
     EXPECT_EQ(component->ShowGraphicsComplete(), S_OK);
     EXPECT_EQ(GraphicsClosed(*component), 1);
+    EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_FALSE);
+    EXPECT_EQ(GraphicsClosed(*component), 1);
     return locking->Texts();
   });
   if (closing.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-    ADD_FAILURE() << "ShowGraphicsComplete waited for a handler that waits for the client's lock";
+    ADD_FAILURE() << "the close or the reopening waited for a handler that waits for the lock";
     std::abort();  // the two threads wait for each other for ever
   }
   EXPECT_EQ(closing.get(), Texts{});
   EXPECT_TRUE(WaitFor([&] { return locking->Texts() == Texts{"graphics closed"}; }));
+  EXPECT_EQ(component->ShowGraphics(0, 0, 0, 0, std::nullopt), S_OK);
 }
 
 // The owner lets go while holding that lock and the handler waits for it: the release returns,
