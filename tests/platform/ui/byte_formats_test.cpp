@@ -24,16 +24,14 @@ std::string ListOf(uint32_t count, void (*body)(ByteWriter&)) {
   return out.Take();
 }
 
-TEST(DisplayList, BytesKeepEveryOperationAndTheMeasuringFont_DamagedBytesAreRefused) {
-  DisplayList original;  // every operation
-  original.SelectPen(Pen{{150, 150, 150}, 0, LineStyle::Dotted});
-  original.SelectBrush({192, 255, 255});
+// Every operation goes through these bytes on its way to the golden picture (CairoCanvas); here
+// what no picture shows: extreme and negative coordinates, empty and one-point polygons, a NUL
+// in a text, the font that measures text.
+TEST(DisplayList, BytesKeepWhatNoPictureShowsAndTheMeasuringFont_DamagedBytesAreRefused) {
+  DisplayList original;
   original.SelectFont(Font::VariablePitch);
-  original.SetTextColour({1, 2, 3});
   original.MoveTo({-5, 7});
   original.LineTo({INT32_MAX, INT32_MIN});
-  original.Circle({10, 20, 30, 40});
-  original.Polygon(std::vector<Point>{{0, 0}, {4, 0}, {2, 3}});
   original.PolyPolygon(std::vector<std::vector<Point>>{{{0, 0}, {9, 0}, {9, 9}}, {}, {{1, 1}}});
   original.TextOut({3, 4}, std::string("+ X\0tail", 8));
   original.DrawImage({10, 35}, Image{2, 1, {0x00FF0000, 0x000000FF}});
