@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "src/engine/circle_preparation.h"
 #include "tests/engine/synthetic_scans.h"
 
 namespace ombrixdc {
@@ -22,19 +21,6 @@ RadialProfile FastOf(double (*part)(double)) {
   return ProfileOf(
       3000, [part](double a) { return part(a) + 0.003 * std::sin(2.0 * a + 0.4); },
       kPi / 2 + 0.0007);
-}
-
-TEST(ComputeReference, SlowMapIsTheLeastSquaresRadiusOfTheUnfilteredScan) {
-  const RadialProfile slow = ProfileOf(3600, FormError);
-  const ReferenceResult r = ComputeReference(Parameters(), slow);
-  ASSERT_EQ(r.error, ErrorNumber::None);
-  const double radius = FitProfileCircle(slow.radii, slow.angles).radius;
-  ASSERT_EQ(r.slowMap.radii.GetSize(), 125u);
-  for (std::size_t k = 0; k < 125; ++k) {
-    EXPECT_NEAR(r.slowMap.radii[k], radius, 1e-12);
-    // The filtered slow scan still shows the part's form on the grid.
-    EXPECT_NEAR(r.slow.radii[k], FormError(r.slow.angles[k]), 2e-4) << k;
-  }
 }
 
 // With the learnt map a compensated run repeats the learning run's fast results: correcting
