@@ -112,7 +112,8 @@ std::string Bmp(std::vector<uint32_t> info, size_t infoSize, const std::string& 
   return bmp + pixels;
 }
 
-// A file that is no BMP picture, damaged or missing, is refused as Render's PDF is.
+// A file that is no BMP picture is refused: the Render test reads its PNG, SVG and PDF back
+// as none.
 TEST(BitmapFiles, BmpReadsTopRowFirstAndBlendsAlphaOnWhite) {
   TempFolder folder;
   // 24 bits, 2 x 2, bottom row first, pixels as blue, green, red, rows padded to 4 bytes:
